@@ -1,0 +1,134 @@
+// Byte sinks for the SVG text. Every sink has one operation, WriteBuffer: take the
+// whole buffer or throw. Memory, files and a caller's std::ostream are small classes
+// on that one seam, and so is any sink a caller writes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace fsvg {
+
+/// The base of every error this library raises.
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// A stream failed to take bytes or could not be set up.
+class EStreamError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+/// A file could not be created or opened; the message names the path and the reason.
+class EFCreateError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+/// A write failed; the message names the target and the reason.
+class EWriteError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+/// A byte sink. Freeing a stream closes it.
+class TStream {
+ public:
+  virtual ~TStream() = default;
+  /// Takes all Count bytes at Buffer, or throws (nothing is retried).
+  virtual void WriteBuffer(const void* Buffer, std::size_t Count) = 0;
+};
+
+/// A stream that collects its bytes in memory, growing geometrically.
+class TMemoryStream final : public TStream {
+ public:
+  TMemoryStream() = default;
+  TMemoryStream(const TMemoryStream&) = delete;
+  TMemoryStream& operator=(const TMemoryStream&) = delete;
+
+  void WriteBuffer(const void* Buffer, std::size_t Count) override;
+
+  /// Makes room for at least Capacity bytes in all, so that writes up to it never grow.
+  void Reserve(std::size_t Capacity);
+  /// Forgets the bytes and keeps the memory.
+  void Clear() { FSize = 0; }
+
+  const std::uint8_t* Data() const { return FData.get(); }
+  std::size_t Size() const { return FSize; }
+  std::size_t Capacity() const { return FCapacity; }
+  /// The bytes as text (the SVG document is UTF-8).
+  std::string_view View() const { return {reinterpret_cast<const char*>(FData.get()), FSize}; }
+
+ private:
+  void Grow(std::size_t Needed);
+
+  std::unique_ptr<std::uint8_t[]> FData;
+  std::size_t FSize = 0;
+  std::size_t FCapacity = 0;
+};
+
+/// When a TFileStream hands its bytes to the operating system.
+enum class TFileBuffering {
+  /// After every write that ends with a line feed, when the buffer is full, and on
+  /// Flush and close: one SVG element reaches the file in one system call, and a
+  /// failed write is raised by the call that wrote the element.
+  Line,
+  /// Only when the buffer is full, and on Flush and close.
+  Full,
+};
+
+/// A file opened for writing, created or truncated to length zero.
+class TFileStream final : public TStream {
+ public:
+  /// Creates or truncates FileName. Throws EFCreateError naming the path and the reason.
+  explicit TFileStream(const std::filesystem::path& FileName, TFileBuffering Buffering = TFileBuffering::Line,
+                       std::size_t BufferSize = 64 * 1024);
+  /// Flushes and closes; a failure here cannot be reported and is dropped: call Close
+  /// first to see it.
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  /// Throws EWriteError naming the path and the reason when the file cannot take the bytes,
+  /// or when the stream is closed.
+  void WriteBuffer(const void* Buffer, std::size_t Count) override;
+  /// Hands every buffered byte to the operating system. Throws EWriteError.
+  void Flush();
+  /// Flushes and closes the file; later writes throw. Throws EWriteError; the file is
+  /// closed even then. Closing twice does nothing.
+  void Close();
+
+  const std::filesystem::path& FileName() const { return FFileName; }
+  bool IsOpen() const { return FHandle >= 0; }
+
+ private:
+  void WriteToFile(const std::uint8_t* Data, std::size_t Count);
+  [[noreturn]] void RaiseWriteError(int Error) const;
+
+  std::filesystem::path FFileName;
+  int FHandle = -1;
+  TFileBuffering FBuffering;
+  std::unique_ptr<std::uint8_t[]> FBuffer;
+  std::size_t FBufferSize;
+  std::size_t FBuffered = 0;
+};
+
+/// Writes to a caller's std::ostream, which stays the caller's. Throws EWriteError
+/// when the std::ostream fails (a set failbit or badbit, or its own exception).
+class TOStreamAdapter final : public TStream {
+ public:
+  explicit TOStreamAdapter(std::ostream& Target) : FTarget(Target) {}
+  void WriteBuffer(const void* Buffer, std::size_t Count) override;
+
+ private:
+  std::ostream& FTarget;
+};
+
+}  // namespace fsvg

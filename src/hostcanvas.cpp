@@ -1,0 +1,218 @@
+// The state, scene, save-state and alignment logic that every host canvas shares.
+#include "fsvg/hostcanvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <stdexcept>
+
+namespace fsvg {
+
+namespace {
+
+std::recursive_mutex& CanvasLock() {
+  static std::recursive_mutex Mutex;
+  return Mutex;
+}
+
+// nearest(x) as a double, or nothing when x cannot be held in a signed 64-bit integer.
+// Exact halves go to the even neighbour (the default floating-point rounding mode).
+bool NearestInteger(double X, double& Result) {
+  // 2^63 is exactly representable; anything at or beyond it, or NaN, is out of range.
+  constexpr double Limit = 9223372036854775808.0;
+  if (!(X > -Limit && X < Limit)) return false;
+  Result = static_cast<double>(std::llrint(X));
+  return true;
+}
+
+bool IsUsableScale(double Scale) { return Scale > 0 && std::isfinite(Scale); }
+
+}  // namespace
+
+float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation) {
+  const double V = Value;
+  const double S = Scale;
+  const double T = Kind == TMatrixMeaning::Translate ? static_cast<double>(Translation) : 0.0;
+  if (Kind == TMatrixMeaning::Unknown || !IsUsableScale(S)) return Value;
+  // The 0.0001 is added after scaling, so an exact half goes to the higher pixel.
+  double Nearest;
+  if (!NearestInteger((V + T) * S + 0.0001, Nearest)) return Value;
+  return static_cast<float>(Nearest / S - T);
+}
+
+double SnapLengthToPixels(float Length, float Scale) {
+  const double S = Scale;
+  double Nearest;
+  if (!IsUsableScale(S) || !NearestInteger(static_cast<double>(Length) * S, Nearest)) return Length;
+  return Nearest / S;
+}
+
+TCanvas::TCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)
+    : FWidth(AWidth), FHeight(AHeight), FScale(AScale), FQuality(AQuality) {
+  if (AWidth < 0 || AHeight < 0) throw std::invalid_argument("Canvas size must not be negative");
+  if (!(AScale > 0) || !std::isfinite(AScale)) throw std::invalid_argument("Canvas scale must be positive");
+}
+
+TCanvas::~TCanvas() = default;
+
+void TCanvas::Lock() { CanvasLock().lock(); }
+void TCanvas::Unlock() { CanvasLock().unlock(); }
+
+bool TCanvas::BeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) {
+  if (FBeginSceneCount == 0 && !DoBeginScene(AClipRects, AContextHandle)) return false;
+  ++FBeginSceneCount;
+  return true;
+}
+
+void TCanvas::EndScene() {
+  if (FBeginSceneCount <= 0) throw std::logic_error("EndScene without a matching BeginScene");
+  if (FBeginSceneCount == 1) DoEndScene();
+  --FBeginSceneCount;
+}
+
+void TCanvas::SetSize(std::int32_t AWidth, std::int32_t AHeight) {
+  if (AWidth < 0 || AHeight < 0) throw std::invalid_argument("Canvas size must not be negative");
+  FWidth = AWidth;
+  FHeight = AHeight;
+  DoSetSize();
+}
+
+std::unique_ptr<TCanvasSaveState> TCanvas::DoCreateSaveState() const { return std::make_unique<TCanvasSaveState>(); }
+
+void TCanvas::DoSaveState(TCanvasSaveState& State) const {
+  State.Fill = FFill;
+  State.Stroke = FStroke;
+  State.Font = FFont;
+  State.Offset = FOffset;
+  State.Matrix = FMatrix;
+}
+
+void TCanvas::DoRestoreState(const TCanvasSaveState& State) {
+  FFill = State.Fill;
+  FStroke = State.Stroke;
+  FFont = State.Font;
+  FOffset = State.Offset;
+  SetMatrix(State.Matrix);
+}
+
+TCanvasSaveState* TCanvas::SaveState() {
+  std::unique_ptr<TCanvasSaveState> State = DoCreateSaveState();
+  DoSaveState(*State);
+  FSavedStates.push_back(std::move(State));
+  return FSavedStates.back().get();
+}
+
+void TCanvas::RestoreState(const TCanvasSaveState* State) {
+  auto Found = std::find_if(FSavedStates.begin(), FSavedStates.end(),
+                            [State](const std::unique_ptr<TCanvasSaveState>& Saved) { return Saved.get() == State; });
+  if (State == nullptr || Found == FSavedStates.end())
+    throw std::invalid_argument("RestoreState: the state was not saved by this canvas, or was restored already");
+  DoRestoreState(*State);
+  FSavedStates.erase(Found, FSavedStates.end());
+}
+
+void TCanvas::SetMatrix(const TMatrix& Value) {
+  FMatrix = Value;
+  const bool Linear = Value.m11 == 1 && Value.m12 == 0 && Value.m13 == 0 && Value.m21 == 0 && Value.m22 == 1 &&
+                      Value.m23 == 0 && Value.m33 == 1;
+  if (!Linear)
+    FMatrixMeaning = TMatrixMeaning::Unknown;
+  else if (Value.m31 == 0 && Value.m32 == 0)
+    FMatrixMeaning = TMatrixMeaning::Identity;
+  else
+    FMatrixMeaning = TMatrixMeaning::Translate;
+  DoSetMatrix();
+}
+
+float TCanvas::AlignToPixelHorizontally(float Value) const {
+  return SnapToPixel(Value, FScale, FMatrixMeaning, FMatrix.m31);
+}
+
+float TCanvas::AlignToPixelVertically(float Value) const {
+  return SnapToPixel(Value, FScale, FMatrixMeaning, FMatrix.m32);
+}
+
+void TCanvas::Clear(TAlphaColor Color) { DoClear(Color); }
+void TCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) { DoClearRect(ARect, AColor); }
+
+void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                       const TBrush& ABrush, TCornerType ACornerType) {
+  DoFillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
+}
+
+void TCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                       const TStrokeBrush& ABrush, TCornerType ACornerType) {
+  DoDrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
+}
+
+void TCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
+  DoDrawLine(APt1, APt2, AOpacity, ABrush);
+}
+
+void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
+  DoFillEllipse(ARect, AOpacity, ABrush);
+}
+
+void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
+  DoDrawEllipse(ARect, AOpacity, ABrush);
+}
+
+void TCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
+                      const TBrush& ABrush) {
+  DoFillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
+}
+
+void TCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
+                      const TStrokeBrush& ABrush) {
+  DoDrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
+}
+
+void TCanvas::FillPolygon(const TPolygon& Points, float AOpacity) { DoFillPolygon(Points, AOpacity); }
+void TCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) { DoDrawPolygon(Points, AOpacity); }
+
+void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                       TCornerType ACornerType) {
+  DoFillRect(ARect, XRadius, YRadius, ACorners, AOpacity, FFill, ACornerType);
+}
+
+void TCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                       TCornerType ACornerType) {
+  DoDrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, FStroke, ACornerType);
+}
+
+void TCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity) {
+  DoDrawLine(APt1, APt2, AOpacity, FStroke);
+}
+
+void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { DoFillEllipse(ARect, AOpacity, FFill); }
+void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DoDrawEllipse(ARect, AOpacity, FStroke); }
+
+void TCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
+                      float AOpacity) {
+  DoFillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FFill);
+}
+
+void TCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
+                      float AOpacity) {
+  DoDrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FStroke);
+}
+
+void TCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
+                       TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  DoFillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
+}
+
+void TCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
+                          TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  DoMeasureText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+}
+
+void TCanvas::MeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  DoMeasureLines(ALines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+}
+
+float TCanvas::TextWidth(std::u16string_view AText) { return DoTextWidth(AText); }
+float TCanvas::TextHeight(std::u16string_view AText) { return DoTextHeight(AText); }
+
+}  // namespace fsvg

@@ -1,0 +1,129 @@
+// Memory, file and std::ostream sinks. The file sink uses POSIX calls so that every
+// failure carries the operating system's own reason (errno).
+#include "fsvg/streams.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+#include <system_error>
+
+namespace fsvg {
+
+namespace {
+
+std::string Reason(int Error) { return std::generic_category().message(Error); }
+
+}  // namespace
+
+void TMemoryStream::WriteBuffer(const void* Buffer, std::size_t Count) {
+  if (Count == 0) return;
+  if (Count > FCapacity - FSize) Grow(Count);
+  std::memcpy(FData.get() + FSize, Buffer, Count);
+  FSize += Count;
+}
+
+void TMemoryStream::Reserve(std::size_t Capacity) {
+  if (Capacity <= FCapacity) return;
+  auto Data = std::make_unique_for_overwrite<std::uint8_t[]>(Capacity);
+  if (FSize != 0) std::memcpy(Data.get(), FData.get(), FSize);
+  FData = std::move(Data);
+  FCapacity = Capacity;
+}
+
+void TMemoryStream::Grow(std::size_t Needed) {
+  if (Needed > SIZE_MAX / 2 - FSize) throw std::bad_alloc();
+  Reserve(std::max({FSize + Needed, FCapacity * 2, std::size_t{256}}));
+}
+
+TFileStream::TFileStream(const std::filesystem::path& FileName, TFileBuffering Buffering, std::size_t BufferSize)
+    : FFileName(FileName), FBuffering(Buffering), FBufferSize(std::max<std::size_t>(BufferSize, 1)) {
+  if (FileName.empty()) throw EFCreateError("Cannot create file \"\". The file name is empty");
+  FBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(FBufferSize);
+  do {
+    FHandle = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } while (FHandle < 0 && errno == EINTR);
+  if (FHandle < 0) {
+    throw EFCreateError("Cannot create file \"" + FileName.string() + "\". " + Reason(errno));
+  }
+}
+
+TFileStream::~TFileStream() {
+  try {
+    Close();
+  } catch (...) {
+    // A destructor cannot report; Close() before destruction surfaces the error.
+  }
+}
+
+void TFileStream::WriteBuffer(const void* Buffer, std::size_t Count) {
+  if (FHandle < 0) throw EWriteError("Cannot write to \"" + FFileName.string() + "\": the file is closed");
+  if (Count == 0) return;
+  const auto* Bytes = static_cast<const std::uint8_t*>(Buffer);
+  if (Count > FBufferSize - FBuffered) {
+    Flush();
+    if (Count >= FBufferSize) {
+      WriteToFile(Bytes, Count);
+      return;
+    }
+  }
+  std::memcpy(FBuffer.get() + FBuffered, Bytes, Count);
+  FBuffered += Count;
+  if (FBuffering == TFileBuffering::Line && Bytes[Count - 1] == '\n') Flush();
+}
+
+void TFileStream::Flush() {
+  if (FBuffered == 0) return;
+  // Whatever happens, the buffered bytes are handed over once: a failed write is not
+  // retried by a later call, which would duplicate or reorder bytes.
+  const std::size_t Count = FBuffered;
+  FBuffered = 0;
+  WriteToFile(FBuffer.get(), Count);
+}
+
+void TFileStream::Close() {
+  if (FHandle < 0) return;
+  int Error = 0;
+  try {
+    Flush();
+  } catch (...) {
+    ::close(FHandle);
+    FHandle = -1;
+    throw;
+  }
+  if (::close(FHandle) != 0 && errno != EINTR) Error = errno;
+  FHandle = -1;
+  if (Error != 0) RaiseWriteError(Error);
+}
+
+void TFileStream::WriteToFile(const std::uint8_t* Data, std::size_t Count) {
+  while (Count > 0) {
+    const ssize_t Written = ::write(FHandle, Data, Count);
+    if (Written < 0) {
+      if (errno == EINTR) continue;
+      RaiseWriteError(errno);
+    }
+    if (Written == 0) RaiseWriteError(EIO);
+    Data += Written;
+    Count -= static_cast<std::size_t>(Written);
+  }
+}
+
+void TFileStream::RaiseWriteError(int Error) const {
+  throw EWriteError("Cannot write to \"" + FFileName.string() + "\": " + Reason(Error));
+}
+
+void TOStreamAdapter::WriteBuffer(const void* Buffer, std::size_t Count) {
+  if (Count == 0) return;
+  try {
+    FTarget.write(static_cast<const char*>(Buffer), static_cast<std::streamsize>(Count));
+  } catch (const std::exception& E) {
+    throw EWriteError(std::string("Stream write error: ") + E.what());
+  }
+  if (!FTarget) throw EWriteError("Stream write error: the std::ostream is in a failed state");
+}
+
+}  // namespace fsvg

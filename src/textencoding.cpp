@@ -1,0 +1,128 @@
+// One decoder walks the UTF-16 text; the length pass and the writing pass share it,
+// so they can never disagree on what a character becomes.
+#include "textencoding.h"
+
+#include <cstring>
+
+#include "fsvg/fsvgcanvas.h"
+
+namespace fsvg::detail {
+
+namespace {
+
+constexpr char32_t ReplacementCharacter = 0xFFFD;
+
+// Calls Visit with every code point of Text; an unpaired surrogate is U+FFFD.
+template <typename Visitor>
+void ForEachCodePoint(std::u16string_view Text, Visitor&& Visit) {
+  const std::size_t Size = Text.size();
+  for (std::size_t Index = 0; Index < Size; ++Index) {
+    const char16_t Unit = Text[Index];
+    if (Unit < 0xD800 || Unit > 0xDFFF) {
+      Visit(static_cast<char32_t>(Unit));
+    } else if (Unit <= 0xDBFF && Index + 1 < Size && Text[Index + 1] >= 0xDC00 && Text[Index + 1] <= 0xDFFF) {
+      Visit(0x10000 + ((static_cast<char32_t>(Unit) - 0xD800) << 10) + (Text[Index + 1] - 0xDC00));
+      ++Index;
+    } else {
+      Visit(ReplacementCharacter);
+    }
+  }
+}
+
+// The entity for a character that XML text and attribute values must not hold raw.
+std::string_view XmlEntity(char32_t CodePoint) {
+  switch (CodePoint) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    default:
+      return {};
+  }
+}
+
+bool IsXmlForbidden(char32_t CodePoint) {
+  if (CodePoint < 0x20) return CodePoint != '\t' && CodePoint != '\n' && CodePoint != '\r';
+  return CodePoint == 0xFFFE || CodePoint == 0xFFFF;
+}
+
+std::size_t SequenceLength(char32_t CodePoint) {
+  if (CodePoint < 0x80) return 1;
+  if (CodePoint < 0x800) return 2;
+  if (CodePoint < 0x10000) return 3;
+  return 4;
+}
+
+std::uint8_t* PutSequence(char32_t CodePoint, std::uint8_t* Out) {
+  if (CodePoint < 0x80) {
+    *Out++ = static_cast<std::uint8_t>(CodePoint);
+  } else if (CodePoint < 0x800) {
+    *Out++ = static_cast<std::uint8_t>(0xC0 | (CodePoint >> 6));
+    *Out++ = static_cast<std::uint8_t>(0x80 | (CodePoint & 0x3F));
+  } else if (CodePoint < 0x10000) {
+    *Out++ = static_cast<std::uint8_t>(0xE0 | (CodePoint >> 12));
+    *Out++ = static_cast<std::uint8_t>(0x80 | ((CodePoint >> 6) & 0x3F));
+    *Out++ = static_cast<std::uint8_t>(0x80 | (CodePoint & 0x3F));
+  } else {
+    *Out++ = static_cast<std::uint8_t>(0xF0 | (CodePoint >> 18));
+    *Out++ = static_cast<std::uint8_t>(0x80 | ((CodePoint >> 12) & 0x3F));
+    *Out++ = static_cast<std::uint8_t>(0x80 | ((CodePoint >> 6) & 0x3F));
+    *Out++ = static_cast<std::uint8_t>(0x80 | (CodePoint & 0x3F));
+  }
+  return Out;
+}
+
+// What one code point becomes: an entity, or a (possibly replaced) code point.
+struct TEncoded {
+  std::string_view Entity;
+  char32_t CodePoint;
+};
+
+TEncoded Encode(char32_t CodePoint, TTextEncoding Encoding) {
+  if (Encoding == TTextEncoding::Xml) {
+    if (std::string_view Entity = XmlEntity(CodePoint); !Entity.empty()) return {Entity, 0};
+    if (IsXmlForbidden(CodePoint)) return {{}, ReplacementCharacter};
+  }
+  return {{}, CodePoint};
+}
+
+}  // namespace
+
+std::size_t Utf8Length(std::u16string_view Text, TTextEncoding Encoding) {
+  std::size_t Length = 0;
+  ForEachCodePoint(Text, [&](char32_t CodePoint) {
+    const TEncoded Encoded = Encode(CodePoint, Encoding);
+    Length += Encoded.Entity.empty() ? SequenceLength(Encoded.CodePoint) : Encoded.Entity.size();
+  });
+  return Length;
+}
+
+std::uint8_t* EncodeUtf8(std::u16string_view Text, TTextEncoding Encoding, std::uint8_t* Out) {
+  ForEachCodePoint(Text, [&](char32_t CodePoint) {
+    const TEncoded Encoded = Encode(CodePoint, Encoding);
+    if (Encoded.Entity.empty()) {
+      Out = PutSequence(Encoded.CodePoint, Out);
+    } else {
+      std::memcpy(Out, Encoded.Entity.data(), Encoded.Entity.size());
+      Out += Encoded.Entity.size();
+    }
+  });
+  return Out;
+}
+
+}  // namespace fsvg::detail
+
+namespace fsvg {
+
+TBytes ToUtf8(std::u16string_view Text) {
+  using namespace detail;
+  TBytes Bytes(Utf8Length(Text, TTextEncoding::Plain));
+  EncodeUtf8(Text, TTextEncoding::Plain, Bytes.data());
+  return Bytes;
+}
+
+}  // namespace fsvg
