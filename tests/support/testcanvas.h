@@ -67,15 +67,14 @@ class TRecordingCanvas : public TNullCanvas {
   void DoClearRect(const TRectF& R, TAlphaColor Color) override {
     Record("ClearRect(" + Rect(R) + "," + std::to_string(Color) + ")");
   }
-  void DoFillRect(const TRectF& R, float XR, float YR, TCorners C, float O, const TBrush& B,
-                  TCornerType T) override {
-    Record("FillRect(" + Rect(R) + "," + Num(XR) + "," + Num(YR) + "," + Corners(C) + "," + Num(O) + "," +
-           Brush(B) + "," + std::to_string(static_cast<int>(T)) + ")");
+  void DoFillRect(const TRectF& R, float XR, float YR, TCorners C, float O, const TBrush& B, TCornerType T) override {
+    Record("FillRect(" + Rect(R) + "," + Num(XR) + "," + Num(YR) + "," + Corners(C) + "," + Num(O) + "," + Brush(B) +
+           "," + std::to_string(static_cast<int>(T)) + ")");
   }
   void DoDrawRect(const TRectF& R, float XR, float YR, TCorners C, float O, const TStrokeBrush& B,
                   TCornerType T) override {
-    Record("DrawRect(" + Rect(R) + "," + Num(XR) + "," + Num(YR) + "," + Corners(C) + "," + Num(O) + "," +
-           Stroke(B) + "," + std::to_string(static_cast<int>(T)) + ")");
+    Record("DrawRect(" + Rect(R) + "," + Num(XR) + "," + Num(YR) + "," + Corners(C) + "," + Num(O) + "," + Stroke(B) +
+           "," + std::to_string(static_cast<int>(T)) + ")");
   }
   void DoDrawLine(const TPointF& A, const TPointF& B, float O, const TStrokeBrush& S) override {
     Record("DrawLine(" + Pt(A) + "," + Pt(B) + "," + Num(O) + "," + Stroke(S) + ")");
@@ -101,8 +100,8 @@ class TRecordingCanvas : public TNullCanvas {
   void DoFillText(const TRectF& R, std::u16string_view Text, bool Wrap, float O, TFillTextFlags F, TTextAlign H,
                   TTextAlign V) override {
     Record("FillText(" + Rect(R) + "," + Utf8(Text) + "," + std::to_string(Wrap) + "," + Num(O) + "," +
-           std::to_string(F.Contains(TFillTextFlag::RightToLeft)) + "," + std::to_string(static_cast<int>(H)) +
-           "," + std::to_string(static_cast<int>(V)) + ")");
+           std::to_string(F.Contains(TFillTextFlag::RightToLeft)) + "," + std::to_string(static_cast<int>(H)) + "," +
+           std::to_string(static_cast<int>(V)) + ")");
   }
   void DoMeasureText(TRectF& R, std::u16string_view Text, bool, TFillTextFlags, TTextAlign, TTextAlign) override {
     Record("MeasureText(" + Rect(R) + "," + Utf8(Text) + ")");
