@@ -1,0 +1,123 @@
+// TCairoCanvas: a raster host canvas that paints, anti-aliased, into a Cairo ARGB32
+// image surface. A TSvgCanvas can record over it, so one drawing gives both a picture
+// and its SVG; the fidelity tests compare the two.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fsvg/hostcanvas.h"
+
+namespace fsvg {
+
+/// Vertical metrics of a font as TCairoCanvas lays text out, in logical units.
+struct TFontMetrics {
+  float Ascent = 0;      ///< baseline down from the top of a line
+  float Descent = 0;     ///< bottom of a line down from the baseline
+  float LineHeight = 0;  ///< distance between the baselines of two lines
+};
+
+/// A host canvas over a Cairo image surface of Width*Scale x Height*Scale device pixels
+/// (rounded up). Starts transparent. Offset and matrix apply to everything but Clear;
+/// text uses Cairo's own fonts (fontconfig), with DejaVu Sans when Family is empty.
+/// Coordinates, angles, opacities, thicknesses and font sizes that are not finite, a
+/// negative thickness and a font size that is not positive throw std::invalid_argument.
+class TCairoCanvas : public TCanvas {
+ public:
+  /// Throws std::invalid_argument for a negative size or a scale that is not positive,
+  /// fsvg::Exception when Cairo cannot make a surface of that size.
+  explicit TCairoCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale = 1,
+                        TCanvasQuality AQuality = TCanvasQuality::SystemDefault);
+  ~TCairoCanvas() override;
+
+  /// The surface painted into; owned by this canvas and replaced by SetSize.
+  cairo_surface_t* Surface() const { return FSurface.get(); }
+  /// The surface size in device pixels.
+  std::int32_t GetPixelWidth() const;
+  std::int32_t GetPixelHeight() const;
+  /// The device pixel at (X, Y) as 0xAARRGGBB, not premultiplied.
+  /// Throws std::out_of_range outside the surface.
+  TAlphaColor Pixel(std::int32_t X, std::int32_t Y) const;
+  /// Writes the surface as a PNG file. Throws EFCreateError when the file cannot be
+  /// created, EWriteError when it cannot be written; both name the path and the reason.
+  void SaveToPNG(const std::filesystem::path& FileName) const;
+  /// The metrics of the current Font. Throws std::invalid_argument for a bad font size.
+  TFontMetrics GetFontMetrics() const;
+
+  /// Finishes pending painting so that Surface()'s pixels can be read.
+  void Flush() override;
+
+ protected:
+  bool DoBeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) override;
+  void DoEndScene() override;
+  /// Re-creates the surface, transparent, at the new size; throws as the constructor.
+  void DoSetSize() override;
+  /// Throws std::invalid_argument when the matrix has an entry that is not finite.
+  void DoSetMatrix() override;
+
+  void DoClear(TAlphaColor Color) override;
+  void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
+  void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                  const TBrush& ABrush, TCornerType ACornerType) override;
+  void DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                  const TStrokeBrush& ABrush, TCornerType ACornerType) override;
+  void DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) override;
+  void DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) override;
+  void DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) override;
+  void DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
+                 const TBrush& ABrush) override;
+  void DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
+                 const TStrokeBrush& ABrush) override;
+  void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
+  void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
+  void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
+                  TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
+  void DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
+                     TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
+  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                      TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
+  float DoTextWidth(std::u16string_view AText) override;
+  float DoTextHeight(std::u16string_view AText) override;
+
+ private:
+  struct TSurfaceDeleter {
+    void operator()(cairo_surface_t* Surface) const noexcept { cairo_surface_destroy(Surface); }
+  };
+  using TSurfacePtr = std::unique_ptr<cairo_surface_t, TSurfaceDeleter>;
+  struct TContextDeleter {
+    void operator()(cairo_t* Context) const noexcept { cairo_destroy(Context); }
+  };
+  using TContextPtr = std::unique_ptr<cairo_t, TContextDeleter>;
+
+  /// One line of laid-out text: where it sits and what it holds.
+  struct TTextLine {
+    std::size_t Index = 0;   // first UTF-16 unit within the text
+    std::size_t Length = 0;  // UTF-16 units, line feed excluded
+    std::string Utf8;
+    TRectF Rect;  // the line box: baseline at Rect.Top + Ascent
+  };
+
+  TSurfacePtr CreateSurface() const;
+  /// A fresh context for one drawing operation with the offset, matrix and scale set,
+  /// or null when the matrix is singular and so nothing drawn would cover any area.
+  TContextPtr BeginPaint(bool UseOffset = true) const;
+  /// Selects the current Font into Context; throws for a bad size.
+  void SelectFont(cairo_t* Context) const;
+  std::vector<TTextLine> LayoutText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
+                                    TTextAlign ATextAlign, TTextAlign AVTextAlign) const;
+  float MeasureUtf8(const std::string& Text) const;
+
+  TSurfacePtr FSurface;
+  // Text is measured on a context of its own with the identity transform, so the
+  // layout is the same in logical units whatever the scale and matrix.
+  TSurfacePtr FMeasureSurface;
+  TContextPtr FMeasureContext;
+};
+
+}  // namespace fsvg

@@ -1,0 +1,670 @@
+// TCairoCanvas: the outlines of rectangles, ellipses and arcs, the text layout, and the
+// Cairo calls that paint them. Every operation paints through a cairo_t of its own, so
+// a Cairo error state never outlives the call that caused it.
+#include "fsvg/cairocanvas.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <exception>
+#include <iterator>
+#include <limits>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+
+#include "fsvg/streams.h"
+
+namespace fsvg {
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+// Distance of a quarter ellipse's control points from its ends, as a fraction of the radius.
+constexpr double Kappa = 0.5522847498307936;
+// Cairo refuses image surfaces wider or taller than this.
+constexpr double MaxSurfaceSide = 32767;
+constexpr const char* DefaultFontFamily = "DejaVu Sans";
+
+void RequireFinite(double Value, const char* What) {
+  if (!std::isfinite(Value)) throw std::invalid_argument(std::string(What) + " must be finite");
+}
+
+void RequireFinite(const TPointF& Point, const char* What) {
+  RequireFinite(Point.X, What);
+  RequireFinite(Point.Y, What);
+}
+
+void RequireFinite(const TRectF& Rect, const char* What) {
+  RequireFinite(Rect.Left, What);
+  RequireFinite(Rect.Top, What);
+  RequireFinite(Rect.Right, What);
+  RequireFinite(Rect.Bottom, What);
+}
+
+double CheckedOpacity(float AOpacity) {
+  RequireFinite(AOpacity, "Opacity");
+  return std::clamp(static_cast<double>(AOpacity), 0.0, 1.0);
+}
+
+void CheckStroke(const TStrokeBrush& ABrush) {
+  RequireFinite(ABrush.Thickness, "Stroke thickness");
+  if (ABrush.Thickness < 0) throw std::invalid_argument("Stroke thickness must not be negative");
+}
+
+void CheckStatus(cairo_status_t Status) {
+  if (Status != CAIRO_STATUS_SUCCESS) throw Exception(std::string("Cairo: ") + cairo_status_to_string(Status));
+}
+
+/// The normalised edges of a rectangle that may be given right to left or bottom to top.
+struct TEdges {
+  double Left, Top, Right, Bottom;
+};
+
+TEdges Normalize(const TRectF& Rect) {
+  return {std::min<double>(Rect.Left, Rect.Right), std::min<double>(Rect.Top, Rect.Bottom),
+          std::max<double>(Rect.Left, Rect.Right), std::max<double>(Rect.Top, Rect.Bottom)};
+}
+
+void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity) {
+  cairo_set_source_rgba(Context, ((Color >> 16) & 0xFF) / 255.0, ((Color >> 8) & 0xFF) / 255.0, (Color & 0xFF) / 255.0,
+                        ((Color >> 24) & 0xFF) / 255.0 * Opacity);
+}
+
+// Every kind of brush but None paints with its colour.
+bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity) {
+  if (ABrush.Kind == TBrushKind::None) return false;
+  SetSourceColor(Context, ABrush.Color, Opacity);
+  return true;
+}
+
+/// Dash patterns in multiples of the stroke thickness, by TStrokeDash. A stroke brush
+/// carries no pattern of its own, so Custom paints solid.
+struct TDashPattern {
+  int Count;
+  std::array<double, 6> Lengths;
+};
+constexpr TDashPattern DashPatterns[] = {
+    {0, {}},                  // Solid
+    {2, {3, 1}},              // Dash
+    {2, {1, 1}},              // Dot
+    {4, {3, 1, 1, 1}},        // DashDot
+    {6, {3, 1, 1, 1, 1, 1}},  // DashDotDot
+    {0, {}},                  // Custom
+};
+static_assert(std::size(DashPatterns) == static_cast<std::size_t>(TStrokeDash::Custom) + 1);
+
+constexpr cairo_line_join_t LineJoins[] = {CAIRO_LINE_JOIN_MITER, CAIRO_LINE_JOIN_ROUND, CAIRO_LINE_JOIN_BEVEL};
+static_assert(std::size(LineJoins) == static_cast<std::size_t>(TStrokeJoin::Bevel) + 1);
+
+void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity) {
+  if (SetSourceBrush(Context, ABrush, Opacity))
+    cairo_fill(Context);
+  else
+    cairo_new_path(Context);
+}
+
+void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity) {
+  // A zero thickness leaves no mark, and Cairo refuses a dash pattern of zero length.
+  if (ABrush.Thickness == 0 || !SetSourceBrush(Context, ABrush, Opacity)) {
+    cairo_new_path(Context);
+    return;
+  }
+  cairo_set_line_width(Context, ABrush.Thickness);
+  cairo_set_line_cap(Context, ABrush.Cap == TStrokeCap::Round ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+  cairo_set_line_join(Context, LineJoins[static_cast<std::size_t>(ABrush.Join)]);
+  // SVG's default miter limit, so that a recording of this canvas renders the same joins.
+  cairo_set_miter_limit(Context, 4);
+  const TDashPattern& Pattern = DashPatterns[static_cast<std::size_t>(ABrush.Dash)];
+  std::array<double, 6> Dashes{};
+  for (int I = 0; I < Pattern.Count; ++I) Dashes[I] = Pattern.Lengths[I] * ABrush.Thickness;
+  cairo_set_dash(Context, Dashes.data(), Pattern.Count, 0);
+  cairo_stroke(Context);
+}
+
+/// Adds the closed outline of a rectangle, clockwise from its top-left corner. Corners
+/// in ACorners are cut by ACornerType with the radii clamped to half the size; a radius
+/// of zero on either axis leaves every corner square.
+void AddRectPath(cairo_t* Context, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
+                 TCornerType ACornerType) {
+  const TEdges E = Normalize(ARect);
+  const double Rx = std::clamp<double>(XRadius, 0, (E.Right - E.Left) / 2);
+  const double Ry = std::clamp<double>(YRadius, 0, (E.Bottom - E.Top) / 2);
+  if (Rx <= 0 || Ry <= 0) ACorners = {};
+  // Each corner: its point, then the offsets from it to where the outline enters and
+  // leaves the corner's cut.
+  struct TCornerShape {
+    TCorner Corner;
+    double X, Y, InX, InY, OutX, OutY;
+  };
+  const TCornerShape Shapes[] = {
+      {TCorner::TopLeft, E.Left, E.Top, 0, Ry, Rx, 0},
+      {TCorner::TopRight, E.Right, E.Top, -Rx, 0, 0, Ry},
+      {TCorner::BottomRight, E.Right, E.Bottom, 0, -Ry, -Rx, 0},
+      {TCorner::BottomLeft, E.Left, E.Bottom, Rx, 0, 0, -Ry},
+  };
+  cairo_new_path(Context);
+  for (const TCornerShape& S : Shapes) {
+    if (!ACorners.Contains(S.Corner)) {
+      cairo_line_to(Context, S.X, S.Y);
+      continue;
+    }
+    const double OutX = S.X + S.OutX, OutY = S.Y + S.OutY;
+    cairo_line_to(Context, S.X + S.InX, S.Y + S.InY);
+    switch (ACornerType) {
+      case TCornerType::Round:
+        cairo_curve_to(Context, S.X + S.InX * (1 - Kappa), S.Y + S.InY * (1 - Kappa), S.X + S.OutX * (1 - Kappa),
+                       S.Y + S.OutY * (1 - Kappa), OutX, OutY);
+        break;
+      case TCornerType::Bevel:
+        cairo_line_to(Context, OutX, OutY);
+        break;
+      case TCornerType::InnerRound:
+        // A quarter ellipse centred on the corner point, bulging into the rectangle.
+        cairo_curve_to(Context, S.X + S.InX + S.OutX * Kappa, S.Y + S.InY + S.OutY * Kappa,
+                       S.X + S.OutX + S.InX * Kappa, S.Y + S.OutY + S.InY * Kappa, OutX, OutY);
+        break;
+      case TCornerType::InnerLine:
+        cairo_line_to(Context, S.X + S.InX + S.OutX, S.Y + S.InY + S.OutY);
+        cairo_line_to(Context, OutX, OutY);
+        break;
+    }
+  }
+  cairo_close_path(Context);
+}
+
+/// Adds an open elliptical arc from StartAngle over SweepAngle (degrees, 0 along +X,
+/// positive towards +Y, clamped to one turn), as cubic Béziers of at most a quarter turn.
+void AddArcPath(cairo_t* Context, const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle) {
+  const double Sweep = std::clamp<double>(SweepAngle, -360, 360) * Pi / 180;
+  const int Segments = std::max(1, static_cast<int>(std::ceil(std::abs(Sweep) / (Pi / 2) - 1e-9)));
+  const double Step = Sweep / Segments;
+  // Control-point distance of one segment, as a fraction of the radius.
+  const double H = 4.0 / 3.0 * std::tan(Step / 4);
+  const double Cx = Center.X, Cy = Center.Y, Rx = Radius.X, Ry = Radius.Y;
+  double Angle = static_cast<double>(StartAngle) * Pi / 180;
+  double Cos0 = std::cos(Angle), Sin0 = std::sin(Angle);
+  cairo_new_path(Context);
+  cairo_move_to(Context, Cx + Rx * Cos0, Cy + Ry * Sin0);
+  for (int I = 0; I < Segments; ++I) {
+    Angle += Step;
+    const double Cos1 = std::cos(Angle), Sin1 = std::sin(Angle);
+    cairo_curve_to(Context, Cx + Rx * (Cos0 - H * Sin0), Cy + Ry * (Sin0 + H * Cos0), Cx + Rx * (Cos1 + H * Sin1),
+                   Cy + Ry * (Sin1 - H * Cos1), Cx + Rx * Cos1, Cy + Ry * Sin1);
+    Cos0 = Cos1;
+    Sin0 = Sin1;
+  }
+}
+
+void AddEllipsePath(cairo_t* Context, const TRectF& ARect) {
+  const TPointF Center = ARect.CenterPoint();
+  AddArcPath(Context, Center, {std::abs(ARect.Width()) / 2, std::abs(ARect.Height()) / 2}, 0, 360);
+  cairo_close_path(Context);
+}
+
+void AddPolygonPath(cairo_t* Context, const TPolygon& Points) {
+  cairo_new_path(Context);
+  for (const TPointF& Point : Points) cairo_line_to(Context, Point.X, Point.Y);
+  if (!Points.empty()) cairo_close_path(Context);
+}
+
+void CheckPolygon(const TPolygon& Points) {
+  for (const TPointF& Point : Points) RequireFinite(Point, "Polygon point");
+}
+
+/// UTF-16 as UTF-8 for Cairo; an unpaired surrogate becomes U+FFFD.
+std::string ToUtf8String(std::u16string_view Text) {
+  std::string Result;
+  Result.reserve(Text.size());
+  for (std::size_t I = 0; I < Text.size(); ++I) {
+    char32_t Code = Text[I];
+    if (Code >= 0xD800 && Code <= 0xDBFF && I + 1 < Text.size() && Text[I + 1] >= 0xDC00 && Text[I + 1] <= 0xDFFF) {
+      Code = 0x10000 + ((Code - 0xD800) << 10) + (Text[I + 1] - 0xDC00);
+      ++I;
+    } else if (Code >= 0xD800 && Code <= 0xDFFF) {
+      Code = 0xFFFD;
+    }
+    if (Code < 0x80) {
+      Result += static_cast<char>(Code);
+    } else if (Code < 0x800) {
+      Result += static_cast<char>(0xC0 | (Code >> 6));
+      Result += static_cast<char>(0x80 | (Code & 0x3F));
+    } else if (Code < 0x10000) {
+      Result += static_cast<char>(0xE0 | (Code >> 12));
+      Result += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
+      Result += static_cast<char>(0x80 | (Code & 0x3F));
+    } else {
+      Result += static_cast<char>(0xF0 | (Code >> 18));
+      Result += static_cast<char>(0x80 | ((Code >> 12) & 0x3F));
+      Result += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
+      Result += static_cast<char>(0x80 | (Code & 0x3F));
+    }
+  }
+  return Result;
+}
+
+struct TFontOptionsDeleter {
+  void operator()(cairo_font_options_t* Options) const noexcept { cairo_font_options_destroy(Options); }
+};
+
+/// Where the PNG writer callback sends the bytes, and the error it caught: an
+/// exception must not unwind through Cairo's C frames.
+struct TPngSink {
+  TFileStream* File;
+  std::exception_ptr Error;
+};
+
+cairo_status_t WritePngBytes(void* Closure, const unsigned char* Data, unsigned int Length) {
+  auto* Sink = static_cast<TPngSink*>(Closure);
+  try {
+    Sink->File->WriteBuffer(Data, Length);
+    return CAIRO_STATUS_SUCCESS;
+  } catch (...) {
+    Sink->Error = std::current_exception();
+    return CAIRO_STATUS_WRITE_ERROR;
+  }
+}
+
+}  // namespace
+
+TCairoCanvas::TCairoCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)
+    : TCanvas(AWidth, AHeight, AScale, AQuality), FSurface(CreateSurface()) {
+  FMeasureSurface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  CheckStatus(cairo_surface_status(FMeasureSurface.get()));
+  FMeasureContext.reset(cairo_create(FMeasureSurface.get()));
+  CheckStatus(cairo_status(FMeasureContext.get()));
+}
+
+TCairoCanvas::~TCairoCanvas() = default;
+
+TCairoCanvas::TSurfacePtr TCairoCanvas::CreateSurface() const {
+  // A small allowance keeps a product like 100 * 1.1 from growing by a whole pixel.
+  const double Width = std::ceil(GetWidth() * static_cast<double>(GetScale()) - 1e-4);
+  const double Height = std::ceil(GetHeight() * static_cast<double>(GetScale()) - 1e-4);
+  if (Width > MaxSurfaceSide || Height > MaxSurfaceSide)
+    throw Exception("TCairoCanvas: a surface of " + std::to_string(Width) + " x " + std::to_string(Height) +
+                    " pixels is larger than Cairo allows (32767 per side)");
+  TSurfacePtr Surface(
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(Width), static_cast<int>(Height)));
+  CheckStatus(cairo_surface_status(Surface.get()));
+  return Surface;
+}
+
+std::int32_t TCairoCanvas::GetPixelWidth() const { return cairo_image_surface_get_width(FSurface.get()); }
+std::int32_t TCairoCanvas::GetPixelHeight() const { return cairo_image_surface_get_height(FSurface.get()); }
+
+TAlphaColor TCairoCanvas::Pixel(std::int32_t X, std::int32_t Y) const {
+  if (X < 0 || Y < 0 || X >= GetPixelWidth() || Y >= GetPixelHeight())
+    throw std::out_of_range("TCairoCanvas::Pixel: (" + std::to_string(X) + ", " + std::to_string(Y) +
+                            ") lies outside the surface");
+  cairo_surface_flush(FSurface.get());
+  const unsigned char* Row = cairo_image_surface_get_data(FSurface.get()) +
+                             static_cast<std::ptrdiff_t>(Y) * cairo_image_surface_get_stride(FSurface.get());
+  // ARGB32 pixels are native-endian 32-bit words, premultiplied by alpha.
+  const std::uint32_t Premultiplied = reinterpret_cast<const std::uint32_t*>(Row)[X];
+  const std::uint32_t Alpha = Premultiplied >> 24;
+  if (Alpha == 0) return 0;
+  auto Unpremultiply = [Alpha](std::uint32_t Channel) { return (Channel * 255 + Alpha / 2) / Alpha; };
+  return Alpha << 24 | Unpremultiply((Premultiplied >> 16) & 0xFF) << 16 |
+         Unpremultiply((Premultiplied >> 8) & 0xFF) << 8 | Unpremultiply(Premultiplied & 0xFF);
+}
+
+void TCairoCanvas::SaveToPNG(const std::filesystem::path& FileName) const {
+  if (GetPixelWidth() == 0 || GetPixelHeight() == 0)
+    throw EWriteError(FileName.string() + ": an image without pixels cannot be saved as PNG");
+  cairo_surface_flush(FSurface.get());
+  TFileStream File(FileName, TFileBuffering::Full);
+  TPngSink Sink{&File, nullptr};
+  const cairo_status_t Status = cairo_surface_write_to_png_stream(FSurface.get(), WritePngBytes, &Sink);
+  if (Sink.Error) std::rethrow_exception(Sink.Error);
+  if (Status != CAIRO_STATUS_SUCCESS) throw EWriteError(FileName.string() + ": " + cairo_status_to_string(Status));
+  File.Close();
+}
+
+void TCairoCanvas::Flush() { cairo_surface_flush(FSurface.get()); }
+
+bool TCairoCanvas::DoBeginScene(PClipRects, std::uintptr_t) {
+  return cairo_surface_status(FSurface.get()) == CAIRO_STATUS_SUCCESS;
+}
+
+void TCairoCanvas::DoEndScene() { Flush(); }
+
+void TCairoCanvas::DoSetSize() { FSurface = CreateSurface(); }
+
+void TCairoCanvas::DoSetMatrix() {
+  const TMatrix& M = GetMatrix();
+  for (float Entry : {M.m11, M.m12, M.m13, M.m21, M.m22, M.m23, M.m31, M.m32, M.m33})
+    RequireFinite(Entry, "Matrix entry");
+}
+
+TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint(bool UseOffset) const {
+  TContextPtr Context(cairo_create(FSurface.get()));
+  CheckStatus(cairo_status(Context.get()));
+  const TMatrix& M = GetMatrix();
+  for (float Entry : {M.m11, M.m12, M.m21, M.m22, M.m31, M.m32}) RequireFinite(Entry, "Matrix entry");
+  // Row vectors: x' = x*m11 + y*m21 + m31, y' = x*m12 + y*m22 + m32. The projective
+  // column (m13, m23, m33) has no meaning for a 2D affine painter and is ignored.
+  cairo_matrix_t Transform;
+  cairo_matrix_init_scale(&Transform, GetScale(), GetScale());
+  cairo_matrix_t Canvas;
+  cairo_matrix_init(&Canvas, M.m11, M.m12, M.m21, M.m22, M.m31, M.m32);
+  cairo_matrix_multiply(&Transform, &Canvas, &Transform);
+  if (UseOffset) {
+    cairo_matrix_t Offset;
+    cairo_matrix_init_translate(&Offset, GetOffset().X, GetOffset().Y);
+    cairo_matrix_multiply(&Transform, &Offset, &Transform);
+  }
+  // A singular matrix flattens every shape to no area: there is nothing to paint.
+  cairo_matrix_t Inverse = Transform;
+  if (cairo_matrix_invert(&Inverse) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_set_matrix(Context.get(), &Transform);
+  if (cairo_status(Context.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  switch (GetQuality()) {
+    case TCanvasQuality::HighPerformance:
+      cairo_set_antialias(Context.get(), CAIRO_ANTIALIAS_FAST);
+      break;
+    case TCanvasQuality::HighQuality:
+      cairo_set_antialias(Context.get(), CAIRO_ANTIALIAS_BEST);
+      break;
+    case TCanvasQuality::SystemDefault:
+      cairo_set_antialias(Context.get(), CAIRO_ANTIALIAS_DEFAULT);
+      break;
+  }
+  return Context;
+}
+
+void TCairoCanvas::DoClear(TAlphaColor Color) {
+  TContextPtr Context(cairo_create(FSurface.get()));
+  cairo_set_operator(Context.get(), CAIRO_OPERATOR_SOURCE);
+  SetSourceColor(Context.get(), Color, 1);
+  cairo_paint(Context.get());
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
+  RequireFinite(ARect, "Rectangle");
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  const TEdges E = Normalize(ARect);
+  cairo_rectangle(Context.get(), E.Left, E.Top, E.Right - E.Left, E.Bottom - E.Top);
+  cairo_set_operator(Context.get(), CAIRO_OPERATOR_SOURCE);
+  SetSourceColor(Context.get(), AColor, 1);
+  cairo_fill(Context.get());
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                              const TBrush& ABrush, TCornerType ACornerType) {
+  RequireFinite(ARect, "Rectangle");
+  RequireFinite(XRadius, "Corner radius");
+  RequireFinite(YRadius, "Corner radius");
+  const double Opacity = CheckedOpacity(AOpacity);
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  AddRectPath(Context.get(), ARect, XRadius, YRadius, ACorners, ACornerType);
+  FillPath(Context.get(), ABrush, Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                              const TStrokeBrush& ABrush, TCornerType ACornerType) {
+  RequireFinite(ARect, "Rectangle");
+  RequireFinite(XRadius, "Corner radius");
+  RequireFinite(YRadius, "Corner radius");
+  const double Opacity = CheckedOpacity(AOpacity);
+  CheckStroke(ABrush);
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  AddRectPath(Context.get(), ARect, XRadius, YRadius, ACorners, ACornerType);
+  StrokePath(Context.get(), ABrush, Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
+  RequireFinite(APt1, "Line point");
+  RequireFinite(APt2, "Line point");
+  const double Opacity = CheckedOpacity(AOpacity);
+  CheckStroke(ABrush);
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  cairo_move_to(Context.get(), APt1.X, APt1.Y);
+  cairo_line_to(Context.get(), APt2.X, APt2.Y);
+  StrokePath(Context.get(), ABrush, Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
+  RequireFinite(ARect, "Rectangle");
+  const double Opacity = CheckedOpacity(AOpacity);
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  AddEllipsePath(Context.get(), ARect);
+  FillPath(Context.get(), ABrush, Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
+  RequireFinite(ARect, "Rectangle");
+  const double Opacity = CheckedOpacity(AOpacity);
+  CheckStroke(ABrush);
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  AddEllipsePath(Context.get(), ARect);
+  StrokePath(Context.get(), ABrush, Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
+                             float AOpacity, const TBrush& ABrush) {
+  RequireFinite(Center, "Arc centre");
+  RequireFinite(Radius, "Arc radius");
+  RequireFinite(StartAngle, "Arc start angle");
+  RequireFinite(SweepAngle, "Arc sweep angle");
+  const double Opacity = CheckedOpacity(AOpacity);
+  TContextPtr Context = BeginPaint();
+  if (!Context || SweepAngle == 0) return;
+  // Filling the open path fills the region between the arc and its chord.
+  AddArcPath(Context.get(), Center, Radius, StartAngle, SweepAngle);
+  FillPath(Context.get(), ABrush, Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
+                             float AOpacity, const TStrokeBrush& ABrush) {
+  RequireFinite(Center, "Arc centre");
+  RequireFinite(Radius, "Arc radius");
+  RequireFinite(StartAngle, "Arc start angle");
+  RequireFinite(SweepAngle, "Arc sweep angle");
+  const double Opacity = CheckedOpacity(AOpacity);
+  CheckStroke(ABrush);
+  TContextPtr Context = BeginPaint();
+  if (!Context || SweepAngle == 0) return;
+  AddArcPath(Context.get(), Center, Radius, StartAngle, SweepAngle);
+  StrokePath(Context.get(), ABrush, Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
+  CheckPolygon(Points);
+  const double Opacity = CheckedOpacity(AOpacity);
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  AddPolygonPath(Context.get(), Points);
+  FillPath(Context.get(), GetFill(), Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
+  CheckPolygon(Points);
+  const double Opacity = CheckedOpacity(AOpacity);
+  CheckStroke(GetStroke());
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  AddPolygonPath(Context.get(), Points);
+  StrokePath(Context.get(), GetStroke(), Opacity);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::SelectFont(cairo_t* Context) const {
+  const TFont& Font = GetFont();
+  RequireFinite(Font.Size, "Font size");
+  if (!(Font.Size > 0)) throw std::invalid_argument("Font size must be positive");
+  // Fontconfig resolves a family it does not know to its default sans face.
+  const std::string Family = Font.Family.empty() ? std::string(DefaultFontFamily) : ToUtf8String(Font.Family);
+  cairo_select_font_face(Context, Family.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(Context, Font.Size);
+  // Unhinted outlines and unrounded advances: the layout is then the same at every
+  // scale, and it matches SVG renderers, which lay text out the same way.
+  std::unique_ptr<cairo_font_options_t, TFontOptionsDeleter> Options(cairo_font_options_create());
+  cairo_font_options_set_hint_style(Options.get(), CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(Options.get(), CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_antialias(Options.get(), CAIRO_ANTIALIAS_GRAY);
+  cairo_set_font_options(Context, Options.get());
+}
+
+TFontMetrics TCairoCanvas::GetFontMetrics() const {
+  SelectFont(FMeasureContext.get());
+  cairo_font_extents_t Extents;
+  cairo_font_extents(FMeasureContext.get(), &Extents);
+  CheckStatus(cairo_status(FMeasureContext.get()));
+  return {static_cast<float>(Extents.ascent), static_cast<float>(Extents.descent),
+          static_cast<float>(std::max(Extents.height, Extents.ascent + Extents.descent))};
+}
+
+float TCairoCanvas::MeasureUtf8(const std::string& Text) const {
+  if (Text.empty()) return 0;
+  cairo_text_extents_t Extents;
+  cairo_text_extents(FMeasureContext.get(), Text.c_str(), &Extents);
+  CheckStatus(cairo_status(FMeasureContext.get()));
+  return static_cast<float>(Extents.x_advance);
+}
+
+std::vector<TCairoCanvas::TTextLine> TCairoCanvas::LayoutText(const TRectF& ARect, std::u16string_view AText,
+                                                              bool WordWrap, TFillTextFlags Flags,
+                                                              TTextAlign ATextAlign, TTextAlign AVTextAlign) const {
+  RequireFinite(ARect, "Text rectangle");
+  const TFontMetrics Metrics = GetFontMetrics();  // selects the font into the measuring context
+  const TEdges E = Normalize(ARect);
+  std::vector<TTextLine> Lines;
+  auto AddLine = [&](std::size_t Start, std::size_t End) {
+    TTextLine Line;
+    Line.Index = Start;
+    Line.Length = End - Start;
+    Line.Utf8 = ToUtf8String(AText.substr(Start, End - Start));
+    Line.Rect.Right = MeasureUtf8(Line.Utf8);
+    Lines.push_back(std::move(Line));
+  };
+  auto Width = [&](std::size_t Start, std::size_t End) {
+    return MeasureUtf8(ToUtf8String(AText.substr(Start, End - Start)));
+  };
+
+  // Paragraphs end at line feeds (a CR before one belongs to the break); with WordWrap,
+  // a paragraph breaks at the last space that keeps the line within the rectangle. A
+  // word wider than the rectangle takes a line of its own and overflows it.
+  std::size_t ParagraphStart = 0;
+  while (!AText.empty() && ParagraphStart <= AText.size()) {
+    std::size_t ParagraphEnd = std::min(AText.find(u'\n', ParagraphStart), AText.size());
+    const std::size_t Next = ParagraphEnd + 1;
+    if (ParagraphEnd > ParagraphStart && AText[ParagraphEnd - 1] == u'\r') --ParagraphEnd;
+    if (!WordWrap) {
+      AddLine(ParagraphStart, ParagraphEnd);
+    } else {
+      std::size_t LineStart = ParagraphStart, LineEnd = ParagraphStart, Pos = ParagraphStart;
+      bool HasWord = false;
+      while (Pos < ParagraphEnd) {
+        std::size_t WordStart = Pos;
+        while (WordStart < ParagraphEnd && AText[WordStart] == u' ') ++WordStart;
+        if (WordStart == ParagraphEnd) break;
+        std::size_t WordEnd = WordStart;
+        while (WordEnd < ParagraphEnd && AText[WordEnd] != u' ') ++WordEnd;
+        if (HasWord && Width(LineStart, WordEnd) > E.Right - E.Left) {
+          AddLine(LineStart, LineEnd);
+          LineStart = WordStart;
+        }
+        LineEnd = WordEnd;
+        HasWord = true;
+        Pos = WordEnd;
+      }
+      AddLine(LineStart, HasWord ? LineEnd : LineStart);
+    }
+    if (Next > AText.size()) break;
+    ParagraphStart = Next;
+  }
+
+  // Right-to-left text mirrors the horizontal alignment.
+  TTextAlign Horizontal = ATextAlign;
+  if (Flags.Contains(TFillTextFlag::RightToLeft) && Horizontal != TTextAlign::Center)
+    Horizontal = Horizontal == TTextAlign::Leading ? TTextAlign::Trailing : TTextAlign::Leading;
+  const double BlockHeight = Lines.size() * static_cast<double>(Metrics.LineHeight);
+  double Top = E.Top;
+  if (AVTextAlign == TTextAlign::Center) Top = (E.Top + E.Bottom - BlockHeight) / 2;
+  if (AVTextAlign == TTextAlign::Trailing) Top = E.Bottom - BlockHeight;
+  for (std::size_t I = 0; I < Lines.size(); ++I) {
+    TRectF& Rect = Lines[I].Rect;
+    const double LineWidth = Rect.Right;
+    double Left = E.Left;
+    if (Horizontal == TTextAlign::Center) Left = (E.Left + E.Right - LineWidth) / 2;
+    if (Horizontal == TTextAlign::Trailing) Left = E.Right - LineWidth;
+    Rect.Left = static_cast<float>(Left);
+    Rect.Right = static_cast<float>(Left + LineWidth);
+    Rect.Top = static_cast<float>(Top + I * static_cast<double>(Metrics.LineHeight));
+    Rect.Bottom = Rect.Top + Metrics.LineHeight;
+  }
+  return Lines;
+}
+
+void TCairoCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
+                              TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  const double Opacity = CheckedOpacity(AOpacity);
+  const std::vector<TTextLine> Lines = LayoutText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  const float Ascent = GetFontMetrics().Ascent;
+  TContextPtr Context = BeginPaint();
+  if (!Context || !SetSourceBrush(Context.get(), GetFill(), Opacity)) return;
+  SelectFont(Context.get());
+  for (const TTextLine& Line : Lines) {
+    if (Line.Utf8.empty()) continue;
+    cairo_move_to(Context.get(), Line.Rect.Left, Line.Rect.Top + Ascent);
+    cairo_show_text(Context.get(), Line.Utf8.c_str());
+  }
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
+                                 TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  const std::vector<TTextLine> Lines = LayoutText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  if (Lines.empty()) {
+    ARect.Right = ARect.Left;
+    ARect.Bottom = ARect.Top;
+    return;
+  }
+  TRectF Bounds = Lines.front().Rect;
+  for (const TTextLine& Line : Lines) {
+    Bounds.Left = std::min(Bounds.Left, Line.Rect.Left);
+    Bounds.Right = std::max(Bounds.Right, Line.Rect.Right);
+  }
+  Bounds.Bottom = Lines.back().Rect.Bottom;
+  ARect = Bounds;
+}
+
+void TCairoCanvas::DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText,
+                                  bool WordWrap, TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  const std::vector<TTextLine> Lines = LayoutText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  ALines.Metrics.clear();
+  for (const TTextLine& Line : Lines) ALines.Metrics.push_back({Line.Index, Line.Length, Line.Rect});
+}
+
+float TCairoCanvas::DoTextWidth(std::u16string_view AText) {
+  float Widest = 0;
+  for (const TTextLine& Line : LayoutText({}, AText, false, {}, TTextAlign::Leading, TTextAlign::Leading))
+    Widest = std::max(Widest, Line.Rect.Width());
+  return Widest;
+}
+
+float TCairoCanvas::DoTextHeight(std::u16string_view AText) {
+  // Even empty text has the height of one line, so TextHeight(u"") is the line height.
+  const std::size_t Lines =
+      std::max<std::size_t>(1, LayoutText({}, AText, false, {}, TTextAlign::Leading, TTextAlign::Leading).size());
+  return static_cast<float>(Lines * static_cast<double>(GetFontMetrics().LineHeight));
+}
+
+}  // namespace fsvg
