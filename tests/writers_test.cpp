@@ -106,8 +106,7 @@ TEST(IntegerWriter, WritesPlainDecimal) {
     std::int32_t Value;
     const char* Expected;
   } Cases[] = {{0, "0"}, {640, "640"}, {-12, "-12"}, {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"}};
-  for (const auto& Case : Cases)
-    EXPECT_EQ(Written([&](TWriterCanvas& C) { C.Write(Case.Value); }).Text, Case.Expected);
+  for (const auto& Case : Cases) EXPECT_EQ(Written([&](TWriterCanvas& C) { C.Write(Case.Value); }).Text, Case.Expected);
 }
 
 TEST(ColourWriter, WritesRedGreenBlueInFourCallsAndDropsAlpha) {
@@ -136,8 +135,12 @@ TEST(StringWriter, EncodesUtf16AsUtf8InOneCall) {
       {u"\u20AC\uFFFD", "\xE2\x82\xAC\xEF\xBF\xBD"},
       {u"\U0001F600x\U00010000", "\xF0\x9F\x98\x80x\xF0\x90\x80\x80"},
       // An unpaired surrogate, high or low, leading or trailing, becomes U+FFFD.
-      {std::u16string(u"a") + char16_t(0xD800) + u"b", "a\xEF\xBF\xBD" "b"},
-      {std::u16string(1, char16_t(0xDC00)) + u"b", "\xEF\xBF\xBD" "b"},
+      {std::u16string(u"a") + char16_t(0xD800) + u"b",
+       "a\xEF\xBF\xBD"
+       "b"},
+      {std::u16string(1, char16_t(0xDC00)) + u"b",
+       "\xEF\xBF\xBD"
+       "b"},
       {u"a" + std::u16string(1, char16_t(0xDBFF)), "a\xEF\xBF\xBD"},
   };
   for (const auto& Case : Cases) {

@@ -1,0 +1,244 @@
+// Opening and closing documents: over a caller's stream, over a file name, with a
+// missing canvas, a missing stream, and files that cannot be created or written.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/testcanvas.h"
+
+namespace fsvg::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& Path) {
+  std::ifstream In(Path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(In), {}};
+}
+
+// A fresh directory under the system's temporary directory, removed afterwards.
+class TempDir {
+ public:
+  TempDir() : FPath(fs::temp_directory_path() / ("fsvg-test-" + std::to_string(::getpid()) + "-" + Next())) {
+    fs::create_directories(FPath);
+  }
+  ~TempDir() {
+    std::error_code Ignored;
+    fs::remove_all(FPath, Ignored);
+  }
+  const fs::path& Path() const { return FPath; }
+
+ private:
+  static std::string Next() {
+    static int Counter = 0;
+    return std::to_string(++Counter);
+  }
+  fs::path FPath;
+};
+
+TEST(Lifecycle, EmptyDocumentIsHeaderThenFooter) {
+  TNullCanvas Host;
+  TMemoryStream Stream;
+  { TSvgCanvas Canvas(&Stream, &Host); }
+  EXPECT_EQ(Stream.View(), Header + "</svg>");
+}
+
+TEST(Lifecycle, HeaderIsOneWriteAndFooterAnother) {
+  TNullCanvas Host;
+  TCountingStream Stream;
+  {
+    TSvgCanvas Canvas(&Stream, &Host);
+    EXPECT_EQ(Stream.Calls, 1u);
+    EXPECT_EQ(Canvas.GetMaxDecimalPlaces(), 4);
+  }
+  EXPECT_EQ(Stream.Calls, 2u);
+}
+
+TEST(Lifecycle, CallersStreamStaysOpenAndEndsWithTheFooter) {
+  TNullCanvas Host;
+  std::ostringstream Target;
+  TOStreamAdapter Stream(Target);
+  {
+    TSvgCanvas Canvas(&Stream, &Host);
+    Canvas.FillRect({0, 0, 1, 1}, 0, 0, AllCorners, 1);
+  }
+  Stream.WriteBuffer("\nmore", 5);  // still the caller's, still usable
+  const std::string Text = Target.str();
+  EXPECT_EQ(Text.substr(Text.size() - 11), "</svg>\nmore");
+}
+
+TEST(Lifecycle, FileIsCreatedOrTruncatedAndClosed) {
+  TempDir Dir;
+  const fs::path Path = Dir.Path() / "out.svg";
+  {
+    std::ofstream Old(Path);
+    Old << std::string(10000, 'x');
+  }
+  TNullCanvas Host;
+  {
+    TSvgCanvas Canvas(Path, &Host);
+    Canvas.Clear(0xFF00FF00);
+  }
+  EXPECT_EQ(ReadFile(Path), Header + "<rect x=\"0\" y=\"0\" width=\"0\" height=\"0\" fill=\"#00FF00\"/>\n</svg>");
+
+  // A non-ASCII file name works like any other.
+  const fs::path Unicode = Dir.Path() / fs::path(u8"d\u00E9j\u00E0 \u03B1\u03B2.svg");
+  { TSvgCanvas Canvas(Unicode, &Host); }
+  EXPECT_EQ(ReadFile(Unicode), Header + "</svg>");
+}
+
+TEST(Lifecycle, NullCanvasIsRefusedAfterTheTeardown) {
+  TempDir Dir;
+  const fs::path Path = Dir.Path() / "refused.svg";
+  {
+    std::ofstream Old(Path);
+    Old << "old contents";
+  }
+  try {
+    TSvgCanvas Canvas(Path, nullptr);
+    FAIL() << "no error";
+  } catch (const ESvgError& E) {
+    EXPECT_STREQ(E.what(), "Canvas parameter is required");
+  }
+  // The file was created (truncated), holds only the footer, and is closed: it can be
+  // removed and re-created at once.
+  EXPECT_EQ(ReadFile(Path), "</svg>");
+
+  TCountingStream Stream;
+  EXPECT_THROW(TSvgCanvas(&Stream, nullptr), ESvgError);
+  EXPECT_EQ(Stream.Text, "</svg>");
+  EXPECT_EQ(Stream.Calls, 1u);
+  Stream.WriteBuffer("x", 1);  // not closed: still takes bytes
+
+  // Even with no stream at all the error is the same.
+  EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
+  EXPECT_THROW(TSvgCanvas(fs::path(), nullptr), ESvgError);
+}
+
+TEST(Lifecycle, NoStreamMeansNothingWrittenButTheHostStillPaints) {
+  TempDir Dir;
+  const fs::path Before = fs::current_path();
+  fs::current_path(Dir.Path());
+  TRecordingCanvas Host;
+  {
+    TSvgCanvas Canvas(fs::path(), &Host);
+    Canvas.FillRect({0, 0, 1, 1}, 0, 0, AllCorners, 1);
+    Canvas.FillText({0, 0, 1, 1}, u"x", false, 1, {}, TTextAlign::Center);
+  }
+  {
+    TSvgCanvas Canvas(static_cast<TStream*>(nullptr), &Host);
+    Canvas.DrawLine({0, 0}, {1, 1}, 1);
+  }
+  EXPECT_EQ(Host.Calls.size(), 3u);
+  EXPECT_TRUE(fs::is_empty(Dir.Path()));
+  fs::current_path(Before);
+}
+
+TEST(Lifecycle, FileThatCannotBeCreatedNamesThePathAndTheReason) {
+  TempDir Dir;
+  TNullCanvas Host;
+  const struct {
+    fs::path Path;
+    const char* Reason;
+  } Cases[] = {
+      {Dir.Path() / "missing" / "out.svg", "No such file or directory"},
+      {Dir.Path(), "Is a directory"},
+  };
+  for (const auto& Case : Cases) {
+    try {
+      TSvgCanvas Canvas(Case.Path, &Host);
+      FAIL() << "no error for " << Case.Path;
+    } catch (const EFCreateError& E) {
+      const std::string Message = E.what();
+      EXPECT_NE(Message.find(Case.Path.string()), std::string::npos) << Message;
+      EXPECT_NE(Message.find(Case.Reason), std::string::npos) << Message;
+    }
+  }
+}
+
+TEST(Lifecycle, FullDiskRaisesFromTheHeaderWrite) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "this system has no /dev/full";
+  TNullCanvas Host;
+  try {
+    TSvgCanvas Canvas(fs::path("/dev/full"), &Host);
+    FAIL() << "no error";
+  } catch (const EWriteError& E) {
+    const std::string Message = E.what();
+    EXPECT_NE(Message.find("/dev/full"), std::string::npos) << Message;
+    EXPECT_NE(Message.find("No space left on device"), std::string::npos) << Message;
+  }
+  // The file handle was closed: opening and failing again many times leaks nothing.
+  for (int Attempt = 0; Attempt < 2000; ++Attempt) EXPECT_THROW(TSvgCanvas(fs::path("/dev/full"), &Host), EWriteError);
+}
+
+TEST(Lifecycle, FailedHeaderWriteTearsDownBeforeRaising) {
+  TNullCanvas Host;
+  TCountingStream Stream;
+  Stream.FailAt = 1;
+  EXPECT_THROW(TSvgCanvas(&Stream, &Host), EWriteError);
+  EXPECT_EQ(Stream.Text, "</svg>");  // the teardown still closed the document
+}
+
+TEST(Lifecycle, FooterFailureIsSwallowedByTheDestructor) {
+  TNullCanvas Host;
+  TCountingStream Stream;
+  Stream.FailAt = 2;
+  { TSvgCanvas Canvas(&Stream, &Host); }
+  EXPECT_EQ(Stream.Text, Header);
+  EXPECT_EQ(Stream.Calls, 2u);
+}
+
+TEST(Streams, OStreamAdapterRaisesWhenTheStreamFails) {
+  std::ostringstream Target;
+  Target.setstate(std::ios::badbit);
+  TOStreamAdapter Stream(Target);
+  EXPECT_THROW(Stream.WriteBuffer("x", 1), EWriteError);
+  TNullCanvas Host;
+  EXPECT_THROW(TSvgCanvas(&Stream, &Host), EWriteError);
+}
+
+TEST(Streams, FileStreamBuffering) {
+  TempDir Dir;
+  const fs::path Path = Dir.Path() / "buffered.txt";
+  {
+    TFileStream Line(Path);
+    Line.WriteBuffer("abc", 3);
+    EXPECT_EQ(ReadFile(Path), "");
+    Line.WriteBuffer("\n", 1);
+    EXPECT_EQ(ReadFile(Path), "abc\n");  // a line reaches the file when it ends
+  }
+  {
+    TFileStream Full(Path, TFileBuffering::Full, 8);
+    Full.WriteBuffer("line\n", 5);
+    EXPECT_EQ(ReadFile(Path), "");  // truncated, and nothing handed over yet
+    Full.WriteBuffer("0123456789", 10);
+    EXPECT_EQ(ReadFile(Path), "line\n0123456789");
+    Full.WriteBuffer("x", 1);
+    Full.Flush();
+    EXPECT_EQ(ReadFile(Path), "line\n0123456789x");
+    Full.Close();
+    EXPECT_FALSE(Full.IsOpen());
+    EXPECT_THROW(Full.WriteBuffer("y", 1), EWriteError);
+  }
+}
+
+TEST(Streams, MemoryStreamGrowsAndKeepsEveryByte) {
+  TMemoryStream Stream;
+  std::string Expected;
+  for (int Index = 0; Index < 5000; ++Index) {
+    const std::string Piece = std::to_string(Index) + ";";
+    Stream.WriteBuffer(Piece.data(), Piece.size());
+    Expected += Piece;
+  }
+  EXPECT_EQ(Stream.View(), Expected);
+  const std::size_t Capacity = Stream.Capacity();
+  Stream.Clear();
+  EXPECT_EQ(Stream.Size(), 0u);
+  EXPECT_EQ(Stream.Capacity(), Capacity);
+}
+
+}  // namespace
+}  // namespace fsvg::test
