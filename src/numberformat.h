@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "fsvg/export.h"
+
 namespace fsvg::detail {
 
 /// Room FormatReal needs in its output buffer.
@@ -14,6 +16,6 @@ inline constexpr std::size_t MaxRealLength = 32;
 /// "0" for anything that rounds to zero. From 10^(Decimals + 8) up, once rounded:
 /// scientific notation ("1.5E12"). "NaN", "Infinity", "-Infinity" otherwise.
 /// Decimals is 0 to 10. Independent of every locale setting; never allocates.
-std::size_t FormatReal(double Value, int Decimals, char* Out);
+FSVG_API std::size_t FormatReal(double Value, int Decimals, char* Out);
 
 }  // namespace fsvg::detail

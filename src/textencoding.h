@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fsvg/export.h"
+
 namespace fsvg::detail {
 
 /// Plain keeps every character (an unpaired surrogate becomes U+FFFD); Xml also writes
@@ -13,9 +15,9 @@ namespace fsvg::detail {
 enum class TTextEncoding { Plain, Xml };
 
 /// The number of UTF-8 bytes EncodeUtf8 writes for Text.
-std::size_t Utf8Length(std::u16string_view Text, TTextEncoding Encoding);
+FSVG_API std::size_t Utf8Length(std::u16string_view Text, TTextEncoding Encoding);
 
 /// Writes the UTF-8 form of Text at Out (Utf8Length bytes) and returns the end.
-std::uint8_t* EncodeUtf8(std::u16string_view Text, TTextEncoding Encoding, std::uint8_t* Out);
+FSVG_API std::uint8_t* EncodeUtf8(std::u16string_view Text, TTextEncoding Encoding, std::uint8_t* Out);
 
 }  // namespace fsvg::detail

@@ -135,13 +135,13 @@ TEST(StringWriter, EncodesUtf16AsUtf8InOneCall) {
       {u"\u20AC\uFFFD", "\xE2\x82\xAC\xEF\xBF\xBD"},
       {u"\U0001F600x\U00010000", "\xF0\x9F\x98\x80x\xF0\x90\x80\x80"},
       // An unpaired surrogate, high or low, leading or trailing, becomes U+FFFD.
-      {std::u16string(u"a") + char16_t(0xD800) + u"b",
+      {std::u16string{u'a', char16_t(0xD800), u'b'},
        "a\xEF\xBF\xBD"
        "b"},
-      {std::u16string(1, char16_t(0xDC00)) + u"b",
+      {std::u16string{char16_t(0xDC00), u'b'},
        "\xEF\xBF\xBD"
        "b"},
-      {u"a" + std::u16string(1, char16_t(0xDBFF)), "a\xEF\xBF\xBD"},
+      {std::u16string{u'a', char16_t(0xDBFF)}, "a\xEF\xBF\xBD"},
   };
   for (const auto& Case : Cases) {
     const TWritten Out = Written([&](TWriterCanvas& C) { C.Write(std::u16string_view(Case.Text)); });

@@ -25,30 +25,31 @@
 #include <string_view>
 #include <vector>
 
+#include "fsvg/export.h"
 #include "fsvg/hostcanvas.h"
 #include "fsvg/streams.h"
 
 namespace fsvg {
 
 /// The one error of the recording canvas's own: a constructor's precondition failed.
-class ESvgError : public Exception {
+class FSVG_API ESvgError : public Exception {
  public:
   using Exception::Exception;
 };
 
 /// Throws ESvgError with the message Text when Value is false.
-void Check(bool Value, const char* Text);
+FSVG_API void Check(bool Value, const char* Text);
 
 /// A block of bytes.
 using TBytes = std::vector<std::uint8_t>;
 
 /// The UTF-8 encoding of Text, without a byte-order mark. An unpaired surrogate becomes
 /// U+FFFD, so the result is always valid UTF-8.
-TBytes ToUtf8(std::u16string_view Text);
+FSVG_API TBytes ToUtf8(std::u16string_view Text);
 
 /// A recording canvas over a host canvas. Not itself a TCanvas. One object is used from
 /// one thread at a time; distinct objects are independent.
-class TSvgCanvas {
+class FSVG_API TSvgCanvas {
  public:
   /// Records into Stream, which stays the caller's (null: nothing is written anywhere).
   /// Writes the header at once. Throws ESvgError "Canvas parameter is required" when

@@ -12,6 +12,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "fsvg/export.h"
+
 namespace fsvg {
 
 /// A colour as 0xAARRGGBB: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7.
@@ -157,7 +159,7 @@ class TFont {
 
 /// A snapshot of a canvas's paint, font, offset and matrix, made by SaveState.
 /// Owned by the canvas that made it; hosts may derive from it to save more.
-class TCanvasSaveState {
+class FSVG_API TCanvasSaveState {
  public:
   virtual ~TCanvasSaveState() = default;
 
@@ -186,14 +188,14 @@ using PClipRects = const std::vector<TRectF>*;
 /// for the identity matrix, nearest((v+t)*s + 0.0001)/s - t for a translation, v
 /// unchanged otherwise. Exact halves of nearest() go to the even integer; a scale that
 /// is not positive or a scaled value outside the 64-bit range leaves v unchanged.
-float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation);
+FSVG_API float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation);
 /// A length in logical units rounded to whole device pixels: nearest(v*s)/s, with the
 /// same rounding and limits as SnapToPixel.
-double SnapLengthToPixels(float Length, float Scale);
+FSVG_API double SnapLengthToPixels(float Length, float Scale);
 
 /// The host canvas: state kept here, painting done by the protected Do* hooks.
 /// Every drawing hook is pure, so a host that forgets one does not compile.
-class TCanvas {
+class FSVG_API TCanvas {
  public:
   /// A canvas of the given size in logical units and scale (device pixels per unit).
   explicit TCanvas(std::int32_t AWidth = 0, std::int32_t AHeight = 0, float AScale = 1,
@@ -349,7 +351,7 @@ class TCanvas {
 
 /// A host that keeps all state and paints nothing: the host to use when only the SVG
 /// is wanted, and the base for test doubles. It measures every text as empty.
-class TNullCanvas : public TCanvas {
+class FSVG_API TNullCanvas : public TCanvas {
  public:
   using TCanvas::TCanvas;
 

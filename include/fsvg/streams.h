@@ -12,34 +12,36 @@
 #include <string>
 #include <string_view>
 
+#include "fsvg/export.h"
+
 namespace fsvg {
 
 /// The base of every error this library raises.
-class Exception : public std::runtime_error {
+class FSVG_API Exception : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
 /// A stream failed to take bytes or could not be set up.
-class EStreamError : public Exception {
+class FSVG_API EStreamError : public Exception {
  public:
   using Exception::Exception;
 };
 
 /// A file could not be created or opened; the message names the path and the reason.
-class EFCreateError : public EStreamError {
+class FSVG_API EFCreateError : public EStreamError {
  public:
   using EStreamError::EStreamError;
 };
 
 /// A write failed; the message names the target and the reason.
-class EWriteError : public EStreamError {
+class FSVG_API EWriteError : public EStreamError {
  public:
   using EStreamError::EStreamError;
 };
 
 /// A byte sink. Freeing a stream closes it.
-class TStream {
+class FSVG_API TStream {
  public:
   virtual ~TStream() = default;
   /// Takes all Count bytes at Buffer, or throws (nothing is retried).
@@ -47,7 +49,7 @@ class TStream {
 };
 
 /// A stream that collects its bytes in memory, growing geometrically.
-class TMemoryStream final : public TStream {
+class FSVG_API TMemoryStream final : public TStream {
  public:
   TMemoryStream() = default;
   TMemoryStream(const TMemoryStream&) = delete;
@@ -85,7 +87,7 @@ enum class TFileBuffering {
 };
 
 /// A file opened for writing, created or truncated to length zero.
-class TFileStream final : public TStream {
+class FSVG_API TFileStream final : public TStream {
  public:
   /// Creates or truncates FileName. Throws EFCreateError naming the path and the reason.
   explicit TFileStream(const std::filesystem::path& FileName, TFileBuffering Buffering = TFileBuffering::Line,
@@ -122,7 +124,7 @@ class TFileStream final : public TStream {
 
 /// Writes to a caller's std::ostream, which stays the caller's. Throws EWriteError
 /// when the std::ostream fails (a set failbit or badbit, or its own exception).
-class TOStreamAdapter final : public TStream {
+class FSVG_API TOStreamAdapter final : public TStream {
  public:
   explicit TOStreamAdapter(std::ostream& Target) : FTarget(Target) {}
   void WriteBuffer(const void* Buffer, std::size_t Count) override;

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds a small program against the library four ways and checks what each writes:
+# the installed static package through find_package and through pkg-config, the
+# installed shared package through find_package, and the source tree through
+# add_subdirectory. Also checks that the README shows that program as it is.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+consumer=tests/consumer
+
+check() {  # <program> <output>
+  "$1" "$2"
+  xmllint --noout "$2"
+  grep -q '<rect x="10" y="10" width="80" height="50" rx="4" ry="4" opacity="1" fill="#2266AA"/>' "$2"
+}
+
+for kind in static shared; do
+  shared=OFF; [ "$kind" = shared ] && shared=ON
+  cmake -S . -B "$work/build-$kind" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=$shared \
+    -DFSVG_BUILD_TESTS=OFF -DFSVG_BUILD_DEMO=OFF -DCMAKE_INSTALL_PREFIX="$work/prefix-$kind" >/dev/null
+  cmake --build "$work/build-$kind" -j2 >/dev/null
+  cmake --install "$work/build-$kind" >/dev/null
+  cmake -S $consumer -B "$work/consumer-$kind" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix-$kind" >/dev/null
+  cmake --build "$work/consumer-$kind" >/dev/null
+  check "$work/consumer-$kind/consumer" "$work/$kind-find-package.svg"
+done
+
+pc_dir=$(dirname "$(find "$work/prefix-static" -name fsvgcanvas.pc)")
+# shellcheck disable=SC2046
+g++ -std=c++20 -Wall -Wextra -Wpedantic -Werror $consumer/main.cpp -o "$work/consumer-pkg-config" \
+  $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgcanvas)
+check "$work/consumer-pkg-config" "$work/pkg-config.svg"
+
+cmake -S $consumer -B "$work/consumer-subdirectory" -G Ninja -DFSVG_SOURCE_DIR="$root" >/dev/null
+cmake --build "$work/consumer-subdirectory" >/dev/null
+check "$work/consumer-subdirectory/consumer" "$work/subdirectory.svg"
+
+# The README's example of a host of one's own is this program, verbatim.
+sed -n '/<!-- consumer:begin -->/,/<!-- consumer:end -->/p' README.md | sed '1,2d;$d' | sed '$d' >"$work/readme.cpp"
+diff -u $consumer/main.cpp "$work/readme.cpp"
+
+echo "consumer: find_package (static, shared), pkg-config and add_subdirectory all built and wrote valid documents"
