@@ -58,6 +58,8 @@ TCanvas::~TCanvas() = default;
 void TCanvas::Lock() { CanvasLock().lock(); }
 void TCanvas::Unlock() { CanvasLock().unlock(); }
 
+bool TCanvas::DoBeginScene(PClipRects, std::uintptr_t) { return true; }
+
 bool TCanvas::BeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) {
   if (FBeginSceneCount == 0 && !DoBeginScene(AClipRects, AContextHandle)) return false;
   ++FBeginSceneCount;

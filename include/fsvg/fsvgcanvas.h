@@ -66,85 +66,153 @@ class FSVG_API TSvgCanvas {
   TSvgCanvas(const TSvgCanvas&) = delete;
   TSvgCanvas& operator=(const TSvgCanvas&) = delete;
 
-  /// The process-wide lock of every TCanvas.
+  /// Takes the process-wide lock of every TCanvas (TCanvas::Lock).
   static void Lock();
+  /// Releases it (TCanvas::Unlock).
   static void Unlock();
 
+  /// @name Answered by the host canvas alone; nothing is written
+  ///@{
+  /// Resizes the host canvas.
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
+  /// Begins a scene on the host canvas and returns its answer. Drawing is recorded
+  /// whether or not a scene is open.
   bool BeginScene(PClipRects AClipRects = nullptr, std::uintptr_t AContextHandle = 0);
+  /// Ends the host canvas's scene.
   void EndScene();
   /// Flushes the host canvas; the output stream is not touched.
   void Flush();
-
-  /// Clears the host canvas and records a rect of its whole size.
-  void Clear(TAlphaColor Color);
-  void ClearRect(const TRectF& ARect, TAlphaColor AColor);
-
+  /// Saves the host canvas's state; the object is the host's.
   TCanvasSaveState* SaveState();
+  /// Restores a state saved by SaveState.
   void RestoreState(const TCanvasSaveState* State);
+  ///@}
 
+  /// @name Pixel alignment, as the host canvas would align
+  /// Nothing is written. See SnapToPixel for the rule.
+  ///@{
+  /// Value snapped to the device pixel grid on both axes, under one reading of the
+  /// host's matrix.
   TPointF AlignToPixel(const TPointF& Value) const;
+  /// Rect with its top-left corner snapped by the host's own alignment and its size
+  /// rounded to whole device pixels.
   TRectF AlignToPixel(const TRectF& Rect) const;
+  /// Value snapped on the vertical axis.
   float AlignToPixelVertically(float Value) const;
+  /// Value snapped on the horizontal axis.
   float AlignToPixelHorizontally(float Value) const;
+  ///@}
 
-  // Each drawing call paints the host canvas first, once, with the caller's values;
-  // then, when the paint can leave a mark, records the element.
+  /// @name Drawing
+  /// Each call paints the host canvas first, once, with the caller's values (an error
+  /// from the host leaves the document untouched); then, when the paint can leave a
+  /// mark, records one element line. Positions add the host's offset, but for arcs and
+  /// Clear. The brush-less overloads take the host's current Fill or Stroke. A stream
+  /// error reaches the caller; what was written stays, and the canvas stays usable.
+  ///@{
+  /// Clears the host canvas and records a rect of its whole size, at 0, 0.
+  void Clear(TAlphaColor Color);
+  /// Clears ARect on the host canvas and records it as a rect.
+  void ClearRect(const TRectF& ARect, TAlphaColor AColor);
+  /// FillArc with the host's current Fill.
   void FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity);
+  /// Records a path of the arc from StartAngle through SweepAngle (degrees); filled, it
+  /// covers the region between arc and chord. A whole turn or more records the whole
+  /// ellipse. Recorded without the offset.
   void FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                const TBrush& ABrush);
+  /// FillRect with the host's current Fill.
   void FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 TCornerType ACornerType = TCornerType::Round);
+  /// Records a rect; rx and ry when XRadius is not zero, or YRadius is not zero and a
+  /// corner is to be rounded. ACornerType reaches the host only.
   void FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 const TBrush& ABrush, TCornerType ACornerType = TCornerType::Round);
+  /// FillEllipse with the host's current Fill.
   void FillEllipse(const TRectF& ARect, float AOpacity);
+  /// Records the ellipse inscribed in ARect.
   void FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush);
+  /// DrawLine with the host's current Stroke.
   void DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity);
+  /// Records a line. Dash, cap and join reach the host only.
   void DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush);
+  /// DrawRect with the host's current Stroke.
   void DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 TCornerType ACornerType = TCornerType::Round);
+  /// Records an outlined rect; radii as for FillRect.
   void DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 const TStrokeBrush& ABrush, TCornerType ACornerType = TCornerType::Round);
+  /// DrawEllipse with the host's current Stroke.
   void DrawEllipse(const TRectF& ARect, float AOpacity);
+  /// Records the outline of the ellipse inscribed in ARect.
   void DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush);
+  /// DrawArc with the host's current Stroke.
   void DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity);
+  /// Records the arc as for FillArc, stroked.
   void DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                const TStrokeBrush& ABrush);
   /// Records a polygon of two or more points, filled with the host's current Fill.
   void FillPolygon(const TPolygon& Points, float AOpacity);
   /// Records a closed polyline of two or more points with the host's current Stroke.
   void DrawPolygon(const TPolygon& Points, float AOpacity);
+  ///@}
 
+  /// @name Text
+  ///@{
   /// Paints the text on the host, then records it at the rectangle's left and bottom
-  /// edges with the host's font family, size and fill colour. Always recorded.
+  /// edges with the host's font family, size and fill colour; always recorded. Layout
+  /// (alignment, wrapping, flags) reaches the host only.
   virtual void FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                         TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
+  /// The host's MeasureText; nothing is written.
   virtual void MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
                            TTextAlign ATextAlign, TTextAlign AVTextAlign);
+  /// The host's MeasureLines; nothing is written.
   virtual void MeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                             TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
+  /// The host's TextWidth.
   float TextWidth(std::u16string_view AText);
+  /// The host's TextHeight.
   float TextHeight(std::u16string_view AText);
+  ///@}
 
-  // Properties, answered by the host canvas (the paint and font objects are its own).
+  /// @name Properties, answered by the host canvas
+  /// The paint and font objects are the host's own: changes made through them show in
+  /// the next element.
+  ///@{
+  /// The host's open scene count.
   std::int32_t GetBeginSceneCount() const;
+  /// The host's quality.
   TCanvasQuality GetQuality() const;
+  /// The host's current stroke.
   TStrokeBrush& GetStroke() const;
+  /// The host's current fill.
   TBrush& GetFill() const;
+  /// Copies Value into the host's fill.
   void SetFill(const TBrush& Value);
+  /// The host's current font.
   TFont& GetFont() const;
+  /// The host's width.
   std::int32_t GetWidth() const;
+  /// The host's height.
   std::int32_t GetHeight() const;
+  /// The host's offset.
   TPointF GetOffset() const;
+  /// Sets the host's offset.
   void SetOffset(const TPointF& Value);
+  /// The host's clipping change count.
   std::int32_t GetClippingChangeCount() const;
   /// Decimal places of every real number written: always 4.
   std::int32_t GetMaxDecimalPlaces() const { return FMaxDecimalPlaces; }
+  /// The host's saved state count.
   std::int32_t GetSavingStateCount() const;
+  ///@}
 
  protected:
-  // The writers, for classes that record more (an overridden FillText, say). Each
-  // hands its bytes to the stream at once; with a null stream they do nothing.
+  /// @name Writers
+  /// For classes that record more (an overridden FillText, say). Each hands its bytes
+  /// to the stream at once; with a null stream they do nothing.
+  ///@{
   /// Bytes unchanged, in one stream call; an empty block makes none.
   void Write(std::span<const std::uint8_t> Data);
   /// UTF-8 text unchanged (literal fragments), in one stream call.
@@ -155,10 +223,11 @@ class FSVG_API TSvgCanvas {
   void Write(double Value);
   /// A decimal integer.
   void Write(std::int32_t Value);
-  /// #RRGGBB in four stream calls; alpha is dropped.
+  /// `#RRGGBB` in four stream calls; alpha is dropped.
   void WriteColor(TAlphaColor Color);
   /// UTF-16 text escaped for XML content and attribute values, as UTF-8 in one call.
   void WriteEscaped(std::u16string_view Text);
+  ///@}
 
  private:
   void WriteHeader();

@@ -21,18 +21,19 @@ using TAlphaColor = std::uint32_t;
 
 /// A point in logical units.
 struct TPointF {
-  float X = 0;
-  float Y = 0;
+  float X = 0;  ///< horizontal coordinate, growing to the right
+  float Y = 0;  ///< vertical coordinate, growing downwards
 
+  /// Equal when both coordinates are.
   friend bool operator==(const TPointF&, const TPointF&) = default;
 };
 
 /// A rectangle by its four edges. Never normalised: Right may lie left of Left.
 struct TRectF {
-  float Left = 0;
-  float Top = 0;
-  float Right = 0;
-  float Bottom = 0;
+  float Left = 0;    ///< x of the left edge
+  float Top = 0;     ///< y of the top edge
+  float Right = 0;   ///< x of the right edge
+  float Bottom = 0;  ///< y of the bottom edge
 
   /// Right - Left, in single precision.
   float Width() const { return Right - Left; }
@@ -41,6 +42,7 @@ struct TRectF {
   /// The midpoint of both axes, in single precision.
   TPointF CenterPoint() const { return {(Left + Right) / 2, (Top + Bottom) / 2}; }
 
+  /// Equal when all four edges are.
   friend bool operator==(const TRectF&, const TRectF&) = default;
 };
 
@@ -53,23 +55,32 @@ class TSet {
  public:
   static_assert(std::is_enum_v<E>);
 
+  /// The empty set.
   constexpr TSet() = default;
+  /// The set of the given members: `TCorners{TCorner::TopLeft}`.
   constexpr TSet(std::initializer_list<E> Members) {
     for (E Member : Members) FBits |= Bit(Member);
   }
 
+  /// True when Member is in the set.
   constexpr bool Contains(E Member) const { return (FBits & Bit(Member)) != 0; }
+  /// True when the set has no member.
   constexpr bool IsEmpty() const { return FBits == 0; }
+  /// Adds Member; returns this set.
   constexpr TSet& Include(E Member) {
     FBits |= Bit(Member);
     return *this;
   }
+  /// Removes Member; returns this set.
   constexpr TSet& Exclude(E Member) {
     FBits &= ~Bit(Member);
     return *this;
   }
+  /// The union of two sets.
   constexpr friend TSet operator|(TSet A, TSet B) { return FromBits(A.FBits | B.FBits); }
+  /// The intersection of two sets.
   constexpr friend TSet operator&(TSet A, TSet B) { return FromBits(A.FBits & B.FBits); }
+  /// Equal when both hold the same members.
   constexpr friend bool operator==(TSet, TSet) = default;
 
  private:
@@ -83,77 +94,147 @@ class TSet {
 };
 
 /// The four corners of a rectangle.
-enum class TCorner { TopLeft, TopRight, BottomLeft, BottomRight };
+enum class TCorner {
+  TopLeft,     ///< at Left, Top
+  TopRight,    ///< at Right, Top
+  BottomLeft,  ///< at Left, Bottom
+  BottomRight  ///< at Right, Bottom
+};
+/// A set of corners: the corners of a rectangle that get its radii.
 using TCorners = TSet<TCorner>;
 /// The set of all four corners.
 inline constexpr TCorners AllCorners{TCorner::TopLeft, TCorner::TopRight, TCorner::BottomLeft, TCorner::BottomRight};
 
-/// How a host paints a corner that has a radius.
-enum class TCornerType { Round, Bevel, InnerRound, InnerLine };
+/// How a host paints a corner that has a radius. The SVG records every rounded corner
+/// as round.
+enum class TCornerType {
+  Round,       ///< an elliptical quarter bulging outwards
+  Bevel,       ///< a straight cut
+  InnerRound,  ///< an elliptical quarter cut inwards
+  InnerLine    ///< a two-segment notch cut inwards
+};
 
-enum class TFillTextFlag { RightToLeft };
+/// Options of text layout.
+enum class TFillTextFlag {
+  RightToLeft  ///< lay the text out from right to left
+};
+/// A set of text layout options.
 using TFillTextFlags = TSet<TFillTextFlag>;
 
 /// Alignment of text within its rectangle, on either axis.
-enum class TTextAlign { Center, Leading, Trailing };
+enum class TTextAlign {
+  Center,   ///< centred
+  Leading,  ///< at the left (horizontally) or top (vertically) edge
+  Trailing  ///< at the right (horizontally) or bottom (vertically) edge
+};
 
-enum class TCanvasQuality { SystemDefault, HighPerformance, HighQuality };
+/// The rendering quality a host was created with; only passed through.
+enum class TCanvasQuality {
+  SystemDefault,    ///< whatever the host deems right
+  HighPerformance,  ///< speed first
+  HighQuality       ///< anti-aliasing and exact rasterisation first
+};
 
-/// What a brush paints with. Only None leaves no mark.
-enum class TBrushKind { None, Solid, Gradient, Bitmap, Resource };
+/// What a brush paints with. Only None leaves no mark; every other kind is recorded
+/// with the brush's one Color.
+enum class TBrushKind {
+  None,      ///< paints nothing
+  Solid,     ///< one colour
+  Gradient,  ///< a gradient, represented by Color
+  Bitmap,    ///< a bitmap, represented by Color
+  Resource   ///< a shared resource, represented by Color
+};
 
 /// What a canvas knows of its current transformation matrix.
-enum class TMatrixMeaning { Unknown, Identity, Translate };
+enum class TMatrixMeaning {
+  Unknown,   ///< anything else: scaling, rotation, shear
+  Identity,  ///< the identity
+  Translate  ///< a pure translation by m31, m32
+};
 
-enum class TStrokeDash { Solid, Dash, Dot, DashDot, DashDotDot, Custom };
-enum class TStrokeCap { Flat, Round };
-enum class TStrokeJoin { Miter, Round, Bevel };
+/// The dash pattern of a stroke; painted by hosts, not recorded.
+enum class TStrokeDash {
+  Solid,       ///< a continuous line
+  Dash,        ///< dashes
+  Dot,         ///< dots
+  DashDot,     ///< dashes and dots
+  DashDotDot,  ///< a dash and two dots
+  Custom       ///< a host-defined pattern
+};
+/// The ends of an open stroke; painted by hosts, not recorded.
+enum class TStrokeCap {
+  Flat,  ///< cut at the end point
+  Round  ///< a half disc beyond the end point
+};
+/// The joins of a stroke's segments; painted by hosts, not recorded.
+enum class TStrokeJoin {
+  Miter,  ///< sharp
+  Round,  ///< rounded
+  Bevel   ///< cut
+};
 
-/// A 3x3 affine matrix in row-vector form: m31 and m32 are the translation.
+/// A 3x3 affine matrix in row-vector form: x' = x*m11 + y*m21 + m31,
+/// y' = x*m12 + y*m22 + m32.
 struct TMatrix {
-  float m11 = 1, m12 = 0, m13 = 0;
-  float m21 = 0, m22 = 1, m23 = 0;
-  float m31 = 0, m32 = 0, m33 = 1;
+  float m11 = 1;  ///< x scale (and rotation)
+  float m12 = 0;  ///< y shear (and rotation)
+  float m13 = 0;  ///< projective, 0 for an affine matrix
+  float m21 = 0;  ///< x shear (and rotation)
+  float m22 = 1;  ///< y scale (and rotation)
+  float m23 = 0;  ///< projective, 0 for an affine matrix
+  float m31 = 0;  ///< x translation
+  float m32 = 0;  ///< y translation
+  float m33 = 1;  ///< 1 for an affine matrix
 
+  /// Equal when all nine entries are.
   friend bool operator==(const TMatrix&, const TMatrix&) = default;
 };
 
 /// A fill paint. Gradient, bitmap and resource brushes carry a representative Color.
 class TBrush {
  public:
+  /// A solid opaque black brush.
   TBrush() = default;
+  /// A brush of the given kind and colour.
   TBrush(TBrushKind AKind, TAlphaColor AColor) : Kind(AKind), Color(AColor) {}
 
-  TBrushKind Kind = TBrushKind::Solid;
-  TAlphaColor Color = 0xFF000000;
+  TBrushKind Kind = TBrushKind::Solid;  ///< what it paints with; None paints nothing
+  TAlphaColor Color = 0xFF000000;       ///< its colour, or the colour that represents it
 
+  /// Equal when kind and colour are.
   friend bool operator==(const TBrush&, const TBrush&) = default;
 };
 
 /// An outline paint: a brush with a thickness, dash, cap and join.
 class TStrokeBrush : public TBrush {
  public:
+  /// A solid opaque black stroke one unit thick.
   TStrokeBrush() = default;
+  /// A stroke of the given kind, colour and thickness.
   TStrokeBrush(TBrushKind AKind, TAlphaColor AColor, float AThickness = 1)
       : TBrush(AKind, AColor), Thickness(AThickness) {}
 
-  float Thickness = 1;
-  TStrokeDash Dash = TStrokeDash::Solid;
-  TStrokeCap Cap = TStrokeCap::Flat;
-  TStrokeJoin Join = TStrokeJoin::Miter;
+  float Thickness = 1;                    ///< width in logical units; 0, negative or NaN paints nothing
+  TStrokeDash Dash = TStrokeDash::Solid;  ///< dash pattern
+  TStrokeCap Cap = TStrokeCap::Flat;      ///< end caps
+  TStrokeJoin Join = TStrokeJoin::Miter;  ///< segment joins
 
+  /// Equal when every member is.
   friend bool operator==(const TStrokeBrush&, const TStrokeBrush&) = default;
 };
 
 /// A font by family name and size in logical units.
 class TFont {
  public:
+  /// 12-unit sans-serif.
   TFont() = default;
+  /// The given family and size.
   TFont(std::u16string AFamily, float ASize) : Family(std::move(AFamily)), Size(ASize) {}
 
-  std::u16string Family = u"sans-serif";
-  float Size = 12;
+  std::u16string Family = u"sans-serif";  ///< family name, as a host's font lookup takes it
+  float Size = 12;                        ///< size in logical units
 
+  /// Equal when family and size are.
   friend bool operator==(const TFont&, const TFont&) = default;
 };
 
@@ -163,22 +244,23 @@ class FSVG_API TCanvasSaveState {
  public:
   virtual ~TCanvasSaveState() = default;
 
-  TBrush Fill;
-  TStrokeBrush Stroke;
-  TFont Font;
-  TPointF Offset;
-  TMatrix Matrix;
+  TBrush Fill;          ///< the saved fill
+  TStrokeBrush Stroke;  ///< the saved stroke
+  TFont Font;           ///< the saved font
+  TPointF Offset;       ///< the saved offset
+  TMatrix Matrix;       ///< the saved matrix
 };
 
 /// Line metrics filled in by MeasureLines; opaque to the recording canvas.
 class TLineMetricInfo {
  public:
+  /// One laid-out line.
   struct TLineMetric {
-    std::size_t Index = 0;  ///< first UTF-16 unit of the line within the text
-    std::size_t Length = 0;
-    TRectF Rect;
+    std::size_t Index = 0;   ///< first UTF-16 unit of the line within the text
+    std::size_t Length = 0;  ///< its number of UTF-16 units
+    TRectF Rect;             ///< the bounds it takes
   };
-  std::vector<TLineMetric> Metrics;
+  std::vector<TLineMetric> Metrics;  ///< the lines, first to last
 };
 
 /// Clip rectangles handed to BeginScene; passed through unexamined.
@@ -194,21 +276,28 @@ FSVG_API float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float 
 FSVG_API double SnapLengthToPixels(float Length, float Scale);
 
 /// The host canvas: state kept here, painting done by the protected Do* hooks.
-/// Every drawing hook is pure, so a host that forgets one does not compile.
+/// Every drawing hook is pure, so a host that forgets one does not compile. The public
+/// drawing calls pass their arguments to the hooks unchanged; the brush-less overloads
+/// pass the current Fill or Stroke.
 class FSVG_API TCanvas {
  public:
   /// A canvas of the given size in logical units and scale (device pixels per unit).
+  /// Throws std::invalid_argument for a negative size or a scale that is not positive.
   explicit TCanvas(std::int32_t AWidth = 0, std::int32_t AHeight = 0, float AScale = 1,
                    TCanvasQuality AQuality = TCanvasQuality::SystemDefault);
+  /// Frees the saved states.
   virtual ~TCanvas();
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
 
-  /// The lock shared by every canvas of the process (recursive). Never taken implicitly.
+  /// Takes the lock shared by every canvas of the process (recursive). Nothing in the
+  /// library takes it on its own.
   static void Lock();
+  /// Releases the lock taken by Lock.
   static void Unlock();
 
-  // Scene, state and size.
+  /// @name Scene, state and size
+  ///@{
   /// Opens a scene; nested calls only count. Returns false (and counts nothing) when
   /// the host cannot begin.
   bool BeginScene(PClipRects AClipRects = nullptr, std::uintptr_t AContextHandle = 0);
@@ -223,115 +312,195 @@ class FSVG_API TCanvas {
   /// Restores State and releases it and every state saved after it.
   /// Throws std::invalid_argument when State is not a live state of this canvas.
   void RestoreState(const TCanvasSaveState* State);
+  ///@}
 
-  // Drawing with an explicit paint.
+  /// @name Drawing with an explicit paint
+  /// Opacity multiplies the paint's alpha. Positions are offset by GetOffset(), but
+  /// for Clear.
+  ///@{
+  /// Replaces every pixel with Color.
   void Clear(TAlphaColor Color);
+  /// Replaces the pixels of ARect with AColor.
   void ClearRect(const TRectF& ARect, TAlphaColor AColor);
+  /// Fills ARect; the corners in ACorners get the radii, shaped by ACornerType.
   void FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 const TBrush& ABrush, TCornerType ACornerType = TCornerType::Round);
+  /// Outlines ARect, the stroke centred on its edges; corners as for FillRect.
   void DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 const TStrokeBrush& ABrush, TCornerType ACornerType = TCornerType::Round);
+  /// Strokes the segment from APt1 to APt2.
   void DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush);
+  /// Fills the ellipse inscribed in ARect.
   void FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush);
+  /// Outlines the ellipse inscribed in ARect.
   void DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush);
+  /// Fills the region between an elliptical arc and its chord. Angles in degrees: 0
+  /// along +X, positive towards +Y; the arc runs from StartAngle through SweepAngle.
   void FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                const TBrush& ABrush);
+  /// Strokes an elliptical arc; angles as for FillArc.
   void DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                const TStrokeBrush& ABrush);
   /// Fills the polygon with the current Fill.
   void FillPolygon(const TPolygon& Points, float AOpacity);
   /// Outlines the polygon, closed, with the current Stroke.
   void DrawPolygon(const TPolygon& Points, float AOpacity);
+  ///@}
 
-  // Drawing with the current Fill or Stroke.
+  /// @name Drawing with the current Fill or Stroke
+  ///@{
+  /// FillRect with the current Fill.
   void FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 TCornerType ACornerType = TCornerType::Round);
+  /// DrawRect with the current Stroke.
   void DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 TCornerType ACornerType = TCornerType::Round);
+  /// DrawLine with the current Stroke.
   void DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity);
+  /// FillEllipse with the current Fill.
   void FillEllipse(const TRectF& ARect, float AOpacity);
+  /// DrawEllipse with the current Stroke.
   void DrawEllipse(const TRectF& ARect, float AOpacity);
+  /// FillArc with the current Fill.
   void FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity);
+  /// DrawArc with the current Stroke.
   void DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity);
+  ///@}
 
-  // Text, painted with the current Font and Fill.
+  /// @name Text, with the current Font and Fill
+  ///@{
+  /// Paints AText laid out in ARect: ATextAlign horizontally, AVTextAlign vertically,
+  /// broken at spaces when WordWrap is set, at line feeds always.
   void FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                 TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
   /// Sets ARect to the bounds the text takes when laid out in ARect.
   void MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags, TTextAlign ATextAlign,
                    TTextAlign AVTextAlign);
+  /// Fills ALines with the lines the text takes when laid out in ARect.
   void MeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                     TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
+  /// The width of AText on one line.
   float TextWidth(std::u16string_view AText);
+  /// The height of AText's line.
   float TextHeight(std::u16string_view AText);
+  ///@}
 
-  // Pixel alignment under the current Scale and matrix.
+  /// @name Pixel alignment under the current scale and matrix (see SnapToPixel)
+  ///@{
+  /// Value snapped to the device pixel grid on the horizontal axis.
   virtual float AlignToPixelHorizontally(float Value) const;
+  /// Value snapped to the device pixel grid on the vertical axis.
   virtual float AlignToPixelVertically(float Value) const;
+  ///@}
 
-  // State.
+  /// @name State
+  /// The paint and font objects are this canvas's own: changes made through them show
+  /// in the next drawing call.
+  ///@{
+  /// The current fill.
   TBrush& GetFill() { return FFill; }
+  /// The current fill.
   const TBrush& GetFill() const { return FFill; }
+  /// Copies Value into the current fill.
   void SetFill(const TBrush& Value) { FFill = Value; }
+  /// The current stroke.
   TStrokeBrush& GetStroke() { return FStroke; }
+  /// The current stroke.
   const TStrokeBrush& GetStroke() const { return FStroke; }
+  /// Copies Value into the current stroke.
   void SetStroke(const TStrokeBrush& Value) { FStroke = Value; }
+  /// The current font.
   TFont& GetFont() { return FFont; }
+  /// The current font.
   const TFont& GetFont() const { return FFont; }
+  /// The translation added to every position drawn (but Clear's).
   TPointF GetOffset() const { return FOffset; }
+  /// Sets the translation added to every position drawn.
   void SetOffset(const TPointF& Value) { FOffset = Value; }
+  /// Width in logical units.
   std::int32_t GetWidth() const { return FWidth; }
+  /// Height in logical units.
   std::int32_t GetHeight() const { return FHeight; }
+  /// Device pixels per logical unit.
   float GetScale() const { return FScale; }
+  /// The quality the canvas was created with.
   TCanvasQuality GetQuality() const { return FQuality; }
+  /// The current transformation matrix.
   const TMatrix& GetMatrix() const { return FMatrix; }
   /// Sets the transformation matrix and derives its meaning (identity, translation, other).
   void SetMatrix(const TMatrix& Value);
+  /// What the current matrix is known to be.
   TMatrixMeaning GetMatrixMeaning() const { return FMatrixMeaning; }
+  /// How many scenes are open.
   std::int32_t GetBeginSceneCount() const { return FBeginSceneCount; }
+  /// How often the clipping region has changed.
   std::int32_t GetClippingChangeCount() const { return FClippingChangeCount; }
+  /// How many saved states are held.
   std::int32_t GetSavingStateCount() const { return static_cast<std::int32_t>(FSavedStates.size()); }
+  ///@}
 
  protected:
   /// Called when the outermost scene begins; false refuses the scene.
-  virtual bool DoBeginScene(PClipRects /*AClipRects*/, std::uintptr_t /*AContextHandle*/) { return true; }
+  virtual bool DoBeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle);
   /// Called when the outermost scene ends.
   virtual void DoEndScene() {}
   /// Called after the size has changed.
   virtual void DoSetSize() {}
   /// Creates the object SaveState fills; a host that saves more returns its own kind.
   virtual std::unique_ptr<TCanvasSaveState> DoCreateSaveState() const;
-  /// Copies this canvas's state into State, and back.
+  /// Copies this canvas's state into State.
   virtual void DoSaveState(TCanvasSaveState& State) const;
+  /// Copies State back into this canvas.
   virtual void DoRestoreState(const TCanvasSaveState& State);
   /// Called after the matrix has changed.
   virtual void DoSetMatrix() {}
   /// A host that clips calls this whenever its clipping region changes.
   void ClippingChanged() { ++FClippingChangeCount; }
 
+  /// @name Painting hooks
+  /// One per drawing call, with the caller's arguments (the brush-less calls pass the
+  /// current paint). A hook may throw; the error reaches the caller unchanged.
+  ///@{
+  /// Paints Clear.
   virtual void DoClear(TAlphaColor Color) = 0;
+  /// Paints ClearRect.
   virtual void DoClearRect(const TRectF& ARect, TAlphaColor AColor) = 0;
+  /// Paints FillRect.
   virtual void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                           const TBrush& ABrush, TCornerType ACornerType) = 0;
+  /// Paints DrawRect.
   virtual void DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                           const TStrokeBrush& ABrush, TCornerType ACornerType) = 0;
+  /// Paints DrawLine.
   virtual void DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) = 0;
+  /// Paints FillEllipse.
   virtual void DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) = 0;
+  /// Paints DrawEllipse.
   virtual void DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) = 0;
+  /// Paints FillArc.
   virtual void DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                          float AOpacity, const TBrush& ABrush) = 0;
+  /// Paints DrawArc.
   virtual void DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                          float AOpacity, const TStrokeBrush& ABrush) = 0;
+  /// Paints FillPolygon with the current Fill.
   virtual void DoFillPolygon(const TPolygon& Points, float AOpacity) = 0;
+  /// Paints DrawPolygon with the current Stroke.
   virtual void DoDrawPolygon(const TPolygon& Points, float AOpacity) = 0;
+  /// Paints FillText.
   virtual void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) = 0;
+  /// Answers MeasureText.
   virtual void DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
                              TTextAlign ATextAlign, TTextAlign AVTextAlign) = 0;
+  /// Answers MeasureLines.
   virtual void DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                               TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) = 0;
+  /// Answers TextWidth.
   virtual float DoTextWidth(std::u16string_view AText) = 0;
+  /// Answers TextHeight.
   virtual float DoTextHeight(std::u16string_view AText) = 0;
+  ///@}
 
  private:
   TBrush FFill;
@@ -353,7 +522,7 @@ class FSVG_API TCanvas {
 /// is wanted, and the base for test doubles. It measures every text as empty.
 class FSVG_API TNullCanvas : public TCanvas {
  public:
-  using TCanvas::TCanvas;
+  using TCanvas::TCanvas;  ///< the constructors of TCanvas
 
  protected:
   void DoClear(TAlphaColor) override {}

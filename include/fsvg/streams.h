@@ -62,8 +62,11 @@ class FSVG_API TMemoryStream final : public TStream {
   /// Forgets the bytes and keeps the memory.
   void Clear() { FSize = 0; }
 
+  /// The bytes written so far (null before the first write).
   const std::uint8_t* Data() const { return FData.get(); }
+  /// How many bytes were written.
   std::size_t Size() const { return FSize; }
+  /// How many bytes fit before the stream grows.
   std::size_t Capacity() const { return FCapacity; }
   /// The bytes as text (the SVG document is UTF-8).
   std::string_view View() const { return {reinterpret_cast<const char*>(FData.get()), FSize}; }
@@ -107,7 +110,9 @@ class FSVG_API TFileStream final : public TStream {
   /// closed even then. Closing twice does nothing.
   void Close();
 
+  /// The path the stream was opened with.
   const std::filesystem::path& FileName() const { return FFileName; }
+  /// False once Close has run.
   bool IsOpen() const { return FHandle >= 0; }
 
  private:
@@ -126,6 +131,7 @@ class FSVG_API TFileStream final : public TStream {
 /// when the std::ostream fails (a set failbit or badbit, or its own exception).
 class FSVG_API TOStreamAdapter final : public TStream {
  public:
+  /// Writes to Target, which must outlive the adapter.
   explicit TOStreamAdapter(std::ostream& Target) : FTarget(Target) {}
   void WriteBuffer(const void* Buffer, std::size_t Count) override;
 
