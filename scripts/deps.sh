@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev
   libcairo2-dev fonts-dejavu-core librsvg2-bin
-  libxml2-utils libxml2-dev w3c-sgml-lib
+  libxml2-utils libxml2-dev w3c-sgml-lib doxygen
   locales
 )
 
