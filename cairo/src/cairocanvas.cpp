@@ -15,6 +15,12 @@
 
 #include "fsvg/streams.h"
 
+#ifdef FSVG_CAIRO_HAS_FREETYPE
+#include <cairo-ft.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#endif
+
 namespace fsvg {
 
 namespace {
@@ -241,6 +247,33 @@ std::string ToUtf8String(std::u16string_view Text) {
     }
   }
   return Result;
+}
+
+/// Moves each glyph by the kerning of the pairs before it, from the font's kerning
+/// table, as text shapers (and so SVG renderers) do; returns the total shift. Without
+/// FreeType, or for a font without kerning, nothing moves.
+double ApplyKerning([[maybe_unused]] cairo_scaled_font_t* Font, [[maybe_unused]] double Size,
+                    [[maybe_unused]] std::vector<cairo_glyph_t>& Glyphs) {
+#ifdef FSVG_CAIRO_HAS_FREETYPE
+  if (cairo_scaled_font_get_type(Font) != CAIRO_FONT_TYPE_FT) return 0;
+  FT_Face Face = cairo_ft_scaled_font_lock_face(Font);
+  if (Face == nullptr) return 0;
+  double Shift = 0;
+  if (FT_HAS_KERNING(Face) && Face->units_per_EM != 0) {
+    const double UnitsToSize = Size / Face->units_per_EM;
+    for (std::size_t I = 1; I < Glyphs.size(); ++I) {
+      FT_Vector Kerning{};
+      if (FT_Get_Kerning(Face, static_cast<FT_UInt>(Glyphs[I - 1].index), static_cast<FT_UInt>(Glyphs[I].index),
+                         FT_KERNING_UNSCALED, &Kerning) == 0)
+        Shift += Kerning.x * UnitsToSize;
+      Glyphs[I].x += Shift;
+    }
+  }
+  cairo_ft_scaled_font_unlock_face(Font);
+  return Shift;
+#else
+  return 0;
+#endif
 }
 
 struct TFontOptionsDeleter {
@@ -531,12 +564,22 @@ TFontMetrics TCairoCanvas::GetFontMetrics() const {
           static_cast<float>(std::max(Extents.height, Extents.ascent + Extents.descent))};
 }
 
-float TCairoCanvas::MeasureUtf8(const std::string& Text) const {
-  if (Text.empty()) return 0;
-  cairo_text_extents_t Extents;
-  cairo_text_extents(FMeasureContext.get(), Text.c_str(), &Extents);
-  CheckStatus(cairo_status(FMeasureContext.get()));
-  return static_cast<float>(Extents.x_advance);
+std::vector<cairo_glyph_t> TCairoCanvas::ShapeText(std::u16string_view Text, double& Advance) const {
+  Advance = 0;
+  if (Text.empty()) return {};
+  const std::string Utf8 = ToUtf8String(Text);
+  cairo_scaled_font_t* Font = cairo_get_scaled_font(FMeasureContext.get());
+  cairo_glyph_t* Glyphs = nullptr;
+  int Count = 0;
+  CheckStatus(cairo_scaled_font_text_to_glyphs(Font, 0, 0, Utf8.data(), static_cast<int>(Utf8.size()), &Glyphs, &Count,
+                                               nullptr, nullptr, nullptr));
+  std::vector<cairo_glyph_t> Result(Glyphs, Glyphs + Count);
+  cairo_glyph_free(Glyphs);
+  if (Result.empty()) return Result;
+  cairo_text_extents_t Last;
+  cairo_scaled_font_glyph_extents(Font, &Result.back(), 1, &Last);
+  Advance = Result.back().x + Last.x_advance + ApplyKerning(Font, GetFont().Size, Result);
+  return Result;
 }
 
 std::vector<TCairoCanvas::TTextLine> TCairoCanvas::LayoutText(const TRectF& ARect, std::u16string_view AText,
@@ -550,12 +593,15 @@ std::vector<TCairoCanvas::TTextLine> TCairoCanvas::LayoutText(const TRectF& ARec
     TTextLine Line;
     Line.Index = Start;
     Line.Length = End - Start;
-    Line.Utf8 = ToUtf8String(AText.substr(Start, End - Start));
-    Line.Rect.Right = MeasureUtf8(Line.Utf8);
+    double Advance;
+    Line.Glyphs = ShapeText(AText.substr(Start, End - Start), Advance);
+    Line.Rect.Right = static_cast<float>(Advance);
     Lines.push_back(std::move(Line));
   };
   auto Width = [&](std::size_t Start, std::size_t End) {
-    return MeasureUtf8(ToUtf8String(AText.substr(Start, End - Start)));
+    double Advance;
+    ShapeText(AText.substr(Start, End - Start), Advance);
+    return Advance;
   };
 
   // Paragraphs end at line feeds (a CR before one belongs to the break); with WordWrap,
@@ -621,11 +667,19 @@ void TCairoCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bo
   TContextPtr Context = BeginPaint();
   if (!Context || !SetSourceBrush(Context.get(), GetFill(), Opacity)) return;
   SelectFont(Context.get());
+  // Glyph outlines filled as one path: exact sub-pixel positions under any transform
+  // (shown glyphs would snap each to a whole device pixel), and one coverage for the
+  // whole text, so overlapping glyphs do not darken under a translucent fill.
+  std::vector<cairo_glyph_t> Placed;
   for (const TTextLine& Line : Lines) {
-    if (Line.Utf8.empty()) continue;
-    cairo_move_to(Context.get(), Line.Rect.Left, Line.Rect.Top + Ascent);
-    cairo_show_text(Context.get(), Line.Utf8.c_str());
+    Placed = Line.Glyphs;
+    for (cairo_glyph_t& Glyph : Placed) {
+      Glyph.x += Line.Rect.Left;
+      Glyph.y += Line.Rect.Top + Ascent;
+    }
+    cairo_glyph_path(Context.get(), Placed.data(), static_cast<int>(Placed.size()));
   }
+  cairo_fill(Context.get());
   CheckStatus(cairo_status(Context.get()));
 }
 

@@ -95,12 +95,12 @@ class TCairoCanvas : public TCanvas {
   };
   using TContextPtr = std::unique_ptr<cairo_t, TContextDeleter>;
 
-  /// One line of laid-out text: where it sits and what it holds.
+  /// One line of laid-out text: where it sits and which glyphs it holds.
   struct TTextLine {
-    std::size_t Index = 0;   // first UTF-16 unit within the text
-    std::size_t Length = 0;  // UTF-16 units, line feed excluded
-    std::string Utf8;
-    TRectF Rect;  // the line box: baseline at Rect.Top + Ascent
+    std::size_t Index = 0;              // first UTF-16 unit within the text
+    std::size_t Length = 0;             // UTF-16 units, line feed excluded
+    std::vector<cairo_glyph_t> Glyphs;  // positioned from (0, 0) on the baseline
+    TRectF Rect;                        // the line box: baseline at Rect.Top + Ascent
   };
 
   TSurfacePtr CreateSurface() const;
@@ -111,7 +111,9 @@ class TCairoCanvas : public TCanvas {
   void SelectFont(cairo_t* Context) const;
   std::vector<TTextLine> LayoutText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
                                     TTextAlign ATextAlign, TTextAlign AVTextAlign) const;
-  float MeasureUtf8(const std::string& Text) const;
+  /// The glyphs of Text in the font last selected into the measuring context, kerned;
+  /// Advance receives the pen position after the last glyph.
+  std::vector<cairo_glyph_t> ShapeText(std::u16string_view Text, double& Advance) const;
 
   TSurfacePtr FSurface;
   // Text is measured on a context of its own with the identity transform, so the
