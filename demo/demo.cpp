@@ -1,21 +1,56 @@
-// A first demo: records a few shapes through a TSvgCanvas over a TNullCanvas.
+// The demo: draws the sales dashboard through a TSvgCanvas over a Cairo raster canvas and
+// writes demo.png and demo.svg into the current directory or the one given as argv[1].
+// Built without Cairo, it records over a TNullCanvas and writes demo.svg only; that host
+// measures no text, so labels then start at their anchors instead of being aligned.
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 
+#include "dashboard.h"
 #include "fsvg/fsvgcanvas.h"
+#ifdef FSVG_DEMO_HAS_CAIRO
+#include "fsvg/cairocanvas.h"
+#endif
+
+namespace {
+
+// DejaVu Sans rises 0.928 em above its baseline; used only when no host can measure it.
+constexpr float FallbackAscentPerEm = 0.928f;
+
+int Run(const std::filesystem::path& Directory) {
+  const std::filesystem::path Svg = std::filesystem::absolute(Directory / "demo.svg");
+#ifdef FSVG_DEMO_HAS_CAIRO
+  const std::filesystem::path Png = std::filesystem::absolute(Directory / "demo.png");
+  fsvg::TCairoCanvas Host(fsvg::demo::DashboardWidth, fsvg::demo::DashboardHeight);
+  Host.GetFont() = fsvg::TFont(fsvg::demo::DashboardFont, 100);
+  const float AscentPerEm = Host.GetFontMetrics().Ascent / 100;
+#else
+  fsvg::TNullCanvas Host(fsvg::demo::DashboardWidth, fsvg::demo::DashboardHeight);
+  const float AscentPerEm = FallbackAscentPerEm;
+#endif
+  {
+    fsvg::TSvgCanvas Canvas(Svg, &Host);
+    fsvg::demo::DrawDashboard(Canvas, AscentPerEm);
+  }
+#ifdef FSVG_DEMO_HAS_CAIRO
+  Host.SaveToPNG(Png);
+  std::printf("%s\n", Png.c_str());
+#endif
+  std::printf("%s\n", Svg.c_str());
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  const std::filesystem::path Output = argc > 1 ? argv[1] : "demo.svg";
-  fsvg::TNullCanvas Host(320, 200);
-  {
-    fsvg::TSvgCanvas Canvas(Output, &Host);
-    Canvas.Clear(0xFFFFFFFF);
-    Canvas.FillRect({20, 20, 140, 100}, 8, 8, fsvg::AllCorners, 1, fsvg::TBrush(fsvg::TBrushKind::Solid, 0xFF3366CC));
-    Canvas.DrawEllipse({160, 20, 300, 100}, 0.8f, fsvg::TStrokeBrush(fsvg::TBrushKind::Solid, 0xFFCC3333, 3));
-    Canvas.GetFont().Size = 18;
-    Canvas.FillText({20, 120, 300, 150}, u"Hello, \u03B1\u03B2\u03B3 & \u043C\u0438\u0440", false, 1, {},
-                    fsvg::TTextAlign::Leading);
+  if (argc > 2) {
+    std::fprintf(stderr, "usage: %s [output-directory]\n", argv[0]);
+    return 2;
   }
-  std::printf("%s\n", std::filesystem::absolute(Output).c_str());
-  return 0;
+  try {
+    return Run(argc > 1 ? argv[1] : ".");
+  } catch (const std::exception& Error) {
+    std::fprintf(stderr, "fsvg_demo: %s\n", Error.what());
+    return 1;
+  }
 }
