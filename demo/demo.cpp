@@ -1,5 +1,6 @@
 // The demo: draws the sales dashboard through a TSvgCanvas over a Cairo raster canvas and
-// writes demo.png and demo.svg into the current directory or the one given as argv[1].
+// writes demo.png and demo.svg into the current directory or the one given as argv[1]
+// (created when missing).
 // Built without Cairo, it records over a TNullCanvas and writes demo.svg only; that host
 // measures no text, so labels then start at their anchors instead of being aligned.
 #include <cstdio>
@@ -14,10 +15,8 @@
 
 namespace {
 
-// DejaVu Sans rises 0.928 em above its baseline; used only when no host can measure it.
-constexpr float FallbackAscentPerEm = 0.928f;
-
 int Run(const std::filesystem::path& Directory) {
+  std::filesystem::create_directories(Directory);
   const std::filesystem::path Svg = std::filesystem::absolute(Directory / "demo.svg");
 #ifdef FSVG_DEMO_HAS_CAIRO
   const std::filesystem::path Png = std::filesystem::absolute(Directory / "demo.png");
@@ -26,7 +25,8 @@ int Run(const std::filesystem::path& Directory) {
   const float AscentPerEm = Host.GetFontMetrics().Ascent / 100;
 #else
   fsvg::TNullCanvas Host(fsvg::demo::DashboardWidth, fsvg::demo::DashboardHeight);
-  const float AscentPerEm = FallbackAscentPerEm;
+  // DejaVu Sans rises 0.928 em above its baseline; a null host cannot measure it.
+  const float AscentPerEm = 0.928f;
 #endif
   {
     fsvg::TSvgCanvas Canvas(Svg, &Host);

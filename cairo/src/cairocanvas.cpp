@@ -8,7 +8,6 @@
 #include <cmath>
 #include <exception>
 #include <iterator>
-#include <limits>
 #include <numbers>
 #include <stdexcept>
 #include <string>
@@ -315,8 +314,9 @@ TCairoCanvas::TSurfacePtr TCairoCanvas::CreateSurface() const {
   const double Width = std::ceil(GetWidth() * static_cast<double>(GetScale()) - 1e-4);
   const double Height = std::ceil(GetHeight() * static_cast<double>(GetScale()) - 1e-4);
   if (Width > MaxSurfaceSide || Height > MaxSurfaceSide)
-    throw Exception("TCairoCanvas: a surface of " + std::to_string(Width) + " x " + std::to_string(Height) +
-                    " pixels is larger than Cairo allows (32767 per side)");
+    throw Exception("TCairoCanvas: a surface of " + std::to_string(static_cast<long long>(Width)) + " x " +
+                    std::to_string(static_cast<long long>(Height)) +
+                    " device pixels is larger than Cairo allows (32767 per side)");
   TSurfacePtr Surface(
       cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(Width), static_cast<int>(Height)));
   CheckStatus(cairo_surface_status(Surface.get()));

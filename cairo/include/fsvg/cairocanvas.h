@@ -24,8 +24,10 @@ struct TFontMetrics {
 };
 
 /// A host canvas over a Cairo image surface of Width*Scale x Height*Scale device pixels
-/// (rounded up). Starts transparent. Offset and matrix apply to everything but Clear;
-/// text uses Cairo's own fonts (fontconfig), with DejaVu Sans when Family is empty.
+/// (rounded up). Starts transparent. Offset, then matrix, then scale apply to everything
+/// but Clear. Text uses Cairo's fonts (fontconfig; DejaVu Sans when Family is empty),
+/// kerned, one line per line feed, each line GetFontMetrics().LineHeight high; WordWrap
+/// also breaks at spaces, and RightToLeft swaps Leading and Trailing horizontally.
 /// Coordinates, angles, opacities, thicknesses and font sizes that are not finite, a
 /// negative thickness and a font size that is not positive throw std::invalid_argument.
 class TCairoCanvas : public TCanvas {
@@ -38,9 +40,11 @@ class TCairoCanvas : public TCanvas {
 
   /// The surface painted into; owned by this canvas and replaced by SetSize.
   cairo_surface_t* Surface() const { return FSurface.get(); }
+  /// @{
   /// The surface size in device pixels.
   std::int32_t GetPixelWidth() const;
   std::int32_t GetPixelHeight() const;
+  /// @}
   /// The device pixel at (X, Y) as 0xAARRGGBB, not premultiplied.
   /// Throws std::out_of_range outside the surface.
   TAlphaColor Pixel(std::int32_t X, std::int32_t Y) const;
@@ -54,13 +58,17 @@ class TCairoCanvas : public TCanvas {
   void Flush() override;
 
  protected:
+  /// Refuses a scene only when the surface is unusable.
   bool DoBeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) override;
+  /// Flushes the surface.
   void DoEndScene() override;
   /// Re-creates the surface, transparent, at the new size; throws as the constructor.
   void DoSetSize() override;
   /// Throws std::invalid_argument when the matrix has an entry that is not finite.
   void DoSetMatrix() override;
 
+  /// @{
+  /// Paints as TCanvas describes it; throws as the class comment says for bad values.
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
   void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -84,6 +92,7 @@ class TCairoCanvas : public TCanvas {
                       TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   float DoTextWidth(std::u16string_view AText) override;
   float DoTextHeight(std::u16string_view AText) override;
+  /// @}
 
  private:
   struct TSurfaceDeleter {
