@@ -314,17 +314,6 @@ TEST(CairoCanvas, SetSizeRecreatesTheSurface) {
   EXPECT_EQ(CountPainted(Canvas), 0u);
 }
 
-TEST(CairoCanvas, ScenesAndSavedStates) {
-  TCairoCanvas Canvas(10, 10);
-  ASSERT_TRUE(Canvas.BeginScene());
-  TCanvasSaveState* State = Canvas.SaveState();
-  Canvas.SetOffset({5, 5});
-  Canvas.RestoreState(State);
-  Canvas.FillRect({0, 0, 2, 2}, 0, 0, AllCorners, 1, RedBrush());
-  Canvas.EndScene();
-  EXPECT_TRUE(IsPainted(Canvas, {1, 1}));
-}
-
 TEST(CairoCanvas, BadInputThrowsAndPaintsNothing) {
   const float NaN = std::nanf("");
   const std::function<void(TCairoCanvas&)> Calls[] = {
@@ -468,6 +457,16 @@ TEST_F(TextTest, WidthGrowsWithLengthAndSize) {
   EXPECT_NEAR(FCanvas.TextWidth(u"abc"), 2 * Short, 0.05);
   EXPECT_NEAR(FCanvas.TextHeight(u"abc"), 2 * Height, 0.05);
   EXPECT_NEAR(FCanvas.TextHeight(u"a\nb\r\nc"), 6 * Height, 0.05);
+}
+
+TEST_F(TextTest, KerningTightensPairs) {
+#ifndef FSVG_CAIRO_HAS_FREETYPE
+  GTEST_SKIP() << "built without cairo-ft: text is laid out unkerned";
+#endif
+  // DejaVu Sans kerns "AV" and "To"; "HH" has no kerning.
+  EXPECT_LT(FCanvas.TextWidth(u"AV"), FCanvas.TextWidth(u"A") + FCanvas.TextWidth(u"V") - 1);
+  EXPECT_LT(FCanvas.TextWidth(u"To"), FCanvas.TextWidth(u"T") + FCanvas.TextWidth(u"o") - 1);
+  EXPECT_NEAR(FCanvas.TextWidth(u"HH"), 2 * FCanvas.TextWidth(u"H"), 0.01);
 }
 
 TEST_F(TextTest, MeasureTextFollowsTheAlignment) {
