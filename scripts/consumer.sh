@@ -25,6 +25,8 @@ for kind in static shared; do
   cmake -S $consumer -B "$work/consumer-$kind" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix-$kind" >/dev/null
   cmake --build "$work/consumer-$kind" >/dev/null
   check "$work/consumer-$kind/consumer" "$work/$kind-find-package.svg"
+  "$work/consumer-$kind/consumer_cairo" "$work/$kind-cairo"
+  xmllint --noout "$work/$kind-cairo.svg"
 done
 
 pc_dir=$(dirname "$(find "$work/prefix-static" -name fsvgcanvas.pc)")
@@ -32,6 +34,10 @@ pc_dir=$(dirname "$(find "$work/prefix-static" -name fsvgcanvas.pc)")
 g++ -std=c++20 -Wall -Wextra -Wpedantic -Werror $consumer/main.cpp -o "$work/consumer-pkg-config" \
   $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgcanvas)
 check "$work/consumer-pkg-config" "$work/pkg-config.svg"
+# shellcheck disable=SC2046
+g++ -std=c++20 -Wall -Wextra -Wpedantic -Werror $consumer/cairo_main.cpp -o "$work/consumer-cairo-pkg-config" \
+  $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgcairo)
+"$work/consumer-cairo-pkg-config" "$work/pkg-config-cairo"
 
 cmake -S $consumer -B "$work/consumer-subdirectory" -G Ninja -DFSVG_SOURCE_DIR="$root" >/dev/null
 cmake --build "$work/consumer-subdirectory" >/dev/null
@@ -41,4 +47,4 @@ check "$work/consumer-subdirectory/consumer" "$work/subdirectory.svg"
 sed -n '/<!-- consumer:begin -->/,/<!-- consumer:end -->/p' README.md | sed '1,2d;$d' | sed '$d' >"$work/readme.cpp"
 diff -u $consumer/main.cpp "$work/readme.cpp"
 
-echo "consumer: find_package (static, shared), pkg-config and add_subdirectory all built and wrote valid documents"
+echo "consumer: find_package (static, shared), pkg-config and add_subdirectory all built and wrote valid documents, with and without the Cairo host"

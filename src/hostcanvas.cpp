@@ -113,17 +113,30 @@ void TCanvas::RestoreState(const TCanvasSaveState* State) {
   FSavedStates.erase(Found, FSavedStates.end());
 }
 
-void TCanvas::SetMatrix(const TMatrix& Value) {
-  FMatrix = Value;
+namespace {
+
+TMatrixMeaning MeaningOf(const TMatrix& Value) {
   const bool Linear = Value.m11 == 1 && Value.m12 == 0 && Value.m13 == 0 && Value.m21 == 0 && Value.m22 == 1 &&
                       Value.m23 == 0 && Value.m33 == 1;
-  if (!Linear)
-    FMatrixMeaning = TMatrixMeaning::Unknown;
-  else if (Value.m31 == 0 && Value.m32 == 0)
-    FMatrixMeaning = TMatrixMeaning::Identity;
-  else
-    FMatrixMeaning = TMatrixMeaning::Translate;
-  DoSetMatrix();
+  if (!Linear) return TMatrixMeaning::Unknown;
+  return Value.m31 == 0 && Value.m32 == 0 ? TMatrixMeaning::Identity : TMatrixMeaning::Translate;
+}
+
+}  // namespace
+
+// A host that refuses the matrix (DoSetMatrix throws) leaves the previous one in force.
+void TCanvas::SetMatrix(const TMatrix& Value) {
+  const TMatrix Previous = FMatrix;
+  const TMatrixMeaning PreviousMeaning = FMatrixMeaning;
+  FMatrix = Value;
+  FMatrixMeaning = MeaningOf(Value);
+  try {
+    DoSetMatrix();
+  } catch (...) {
+    FMatrix = Previous;
+    FMatrixMeaning = PreviousMeaning;
+    throw;
+  }
 }
 
 float TCanvas::AlignToPixelHorizontally(float Value) const {

@@ -215,5 +215,22 @@ TEST(Alignment, ValuesBeyondTheIntegerRangeAreLeftAlone) {
   EXPECT_EQ(Wide.Bottom, 1);
 }
 
+// A host may refuse a matrix; the one in force before stays, with its meaning.
+TEST(HostCanvas, RefusedMatrixLeavesThePreviousOne) {
+  struct TPickyCanvas : TNullCanvas {
+    void DoSetMatrix() override {
+      if (GetMatrix().m11 == 0) throw std::invalid_argument("singular matrix");
+    }
+  } Host;
+  TMatrix Shifted;
+  Shifted.m31 = 3;
+  Host.SetMatrix(Shifted);
+  TMatrix Singular;
+  Singular.m11 = 0;
+  EXPECT_THROW(Host.SetMatrix(Singular), std::invalid_argument);
+  EXPECT_EQ(Host.GetMatrix(), Shifted);
+  EXPECT_EQ(Host.GetMatrixMeaning(), TMatrixMeaning::Translate);
+}
+
 }  // namespace
 }  // namespace fsvg::test

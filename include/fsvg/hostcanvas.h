@@ -428,6 +428,7 @@ class FSVG_API TCanvas {
   /// The current transformation matrix.
   const TMatrix& GetMatrix() const { return FMatrix; }
   /// Sets the transformation matrix and derives its meaning (identity, translation, other).
+  /// When the host refuses it (DoSetMatrix throws), the previous matrix stays in force.
   void SetMatrix(const TMatrix& Value);
   /// What the current matrix is known to be.
   TMatrixMeaning GetMatrixMeaning() const { return FMatrixMeaning; }
@@ -452,7 +453,7 @@ class FSVG_API TCanvas {
   virtual void DoSaveState(TCanvasSaveState& State) const;
   /// Copies State back into this canvas.
   virtual void DoRestoreState(const TCanvasSaveState& State);
-  /// Called after the matrix has changed.
+  /// Called after the matrix has changed; may throw to refuse it.
   virtual void DoSetMatrix() {}
   /// A host that clips calls this whenever its clipping region changes.
   void ClippingChanged() { ++FClippingChangeCount; }
