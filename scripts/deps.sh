@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libcairo2-dev fonts-dejavu-core librsvg2-bin
   libxml2-utils libxml2-dev w3c-sgml-lib doxygen
-  locales
+  locales valgrind
 )
 
 missing=()

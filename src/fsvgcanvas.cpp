@@ -525,8 +525,8 @@ TRectF TSvgCanvas::AlignToPixel(const TRectF& Rect) const {
   const float Scale = FCanvas->GetScale();
   const float Left = FCanvas->AlignToPixelHorizontally(Rect.Left);
   const float Top = FCanvas->AlignToPixelVertically(Rect.Top);
-  return {Left, Top, static_cast<float>(Left + SnapLengthToPixels(Rect.Width(), Scale)),
-          static_cast<float>(Top + SnapLengthToPixels(Rect.Height(), Scale))};
+  return {Left, Top, SnapSpanToPixels(Left, Rect.Width(), Scale, Rect.Right),
+          SnapSpanToPixels(Top, Rect.Height(), Scale, Rect.Bottom)};
 }
 
 }  // namespace fsvg

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <stdexcept>
 
@@ -27,6 +28,12 @@ bool NearestInteger(double X, double& Result) {
 
 bool IsUsableScale(double Scale) { return Scale > 0 && std::isfinite(Scale); }
 
+// Value as a float, or Fallback when Value lies beyond the float range (a conversion
+// that would be undefined).
+float NarrowOr(double Value, float Fallback) {
+  return std::fabs(Value) <= std::numeric_limits<float>::max() ? static_cast<float>(Value) : Fallback;
+}
+
 }  // namespace
 
 float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation) {
@@ -37,14 +44,16 @@ float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translati
   // The 0.0001 is added after scaling, so an exact half goes to the higher pixel.
   double Nearest;
   if (!NearestInteger((V + T) * S + 0.0001, Nearest)) return Value;
-  return static_cast<float>(Nearest / S - T);
+  return NarrowOr(Nearest / S - T, Value);
 }
 
-double SnapLengthToPixels(float Length, float Scale) {
+float SnapSpanToPixels(float Start, float Length, float Scale, float Fallback) {
   const double S = Scale;
   double Nearest;
-  if (!IsUsableScale(S) || !NearestInteger(static_cast<double>(Length) * S, Nearest)) return Length;
-  return Nearest / S;
+  const double Rounded = IsUsableScale(S) && NearestInteger(static_cast<double>(Length) * S, Nearest)
+                             ? Nearest / S
+                             : static_cast<double>(Length);
+  return NarrowOr(Start + Rounded, Fallback);
 }
 
 TCanvas::TCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)

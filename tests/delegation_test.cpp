@@ -213,6 +213,12 @@ TEST(Alignment, ValuesBeyondTheIntegerRangeAreLeftAlone) {
   const TRectF Wide = Canvas.AlignToPixel(TRectF{0, 0, Huge, 1.4f});
   EXPECT_EQ(Wide.Right, Huge);
   EXPECT_EQ(Wide.Bottom, 1);
+  // A tiny scale pushes the snapped value beyond the float range: left alone.
+  // (3.39e38 * 2e-38 = 6.78 rounds to 7, and 7 / 2e-38 exceeds the largest float.)
+  TNullCanvas Tiny(10, 10, 2e-38f);
+  TSvgCanvas TinyCanvas(static_cast<TStream*>(nullptr), &Tiny);
+  EXPECT_EQ(TinyCanvas.AlignToPixelHorizontally(3.39e38f), 3.39e38f);
+  EXPECT_EQ(TinyCanvas.AlignToPixel(TRectF{0, 0, 3.39e38f, 1}).Right, 3.39e38f);
 }
 
 // A host may refuse a matrix; the one in force before stays, with its meaning.

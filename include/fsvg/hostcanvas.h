@@ -269,11 +269,14 @@ using PClipRects = const std::vector<TRectF>*;
 /// The snap to the device pixel grid that every canvas shares: nearest(v*s + 0.0001)/s
 /// for the identity matrix, nearest((v+t)*s + 0.0001)/s - t for a translation, v
 /// unchanged otherwise. Exact halves of nearest() go to the even integer; a scale that
-/// is not positive or a scaled value outside the 64-bit range leaves v unchanged.
+/// is not positive, a scaled value outside the 64-bit range or a result beyond the
+/// float range leaves v unchanged.
 FSVG_API float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation);
-/// A length in logical units rounded to whole device pixels: nearest(v*s)/s, with the
-/// same rounding and limits as SnapToPixel.
-FSVG_API double SnapLengthToPixels(float Length, float Scale);
+/// The far edge of a span whose length is rounded to whole device pixels:
+/// Start + nearest(Length*s)/s, in double precision, with the same rounding and limits
+/// as SnapToPixel (an unroundable length is kept). Fallback when the edge lies beyond
+/// the float range.
+FSVG_API float SnapSpanToPixels(float Start, float Length, float Scale, float Fallback);
 
 /// The host canvas: state kept here, painting done by the protected Do* hooks.
 /// Every drawing hook is pure, so a host that forgets one does not compile. The public
