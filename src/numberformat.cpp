@@ -2,8 +2,15 @@
 // m * 2^e exactly, so value * 10^p is m * 10^p * 2^e, which a 128-bit integer holds
 // for every value this path sees. Only magnitudes of 10^12 and up go through
 // std::to_chars, in scientific form.
+//
+// Drawing coordinates are almost always below 10^8, where every decimal place is
+// kept. That case has its own path, with the places known at compile time (so the
+// divisions become multiplications); with four places and at most eight characters,
+// the usual case, the text is built in one register and stored at once. The rest is
+// out of line, so that the usual case stays a short function without a stack frame.
 #include "numberformat.h"
 
+#include <array>
 #include <bit>
 #include <cassert>
 #include <charconv>
@@ -87,10 +94,150 @@ std::size_t FormatScientific(double Value, int Significant, char* Out) {
   return Length;
 }
 
-}  // namespace
+// Two decimal digits for every value below 100.
+constexpr std::array<char, 200> DigitPairs = [] {
+  std::array<char, 200> Pairs{};
+  for (int Value = 0; Value < 100; ++Value) {
+    Pairs[static_cast<std::size_t>(2 * Value)] = static_cast<char>('0' + Value / 10);
+    Pairs[static_cast<std::size_t>(2 * Value + 1)] = static_cast<char>('0' + Value % 10);
+  }
+  return Pairs;
+}();
 
-std::size_t FormatReal(double Value, int Decimals, char* Out) {
-  assert(Decimals >= 0 && Decimals <= 10);
+// Writes the Count digits of Value, leading zeros included, ending at End.
+void PutDigitsBackwards(std::uint64_t Value, int Count, char* End) {
+  for (; Count >= 2; Count -= 2) {
+    End -= 2;
+    std::memcpy(End, &DigitPairs[static_cast<std::size_t>(2 * (Value % 100))], 2);
+    Value /= 100;
+  }
+  if (Count == 1) End[-1] = static_cast<char>('0' + Value % 10);
+}
+
+// Below this magnitude the integer part has at most eight digits, so every one of the
+// Decimals places fits within Decimals + 8 significant digits, and so does a carry to
+// 10^8 as long as there is a decimal place (without one, 10^8 is written "1E8").
+constexpr double SmallLimit = 1e8;
+
+// The eight decimal digits of Whole * 10^4 + Fraction (both below 10^4) as characters
+// in one integer, the first digit in the lowest byte. Each step splits every lane in
+// two at once: each half by 100 (x * 10486 >> 20 is x / 100 for x < 10^4), then each
+// pair by 10 (x * 103 >> 10 is x / 10 for x < 100). No lane's product reaches the next
+// lane, and what a shift brings down from a higher lane the mask drops.
+inline std::uint64_t EightDigits(std::uint64_t Whole, std::uint64_t Fraction) {
+  const std::uint64_t Halves = Whole | Fraction << 32;
+  const std::uint64_t Hundreds = ((Halves * 10486) >> 20) & 0x0000007F0000007FULL;
+  const std::uint64_t Pairs = Hundreds | (Halves - Hundreds * 100) << 16;
+  const std::uint64_t Tens = ((Pairs * 103) >> 10) & 0x000F000F000F000FULL;
+  const std::uint64_t Digits = Tens | (Pairs - Tens * 10) << 8;
+  return Digits | 0x3030303030303030ULL;
+}
+
+// The text of Units / 10^4 (Units < 10^8, not zero) when it takes at most eight
+// characters, built in a register and stored at once; 0 when it is longer.
+//
+// Two things make this fast. The length is what the caller waits for (the next write
+// goes after this one), so it comes straight from Units by comparisons, apart from
+// the digits; the text follows off that path. And the text is stored whole: the
+// caller copies it next, and a copy that reads back one wide store runs at full
+// speed, where one that reads back many narrow ones waits for them to reach the cache.
+inline std::size_t ComposeShort(bool Negative, std::uint64_t Units, char* Out) {
+  const std::uint64_t Whole = Units / 10000;
+  const std::uint64_t Fraction = Units - Whole * 10000;
+  const int WholeDigits = 1 + (Whole >= 10) + (Whole >= 100) + (Whole >= 1000);
+  int FractionDigits = 4;
+  // A last digit of zero is rare in a drawing's values: predicted, this costs nothing.
+  if (Fraction % 10 == 0) [[unlikely]]
+    FractionDigits = Fraction == 0 ? 0 : 3 - (Fraction % 100 == 0) - (Fraction % 1000 == 0);
+  const int Length = Negative + WholeDigits + (FractionDigits != 0 ? 1 + FractionDigits : 0);
+  if (Length > 8) return 0;
+
+  const std::uint64_t Digits = EightDigits(Whole, Fraction);
+  const std::uint64_t FractionText = (Digits >> 32) & ((std::uint64_t{1} << (8 * FractionDigits)) - 1);
+  std::uint64_t Text = ((Digits & 0xFFFFFFFFu) >> (8 * (4 - WholeDigits))) << (8 * Negative);
+  if (Negative) Text |= '-';
+  if (FractionDigits != 0) Text |= (std::uint64_t{'.'} | FractionText << 8) << (8 * (Negative + WholeDigits));
+  std::memcpy(Out, &Text, 8);
+  return static_cast<std::size_t>(Length);
+}
+
+constexpr std::uint64_t Pow5(int Exponent) { return Exponent == 0 ? 1 : 5 * Pow5(Exponent - 1); }
+
+// round(Mantissa * 2^Exponent * 10^Decimals), halves to even, for a value below
+// SmallLimit (so Exponent <= -26 and the result is below 10^18). 10^d = 5^d * 2^d: up
+// to four places, Mantissa * 5^d < 2^53 * 2^10 fits 64 bits and 2^d joins the shift.
+template <int Decimals>
+std::uint64_t ScaleSmall(std::uint64_t Mantissa, int Exponent) {
+  if constexpr (Decimals <= 4) {
+    const std::uint64_t Scaled = Mantissa * Pow5(Decimals);
+    const int Shift = -(Exponent + Decimals);
+    // Scaled < 2^63: a shift of 64 or more leaves less than one half.
+    if (Shift >= 64) return 0;
+    const std::uint64_t Quotient = Scaled >> Shift;
+    const std::uint64_t Remainder = Scaled & ((std::uint64_t{1} << Shift) - 1);
+    const std::uint64_t Half = std::uint64_t{1} << (Shift - 1);
+    return Quotient + ((Remainder > Half) | ((Remainder == Half) & Quotient & 1));
+  } else {
+    return ScaleAndRound(Mantissa, Exponent, Decimals);
+  }
+}
+
+// The fixed-point text of Units / 10^Decimals (Units not zero, below 10^18), digit pair
+// by digit pair. Kept out of line so that the short path stays short.
+template <int Decimals>
+[[gnu::noinline]] std::size_t WriteFixed(bool Negative, std::uint64_t Units, char* Out) {
+  constexpr std::uint64_t Scale = Pow10[Decimals];
+  char* Cursor = Out;
+  *Cursor = '-';
+  Cursor += Negative;
+  // Rounding may carry up to 10^8 exactly: nine digits at most.
+  const auto Whole = static_cast<std::uint32_t>(Units / Scale);
+  int WholeDigits = 1;
+  while (WholeDigits < 9 && Whole >= Pow10[WholeDigits]) ++WholeDigits;
+  Cursor += WholeDigits;
+  PutDigitsBackwards(Whole, WholeDigits, Cursor);
+  if constexpr (Decimals > 0) {
+    const std::uint64_t Fraction = Units % Scale;
+    if (Fraction != 0) {
+      *Cursor = '.';
+      PutDigitsBackwards(Fraction, Decimals, Cursor + 1 + Decimals);
+      Cursor += 1 + Decimals;
+      while (Cursor[-1] == '0') --Cursor;
+    }
+  }
+  return static_cast<std::size_t>(Cursor - Out);
+}
+
+// The fixed-point text of (-1)^Negative * Units / 10^Decimals, Units below 10^18.
+template <int Decimals>
+inline std::size_t FormatUnits(bool Negative, std::uint64_t Units, char* Out) {
+  if (Units == 0) {
+    Out[0] = '0';
+    return 1;
+  }
+  if constexpr (Decimals == 4) {
+    if (Units < 10000 * Pow10[Decimals]) {
+      if (const std::size_t Length = ComposeShort(Negative, Units, Out)) return Length;
+    }
+  }
+  return WriteFixed<Decimals>(Negative, Units, Out);
+}
+
+// The fixed-point text of a finite Value with 2^-1022 <= |Value| < SmallLimit, split
+// by the caller: Value = (-1)^Negative * Mantissa * 2^Exponent.
+template <int Decimals>
+std::size_t FormatSmall(bool Negative, std::uint64_t Mantissa, int Exponent, char* Out) {
+  return FormatUnits<Decimals>(Negative, ScaleSmall<Decimals>(Mantissa, Exponent), Out);
+}
+
+using TFormatSmall = std::size_t (*)(bool, std::uint64_t, int, char*);
+constexpr TFormatSmall FormatSmallFor[] = {nullptr,        FormatSmall<1>, FormatSmall<2>, FormatSmall<3>,
+                                           FormatSmall<4>, FormatSmall<5>, FormatSmall<6>, FormatSmall<7>,
+                                           FormatSmall<8>, FormatSmall<9>, FormatSmall<10>};
+
+// Every value the short path leaves: zero, subnormals, large magnitudes, non-finite
+// values.
+[[gnu::noinline]] std::size_t FormatGeneral(double Value, int Decimals, char* Out) {
   if (std::isnan(Value)) return CopyText("NaN", Out);
   if (std::isinf(Value)) return CopyText(Value < 0 ? "-Infinity" : "Infinity", Out);
 
@@ -145,6 +292,22 @@ std::size_t FormatReal(double Value, int Decimals, char* Out) {
     Length += static_cast<std::size_t>(Digits);
   }
   return Length;
+}
+
+}  // namespace
+
+std::size_t FormatReal(double Value, int Decimals, char* Out) {
+  assert(Decimals >= 0 && Decimals <= 10);
+  const std::uint64_t Bits = std::bit_cast<std::uint64_t>(Value);
+  const auto BiasedExponent = static_cast<int>((Bits >> 52) & 0x7FF);
+  // NaN fails the comparison; zero and subnormals have a biased exponent of 0.
+  if (std::fabs(Value) < SmallLimit && BiasedExponent != 0) {
+    const bool Negative = (Bits >> 63) != 0;
+    const std::uint64_t Mantissa = (Bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    if (Decimals == 4) return FormatSmall<4>(Negative, Mantissa, BiasedExponent - 1075, Out);
+    if (Decimals != 0) return FormatSmallFor[Decimals](Negative, Mantissa, BiasedExponent - 1075, Out);
+  }
+  return FormatGeneral(Value, Decimals, Out);
 }
 
 }  // namespace fsvg::detail
