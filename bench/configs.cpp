@@ -1,0 +1,148 @@
+// The recording canvas's own configurations, the floor, and the table of all.
+#include "configs.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+
+#include "floorwriter.h"
+#include "fsvg/fsvgcanvas.h"
+
+namespace fsvg::bench {
+
+namespace {
+
+#ifdef FSVG_BENCH_CAIRO
+constexpr bool HaveCairo = true;
+#else
+constexpr bool HaveCairo = false;
+#endif
+#ifdef FSVG_BENCH_QT
+constexpr bool HaveQt = true;
+#else
+constexpr bool HaveQt = false;
+#endif
+#ifdef FSVG_BENCH_RASTER
+constexpr bool HaveRaster = true;
+#else
+constexpr bool HaveRaster = false;
+#endif
+
+const TConfigInfo ConfigTable[] = {
+    {TConfig::Memory, "memory", "1 fsvg -> reserved TMemoryStream", RunMemory, true, true},
+    {TConfig::OwnedFile, "file", "2 fsvg -> file name (line-buffered)", RunOwnedFile, true, true},
+    {TConfig::BufferedFile, "full", "3 fsvg -> TFileStream (Full)", RunBufferedFile, true, true},
+    {TConfig::Cairo, "cairo", "4 cairo SVG surface -> memory", RunCairo, HaveCairo, false},
+    {TConfig::Qt, "qt", "5 Qt QSvgGenerator -> QBuffer", RunQt, HaveQt, false},
+    {TConfig::Floor, "floor", "6 floor (hand-written writer)", RunFloor, true, true},
+    {TConfig::Raster, "raster", "7a raster host alone", RunRaster, HaveRaster, false},
+    {TConfig::RecordOverRaster, "recraster", "7b fsvg over raster host", RunRecordOverRaster, HaveRaster, true},
+};
+
+void DrawWithNullHost(TSvgCanvas& Canvas, const TScene& Scene) {
+  TPolygon Polygon(3);
+  Canvas.BeginScene();
+  DrawScene(Canvas, Scene, Polygon);
+  Canvas.EndScene();
+}
+
+}  // namespace
+
+// Configurations this build lacks are listed as unavailable and never run.
+#ifndef FSVG_BENCH_CAIRO
+void RunCairo(const TRunInput&, TProbe& Probe) { Probe.Fail("built without cairo"); }
+#endif
+#ifndef FSVG_BENCH_QT
+void RunQt(const TRunInput&, TProbe& Probe) { Probe.Fail("built without Qt 5 Svg"); }
+#endif
+#ifndef FSVG_BENCH_RASTER
+void RunRaster(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgcairo raster host"); }
+void RunRecordOverRaster(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgcairo raster host"); }
+#endif
+
+std::span<const TConfigInfo> Configs() { return ConfigTable; }
+
+const TConfigInfo& ConfigInfo(TConfig Id) {
+  for (const TConfigInfo& Info : ConfigTable)
+    if (Info.Id == Id) return Info;
+  throw std::invalid_argument("unknown configuration");
+}
+
+void Prefault(TMemoryStream& Stream, std::size_t Count) {
+  static const char Zeros[64 * 1024] = {};
+  for (std::size_t Done = 0; Done < Count; Done += sizeof Zeros)
+    Stream.WriteBuffer(Zeros, std::min(sizeof Zeros, Count - Done));
+  Stream.Clear();
+}
+
+std::string ReadFile(const std::filesystem::path& FileName) {
+  std::ifstream File(FileName, std::ios::binary);
+  if (!File) throw std::runtime_error("cannot read \"" + FileName.string() + "\"");
+  return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+}
+
+void RunMemory(const TRunInput& Input, TProbe& Probe) {
+  TNullCanvas Host(SceneWidth, SceneHeight);
+  Probe.Baseline();
+  TMemoryStream Stream;
+  Stream.Reserve(Input.Reference.size());
+  Prefault(Stream, Input.Reference.size());
+  Probe.Start();
+  {
+    TSvgCanvas Canvas(&Stream, &Host);
+    DrawWithNullHost(Canvas, *Input.Scene);
+  }
+  Probe.Stop();
+  Probe.Sample.Bytes = Stream.Size();
+  Probe.Verify(Stream.View(), Input.Reference);
+}
+
+void RunOwnedFile(const TRunInput& Input, TProbe& Probe) {
+  TNullCanvas Host(SceneWidth, SceneHeight);
+  Probe.Baseline();
+  Probe.Start();
+  {
+    TSvgCanvas Canvas(Input.File, &Host);
+    DrawWithNullHost(Canvas, *Input.Scene);
+  }
+  Probe.Stop();
+  const std::string Written = ReadFile(Input.File);
+  std::filesystem::remove(Input.File);
+  Probe.Sample.Bytes = Written.size();
+  Probe.Verify(Written, Input.Reference);
+}
+
+void RunBufferedFile(const TRunInput& Input, TProbe& Probe) {
+  TNullCanvas Host(SceneWidth, SceneHeight);
+  Probe.Baseline();
+  Probe.Start();
+  {
+    TFileStream File(Input.File, TFileBuffering::Full);
+    {
+      TSvgCanvas Canvas(&File, &Host);
+      DrawWithNullHost(Canvas, *Input.Scene);
+    }
+    File.Close();
+  }
+  Probe.Stop();
+  const std::string Written = ReadFile(Input.File);
+  std::filesystem::remove(Input.File);
+  Probe.Sample.Bytes = Written.size();
+  Probe.Verify(Written, Input.Reference);
+}
+
+void RunFloor(const TRunInput& Input, TProbe& Probe) {
+  Probe.Baseline();
+  const auto Buffer = std::make_unique_for_overwrite<char[]>(FloorCapacity(*Input.Scene));
+  std::memset(Buffer.get(), 0, Input.Reference.size());
+  Probe.Start();
+  const std::size_t Length = WriteFloor(*Input.Scene, Buffer.get());
+  Probe.Stop();
+  Probe.Sample.Bytes = Length;
+  Probe.Verify(std::string_view(Buffer.get(), Length), Input.Reference);
+}
+
+}  // namespace fsvg::bench

@@ -1,0 +1,62 @@
+// The configurations measured side by side: the recording canvas into memory, into an
+// owned line-buffered file and into a caller's fully buffered file; cairo's and Qt's
+// SVG writers; the hand-written floor; and, when the raster host is built, painting
+// alone and recording over painting.
+#pragma once
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "fsvg/streams.h"
+#include "measure.h"
+#include "scene.h"
+
+namespace fsvg::bench {
+
+enum class TConfig { Memory, OwnedFile, BufferedFile, Cairo, Qt, Floor, Raster, RecordOverRaster };
+
+/// What every run gets: the scene, the floor's bytes for it, a file name it may use.
+struct TRunInput {
+  const TScene* Scene = nullptr;
+  std::string_view Reference;
+  std::filesystem::path File;
+};
+
+/// A configuration: a short key for the command line, a title for the table, the run
+/// (Baseline, Start and Stop are its own to call), and whether this build has it.
+struct TConfigInfo {
+  TConfig Id;
+  std::string_view Key;
+  std::string_view Title;
+  void (*Run)(const TRunInput&, TProbe&);
+  bool Available;
+  /// Whether its bytes must equal the floor's.
+  bool Verified;
+};
+
+/// Every configuration, in table order.
+std::span<const TConfigInfo> Configs();
+const TConfigInfo& ConfigInfo(TConfig Id);
+
+void RunMemory(const TRunInput& Input, TProbe& Probe);
+void RunOwnedFile(const TRunInput& Input, TProbe& Probe);
+void RunBufferedFile(const TRunInput& Input, TProbe& Probe);
+void RunFloor(const TRunInput& Input, TProbe& Probe);
+/// Defined only when cairo's SVG surface is available (FSVG_BENCH_CAIRO).
+void RunCairo(const TRunInput& Input, TProbe& Probe);
+/// Defined only when Qt 5 Svg is available (FSVG_BENCH_QT).
+void RunQt(const TRunInput& Input, TProbe& Probe);
+/// Defined only when the fsvgcairo raster host is built (FSVG_BENCH_RASTER).
+void RunRaster(const TRunInput& Input, TProbe& Probe);
+void RunRecordOverRaster(const TRunInput& Input, TProbe& Probe);
+
+/// Makes the first Count bytes of a reserved memory stream resident, then empties it,
+/// so that a run measures writing, not the kernel's first touch of each page.
+void Prefault(TMemoryStream& Stream, std::size_t Count);
+
+/// The whole content of a file; throws std::runtime_error naming it when unreadable.
+std::string ReadFile(const std::filesystem::path& FileName);
+
+}  // namespace fsvg::bench
