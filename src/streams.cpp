@@ -85,6 +85,12 @@ void TMemoryStream::Grow(std::size_t Needed) { Reserve(GrownCapacity(FSize, FCap
 TFileStream::TFileStream(const std::filesystem::path& FileName, TFileBuffering Buffering, std::size_t BufferSize)
     : FFileName(FileName), FBuffering(Buffering), FBufferSize(std::max<std::size_t>(BufferSize, 1)) {
   if (FileName.empty()) throw EFCreateError("Cannot create file \"\". The file name is empty");
+  // The system would stop reading the name at a NUL and create another file.
+  if (std::string Name = FileName.string(); Name.find('\0') != std::string::npos) {
+    for (std::size_t At = Name.find('\0'); At != std::string::npos; At = Name.find('\0', At))
+      Name.replace(At, 1, "\\0");
+    throw EFCreateError("Cannot create file \"" + Name + "\". " + Reason(EINVAL));
+  }
   FBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(FBufferSize);
   do {
     FHandle = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
