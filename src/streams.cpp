@@ -18,26 +18,23 @@ namespace {
 std::string Reason(int Error) { return std::generic_category().message(Error); }
 
 // Copies Count bytes. The canvas hands over one small fragment at a time (a literal,
-// a number, two hex digits), and for those a few overlapping loads and stores cost
-// less than a call into the C library. Numbers vary in length at random, so lengths
-// from 4 to 16 share one branch-free copy.
+// a number, two hex digits), and for those two overlapping loads and stores cost less
+// than a call into the C library.
 inline void CopyBytes(std::uint8_t* Target, const std::uint8_t* Source, std::size_t Count) {
   if (Count > 16) {
     std::memcpy(Target, Source, Count);
+  } else if (Count >= 8) {
+    std::uint64_t Head, Tail;
+    std::memcpy(&Head, Source, 8);
+    std::memcpy(&Tail, Source + Count - 8, 8);
+    std::memcpy(Target, &Head, 8);
+    std::memcpy(Target + Count - 8, &Tail, 8);
   } else if (Count >= 4) {
-    // Four 4-byte pieces at 0, s, Count - 4 - s and Count - 4 with s = ceil((Count - 4) / 3)
-    // leave no gap: neighbouring pieces start at most 4 bytes apart.
-    const std::size_t Second = (Count - 2) / 3;
-    const std::size_t Third = Count - 4 - Second;
-    std::uint32_t A, B, C, D;
-    std::memcpy(&A, Source, 4);
-    std::memcpy(&B, Source + Second, 4);
-    std::memcpy(&C, Source + Third, 4);
-    std::memcpy(&D, Source + Count - 4, 4);
-    std::memcpy(Target, &A, 4);
-    std::memcpy(Target + Second, &B, 4);
-    std::memcpy(Target + Third, &C, 4);
-    std::memcpy(Target + Count - 4, &D, 4);
+    std::uint32_t Head, Tail;
+    std::memcpy(&Head, Source, 4);
+    std::memcpy(&Tail, Source + Count - 4, 4);
+    std::memcpy(Target, &Head, 4);
+    std::memcpy(Target + Count - 4, &Tail, 4);
   } else if (Count > 0) {
     const std::uint8_t First = Source[0], Middle = Source[Count / 2], Last = Source[Count - 1];
     Target[0] = First;
