@@ -342,10 +342,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TOperations(Provider, Host, Canvas).Run();
   }
   const std::string_view Document = Stream.View();
-  if (!fsvg::fuzz::IsValidUtf8(Document)) fsvg::fuzz::Fail("the document is not valid UTF-8", Document);
-  std::string Error;
-  const fsvg::fuzz::TXmlDocPtr Doc = fsvg::fuzz::ParseXml(Document, Error);
-  if (Doc == nullptr) fsvg::fuzz::Fail("not well-formed: " + Error, Document);
+  const fsvg::fuzz::TXmlDocPtr Doc = fsvg::fuzz::ParseDocumentOrFail(Document);
   xmlNode* Root = xmlDocGetRootElement(Doc.get());
   if (Root == nullptr || std::strcmp(reinterpret_cast<const char*>(Root->name), "svg") != 0)
     fsvg::fuzz::Fail("the root is not <svg>", Document);

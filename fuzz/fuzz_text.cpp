@@ -83,11 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Canvas.FillText({1, 2, 3, 4}, Text, false, 1, {}, fsvg::TTextAlign::Leading);
   }
   const std::string_view Document = Stream.View();
-  if (!fsvg::fuzz::IsValidUtf8(Document)) fsvg::fuzz::Fail("the document is not valid UTF-8", Document);
-
-  std::string Error;
-  const fsvg::fuzz::TXmlDocPtr Doc = fsvg::fuzz::ParseXml(Document, Error);
-  if (Doc == nullptr) fsvg::fuzz::Fail("not well-formed: " + Error, Document);
+  const fsvg::fuzz::TXmlDocPtr Doc = fsvg::fuzz::ParseDocumentOrFail(Document);
   xmlNode* Root = xmlDocGetRootElement(Doc.get());
   xmlNode* Element = Root != nullptr ? xmlFirstElementChild(Root) : nullptr;
   if (Element == nullptr || std::strcmp(reinterpret_cast<const char*>(Element->name), "text") != 0 ||

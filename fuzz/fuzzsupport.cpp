@@ -87,6 +87,14 @@ TXmlDocPtr ParseXml(std::string_view Document, std::string& Error) {
   return Doc;
 }
 
+TXmlDocPtr ParseDocumentOrFail(std::string_view Document) {
+  if (!IsValidUtf8(Document)) Fail("the document is not valid UTF-8", Document);
+  std::string Error;
+  TXmlDocPtr Doc = ParseXml(Document, Error);
+  if (Doc == nullptr) Fail("not well-formed: " + Error, Document);
+  return Doc;
+}
+
 bool GetAttribute(xmlNode* Node, const char* Name, std::string& Value) {
   xmlChar* Raw = xmlGetProp(Node, reinterpret_cast<const xmlChar*>(Name));
   if (Raw == nullptr) return false;

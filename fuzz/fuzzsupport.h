@@ -26,6 +26,9 @@ using TXmlDocPtr = std::unique_ptr<xmlDoc, TXmlDocFree>;
 /// outside); null when it is not well-formed, with libxml2's reason in Error.
 TXmlDocPtr ParseXml(std::string_view Document, std::string& Error);
 
+/// Fails unless Document is valid UTF-8 and well-formed XML; returns the parsed tree.
+TXmlDocPtr ParseDocumentOrFail(std::string_view Document);
+
 /// The value of attribute Name of Node, or nullopt-like false when absent.
 bool GetAttribute(xmlNode* Node, const char* Name, std::string& Value);
 

@@ -15,35 +15,13 @@
 #include <system_error>
 #include <vector>
 
+#include "support/scratch.h"
 #include "support/testcanvas.h"
 
 namespace fsvg::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh directory under the temporary directory, removed afterwards.
-class TScratch {
- public:
-  TScratch() {
-    static int Counter = 0;
-    FPath = fs::temp_directory_path() / ("fsvg-files-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter));
-    fs::create_directories(FPath);
-  }
-  ~TScratch() {
-    std::error_code Ignored;
-    fs::remove_all(FPath, Ignored);
-  }
-  const fs::path& Path() const { return FPath; }
-
- private:
-  fs::path FPath;
-};
-
-std::string ReadFile(const fs::path& Path) {
-  std::ifstream In(Path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(In), {}};
-}
 
 std::string Reason(int Error) { return std::generic_category().message(Error); }
 

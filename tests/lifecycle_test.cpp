@@ -7,37 +7,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/scratch.h"
 #include "support/testcanvas.h"
 
 namespace fsvg::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& Path) {
-  std::ifstream In(Path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(In), {}};
-}
-
-// A fresh directory under the system's temporary directory, removed afterwards.
-class TempDir {
- public:
-  TempDir() : FPath(fs::temp_directory_path() / ("fsvg-test-" + std::to_string(::getpid()) + "-" + Next())) {
-    fs::create_directories(FPath);
-  }
-  ~TempDir() {
-    std::error_code Ignored;
-    fs::remove_all(FPath, Ignored);
-  }
-  const fs::path& Path() const { return FPath; }
-
- private:
-  static std::string Next() {
-    static int Counter = 0;
-    return std::to_string(++Counter);
-  }
-  fs::path FPath;
-};
 
 TEST(Lifecycle, EmptyDocumentIsHeaderThenFooter) {
   TNullCanvas Host;
@@ -71,7 +47,7 @@ TEST(Lifecycle, CallersStreamStaysOpenAndEndsWithTheFooter) {
 }
 
 TEST(Lifecycle, FileIsCreatedOrTruncatedAndClosed) {
-  TempDir Dir;
+  TScratch Dir;
   const fs::path Path = Dir.Path() / "out.svg";
   {
     std::ofstream Old(Path);
@@ -91,7 +67,7 @@ TEST(Lifecycle, FileIsCreatedOrTruncatedAndClosed) {
 }
 
 TEST(Lifecycle, NullCanvasIsRefusedAfterTheTeardown) {
-  TempDir Dir;
+  TScratch Dir;
   const fs::path Path = Dir.Path() / "refused.svg";
   {
     std::ofstream Old(Path);
@@ -119,7 +95,7 @@ TEST(Lifecycle, NullCanvasIsRefusedAfterTheTeardown) {
 }
 
 TEST(Lifecycle, NoStreamMeansNothingWrittenButTheHostStillPaints) {
-  TempDir Dir;
+  TScratch Dir;
   const fs::path Before = fs::current_path();
   fs::current_path(Dir.Path());
   TRecordingCanvas Host;
@@ -138,7 +114,7 @@ TEST(Lifecycle, NoStreamMeansNothingWrittenButTheHostStillPaints) {
 }
 
 TEST(Lifecycle, FileThatCannotBeCreatedNamesThePathAndTheReason) {
-  TempDir Dir;
+  TScratch Dir;
   TNullCanvas Host;
   const struct {
     fs::path Path;
@@ -201,7 +177,7 @@ TEST(Streams, OStreamAdapterRaisesWhenTheStreamFails) {
 }
 
 TEST(Streams, FileStreamBuffering) {
-  TempDir Dir;
+  TScratch Dir;
   const fs::path Path = Dir.Path() / "buffered.txt";
   {
     TFileStream Line(Path);
