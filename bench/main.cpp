@@ -268,6 +268,13 @@ int CheckSmoke(const std::vector<TResult>& Results, const TOptions& Options) {
                        Where.c_str(), static_cast<long long>(Sample.Writes), Result.Size + 2);
           ++Failures;
         }
+        // A run that keeps its output in memory made at least that output resident.
+        if ((Id == TConfig::Memory || Id == TConfig::Floor) && Sample.GrowthKiB >= 0 &&
+            static_cast<std::uint64_t>(Sample.GrowthKiB) * 1024 + 64 * 1024 < Sample.Bytes) {
+          std::fprintf(stderr, "FAIL %s: peak growth %lld KiB is less than the %llu bytes of output\n", Where.c_str(),
+                       static_cast<long long>(Sample.GrowthKiB), static_cast<unsigned long long>(Sample.Bytes));
+          ++Failures;
+        }
         if (Id == TConfig::OwnedFile && Sample.Writes < 0)
           std::fprintf(stderr, "note: /proc/self/io is missing, write calls not counted\n");
       }
@@ -332,6 +339,7 @@ int WriteOneFile(const TOptions& Options) {
 }  // namespace fsvg::bench
 
 int main(int Argc, char** Argv) {
+  fsvg::bench::KeepLargeBlocksMapped();
   // Qt draws without a display, and wants a private runtime directory.
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {

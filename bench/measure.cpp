@@ -2,6 +2,7 @@
 #include "measure.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,6 +71,12 @@ double ProcessCpuSeconds() {
 
 std::int64_t WriteCallCount() { return ProcField("/proc/self/io", "syscw:"); }
 
+void KeepLargeBlocksMapped() {
+  // A fixed threshold turns off glibc's raising of it after each large free, which
+  // would let freed scene and output buffers stay in the heap.
+  ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+}
+
 void TProbe::Baseline() {
   // The reset is itself a write call, so the count is taken after it.
   FBaseKiB = ResetPeakResidentSet() ? ProcField("/proc/self/status", "VmRSS:") : -1;
@@ -119,6 +126,9 @@ TSample RunInChild(const std::function<void(TProbe&)>& Body) {
     return Result;
   }
   std::fflush(nullptr);
+  // Memory the parent has freed but still holds would be resident in the child before
+  // its baseline, and a run that reuses it would seem to grow less: give it back first.
+  ::malloc_trim(0);
   const pid_t Child = ::fork();
   if (Child < 0) {
     std::snprintf(Result.Message, sizeof Result.Message, "fork: %s", std::strerror(errno));

@@ -52,6 +52,10 @@ class TProbe {
 /// Body, a crash or a child that reports nothing comes back as Message.
 TSample RunInChild(const std::function<void(TProbe&)>& Body);
 
+/// Makes every large allocation its own mapping, returned to the system when freed, so
+/// that one run's buffers are never resident in the next run's child. Call first.
+void KeepLargeBlocksMapped();
+
 /// The write system calls this process has made so far, or -1 when unknown.
 std::int64_t WriteCallCount();
 
