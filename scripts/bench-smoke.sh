@@ -6,7 +6,7 @@
 # and runs each microbenchmark briefly. Times are printed, never judged.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/bench-deps.sh
+bash scripts/deps.sh --bench
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DFSVG_BUILD_BENCHMARKS=ON \
   -DFSVG_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build-bench -j2 --target fsvg_bench fsvg_bench_micro

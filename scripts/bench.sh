@@ -4,7 +4,7 @@
 # can build. Arguments go to fsvg_bench (e.g. --sizes=100000 --rounds=3).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/bench-deps.sh
+bash scripts/deps.sh --bench
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DFSVG_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build build-bench -j2 --target fsvg_bench
 echo "# fsvg_bench on $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; load: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when missing,
-# and generates the comma-decimal locale the locale tests switch to.
+# and generates the comma-decimal locale the locale tests switch to. With --bench, also
+# what the benchmarks compare against: Qt 5 with its SVG module, and strace.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   libxml2-utils libxml2-dev w3c-sgml-lib doxygen
   locales valgrind
 )
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(qtbase5-dev libqt5svg5-dev strace)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

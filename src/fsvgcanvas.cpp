@@ -113,8 +113,15 @@ namespace {
 template <typename Emit>
 void WithUtf8(std::u16string_view Text, detail::TTextEncoding Encoding, Emit&& Consume) {
   constexpr std::size_t StackSize = 512;
-  const std::size_t Length = detail::Utf8Length(Text, Encoding);
   std::array<std::uint8_t, StackSize> Small;
+  // A UTF-16 unit becomes at most six bytes ("&quot;"), so a short text is encoded
+  // straight into the stack buffer, in one pass, without measuring it first.
+  if (Text.size() <= StackSize / 6) {
+    const std::uint8_t* const End = detail::EncodeUtf8(Text, Encoding, Small.data());
+    Consume(std::span<const std::uint8_t>(Small.data(), End));
+    return;
+  }
+  const std::size_t Length = detail::Utf8Length(Text, Encoding);
   std::unique_ptr<std::uint8_t[]> Large;
   std::uint8_t* Buffer = Small.data();
   if (Length > StackSize) {

@@ -77,8 +77,6 @@ void TMemoryStream::Reserve(std::size_t Capacity) {
   FCapacity = Capacity;
 }
 
-void TMemoryStream::Grow(std::size_t Needed) { Reserve(GrownCapacity(FSize, FCapacity, Needed)); }
-
 TFileStream::TFileStream(const std::filesystem::path& FileName, TFileBuffering Buffering, std::size_t BufferSize)
     : FFileName(FileName), FBuffering(Buffering), FBufferSize(std::max<std::size_t>(BufferSize, 1)) {
   if (FileName.empty()) throw EFCreateError("Cannot create file \"\". The file name is empty");

@@ -90,10 +90,28 @@ TEncoded Encode(char32_t CodePoint, TTextEncoding Encoding) {
   return {{}, CodePoint};
 }
 
+// Whether a UTF-16 unit is ASCII that the encoding copies as one byte unchanged.
+bool IsVerbatimAscii(char16_t Unit, TTextEncoding Encoding) {
+  if (Unit >= 0x80) return false;
+  if (Encoding == TTextEncoding::Plain) return true;
+  return Unit >= 0x20 ? (Unit != '&' && Unit != '<' && Unit != '>' && Unit != '"')
+                      : (Unit == '\t' || Unit == '\n' || Unit == '\r');
+}
+
+// The length of the leading run of units copied as single bytes: all of the usual
+// text, which then skips the decoder.
+std::size_t VerbatimPrefix(std::u16string_view Text, TTextEncoding Encoding) {
+  std::size_t Index = 0;
+  while (Index < Text.size() && IsVerbatimAscii(Text[Index], Encoding)) ++Index;
+  return Index;
+}
+
 }  // namespace
 
 std::size_t Utf8Length(std::u16string_view Text, TTextEncoding Encoding) {
-  std::size_t Length = 0;
+  const std::size_t Prefix = VerbatimPrefix(Text, Encoding);
+  Text.remove_prefix(Prefix);
+  std::size_t Length = Prefix;
   ForEachCodePoint(Text, [&](char32_t CodePoint) {
     const TEncoded Encoded = Encode(CodePoint, Encoding);
     Length += Encoded.Entity.empty() ? SequenceLength(Encoded.CodePoint) : Encoded.Entity.size();
@@ -102,6 +120,10 @@ std::size_t Utf8Length(std::u16string_view Text, TTextEncoding Encoding) {
 }
 
 std::uint8_t* EncodeUtf8(std::u16string_view Text, TTextEncoding Encoding, std::uint8_t* Out) {
+  const std::size_t Prefix = VerbatimPrefix(Text, Encoding);
+  for (std::size_t Index = 0; Index < Prefix; ++Index) Out[Index] = static_cast<std::uint8_t>(Text[Index]);
+  Out += Prefix;
+  Text.remove_prefix(Prefix);
   ForEachCodePoint(Text, [&](char32_t CodePoint) {
     const TEncoded Encoded = Encode(CodePoint, Encoding);
     if (Encoded.Entity.empty()) {

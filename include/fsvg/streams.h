@@ -72,8 +72,6 @@ class FSVG_API TMemoryStream final : public TStream {
   std::string_view View() const { return {reinterpret_cast<const char*>(FData.get()), FSize}; }
 
  private:
-  void Grow(std::size_t Needed);
-
   std::unique_ptr<std::uint8_t[]> FData;
   std::size_t FSize = 0;
   std::size_t FCapacity = 0;
