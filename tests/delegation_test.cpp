@@ -1,12 +1,9 @@
 // Calls the host canvas alone answers: scenes, states, size, properties, measuring,
-// the class-wide lock, and pixel alignment. None of them may write a byte.
+// and pixel alignment (the class-wide lock is tested with the threads). None of them may write a byte.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 #include "support/testcanvas.h"
 
@@ -113,25 +110,6 @@ TEST(Delegation, MeasuringIsTheHostsAnswer) {
   EXPECT_EQ(F.Host.Calls, (std::vector<std::string>{"MeasureText([0,0,100,100],abc)", "MeasureLines([1,2,3,4],abc)",
                                                     "TextWidth(abc)", "TextHeight(abc)"}));
   F.ExpectNothingWritten();
-}
-
-TEST(Delegation, LockKeepsASecondThreadOut) {
-  std::atomic<bool> Entered{false};
-  TSvgCanvas::Lock();
-  TSvgCanvas::Lock();  // recursive on one thread
-  std::thread Other([&] {
-    TCanvas::Lock();
-    Entered = true;
-    TCanvas::Unlock();
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(Entered);
-  TSvgCanvas::Unlock();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_FALSE(Entered);  // still held once
-  TSvgCanvas::Unlock();
-  Other.join();
-  EXPECT_TRUE(Entered);
 }
 
 // Alignment at a given scale and matrix; all four operations, none of which writes.
