@@ -453,8 +453,9 @@ TEST(Primitives, TextOfAnyLengthIsEncodedAlike) {
       Expected += "a&lt;\xC3\xA9\xF0\x9F\x98\x80";
     }
     TFixture F;
-    const std::string Out =
-        F.Draw([&](TSvgCanvas& C) { C.FillText({0, 0, 1, 1}, Text, false, 1, {}, TTextAlign::Leading); });
+    const std::string Out = F.Draw([&](TSvgCanvas& C) {
+      C.FillText({0, 0, 1, 1}, Text, false, 1, {}, TTextAlign::Leading);
+    });
     EXPECT_EQ(Out.substr(Out.find("\">") + 2), Expected + "</text>\n") << Repeats;
   }
 }
