@@ -47,6 +47,13 @@ void RequireFinite(const TRectF& Rect, const char* What) {
   RequireFinite(Rect.Bottom, What);
 }
 
+void RequireFiniteArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle) {
+  RequireFinite(Center, "Arc centre");
+  RequireFinite(Radius, "Arc radius");
+  RequireFinite(StartAngle, "Arc start angle");
+  RequireFinite(SweepAngle, "Arc sweep angle");
+}
+
 double CheckedOpacity(float AOpacity) {
   RequireFinite(AOpacity, "Opacity");
   return std::clamp(static_cast<double>(AOpacity), 0.0, 1.0);
@@ -489,10 +496,7 @@ void TCairoCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStr
 
 void TCairoCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                              float AOpacity, const TBrush& ABrush) {
-  RequireFinite(Center, "Arc centre");
-  RequireFinite(Radius, "Arc radius");
-  RequireFinite(StartAngle, "Arc start angle");
-  RequireFinite(SweepAngle, "Arc sweep angle");
+  RequireFiniteArc(Center, Radius, StartAngle, SweepAngle);
   const double Opacity = CheckedOpacity(AOpacity);
   TContextPtr Context = BeginPaint();
   if (!Context || SweepAngle == 0) return;
@@ -504,10 +508,7 @@ void TCairoCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float
 
 void TCairoCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                              float AOpacity, const TStrokeBrush& ABrush) {
-  RequireFinite(Center, "Arc centre");
-  RequireFinite(Radius, "Arc radius");
-  RequireFinite(StartAngle, "Arc start angle");
-  RequireFinite(SweepAngle, "Arc sweep angle");
+  RequireFiniteArc(Center, Radius, StartAngle, SweepAngle);
   const double Opacity = CheckedOpacity(AOpacity);
   CheckStroke(ABrush);
   TContextPtr Context = BeginPaint();
