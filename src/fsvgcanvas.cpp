@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <numbers>
 
@@ -96,6 +97,212 @@ void TSvgCanvas::CloseOwnedStream() noexcept {
 }
 
 // ---------------------------------------------------------------------------
+// Building a line
+
+namespace {
+
+// Room for one element line, or one value: on the stack for every fixed-shape element
+// and for the usual polygon or text, in one heap block beyond that.
+class TLineRoom {
+ public:
+  explicit TLineRoom(std::size_t Size) {
+    if (Size > FSmall.size()) {
+      FLarge = std::make_unique_for_overwrite<char[]>(Size);
+      FStart = FLarge.get();
+    }
+  }
+  TLineRoom(const TLineRoom&) = delete;
+  TLineRoom& operator=(const TLineRoom&) = delete;
+
+  char* Start() const { return FStart; }
+
+ private:
+  std::array<char, 2048> FSmall;
+  std::unique_ptr<char[]> FLarge;
+  char* FStart = FSmall.data();
+};
+
+// A line is built at a cursor, into room made beforehand for the whole of it, so no
+// piece checks for space. The cursor lives in this small object of its own, apart from
+// the room, so that it stays in a register while the characters are stored; the line
+// then reaches the stream in a single write.
+class TLine {
+ public:
+  TLine(const TLineRoom& Room, int Decimals) : FStart(Room.Start()), FEnd(Room.Start()), FDecimals(Decimals) {}
+
+  // The text built so far.
+  std::string_view Text() const { return {FStart, static_cast<std::size_t>(FEnd - FStart)}; }
+
+  // A literal: its length is known here, so the copy is a few moves.
+  template <std::size_t N>
+  void Put(const char (&Literal)[N]) {
+    std::memcpy(FEnd, Literal, N - 1);
+    FEnd += N - 1;
+  }
+  void Put(std::string_view Text) {
+    std::memcpy(FEnd, Text.data(), Text.size());
+    FEnd += Text.size();
+  }
+  void Put(double Value) { FEnd += detail::FormatReal(Value, FDecimals, FEnd); }
+  void Put(std::int32_t Value) { FEnd = std::to_chars(FEnd, FEnd + MaxIntegerLength, Value).ptr; }
+  void PutColor(TAlphaColor Color) {
+    *FEnd = '#';
+    std::memcpy(FEnd + 1, &HexPairs[2 * ((Color >> 16) & 0xFF)], 2);
+    std::memcpy(FEnd + 3, &HexPairs[2 * ((Color >> 8) & 0xFF)], 2);
+    std::memcpy(FEnd + 5, &HexPairs[2 * (Color & 0xFF)], 2);
+    FEnd += ColorLength;
+  }
+  void PutText(std::u16string_view Text, detail::TTextEncoding Encoding) {
+    auto* const End = detail::EncodeUtf8(Text, Encoding, reinterpret_cast<std::uint8_t*>(FEnd));
+    FEnd = reinterpret_cast<char*>(End);
+  }
+
+  static constexpr std::size_t MaxIntegerLength = 11;  // "-2147483648"
+  static constexpr std::size_t ColorLength = 7;        // "#RRGGBB"
+
+ private:
+  char* const FStart;
+  char* FEnd;
+  const int FDecimals;
+};
+
+// Room for a line of fixed shape: the longest, a whole-turn arc, has fourteen numbers
+// and well under 200 bytes of literals.
+constexpr std::size_t FixedLineRoom = 16 * detail::MaxRealLength + 256;
+
+// Room for Text encoded: six bytes a unit at most ("&quot;"), or, for a long text,
+// its exact length, so that a long text does not take six times its size.
+std::size_t EncodedRoom(std::u16string_view Text) {
+  constexpr std::size_t Bound = 6;
+  return Text.size() <= 1024 ? Bound * Text.size() : detail::Utf8Length(Text, detail::TTextEncoding::Xml);
+}
+
+bool IsBrushVisible(const TBrush& ABrush) { return ABrush.Kind != TBrushKind::None; }
+
+bool IsStrokeVisible(const TStrokeBrush& ABrush) {
+  // Strictly positive: 0, negative and NaN thicknesses leave no mark.
+  return ABrush.Kind != TBrushKind::None && static_cast<double>(ABrush.Thickness) > 0.0;
+}
+
+// Element pieces shared by several elements. Positions add the host's offset, read
+// once for the element.
+
+void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
+  Line.Put("<rect x=\"");
+  Line.Put(static_cast<double>(ARect.Left) + Offset.X);
+  Line.Put("\" y=\"");
+  Line.Put(static_cast<double>(ARect.Top) + Offset.Y);
+  Line.Put("\" width=\"");
+  Line.Put(static_cast<double>(ARect.Width()));
+  Line.Put("\" height=\"");
+  Line.Put(static_cast<double>(ARect.Height()));
+}
+
+void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
+  const TPointF Center = ARect.CenterPoint();
+  Line.Put("<ellipse cx=\"");
+  Line.Put(static_cast<double>(Center.X) + Offset.X);
+  Line.Put("\" cy=\"");
+  Line.Put(static_cast<double>(Center.Y) + Offset.Y);
+  Line.Put("\" rx=\"");
+  Line.Put(static_cast<double>(ARect.Width()) / 2.0);
+  Line.Put("\" ry=\"");
+  Line.Put(static_cast<double>(ARect.Height()) / 2.0);
+}
+
+// Both radii, unchanged, when either would round a corner: a y-radius alone counts
+// only when some corner is to be rounded.
+void PutRadii(TLine& Line, float XRadius, float YRadius, TCorners ACorners) {
+  if (IsZero(XRadius) && (IsZero(YRadius) || ACorners.IsEmpty())) return;
+  Line.Put("\" rx=\"");
+  Line.Put(static_cast<double>(XRadius));
+  Line.Put("\" ry=\"");
+  Line.Put(static_cast<double>(YRadius));
+}
+
+void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush) {
+  Line.Put("\" opacity=\"");
+  Line.Put(static_cast<double>(AOpacity));
+  Line.Put("\" fill=\"");
+  Line.PutColor(ABrush.Color);
+}
+
+void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush) {
+  Line.Put("\" stroke-width=\"");
+  Line.Put(static_cast<double>(ABrush.Thickness));
+  Line.Put("\" stroke=\"");
+  Line.PutColor(ABrush.Color);
+  Line.Put("\" opacity=\"");
+  Line.Put(static_cast<double>(AOpacity));
+}
+
+void PutPoint(TLine& Line, const TPointF& APoint, TPointF Offset) {
+  Line.Put(static_cast<double>(APoint.X) + Offset.X);
+  Line.Put(",");
+  Line.Put(static_cast<double>(APoint.Y) + Offset.Y);
+}
+
+void PutPointList(TLine& Line, const TPolygon& Points, TPointF Offset) {
+  PutPoint(Line, Points.front(), Offset);
+  for (std::size_t Index = 1; Index < Points.size(); ++Index) {
+    Line.Put(" ");
+    PutPoint(Line, Points[Index], Offset);
+  }
+}
+
+// Room for a polygon's or polyline's line: Extra points besides the polygon's own.
+std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
+  return FixedLineRoom + (Points.size() + Extra) * (2 * detail::MaxRealLength + 2);
+}
+
+// The path data of an arc: a move to the start point and elliptical-arc commands.
+// Angles are turned into radians in single precision; the end angle is their sum in
+// double. The arc ignores the host's offset. The flags follow the sweep: large-arc
+// when the sweep, less whole turns, exceeds 180 degrees; sweep-flag for a positive
+// sweep (reversed when exactly one radius is negative, which mirrors the ellipse). A
+// sweep of a whole turn or more draws the whole ellipse as two half arcs through the
+// point opposite the start, since an arc whose ends coincide draws nothing.
+void PutArcPath(TLine& Line, const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle) {
+  constexpr double DegreesToRadians = std::numbers::pi / 180;
+  const double CX = Center.X, CY = Center.Y, RX = Radius.X, RY = Radius.Y;
+  const float Start = static_cast<float>(StartAngle * DegreesToRadians);
+  const float Sweep = static_cast<float>(SweepAngle * DegreesToRadians);
+  const double End = static_cast<double>(Start) + Sweep;
+  const auto PutPointAt = [&](double Angle) {
+    Line.Put(CX + RX * std::cos(Angle));
+    Line.Put(" ");
+    Line.Put(CY + RY * std::sin(Angle));
+  };
+  const auto PutRadiiAndFlags = [&](std::string_view Flags) {
+    Line.Put(" A ");
+    Line.Put(RX);
+    Line.Put(" ");
+    Line.Put(RY);
+    Line.Put(Flags);
+  };
+
+  const double Degrees = std::fabs(static_cast<double>(SweepAngle));
+  const bool Mirrored = (RX < 0) != (RY < 0);
+  const bool Positive = (SweepAngle >= 0 || std::isnan(SweepAngle)) != Mirrored;
+
+  Line.Put("<path d=\"M ");
+  PutPointAt(Start);
+  if (Degrees >= 360) {
+    const std::string_view Flags = Positive ? " 0 0 1 " : " 0 0 0 ";
+    PutRadiiAndFlags(Flags);
+    PutPointAt(static_cast<double>(Start) + (SweepAngle >= 0 ? std::numbers::pi : -std::numbers::pi));
+    PutRadiiAndFlags(Flags);
+    PutPointAt(Start);
+    return;
+  }
+  const bool Large = Degrees > 180;
+  PutRadiiAndFlags(Large ? (Positive ? " 0 1 1 " : " 0 1 0 ") : (Positive ? " 0 0 1 " : " 0 0 0 "));
+  PutPointAt(End);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // Writers
 
 void TSvgCanvas::Write(std::span<const std::uint8_t> Data) {
@@ -106,195 +313,71 @@ void TSvgCanvas::Write(std::string_view Text) {
   if (FStream != nullptr && !Text.empty()) FStream->WriteBuffer(Text.data(), Text.size());
 }
 
-namespace {
-
-// Encodes Text into a stack buffer (or, when long, one heap block) and hands it to
-// Emit as one block.
-template <typename Emit>
-void WithUtf8(std::u16string_view Text, detail::TTextEncoding Encoding, Emit&& Consume) {
-  constexpr std::size_t StackSize = 512;
-  std::array<std::uint8_t, StackSize> Small;
-  // A UTF-16 unit becomes at most six bytes ("&quot;"), so a short text is encoded
-  // straight into the stack buffer, in one pass, without measuring it first.
-  if (Text.size() <= StackSize / 6) {
-    const std::uint8_t* const End = detail::EncodeUtf8(Text, Encoding, Small.data());
-    Consume(std::span<const std::uint8_t>(Small.data(), End));
-    return;
-  }
-  const std::size_t Length = detail::Utf8Length(Text, Encoding);
-  std::unique_ptr<std::uint8_t[]> Large;
-  std::uint8_t* Buffer = Small.data();
-  if (Length > StackSize) {
-    Large = std::make_unique_for_overwrite<std::uint8_t[]>(Length);
-    Buffer = Large.get();
-  }
-  detail::EncodeUtf8(Text, Encoding, Buffer);
-  Consume(std::span<const std::uint8_t>(Buffer, Length));
-}
-
-}  // namespace
-
 void TSvgCanvas::Write(std::u16string_view Text) {
-  if (FStream == nullptr || Text.empty()) return;
-  WithUtf8(Text, detail::TTextEncoding::Plain, [this](std::span<const std::uint8_t> Bytes) { Write(Bytes); });
+  const TLineRoom Room(EncodedRoom(Text));
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.PutText(Text, detail::TTextEncoding::Plain);
+  Write(Line.Text());
 }
 
 void TSvgCanvas::WriteEscaped(std::u16string_view Text) {
-  if (FStream == nullptr || Text.empty()) return;
-  WithUtf8(Text, detail::TTextEncoding::Xml, [this](std::span<const std::uint8_t> Bytes) { Write(Bytes); });
+  const TLineRoom Room(EncodedRoom(Text));
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.PutText(Text, detail::TTextEncoding::Xml);
+  Write(Line.Text());
 }
 
 void TSvgCanvas::Write(double Value) {
-  char Text[detail::MaxRealLength];
-  const std::size_t Length = detail::FormatReal(Value, FMaxDecimalPlaces, Text);
-  Write(std::string_view(Text, Length));
+  const TLineRoom Room(detail::MaxRealLength);
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.Put(Value);
+  Write(Line.Text());
 }
 
 void TSvgCanvas::Write(std::int32_t Value) {
-  char Text[16];
-  const auto Result = std::to_chars(Text, Text + sizeof Text, Value);
-  Write(std::string_view(Text, static_cast<std::size_t>(Result.ptr - Text)));
+  const TLineRoom Room(TLine::MaxIntegerLength);
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.Put(Value);
+  Write(Line.Text());
 }
 
 void TSvgCanvas::WriteColor(TAlphaColor Color) {
-  const auto Pair = [](TAlphaColor Byte) { return std::string_view(&HexPairs[2 * (Byte & 0xFF)], 2); };
-  Write(std::string_view("#"));
-  Write(Pair(Color >> 16));
-  Write(Pair(Color >> 8));
-  Write(Pair(Color));
-}
-
-// ---------------------------------------------------------------------------
-// Visibility and shared element pieces
-
-bool TSvgCanvas::IsBrushVisible(const TBrush& ABrush) { return ABrush.Kind != TBrushKind::None; }
-
-bool TSvgCanvas::IsStrokeVisible(const TStrokeBrush& ABrush) {
-  // Strictly positive: 0, negative and NaN thicknesses leave no mark.
-  return ABrush.Kind != TBrushKind::None && static_cast<double>(ABrush.Thickness) > 0.0;
-}
-
-// Positions add the host's offset, read anew for every coordinate in case a host
-// computes it.
-void TSvgCanvas::WriteRectGeometry(const TRectF& ARect) {
-  Write(std::string_view("<rect x=\""));
-  Write(static_cast<double>(ARect.Left) + FCanvas->GetOffset().X);
-  Write(std::string_view("\" y=\""));
-  Write(static_cast<double>(ARect.Top) + FCanvas->GetOffset().Y);
-  Write(std::string_view("\" width=\""));
-  Write(static_cast<double>(ARect.Width()));
-  Write(std::string_view("\" height=\""));
-  Write(static_cast<double>(ARect.Height()));
-}
-
-// Both radii, unchanged, when either would round a corner: a y-radius alone counts
-// only when some corner is to be rounded.
-void TSvgCanvas::WriteRadii(float XRadius, float YRadius, TCorners ACorners) {
-  if (IsZero(XRadius) && (IsZero(YRadius) || ACorners.IsEmpty())) return;
-  Write(std::string_view("\" rx=\""));
-  Write(static_cast<double>(XRadius));
-  Write(std::string_view("\" ry=\""));
-  Write(static_cast<double>(YRadius));
-}
-
-void TSvgCanvas::WriteFillTail(float AOpacity, const TBrush& ABrush) {
-  Write(std::string_view("\" opacity=\""));
-  Write(static_cast<double>(AOpacity));
-  Write(std::string_view("\" fill=\""));
-  WriteColor(ABrush.Color);
-}
-
-void TSvgCanvas::WriteStrokeTail(float AOpacity, const TStrokeBrush& ABrush) {
-  Write(std::string_view("\" stroke-width=\""));
-  Write(static_cast<double>(ABrush.Thickness));
-  Write(std::string_view("\" stroke=\""));
-  WriteColor(ABrush.Color);
-  Write(std::string_view("\" opacity=\""));
-  Write(static_cast<double>(AOpacity));
-}
-
-void TSvgCanvas::WritePoint(const TPointF& APoint) {
-  Write(static_cast<double>(APoint.X) + FCanvas->GetOffset().X);
-  Write(std::string_view(","));
-  Write(static_cast<double>(APoint.Y) + FCanvas->GetOffset().Y);
-}
-
-void TSvgCanvas::WritePointList(const TPolygon& Points) {
-  for (std::size_t Index = 0; Index < Points.size(); ++Index) {
-    if (Index != 0) Write(std::string_view(" "));
-    WritePoint(Points[Index]);
-  }
-}
-
-// The path data of an arc: a move to the start point and elliptical-arc commands.
-// Angles are turned into radians in single precision; the end angle is their sum in
-// double. The arc ignores the host's offset. The flags follow the sweep: large-arc
-// when the sweep, less whole turns, exceeds 180 degrees; sweep-flag for a positive
-// sweep (reversed when exactly one radius is negative, which mirrors the ellipse). A
-// sweep of a whole turn or more draws the whole ellipse as two half arcs through the
-// point opposite the start, since an arc whose ends coincide draws nothing.
-void TSvgCanvas::WriteArcPath(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle) {
-  constexpr double DegreesToRadians = std::numbers::pi / 180;
-  const double CX = Center.X, CY = Center.Y, RX = Radius.X, RY = Radius.Y;
-  const float Start = static_cast<float>(StartAngle * DegreesToRadians);
-  const float Sweep = static_cast<float>(SweepAngle * DegreesToRadians);
-  const double End = static_cast<double>(Start) + Sweep;
-  const auto WritePointAt = [&](double Angle) {
-    Write(CX + RX * std::cos(Angle));
-    Write(std::string_view(" "));
-    Write(CY + RY * std::sin(Angle));
-  };
-  const auto WriteRadiiAndFlags = [&](std::string_view Flags) {
-    Write(std::string_view(" A "));
-    Write(RX);
-    Write(std::string_view(" "));
-    Write(RY);
-    Write(Flags);
-  };
-
-  const double Degrees = std::fabs(static_cast<double>(SweepAngle));
-  const bool Mirrored = (RX < 0) != (RY < 0);
-  const bool Positive = (SweepAngle >= 0 || std::isnan(SweepAngle)) != Mirrored;
-
-  Write(std::string_view("<path d=\"M "));
-  WritePointAt(Start);
-  if (Degrees >= 360) {
-    const std::string_view Flags = Positive ? " 0 0 1 " : " 0 0 0 ";
-    WriteRadiiAndFlags(Flags);
-    WritePointAt(static_cast<double>(Start) + (SweepAngle >= 0 ? std::numbers::pi : -std::numbers::pi));
-    WriteRadiiAndFlags(Flags);
-    WritePointAt(Start);
-    return;
-  }
-  const bool Large = Degrees > 180;
-  WriteRadiiAndFlags(Large ? (Positive ? " 0 1 1 " : " 0 1 0 ") : (Positive ? " 0 0 1 " : " 0 0 0 "));
-  WritePointAt(End);
+  const TLineRoom Room(TLine::ColorLength);
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.PutColor(Color);
+  Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
 // Rectangles and clearing
+//
+// Each drawing call paints on the host first, then, when the paint leaves a mark,
+// builds its element line and writes it in one piece: a failing stream leaves no part
+// of an element behind.
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
-  Write(std::string_view("<rect x=\""));
-  Write(std::int32_t{0});
-  Write(std::string_view("\" y=\""));
-  Write(std::int32_t{0});
-  Write(std::string_view("\" width=\""));
-  Write(FCanvas->GetWidth());
-  Write(std::string_view("\" height=\""));
-  Write(FCanvas->GetHeight());
-  Write(std::string_view("\" fill=\""));
-  WriteColor(Color);
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.Put("<rect x=\"0\" y=\"0\" width=\"");
+  Line.Put(FCanvas->GetWidth());
+  Line.Put("\" height=\"");
+  Line.Put(FCanvas->GetHeight());
+  Line.Put("\" fill=\"");
+  Line.PutColor(Color);
+  Line.Put("\"/>\n");
+  Write(Line.Text());
 }
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
-  WriteRectGeometry(ARect);
-  Write(std::string_view("\" fill=\""));
-  WriteColor(AColor);
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+  Line.Put("\" fill=\"");
+  Line.PutColor(AColor);
+  Line.Put("\"/>\n");
+  Write(Line.Text());
 }
 
 void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -306,10 +389,13 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
-  WriteRectGeometry(ARect);
-  WriteRadii(XRadius, YRadius, ACorners);
-  WriteFillTail(AOpacity, ABrush);
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+  PutRadii(Line, XRadius, YRadius, ACorners);
+  PutFillTail(Line, AOpacity, ABrush);
+  Line.Put("\"/>\n");
+  Write(Line.Text());
 }
 
 void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -321,11 +407,13 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteRectGeometry(ARect);
-  WriteRadii(XRadius, YRadius, ACorners);
-  WriteStrokeTail(AOpacity, ABrush);
-  Write(std::string_view("\" fill=\"none"));
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+  PutRadii(Line, XRadius, YRadius, ACorners);
+  PutStrokeTail(Line, AOpacity, ABrush);
+  Line.Put("\" fill=\"none\"/>\n");
+  Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -338,16 +426,20 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
 void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  Write(std::string_view("<line x1=\""));
-  Write(static_cast<double>(APt1.X) + FCanvas->GetOffset().X);
-  Write(std::string_view("\" y1=\""));
-  Write(static_cast<double>(APt1.Y) + FCanvas->GetOffset().Y);
-  Write(std::string_view("\" x2=\""));
-  Write(static_cast<double>(APt2.X) + FCanvas->GetOffset().X);
-  Write(std::string_view("\" y2=\""));
-  Write(static_cast<double>(APt2.Y) + FCanvas->GetOffset().Y);
-  WriteStrokeTail(AOpacity, ABrush);
-  Write(std::string_view("\"/>\n"));
+  const TPointF Offset = FCanvas->GetOffset();
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.Put("<line x1=\"");
+  Line.Put(static_cast<double>(APt1.X) + Offset.X);
+  Line.Put("\" y1=\"");
+  Line.Put(static_cast<double>(APt1.Y) + Offset.Y);
+  Line.Put("\" x2=\"");
+  Line.Put(static_cast<double>(APt2.X) + Offset.X);
+  Line.Put("\" y2=\"");
+  Line.Put(static_cast<double>(APt2.Y) + Offset.Y);
+  PutStrokeTail(Line, AOpacity, ABrush);
+  Line.Put("\"/>\n");
+  Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -358,9 +450,12 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteEllipseGeometry(ARect);
-  WriteFillTail(AOpacity, ABrush);
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+  PutFillTail(Line, AOpacity, ABrush);
+  Line.Put("\"/>\n");
+  Write(Line.Text());
 }
 
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(ARect, AOpacity, GetStroke()); }
@@ -368,22 +463,12 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteEllipseGeometry(ARect);
-  WriteStrokeTail(AOpacity, ABrush);
-  Write(std::string_view("\" fill=\"none"));
-  Write(std::string_view("\"/>\n"));
-}
-
-void TSvgCanvas::WriteEllipseGeometry(const TRectF& ARect) {
-  const TPointF Center = ARect.CenterPoint();
-  Write(std::string_view("<ellipse cx=\""));
-  Write(static_cast<double>(Center.X) + FCanvas->GetOffset().X);
-  Write(std::string_view("\" cy=\""));
-  Write(static_cast<double>(Center.Y) + FCanvas->GetOffset().Y);
-  Write(std::string_view("\" rx=\""));
-  Write(static_cast<double>(ARect.Width()) / 2.0);
-  Write(std::string_view("\" ry=\""));
-  Write(static_cast<double>(ARect.Height()) / 2.0);
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+  PutStrokeTail(Line, AOpacity, ABrush);
+  Line.Put("\" fill=\"none\"/>\n");
+  Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -398,9 +483,12 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteArcPath(Center, Radius, StartAngle, SweepAngle);
-  WriteFillTail(AOpacity, ABrush);
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
+  PutFillTail(Line, AOpacity, ABrush);
+  Line.Put("\"/>\n");
+  Write(Line.Text());
 }
 
 void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
@@ -412,10 +500,12 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteArcPath(Center, Radius, StartAngle, SweepAngle);
-  WriteStrokeTail(AOpacity, ABrush);
-  Write(std::string_view("\" fill=\"none"));
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(FixedLineRoom);
+  TLine Line(Room, FMaxDecimalPlaces);
+  PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
+  PutStrokeTail(Line, AOpacity, ABrush);
+  Line.Put("\" fill=\"none\"/>\n");
+  Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -424,23 +514,29 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
 void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
-  Write(std::string_view("<polygon points=\""));
-  WritePointList(Points);
-  WriteFillTail(AOpacity, GetFill());
-  Write(std::string_view("\"/>\n"));
+  const TLineRoom Room(PointListRoom(Points, 0));
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.Put("<polygon points=\"");
+  PutPointList(Line, Points, FCanvas->GetOffset());
+  PutFillTail(Line, AOpacity, GetFill());
+  Line.Put("\"/>\n");
+  Write(Line.Text());
 }
 
 void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
-  Write(std::string_view("<polyline points=\""));
-  WritePointList(Points);
+  const TPointF Offset = FCanvas->GetOffset();
+  const TLineRoom Room(PointListRoom(Points, 1));
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.Put("<polyline points=\"");
+  PutPointList(Line, Points, Offset);
   // The outline ends where it began.
-  Write(std::string_view(" "));
-  WritePoint(Points.front());
-  WriteStrokeTail(AOpacity, GetStroke());
-  Write(std::string_view("\" fill=\"none"));
-  Write(std::string_view("\"/>\n"));
+  Line.Put(" ");
+  PutPoint(Line, Points.front(), Offset);
+  PutStrokeTail(Line, AOpacity, GetStroke());
+  Line.Put("\" fill=\"none\"/>\n");
+  Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -450,18 +546,23 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
   FCanvas->FillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
   // Text is always recorded, at the rectangle's left and bottom edges.
-  Write(std::string_view("<text x=\""));
-  Write(static_cast<double>(ARect.Left) + FCanvas->GetOffset().X);
-  Write(std::string_view("\" y=\""));
-  Write(static_cast<double>(ARect.Bottom) + FCanvas->GetOffset().Y);
-  Write(std::string_view("\" font-family=\""));
-  WriteEscaped(GetFont().Family);
-  Write(std::string_view("\" font-size=\""));
-  Write(static_cast<double>(GetFont().Size));
-  WriteFillTail(AOpacity, GetFill());
-  Write(std::string_view("\">"));
-  WriteEscaped(AText);
-  Write(std::string_view("</text>\n"));
+  const TPointF Offset = FCanvas->GetOffset();
+  const TFont& Font = GetFont();
+  const TLineRoom Room(FixedLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText));
+  TLine Line(Room, FMaxDecimalPlaces);
+  Line.Put("<text x=\"");
+  Line.Put(static_cast<double>(ARect.Left) + Offset.X);
+  Line.Put("\" y=\"");
+  Line.Put(static_cast<double>(ARect.Bottom) + Offset.Y);
+  Line.Put("\" font-family=\"");
+  Line.PutText(Font.Family, detail::TTextEncoding::Xml);
+  Line.Put("\" font-size=\"");
+  Line.Put(static_cast<double>(Font.Size));
+  PutFillTail(Line, AOpacity, GetFill());
+  Line.Put("\">");
+  Line.PutText(AText, detail::TTextEncoding::Xml);
+  Line.Put("</text>\n");
+  Write(Line.Text());
 }
 
 void TSvgCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,

@@ -5,9 +5,10 @@
 //
 // Drawing coordinates are almost always below 10^8, where every decimal place is
 // kept. That case has its own path, with the places known at compile time (so the
-// divisions become multiplications); with four places and at most eight characters,
-// the usual case, the text is built in one register and stored at once. The rest is
-// out of line, so that the usual case stays a short function without a stack frame.
+// divisions become multiplications); with four places and at most four whole digits,
+// the usual case, the digits are made in one register and stored four at a time. The
+// rest is out of line, so that the usual case stays a short function without a stack
+// frame.
 #include "numberformat.h"
 
 #include <array>
@@ -133,32 +134,45 @@ inline std::uint64_t EightDigits(std::uint64_t Whole, std::uint64_t Fraction) {
   return Digits | 0x3030303030303030ULL;
 }
 
-// The text of Units / 10^4 (Units < 10^8, not zero) when it takes at most eight
-// characters, built in a register and stored at once; 0 when it is longer.
-//
-// Two things make this fast. The length is what the caller waits for (the next write
-// goes after this one), so it comes straight from Units by comparisons, apart from
-// the digits; the text follows off that path. And the text is stored whole: the
-// caller copies it next, and a copy that reads back one wide store runs at full
-// speed, where one that reads back many narrow ones waits for them to reach the cache.
-inline std::size_t ComposeShort(bool Negative, std::uint64_t Units, char* Out) {
+// Stores the four characters of Text, the first in the lowest byte, at Out.
+inline void StoreFour(std::uint32_t Text, char* Out) {
+  if constexpr (std::endian::native == std::endian::big) Text = __builtin_bswap32(Text);
+  std::memcpy(Out, &Text, 4);
+}
+
+// The text of Units / 10^4 (Units < 10^8, not zero): at most four whole digits, at
+// most four places. Every coordinate of a drawing comes here, so no branch depends on
+// the digits, and the length comes from comparisons and one count of zero bits. The
+// digits are stored four at a time: the whole part with its leading zeros shifted
+// out, then the point and the places, of which the trailing zeros are left behind.
+inline std::size_t ComposeFour(bool Negative, std::uint64_t Units, char* Out) {
   const std::uint64_t Whole = Units / 10000;
   const std::uint64_t Fraction = Units - Whole * 10000;
   const int WholeDigits = 1 + (Whole >= 10) + (Whole >= 100) + (Whole >= 1000);
-  int FractionDigits = 4;
-  // A last digit of zero is rare in a drawing's values: predicted, this costs nothing.
-  if (Fraction % 10 == 0) [[unlikely]]
-    FractionDigits = Fraction == 0 ? 0 : 3 - (Fraction % 100 == 0) - (Fraction % 1000 == 0);
-  const int Length = Negative + WholeDigits + (FractionDigits != 0 ? 1 + FractionDigits : 0);
-  if (Length > 8) return 0;
-
   const std::uint64_t Digits = EightDigits(Whole, Fraction);
-  const std::uint64_t FractionText = (Digits >> 32) & ((std::uint64_t{1} << (8 * FractionDigits)) - 1);
-  std::uint64_t Text = ((Digits & 0xFFFFFFFFu) >> (8 * (4 - WholeDigits))) << (8 * Negative);
-  if (Negative) Text |= '-';
-  if (FractionDigits != 0) Text |= (std::uint64_t{'.'} | FractionText << 8) << (8 * (Negative + WholeDigits));
-  std::memcpy(Out, &Text, 8);
-  return static_cast<std::size_t>(Length);
+  Out[0] = '-';
+  char* const Point = Out + Negative + WholeDigits;
+  StoreFour(static_cast<std::uint32_t>(Digits) >> (8 * (4 - WholeDigits)), Point - WholeDigits);
+  if (Fraction == 0) return static_cast<std::size_t>(Point - Out);
+  // The places' values without their '0' bits: the trailing zeros are the high zero bytes.
+  const auto Places = static_cast<std::uint32_t>(Digits >> 32);
+  const int TrailingZeros = std::countl_zero(Places & 0x0F0F0F0Fu) / 8;
+  Point[0] = '.';
+  StoreFour(Places, Point + 1);
+  return static_cast<std::size_t>(Point + 5 - TrailingZeros - Out);
+}
+
+// round(Magnitude * 10^4), halves to even, for Magnitude < SmallLimit when the product
+// is exact in a double: the significand's ten low bits are zero, so it has at most 43
+// significant bits, and times 625 (ten bits) at most 53. Every single widened to
+// double passes, and so does a sum of singles at drawing magnitudes: almost every
+// coordinate. The product's integer and fractional parts are then exact too, and the
+// rounding is two comparisons.
+inline std::uint64_t ScaleExact4(double Magnitude) {
+  const double Scaled = Magnitude * 1e4;
+  const auto Truncated = static_cast<std::uint64_t>(static_cast<std::int64_t>(Scaled));
+  const double Rest = Scaled - static_cast<double>(Truncated);
+  return Truncated + ((Rest > 0.5) | ((Rest == 0.5) & (Truncated & 1)));
 }
 
 constexpr std::uint64_t Pow5(int Exponent) { return Exponent == 0 ? 1 : 5 * Pow5(Exponent - 1); }
@@ -216,9 +230,7 @@ inline std::size_t FormatUnits(bool Negative, std::uint64_t Units, char* Out) {
     return 1;
   }
   if constexpr (Decimals == 4) {
-    if (Units < 10000 * Pow10[Decimals]) {
-      if (const std::size_t Length = ComposeShort(Negative, Units, Out)) return Length;
-    }
+    if (Units < 10000 * Pow10[Decimals]) return ComposeFour(Negative, Units, Out);
   }
   return WriteFixed<Decimals>(Negative, Units, Out);
 }
@@ -299,13 +311,15 @@ constexpr TFormatSmall FormatSmallFor[] = {nullptr,        FormatSmall<1>, Forma
 std::size_t FormatReal(double Value, int Decimals, char* Out) {
   assert(Decimals >= 0 && Decimals <= 10);
   const std::uint64_t Bits = std::bit_cast<std::uint64_t>(Value);
+  const bool Negative = (Bits >> 63) != 0;
+  // NaN fails the comparisons.
+  if (Decimals == 4 && (Bits & 0x3FF) == 0 && std::fabs(Value) < SmallLimit)
+    return FormatUnits<4>(Negative, ScaleExact4(std::fabs(Value)), Out);
   const auto BiasedExponent = static_cast<int>((Bits >> 52) & 0x7FF);
-  // NaN fails the comparison; zero and subnormals have a biased exponent of 0.
-  if (std::fabs(Value) < SmallLimit && BiasedExponent != 0) {
-    const bool Negative = (Bits >> 63) != 0;
+  // Zero and subnormals have a biased exponent of 0.
+  if (std::fabs(Value) < SmallLimit && BiasedExponent != 0 && Decimals != 0) {
     const std::uint64_t Mantissa = (Bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    if (Decimals == 4) return FormatSmall<4>(Negative, Mantissa, BiasedExponent - 1075, Out);
-    if (Decimals != 0) return FormatSmallFor[Decimals](Negative, Mantissa, BiasedExponent - 1075, Out);
+    return FormatSmallFor[Decimals](Negative, Mantissa, BiasedExponent - 1075, Out);
   }
   return FormatGeneral(Value, Decimals, Out);
 }

@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "fsvg/fsvgcanvas.h"
 
 namespace fsvg::detail {
@@ -98,8 +102,43 @@ bool IsVerbatimAscii(char16_t Unit, TTextEncoding Encoding) {
                       : (Unit == '\t' || Unit == '\n' || Unit == '\r');
 }
 
-// The length of the leading run of units copied as single bytes: all of the usual
-// text, which then skips the decoder.
+#if defined(__SSE2__)
+// Whether all eight units of Block are ASCII that the encoding copies unchanged; tab,
+// LF and CR, which Xml keeps too, are left to the unit-by-unit check.
+bool IsVerbatimAsciiBlock(__m128i Block, TTextEncoding Encoding) {
+  // Signed compares: a unit from 0x8000 up is negative, so below 0x20 too.
+  __m128i Rejected = _mm_cmpgt_epi16(Block, _mm_set1_epi16(0x7F));
+  if (Encoding == TTextEncoding::Xml) {
+    Rejected = _mm_or_si128(Rejected, _mm_cmplt_epi16(Block, _mm_set1_epi16(0x20)));
+    Rejected = _mm_or_si128(Rejected, _mm_cmpeq_epi16(Block, _mm_set1_epi16('&')));
+    Rejected = _mm_or_si128(Rejected, _mm_cmpeq_epi16(Block, _mm_set1_epi16('<')));
+    Rejected = _mm_or_si128(Rejected, _mm_cmpeq_epi16(Block, _mm_set1_epi16('>')));
+    Rejected = _mm_or_si128(Rejected, _mm_cmpeq_epi16(Block, _mm_set1_epi16('"')));
+  } else {
+    Rejected = _mm_or_si128(Rejected, _mm_cmplt_epi16(Block, _mm_setzero_si128()));
+  }
+  return _mm_movemask_epi8(Rejected) == 0;
+}
+#endif
+
+// Copies the leading run of units that become single bytes unchanged (all of the
+// usual text, which then skips the decoder) to Out, and returns its length. Eight
+// units at a time where the processor allows.
+std::size_t CopyVerbatimPrefix(std::u16string_view Text, TTextEncoding Encoding, std::uint8_t* Out) {
+  std::size_t Index = 0;
+#if defined(__SSE2__)
+  for (; Index + 8 <= Text.size(); Index += 8) {
+    const __m128i Block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Text.data() + Index));
+    if (!IsVerbatimAsciiBlock(Block, Encoding)) break;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(Out + Index), _mm_packus_epi16(Block, Block));
+  }
+#endif
+  for (; Index < Text.size() && IsVerbatimAscii(Text[Index], Encoding); ++Index)
+    Out[Index] = static_cast<std::uint8_t>(Text[Index]);
+  return Index;
+}
+
+// The length of the same run, without copying it.
 std::size_t VerbatimPrefix(std::u16string_view Text, TTextEncoding Encoding) {
   std::size_t Index = 0;
   while (Index < Text.size() && IsVerbatimAscii(Text[Index], Encoding)) ++Index;
@@ -120,8 +159,7 @@ std::size_t Utf8Length(std::u16string_view Text, TTextEncoding Encoding) {
 }
 
 std::uint8_t* EncodeUtf8(std::u16string_view Text, TTextEncoding Encoding, std::uint8_t* Out) {
-  const std::size_t Prefix = VerbatimPrefix(Text, Encoding);
-  for (std::size_t Index = 0; Index < Prefix; ++Index) Out[Index] = static_cast<std::uint8_t>(Text[Index]);
+  const std::size_t Prefix = CopyVerbatimPrefix(Text, Encoding, Out);
   Out += Prefix;
   Text.remove_prefix(Prefix);
   ForEachCodePoint(Text, [&](char32_t CodePoint) {

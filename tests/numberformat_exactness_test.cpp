@@ -125,6 +125,20 @@ TEST(NumberFormatExactness, DoublesOfDrawingMagnitudes) {
   ExpectExact(50000, AllDecimals, [&] { return RandomDouble(Random, -40, 60); });
 }
 
+TEST(NumberFormatExactness, DoublesWithShortSignificands) {
+  // Doubles whose significand ends in nine, ten or more zero bits fall on either side
+  // of the formatter's fast path for products that are exact; sums of two singles (a
+  // coordinate plus an offset) land there too.
+  std::mt19937_64 Random(5);
+  ExpectExact(600000, {4}, [&] {
+    const auto Bits = std::bit_cast<std::uint64_t>(RandomDouble(Random, -20, 30));
+    const int Cleared = 9 + static_cast<int>(Random() % 44);
+    return std::bit_cast<double>(Bits & ~((std::uint64_t{1} << Cleared) - 1));
+  });
+  ExpectExact(600000, {4},
+              [&] { return static_cast<double>(RandomSingle(Random, -20, 26)) + RandomSingle(Random, -20, 26); });
+}
+
 TEST(NumberFormatExactness, EveryBitPattern) {
   // Random bit patterns reach subnormals, the largest magnitudes, infinities and NaNs.
   std::mt19937_64 Random(3);

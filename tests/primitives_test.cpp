@@ -185,9 +185,9 @@ TEST(Primitives, PositionsCarryTheOffsetButArcsAndClearDoNot) {
   }
 }
 
-TEST(Primitives, OffsetIsReadAnewForEveryCoordinate) {
-  // TCanvas::GetOffset is not virtual, so drift it from the stream: every write of a
-  // number is preceded by a literal fragment, and the offset moves between them.
+TEST(Primitives, EachElementUsesTheOffsetInForceWhenItWasDrawn) {
+  // A stream that moves the host's offset on every write it takes: an element is built
+  // whole before it reaches the stream, so each line has one offset throughout.
   TRecordingCanvas Host;
   struct TDriftStream : TCountingStream {
     TCanvas* Host = nullptr;
@@ -199,10 +199,14 @@ TEST(Primitives, OffsetIsReadAnewForEveryCoordinate) {
   } Stream;
   TSvgCanvas Canvas(&Stream, &Host);
   Stream.Text.clear();
+  Stream.Calls = 0;
   Stream.Host = &Host;
-  Canvas.DrawLine({0, 0}, {0, 0}, 1, BlueStroke15);
-  // Offsets seen by x1 and x2 differ: x2 is written after more fragments.
-  EXPECT_EQ(Stream.Text.substr(0, 40), "<line x1=\"1\" y1=\"0\" x2=\"5\" y2=\"0\" stroke");
+  Canvas.DrawLine({0, 0}, {10, 0}, 1, BlueStroke15);
+  Canvas.DrawLine({0, 0}, {10, 0}, 1, BlueStroke15);
+  EXPECT_EQ(Stream.Calls, 2u);
+  const std::string Second = Stream.Text.substr(Stream.Text.find('\n') + 1);
+  EXPECT_EQ(Stream.Text.substr(0, 34), "<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"0\"");
+  EXPECT_EQ(Second.substr(0, 34), "<line x1=\"1\" y1=\"0\" x2=\"11\" y2=\"0\"");
 }
 
 TEST(Primitives, RadiusRule) {

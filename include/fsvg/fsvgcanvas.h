@@ -223,7 +223,7 @@ class FSVG_API TSvgCanvas {
   void Write(double Value);
   /// A decimal integer.
   void Write(std::int32_t Value);
-  /// `#RRGGBB` in four stream calls; alpha is dropped.
+  /// `#RRGGBB` in one stream call; alpha is dropped.
   void WriteColor(TAlphaColor Color);
   /// UTF-16 text escaped for XML content and attribute values, as UTF-8 in one call.
   void WriteEscaped(std::u16string_view Text);
@@ -234,19 +234,6 @@ class FSVG_API TSvgCanvas {
   void WriteFooter() noexcept;
   void CloseOwnedStream() noexcept;
   void Open(TCanvas* Canvas);
-
-  static bool IsBrushVisible(const TBrush& ABrush);
-  static bool IsStrokeVisible(const TStrokeBrush& ABrush);
-
-  // Element pieces shared by several elements.
-  void WriteRectGeometry(const TRectF& ARect);
-  void WriteEllipseGeometry(const TRectF& ARect);
-  void WriteRadii(float XRadius, float YRadius, TCorners ACorners);
-  void WriteFillTail(float AOpacity, const TBrush& ABrush);
-  void WriteStrokeTail(float AOpacity, const TStrokeBrush& ABrush);
-  void WritePoint(const TPointF& APoint);
-  void WritePointList(const TPolygon& Points);
-  void WriteArcPath(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle);
 
   TCanvas* FCanvas = nullptr;
   std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the object opened the stream
