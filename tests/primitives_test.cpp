@@ -464,6 +464,40 @@ TEST(Primitives, TextOfAnyLengthIsEncodedAlike) {
   }
 }
 
+TEST(Primitives, TheLongestTextsAndPolygonsAreWrittenWhole) {
+  // A quote takes the most room of any unit, six bytes; and no number is longer than
+  // the largest single's. Lengths around where a line leaves the stack for the heap,
+  // and where the text's room is counted exactly.
+  for (const std::size_t Length : {1u, 200u, 213u, 214u, 1024u, 1025u, 5000u}) {
+    TFixture F;
+    const std::string Out = F.Draw([&](TSvgCanvas& C) {
+      C.GetFont().Family = std::u16string(Length, u'"');
+      C.FillText({-3.4e38f, -3.4e38f, 1, -3.4e38f}, std::u16string(Length, u'"'), false, -3.4e38f, {},
+                 TTextAlign::Leading);
+    });
+    std::string Quotes;
+    for (std::size_t Index = 0; Index < Length; ++Index) Quotes += "&quot;";
+    EXPECT_EQ(Out, "<text x=\"-3.39999995214E38\" y=\"-3.39999995214E38\" font-family=\"" + Quotes +
+                       "\" font-size=\"12\" opacity=\"-3.39999995214E38\" fill=\"#000000\">" + Quotes + "</text>\n")
+        << Length;
+  }
+  for (const std::size_t Points : {2u, 15u, 16u, 1000u}) {
+    const TPolygon Polygon(Points, TPointF{-3.4e38f, -3.4e38f});
+    std::string List;
+    for (std::size_t Index = 0; Index < Points; ++Index) List += "-3.39999995214E38,-3.39999995214E38 ";
+    TFixture F;
+    const std::string Out = F.Draw([&](TSvgCanvas& C) {
+      C.SetFill(SolidRed);
+      C.FillPolygon(Polygon, 1);
+      C.DrawPolygon(Polygon, 1);
+    });
+    EXPECT_EQ(Out, "<polygon points=\"" + List.substr(0, List.size() - 1) + "\" opacity=\"1\" fill=\"#FF0000\"/>\n" +
+                       "<polyline points=\"" + List + "-3.39999995214E38,-3.39999995214E38\" stroke-width=\"1\"" +
+                       " stroke=\"#000000\" opacity=\"1\" fill=\"none\"/>\n")
+        << Points;
+  }
+}
+
 // The path data of an arc, split into its numbers and flags.
 struct TArcPath {
   double X1, Y1;
