@@ -101,12 +101,17 @@ void TSvgCanvas::CloseOwnedStream() noexcept {
 
 namespace {
 
-// Room for one element line, or one value: on the stack for every fixed-shape element
-// and for the usual polygon or text, in one heap block beyond that.
+// Room for one element line, or one value: in the stream's own buffer when it lends
+// room (the line is then built where it is to stay, and not copied), else on the stack
+// for every fixed-shape element and the usual polygon or text, and in one heap block
+// beyond that. Write hands the line over: committed in place, or written whole.
 class TLineRoom {
  public:
-  explicit TLineRoom(std::size_t Size) {
-    if (Size > FSmall.size()) {
+  TLineRoom(std::size_t Size, TStream* Stream) : FStream(Stream) {
+    if (std::uint8_t* const Lent = Stream != nullptr ? Stream->AcquireBuffer(Size) : nullptr) {
+      FStart = reinterpret_cast<char*>(Lent);
+      FLent = true;
+    } else if (Size > FSmall.size()) {
       FLarge = std::make_unique_for_overwrite<char[]>(Size);
       FStart = FLarge.get();
     }
@@ -116,7 +121,17 @@ class TLineRoom {
 
   char* Start() const { return FStart; }
 
+  void Write(std::string_view Line) {
+    if (FLent) {
+      FStream->CommitBuffer(Line.size());
+    } else if (FStream != nullptr && !Line.empty()) {
+      FStream->WriteBuffer(Line.data(), Line.size());
+    }
+  }
+
  private:
+  TStream* const FStream;
+  bool FLent = false;
   std::array<char, 2048> FSmall;
   std::unique_ptr<char[]> FLarge;
   char* FStart = FSmall.data();
@@ -128,7 +143,7 @@ class TLineRoom {
 // then reaches the stream in a single write.
 class TLine {
  public:
-  TLine(const TLineRoom& Room, int Decimals) : FStart(Room.Start()), FEnd(Room.Start()), FDecimals(Decimals) {}
+  explicit TLine(const TLineRoom& Room) : FStart(Room.Start()), FEnd(Room.Start()) {}
 
   // The text built so far.
   std::string_view Text() const { return {FStart, static_cast<std::size_t>(FEnd - FStart)}; }
@@ -143,7 +158,7 @@ class TLine {
     std::memcpy(FEnd, Text.data(), Text.size());
     FEnd += Text.size();
   }
-  void Put(double Value) { FEnd += detail::FormatReal(Value, FDecimals, FEnd); }
+  void Put(double Value) { FEnd += detail::FormatReal4(Value, FEnd); }
   void Put(std::int32_t Value) { FEnd = std::to_chars(FEnd, FEnd + MaxIntegerLength, Value).ptr; }
   void PutColor(TAlphaColor Color) {
     *FEnd = '#';
@@ -163,7 +178,6 @@ class TLine {
  private:
   char* const FStart;
   char* FEnd;
-  const int FDecimals;
 };
 
 // Room for a line of fixed shape: the longest, a whole-turn arc, has fourteen numbers
@@ -184,10 +198,11 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   return ABrush.Kind != TBrushKind::None && static_cast<double>(ABrush.Thickness) > 0.0;
 }
 
-// Element pieces shared by several elements. Positions add the host's offset, read
-// once for the element.
+// Element pieces shared by several elements, always inlined: the line's cursor then
+// stays in a register, where a call would put it in memory and reload it after every
+// character stored. Positions add the host's offset, read once for the element.
 
-void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
+[[gnu::always_inline]] inline void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
   Line.Put("<rect x=\"");
   Line.Put(static_cast<double>(ARect.Left) + Offset.X);
   Line.Put("\" y=\"");
@@ -198,7 +213,7 @@ void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
   Line.Put(static_cast<double>(ARect.Height()));
 }
 
-void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
+[[gnu::always_inline]] inline void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
   const TPointF Center = ARect.CenterPoint();
   Line.Put("<ellipse cx=\"");
   Line.Put(static_cast<double>(Center.X) + Offset.X);
@@ -212,7 +227,7 @@ void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
 
 // Both radii, unchanged, when either would round a corner: a y-radius alone counts
 // only when some corner is to be rounded.
-void PutRadii(TLine& Line, float XRadius, float YRadius, TCorners ACorners) {
+[[gnu::always_inline]] inline void PutRadii(TLine& Line, float XRadius, float YRadius, TCorners ACorners) {
   if (IsZero(XRadius) && (IsZero(YRadius) || ACorners.IsEmpty())) return;
   Line.Put("\" rx=\"");
   Line.Put(static_cast<double>(XRadius));
@@ -220,14 +235,14 @@ void PutRadii(TLine& Line, float XRadius, float YRadius, TCorners ACorners) {
   Line.Put(static_cast<double>(YRadius));
 }
 
-void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush) {
+[[gnu::always_inline]] inline void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush) {
   Line.Put("\" opacity=\"");
   Line.Put(static_cast<double>(AOpacity));
   Line.Put("\" fill=\"");
   Line.PutColor(ABrush.Color);
 }
 
-void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush) {
+[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush) {
   Line.Put("\" stroke-width=\"");
   Line.Put(static_cast<double>(ABrush.Thickness));
   Line.Put("\" stroke=\"");
@@ -236,13 +251,13 @@ void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush) {
   Line.Put(static_cast<double>(AOpacity));
 }
 
-void PutPoint(TLine& Line, const TPointF& APoint, TPointF Offset) {
+[[gnu::always_inline]] inline void PutPoint(TLine& Line, const TPointF& APoint, TPointF Offset) {
   Line.Put(static_cast<double>(APoint.X) + Offset.X);
   Line.Put(",");
   Line.Put(static_cast<double>(APoint.Y) + Offset.Y);
 }
 
-void PutPointList(TLine& Line, const TPolygon& Points, TPointF Offset) {
+[[gnu::always_inline]] inline void PutPointList(TLine& Line, const TPolygon& Points, TPointF Offset) {
   PutPoint(Line, Points.front(), Offset);
   for (std::size_t Index = 1; Index < Points.size(); ++Index) {
     Line.Put(" ");
@@ -262,7 +277,8 @@ std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
 // sweep (reversed when exactly one radius is negative, which mirrors the ellipse). A
 // sweep of a whole turn or more draws the whole ellipse as two half arcs through the
 // point opposite the start, since an arc whose ends coincide draws nothing.
-void PutArcPath(TLine& Line, const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle) {
+[[gnu::always_inline]] inline void PutArcPath(TLine& Line, const TPointF& Center, const TPointF& Radius,
+                                              float StartAngle, float SweepAngle) {
   constexpr double DegreesToRadians = std::numbers::pi / 180;
   const double CX = Center.X, CY = Center.Y, RX = Radius.X, RY = Radius.Y;
   const float Start = static_cast<float>(StartAngle * DegreesToRadians);
@@ -314,38 +330,38 @@ void TSvgCanvas::Write(std::string_view Text) {
 }
 
 void TSvgCanvas::Write(std::u16string_view Text) {
-  const TLineRoom Room(EncodedRoom(Text));
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(EncodedRoom(Text), FStream);
+  TLine Line(Room);
   Line.PutText(Text, detail::TTextEncoding::Plain);
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::WriteEscaped(std::u16string_view Text) {
-  const TLineRoom Room(EncodedRoom(Text));
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(EncodedRoom(Text), FStream);
+  TLine Line(Room);
   Line.PutText(Text, detail::TTextEncoding::Xml);
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::Write(double Value) {
-  const TLineRoom Room(detail::MaxRealLength);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(detail::MaxRealLength, FStream);
+  TLine Line(Room);
   Line.Put(Value);
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::Write(std::int32_t Value) {
-  const TLineRoom Room(TLine::MaxIntegerLength);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(TLine::MaxIntegerLength, FStream);
+  TLine Line(Room);
   Line.Put(Value);
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::WriteColor(TAlphaColor Color) {
-  const TLineRoom Room(TLine::ColorLength);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(TLine::ColorLength, FStream);
+  TLine Line(Room);
   Line.PutColor(Color);
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -357,8 +373,8 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   Line.Put("<rect x=\"0\" y=\"0\" width=\"");
   Line.Put(FCanvas->GetWidth());
   Line.Put("\" height=\"");
@@ -366,18 +382,18 @@ void TSvgCanvas::Clear(TAlphaColor Color) {
   Line.Put("\" fill=\"");
   Line.PutColor(Color);
   Line.Put("\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   PutRectGeometry(Line, ARect, FCanvas->GetOffset());
   Line.Put("\" fill=\"");
   Line.PutColor(AColor);
   Line.Put("\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -389,13 +405,13 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   PutRectGeometry(Line, ARect, FCanvas->GetOffset());
   PutRadii(Line, XRadius, YRadius, ACorners);
   PutFillTail(Line, AOpacity, ABrush);
   Line.Put("\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -407,13 +423,13 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   PutRectGeometry(Line, ARect, FCanvas->GetOffset());
   PutRadii(Line, XRadius, YRadius, ACorners);
   PutStrokeTail(Line, AOpacity, ABrush);
   Line.Put("\" fill=\"none\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -427,8 +443,8 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   Line.Put("<line x1=\"");
   Line.Put(static_cast<double>(APt1.X) + Offset.X);
   Line.Put("\" y1=\"");
@@ -439,7 +455,7 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   Line.Put(static_cast<double>(APt2.Y) + Offset.Y);
   PutStrokeTail(Line, AOpacity, ABrush);
   Line.Put("\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -450,12 +466,12 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
   PutFillTail(Line, AOpacity, ABrush);
   Line.Put("\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(ARect, AOpacity, GetStroke()); }
@@ -463,12 +479,12 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
   PutStrokeTail(Line, AOpacity, ABrush);
   Line.Put("\" fill=\"none\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -483,12 +499,12 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
   PutFillTail(Line, AOpacity, ABrush);
   Line.Put("\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
@@ -500,12 +516,12 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  const TLineRoom Room(FixedLineRoom);
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom, FStream);
+  TLine Line(Room);
   PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
   PutStrokeTail(Line, AOpacity, ABrush);
   Line.Put("\" fill=\"none\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -514,21 +530,21 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
 void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
-  const TLineRoom Room(PointListRoom(Points, 0));
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(PointListRoom(Points, 0), FStream);
+  TLine Line(Room);
   Line.Put("<polygon points=\"");
   PutPointList(Line, Points, FCanvas->GetOffset());
   PutFillTail(Line, AOpacity, GetFill());
   Line.Put("\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
-  const TLineRoom Room(PointListRoom(Points, 1));
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(PointListRoom(Points, 1), FStream);
+  TLine Line(Room);
   Line.Put("<polyline points=\"");
   PutPointList(Line, Points, Offset);
   // The outline ends where it began.
@@ -536,7 +552,7 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   PutPoint(Line, Points.front(), Offset);
   PutStrokeTail(Line, AOpacity, GetStroke());
   Line.Put("\" fill=\"none\"/>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 // ---------------------------------------------------------------------------
@@ -548,8 +564,8 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   // Text is always recorded, at the rectangle's left and bottom edges.
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  const TLineRoom Room(FixedLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText));
-  TLine Line(Room, FMaxDecimalPlaces);
+  TLineRoom Room(FixedLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText), FStream);
+  TLine Line(Room);
   Line.Put("<text x=\"");
   Line.Put(static_cast<double>(ARect.Left) + Offset.X);
   Line.Put("\" y=\"");
@@ -562,7 +578,7 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   Line.Put("\">");
   Line.PutText(AText, detail::TTextEncoding::Xml);
   Line.Put("</text>\n");
-  Write(Line.Text());
+  Room.Write(Line.Text());
 }
 
 void TSvgCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,

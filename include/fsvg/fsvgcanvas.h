@@ -236,8 +236,8 @@ class FSVG_API TSvgCanvas {
   void Open(TCanvas* Canvas);
 
   TCanvas* FCanvas = nullptr;
-  std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the object opened the stream
-  std::int32_t FMaxDecimalPlaces = 4;
+  std::unique_ptr<TFileStream> FOwnedStream;            // set exactly when the object opened the stream
+  static constexpr std::int32_t FMaxDecimalPlaces = 4;  // what every writer uses
   TStream* FStream = nullptr;
 };
 

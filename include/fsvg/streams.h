@@ -1,6 +1,8 @@
-// Byte sinks for the SVG text. Every sink has one operation, WriteBuffer: take the
-// whole buffer or throw. Memory, files and a caller's std::ostream are small classes
-// on that one seam, and so is any sink a caller writes.
+// Byte sinks for the SVG text. Every sink has one required operation, WriteBuffer:
+// take the whole buffer or throw. Memory, files and a caller's std::ostream are small
+// classes on that one seam, and so is any sink a caller writes. A sink with a buffer
+// of its own may also lend room in it (AcquireBuffer, CommitBuffer), so that a line
+// is built where it is to stay instead of being copied in.
 #pragma once
 
 #include <cstddef>
@@ -46,6 +48,19 @@ class FSVG_API TStream {
   virtual ~TStream() = default;
   /// Takes all Count bytes at Buffer, or throws (nothing is retried).
   virtual void WriteBuffer(const void* Buffer, std::size_t Count) = 0;
+
+  /// @name Writing in place
+  /// A stream that keeps its bytes in a buffer of its own may lend room at the end of
+  /// it, so that a writer builds its bytes there instead of copying them in.
+  /// AcquireBuffer returns room for at least Count bytes, or nullptr when the stream
+  /// lends none (the default; the writer then calls WriteBuffer). CommitBuffer(n)
+  /// then takes the first n of those bytes, n <= Count, as WriteBuffer would. Until
+  /// then the writer makes no other call to the stream; acquired room that is never
+  /// committed is simply not written. Both may throw as WriteBuffer does.
+  ///@{
+  virtual std::uint8_t* AcquireBuffer(std::size_t Count);
+  virtual void CommitBuffer(std::size_t Count);
+  ///@}
 };
 
 /// A stream that collects its bytes in memory, growing geometrically.
@@ -56,11 +71,19 @@ class FSVG_API TMemoryStream final : public TStream {
   TMemoryStream& operator=(const TMemoryStream&) = delete;
 
   void WriteBuffer(const void* Buffer, std::size_t Count) override;
+  /// Lends the room after the last byte when the capacity holds Count more bytes;
+  /// nullptr otherwise (WriteBuffer grows the stream).
+  std::uint8_t* AcquireBuffer(std::size_t Count) override;
+  /// Throws std::length_error for more than was acquired.
+  void CommitBuffer(std::size_t Count) override;
 
   /// Makes room for at least Capacity bytes in all, so that writes up to it never grow.
   void Reserve(std::size_t Capacity);
   /// Forgets the bytes and keeps the memory.
-  void Clear() { FSize = 0; }
+  void Clear() {
+    FSize = 0;
+    FAcquired = 0;
+  }
 
   /// The bytes written so far (null before the first write).
   const std::uint8_t* Data() const { return FData.get(); }
@@ -75,6 +98,7 @@ class FSVG_API TMemoryStream final : public TStream {
   std::unique_ptr<std::uint8_t[]> FData;
   std::size_t FSize = 0;
   std::size_t FCapacity = 0;
+  std::size_t FAcquired = 0;
 };
 
 /// When a TFileStream hands its bytes to the operating system.
@@ -102,6 +126,12 @@ class FSVG_API TFileStream final : public TStream {
   /// Throws EWriteError naming the path and the reason when the file cannot take the bytes,
   /// or when the stream is closed.
   void WriteBuffer(const void* Buffer, std::size_t Count) override;
+  /// Lends room in the file's buffer, flushing it first when the room is not there;
+  /// nullptr when Count is more than the whole buffer. Throws as WriteBuffer does.
+  std::uint8_t* AcquireBuffer(std::size_t Count) override;
+  /// Takes the bytes into the buffer and flushes as WriteBuffer does. Throws
+  /// std::length_error for more than was acquired.
+  void CommitBuffer(std::size_t Count) override;
   /// Hands every buffered byte to the operating system. Throws EWriteError.
   void Flush();
   /// Flushes and closes the file; later writes throw. Throws EWriteError; the file is
@@ -123,6 +153,7 @@ class FSVG_API TFileStream final : public TStream {
   std::unique_ptr<std::uint8_t[]> FBuffer;
   std::size_t FBufferSize;
   std::size_t FBuffered = 0;
+  std::size_t FAcquired = 0;
 };
 
 /// Writes to a caller's std::ostream, which stays the caller's. Throws EWriteError
