@@ -95,16 +95,6 @@ std::size_t FormatScientific(double Value, int Significant, char* Out) {
   return Length;
 }
 
-// Two decimal digits for every value below 100.
-constexpr std::array<char, 200> DigitPairs = [] {
-  std::array<char, 200> Pairs{};
-  for (int Value = 0; Value < 100; ++Value) {
-    Pairs[static_cast<std::size_t>(2 * Value)] = static_cast<char>('0' + Value / 10);
-    Pairs[static_cast<std::size_t>(2 * Value + 1)] = static_cast<char>('0' + Value % 10);
-  }
-  return Pairs;
-}();
-
 // Writes the Count digits of Value, leading zeros included, ending at End.
 void PutDigitsBackwards(std::uint64_t Value, int Count, char* End) {
   for (; Count >= 2; Count -= 2) {

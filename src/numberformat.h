@@ -2,6 +2,7 @@
 // path for the usual drawing value, inline for the element writers.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -23,18 +24,28 @@ inline constexpr std::size_t MaxRealLength = 32;
 /// Decimals is 0 to 10. Independent of every locale setting; never allocates.
 FSVG_API std::size_t FormatReal(double Value, int Decimals, char* Out);
 
-// The eight decimal digits of Whole * 10^4 + Fraction (both below 10^4) as characters
-// in one integer, the first digit in the lowest byte. Each step splits every lane in
-// two at once: each half by 100 (x * 10486 >> 20 is x / 100 for x < 10^4), then each
-// pair by 10 (x * 103 >> 10 is x / 10 for x < 100). No lane's product reaches the next
-// lane, and what a shift brings down from a higher lane the mask drops.
-inline std::uint64_t EightDigits(std::uint64_t Whole, std::uint64_t Fraction) {
-  const std::uint64_t Halves = Whole | Fraction << 32;
-  const std::uint64_t Hundreds = ((Halves * 10486) >> 20) & 0x0000007F0000007FULL;
-  const std::uint64_t Pairs = Hundreds | (Halves - Hundreds * 100) << 16;
-  const std::uint64_t Tens = ((Pairs * 103) >> 10) & 0x000F000F000F000FULL;
-  const std::uint64_t Digits = Tens | (Pairs - Tens * 10) << 8;
-  return Digits | 0x3030303030303030ULL;
+// Two decimal digits for every value below 100.
+inline constexpr std::array<char, 200> DigitPairs = [] {
+  std::array<char, 200> Pairs{};
+  for (std::size_t Value = 0; Value < 100; ++Value) {
+    Pairs[2 * Value] = static_cast<char>('0' + Value / 10);
+    Pairs[2 * Value + 1] = static_cast<char>('0' + Value % 10);
+  }
+  return Pairs;
+}();
+
+// The four digits of Value (below 10^4) as characters in one integer, the first in
+// the lowest byte (x * 5243 >> 19 is x / 100 for x < 10^4).
+inline std::uint32_t FourDigits(std::uint32_t Value) {
+  const std::uint32_t High = (Value * 5243) >> 19;
+  const std::uint32_t Low = Value - High * 100;
+  const auto Pair = [](std::uint32_t Index) {
+    std::uint16_t Text;
+    std::memcpy(&Text, &DigitPairs[2 * Index], 2);
+    if constexpr (std::endian::native == std::endian::big) Text = __builtin_bswap16(Text);
+    return std::uint32_t{Text};
+  };
+  return Pair(High) | Pair(Low) << 16;
 }
 
 // Stores the four characters of Text, the first in the lowest byte, at Out.
@@ -45,23 +56,24 @@ inline void StoreFour(std::uint32_t Text, char* Out) {
 
 // The text of Units / 10^4 (Units < 10^8, not zero): at most four whole digits, at
 // most four places. Every coordinate of a drawing comes here, so no branch depends on
-// the digits, and the length comes from comparisons and one count of zero bits. The
-// digits are stored four at a time: the whole part with its leading zeros shifted
-// out, then the point and the places, of which the trailing zeros are left behind.
+// the digits but whether there are places at all, and the length comes from
+// comparisons. The digits are stored four at a time: the whole part with its leading
+// zeros shifted out, then the point and the places, of which the trailing zeros are
+// left behind.
 inline std::size_t ComposeFour(bool Negative, std::uint64_t Units, char* Out) {
-  const std::uint64_t Whole = Units / 10000;
-  const std::uint64_t Fraction = Units - Whole * 10000;
+  const auto Whole = static_cast<std::uint32_t>(Units) / 10000;
+  const auto Fraction = static_cast<std::uint32_t>(Units) - Whole * 10000;
   const int WholeDigits = 1 + (Whole >= 10) + (Whole >= 100) + (Whole >= 1000);
-  const std::uint64_t Digits = EightDigits(Whole, Fraction);
   Out[0] = '-';
   char* const Point = Out + Negative + WholeDigits;
-  StoreFour(static_cast<std::uint32_t>(Digits) >> (8 * (4 - WholeDigits)), Point - WholeDigits);
+  StoreFour(FourDigits(Whole) >> (8 * (4 - WholeDigits)), Point - WholeDigits);
   if (Fraction == 0) return static_cast<std::size_t>(Point - Out);
-  // The places' values without their '0' bits: the trailing zeros are the high zero bytes.
-  const auto Places = static_cast<std::uint32_t>(Digits >> 32);
-  const int TrailingZeros = std::countl_zero(Places & 0x0F0F0F0Fu) / 8;
   Point[0] = '.';
+  const std::uint32_t Places = FourDigits(Fraction);
   StoreFour(Places, Point + 1);
+  // A '0' is a zero byte once the text is xored with "0000": the trailing zeros are
+  // the high zero bytes, and some byte is not zero, since the places are not.
+  const int TrailingZeros = __builtin_clz(Places ^ 0x30303030u) / 8;
   return static_cast<std::size_t>(Point + 5 - TrailingZeros - Out);
 }
 
