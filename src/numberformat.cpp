@@ -5,10 +5,10 @@
 //
 // Drawing coordinates are almost always below 10^8, where every decimal place is
 // kept. That case has its own path, with the places known at compile time (so the
-// divisions become multiplications); with four places and at most four whole digits,
-// the usual case, the digits are made in one register and stored four at a time. The
-// rest is out of line, so that the usual case stays a short function without a stack
-// frame.
+// divisions become multiplications). The usual case of all, four places and a value
+// whose scaled form is exact in a double, below 10^4, is FormatReal4: a short function
+// without a stack frame that stores the digits four at a time; the rest is out of
+// line.
 #include "numberformat.h"
 
 #include <array>
