@@ -40,6 +40,8 @@ const TConfigInfo ConfigTable[] = {
     {TConfig::Floor, "floor", "6 floor (hand-written writer)", RunFloor, true, true},
     {TConfig::Raster, "raster", "7a raster host alone", RunRaster, HaveRaster, false},
     {TConfig::RecordOverRaster, "recraster", "7b fsvg over raster host", RunRecordOverRaster, HaveRaster, true},
+    {TConfig::RecordOverRasterDiscarded, "recdiscard", "7c fsvg over raster host, output discarded",
+     RunRecordOverRasterDiscarded, HaveRaster, false},
 };
 
 void DrawWithNullHost(TSvgCanvas& Canvas, const TScene& Scene) {
@@ -61,6 +63,9 @@ void RunQt(const TRunInput&, TProbe& Probe) { Probe.Fail("built without Qt 5 Svg
 #ifndef FSVG_BENCH_RASTER
 void RunRaster(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgcairo raster host"); }
 void RunRecordOverRaster(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgcairo raster host"); }
+void RunRecordOverRasterDiscarded(const TRunInput&, TProbe& Probe) {
+  Probe.Fail("built without the fsvgcairo raster host");
+}
 #endif
 
 std::span<const TConfigInfo> Configs() { return ConfigTable; }

@@ -15,7 +15,17 @@
 
 namespace fsvg::bench {
 
-enum class TConfig { Memory, OwnedFile, BufferedFile, Cairo, Qt, Floor, Raster, RecordOverRaster };
+enum class TConfig {
+  Memory,
+  OwnedFile,
+  BufferedFile,
+  Cairo,
+  Qt,
+  Floor,
+  Raster,
+  RecordOverRaster,
+  RecordOverRasterDiscarded
+};
 
 /// What every run gets: the scene, the floor's bytes for it, a file name it may use.
 struct TRunInput {
@@ -51,6 +61,7 @@ void RunQt(const TRunInput& Input, TProbe& Probe);
 /// Defined only when the fsvgcairo raster host is built (FSVG_BENCH_RASTER).
 void RunRaster(const TRunInput& Input, TProbe& Probe);
 void RunRecordOverRaster(const TRunInput& Input, TProbe& Probe);
+void RunRecordOverRasterDiscarded(const TRunInput& Input, TProbe& Probe);
 
 /// Makes the first Count bytes of a reserved memory stream resident, then empties it,
 /// so that a run measures writing, not the kernel's first touch of each page.
