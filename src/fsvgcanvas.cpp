@@ -329,39 +329,38 @@ void TSvgCanvas::Write(std::string_view Text) {
   if (FStream != nullptr && !Text.empty()) FStream->WriteBuffer(Text.data(), Text.size());
 }
 
-void TSvgCanvas::Write(std::u16string_view Text) {
-  TLineRoom Room(EncodedRoom(Text), FStream);
+namespace {
+
+// One element line, or a value written on its own: built by Build in room for Size
+// bytes and handed to the stream in one piece.
+template <typename Builder>
+[[gnu::always_inline]] inline void WriteLine(TStream* Stream, std::size_t Size, Builder&& Build) {
+  TLineRoom Room(Size, Stream);
   TLine Line(Room);
-  Line.PutText(Text, detail::TTextEncoding::Plain);
+  Build(Line);
   Room.Write(Line.Text());
+}
+
+}  // namespace
+
+void TSvgCanvas::Write(std::u16string_view Text) {
+  WriteLine(FStream, EncodedRoom(Text), [&](TLine& Line) { Line.PutText(Text, detail::TTextEncoding::Plain); });
 }
 
 void TSvgCanvas::WriteEscaped(std::u16string_view Text) {
-  TLineRoom Room(EncodedRoom(Text), FStream);
-  TLine Line(Room);
-  Line.PutText(Text, detail::TTextEncoding::Xml);
-  Room.Write(Line.Text());
+  WriteLine(FStream, EncodedRoom(Text), [&](TLine& Line) { Line.PutText(Text, detail::TTextEncoding::Xml); });
 }
 
 void TSvgCanvas::Write(double Value) {
-  TLineRoom Room(detail::MaxRealLength, FStream);
-  TLine Line(Room);
-  Line.Put(Value);
-  Room.Write(Line.Text());
+  WriteLine(FStream, detail::MaxRealLength, [&](TLine& Line) { Line.Put(Value); });
 }
 
 void TSvgCanvas::Write(std::int32_t Value) {
-  TLineRoom Room(TLine::MaxIntegerLength, FStream);
-  TLine Line(Room);
-  Line.Put(Value);
-  Room.Write(Line.Text());
+  WriteLine(FStream, TLine::MaxIntegerLength, [&](TLine& Line) { Line.Put(Value); });
 }
 
 void TSvgCanvas::WriteColor(TAlphaColor Color) {
-  TLineRoom Room(TLine::ColorLength, FStream);
-  TLine Line(Room);
-  Line.PutColor(Color);
-  Room.Write(Line.Text());
+  WriteLine(FStream, TLine::ColorLength, [&](TLine& Line) { Line.PutColor(Color); });
 }
 
 // ---------------------------------------------------------------------------
@@ -373,27 +372,25 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  Line.Put("<rect x=\"0\" y=\"0\" width=\"");
-  Line.Put(FCanvas->GetWidth());
-  Line.Put("\" height=\"");
-  Line.Put(FCanvas->GetHeight());
-  Line.Put("\" fill=\"");
-  Line.PutColor(Color);
-  Line.Put("\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    Line.Put("<rect x=\"0\" y=\"0\" width=\"");
+    Line.Put(FCanvas->GetWidth());
+    Line.Put("\" height=\"");
+    Line.Put(FCanvas->GetHeight());
+    Line.Put("\" fill=\"");
+    Line.PutColor(Color);
+    Line.Put("\"/>\n");
+  });
 }
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-  Line.Put("\" fill=\"");
-  Line.PutColor(AColor);
-  Line.Put("\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+    Line.Put("\" fill=\"");
+    Line.PutColor(AColor);
+    Line.Put("\"/>\n");
+  });
 }
 
 void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -405,13 +402,12 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-  PutRadii(Line, XRadius, YRadius, ACorners);
-  PutFillTail(Line, AOpacity, ABrush);
-  Line.Put("\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+    PutRadii(Line, XRadius, YRadius, ACorners);
+    PutFillTail(Line, AOpacity, ABrush);
+    Line.Put("\"/>\n");
+  });
 }
 
 void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -423,13 +419,12 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-  PutRadii(Line, XRadius, YRadius, ACorners);
-  PutStrokeTail(Line, AOpacity, ABrush);
-  Line.Put("\" fill=\"none\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+    PutRadii(Line, XRadius, YRadius, ACorners);
+    PutStrokeTail(Line, AOpacity, ABrush);
+    Line.Put("\" fill=\"none\"/>\n");
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -443,19 +438,18 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  Line.Put("<line x1=\"");
-  Line.Put(static_cast<double>(APt1.X) + Offset.X);
-  Line.Put("\" y1=\"");
-  Line.Put(static_cast<double>(APt1.Y) + Offset.Y);
-  Line.Put("\" x2=\"");
-  Line.Put(static_cast<double>(APt2.X) + Offset.X);
-  Line.Put("\" y2=\"");
-  Line.Put(static_cast<double>(APt2.Y) + Offset.Y);
-  PutStrokeTail(Line, AOpacity, ABrush);
-  Line.Put("\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    Line.Put("<line x1=\"");
+    Line.Put(static_cast<double>(APt1.X) + Offset.X);
+    Line.Put("\" y1=\"");
+    Line.Put(static_cast<double>(APt1.Y) + Offset.Y);
+    Line.Put("\" x2=\"");
+    Line.Put(static_cast<double>(APt2.X) + Offset.X);
+    Line.Put("\" y2=\"");
+    Line.Put(static_cast<double>(APt2.Y) + Offset.Y);
+    PutStrokeTail(Line, AOpacity, ABrush);
+    Line.Put("\"/>\n");
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -466,12 +460,11 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-  PutFillTail(Line, AOpacity, ABrush);
-  Line.Put("\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+    PutFillTail(Line, AOpacity, ABrush);
+    Line.Put("\"/>\n");
+  });
 }
 
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(ARect, AOpacity, GetStroke()); }
@@ -479,12 +472,11 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-  PutStrokeTail(Line, AOpacity, ABrush);
-  Line.Put("\" fill=\"none\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+    PutStrokeTail(Line, AOpacity, ABrush);
+    Line.Put("\" fill=\"none\"/>\n");
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -499,12 +491,11 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
-  PutFillTail(Line, AOpacity, ABrush);
-  Line.Put("\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
+    PutFillTail(Line, AOpacity, ABrush);
+    Line.Put("\"/>\n");
+  });
 }
 
 void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
@@ -516,12 +507,11 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  TLineRoom Room(FixedLineRoom, FStream);
-  TLine Line(Room);
-  PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
-  PutStrokeTail(Line, AOpacity, ABrush);
-  Line.Put("\" fill=\"none\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
+    PutStrokeTail(Line, AOpacity, ABrush);
+    Line.Put("\" fill=\"none\"/>\n");
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -530,29 +520,27 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
 void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
-  TLineRoom Room(PointListRoom(Points, 0), FStream);
-  TLine Line(Room);
-  Line.Put("<polygon points=\"");
-  PutPointList(Line, Points, FCanvas->GetOffset());
-  PutFillTail(Line, AOpacity, GetFill());
-  Line.Put("\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, PointListRoom(Points, 0), [&](TLine& Line) {
+    Line.Put("<polygon points=\"");
+    PutPointList(Line, Points, FCanvas->GetOffset());
+    PutFillTail(Line, AOpacity, GetFill());
+    Line.Put("\"/>\n");
+  });
 }
 
 void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
-  TLineRoom Room(PointListRoom(Points, 1), FStream);
-  TLine Line(Room);
-  Line.Put("<polyline points=\"");
-  PutPointList(Line, Points, Offset);
-  // The outline ends where it began.
-  Line.Put(" ");
-  PutPoint(Line, Points.front(), Offset);
-  PutStrokeTail(Line, AOpacity, GetStroke());
-  Line.Put("\" fill=\"none\"/>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, PointListRoom(Points, 1), [&](TLine& Line) {
+    Line.Put("<polyline points=\"");
+    PutPointList(Line, Points, Offset);
+    // The outline ends where it began.
+    Line.Put(" ");
+    PutPoint(Line, Points.front(), Offset);
+    PutStrokeTail(Line, AOpacity, GetStroke());
+    Line.Put("\" fill=\"none\"/>\n");
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -564,21 +552,20 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   // Text is always recorded, at the rectangle's left and bottom edges.
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  TLineRoom Room(FixedLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText), FStream);
-  TLine Line(Room);
-  Line.Put("<text x=\"");
-  Line.Put(static_cast<double>(ARect.Left) + Offset.X);
-  Line.Put("\" y=\"");
-  Line.Put(static_cast<double>(ARect.Bottom) + Offset.Y);
-  Line.Put("\" font-family=\"");
-  Line.PutText(Font.Family, detail::TTextEncoding::Xml);
-  Line.Put("\" font-size=\"");
-  Line.Put(static_cast<double>(Font.Size));
-  PutFillTail(Line, AOpacity, GetFill());
-  Line.Put("\">");
-  Line.PutText(AText, detail::TTextEncoding::Xml);
-  Line.Put("</text>\n");
-  Room.Write(Line.Text());
+  WriteLine(FStream, FixedLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText), [&](TLine& Line) {
+    Line.Put("<text x=\"");
+    Line.Put(static_cast<double>(ARect.Left) + Offset.X);
+    Line.Put("\" y=\"");
+    Line.Put(static_cast<double>(ARect.Bottom) + Offset.Y);
+    Line.Put("\" font-family=\"");
+    Line.PutText(Font.Family, detail::TTextEncoding::Xml);
+    Line.Put("\" font-size=\"");
+    Line.Put(static_cast<double>(Font.Size));
+    PutFillTail(Line, AOpacity, GetFill());
+    Line.Put("\">");
+    Line.PutText(AText, detail::TTextEncoding::Xml);
+    Line.Put("</text>\n");
+  });
 }
 
 void TSvgCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
