@@ -5,7 +5,7 @@
 //
 // Input: eight bytes are the double's bits (every NaN, infinity and subnormal included);
 // an optional ninth byte picks the decimal places (0 to 10), four by default as in the
-// canvas, whose short path for four places is the one fuzzed then.
+// canvas.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -175,9 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const int Decimals = Size > 8 ? Data[8] % 11 : 4;
 
   char Out[fsvg::detail::MaxRealLength + 1];
-  // Four places go through the canvas's short path, which must agree with the rest.
-  const std::size_t Length =
-      Decimals == 4 ? fsvg::detail::FormatReal4(Value, Out) : fsvg::detail::FormatReal(Value, Decimals, Out);
+  const std::size_t Length = fsvg::detail::FormatReal(Value, Decimals, Out);
   if (Length == 0 || Length > fsvg::detail::MaxRealLength) fsvg::fuzz::Fail("length out of range", "");
   const std::string Actual(Out, Length);
   const std::string Expected = Reference(Value, Decimals);

@@ -158,7 +158,7 @@ class TLine {
     std::memcpy(FEnd, Text.data(), Text.size());
     FEnd += Text.size();
   }
-  void Put(double Value) { FEnd += detail::FormatReal4(Value, FEnd); }
+  void Put(double Value) { FEnd += detail::FormatReal(Value, TSvgCanvas::GetMaxDecimalPlaces(), FEnd); }
   void Put(std::int32_t Value) { FEnd = std::to_chars(FEnd, FEnd + MaxIntegerLength, Value).ptr; }
   void PutColor(TAlphaColor Color) {
     *FEnd = '#';

@@ -70,12 +70,8 @@ std::string Formatted(double Value, int Decimals) {
   char Text[detail::MaxRealLength + 8];
   // Bytes past the returned length must not matter: fill them with a marker.
   std::fill(std::begin(Text), std::end(Text), '#');
-  const std::string General(Text, detail::FormatReal(Value, Decimals, Text));
-  if (Decimals != 4) return General;
-  // The canvas's short path for four places must say the same.
-  std::fill(std::begin(Text), std::end(Text), '#');
-  const std::string Short(Text, detail::FormatReal4(Value, Text));
-  return Short == General ? General : "FormatReal4 \"" + Short + "\", FormatReal \"" + General + "\"";
+  const std::size_t Length = detail::FormatReal(Value, Decimals, Text);
+  return std::string(Text, Length);
 }
 
 // Formats Count values from Next with every number of decimals in Decimals and

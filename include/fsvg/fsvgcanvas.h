@@ -203,7 +203,7 @@ class FSVG_API TSvgCanvas {
   /// The host's clipping change count.
   std::int32_t GetClippingChangeCount() const;
   /// Decimal places of every real number written: always 4.
-  std::int32_t GetMaxDecimalPlaces() const { return FMaxDecimalPlaces; }
+  static constexpr std::int32_t GetMaxDecimalPlaces() { return FMaxDecimalPlaces; }
   /// The host's saved state count.
   std::int32_t GetSavingStateCount() const;
   ///@}
