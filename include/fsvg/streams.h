@@ -51,14 +51,15 @@ class FSVG_API TStream {
 
   /// @name Writing in place
   /// A stream that keeps its bytes in a buffer of its own may lend room at the end of
-  /// it, so that a writer builds its bytes there instead of copying them in.
-  /// AcquireBuffer returns room for at least Count bytes, or nullptr when the stream
-  /// lends none (the default; the writer then calls WriteBuffer). CommitBuffer(n)
-  /// then takes the first n of those bytes, n <= Count, as WriteBuffer would. Until
-  /// then the writer makes no other call to the stream; acquired room that is never
-  /// committed is simply not written. Both may throw as WriteBuffer does.
+  /// it, so that a writer builds its bytes there instead of copying them in. Between
+  /// AcquireBuffer and CommitBuffer the writer makes no other call to the stream.
   ///@{
+  /// Room for at least Count bytes at the end of the stream, or nullptr when the stream
+  /// lends none (the default): the writer then calls WriteBuffer. May throw as
+  /// WriteBuffer does. Room that is never committed is simply not written.
   virtual std::uint8_t* AcquireBuffer(std::size_t Count);
+  /// Takes the first Count bytes of the room last acquired, as WriteBuffer would. Throws
+  /// std::length_error for more than was acquired; may throw as WriteBuffer does.
   virtual void CommitBuffer(std::size_t Count);
   ///@}
 };
