@@ -76,42 +76,6 @@ TEST(Delegation, ScenesStatesAndSizeReachTheHostAndWriteNothing) {
   EXPECT_TRUE(F.Host.Calls.empty());
 }
 
-TEST(Delegation, PropertiesAreTheHostsOwnObjects) {
-  TFixture F;
-  EXPECT_EQ(&F.Canvas.GetFill(), &F.Host.GetFill());
-  EXPECT_EQ(&F.Canvas.GetStroke(), &F.Host.GetStroke());
-  EXPECT_EQ(&F.Canvas.GetFont(), &F.Host.GetFont());
-  EXPECT_EQ(F.Canvas.GetQuality(), TCanvasQuality::HighQuality);
-  EXPECT_EQ(F.Canvas.GetClippingChangeCount(), 0);
-  EXPECT_EQ(F.Canvas.GetMaxDecimalPlaces(), 4);
-
-  F.Canvas.SetFill(TBrush(TBrushKind::Gradient, 0xFF112233));
-  EXPECT_EQ(F.Host.GetFill(), TBrush(TBrushKind::Gradient, 0xFF112233));
-  F.Canvas.SetOffset({5, -5});
-  EXPECT_EQ(F.Host.GetOffset(), (TPointF{5, -5}));
-  F.ExpectNothingWritten();
-
-  // A change made through the returned object shows in the next element.
-  F.Canvas.GetFill().Color = 0xFF445566;
-  F.Canvas.FillPolygon({{0, 0}, {1, 1}}, 1);
-  EXPECT_NE(F.Stream.Text.find("<polygon points=\"5,-5 6,-4\" opacity=\"1\" fill=\"#445566\"/>"), std::string::npos);
-}
-
-TEST(Delegation, MeasuringIsTheHostsAnswer) {
-  TFixture F;
-  TRectF Rect{0, 0, 100, 100};
-  F.Canvas.MeasureText(Rect, u"abc", true, {}, TTextAlign::Center, TTextAlign::Center);
-  EXPECT_EQ(Rect, F.Host.Measured);
-  TLineMetricInfo Lines;
-  F.Canvas.MeasureLines(Lines, Rect, u"abc", false, {}, TTextAlign::Center);
-  EXPECT_EQ(Lines.Metrics.size(), 2u);
-  EXPECT_EQ(F.Canvas.TextWidth(u"abc"), 7.5f);
-  EXPECT_EQ(F.Canvas.TextHeight(u"abc"), 11.25f);
-  EXPECT_EQ(F.Host.Calls, (std::vector<std::string>{"MeasureText([0,0,100,100],abc)", "MeasureLines([1,2,3,4],abc)",
-                                                    "TextWidth(abc)", "TextHeight(abc)"}));
-  F.ExpectNothingWritten();
-}
-
 // Alignment at a given scale and matrix; all four operations, none of which writes.
 struct TAlignCase {
   float Scale;

@@ -22,17 +22,6 @@ TEST(Lifecycle, EmptyDocumentIsHeaderThenFooter) {
   EXPECT_EQ(Stream.View(), Header + "</svg>");
 }
 
-TEST(Lifecycle, HeaderIsOneWriteAndFooterAnother) {
-  TNullCanvas Host;
-  TCountingStream Stream;
-  {
-    TSvgCanvas Canvas(&Stream, &Host);
-    EXPECT_EQ(Stream.Calls, 1u);
-    EXPECT_EQ(Canvas.GetMaxDecimalPlaces(), 4);
-  }
-  EXPECT_EQ(Stream.Calls, 2u);
-}
-
 TEST(Lifecycle, CallersStreamStaysOpenAndEndsWithTheFooter) {
   TNullCanvas Host;
   std::ostringstream Target;

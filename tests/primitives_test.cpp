@@ -448,22 +448,6 @@ TEST(Primitives, TextAndFamilyAreEscapedForXml) {
 // Short texts are encoded in one pass into a stack buffer, long ones measured first
 // into a block of their own: both give the same bytes, at every length around the
 // switch.
-TEST(Primitives, TextOfAnyLengthIsEncodedAlike) {
-  for (const std::size_t Repeats : {0u, 1u, 21u, 22u, 85u, 86u, 300u}) {
-    std::u16string Text = u"ok ";
-    std::string Expected = "ok ";
-    for (std::size_t Index = 0; Index < Repeats; ++Index) {
-      Text += u"a<\u00E9\U0001F600";
-      Expected += "a&lt;\xC3\xA9\xF0\x9F\x98\x80";
-    }
-    TFixture F;
-    const std::string Out = F.Draw([&](TSvgCanvas& C) {
-      C.FillText({0, 0, 1, 1}, Text, false, 1, {}, TTextAlign::Leading);
-    });
-    EXPECT_EQ(Out.substr(Out.find("\">") + 2), Expected + "</text>\n") << Repeats;
-  }
-}
-
 TEST(Primitives, TheLongestTextsAndPolygonsAreWrittenWhole) {
   // A quote takes the most room of any unit, six bytes; and no number is longer than
   // the largest single's. Lengths around where a line leaves the stack for the heap,

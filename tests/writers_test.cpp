@@ -101,30 +101,6 @@ TEST(RealWriter, ChoicesAtTheEdges) {
   for (const auto& Case : Cases) EXPECT_EQ(Real(Case.Value), Case.Expected) << Case.Value;
 }
 
-TEST(IntegerWriter, WritesPlainDecimal) {
-  const struct {
-    std::int32_t Value;
-    const char* Expected;
-  } Cases[] = {{0, "0"}, {640, "640"}, {-12, "-12"}, {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"}};
-  for (const auto& Case : Cases) EXPECT_EQ(Written([&](TWriterCanvas& C) { C.Write(Case.Value); }).Text, Case.Expected);
-}
-
-TEST(ColourWriter, WritesRedGreenBlueInOneCallAndDropsAlpha) {
-  const struct {
-    TAlphaColor Color;
-    const char* Expected;
-  } Cases[] = {{0xFFFF0000, "#FF0000"},
-               {0x80123456, "#123456"},
-               {0x00000000, "#000000"},
-               {0xFF0A0B0C, "#0A0B0C"},
-               {0xFFABCDEF, "#ABCDEF"}};
-  for (const auto& Case : Cases) {
-    const TWritten Out = Written([&](TWriterCanvas& C) { C.WriteColor(Case.Color); });
-    EXPECT_EQ(Out.Text, Case.Expected);
-    EXPECT_EQ(Out.Calls, 1u);
-  }
-}
-
 TEST(StringWriter, EncodesUtf16AsUtf8InOneCall) {
   const struct {
     std::u16string Text;
@@ -150,21 +126,6 @@ TEST(StringWriter, EncodesUtf16AsUtf8InOneCall) {
     const TBytes Bytes = ToUtf8(Case.Text);
     EXPECT_EQ(std::string(Bytes.begin(), Bytes.end()), Case.Expected);
   }
-}
-
-TEST(Writers, EmptyTextOrBlockMakesNoStreamCall) {
-  EXPECT_EQ(Written([](TWriterCanvas& C) { C.Write(std::u16string_view()); }).Calls, 0u);
-  EXPECT_EQ(Written([](TWriterCanvas& C) { C.Write(std::string_view()); }).Calls, 0u);
-  EXPECT_EQ(Written([](TWriterCanvas& C) { C.Write(std::span<const std::uint8_t>()); }).Calls, 0u);
-  EXPECT_EQ(Written([](TWriterCanvas& C) { C.WriteEscaped(u""); }).Calls, 0u);
-  EXPECT_TRUE(ToUtf8(u"").empty());
-}
-
-TEST(Writers, ByteBlockGoesUnchangedInOneCall) {
-  const std::uint8_t Bytes[] = {0x00, 0xFF, '<', 0x80};
-  const TWritten Out = Written([&](TWriterCanvas& C) { C.Write(std::span<const std::uint8_t>(Bytes)); });
-  EXPECT_EQ(Out.Text, std::string("\x00\xFF<\x80", 4));
-  EXPECT_EQ(Out.Calls, 1u);
 }
 
 }  // namespace
