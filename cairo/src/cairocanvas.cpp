@@ -47,6 +47,13 @@ void RequireFinite(const TRectF& Rect, const char* What) {
   RequireFinite(Rect.Bottom, What);
 }
 
+// The arguments every rounded-rectangle call takes.
+void RequireFiniteRoundRect(const TRectF& Rect, float XRadius, float YRadius) {
+  RequireFinite(Rect, "Rectangle");
+  RequireFinite(XRadius, "Corner radius");
+  RequireFinite(YRadius, "Corner radius");
+}
+
 void RequireFiniteArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle) {
   RequireFinite(Center, "Arc centre");
   RequireFinite(Radius, "Arc radius");
@@ -435,9 +442,7 @@ void TCairoCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
 
 void TCairoCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                               const TBrush& ABrush, TCornerType ACornerType) {
-  RequireFinite(ARect, "Rectangle");
-  RequireFinite(XRadius, "Corner radius");
-  RequireFinite(YRadius, "Corner radius");
+  RequireFiniteRoundRect(ARect, XRadius, YRadius);
   const double Opacity = CheckedOpacity(AOpacity);
   TContextPtr Context = BeginPaint();
   if (!Context) return;
@@ -448,9 +453,7 @@ void TCairoCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius,
 
 void TCairoCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                               const TStrokeBrush& ABrush, TCornerType ACornerType) {
-  RequireFinite(ARect, "Rectangle");
-  RequireFinite(XRadius, "Corner radius");
-  RequireFinite(YRadius, "Corner radius");
+  RequireFiniteRoundRect(ARect, XRadius, YRadius);
   const double Opacity = CheckedOpacity(AOpacity);
   CheckStroke(ABrush);
   TContextPtr Context = BeginPaint();
