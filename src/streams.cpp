@@ -49,11 +49,17 @@ std::size_t GrownCapacity(std::size_t Size, std::size_t Capacity, std::size_t Ne
   return std::max({Size + Needed, Capacity * 2, std::size_t{256}});
 }
 
-// Appends go to memory the processor has not seen since the stream grew. Between two
-// elements a painting host may run for microseconds and fill the caches with its own
-// data; fetching the bytes a few elements ahead keeps the stores from waiting on
-// memory then.
-constexpr std::size_t PrefetchDistance = 512;
+// Appends go to memory the processor has not seen since the stream grew, and a store
+// that misses the caches holds up every store after it. Between two elements a
+// painting host may run for microseconds and fill the caches with its own data, so
+// after each write the stream fetches, for writing, the room the next line will take:
+// the three cache lines from the end hold any line of up to 128 bytes, wherever it
+// starts. Fetched much further ahead, the room is evicted again before it is used.
+constexpr std::size_t NextLineRoom = 192;
+
+inline void FetchForWriting(const std::uint8_t* Room) {
+  for (std::size_t Offset = 0; Offset < NextLineRoom; Offset += 64) __builtin_prefetch(Room + Offset, 1);
+}
 
 // WriteBuffer's rare path, reached by a tail call.
 [[gnu::noinline]] void GrowAndWrite(TMemoryStream& Stream, const void* Buffer, std::size_t Count) {
@@ -75,15 +81,14 @@ std::uint8_t* TMemoryStream::AcquireBuffer(std::size_t Count) {
   FAcquired = 0;
   if (Count > FCapacity - FSize) return nullptr;
   FAcquired = Count;
-  std::uint8_t* const Target = FData.get() + FSize;
-  if (FCapacity - FSize > PrefetchDistance) __builtin_prefetch(Target + PrefetchDistance, 1);
-  return Target;
+  return FData.get() + FSize;
 }
 
 void TMemoryStream::CommitBuffer(std::size_t Count) {
   if (Count > FAcquired) throw std::length_error("CommitBuffer for more than was acquired");
   FAcquired = 0;
   FSize += Count;
+  if (FCapacity - FSize >= NextLineRoom) FetchForWriting(FData.get() + FSize);
 }
 
 void TMemoryStream::WriteBuffer(const void* Buffer, std::size_t Count) {
@@ -95,7 +100,7 @@ void TMemoryStream::WriteBuffer(const void* Buffer, std::size_t Count) {
   // stack frame.
   std::uint8_t* const Target = FData.get() + FSize;
   FSize += Count;
-  if (FCapacity - FSize > PrefetchDistance) __builtin_prefetch(Target + Count + PrefetchDistance, 1);
+  if (FCapacity - FSize >= NextLineRoom) FetchForWriting(Target + Count);
   CopyBytes(Target, static_cast<const std::uint8_t*>(Buffer), Count);
 }
 
