@@ -124,40 +124,41 @@ inline void StoreFour(std::uint32_t Text, char* Out) {
   std::memcpy(Out, &Text, 4);
 }
 
-// The text of Units / 10^4 (Units < 10^8, not zero): at most four whole digits, at
-// most four places. Every coordinate of a drawing comes here, so no branch depends on
-// the digits but whether there are places at all, and the length comes from
-// comparisons. The digits are stored four at a time: the whole part with its leading
-// zeros shifted out, then the point and the places, of which the trailing zeros are
-// left behind.
-inline std::size_t ComposeFour(bool Negative, std::uint64_t Units, char* Out) {
-  const auto Whole = static_cast<std::uint32_t>(Units) / 10000;
-  const auto Fraction = static_cast<std::uint32_t>(Units) - Whole * 10000;
-  const int WholeDigits = 1 + (Whole >= 10) + (Whole >= 100) + (Whole >= 1000);
+// The text of Units / 10^4 (Units < 10^8): at most four whole digits, at most four
+// places. Every coordinate of a drawing comes here, so no branch depends on the digits
+// but whether there are places at all. The digits are stored four at a time: the
+// whole part with its leading zeros shifted out, then the point and the places, of
+// which the trailing zeros are left behind. A '0' is a zero byte once a text is xored
+// with "0000", so both counts are counts of zero bytes.
+inline std::size_t ComposeFour(bool Negative, std::uint32_t Units, char* Out) {
+  const std::uint32_t Whole = Units / 10000;
+  const std::uint32_t Fraction = Units - Whole * 10000;
+  const std::uint32_t WholeText = FourDigits(Whole);
+  // The first digits are the low bytes; the last digit always stays.
+  const int LeadingZeros = std::countr_zero((WholeText ^ 0x30303030u) | 0x01000000u) / 8;
   Out[0] = '-';
-  char* const Point = Out + Negative + WholeDigits;
-  StoreFour(FourDigits(Whole) >> (8 * (4 - WholeDigits)), Point - WholeDigits);
+  char* const WholeStart = Out + (Negative & (Units != 0));
+  StoreFour(WholeText >> (8 * LeadingZeros), WholeStart);
+  char* const Point = WholeStart + 4 - LeadingZeros;
   if (Fraction == 0) return static_cast<std::size_t>(Point - Out);
   Point[0] = '.';
   const std::uint32_t Places = FourDigits(Fraction);
   StoreFour(Places, Point + 1);
-  // A '0' is a zero byte once the text is xored with "0000": the trailing zeros are
-  // the high zero bytes, and some byte is not zero, since the places are not.
-  const int TrailingZeros = __builtin_clz(Places ^ 0x30303030u) / 8;
-  return static_cast<std::size_t>(Point + 5 - TrailingZeros - Out);
+  // Some place is not zero, so some byte is not (which __builtin_clz needs).
+  return static_cast<std::size_t>(Point + 5 - __builtin_clz(Places ^ 0x30303030u) / 8 - Out);
 }
 
-// round(Magnitude * 10^4), halves to even, for Magnitude < 10^8 when the product
-// is exact in a double: the significand's ten low bits are zero, so it has at most 43
-// significant bits, and times 625 (ten bits) at most 53. Every single widened to
-// double passes, and so does a sum of singles at drawing magnitudes: almost every
-// coordinate. The product's integer and fractional parts are then exact too, and the
-// rounding is two comparisons.
-inline std::uint64_t ScaleExact4(double Magnitude) {
-  const double Scaled = Magnitude * 1e4;
-  const auto Truncated = static_cast<std::uint64_t>(static_cast<std::int64_t>(Scaled));
+// Below this, |v| * 10^4 rounds to less than 10^8: four whole digits at most.
+constexpr double ScaledFourLimit = 99999999.5;
+
+// round(Scaled), halves to even, for 0 <= Scaled < ScaledFourLimit. Scaled and the
+// rest after truncation are exact, so an odd integer rounds up from a half and an
+// even one only above it: above the double just below 0.5, or above 0.5.
+inline std::uint32_t RoundHalfEven(double Scaled) {
+  static constexpr double Half[] = {0.5, 0.49999999999999994};
+  const auto Truncated = static_cast<std::int32_t>(Scaled);
   const double Rest = Scaled - static_cast<double>(Truncated);
-  return Truncated + ((Rest > 0.5) | ((Rest == 0.5) & (Truncated & 1)));
+  return static_cast<std::uint32_t>(Truncated) + (Rest > Half[Truncated & 1]);
 }
 
 // Writes the Count digits of Value, leading zeros included, ending at End.
@@ -225,12 +226,12 @@ template <int Decimals>
 // The fixed-point text of (-1)^Negative * Units / 10^Decimals, Units below 10^18.
 template <int Decimals>
 inline std::size_t FormatUnits(bool Negative, std::uint64_t Units, char* Out) {
+  if constexpr (Decimals == 4) {
+    if (Units < 10000 * Pow10[Decimals]) return ComposeFour(Negative, static_cast<std::uint32_t>(Units), Out);
+  }
   if (Units == 0) {
     Out[0] = '0';
     return 1;
-  }
-  if constexpr (Decimals == 4) {
-    if (Units < 10000 * Pow10[Decimals]) return ComposeFour(Negative, Units, Out);
   }
   return WriteFixed<Decimals>(Negative, Units, Out);
 }
@@ -306,22 +307,33 @@ constexpr TFormatSmall FormatSmallFor[] = {nullptr,        FormatSmall<1>, Forma
   return Length;
 }
 
+// Every value the four-place path leaves: other places, long significands, large
+// magnitudes, non-finite values.
+[[gnu::noinline]] std::size_t FormatOther(double Value, int Decimals, char* Out) {
+  const std::uint64_t Bits = std::bit_cast<std::uint64_t>(Value);
+  const auto BiasedExponent = static_cast<int>((Bits >> 52) & 0x7FF);
+  // Zero and subnormals have a biased exponent of 0; NaN fails the comparison.
+  if (std::fabs(Value) < SmallLimit && BiasedExponent != 0 && Decimals != 0) {
+    const std::uint64_t Mantissa = (Bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    return FormatSmallFor[Decimals]((Bits >> 63) != 0, Mantissa, BiasedExponent - 1075, Out);
+  }
+  return FormatGeneral(Value, Decimals, Out);
+}
+
 }  // namespace
 
+// The usual case of all, four places and |Value| * 10^4 exact in a double, is the one
+// branch that falls through: the significand's ten low bits are zero, so it has at
+// most 43 significant bits, and times 625 (ten bits) at most 53. Every single widened
+// to double passes, and so does a sum of singles at drawing magnitudes.
 std::size_t FormatReal(double Value, int Decimals, char* Out) {
   assert(Decimals >= 0 && Decimals <= 10);
   const std::uint64_t Bits = std::bit_cast<std::uint64_t>(Value);
-  const bool Negative = (Bits >> 63) != 0;
-  // NaN fails the comparisons.
-  if (Decimals == 4 && (Bits & 0x3FF) == 0 && std::fabs(Value) < SmallLimit)
-    return FormatUnits<4>(Negative, ScaleExact4(std::fabs(Value)), Out);
-  const auto BiasedExponent = static_cast<int>((Bits >> 52) & 0x7FF);
-  // Zero and subnormals have a biased exponent of 0.
-  if (std::fabs(Value) < SmallLimit && BiasedExponent != 0 && Decimals != 0) {
-    const std::uint64_t Mantissa = (Bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    return FormatSmallFor[Decimals](Negative, Mantissa, BiasedExponent - 1075, Out);
-  }
-  return FormatGeneral(Value, Decimals, Out);
+  const double Scaled = std::fabs(Value) * 1e4;
+  // NaN fails the comparison.
+  if (Decimals == 4 && (Bits & 0x3FF) == 0 && Scaled < ScaledFourLimit) [[likely]]
+    return ComposeFour((Bits >> 63) != 0, RoundHalfEven(Scaled), Out);
+  return FormatOther(Value, Decimals, Out);
 }
 
 }  // namespace fsvg::detail
