@@ -42,6 +42,7 @@ const TConfigInfo ConfigTable[] = {
     {TConfig::RecordOverRaster, "recraster", "7b fsvg over raster host", RunRecordOverRaster, HaveRaster, true},
     {TConfig::RecordOverRasterDiscarded, "recdiscard", "7c fsvg over raster host, output discarded",
      RunRecordOverRasterDiscarded, HaveRaster, false},
+    {TConfig::RasterByTurns, "turns", "7a, 7b, 7c by turns", RunRasterByTurns, HaveRaster, true},
 };
 
 void DrawWithNullHost(TSvgCanvas& Canvas, const TScene& Scene) {
@@ -66,6 +67,7 @@ void RunRecordOverRaster(const TRunInput&, TProbe& Probe) { Probe.Fail("built wi
 void RunRecordOverRasterDiscarded(const TRunInput&, TProbe& Probe) {
   Probe.Fail("built without the fsvgcairo raster host");
 }
+void RunRasterByTurns(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgcairo raster host"); }
 #endif
 
 std::span<const TConfigInfo> Configs() { return ConfigTable; }

@@ -24,7 +24,8 @@ enum class TConfig {
   Floor,
   Raster,
   RecordOverRaster,
-  RecordOverRasterDiscarded
+  RecordOverRasterDiscarded,
+  RasterByTurns
 };
 
 /// What every run gets: the scene, the floor's bytes for it, a file name it may use.
@@ -62,6 +63,10 @@ void RunQt(const TRunInput& Input, TProbe& Probe);
 void RunRaster(const TRunInput& Input, TProbe& Probe);
 void RunRecordOverRaster(const TRunInput& Input, TProbe& Probe);
 void RunRecordOverRasterDiscarded(const TRunInput& Input, TProbe& Probe);
+/// 7a, 7b and 7c in one child on one host, by turns of TurnLength elements; their
+/// processor times go to Sample.PartCpuSeconds in that order.
+void RunRasterByTurns(const TRunInput& Input, TProbe& Probe);
+inline constexpr std::size_t TurnLength = 1000;
 
 /// Makes the first Count bytes of a reserved memory stream resident, then empties it,
 /// so that a run measures writing, not the kernel's first touch of each page.

@@ -143,6 +143,17 @@ double RatioWithinRounds(const TSamples& Samples, TConfig A, TConfig B) {
   return Median(Ratios);
 }
 
+// The median over rounds of the run by turns' part Part divided by its part 0 (7a).
+double PartRatioWithinRounds(const TSamples& Samples, int Part) {
+  const auto Found = Samples.find(TConfig::RasterByTurns);
+  if (Found == Samples.end()) return NAN;
+  std::vector<double> Ratios;
+  for (const TSample& Sample : Found->second)
+    if (Usable(Sample) && Sample.PartCpuSeconds[0] > 0)
+      Ratios.push_back(Sample.PartCpuSeconds[Part] / Sample.PartCpuSeconds[0]);
+  return Median(Ratios);
+}
+
 std::string Fixed(double Value, int Decimals) {
   if (std::isnan(Value)) return "–";
   char Text[64];
@@ -171,6 +182,25 @@ struct TResult {
   TSamples Samples;
 };
 
+// The rows of the run by turns: the processor time of each part. Wall time and memory
+// belong to the three together, and are left out.
+void PrintByTurns(const TResult& Result, const std::vector<TSample>& Samples) {
+  static constexpr const char* Titles[] = {"7a raster host alone, by turns", "7b fsvg over raster host, by turns",
+                                           "7c fsvg over raster host, output discarded, by turns"};
+  for (int Part = 0; Part < 3; ++Part) {
+    std::vector<double> CpuTimes;
+    std::uint64_t Bytes = 0;
+    for (const TSample& Sample : Samples) {
+      if (!Usable(Sample)) continue;
+      CpuTimes.push_back(Sample.PartCpuSeconds[Part] * 1e9 / static_cast<double>(Result.Size));
+      Bytes = Sample.Bytes;
+    }
+    std::printf("| %s | %s | %s | %s | – | %s | – | – |\n", std::string(SceneName(Result.Scene)).c_str(),
+                Grouped(Result.Size).c_str(), Titles[Part], Fixed(Median(CpuTimes), 1).c_str(),
+                Part == 0 ? "–" : Fixed(static_cast<double>(Bytes) / static_cast<double>(Result.Size), 1).c_str());
+  }
+}
+
 void PrintMeasurements(const std::vector<TResult>& Results, const TOptions& Options) {
   std::printf("\n## Measurements (median of %d round%s)\n\n", Options.Rounds, Options.Rounds == 1 ? "" : "s");
   std::printf(
@@ -179,6 +209,10 @@ void PrintMeasurements(const std::vector<TResult>& Results, const TOptions& Opti
   std::printf("|---|---:|---|---:|---:|---:|---:|---:|\n");
   for (const TResult& Result : Results) {
     for (const auto& [Id, Samples] : Result.Samples) {
+      if (Id == TConfig::RasterByTurns) {
+        PrintByTurns(Result, Samples);
+        continue;
+      }
       std::vector<double> Times, CpuTimes, Growths;
       std::uint64_t Bytes = 0;
       for (const TSample& Sample : Samples) {
@@ -209,16 +243,22 @@ void PrintTargets(const std::vector<TResult>& Results) {
   std::printf("\n## Targets (ratios of processor times within a round, median over rounds)\n\n");
   std::printf(
       "| scene | N | 1/floor (<=2) | Qt/1 (>=10) | cairo/1 (>=40) | cairo/2 (>=3) | 3/1 (<=1.5) | "
-      "2: write calls per element (=1) | 2: growth MiB (<2) | 7b/7a (<=1.05) | 7c/7a (no output) |\n");
-  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+      "2: write calls per element (=1) | 2: growth MiB (<2) | 7b/7a (<=1.05) | 7c/7a (no output) | "
+      "7b/7a back to back |\n");
+  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (const TResult& Result : Results) {
     const double Floor = RatioWithinRounds(Result.Samples, TConfig::Memory, TConfig::Floor);
     const double Qt = RatioWithinRounds(Result.Samples, TConfig::Qt, TConfig::Memory);
     const double Cairo = RatioWithinRounds(Result.Samples, TConfig::Cairo, TConfig::Memory);
     const double CairoFile = RatioWithinRounds(Result.Samples, TConfig::Cairo, TConfig::OwnedFile);
     const double Full = RatioWithinRounds(Result.Samples, TConfig::BufferedFile, TConfig::Memory);
-    const double Raster = RatioWithinRounds(Result.Samples, TConfig::RecordOverRaster, TConfig::Raster);
-    const double Discarded = RatioWithinRounds(Result.Samples, TConfig::RecordOverRasterDiscarded, TConfig::Raster);
+    // What recording adds to painting is judged by turns when there are runs by turns.
+    const double BackToBack = RatioWithinRounds(Result.Samples, TConfig::RecordOverRaster, TConfig::Raster);
+    const bool ByTurns = Result.Samples.contains(TConfig::RasterByTurns);
+    const double Raster = ByTurns ? PartRatioWithinRounds(Result.Samples, 1) : BackToBack;
+    const double Discarded =
+        ByTurns ? PartRatioWithinRounds(Result.Samples, 2)
+                : RatioWithinRounds(Result.Samples, TConfig::RecordOverRasterDiscarded, TConfig::Raster);
     std::string Writes = "–", Growth = "–";
     if (const auto Found = Result.Samples.find(TConfig::OwnedFile); Found != Result.Samples.end()) {
       std::vector<double> Growths;
@@ -235,12 +275,12 @@ void PrintTargets(const std::vector<TResult>& Results) {
       }
       Growth = Judged(Median(Growths), 2, Median(Growths) < 2);
     }
-    std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
+    std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
                 std::string(SceneName(Result.Scene)).c_str(), Grouped(Result.Size).c_str(),
                 Judged(Floor, 2, Floor <= 2).c_str(), Judged(Qt, 1, Qt >= 10).c_str(),
                 Judged(Cairo, 1, Cairo >= 40).c_str(), Judged(CairoFile, 1, CairoFile >= 3).c_str(),
                 Judged(Full, 2, Full <= 1.5).c_str(), Writes.c_str(), Growth.c_str(),
-                Judged(Raster, 3, Raster <= 1.05).c_str(), std::isnan(Discarded) ? "–" : Fixed(Discarded, 3).c_str());
+                Judged(Raster, 3, Raster <= 1.05).c_str(), Fixed(Discarded, 3).c_str(), Fixed(BackToBack, 3).c_str());
   }
 }
 
@@ -305,13 +345,18 @@ int Run(const TOptions& Options) {
                      Options.Rounds);
         for (TConfig Id : Options.Configs) {
           const TConfigInfo& Info = ConfigInfo(Id);
-          const bool Paints =
-              Id == TConfig::Raster || Id == TConfig::RecordOverRaster || Id == TConfig::RecordOverRasterDiscarded;
+          const bool Paints = Id == TConfig::Raster || Id == TConfig::RecordOverRaster ||
+                              Id == TConfig::RecordOverRasterDiscarded || Id == TConfig::RasterByTurns;
           if (Paints && Size > Options.RasterMax) continue;
           const TSample Sample = RunInChild([&](TProbe& Probe) { Info.Run(Input, Probe); });
           Result.Samples[Id].push_back(Sample);
-          std::fprintf(stderr, " %s %.1f", std::string(Info.Key).c_str(),
-                       Sample.CpuSeconds * 1e9 / static_cast<double>(Size));
+          const auto PerElement = [&](double Seconds) { return Seconds * 1e9 / static_cast<double>(Size); };
+          if (Id == TConfig::RasterByTurns)
+            std::fprintf(stderr, " %s %.1f/%.1f/%.1f", std::string(Info.Key).c_str(),
+                         PerElement(Sample.PartCpuSeconds[0]), PerElement(Sample.PartCpuSeconds[1]),
+                         PerElement(Sample.PartCpuSeconds[2]));
+          else
+            std::fprintf(stderr, " %s %.1f", std::string(Info.Key).c_str(), PerElement(Sample.CpuSeconds));
           if (Sample.Message[0] != '\0') {
             std::fprintf(stderr, "\n  %s: %s\n", std::string(Info.Title).c_str(), Sample.Message);
             Failed = true;

@@ -61,13 +61,13 @@ void WriteAll(int Handle, const void* Data, std::size_t Count) {
   }
 }
 
+}  // namespace
+
 double ProcessCpuSeconds() {
   timespec Now{};
   ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &Now);
   return static_cast<double>(Now.tv_sec) + static_cast<double>(Now.tv_nsec) * 1e-9;
 }
-
-}  // namespace
 
 std::int64_t WriteCallCount() { return ProcField("/proc/self/io", "syscw:"); }
 

@@ -22,7 +22,9 @@ struct TSample {
   std::int64_t GrowthKiB = -1;  ///< peak resident set during the run less that at its start
   std::int64_t Writes = -1;     ///< write system calls made during the run
   int Verified = -1;            ///< 1: the bytes equal the floor's, 0: they differ, -1: not compared
-  char Message[512] = {};       ///< an error or a verification failure
+  /// A run that measures several configurations by turns: the processor time of each.
+  double PartCpuSeconds[3] = {};
+  char Message[512] = {};  ///< an error or a verification failure
 };
 
 /// Brackets a run: Baseline before anything the run allocates, Start and Stop around
@@ -55,6 +57,9 @@ TSample RunInChild(const std::function<void(TProbe&)>& Body);
 /// Makes every large allocation its own mapping, returned to the system when freed, so
 /// that one run's buffers are never resident in the next run's child. Call first.
 void KeepLargeBlocksMapped();
+
+/// The processor time of this process so far, all threads, user and system.
+double ProcessCpuSeconds();
 
 /// The write system calls this process has made so far, or -1 when unknown.
 std::int64_t WriteCallCount();

@@ -56,14 +56,21 @@ std::string_view SceneName(TSceneKind Kind);
 /// The scene named Name; throws std::invalid_argument for an unknown name.
 TSceneKind SceneByName(std::string_view Name);
 
-/// Draws the scene on any canvas with the TCanvas drawing calls (a TSvgCanvas or a
-/// host canvas). Polygon is a reused three-point buffer, so that drawing allocates nothing.
+/// Sets the font every text is drawn with on Canvas, and sizes the reused polygon.
 template <typename TTarget>
-void DrawScene(TTarget& Canvas, const TScene& Scene, TPolygon& Polygon) {
+void PrepareDrawing(TTarget& Canvas, TPolygon& Polygon) {
   Polygon.resize(3);
   Canvas.GetFont().Family = SceneFontFamily;
   Canvas.GetFont().Size = SceneFontSize;
-  for (const TElement& E : Scene.Elements) {
+}
+
+/// Draws the scene's elements First to Last (not included) on a canvas PrepareDrawing
+/// has prepared, with the TCanvas drawing calls (a TSvgCanvas or a host canvas).
+/// Polygon is a reused three-point buffer, so that drawing allocates nothing.
+template <typename TTarget>
+void DrawElements(TTarget& Canvas, const TScene& Scene, std::size_t First, std::size_t Last, TPolygon& Polygon) {
+  for (std::size_t Index = First; Index < Last; ++Index) {
+    const TElement& E = Scene.Elements[Index];
     switch (E.Kind) {
       case TElementKind::Rect:
         Canvas.FillRect(TRectF{E.V[0], E.V[1], E.V[2], E.V[3]}, 0, 0, AllCorners, E.Opacity,
@@ -90,6 +97,13 @@ void DrawScene(TTarget& Canvas, const TScene& Scene, TPolygon& Polygon) {
         break;
     }
   }
+}
+
+/// Draws the whole scene on Canvas.
+template <typename TTarget>
+void DrawScene(TTarget& Canvas, const TScene& Scene, TPolygon& Polygon) {
+  PrepareDrawing(Canvas, Polygon);
+  DrawElements(Canvas, Scene, 0, Scene.Elements.size(), Polygon);
 }
 
 }  // namespace fsvg::bench
