@@ -38,11 +38,11 @@ const TConfigInfo ConfigTable[] = {
     {TConfig::Cairo, "cairo", "4 cairo SVG surface -> memory", RunCairo, HaveCairo, false},
     {TConfig::Qt, "qt", "5 Qt QSvgGenerator -> QBuffer", RunQt, HaveQt, false},
     {TConfig::Floor, "floor", "6 floor (hand-written writer)", RunFloor, true, true},
-    {TConfig::Raster, "raster", "7a raster host alone", RunRaster, HaveRaster, false},
-    {TConfig::RecordOverRaster, "recraster", "7b fsvg over raster host", RunRecordOverRaster, HaveRaster, true},
+    {TConfig::Raster, "raster", "7a raster host alone", RunRaster, HaveRaster, false, true},
+    {TConfig::RecordOverRaster, "recraster", "7b fsvg over raster host", RunRecordOverRaster, HaveRaster, true, true},
     {TConfig::RecordOverRasterDiscarded, "recdiscard", "7c fsvg over raster host, output discarded",
-     RunRecordOverRasterDiscarded, HaveRaster, false},
-    {TConfig::RasterByTurns, "turns", "7a, 7b, 7c by turns", RunRasterByTurns, HaveRaster, true},
+     RunRecordOverRasterDiscarded, HaveRaster, false, true},
+    {TConfig::RasterByTurns, "turns", "7a, 7b, 7c by turns", RunRasterByTurns, HaveRaster, true, true},
 };
 
 void DrawWithNullHost(TSvgCanvas& Canvas, const TScene& Scene) {

@@ -45,6 +45,8 @@ struct TConfigInfo {
   bool Available;
   /// Whether its bytes must equal the floor's.
   bool Verified;
+  /// Whether it paints with the raster host (and so runs only up to --raster-max).
+  bool Paints = false;
 };
 
 /// Every configuration, in table order.

@@ -185,9 +185,9 @@ struct TResult {
 // The rows of the run by turns: the processor time of each part. Wall time and memory
 // belong to the three together, and are left out.
 void PrintByTurns(const TResult& Result, const std::vector<TSample>& Samples) {
-  static constexpr const char* Titles[] = {"7a raster host alone, by turns", "7b fsvg over raster host, by turns",
-                                           "7c fsvg over raster host, output discarded, by turns"};
+  constexpr TConfig Parts[] = {TConfig::Raster, TConfig::RecordOverRaster, TConfig::RecordOverRasterDiscarded};
   for (int Part = 0; Part < 3; ++Part) {
+    const std::string Title = std::string(ConfigInfo(Parts[Part]).Title) + ", by turns";
     std::vector<double> CpuTimes;
     std::uint64_t Bytes = 0;
     for (const TSample& Sample : Samples) {
@@ -196,7 +196,7 @@ void PrintByTurns(const TResult& Result, const std::vector<TSample>& Samples) {
       Bytes = Sample.Bytes;
     }
     std::printf("| %s | %s | %s | %s | – | %s | – | – |\n", std::string(SceneName(Result.Scene)).c_str(),
-                Grouped(Result.Size).c_str(), Titles[Part], Fixed(Median(CpuTimes), 1).c_str(),
+                Grouped(Result.Size).c_str(), Title.c_str(), Fixed(Median(CpuTimes), 1).c_str(),
                 Part == 0 ? "–" : Fixed(static_cast<double>(Bytes) / static_cast<double>(Result.Size), 1).c_str());
   }
 }
@@ -345,9 +345,7 @@ int Run(const TOptions& Options) {
                      Options.Rounds);
         for (TConfig Id : Options.Configs) {
           const TConfigInfo& Info = ConfigInfo(Id);
-          const bool Paints = Id == TConfig::Raster || Id == TConfig::RecordOverRaster ||
-                              Id == TConfig::RecordOverRasterDiscarded || Id == TConfig::RasterByTurns;
-          if (Paints && Size > Options.RasterMax) continue;
+          if (Info.Paints && Size > Options.RasterMax) continue;
           const TSample Sample = RunInChild([&](TProbe& Probe) { Info.Run(Input, Probe); });
           Result.Samples[Id].push_back(Sample);
           const auto PerElement = [&](double Seconds) { return Seconds * 1e9 / static_cast<double>(Size); };

@@ -61,6 +61,11 @@ inline void FetchForWriting(const std::uint8_t* Room) {
   for (std::size_t Offset = 0; Offset < NextLineRoom; Offset += 64) __builtin_prefetch(Room + Offset, 1);
 }
 
+// Every write to a closed file throws the same error.
+void RequireOpen(int Handle, const std::filesystem::path& FileName) {
+  if (Handle < 0) throw EWriteError("Cannot write to \"" + FileName.string() + "\": the file is closed");
+}
+
 // WriteBuffer's rare path, reached by a tail call.
 [[gnu::noinline]] void GrowAndWrite(TMemoryStream& Stream, const void* Buffer, std::size_t Count) {
   Stream.Reserve(GrownCapacity(Stream.Size(), Stream.Capacity(), Count));
@@ -141,7 +146,7 @@ TFileStream::~TFileStream() {
 
 void TFileStream::WriteBuffer(const void* Buffer, std::size_t Count) {
   FAcquired = 0;
-  if (FHandle < 0) throw EWriteError("Cannot write to \"" + FFileName.string() + "\": the file is closed");
+  RequireOpen(FHandle, FFileName);
   if (Count == 0) return;
   const auto* Bytes = static_cast<const std::uint8_t*>(Buffer);
   if (Count > FBufferSize - FBuffered) {
@@ -157,7 +162,7 @@ void TFileStream::WriteBuffer(const void* Buffer, std::size_t Count) {
 }
 
 std::uint8_t* TFileStream::AcquireBuffer(std::size_t Count) {
-  if (FHandle < 0) throw EWriteError("Cannot write to \"" + FFileName.string() + "\": the file is closed");
+  RequireOpen(FHandle, FFileName);
   FAcquired = 0;
   if (Count > FBufferSize) return nullptr;
   if (Count > FBufferSize - FBuffered) Flush();
