@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <exception>
 #include <iterator>
@@ -69,6 +70,14 @@ double CheckedOpacity(float AOpacity) {
 void CheckStroke(const TStrokeBrush& ABrush) {
   RequireFinite(ABrush.Thickness, "Stroke thickness");
   if (ABrush.Thickness < 0) throw std::invalid_argument("Stroke thickness must not be negative");
+}
+
+// A whole number of pixels as text; a count beyond every integer type (a huge scale
+// makes one) is written in exponent form rather than converted.
+std::string PixelCount(double Count) {
+  if (Count < 1e18) return std::to_string(static_cast<long long>(Count));
+  char Text[32];
+  return std::string(Text, std::to_chars(Text, Text + sizeof Text, Count, std::chars_format::scientific).ptr);
 }
 
 void CheckStatus(cairo_status_t Status) {
@@ -231,7 +240,9 @@ void CheckPolygon(const TPolygon& Points) {
   for (const TPointF& Point : Points) RequireFinite(Point, "Polygon point");
 }
 
-/// UTF-16 as UTF-8 for Cairo; an unpaired surrogate becomes U+FFFD.
+/// UTF-16 as UTF-8 for Cairo. An unpaired surrogate becomes U+FFFD, and so does each
+/// noncharacter (U+FDD0 to U+FDEF, and the last two code points of every plane), which
+/// Cairo refuses as invalid text.
 std::string ToUtf8String(std::u16string_view Text) {
   std::string Result;
   Result.reserve(Text.size());
@@ -243,6 +254,7 @@ std::string ToUtf8String(std::u16string_view Text) {
     } else if (Code >= 0xD800 && Code <= 0xDFFF) {
       Code = 0xFFFD;
     }
+    if ((Code >= 0xFDD0 && Code <= 0xFDEF) || (Code & 0xFFFE) == 0xFFFE) Code = 0xFFFD;
     if (Code < 0x80) {
       Result += static_cast<char>(Code);
     } else if (Code < 0x800) {
@@ -394,8 +406,7 @@ TCairoCanvas::TCairoCanvas(std::int32_t AWidth, std::int32_t AHeight, float ASca
     : TCanvas(AWidth, AHeight, AScale, AQuality), FSurface(CreateSurface()) {
   FMeasureSurface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
   CheckStatus(cairo_surface_status(FMeasureSurface.get()));
-  FMeasureContext.reset(cairo_create(FMeasureSurface.get()));
-  CheckStatus(cairo_status(FMeasureContext.get()));
+  MeasureContext();
 }
 
 TCairoCanvas::~TCairoCanvas() = default;
@@ -405,8 +416,7 @@ TCairoCanvas::TSurfacePtr TCairoCanvas::CreateSurface() const {
   const double Width = std::ceil(GetWidth() * static_cast<double>(GetScale()) - 1e-4);
   const double Height = std::ceil(GetHeight() * static_cast<double>(GetScale()) - 1e-4);
   if (Width > MaxSurfaceSide || Height > MaxSurfaceSide)
-    throw Exception("TCairoCanvas: a surface of " + std::to_string(static_cast<long long>(Width)) + " x " +
-                    std::to_string(static_cast<long long>(Height)) +
+    throw Exception("TCairoCanvas: a surface of " + PixelCount(Width) + " x " + PixelCount(Height) +
                     " device pixels is larger than Cairo allows (32767 per side)");
   TSurfacePtr Surface(
       cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(Width), static_cast<int>(Height)));
@@ -636,11 +646,22 @@ void TCairoCanvas::SelectFont(cairo_t* Context) const {
   cairo_set_font_options(Context, Options.get());
 }
 
+cairo_t* TCairoCanvas::MeasureContext() const {
+  // Cairo keeps a context's first error for good (a font size FreeType cannot render
+  // is one), so a context in error is replaced rather than left to fail every later call.
+  if (!FMeasureContext || cairo_status(FMeasureContext.get()) != CAIRO_STATUS_SUCCESS) {
+    FMeasureContext.reset(cairo_create(FMeasureSurface.get()));
+    CheckStatus(cairo_status(FMeasureContext.get()));
+  }
+  return FMeasureContext.get();
+}
+
 TFontMetrics TCairoCanvas::GetFontMetrics() const {
-  SelectFont(FMeasureContext.get());
+  cairo_t* Context = MeasureContext();
+  SelectFont(Context);
   cairo_font_extents_t Extents;
-  cairo_font_extents(FMeasureContext.get(), &Extents);
-  CheckStatus(cairo_status(FMeasureContext.get()));
+  cairo_font_extents(Context, &Extents);
+  CheckStatus(cairo_status(Context));
   return {static_cast<float>(Extents.ascent), static_cast<float>(Extents.descent),
           static_cast<float>(std::max(Extents.height, Extents.ascent + Extents.descent))};
 }
