@@ -1,6 +1,7 @@
 // TCairoCanvas: the outlines of rectangles, ellipses and arcs, the text layout, and the
-// Cairo calls that paint them. Every operation paints through a cairo_t of its own, so
-// a Cairo error state never outlives the call that caused it.
+// Cairo calls that paint them. Every operation paints through a cairo_t of its own, and
+// the one text is measured on is replaced once in error, so a Cairo error state never
+// outlives the call that caused it.
 #include "fsvg/cairocanvas.h"
 
 #include <algorithm>
