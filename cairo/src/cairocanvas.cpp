@@ -32,6 +32,8 @@ constexpr double Kappa = 0.5522847498307936;
 // Cairo refuses image surfaces wider or taller than this.
 constexpr double MaxSurfaceSide = 32767;
 constexpr const char* DefaultFontFamily = "DejaVu Sans";
+// FreeType refuses a font whose size in device pixels exceeds this.
+constexpr double MaxFontPixels = 65535;
 
 void RequireFinite(double Value, const char* What) {
   if (!std::isfinite(Value)) throw std::invalid_argument(std::string(What) + " must be finite");
@@ -634,6 +636,15 @@ void TCairoCanvas::SelectFont(cairo_t* Context) const {
   const TFont& Font = GetFont();
   RequireFinite(Font.Size, "Font size");
   if (!(Font.Size > 0)) throw std::invalid_argument("Font size must be positive");
+  // FreeType renders no glyph larger than 65535 device pixels, and Cairo leaks memory on
+  // its way to that error, so such a size is refused first. The two scales are those
+  // Cairo takes from the transform: the length of the x axis, and the area over it.
+  cairo_matrix_t Device;
+  cairo_get_matrix(Context, &Device);
+  const double XScale = std::hypot(Device.xx, Device.yx);
+  const double YScale = XScale == 0 ? 0 : std::abs(Device.xx * Device.yy - Device.xy * Device.yx) / XScale;
+  if (std::max(XScale, YScale) * Font.Size > MaxFontPixels)
+    throw std::invalid_argument("Font size must not exceed 65535 device pixels");
   // Fontconfig resolves a family it does not know to its default sans face.
   const std::string Family = Font.Family.empty() ? std::string(DefaultFontFamily) : ToUtf8String(Font.Family);
   cairo_select_font_face(Context, Family.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);

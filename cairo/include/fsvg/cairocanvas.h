@@ -29,7 +29,8 @@ struct TFontMetrics {
 /// kerned, one line per line feed, each line GetFontMetrics().LineHeight high; WordWrap
 /// also breaks at spaces, and RightToLeft swaps Leading and Trailing horizontally.
 /// Coordinates, angles, opacities, thicknesses and font sizes that are not finite, a
-/// negative thickness and a font size that is not positive throw std::invalid_argument.
+/// negative thickness and a font size that is not positive, or exceeds 65535 device
+/// pixels, throw std::invalid_argument.
 class TCairoCanvas : public TCanvas {
  public:
   /// Throws std::invalid_argument for a negative size or a scale that is not positive,
