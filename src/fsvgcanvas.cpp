@@ -17,8 +17,9 @@ namespace fsvg {
 
 namespace {
 
-constexpr std::u16string_view Header =
-    u"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\">\n";
+// The header up to the end of the root's opening tag, which the options may extend.
+constexpr std::string_view HeaderStart =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
 constexpr std::string_view Footer = "</svg>";
 
 // Two upper-case hexadecimal digits for every byte value.
@@ -37,6 +38,20 @@ constexpr double RadiusTolerance = 1e-12;
 
 bool IsZero(double Value) { return std::fabs(Value) <= RadiusTolerance; }
 
+// Room for a line of fixed shape: the longest, a whole-turn arc, has fourteen numbers
+// and well under 200 bytes of literals.
+constexpr std::size_t FixedLineRoom = 16 * detail::MaxRealLength + 256;
+// What the options may add to a line at most: a rectangle's outline as a path of up to
+// 34 numbers, a transform of six, a dash pattern of six, two alphas, and their names.
+constexpr std::size_t OptionsRoom = 48 * detail::MaxRealLength + 512;
+
+// Room for a fixed-shape line under Options.
+std::size_t LineRoomFor(const TSvgOptions& O) {
+  const bool Any =
+      O.DocumentSize || O.Transforms || O.ArcOffset || O.CornerShapes || O.ColorAlpha || O.StrokeStyle || O.TextLayout;
+  return FixedLineRoom + (Any ? OptionsRoom : 0);
+}
+
 }  // namespace
 
 void Check(bool Value, const char* Text) {
@@ -46,9 +61,25 @@ void Check(bool Value, const char* Text) {
 // ---------------------------------------------------------------------------
 // Lifecycle
 
-TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas) : FStream(Stream) { Open(Canvas); }
+TSvgOptions TSvgOptions::Faithful() {
+  TSvgOptions Options;
+  Options.DocumentSize = Options.Transforms = Options.ArcOffset = Options.CornerShapes = Options.ColorAlpha =
+      Options.StrokeStyle = Options.TextLayout = true;
+  return Options;
+}
 
-TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas) {
+TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas) : TSvgCanvas(Stream, Canvas, TSvgOptions{}) {}
+
+TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas)
+    : TSvgCanvas(FileName, Canvas, TSvgOptions{}) {}
+
+TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options)
+    : FStream(Stream), FOptions(Options), FLineRoom(LineRoomFor(Options)) {
+  Open(Canvas);
+}
+
+TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options)
+    : FOptions(Options), FLineRoom(LineRoomFor(Options)) {
   if (!FileName.empty()) {
     FOwnedStream = std::make_unique<TFileStream>(FileName);
     FStream = FOwnedStream.get();
@@ -74,8 +105,6 @@ TSvgCanvas::~TSvgCanvas() {
   WriteFooter();
   CloseOwnedStream();
 }
-
-void TSvgCanvas::WriteHeader() { Write(Header); }
 
 void TSvgCanvas::WriteFooter() noexcept {
   try {
@@ -132,7 +161,7 @@ class TLineRoom {
  private:
   TStream* const FStream;
   bool FLent = false;
-  std::array<char, 2048> FSmall;
+  std::array<char, 4096> FSmall;
   std::unique_ptr<char[]> FLarge;
   char* FStart = FSmall.data();
 };
@@ -179,10 +208,6 @@ class TLine {
   char* const FStart;
   char* FEnd;
 };
-
-// Room for a line of fixed shape: the longest, a whole-turn arc, has fourteen numbers
-// and well under 200 bytes of literals.
-constexpr std::size_t FixedLineRoom = 16 * detail::MaxRealLength + 256;
 
 // Room for Text encoded: six bytes a unit at most ("&quot;"), or, for a long text,
 // its exact length, so that a long text does not take six times its size.
@@ -235,20 +260,53 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   Line.Put(static_cast<double>(YRadius));
 }
 
-[[gnu::always_inline]] inline void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush) {
-  Line.Put("\" opacity=\"");
-  Line.Put(static_cast<double>(AOpacity));
-  Line.Put("\" fill=\"");
-  Line.PutColor(ABrush.Color);
+// A colour's alpha as the Attribute's value, when the options record it and the
+// colour is not opaque.
+[[gnu::always_inline]] inline void PutAlpha(TLine& Line, std::string_view Attribute, TAlphaColor Color,
+                                            const TSvgOptions& Options) {
+  if (!Options.ColorAlpha || Color >> 24 == 0xFF) return;
+  Line.Put(Attribute);
+  Line.Put(static_cast<double>(Color >> 24) / 255.0);
 }
 
-[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush) {
+// A fill colour and, under the options, its alpha.
+[[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSvgOptions& Options) {
+  Line.Put("\" fill=\"");
+  Line.PutColor(Color);
+  PutAlpha(Line, "\" fill-opacity=\"", Color, Options);
+}
+
+[[gnu::always_inline]] inline void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush,
+                                               const TSvgOptions& Options) {
+  Line.Put("\" opacity=\"");
+  Line.Put(static_cast<double>(AOpacity));
+  PutFillColor(Line, ABrush.Color, Options);
+}
+
+[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush,
+                                                 const TSvgOptions& Options) {
   Line.Put("\" stroke-width=\"");
   Line.Put(static_cast<double>(ABrush.Thickness));
   Line.Put("\" stroke=\"");
   Line.PutColor(ABrush.Color);
+  PutAlpha(Line, "\" stroke-opacity=\"", ABrush.Color, Options);
   Line.Put("\" opacity=\"");
   Line.Put(static_cast<double>(AOpacity));
+}
+
+// The host's matrix, when the options record it and it is not the identity. The host
+// adds the offset first and then applies the matrix, as SVG applies a transform to the
+// element's own coordinates, which carry the offset.
+[[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSvgOptions& Options) {
+  if (!Options.Transforms || Canvas.GetMatrixMeaning() == TMatrixMeaning::Identity) return;
+  const TMatrix& M = Canvas.GetMatrix();
+  Line.Put("\" transform=\"matrix(");
+  Line.Put(static_cast<double>(M.m11));
+  for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
+    Line.Put(" ");
+    Line.Put(static_cast<double>(Entry));
+  }
+  Line.Put(")");
 }
 
 [[gnu::always_inline]] inline void PutPoint(TLine& Line, const TPointF& APoint, TPointF Offset) {
@@ -266,21 +324,23 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
 }
 
 // Room for a polygon's or polyline's line: Extra points besides the polygon's own.
-std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
-  return FixedLineRoom + (Points.size() + Extra) * (2 * detail::MaxRealLength + 2);
+std::size_t PointListRoom(std::size_t Room, const TPolygon& Points, std::size_t Extra) {
+  return Room + (Points.size() + Extra) * (2 * detail::MaxRealLength + 2);
 }
 
 // The path data of an arc: a move to the start point and elliptical-arc commands.
 // Angles are turned into radians in single precision; the end angle is their sum in
-// double. The arc ignores the host's offset. The flags follow the sweep: large-arc
+// double. The arc takes Offset, which is zero unless the options ask for the host's
+// offset. The flags follow the sweep: large-arc
 // when the sweep, less whole turns, exceeds 180 degrees; sweep-flag for a positive
 // sweep (reversed when exactly one radius is negative, which mirrors the ellipse). A
 // sweep of a whole turn or more draws the whole ellipse as two half arcs through the
 // point opposite the start, since an arc whose ends coincide draws nothing.
 [[gnu::always_inline]] inline void PutArcPath(TLine& Line, const TPointF& Center, const TPointF& Radius,
-                                              float StartAngle, float SweepAngle) {
+                                              float StartAngle, float SweepAngle, TPointF Offset) {
   constexpr double DegreesToRadians = std::numbers::pi / 180;
-  const double CX = Center.X, CY = Center.Y, RX = Radius.X, RY = Radius.Y;
+  const double CX = static_cast<double>(Center.X) + Offset.X, CY = static_cast<double>(Center.Y) + Offset.Y;
+  const double RX = Radius.X, RY = Radius.Y;
   const float Start = static_cast<float>(StartAngle * DegreesToRadians);
   const float Sweep = static_cast<float>(SweepAngle * DegreesToRadians);
   const double End = static_cast<double>(Start) + Sweep;
@@ -363,6 +423,38 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
   WriteLine(FStream, TLine::ColorLength, [&](TLine& Line) { Line.PutColor(Color); });
 }
 
+// The XML declaration and the root's opening tag, with the document's size, title and
+// description when the options ask for them; one write.
+void TSvgCanvas::WriteHeader() {
+  const std::size_t Room = FLineRoom + EncodedRoom(FOptions.Title) + EncodedRoom(FOptions.Description);
+  WriteLine(FStream, Room, [&](TLine& Line) {
+    Line.Put(HeaderStart);
+    if (FOptions.DocumentSize) {
+      const std::int32_t Width = FCanvas->GetWidth(), Height = FCanvas->GetHeight();
+      Line.Put(" width=\"");
+      Line.Put(Width);
+      Line.Put("\" height=\"");
+      Line.Put(Height);
+      Line.Put("\" viewBox=\"0 0 ");
+      Line.Put(Width);
+      Line.Put(" ");
+      Line.Put(Height);
+      Line.Put("\"");
+    }
+    Line.Put(">\n");
+    const auto PutElement = [&](std::string_view Open, std::u16string_view Text, std::string_view Close) {
+      if (Text.empty()) return;
+      Line.Put(Open);
+      Line.PutText(Text, detail::TTextEncoding::Xml);
+      Line.Put(Close);
+    };
+    PutElement("<title>", FOptions.Title, "</title>\n");
+    PutElement("<desc>", FOptions.Description, "</desc>\n");
+  });
+}
+
+TPointF TSvgCanvas::ArcOffset() const { return FOptions.ArcOffset ? FCanvas->GetOffset() : TPointF{}; }
+
 // ---------------------------------------------------------------------------
 // Rectangles and clearing
 //
@@ -372,23 +464,22 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     Line.Put("<rect x=\"0\" y=\"0\" width=\"");
     Line.Put(FCanvas->GetWidth());
     Line.Put("\" height=\"");
     Line.Put(FCanvas->GetHeight());
-    Line.Put("\" fill=\"");
-    Line.PutColor(Color);
+    PutFillColor(Line, Color, FOptions);
     Line.Put("\"/>\n");
   });
 }
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-    Line.Put("\" fill=\"");
-    Line.PutColor(AColor);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillColor(Line, AColor, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -402,10 +493,11 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutRectGeometry(Line, ARect, FCanvas->GetOffset());
     PutRadii(Line, XRadius, YRadius, ACorners);
-    PutFillTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -419,10 +511,11 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutRectGeometry(Line, ARect, FCanvas->GetOffset());
     PutRadii(Line, XRadius, YRadius, ACorners);
-    PutStrokeTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -438,7 +531,7 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     Line.Put("<line x1=\"");
     Line.Put(static_cast<double>(APt1.X) + Offset.X);
     Line.Put("\" y1=\"");
@@ -447,7 +540,8 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
     Line.Put(static_cast<double>(APt2.X) + Offset.X);
     Line.Put("\" y2=\"");
     Line.Put(static_cast<double>(APt2.Y) + Offset.Y);
-    PutStrokeTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -460,9 +554,10 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-    PutFillTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -472,9 +567,10 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-    PutStrokeTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -491,9 +587,10 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
-    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
-    PutFillTail(Line, AOpacity, ABrush);
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -507,9 +604,10 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
-    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
-    PutStrokeTail(Line, AOpacity, ABrush);
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -520,10 +618,11 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
 void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
-  WriteLine(FStream, PointListRoom(Points, 0), [&](TLine& Line) {
+  WriteLine(FStream, PointListRoom(FLineRoom, Points, 0), [&](TLine& Line) {
     Line.Put("<polygon points=\"");
     PutPointList(Line, Points, FCanvas->GetOffset());
-    PutFillTail(Line, AOpacity, GetFill());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, GetFill(), FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -532,13 +631,14 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
-  WriteLine(FStream, PointListRoom(Points, 1), [&](TLine& Line) {
+  WriteLine(FStream, PointListRoom(FLineRoom, Points, 1), [&](TLine& Line) {
     Line.Put("<polyline points=\"");
     PutPointList(Line, Points, Offset);
     // The outline ends where it began.
     Line.Put(" ");
     PutPoint(Line, Points.front(), Offset);
-    PutStrokeTail(Line, AOpacity, GetStroke());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, GetStroke(), FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -552,7 +652,7 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   // Text is always recorded, at the rectangle's left and bottom edges.
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  WriteLine(FStream, FixedLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText), [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText), [&](TLine& Line) {
     Line.Put("<text x=\"");
     Line.Put(static_cast<double>(ARect.Left) + Offset.X);
     Line.Put("\" y=\"");
@@ -561,7 +661,8 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     Line.PutText(Font.Family, detail::TTextEncoding::Xml);
     Line.Put("\" font-size=\"");
     Line.Put(static_cast<double>(Font.Size));
-    PutFillTail(Line, AOpacity, GetFill());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, GetFill(), FOptions);
     Line.Put("\">");
     Line.PutText(AText, detail::TTextEncoding::Xml);
     Line.Put("</text>\n");
