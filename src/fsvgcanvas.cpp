@@ -250,6 +250,39 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   Line.Put(static_cast<double>(ARect.Height()) / 2.0);
 }
 
+// A rectangle's outline as the host paints it, offset: a rect when no corner is cut,
+// else a path of the outline's steps.
+void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
+                    TCornerType ACornerType, TPointF Offset) {
+  TRectOutline Steps;
+  const std::size_t Count = RectOutline(ARect, XRadius, YRadius, ACorners, ACornerType, Steps);
+  if (Count == 4) {
+    PutRectGeometry(Line, ARect, Offset);
+    return;
+  }
+  const auto PutXY = [&](double X, double Y) {
+    Line.Put(X + Offset.X);
+    Line.Put(" ");
+    Line.Put(Y + Offset.Y);
+  };
+  Line.Put("<path d=\"M ");
+  PutXY(Steps[0].X, Steps[0].Y);
+  for (std::size_t Index = 1; Index < Count; ++Index) {
+    const TOutlineStep& S = Steps[Index];
+    if (S.Curve) {
+      Line.Put(" C ");
+      PutXY(S.X1, S.Y1);
+      Line.Put(" ");
+      PutXY(S.X2, S.Y2);
+      Line.Put(" ");
+    } else {
+      Line.Put(" L ");
+    }
+    PutXY(S.X, S.Y);
+  }
+  Line.Put(" Z");
+}
+
 // Both radii, unchanged, when either would round a corner: a y-radius alone counts
 // only when some corner is to be rounded.
 [[gnu::always_inline]] inline void PutRadii(TLine& Line, float XRadius, float YRadius, TCorners ACorners) {
@@ -270,6 +303,16 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
 }
 
 // A fill colour and, under the options, its alpha.
+// A filled or outlined rectangle: the plain rect with its radius pair, or the host's
+// own outline when the options ask for the corners' shapes.
+[[gnu::always_inline]] inline void PutRectShape(TLine& Line, const TRectF& ARect, float XRadius, float YRadius,
+                                                TCorners ACorners, TCornerType ACornerType, TPointF Offset,
+                                                const TSvgOptions& Options) {
+  if (Options.CornerShapes) return PutRectOutline(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset);
+  PutRectGeometry(Line, ARect, Offset);
+  PutRadii(Line, XRadius, YRadius, ACorners);
+}
+
 [[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSvgOptions& Options) {
   Line.Put("\" fill=\"");
   Line.PutColor(Color);
@@ -283,6 +326,23 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   PutFillColor(Line, ABrush.Color, Options);
 }
 
+// Dash pattern, cap and join where they are not SVG's defaults.
+void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
+  const std::span<const float> Dashes = DashPattern(ABrush.Dash);
+  for (std::size_t Index = 0; Index < Dashes.size(); ++Index) {
+    Line.Put(Index == 0 ? std::string_view("\" stroke-dasharray=\"") : std::string_view(","));
+    Line.Put(static_cast<double>(Dashes[Index]) * ABrush.Thickness);
+  }
+  if (ABrush.Cap != TStrokeCap::Flat) {
+    Line.Put("\" stroke-linecap=\"");
+    Line.Put(CapName(ABrush.Cap));
+  }
+  if (ABrush.Join != TStrokeJoin::Miter) {
+    Line.Put("\" stroke-linejoin=\"");
+    Line.Put(JoinName(ABrush.Join));
+  }
+}
+
 [[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush,
                                                  const TSvgOptions& Options) {
   Line.Put("\" stroke-width=\"");
@@ -290,6 +350,7 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   Line.Put("\" stroke=\"");
   Line.PutColor(ABrush.Color);
   PutAlpha(Line, "\" stroke-opacity=\"", ABrush.Color, Options);
+  if (Options.StrokeStyle) PutStrokeStyle(Line, ABrush);
   Line.Put("\" opacity=\"");
   Line.Put(static_cast<double>(AOpacity));
 }
@@ -494,8 +555,7 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
   WriteLine(FStream, FLineRoom, [&](TLine& Line) {
-    PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-    PutRadii(Line, XRadius, YRadius, ACorners);
+    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), FOptions);
     PutTransform(Line, *FCanvas, FOptions);
     PutFillTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
@@ -512,8 +572,7 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
   WriteLine(FStream, FLineRoom, [&](TLine& Line) {
-    PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-    PutRadii(Line, XRadius, YRadius, ACorners);
+    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), FOptions);
     PutTransform(Line, *FCanvas, FOptions);
     PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\" fill=\"none\"/>\n");
@@ -632,11 +691,17 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
   WriteLine(FStream, PointListRoom(FLineRoom, Points, 1), [&](TLine& Line) {
-    Line.Put("<polyline points=\"");
+    // The plain outline is a polyline that ends where it began, with no join there;
+    // with the stroke's style recorded it is a closed polygon, joined at every vertex.
+    if (FOptions.StrokeStyle)
+      Line.Put("<polygon points=\"");
+    else
+      Line.Put("<polyline points=\"");
     PutPointList(Line, Points, Offset);
-    // The outline ends where it began.
-    Line.Put(" ");
-    PutPoint(Line, Points.front(), Offset);
+    if (!FOptions.StrokeStyle) {
+      Line.Put(" ");
+      PutPoint(Line, Points.front(), Offset);
+    }
     PutTransform(Line, *FCanvas, FOptions);
     PutStrokeTail(Line, AOpacity, GetStroke(), FOptions);
     Line.Put("\" fill=\"none\"/>\n");

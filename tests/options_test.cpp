@@ -82,6 +82,26 @@ TEST(Options, EachSwitchWritesItsAttributesAndNothingElse) {
        "<ellipse cx=\"16\" cy=\"-4\" rx=\"1\" ry=\"1\" stroke-width=\"2\" stroke=\"#0000FF\" stroke-opacity=\"0.502\" "
        "opacity=\"1\" fill=\"none\"/>\n"
        "<ellipse cx=\"16\" cy=\"-4\" rx=\"1\" ry=\"1\" opacity=\"0.5\" fill=\"#FF0000\"/>\n</svg>"},
+      {"corner shapes", With(&TSvgOptions::CornerShapes),
+       [](TSvgCanvas& C) {
+         C.FillRect({0, 0, 20, 10}, 4, 4, {TCorner::TopLeft}, 1, Red, TCornerType::Bevel);
+         C.FillRect({0, 0, 20, 10}, 3, 0, {}, 1, Red);
+       },
+       ">\n<path d=\"M 15 -1 L 19 -5 L 35 -5 L 35 5 L 15 5 Z\" opacity=\"1\" fill=\"#FF0000\"/>\n"
+       "<rect x=\"15\" y=\"-5\" width=\"20\" height=\"10\" opacity=\"1\" fill=\"#FF0000\"/>\n</svg>"},
+      {"stroke style", With(&TSvgOptions::StrokeStyle),
+       [](TSvgCanvas& C) {
+         TStrokeBrush Styled = Pen;
+         Styled.Dash = TStrokeDash::DashDot;
+         Styled.Cap = TStrokeCap::Round;
+         Styled.Join = TStrokeJoin::Bevel;
+         C.DrawLine({0, 0}, {1, 1}, 1, Styled);
+         C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
+       },
+       ">\n<line x1=\"15\" y1=\"-5\" x2=\"16\" y2=\"-4\" stroke-width=\"2\" stroke=\"#0000FF\" "
+       "stroke-dasharray=\"6,2,2,2\" stroke-linecap=\"round\" stroke-linejoin=\"bevel\" opacity=\"1\"/>\n"
+       "<polygon points=\"15,-5 20,-5 15,0\" stroke-width=\"1\" stroke=\"#000000\" opacity=\"1\" fill=\"none\"/>\n"
+       "</svg>"},
   };
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Name);
