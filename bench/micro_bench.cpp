@@ -1,7 +1,8 @@
 // Microbenchmarks in one process, for quick comparisons while tuning: the number
 // formatter alone (FormatReal against std::to_chars, fixed with four places, and the
 // floor's formatter) on drawing-like singles and on doubles of many magnitudes, and
-// each scene recorded into a reserved memory stream against the floor writing it.
+// each scene recorded into a reserved memory stream against the floor writing it; with
+// the Cairo host, the word wrap of one long paragraph by its number of words.
 #include <benchmark/benchmark.h>
 
 #include <charconv>
@@ -10,6 +11,9 @@
 #include <vector>
 
 #include "floorwriter.h"
+#ifdef FSVG_MICRO_CAIRO
+#include "fsvg/cairocanvas.h"
+#endif
 #include "fsvg/fsvgcanvas.h"
 #include "numberformat.h"
 #include "scene.h"
@@ -89,6 +93,23 @@ void FloorScene(benchmark::State& State, fsvg::bench::TSceneKind Kind) {
   }
   State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * SceneSize));
 }
+
+#ifdef FSVG_MICRO_CAIRO
+// One paragraph of Words words, wrapped in a rectangle wide enough for all of them, so
+// that the whole paragraph is one line that grows by a word at a time.
+void WrapWords(benchmark::State& State) {
+  std::u16string Text;
+  for (std::int64_t I = 0; I < State.range(0); ++I) Text += u"word ";
+  fsvg::TCairoCanvas Canvas(100, 100);
+  fsvg::TLineMetricInfo Lines;
+  for (auto _ : State) {
+    Canvas.MeasureLines(Lines, {0, 0, 1e7f, 100}, Text, true, {}, fsvg::TTextAlign::Leading, fsvg::TTextAlign::Leading);
+    benchmark::DoNotOptimize(Lines.Metrics.data());
+  }
+  State.SetComplexityN(State.range(0));
+}
+BENCHMARK(WrapWords)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond)->Complexity();
+#endif
 
 BENCHMARK(FormatRealCoordinates);
 BENCHMARK(FormatRealMagnitudes);

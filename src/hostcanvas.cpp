@@ -27,6 +27,18 @@ bool NearestInteger(double X, double& Result) {
   return true;
 }
 
+// Calls a host hook that may refuse a change just made; when it throws, Undo puts the
+// previous values back before the error goes on to the caller.
+template <typename THook, typename TUndo>
+void CallOrUndo(THook&& Hook, TUndo&& Undo) {
+  try {
+    Hook();
+  } catch (...) {
+    Undo();
+    throw;
+  }
+}
+
 bool IsUsableScale(double Scale) { return Scale > 0 && std::isfinite(Scale); }
 
 // Value as a float, or Fallback when Value lies beyond the float range (a conversion
@@ -151,6 +163,8 @@ void TCanvas::Unlock() { CanvasLock().unlock(); }
 bool TCanvas::DoBeginScene(PClipRects, std::uintptr_t) { return true; }
 
 bool TCanvas::BeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) {
+  if (FBeginSceneCount == std::numeric_limits<std::int32_t>::max())
+    throw std::overflow_error("BeginScene: 2147483647 scenes are open already, the most that can be counted");
   if (FBeginSceneCount == 0 && !DoBeginScene(AClipRects, AContextHandle)) return false;
   ++FBeginSceneCount;
   return true;
@@ -162,11 +176,17 @@ void TCanvas::EndScene() {
   --FBeginSceneCount;
 }
 
+// A host that refuses the size (DoSetSize throws) keeps the previous one.
 void TCanvas::SetSize(std::int32_t AWidth, std::int32_t AHeight) {
   if (AWidth < 0 || AHeight < 0) throw std::invalid_argument("Canvas size must not be negative");
+  const std::int32_t PreviousWidth = FWidth, PreviousHeight = FHeight;
   FWidth = AWidth;
   FHeight = AHeight;
-  DoSetSize();
+  CallOrUndo([this] { DoSetSize(); },
+             [&] {
+               FWidth = PreviousWidth;
+               FHeight = PreviousHeight;
+             });
 }
 
 std::unique_ptr<TCanvasSaveState> TCanvas::DoCreateSaveState() const { return std::make_unique<TCanvasSaveState>(); }
@@ -180,11 +200,12 @@ void TCanvas::DoSaveState(TCanvasSaveState& State) const {
 }
 
 void TCanvas::DoRestoreState(const TCanvasSaveState& State) {
+  // The matrix first: a host that refuses it leaves the whole state as it was.
+  SetMatrix(State.Matrix);
   FFill = State.Fill;
   FStroke = State.Stroke;
   FFont = State.Font;
   FOffset = State.Offset;
-  SetMatrix(State.Matrix);
 }
 
 TCanvasSaveState* TCanvas::SaveState() {
@@ -200,6 +221,12 @@ void TCanvas::RestoreState(const TCanvasSaveState* State) {
   if (State == nullptr || Found == FSavedStates.end())
     throw std::invalid_argument("RestoreState: the state was not saved by this canvas, or was restored already");
   DoRestoreState(*State);
+  // Released states stay allocated for a while, so that a state saved next cannot take
+  // the address of one just restored, and a second restore of that one is caught.
+  for (auto Released = Found; Released != FSavedStates.end(); ++Released) {
+    if (FReleasedStates.size() == ReleasedStatesKept) FReleasedStates.pop_front();
+    FReleasedStates.push_back(std::move(*Released));
+  }
   FSavedStates.erase(Found, FSavedStates.end());
 }
 
@@ -220,13 +247,11 @@ void TCanvas::SetMatrix(const TMatrix& Value) {
   const TMatrixMeaning PreviousMeaning = FMatrixMeaning;
   FMatrix = Value;
   FMatrixMeaning = MeaningOf(Value);
-  try {
-    DoSetMatrix();
-  } catch (...) {
-    FMatrix = Previous;
-    FMatrixMeaning = PreviousMeaning;
-    throw;
-  }
+  CallOrUndo([this] { DoSetMatrix(); },
+             [&] {
+               FMatrix = Previous;
+               FMatrixMeaning = PreviousMeaning;
+             });
 }
 
 float TCanvas::AlignToPixelHorizontally(float Value) const {

@@ -1,10 +1,12 @@
 // TCairoCanvas: the outlines of rectangles, ellipses and arcs, the text layout, and the
-// Cairo calls that paint them. Every operation paints through a cairo_t of its own, so
-// a Cairo error state never outlives the call that caused it.
+// Cairo calls that paint them. Every operation paints through a cairo_t of its own, and
+// the one text is measured on is replaced once in error, so a Cairo error state never
+// outlives the call that caused it.
 #include "fsvg/cairocanvas.h"
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <exception>
 #include <iterator>
@@ -67,6 +69,14 @@ double CheckedOpacity(float AOpacity) {
 void CheckStroke(const TStrokeBrush& ABrush) {
   RequireFinite(ABrush.Thickness, "Stroke thickness");
   if (ABrush.Thickness < 0) throw std::invalid_argument("Stroke thickness must not be negative");
+}
+
+// A whole number of pixels as text; a count beyond every integer type (a huge scale
+// makes one) is written in exponent form rather than converted.
+std::string PixelCount(double Count) {
+  if (Count < 1e18) return std::to_string(static_cast<long long>(Count));
+  char Text[32];
+  return std::string(Text, std::to_chars(Text, Text + sizeof Text, Count, std::chars_format::scientific).ptr);
 }
 
 void CheckStatus(cairo_status_t Status) {
@@ -178,7 +188,9 @@ void CheckPolygon(const TPolygon& Points) {
   for (const TPointF& Point : Points) RequireFinite(Point, "Polygon point");
 }
 
-/// UTF-16 as UTF-8 for Cairo; an unpaired surrogate becomes U+FFFD.
+/// UTF-16 as UTF-8 for Cairo. An unpaired surrogate becomes U+FFFD, and so does each
+/// noncharacter (U+FDD0 to U+FDEF, and the last two code points of every plane), which
+/// Cairo refuses as invalid text.
 std::string ToUtf8String(std::u16string_view Text) {
   std::string Result;
   Result.reserve(Text.size());
@@ -190,6 +202,7 @@ std::string ToUtf8String(std::u16string_view Text) {
     } else if (Code >= 0xD800 && Code <= 0xDFFF) {
       Code = 0xFFFD;
     }
+    if ((Code >= 0xFDD0 && Code <= 0xFDEF) || (Code & 0xFFFE) == 0xFFFE) Code = 0xFFFD;
     if (Code < 0x80) {
       Result += static_cast<char>(Code);
     } else if (Code < 0x800) {
@@ -209,32 +222,109 @@ std::string ToUtf8String(std::u16string_view Text) {
   return Result;
 }
 
-/// Moves each glyph by the kerning of the pairs before it, from the font's kerning
-/// table, as text shapers (and so SVG renderers) do; returns the total shift. Without
-/// FreeType, or for a font without kerning, nothing moves.
-double ApplyKerning([[maybe_unused]] cairo_scaled_font_t* Font, [[maybe_unused]] double Size,
-                    [[maybe_unused]] std::vector<cairo_glyph_t>& Glyphs) {
+/// The glyphs of Text in Font, unkerned, each placed at the sum of the advances before it.
+std::vector<cairo_glyph_t> TextToGlyphs(cairo_scaled_font_t* Font, std::u16string_view Text) {
+  const std::string Utf8 = ToUtf8String(Text);
+  cairo_glyph_t* Glyphs = nullptr;
+  int Count = 0;
+  CheckStatus(cairo_scaled_font_text_to_glyphs(Font, 0, 0, Utf8.data(), static_cast<int>(Utf8.size()), &Glyphs, &Count,
+                                               nullptr, nullptr, nullptr));
+  std::vector<cairo_glyph_t> Result(Glyphs, Glyphs + Count);
+  cairo_glyph_free(Glyphs);
+  return Result;
+}
+
+/// The kerning between two glyphs of one scaled font, from the font's kerning table, as
+/// text shapers (and so SVG renderers) apply it. Without FreeType, or for a font without
+/// kerning, every pair is zero. Keeps the font's face locked while it lives.
+class TKerning {
+ public:
+  TKerning([[maybe_unused]] cairo_scaled_font_t* Font, [[maybe_unused]] double Size) {
 #ifdef FSVG_CAIRO_HAS_FREETYPE
-  if (cairo_scaled_font_get_type(Font) != CAIRO_FONT_TYPE_FT) return 0;
-  FT_Face Face = cairo_ft_scaled_font_lock_face(Font);
-  if (Face == nullptr) return 0;
+    if (cairo_scaled_font_get_type(Font) != CAIRO_FONT_TYPE_FT) return;
+    FFace = cairo_ft_scaled_font_lock_face(Font);
+    if (FFace == nullptr) return;
+    FFont = Font;
+    if (FT_HAS_KERNING(FFace) && FFace->units_per_EM != 0) FUnitsToSize = Size / FFace->units_per_EM;
+#endif
+  }
+  ~TKerning() {
+#ifdef FSVG_CAIRO_HAS_FREETYPE
+    if (FFont != nullptr) cairo_ft_scaled_font_unlock_face(FFont);
+#endif
+  }
+  TKerning(const TKerning&) = delete;
+  TKerning& operator=(const TKerning&) = delete;
+
+  /// Whether any pair can be kerned.
+  bool Kerns() const { return FUnitsToSize != 0; }
+  /// The shift of Right's origin when it follows Left, in font-size units.
+  double Between([[maybe_unused]] unsigned long Left, [[maybe_unused]] unsigned long Right) const {
+#ifdef FSVG_CAIRO_HAS_FREETYPE
+    FT_Vector Kerning{};
+    if (Kerns() && FT_Get_Kerning(FFace, static_cast<FT_UInt>(Left), static_cast<FT_UInt>(Right), FT_KERNING_UNSCALED,
+                                  &Kerning) == 0)
+      return Kerning.x * FUnitsToSize;
+#endif
+    return 0;
+  }
+
+ private:
+#ifdef FSVG_CAIRO_HAS_FREETYPE
+  cairo_scaled_font_t* FFont = nullptr;
+  FT_Face FFace = nullptr;
+#endif
+  double FUnitsToSize = 0;
+};
+
+/// Moves each glyph by the kerning of the pairs before it; returns the total shift.
+double ApplyKerning(cairo_scaled_font_t* Font, double Size, std::vector<cairo_glyph_t>& Glyphs) {
+  const TKerning Kerning(Font, Size);
   double Shift = 0;
-  if (FT_HAS_KERNING(Face) && Face->units_per_EM != 0) {
-    const double UnitsToSize = Size / Face->units_per_EM;
-    for (std::size_t I = 1; I < Glyphs.size(); ++I) {
-      FT_Vector Kerning{};
-      if (FT_Get_Kerning(Face, static_cast<FT_UInt>(Glyphs[I - 1].index), static_cast<FT_UInt>(Glyphs[I].index),
-                         FT_KERNING_UNSCALED, &Kerning) == 0)
-        Shift += Kerning.x * UnitsToSize;
-      Glyphs[I].x += Shift;
+  if (!Kerning.Kerns()) return Shift;
+  for (std::size_t I = 1; I < Glyphs.size(); ++I) {
+    Shift += Kerning.Between(Glyphs[I - 1].index, Glyphs[I].index);
+    Glyphs[I].x += Shift;
+  }
+  return Shift;
+}
+
+/// The advance of a line as ShapeText gives it for the line alone, built up a piece at
+/// a time, so that word wrap measures each longer candidate line by its new word only.
+/// The sums run in ShapeText's order (Cairo places each glyph at the running sum of the
+/// advances before it), so a line breaks exactly where its painted width says it must.
+class TLineAdvance {
+ public:
+  /// Appends the glyphs of Piece, which must start at a character boundary.
+  void Append(cairo_scaled_font_t* Font, double Size, std::u16string_view Piece) {
+    const std::vector<cairo_glyph_t> Placed = TextToGlyphs(Font, Piece);
+    // Each glyph's own advance, measured at the origin so that nothing rounds it.
+    std::vector<double> Advances(Placed.size());
+    for (std::size_t I = 0; I < Placed.size(); ++I) {
+      cairo_glyph_t Glyph{Placed[I].index, 0, 0};
+      cairo_text_extents_t Extents;
+      cairo_scaled_font_glyph_extents(Font, &Glyph, 1, &Extents);
+      Advances[I] = Extents.x_advance;
+    }
+    // The face stays locked only while no Cairo call runs.
+    const TKerning Kerning(Font, Size);
+    for (std::size_t I = 0; I < Placed.size(); ++I) {
+      if (FHasGlyph) FShift += Kerning.Between(FLastGlyph, Placed[I].index);
+      FLastX = FPen;
+      FLastAdvance = Advances[I];
+      FPen += Advances[I];
+      FLastGlyph = Placed[I].index;
+      FHasGlyph = true;
     }
   }
-  cairo_ft_scaled_font_unlock_face(Font);
-  return Shift;
-#else
-  return 0;
-#endif
-}
+  /// The pen position after the last glyph, kerned, summed as ShapeText sums it.
+  double Advance() const { return FHasGlyph ? FLastX + ((FLastX + FLastAdvance) - FLastX) + FShift : 0; }
+
+ private:
+  double FPen = 0, FLastX = 0, FLastAdvance = 0, FShift = 0;
+  unsigned long FLastGlyph = 0;
+  bool FHasGlyph = false;
+};
 
 struct TFontOptionsDeleter {
   void operator()(cairo_font_options_t* Options) const noexcept { cairo_font_options_destroy(Options); }
@@ -264,8 +354,7 @@ TCairoCanvas::TCairoCanvas(std::int32_t AWidth, std::int32_t AHeight, float ASca
     : TCanvas(AWidth, AHeight, AScale, AQuality), FSurface(CreateSurface()) {
   FMeasureSurface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
   CheckStatus(cairo_surface_status(FMeasureSurface.get()));
-  FMeasureContext.reset(cairo_create(FMeasureSurface.get()));
-  CheckStatus(cairo_status(FMeasureContext.get()));
+  MeasureContext();
 }
 
 TCairoCanvas::~TCairoCanvas() = default;
@@ -275,8 +364,7 @@ TCairoCanvas::TSurfacePtr TCairoCanvas::CreateSurface() const {
   const double Width = std::ceil(GetWidth() * static_cast<double>(GetScale()) - 1e-4);
   const double Height = std::ceil(GetHeight() * static_cast<double>(GetScale()) - 1e-4);
   if (Width > MaxSurfaceSide || Height > MaxSurfaceSide)
-    throw Exception("TCairoCanvas: a surface of " + std::to_string(static_cast<long long>(Width)) + " x " +
-                    std::to_string(static_cast<long long>(Height)) +
+    throw Exception("TCairoCanvas: a surface of " + PixelCount(Width) + " x " + PixelCount(Height) +
                     " device pixels is larger than Cairo allows (32767 per side)");
   TSurfacePtr Surface(
       cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(Width), static_cast<int>(Height)));
@@ -506,11 +594,22 @@ void TCairoCanvas::SelectFont(cairo_t* Context) const {
   cairo_set_font_options(Context, Options.get());
 }
 
+cairo_t* TCairoCanvas::MeasureContext() const {
+  // Cairo keeps a context's first error for good (a font size FreeType cannot render
+  // is one), so a context in error is replaced rather than left to fail every later call.
+  if (!FMeasureContext || cairo_status(FMeasureContext.get()) != CAIRO_STATUS_SUCCESS) {
+    FMeasureContext.reset(cairo_create(FMeasureSurface.get()));
+    CheckStatus(cairo_status(FMeasureContext.get()));
+  }
+  return FMeasureContext.get();
+}
+
 TFontMetrics TCairoCanvas::GetFontMetrics() const {
-  SelectFont(FMeasureContext.get());
+  cairo_t* Context = MeasureContext();
+  SelectFont(Context);
   cairo_font_extents_t Extents;
-  cairo_font_extents(FMeasureContext.get(), &Extents);
-  CheckStatus(cairo_status(FMeasureContext.get()));
+  cairo_font_extents(Context, &Extents);
+  CheckStatus(cairo_status(Context));
   return {static_cast<float>(Extents.ascent), static_cast<float>(Extents.descent),
           static_cast<float>(std::max(Extents.height, Extents.ascent + Extents.descent))};
 }
@@ -518,18 +617,14 @@ TFontMetrics TCairoCanvas::GetFontMetrics() const {
 std::vector<cairo_glyph_t> TCairoCanvas::ShapeText(std::u16string_view Text, double& Advance) const {
   Advance = 0;
   if (Text.empty()) return {};
-  const std::string Utf8 = ToUtf8String(Text);
   cairo_scaled_font_t* Font = cairo_get_scaled_font(FMeasureContext.get());
-  cairo_glyph_t* Glyphs = nullptr;
-  int Count = 0;
-  CheckStatus(cairo_scaled_font_text_to_glyphs(Font, 0, 0, Utf8.data(), static_cast<int>(Utf8.size()), &Glyphs, &Count,
-                                               nullptr, nullptr, nullptr));
-  std::vector<cairo_glyph_t> Result(Glyphs, Glyphs + Count);
-  cairo_glyph_free(Glyphs);
+  std::vector<cairo_glyph_t> Result = TextToGlyphs(Font, Text);
   if (Result.empty()) return Result;
   cairo_text_extents_t Last;
   cairo_scaled_font_glyph_extents(Font, &Result.back(), 1, &Last);
-  Advance = Result.back().x + Last.x_advance + ApplyKerning(Font, GetFont().Size, Result);
+  // The last glyph's position before kerning moves it.
+  const double LastX = Result.back().x;
+  Advance = LastX + Last.x_advance + ApplyKerning(Font, GetFont().Size, Result);
   return Result;
 }
 
@@ -549,15 +644,11 @@ std::vector<TCairoCanvas::TTextLine> TCairoCanvas::LayoutText(const TRectF& ARec
     Line.Rect.Right = static_cast<float>(Advance);
     Lines.push_back(std::move(Line));
   };
-  auto Width = [&](std::size_t Start, std::size_t End) {
-    double Advance;
-    ShapeText(AText.substr(Start, End - Start), Advance);
-    return Advance;
-  };
 
   // Paragraphs end at line feeds (a CR before one belongs to the break); with WordWrap,
   // a paragraph breaks at the last space that keeps the line within the rectangle. A
   // word wider than the rectangle takes a line of its own and overflows it.
+  cairo_scaled_font_t* Font = cairo_get_scaled_font(FMeasureContext.get());
   std::size_t ParagraphStart = 0;
   while (!AText.empty() && ParagraphStart <= AText.size()) {
     std::size_t ParagraphEnd = std::min(AText.find(u'\n', ParagraphStart), AText.size());
@@ -568,16 +659,22 @@ std::vector<TCairoCanvas::TTextLine> TCairoCanvas::LayoutText(const TRectF& ARec
     } else {
       std::size_t LineStart = ParagraphStart, LineEnd = ParagraphStart, Pos = ParagraphStart;
       bool HasWord = false;
+      TLineAdvance Line;  // of the text from LineStart to LineEnd
       while (Pos < ParagraphEnd) {
         std::size_t WordStart = Pos;
         while (WordStart < ParagraphEnd && AText[WordStart] == u' ') ++WordStart;
         if (WordStart == ParagraphEnd) break;
         std::size_t WordEnd = WordStart;
         while (WordEnd < ParagraphEnd && AText[WordEnd] != u' ') ++WordEnd;
-        if (HasWord && Width(LineStart, WordEnd) > E.Right - E.Left) {
+        TLineAdvance Longer = Line;
+        Longer.Append(Font, GetFont().Size, AText.substr(LineEnd, WordEnd - LineEnd));
+        if (HasWord && Longer.Advance() > E.Right - E.Left) {
           AddLine(LineStart, LineEnd);
           LineStart = WordStart;
+          Longer = {};
+          Longer.Append(Font, GetFont().Size, AText.substr(WordStart, WordEnd - WordStart));
         }
+        Line = Longer;
         LineEnd = WordEnd;
         HasWord = true;
         Pos = WordEnd;

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -335,18 +337,20 @@ class FSVG_API TCanvas {
   /// @name Scene, state and size
   ///@{
   /// Opens a scene; nested calls only count. Returns false (and counts nothing) when
-  /// the host cannot begin.
+  /// the host cannot begin; throws std::overflow_error when INT32_MAX scenes are open.
   bool BeginScene(PClipRects AClipRects = nullptr, std::uintptr_t AContextHandle = 0);
   /// Closes the innermost scene. Throws std::logic_error when no scene is open.
   void EndScene();
   /// Pushes pending painting to the target; the base canvas has nothing to push.
   virtual void Flush() {}
-  /// Resizes the canvas in logical units. Throws std::invalid_argument for a negative size.
+  /// Resizes the canvas in logical units. Throws std::invalid_argument for a negative
+  /// size; when the host refuses the size (DoSetSize throws), the previous one stays.
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
   /// Saves paint, font, offset and matrix; the state stays owned by this canvas.
   TCanvasSaveState* SaveState();
-  /// Restores State and releases it and every state saved after it.
-  /// Throws std::invalid_argument when State is not a live state of this canvas.
+  /// Restores State and releases it and every state saved after it. Throws
+  /// std::invalid_argument when State is not a live state of this canvas; a state
+  /// restored already is caught while fewer than 256 states have been released since.
   void RestoreState(const TCanvasSaveState* State);
   ///@}
 
@@ -553,6 +557,9 @@ class FSVG_API TCanvas {
   std::int32_t FBeginSceneCount = 0;
   std::int32_t FClippingChangeCount = 0;
   std::vector<std::unique_ptr<TCanvasSaveState>> FSavedStates;
+  // The states released last, oldest first, kept so that their addresses are not reused.
+  static constexpr std::size_t ReleasedStatesKept = 256;
+  std::deque<std::unique_ptr<TCanvasSaveState>> FReleasedStates;
 };
 
 /// A host that keeps all state and paints nothing: the host to use when only the SVG

@@ -116,6 +116,8 @@ class TCairoCanvas : public TCanvas {
   /// A fresh context for one drawing operation with the offset, matrix and scale set,
   /// or null when the matrix is singular and so nothing drawn would cover any area.
   TContextPtr BeginPaint(bool UseOffset = true) const;
+  /// The context text is measured on, replaced first when an earlier call left it in error.
+  cairo_t* MeasureContext() const;
   /// Selects the current Font into Context; throws for a bad size.
   void SelectFont(cairo_t* Context) const;
   std::vector<TTextLine> LayoutText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
@@ -128,7 +130,7 @@ class TCairoCanvas : public TCanvas {
   // Text is measured on a context of its own with the identity transform, so the
   // layout is the same in logical units whatever the scale and matrix.
   TSurfacePtr FMeasureSurface;
-  TContextPtr FMeasureContext;
+  mutable TContextPtr FMeasureContext;
 };
 
 }  // namespace fsvg

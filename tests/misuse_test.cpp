@@ -1,0 +1,60 @@
+// The host canvas's bookkeeping under misuse: a refused restore leaves the current
+// state in force, a stale saved state is refused, and the scene count cannot overflow.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+
+#include "fsvg/hostcanvas.h"
+
+namespace fsvg {
+namespace {
+
+// A host that refuses every matrix while Refuse is set.
+class TRefusingCanvas : public TNullCanvas {
+ public:
+  using TNullCanvas::TNullCanvas;
+  bool Refuse = false;
+
+ protected:
+  void DoSetMatrix() override {
+    if (Refuse) throw std::runtime_error("refused");
+  }
+};
+
+TEST(HostMisuseTest, RefusedRestoreKeepsTheCurrentState) {
+  TRefusingCanvas Canvas;
+  Canvas.SetMatrix({2, 0, 0, 0, 2, 0, 0, 0, 1});
+  TCanvasSaveState* Saved = Canvas.SaveState();
+  Canvas.SetMatrix({});
+  Canvas.GetFill().Color = 0xFF00FF00;
+  Canvas.Refuse = true;
+  EXPECT_THROW(Canvas.RestoreState(Saved), std::runtime_error);
+  EXPECT_EQ(Canvas.GetFill().Color, 0xFF00FF00u);
+  EXPECT_EQ(Canvas.GetMatrixMeaning(), TMatrixMeaning::Identity);
+  Canvas.Refuse = false;
+  Canvas.RestoreState(Saved);
+  EXPECT_EQ(Canvas.GetMatrix().m11, 2);
+}
+
+TEST(HostMisuseTest, StateRestoredTwiceIsRefused) {
+  TNullCanvas Canvas;
+  TCanvasSaveState* First = Canvas.SaveState();
+  Canvas.RestoreState(First);
+  TCanvasSaveState* Second = Canvas.SaveState();
+  EXPECT_THROW(Canvas.RestoreState(First), std::invalid_argument);
+  EXPECT_EQ(Canvas.GetSavingStateCount(), 1);
+  Canvas.RestoreState(Second);
+}
+
+TEST(HostMisuseTest, SceneCountStopsAtItsLimit) {
+  TNullCanvas Canvas;
+  constexpr std::int32_t Limit = std::numeric_limits<std::int32_t>::max();
+  for (std::int32_t I = 0; I < Limit; ++I) Canvas.BeginScene();
+  EXPECT_THROW(Canvas.BeginScene(), std::overflow_error);
+  EXPECT_EQ(Canvas.GetBeginSceneCount(), Limit);
+}
+
+}  // namespace
+}  // namespace fsvg
