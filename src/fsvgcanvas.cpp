@@ -714,22 +714,53 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
 void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
   FCanvas->FillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
-  // Text is always recorded, at the rectangle's left and bottom edges.
+  // Text is always recorded: plainly at the rectangle's left and bottom edges, or, under
+  // the options, as the host lays it out, one run a line on the host's baselines. A host
+  // that lays out no lines (a null host measures none) gets the plain placing.
+  TLineMetricInfo Lines;
+  if (FOptions.TextLayout && !AText.empty())
+    FCanvas->MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  const bool Laid = !Lines.Metrics.empty();
+  const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
+  const float Ascent = Laid ? FCanvas->GetFontMetrics().Ascent : 0;
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  WriteLine(FStream, FLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText), [&](TLine& Line) {
-    Line.Put("<text x=\"");
-    Line.Put(static_cast<double>(ARect.Left) + Offset.X);
-    Line.Put("\" y=\"");
-    Line.Put(static_cast<double>(ARect.Bottom) + Offset.Y);
-    Line.Put("\" font-family=\"");
+  const std::size_t Room = FLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText) +
+                           Lines.Metrics.size() * (2 * detail::MaxRealLength + 32);
+  WriteLine(FStream, Room, [&](TLine& Line) {
+    if (Laid) {
+      Line.Put("<text font-family=\"");
+    } else {
+      Line.Put("<text x=\"");
+      Line.Put(static_cast<double>(ARect.Left) + Offset.X);
+      Line.Put("\" y=\"");
+      Line.Put(static_cast<double>(ARect.Bottom) + Offset.Y);
+      Line.Put("\" font-family=\"");
+    }
     Line.PutText(Font.Family, detail::TTextEncoding::Xml);
     Line.Put("\" font-size=\"");
     Line.Put(static_cast<double>(Font.Size));
     PutTransform(Line, *FCanvas, FOptions);
     PutFillTail(Line, AOpacity, GetFill(), FOptions);
-    Line.Put("\">");
-    Line.PutText(AText, detail::TTextEncoding::Xml);
+    if (!Laid) {
+      Line.Put("\">");
+      Line.PutText(AText, detail::TTextEncoding::Xml);
+      Line.Put("</text>\n");
+      return;
+    }
+    // Spaces as the host keeps them; a right-to-left line starts at its right edge.
+    Line.Put(RightToLeft ? std::string_view("\" direction=\"rtl\" xml:space=\"preserve\">")
+                         : std::string_view("\" xml:space=\"preserve\">"));
+    for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
+      if (Run.Length == 0 || Run.Index >= AText.size()) continue;
+      Line.Put("<tspan x=\"");
+      Line.Put(static_cast<double>(RightToLeft ? Run.Rect.Right : Run.Rect.Left) + Offset.X);
+      Line.Put("\" y=\"");
+      Line.Put(static_cast<double>(Run.Rect.Top) + Ascent + Offset.Y);
+      Line.Put("\">");
+      Line.PutText(AText.substr(Run.Index, Run.Length), detail::TTextEncoding::Xml);
+      Line.Put("</tspan>");
+    }
     Line.Put("</text>\n");
   });
 }

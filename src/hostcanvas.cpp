@@ -254,6 +254,11 @@ void TCanvas::SetMatrix(const TMatrix& Value) {
              });
 }
 
+TFontMetrics TCanvas::DoGetFontMetrics() const {
+  const float Size = GetFont().Size;
+  return {0.8f * Size, 0.2f * Size, 1.2f * Size};
+}
+
 float TCanvas::AlignToPixelHorizontally(float Value) const {
   return SnapToPixel(Value, FScale, FMatrixMeaning, FMatrix.m31);
 }

@@ -9,11 +9,24 @@ namespace {
 
 constexpr std::string_view Root = "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
 
+// A null host that lays every text of four or more units out as two lines of three.
+class TLayingCanvas : public TNullCanvas {
+ public:
+  using TNullCanvas::TNullCanvas;
+
+ protected:
+  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF&, std::u16string_view AText, bool, TFillTextFlags,
+                      TTextAlign, TTextAlign) override {
+    ALines.Metrics.clear();
+    if (AText.size() >= 4) ALines.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
+  }
+};
+
 // The document Draw records under Options, from the root's opening tag to the footer,
-// over a 640 x 480 null host with an offset and a matrix that only their own switches
+// over a 640 x 480 laying host with an offset and a matrix that only their own switches
 // record.
 std::string Recorded(const TSvgOptions& Options, void (*Draw)(TSvgCanvas&)) {
-  TNullCanvas Host(640, 480);
+  TLayingCanvas Host(640, 480);
   Host.SetOffset({15, -5});
   Host.SetMatrix({0, 1, 0, -1, 0, 0, 10, 20.5f, 1});
   TMemoryStream Stream;
@@ -101,6 +114,17 @@ TEST(Options, EachSwitchWritesItsAttributesAndNothingElse) {
        ">\n<line x1=\"15\" y1=\"-5\" x2=\"16\" y2=\"-4\" stroke-width=\"2\" stroke=\"#0000FF\" "
        "stroke-dasharray=\"6,2,2,2\" stroke-linecap=\"round\" stroke-linejoin=\"bevel\" opacity=\"1\"/>\n"
        "<polygon points=\"15,-5 20,-5 15,0\" stroke-width=\"1\" stroke=\"#000000\" opacity=\"1\" fill=\"none\"/>\n"
+       "</svg>"},
+      {"text layout: the host's lines on its baselines, or the plain placing when it lays out none",
+       With(&TSvgOptions::TextLayout),
+       [](TSvgCanvas& C) {
+         C.FillText({0, 0, 100, 40}, u"<o>&two", true, 1, {TFillTextFlag::RightToLeft}, TTextAlign::Leading);
+         C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
+       },
+       ">\n<text font-family=\"sans-serif\" font-size=\"12\" opacity=\"1\" fill=\"#000000\" direction=\"rtl\" "
+       "xml:space=\"preserve\"><tspan x=\"45\" y=\"-5.4\">&lt;o&gt;</tspan><tspan x=\"75\" y=\"9.6\">two</tspan>"
+       "</text>\n"
+       "<text x=\"15\" y=\"35\" font-family=\"sans-serif\" font-size=\"12\" opacity=\"1\" fill=\"#000000\">a</text>\n"
        "</svg>"},
   };
   for (const auto& Case : Cases) {

@@ -15,6 +15,8 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -185,10 +187,10 @@ int Check(const TScene& Scene, const fs::path& Directory, const std::vector<std:
     const std::string DiffPng = Base + "." + Modes[M].Name + ".diff.png";
     const double Percent = Compare(Hosts[M]->Surface(), Rendered.get(), DiffPng);
     // Faithful recordings must agree; default ones keep the scene's documented limits.
-    // Chromium places glyphs on a grid of its own, a fraction of a pixel from where the
-    // host puts them, on every renderer's share of text: it gets half a percent more.
-    const double Allowance = Scene.Text && Renderer == "chromium" ? 0.5 : 0;
-    const double Max = (M == 1 ? (Scene.Text ? 2.0 : 0.5) : Scene.MaxPercent) + Allowance;
+    // Chromium places glyphs a fraction of a pixel from where the host puts them, on a
+    // grid of its own: its text scenes may differ by up to 2.5%, whatever the recording.
+    double Max = M == 1 ? (Scene.Text ? 2.0 : 0.5) : Scene.MaxPercent;
+    if (Scene.Text && Renderer == "chromium") Max = std::max(Max, 2.5);
     const double Min = M == 1 ? 0 : Scene.MinPercent;
     const bool Passed = Percent <= Max && Percent >= Min;
     Failed += Passed ? 0 : 1;

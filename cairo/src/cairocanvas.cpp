@@ -604,7 +604,7 @@ cairo_t* TCairoCanvas::MeasureContext() const {
   return FMeasureContext.get();
 }
 
-TFontMetrics TCairoCanvas::GetFontMetrics() const {
+TFontMetrics TCairoCanvas::DoGetFontMetrics() const {
   cairo_t* Context = MeasureContext();
   SelectFont(Context);
   cairo_font_extents_t Extents;

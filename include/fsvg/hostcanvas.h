@@ -286,6 +286,13 @@ class FSVG_API TCanvasSaveState {
   TMatrix Matrix;       ///< the saved matrix
 };
 
+/// Vertical metrics of a font as a host lays text out, in logical units.
+struct TFontMetrics {
+  float Ascent = 0;      ///< baseline down from the top of a line
+  float Descent = 0;     ///< bottom of a line down from the baseline
+  float LineHeight = 0;  ///< distance between the baselines of two lines
+};
+
 /// Line metrics filled in by MeasureLines; opaque to the recording canvas.
 class TLineMetricInfo {
  public:
@@ -419,6 +426,10 @@ class FSVG_API TCanvas {
   /// Fills ALines with the lines the text takes when laid out in ARect.
   void MeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                     TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
+  /// The metrics of the current Font as this canvas lays text out: a line of text
+  /// from MeasureLines has its baseline at its Rect.Top + Ascent. A recording that
+  /// keeps the host's layout places each line there.
+  TFontMetrics GetFontMetrics() const { return DoGetFontMetrics(); }
   /// The width of AText on one line.
   float TextWidth(std::u16string_view AText);
   /// The height of AText's line.
@@ -542,6 +553,11 @@ class FSVG_API TCanvas {
   /// Answers TextHeight.
   virtual float DoTextHeight(std::u16string_view AText) = 0;
   ///@}
+
+  /// Answers GetFontMetrics. A host that paints text overrides it with its font's
+  /// own metrics; this default, from the font's size alone, suits a host whose fonts
+  /// rise 0.8 em above the baseline and lines 1.2 em apart.
+  virtual TFontMetrics DoGetFontMetrics() const;
 
  private:
   TBrush FFill;
