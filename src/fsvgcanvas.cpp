@@ -721,7 +721,6 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   if (FOptions.TextLayout && !AText.empty())
     FCanvas->MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const bool Laid = !Lines.Metrics.empty();
-  const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
   const float Ascent = Laid ? FCanvas->GetFontMetrics().Ascent : 0;
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
@@ -748,13 +747,13 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
       Line.Put("</text>\n");
       return;
     }
-    // Spaces as the host keeps them; a right-to-left line starts at its right edge.
-    Line.Put(RightToLeft ? std::string_view("\" direction=\"rtl\" xml:space=\"preserve\">")
-                         : std::string_view("\" xml:space=\"preserve\">"));
+    // Spaces as the host keeps them. Each line at the x the host gave it, right-to-left
+    // ones too: the host lays glyphs out in their stored order, as a left-to-right run.
+    Line.Put("\" xml:space=\"preserve\">");
     for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
       if (Run.Length == 0 || Run.Index >= AText.size()) continue;
       Line.Put("<tspan x=\"");
-      Line.Put(static_cast<double>(RightToLeft ? Run.Rect.Right : Run.Rect.Left) + Offset.X);
+      Line.Put(static_cast<double>(Run.Rect.Left) + Offset.X);
       Line.Put("\" y=\"");
       Line.Put(static_cast<double>(Run.Rect.Top) + Ascent + Offset.Y);
       Line.Put("\">");

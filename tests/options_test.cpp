@@ -121,8 +121,8 @@ TEST(Options, EachSwitchWritesItsAttributesAndNothingElse) {
          C.FillText({0, 0, 100, 40}, u"<o>&two", true, 1, {TFillTextFlag::RightToLeft}, TTextAlign::Leading);
          C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
        },
-       ">\n<text font-family=\"sans-serif\" font-size=\"12\" opacity=\"1\" fill=\"#000000\" direction=\"rtl\" "
-       "xml:space=\"preserve\"><tspan x=\"45\" y=\"-5.4\">&lt;o&gt;</tspan><tspan x=\"75\" y=\"9.6\">two</tspan>"
+       ">\n<text font-family=\"sans-serif\" font-size=\"12\" opacity=\"1\" fill=\"#000000\" "
+       "xml:space=\"preserve\"><tspan x=\"25\" y=\"-5.4\">&lt;o&gt;</tspan><tspan x=\"55\" y=\"9.6\">two</tspan>"
        "</text>\n"
        "<text x=\"15\" y=\"35\" font-family=\"sans-serif\" font-size=\"12\" opacity=\"1\" fill=\"#000000\">a</text>\n"
        "</svg>"},

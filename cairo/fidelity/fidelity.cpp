@@ -187,10 +187,12 @@ int Check(const TScene& Scene, const fs::path& Directory, const std::vector<std:
     const std::string DiffPng = Base + "." + Modes[M].Name + ".diff.png";
     const double Percent = Compare(Hosts[M]->Surface(), Rendered.get(), DiffPng);
     // Faithful recordings must agree; default ones keep the scene's documented limits.
-    // Chromium places glyphs a fraction of a pixel from where the host puts them, on a
-    // grid of its own: its text scenes may differ by up to 2.5%, whatever the recording.
+    // Chromium places glyphs a fraction of a pixel from where the host puts them, and
+    // baselines on whole pixels: its text scenes may differ by up to 5%, whatever the
+    // recording (measured: 2.1% for single lines on whole-pixel baselines, 4.2% for
+    // wrapped lines on fractional ones).
     double Max = M == 1 ? (Scene.Text ? 2.0 : 0.5) : Scene.MaxPercent;
-    if (Scene.Text && Renderer == "chromium") Max = std::max(Max, 2.5);
+    if (Scene.Text && Renderer == "chromium") Max = std::max(Max, 5.0);
     const double Min = M == 1 ? 0 : Scene.MinPercent;
     const bool Passed = Percent <= Max && Percent >= Min;
     Failed += Passed ? 0 : 1;

@@ -239,9 +239,6 @@ void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
 }
 
 // Every horizontal and vertical alignment, wrapped in a narrow box, and right to left.
-// No line ends in punctuation: the recording marks right-to-left text as such, and an
-// SVG renderer's bidirectional ordering would move it to the line's other end, which
-// the host, laying glyphs out in their stored order, does not.
 void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) {
   C.Clear(White);
   C.GetFont() = TFont(demo::DashboardFont, 13);
@@ -251,7 +248,7 @@ void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) {
       const TRectF Box{10 + static_cast<float>(H) * 160, 10 + static_cast<float>(V) * 100,
                        160 + static_cast<float>(H) * 160, 100 + static_cast<float>(V) * 100};
       C.DrawRect(Box, 0, 0, AllCorners, 1, Pen(0xFFDDDDDD, 1));
-      C.FillText(Box, u"Wrapped text in a box and aligned\nas the host lays it out", true, 1,
+      C.FillText(Box, u"Wrapped text in a box, aligned\nas the host lays it out", true, 1,
                  V == 2 ? TFillTextFlags{TFillTextFlag::RightToLeft} : TFillTextFlags{}, static_cast<TTextAlign>(H),
                  static_cast<TTextAlign>(V));
     }
