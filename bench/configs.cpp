@@ -33,6 +33,8 @@ constexpr bool HaveRaster = false;
 
 const TConfigInfo ConfigTable[] = {
     {TConfig::Memory, "memory", "1 fsvg -> reserved TMemoryStream", RunMemory, true, true},
+    {TConfig::MemoryFaithful, "faithful", "1f fsvg Faithful() -> reserved TMemoryStream", RunMemoryFaithful, true,
+     false},
     {TConfig::OwnedFile, "file", "2 fsvg -> file name (line-buffered)", RunOwnedFile, true, true},
     {TConfig::BufferedFile, "full", "3 fsvg -> TFileStream (Full)", RunBufferedFile, true, true},
     {TConfig::Cairo, "cairo", "4 cairo SVG surface -> memory", RunCairo, HaveCairo, false},
@@ -105,6 +107,23 @@ void RunMemory(const TRunInput& Input, TProbe& Probe) {
   Probe.Stop();
   Probe.Sample.Bytes = Stream.Size();
   Probe.Verify(Stream.View(), Input.Reference);
+}
+
+void RunMemoryFaithful(const TRunInput& Input, TProbe& Probe) {
+  TNullCanvas Host(SceneWidth, SceneHeight);
+  Probe.Baseline();
+  TMemoryStream Stream;
+  // Room for what the options add: a document size and fill-opacity or stroke-opacity.
+  const std::size_t Room = 2 * Input.Reference.size();
+  Stream.Reserve(Room);
+  Prefault(Stream, Room);
+  Probe.Start();
+  {
+    TSvgCanvas Canvas(&Stream, &Host, TSvgOptions::Faithful());
+    DrawWithNullHost(Canvas, *Input.Scene);
+  }
+  Probe.Stop();
+  Probe.Sample.Bytes = Stream.Size();
 }
 
 void RunOwnedFile(const TRunInput& Input, TProbe& Probe) {

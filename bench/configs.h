@@ -25,7 +25,8 @@ enum class TConfig {
   Raster,
   RecordOverRaster,
   RecordOverRasterDiscarded,
-  RasterByTurns
+  RasterByTurns,
+  MemoryFaithful
 };
 
 /// What every run gets: the scene, the floor's bytes for it, a file name it may use.
@@ -54,6 +55,8 @@ std::span<const TConfigInfo> Configs();
 const TConfigInfo& ConfigInfo(TConfig Id);
 
 void RunMemory(const TRunInput& Input, TProbe& Probe);
+/// As RunMemory, recorded with TSvgOptions::Faithful().
+void RunMemoryFaithful(const TRunInput& Input, TProbe& Probe);
 void RunOwnedFile(const TRunInput& Input, TProbe& Probe);
 void RunBufferedFile(const TRunInput& Input, TProbe& Probe);
 void RunFloor(const TRunInput& Input, TProbe& Probe);

@@ -1,6 +1,7 @@
 // The demo: draws the sales dashboard through a TSvgCanvas over a Cairo raster canvas and
-// writes demo.png and demo.svg into the current directory or the one given as argv[1]
-// (created when missing).
+// writes demo.png, demo.svg (the plain recording) and demo-faithful.svg (recorded with
+// TSvgOptions::Faithful(), titled) into the current directory or the one given as
+// argv[1] (created when missing).
 // Built without Cairo, it records over a TNullCanvas and writes demo.svg only; that host
 // measures no text, so labels then start at their anchors instead of being aligned.
 #include <cstdio>
@@ -32,11 +33,19 @@ int Run(const std::filesystem::path& Directory) {
     fsvg::TSvgCanvas Canvas(Svg, &Host);
     fsvg::demo::DrawDashboard(Canvas, AscentPerEm);
   }
+  const std::filesystem::path FaithfulSvg = std::filesystem::absolute(Directory / "demo-faithful.svg");
+  {
+    fsvg::TSvgOptions Options = fsvg::TSvgOptions::Faithful();
+    Options.Title = u"Sales dashboard";
+    Options.Description = u"Quarterly sales against target, the share of each region, and key figures.";
+    fsvg::TSvgCanvas Canvas(FaithfulSvg, &Host, Options);
+    fsvg::demo::DrawDashboard(Canvas, AscentPerEm);
+  }
 #ifdef FSVG_DEMO_HAS_CAIRO
   Host.SaveToPNG(Png);
   std::printf("%s\n", Png.c_str());
 #endif
-  std::printf("%s\n", Svg.c_str());
+  std::printf("%s\n%s\n", Svg.c_str(), FaithfulSvg.c_str());
   return 0;
 }
 

@@ -9,8 +9,11 @@ packages=(
   libgtest-dev libbenchmark-dev
   libcairo2-dev fonts-dejavu-core librsvg2-bin
   libxml2-utils libxml2-dev w3c-sgml-lib doxygen
-  locales valgrind
+  locales valgrind chromium
 )
+# The fidelity tests render with resvg under node, whose npm installs it; a machine with
+# node from elsewhere has its npm already.
+command -v npm >/dev/null || packages+=(nodejs npm)
 if [ "${1:-}" = "--bench" ]; then
   packages+=(qtbase5-dev libqt5svg5-dev strace)
 fi

@@ -17,8 +17,9 @@ namespace fsvg {
 
 namespace {
 
-constexpr std::u16string_view Header =
-    u"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\">\n";
+// The header up to the end of the root's opening tag, which the options may extend.
+constexpr std::string_view HeaderStart =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
 constexpr std::string_view Footer = "</svg>";
 
 // Two upper-case hexadecimal digits for every byte value.
@@ -37,6 +38,20 @@ constexpr double RadiusTolerance = 1e-12;
 
 bool IsZero(double Value) { return std::fabs(Value) <= RadiusTolerance; }
 
+// Room for a line of fixed shape: the longest, a whole-turn arc, has fourteen numbers
+// and well under 200 bytes of literals.
+constexpr std::size_t FixedLineRoom = 16 * detail::MaxRealLength + 256;
+// What the options may add to a line at most: a rectangle's outline as a path of up to
+// 34 numbers, a transform of six, a dash pattern of six, two alphas, and their names.
+constexpr std::size_t OptionsRoom = 48 * detail::MaxRealLength + 512;
+
+// Room for a fixed-shape line under Options.
+std::size_t LineRoomFor(const TSvgOptions& O) {
+  const bool Any =
+      O.DocumentSize || O.Transforms || O.ArcOffset || O.CornerShapes || O.ColorAlpha || O.StrokeStyle || O.TextLayout;
+  return FixedLineRoom + (Any ? OptionsRoom : 0);
+}
+
 }  // namespace
 
 void Check(bool Value, const char* Text) {
@@ -46,9 +61,25 @@ void Check(bool Value, const char* Text) {
 // ---------------------------------------------------------------------------
 // Lifecycle
 
-TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas) : FStream(Stream) { Open(Canvas); }
+TSvgOptions TSvgOptions::Faithful() {
+  TSvgOptions Options;
+  Options.DocumentSize = Options.Transforms = Options.ArcOffset = Options.CornerShapes = Options.ColorAlpha =
+      Options.StrokeStyle = Options.TextLayout = true;
+  return Options;
+}
 
-TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas) {
+TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas) : TSvgCanvas(Stream, Canvas, TSvgOptions{}) {}
+
+TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas)
+    : TSvgCanvas(FileName, Canvas, TSvgOptions{}) {}
+
+TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options)
+    : FStream(Stream), FOptions(Options), FLineRoom(LineRoomFor(Options)) {
+  Open(Canvas);
+}
+
+TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options)
+    : FOptions(Options), FLineRoom(LineRoomFor(Options)) {
   if (!FileName.empty()) {
     FOwnedStream = std::make_unique<TFileStream>(FileName);
     FStream = FOwnedStream.get();
@@ -74,8 +105,6 @@ TSvgCanvas::~TSvgCanvas() {
   WriteFooter();
   CloseOwnedStream();
 }
-
-void TSvgCanvas::WriteHeader() { Write(Header); }
 
 void TSvgCanvas::WriteFooter() noexcept {
   try {
@@ -132,7 +161,7 @@ class TLineRoom {
  private:
   TStream* const FStream;
   bool FLent = false;
-  std::array<char, 2048> FSmall;
+  std::array<char, 4096> FSmall;
   std::unique_ptr<char[]> FLarge;
   char* FStart = FSmall.data();
 };
@@ -180,10 +209,6 @@ class TLine {
   char* FEnd;
 };
 
-// Room for a line of fixed shape: the longest, a whole-turn arc, has fourteen numbers
-// and well under 200 bytes of literals.
-constexpr std::size_t FixedLineRoom = 16 * detail::MaxRealLength + 256;
-
 // Room for Text encoded: six bytes a unit at most ("&quot;"), or, for a long text,
 // its exact length, so that a long text does not take six times its size.
 std::size_t EncodedRoom(std::u16string_view Text) {
@@ -225,6 +250,39 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   Line.Put(static_cast<double>(ARect.Height()) / 2.0);
 }
 
+// A rectangle's outline as the host paints it, offset: a rect when no corner is cut,
+// else a path of the outline's steps.
+void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
+                    TCornerType ACornerType, TPointF Offset) {
+  TRectOutline Steps;
+  const std::size_t Count = RectOutline(ARect, XRadius, YRadius, ACorners, ACornerType, Steps);
+  if (Count == 4) {
+    PutRectGeometry(Line, ARect, Offset);
+    return;
+  }
+  const auto PutXY = [&](double X, double Y) {
+    Line.Put(X + Offset.X);
+    Line.Put(" ");
+    Line.Put(Y + Offset.Y);
+  };
+  Line.Put("<path d=\"M ");
+  PutXY(Steps[0].X, Steps[0].Y);
+  for (std::size_t Index = 1; Index < Count; ++Index) {
+    const TOutlineStep& S = Steps[Index];
+    if (S.Curve) {
+      Line.Put(" C ");
+      PutXY(S.X1, S.Y1);
+      Line.Put(" ");
+      PutXY(S.X2, S.Y2);
+      Line.Put(" ");
+    } else {
+      Line.Put(" L ");
+    }
+    PutXY(S.X, S.Y);
+  }
+  Line.Put(" Z");
+}
+
 // Both radii, unchanged, when either would round a corner: a y-radius alone counts
 // only when some corner is to be rounded.
 [[gnu::always_inline]] inline void PutRadii(TLine& Line, float XRadius, float YRadius, TCorners ACorners) {
@@ -235,20 +293,81 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   Line.Put(static_cast<double>(YRadius));
 }
 
-[[gnu::always_inline]] inline void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush) {
-  Line.Put("\" opacity=\"");
-  Line.Put(static_cast<double>(AOpacity));
-  Line.Put("\" fill=\"");
-  Line.PutColor(ABrush.Color);
+// A colour's alpha as the Attribute's value, when the options record it and the
+// colour is not opaque.
+[[gnu::always_inline]] inline void PutAlpha(TLine& Line, std::string_view Attribute, TAlphaColor Color,
+                                            const TSvgOptions& Options) {
+  if (!Options.ColorAlpha || Color >> 24 == 0xFF) return;
+  Line.Put(Attribute);
+  Line.Put(static_cast<double>(Color >> 24) / 255.0);
 }
 
-[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush) {
+// A fill colour and, under the options, its alpha.
+// A filled or outlined rectangle: the plain rect with its radius pair, or the host's
+// own outline when the options ask for the corners' shapes.
+[[gnu::always_inline]] inline void PutRectShape(TLine& Line, const TRectF& ARect, float XRadius, float YRadius,
+                                                TCorners ACorners, TCornerType ACornerType, TPointF Offset,
+                                                const TSvgOptions& Options) {
+  if (Options.CornerShapes) return PutRectOutline(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset);
+  PutRectGeometry(Line, ARect, Offset);
+  PutRadii(Line, XRadius, YRadius, ACorners);
+}
+
+[[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSvgOptions& Options) {
+  Line.Put("\" fill=\"");
+  Line.PutColor(Color);
+  PutAlpha(Line, "\" fill-opacity=\"", Color, Options);
+}
+
+[[gnu::always_inline]] inline void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush,
+                                               const TSvgOptions& Options) {
+  Line.Put("\" opacity=\"");
+  Line.Put(static_cast<double>(AOpacity));
+  PutFillColor(Line, ABrush.Color, Options);
+}
+
+// Dash pattern, cap and join where they are not SVG's defaults.
+void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
+  const std::span<const float> Dashes = DashPattern(ABrush.Dash);
+  for (std::size_t Index = 0; Index < Dashes.size(); ++Index) {
+    Line.Put(Index == 0 ? std::string_view("\" stroke-dasharray=\"") : std::string_view(","));
+    Line.Put(static_cast<double>(Dashes[Index]) * ABrush.Thickness);
+  }
+  if (ABrush.Cap != TStrokeCap::Flat) {
+    Line.Put("\" stroke-linecap=\"");
+    Line.Put(CapName(ABrush.Cap));
+  }
+  if (ABrush.Join != TStrokeJoin::Miter) {
+    Line.Put("\" stroke-linejoin=\"");
+    Line.Put(JoinName(ABrush.Join));
+  }
+}
+
+[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush,
+                                                 const TSvgOptions& Options) {
   Line.Put("\" stroke-width=\"");
   Line.Put(static_cast<double>(ABrush.Thickness));
   Line.Put("\" stroke=\"");
   Line.PutColor(ABrush.Color);
+  PutAlpha(Line, "\" stroke-opacity=\"", ABrush.Color, Options);
+  if (Options.StrokeStyle) PutStrokeStyle(Line, ABrush);
   Line.Put("\" opacity=\"");
   Line.Put(static_cast<double>(AOpacity));
+}
+
+// The host's matrix, when the options record it and it is not the identity. The host
+// adds the offset first and then applies the matrix, as SVG applies a transform to the
+// element's own coordinates, which carry the offset.
+[[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSvgOptions& Options) {
+  if (!Options.Transforms || Canvas.GetMatrixMeaning() == TMatrixMeaning::Identity) return;
+  const TMatrix& M = Canvas.GetMatrix();
+  Line.Put("\" transform=\"matrix(");
+  Line.Put(static_cast<double>(M.m11));
+  for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
+    Line.Put(" ");
+    Line.Put(static_cast<double>(Entry));
+  }
+  Line.Put(")");
 }
 
 [[gnu::always_inline]] inline void PutPoint(TLine& Line, const TPointF& APoint, TPointF Offset) {
@@ -266,21 +385,23 @@ bool IsStrokeVisible(const TStrokeBrush& ABrush) {
 }
 
 // Room for a polygon's or polyline's line: Extra points besides the polygon's own.
-std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
-  return FixedLineRoom + (Points.size() + Extra) * (2 * detail::MaxRealLength + 2);
+std::size_t PointListRoom(std::size_t Room, const TPolygon& Points, std::size_t Extra) {
+  return Room + (Points.size() + Extra) * (2 * detail::MaxRealLength + 2);
 }
 
 // The path data of an arc: a move to the start point and elliptical-arc commands.
 // Angles are turned into radians in single precision; the end angle is their sum in
-// double. The arc ignores the host's offset. The flags follow the sweep: large-arc
+// double. The arc takes Offset, which is zero unless the options ask for the host's
+// offset. The flags follow the sweep: large-arc
 // when the sweep, less whole turns, exceeds 180 degrees; sweep-flag for a positive
 // sweep (reversed when exactly one radius is negative, which mirrors the ellipse). A
 // sweep of a whole turn or more draws the whole ellipse as two half arcs through the
 // point opposite the start, since an arc whose ends coincide draws nothing.
 [[gnu::always_inline]] inline void PutArcPath(TLine& Line, const TPointF& Center, const TPointF& Radius,
-                                              float StartAngle, float SweepAngle) {
+                                              float StartAngle, float SweepAngle, TPointF Offset) {
   constexpr double DegreesToRadians = std::numbers::pi / 180;
-  const double CX = Center.X, CY = Center.Y, RX = Radius.X, RY = Radius.Y;
+  const double CX = static_cast<double>(Center.X) + Offset.X, CY = static_cast<double>(Center.Y) + Offset.Y;
+  const double RX = Radius.X, RY = Radius.Y;
   const float Start = static_cast<float>(StartAngle * DegreesToRadians);
   const float Sweep = static_cast<float>(SweepAngle * DegreesToRadians);
   const double End = static_cast<double>(Start) + Sweep;
@@ -363,6 +484,38 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
   WriteLine(FStream, TLine::ColorLength, [&](TLine& Line) { Line.PutColor(Color); });
 }
 
+// The XML declaration and the root's opening tag, with the document's size, title and
+// description when the options ask for them; one write.
+void TSvgCanvas::WriteHeader() {
+  const std::size_t Room = FLineRoom + EncodedRoom(FOptions.Title) + EncodedRoom(FOptions.Description);
+  WriteLine(FStream, Room, [&](TLine& Line) {
+    Line.Put(HeaderStart);
+    if (FOptions.DocumentSize) {
+      const std::int32_t Width = FCanvas->GetWidth(), Height = FCanvas->GetHeight();
+      Line.Put(" width=\"");
+      Line.Put(Width);
+      Line.Put("\" height=\"");
+      Line.Put(Height);
+      Line.Put("\" viewBox=\"0 0 ");
+      Line.Put(Width);
+      Line.Put(" ");
+      Line.Put(Height);
+      Line.Put("\"");
+    }
+    Line.Put(">\n");
+    const auto PutElement = [&](std::string_view Open, std::u16string_view Text, std::string_view Close) {
+      if (Text.empty()) return;
+      Line.Put(Open);
+      Line.PutText(Text, detail::TTextEncoding::Xml);
+      Line.Put(Close);
+    };
+    PutElement("<title>", FOptions.Title, "</title>\n");
+    PutElement("<desc>", FOptions.Description, "</desc>\n");
+  });
+}
+
+TPointF TSvgCanvas::ArcOffset() const { return FOptions.ArcOffset ? FCanvas->GetOffset() : TPointF{}; }
+
 // ---------------------------------------------------------------------------
 // Rectangles and clearing
 //
@@ -372,23 +525,22 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     Line.Put("<rect x=\"0\" y=\"0\" width=\"");
     Line.Put(FCanvas->GetWidth());
     Line.Put("\" height=\"");
     Line.Put(FCanvas->GetHeight());
-    Line.Put("\" fill=\"");
-    Line.PutColor(Color);
+    PutFillColor(Line, Color, FOptions);
     Line.Put("\"/>\n");
   });
 }
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-    Line.Put("\" fill=\"");
-    Line.PutColor(AColor);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillColor(Line, AColor, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -402,10 +554,10 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
-    PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-    PutRadii(Line, XRadius, YRadius, ACorners);
-    PutFillTail(Line, AOpacity, ABrush);
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), FOptions);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -419,10 +571,10 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
-    PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-    PutRadii(Line, XRadius, YRadius, ACorners);
-    PutStrokeTail(Line, AOpacity, ABrush);
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), FOptions);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -438,7 +590,7 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     Line.Put("<line x1=\"");
     Line.Put(static_cast<double>(APt1.X) + Offset.X);
     Line.Put("\" y1=\"");
@@ -447,7 +599,8 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
     Line.Put(static_cast<double>(APt2.X) + Offset.X);
     Line.Put("\" y2=\"");
     Line.Put(static_cast<double>(APt2.Y) + Offset.Y);
-    PutStrokeTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -460,9 +613,10 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-    PutFillTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -472,9 +626,10 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
     PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-    PutStrokeTail(Line, AOpacity, ABrush);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -491,9 +646,10 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
-    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
-    PutFillTail(Line, AOpacity, ABrush);
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -507,9 +663,10 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FixedLineRoom, [&](TLine& Line) {
-    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle);
-    PutStrokeTail(Line, AOpacity, ABrush);
+  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+    PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -520,10 +677,11 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
 void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
-  WriteLine(FStream, PointListRoom(Points, 0), [&](TLine& Line) {
+  WriteLine(FStream, PointListRoom(FLineRoom, Points, 0), [&](TLine& Line) {
     Line.Put("<polygon points=\"");
     PutPointList(Line, Points, FCanvas->GetOffset());
-    PutFillTail(Line, AOpacity, GetFill());
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, GetFill(), FOptions);
     Line.Put("\"/>\n");
   });
 }
@@ -532,13 +690,20 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
-  WriteLine(FStream, PointListRoom(Points, 1), [&](TLine& Line) {
-    Line.Put("<polyline points=\"");
+  WriteLine(FStream, PointListRoom(FLineRoom, Points, 1), [&](TLine& Line) {
+    // The plain outline is a polyline that ends where it began, with no join there;
+    // with the stroke's style recorded it is a closed polygon, joined at every vertex.
+    if (FOptions.StrokeStyle)
+      Line.Put("<polygon points=\"");
+    else
+      Line.Put("<polyline points=\"");
     PutPointList(Line, Points, Offset);
-    // The outline ends where it began.
-    Line.Put(" ");
-    PutPoint(Line, Points.front(), Offset);
-    PutStrokeTail(Line, AOpacity, GetStroke());
+    if (!FOptions.StrokeStyle) {
+      Line.Put(" ");
+      PutPoint(Line, Points.front(), Offset);
+    }
+    PutTransform(Line, *FCanvas, FOptions);
+    PutStrokeTail(Line, AOpacity, GetStroke(), FOptions);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -549,21 +714,52 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
 void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
   FCanvas->FillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
-  // Text is always recorded, at the rectangle's left and bottom edges.
+  // Text is always recorded: plainly at the rectangle's left and bottom edges, or, under
+  // the options, as the host lays it out, one run a line on the host's baselines. A host
+  // that lays out no lines (a null host measures none) gets the plain placing.
+  TLineMetricInfo Lines;
+  if (FOptions.TextLayout && !AText.empty())
+    FCanvas->MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  const bool Laid = !Lines.Metrics.empty();
+  const float Ascent = Laid ? FCanvas->GetFontMetrics().Ascent : 0;
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  WriteLine(FStream, FixedLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText), [&](TLine& Line) {
-    Line.Put("<text x=\"");
-    Line.Put(static_cast<double>(ARect.Left) + Offset.X);
-    Line.Put("\" y=\"");
-    Line.Put(static_cast<double>(ARect.Bottom) + Offset.Y);
-    Line.Put("\" font-family=\"");
+  const std::size_t Room = FLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText) +
+                           Lines.Metrics.size() * (2 * detail::MaxRealLength + 32);
+  WriteLine(FStream, Room, [&](TLine& Line) {
+    if (Laid) {
+      Line.Put("<text font-family=\"");
+    } else {
+      Line.Put("<text x=\"");
+      Line.Put(static_cast<double>(ARect.Left) + Offset.X);
+      Line.Put("\" y=\"");
+      Line.Put(static_cast<double>(ARect.Bottom) + Offset.Y);
+      Line.Put("\" font-family=\"");
+    }
     Line.PutText(Font.Family, detail::TTextEncoding::Xml);
     Line.Put("\" font-size=\"");
     Line.Put(static_cast<double>(Font.Size));
-    PutFillTail(Line, AOpacity, GetFill());
-    Line.Put("\">");
-    Line.PutText(AText, detail::TTextEncoding::Xml);
+    PutTransform(Line, *FCanvas, FOptions);
+    PutFillTail(Line, AOpacity, GetFill(), FOptions);
+    if (!Laid) {
+      Line.Put("\">");
+      Line.PutText(AText, detail::TTextEncoding::Xml);
+      Line.Put("</text>\n");
+      return;
+    }
+    // Spaces as the host keeps them. Each line at the x the host gave it, right-to-left
+    // ones too: the host lays glyphs out in their stored order, as a left-to-right run.
+    Line.Put("\" xml:space=\"preserve\">");
+    for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
+      if (Run.Length == 0 || Run.Index >= AText.size()) continue;
+      Line.Put("<tspan x=\"");
+      Line.Put(static_cast<double>(Run.Rect.Left) + Offset.X);
+      Line.Put("\" y=\"");
+      Line.Put(static_cast<double>(Run.Rect.Top) + Ascent + Offset.Y);
+      Line.Put("\">");
+      Line.PutText(AText.substr(Run.Index, Run.Length), detail::TTextEncoding::Xml);
+      Line.Put("</tspan>");
+    }
     Line.Put("</text>\n");
   });
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <mutex>
 #include <stdexcept>
@@ -47,6 +48,86 @@ float NarrowOr(double Value, float Fallback) {
 }
 
 }  // namespace
+
+namespace {
+
+// Dash patterns in multiples of the thickness, by TStrokeDash.
+constexpr float Dash[] = {3, 1}, Dot[] = {1, 1}, DashDot[] = {3, 1, 1, 1}, DashDotDot[] = {3, 1, 1, 1, 1, 1};
+constexpr std::span<const float> DashPatterns[] = {{}, Dash, Dot, DashDot, DashDotDot, {}};
+static_assert(std::size(DashPatterns) == static_cast<std::size_t>(TStrokeDash::Custom) + 1);
+constexpr std::string_view CapNames[] = {"butt", "round"};
+static_assert(std::size(CapNames) == static_cast<std::size_t>(TStrokeCap::Round) + 1);
+constexpr std::string_view JoinNames[] = {"miter", "round", "bevel"};
+static_assert(std::size(JoinNames) == static_cast<std::size_t>(TStrokeJoin::Bevel) + 1);
+
+// Distance of a quarter ellipse's control points from its ends, as a fraction of the radius.
+constexpr double Kappa = 0.5522847498307936;
+
+}  // namespace
+
+std::span<const float> DashPattern(TStrokeDash Dash) { return DashPatterns[static_cast<std::size_t>(Dash)]; }
+std::string_view CapName(TStrokeCap Cap) { return CapNames[static_cast<std::size_t>(Cap)]; }
+std::string_view JoinName(TStrokeJoin Join) { return JoinNames[static_cast<std::size_t>(Join)]; }
+
+std::size_t RectOutline(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, TCornerType ACornerType,
+                        TRectOutline& Steps) {
+  const double Left = std::min<double>(ARect.Left, ARect.Right), Right = std::max<double>(ARect.Left, ARect.Right);
+  const double Top = std::min<double>(ARect.Top, ARect.Bottom), Bottom = std::max<double>(ARect.Top, ARect.Bottom);
+  const double Rx = std::clamp<double>(XRadius, 0, (Right - Left) / 2);
+  const double Ry = std::clamp<double>(YRadius, 0, (Bottom - Top) / 2);
+  if (!(Rx > 0 && Ry > 0)) ACorners = {};
+  // Each corner: its point, then the offsets from it to where the outline enters and
+  // leaves the corner's cut.
+  struct TCornerShape {
+    TCorner Corner;
+    double X, Y, InX, InY, OutX, OutY;
+  };
+  const TCornerShape Shapes[] = {
+      {TCorner::TopLeft, Left, Top, 0, Ry, Rx, 0},
+      {TCorner::TopRight, Right, Top, -Rx, 0, 0, Ry},
+      {TCorner::BottomRight, Right, Bottom, 0, -Ry, -Rx, 0},
+      {TCorner::BottomLeft, Left, Bottom, Rx, 0, 0, -Ry},
+  };
+  std::size_t Count = 0;
+  const auto LineTo = [&](double X, double Y) { Steps[Count++] = {false, 0, 0, 0, 0, X, Y}; };
+  for (const TCornerShape& S : Shapes) {
+    if (!ACorners.Contains(S.Corner)) {
+      LineTo(S.X, S.Y);
+      continue;
+    }
+    const double OutX = S.X + S.OutX, OutY = S.Y + S.OutY;
+    LineTo(S.X + S.InX, S.Y + S.InY);
+    switch (ACornerType) {
+      case TCornerType::Round:
+        Steps[Count++] = {true,
+                          S.X + S.InX * (1 - Kappa),
+                          S.Y + S.InY * (1 - Kappa),
+                          S.X + S.OutX * (1 - Kappa),
+                          S.Y + S.OutY * (1 - Kappa),
+                          OutX,
+                          OutY};
+        break;
+      case TCornerType::Bevel:
+        LineTo(OutX, OutY);
+        break;
+      case TCornerType::InnerRound:
+        // A quarter ellipse centred on the corner point, bulging into the rectangle.
+        Steps[Count++] = {true,
+                          S.X + S.InX + S.OutX * Kappa,
+                          S.Y + S.InY + S.OutY * Kappa,
+                          S.X + S.OutX + S.InX * Kappa,
+                          S.Y + S.OutY + S.InY * Kappa,
+                          OutX,
+                          OutY};
+        break;
+      case TCornerType::InnerLine:
+        LineTo(S.X + S.InX + S.OutX, S.Y + S.InY + S.OutY);
+        LineTo(OutX, OutY);
+        break;
+    }
+  }
+  return Count;
+}
 
 float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation) {
   const double V = Value;
@@ -171,6 +252,11 @@ void TCanvas::SetMatrix(const TMatrix& Value) {
                FMatrix = Previous;
                FMatrixMeaning = PreviousMeaning;
              });
+}
+
+TFontMetrics TCanvas::DoGetFontMetrics() const {
+  const float Size = GetFont().Size;
+  return {0.8f * Size, 0.2f * Size, 1.2f * Size};
 }
 
 float TCanvas::AlignToPixelHorizontally(float Value) const {

@@ -1,12 +1,13 @@
-// The fidelity scenes. Those that must agree keep to what the recording can say: opaque
-// brush colours (the SVG fill drops a colour's alpha; translucency goes through
-// AOpacity), solid strokes with flat caps and miter joins (dash, cap and join are not
-// recorded), round corners on all four corners (an SVG rect has no other kind), arcs
-// without an offset, and single-line text whose baseline lies on its rectangle's bottom.
-// The scenes whose names end in "-by-design" break one of those rules on purpose; each
-// says what differs and how much it must at least show.
+// The fidelity scenes. Recorded with the default options, those that must agree keep to
+// what the plain recording can say: opaque brush colours (the SVG fill drops a colour's
+// alpha; translucency goes through AOpacity), solid strokes with flat caps and miter
+// joins, round corners on all four corners, arcs without an offset, the identity matrix,
+// and single-line text whose baseline lies on its rectangle's bottom. The other scenes
+// break those rules on purpose: with the default options they must show a difference of
+// at least their MinPercent; recorded faithfully, they must agree like the rest.
 #include "scenes.h"
 
+#include <cmath>
 #include <iterator>
 
 #include "dashboard.h"
@@ -170,17 +171,105 @@ void DrawCornerTypes(TSvgCanvas& C, TCairoCanvas&) {
   C.FillRect({220, 160, 380, 280}, 30, 30, {TCorner::TopLeft}, 1, Solid(Red));
 }
 
+// Shapes under a rotation about the scene's centre, then under an unequal scaling.
+void DrawTransforms(TSvgCanvas& C, TCairoCanvas& Host) {
+  C.Clear(White);
+  const float Cos = std::cos(0.35f), Sin = std::sin(0.35f);
+  Host.SetMatrix({Cos, Sin, 0, -Sin, Cos, 0, 200 - 200 * Cos + 150 * Sin, 150 - 200 * Sin - 150 * Cos, 1});
+  C.FillRect({60, 40, 200, 120}, 0, 0, AllCorners, 1, Solid(Blue));
+  C.DrawEllipse({220, 40, 340, 130}, 1, Pen(Red, 3));
+  C.DrawLine({60, 150}, {340, 160}, 1, Pen(Ink, 2));
+  Host.SetMatrix({1.6f, 0, 0, 0, 0.7f, 0, -40, 120, 1});
+  C.FillArc({80, 150}, {40, 40}, 0, 270, 1, Solid(Green));
+  C.FillPolygon({{150, 120}, {230, 150}, {160, 200}}, 0.8f);
+  C.GetFont() = TFont(demo::DashboardFont, 18);
+  C.FillText({20, 190, 220, 230}, u"Scaled text", false, 1, {}, TTextAlign::Leading, TTextAlign::Leading);
+  Host.SetMatrix({});
+}
+
+// Colours with alpha, filled and stroked, over each other.
+void DrawTranslucent(TSvgCanvas& C, TCairoCanvas&) {
+  C.Clear(White);
+  C.FillRect({20, 20, 200, 160}, 0, 0, AllCorners, 1, Solid(0x802F6BD8));
+  C.FillEllipse({120, 80, 300, 260}, 1, Solid(0x60D43F3A));
+  C.FillRect({220, 30, 380, 130}, 0, 0, AllCorners, 0.7f, Solid(0xB025A26B));
+  C.DrawRect({40, 180, 200, 280}, 0, 0, AllCorners, 1, Pen(0x701F2A44, 10));
+  C.DrawLine({220, 280}, {380, 160}, 1, Pen(0x40F08C1E, 16));
+}
+
+// Every corner type on every subset of the four corners, filled and outlined.
+void DrawCorners(TSvgCanvas& C, TCairoCanvas&) {
+  C.Clear(White);
+  const TAlphaColor Colors[] = {Blue, Green, Orange, Red};
+  for (int Type = 0; Type < 4; ++Type)
+    for (int Subset = 0; Subset < 16; ++Subset) {
+      TCorners Corners;
+      for (int Corner = 0; Corner < 4; ++Corner)
+        if (Subset >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
+      const float X = 10 + static_cast<float>(Subset % 8) * 60, Y = 10 + static_cast<float>(Type * 2 + Subset / 8) * 50;
+      const TRectF Rect{X, Y, X + 50, Y + 40};
+      if (Subset % 2)
+        C.DrawRect(Rect, 14, 10, Corners, 1, Pen(Colors[Type], 3), static_cast<TCornerType>(Type));
+      else
+        C.FillRect(Rect, 14, 10, Corners, 1, Solid(Colors[Type]), static_cast<TCornerType>(Type));
+    }
+}
+
+// Every dash with both caps on lines, every join on open and closed outlines.
+void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
+  C.Clear(White);
+  for (int Dash = 0; Dash < 6; ++Dash)
+    for (int Cap = 0; Cap < 2; ++Cap) {
+      TStrokeBrush Brush = Pen(Cap ? Blue : Ink, 6);
+      Brush.Dash = static_cast<TStrokeDash>(Dash);
+      Brush.Cap = static_cast<TStrokeCap>(Cap);
+      const float Y = 20 + static_cast<float>(Dash * 2 + Cap) * 14;
+      C.DrawLine({20, Y}, {220, Y}, 1, Brush);
+    }
+  for (int Join = 0; Join < 3; ++Join) {
+    TStrokeBrush Brush = Pen(Join == 1 ? Red : Green, 10);
+    Brush.Join = static_cast<TStrokeJoin>(Join);
+    const float X = 250 + static_cast<float>(Join) * 50;
+    C.GetStroke() = Brush;
+    C.DrawPolygon({{X, 30}, {X + 30, 70}, {X, 110}}, 1);
+    C.DrawRect({X, 140, X + 36, 190}, 0, 0, AllCorners, 1, Brush);
+    Brush.Dash = TStrokeDash::Dash;
+    C.DrawArc({X + 18, 250}, {18, 30}, 200, 240, 1, Brush);
+  }
+}
+
+// Every horizontal and vertical alignment, wrapped in a narrow box, and right to left.
+void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) {
+  C.Clear(White);
+  C.GetFont() = TFont(demo::DashboardFont, 13);
+  C.SetFill(Solid(Ink));
+  for (int H = 0; H < 3; ++H)
+    for (int V = 0; V < 3; ++V) {
+      const TRectF Box{10 + static_cast<float>(H) * 160, 10 + static_cast<float>(V) * 100,
+                       160 + static_cast<float>(H) * 160, 100 + static_cast<float>(V) * 100};
+      C.DrawRect(Box, 0, 0, AllCorners, 1, Pen(0xFFDDDDDD, 1));
+      C.FillText(Box, u"Wrapped text in a box, aligned\nas the host lays it out", true, 1,
+                 V == 2 ? TFillTextFlags{TFillTextFlag::RightToLeft} : TFillTextFlags{}, static_cast<TTextAlign>(H),
+                 static_cast<TTextAlign>(V));
+    }
+}
+
 constexpr TScene AllScenes[] = {
-    {"fills", 400, 300, 0.5, 0, DrawFills},
-    {"outlines", 400, 300, 0.5, 0, DrawOutlines},
-    {"rounded", 400, 300, 0.5, 0, DrawRounded},
-    {"arcs", 420, 320, 0.5, 0, DrawArcs},
-    {"polygons", 400, 300, 0.5, 0, DrawPolygons},
-    {"text", 480, 260, 0.5, 0, DrawText},
-    {"demo", demo::DashboardWidth, demo::DashboardHeight, 2, 0, DrawDemo},
-    {"offset-arcs-by-design", 400, 300, 100, 5, DrawOffsetArcs},
-    {"centred-text-by-design", 400, 160, 100, 1, DrawCentredText},
-    {"corner-types-by-design", 400, 300, 100, 1, DrawCornerTypes},
+    {"fills", 400, 300, false, 0.5, 0, DrawFills},
+    {"outlines", 400, 300, false, 0.5, 0, DrawOutlines},
+    {"rounded", 400, 300, false, 0.5, 0, DrawRounded},
+    {"arcs", 420, 320, false, 0.5, 0, DrawArcs},
+    {"polygons", 400, 300, false, 0.5, 0, DrawPolygons},
+    {"text", 480, 260, true, 0.5, 0, DrawText},
+    {"demo", demo::DashboardWidth, demo::DashboardHeight, true, 2, 0, DrawDemo},
+    {"offset-arcs-by-design", 400, 300, false, 100, 5, DrawOffsetArcs},
+    {"centred-text-by-design", 400, 160, true, 100, 1, DrawCentredText},
+    {"corner-types-by-design", 400, 300, false, 100, 1, DrawCornerTypes},
+    {"transforms-by-design", 400, 300, true, 100, 5, DrawTransforms},
+    {"translucent-by-design", 400, 300, false, 100, 5, DrawTranslucent},
+    {"corners-by-design", 490, 410, false, 100, 2, DrawCorners},
+    {"strokes-by-design", 420, 300, false, 100, 1, DrawStrokes},
+    {"text-layout-by-design", 490, 310, true, 100, 2, DrawTextLayout},
 };
 
 }  // namespace

@@ -27,8 +27,6 @@ namespace fsvg {
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-// Distance of a quarter ellipse's control points from its ends, as a fraction of the radius.
-constexpr double Kappa = 0.5522847498307936;
 // Cairo refuses image surfaces wider or taller than this.
 constexpr double MaxSurfaceSide = 32767;
 constexpr const char* DefaultFontFamily = "DejaVu Sans";
@@ -109,22 +107,6 @@ bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity) {
   return true;
 }
 
-/// Dash patterns in multiples of the stroke thickness, by TStrokeDash. A stroke brush
-/// carries no pattern of its own, so Custom paints solid.
-struct TDashPattern {
-  int Count;
-  std::array<double, 6> Lengths;
-};
-constexpr TDashPattern DashPatterns[] = {
-    {0, {}},                  // Solid
-    {2, {3, 1}},              // Dash
-    {2, {1, 1}},              // Dot
-    {4, {3, 1, 1, 1}},        // DashDot
-    {6, {3, 1, 1, 1, 1, 1}},  // DashDotDot
-    {0, {}},                  // Custom
-};
-static_assert(std::size(DashPatterns) == static_cast<std::size_t>(TStrokeDash::Custom) + 1);
-
 constexpr cairo_line_join_t LineJoins[] = {CAIRO_LINE_JOIN_MITER, CAIRO_LINE_JOIN_ROUND, CAIRO_LINE_JOIN_BEVEL};
 static_assert(std::size(LineJoins) == static_cast<std::size_t>(TStrokeJoin::Bevel) + 1);
 
@@ -146,60 +128,25 @@ void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity) {
   cairo_set_line_join(Context, LineJoins[static_cast<std::size_t>(ABrush.Join)]);
   // SVG's default miter limit, so that a recording of this canvas renders the same joins.
   cairo_set_miter_limit(Context, 4);
-  const TDashPattern& Pattern = DashPatterns[static_cast<std::size_t>(ABrush.Dash)];
+  const std::span<const float> Pattern = DashPattern(ABrush.Dash);
   std::array<double, 6> Dashes{};
-  for (int I = 0; I < Pattern.Count; ++I) Dashes[I] = Pattern.Lengths[I] * ABrush.Thickness;
-  cairo_set_dash(Context, Dashes.data(), Pattern.Count, 0);
+  for (std::size_t I = 0; I < Pattern.size() && I < Dashes.size(); ++I) Dashes[I] = Pattern[I] * ABrush.Thickness;
+  cairo_set_dash(Context, Dashes.data(), static_cast<int>(std::min(Pattern.size(), Dashes.size())), 0);
   cairo_stroke(Context);
 }
 
-/// Adds the closed outline of a rectangle, clockwise from its top-left corner. Corners
-/// in ACorners are cut by ACornerType with the radii clamped to half the size; a radius
-/// of zero on either axis leaves every corner square.
+/// Adds the closed outline of a rectangle as RectOutline gives it.
 void AddRectPath(cairo_t* Context, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
                  TCornerType ACornerType) {
-  const TEdges E = Normalize(ARect);
-  const double Rx = std::clamp<double>(XRadius, 0, (E.Right - E.Left) / 2);
-  const double Ry = std::clamp<double>(YRadius, 0, (E.Bottom - E.Top) / 2);
-  if (Rx <= 0 || Ry <= 0) ACorners = {};
-  // Each corner: its point, then the offsets from it to where the outline enters and
-  // leaves the corner's cut.
-  struct TCornerShape {
-    TCorner Corner;
-    double X, Y, InX, InY, OutX, OutY;
-  };
-  const TCornerShape Shapes[] = {
-      {TCorner::TopLeft, E.Left, E.Top, 0, Ry, Rx, 0},
-      {TCorner::TopRight, E.Right, E.Top, -Rx, 0, 0, Ry},
-      {TCorner::BottomRight, E.Right, E.Bottom, 0, -Ry, -Rx, 0},
-      {TCorner::BottomLeft, E.Left, E.Bottom, Rx, 0, 0, -Ry},
-  };
+  TRectOutline Steps;
+  const std::size_t Count = RectOutline(ARect, XRadius, YRadius, ACorners, ACornerType, Steps);
   cairo_new_path(Context);
-  for (const TCornerShape& S : Shapes) {
-    if (!ACorners.Contains(S.Corner)) {
+  for (std::size_t I = 0; I < Count; ++I) {
+    const TOutlineStep& S = Steps[I];
+    if (S.Curve)
+      cairo_curve_to(Context, S.X1, S.Y1, S.X2, S.Y2, S.X, S.Y);
+    else
       cairo_line_to(Context, S.X, S.Y);
-      continue;
-    }
-    const double OutX = S.X + S.OutX, OutY = S.Y + S.OutY;
-    cairo_line_to(Context, S.X + S.InX, S.Y + S.InY);
-    switch (ACornerType) {
-      case TCornerType::Round:
-        cairo_curve_to(Context, S.X + S.InX * (1 - Kappa), S.Y + S.InY * (1 - Kappa), S.X + S.OutX * (1 - Kappa),
-                       S.Y + S.OutY * (1 - Kappa), OutX, OutY);
-        break;
-      case TCornerType::Bevel:
-        cairo_line_to(Context, OutX, OutY);
-        break;
-      case TCornerType::InnerRound:
-        // A quarter ellipse centred on the corner point, bulging into the rectangle.
-        cairo_curve_to(Context, S.X + S.InX + S.OutX * Kappa, S.Y + S.InY + S.OutY * Kappa,
-                       S.X + S.OutX + S.InX * Kappa, S.Y + S.OutY + S.InY * Kappa, OutX, OutY);
-        break;
-      case TCornerType::InnerLine:
-        cairo_line_to(Context, S.X + S.InX + S.OutX, S.Y + S.InY + S.OutY);
-        cairo_line_to(Context, OutX, OutY);
-        break;
-    }
   }
   cairo_close_path(Context);
 }
@@ -668,7 +615,7 @@ cairo_t* TCairoCanvas::MeasureContext() const {
   return FMeasureContext.get();
 }
 
-TFontMetrics TCairoCanvas::GetFontMetrics() const {
+TFontMetrics TCairoCanvas::DoGetFontMetrics() const {
   cairo_t* Context = MeasureContext();
   SelectFont(Context);
   cairo_font_extents_t Extents;

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +48,39 @@ using TBytes = std::vector<std::uint8_t>;
 /// U+FFFD, so the result is always valid UTF-8.
 FSVG_API TBytes ToUtf8(std::u16string_view Text);
 
+/// Opt-in additions that make the document show what the host painted, chosen when a
+/// TSvgCanvas is made. Every switch is off and both texts are empty by default, and
+/// then the canvas writes exactly the plain recording. Each switch costs a few bytes on
+/// the elements it concerns and nothing on the others.
+struct FSVG_API TSvgOptions {
+  /// width, height and viewBox="0 0 W H" on the root, from the host's size at
+  /// construction.
+  bool DocumentSize = false;
+  /// The host's matrix, when not the identity, as transform="matrix(...)" on every
+  /// element but Clear's (which the host paints untransformed).
+  bool Transforms = false;
+  /// Arcs take the host's offset like every other shape.
+  bool ArcOffset = false;
+  /// Rectangles get exactly the corners the host rounds (only those in ACorners, each
+  /// Round, Bevel, InnerRound or InnerLine, radii clamped as the host clamps them),
+  /// written as a path when the corners are not all alike.
+  bool CornerShapes = false;
+  /// A colour's alpha, when not opaque, as fill-opacity or stroke-opacity.
+  bool ColorAlpha = false;
+  /// Dash pattern, cap and join, when not SVG's defaults, as the host paints them; a
+  /// polygon's outline is then a closed polygon, joined at every vertex.
+  bool StrokeStyle = false;
+  /// Text aligned, wrapped and directed as the host lays it out.
+  bool TextLayout = false;
+  /// A title element, escaped, when not empty.
+  std::u16string Title;
+  /// A desc element, escaped, when not empty.
+  std::u16string Description;
+
+  /// Every switch on, no title and no description.
+  static TSvgOptions Faithful();
+};
+
 /// A recording canvas over a host canvas. Not itself a TCanvas. One object is used from
 /// one thread at a time; distinct objects are independent.
 class FSVG_API TSvgCanvas {
@@ -60,6 +94,10 @@ class FSVG_API TSvgCanvas {
   /// object (empty: nothing is written anywhere). Throws EFCreateError when the file
   /// cannot be created, ESvgError when Canvas is null (the file then holds "</svg>").
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas);
+  /// As the stream constructor, with the additions Options switches on.
+  TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options);
+  /// As the file constructor, with the additions Options switches on.
+  TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options);
   /// Writes "</svg>" and closes an owned file. Never throws: a failure to write the
   /// footer is dropped (use a caller-owned stream to check the final bytes).
   virtual ~TSvgCanvas();
@@ -234,11 +272,14 @@ class FSVG_API TSvgCanvas {
   void WriteFooter() noexcept;
   void CloseOwnedStream() noexcept;
   void Open(TCanvas* Canvas);
+  TPointF ArcOffset() const;
 
   TCanvas* FCanvas = nullptr;
   std::unique_ptr<TFileStream> FOwnedStream;            // set exactly when the object opened the stream
   static constexpr std::int32_t FMaxDecimalPlaces = 4;  // what every writer uses
   TStream* FStream = nullptr;
+  TSvgOptions FOptions;   // what the document adds to the plain recording
+  std::size_t FLineRoom;  // room made for one fixed-shape element line, options included
 };
 
 }  // namespace fsvg

@@ -4,11 +4,13 @@
 // TNullCanvas keeps all state and paints nothing.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -154,7 +156,7 @@ enum class TMatrixMeaning {
   Translate  ///< a pure translation by m31, m32
 };
 
-/// The dash pattern of a stroke; painted by hosts, not recorded.
+/// The dash pattern of a stroke (see DashPattern).
 enum class TStrokeDash {
   Solid,       ///< a continuous line
   Dash,        ///< dashes
@@ -163,17 +165,48 @@ enum class TStrokeDash {
   DashDotDot,  ///< a dash and two dots
   Custom       ///< a host-defined pattern
 };
-/// The ends of an open stroke; painted by hosts, not recorded.
+/// The ends of an open stroke.
 enum class TStrokeCap {
   Flat,  ///< cut at the end point
   Round  ///< a half disc beyond the end point
 };
-/// The joins of a stroke's segments; painted by hosts, not recorded.
+/// The joins of a stroke's segments.
 enum class TStrokeJoin {
   Miter,  ///< sharp
   Round,  ///< rounded
   Bevel   ///< cut
 };
+
+/// @name Stroke styles as every host paints them
+/// One definition for the painting hosts and for a recording of them.
+///@{
+/// The dash pattern of Dash in multiples of the stroke's thickness, on and off in
+/// turn, starting at the start of the outline; empty for a solid stroke. A stroke brush
+/// carries no pattern of its own, so Custom is solid too.
+FSVG_API std::span<const float> DashPattern(TStrokeDash Dash);
+/// The name of a cap as SVG writes it: "butt" for Flat, "round".
+FSVG_API std::string_view CapName(TStrokeCap Cap);
+/// The name of a join as SVG writes it: "miter" (limit 4), "round", "bevel".
+FSVG_API std::string_view JoinName(TStrokeJoin Join);
+///@}
+
+/// One step of an outline: a straight line to (X, Y), or, when Curve is set, a cubic
+/// Bézier curve to (X, Y) with the control points (X1, Y1) and (X2, Y2).
+struct TOutlineStep {
+  bool Curve = false;                                   ///< a curve, not a line
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X = 0, Y = 0;  ///< control points and end point
+};
+/// The closed outline of a rectangle as every host paints it: at most three steps a
+/// corner.
+using TRectOutline = std::array<TOutlineStep, 12>;
+/// Fills Steps with the outline of ARect, normalised, clockwise from its top-left
+/// corner; the path starts at the first step's end point and closes after the last.
+/// Each corner in ACorners is cut by ACornerType with the radii clamped to half the
+/// size (Round bulges out, InnerRound is a quarter ellipse centred on the corner,
+/// InnerLine a notch of two lines, Bevel one line); a radius of zero or less on either
+/// axis leaves every corner square. Returns the number of steps: 4 when no corner is cut.
+FSVG_API std::size_t RectOutline(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
+                                 TCornerType ACornerType, TRectOutline& Steps);
 
 /// A 3x3 affine matrix in row-vector form: x' = x*m11 + y*m21 + m31,
 /// y' = x*m12 + y*m22 + m32.
@@ -251,6 +284,13 @@ class FSVG_API TCanvasSaveState {
   TFont Font;           ///< the saved font
   TPointF Offset;       ///< the saved offset
   TMatrix Matrix;       ///< the saved matrix
+};
+
+/// Vertical metrics of a font as a host lays text out, in logical units.
+struct TFontMetrics {
+  float Ascent = 0;      ///< baseline down from the top of a line
+  float Descent = 0;     ///< bottom of a line down from the baseline
+  float LineHeight = 0;  ///< distance between the baselines of two lines
 };
 
 /// Line metrics filled in by MeasureLines; opaque to the recording canvas.
@@ -386,6 +426,10 @@ class FSVG_API TCanvas {
   /// Fills ALines with the lines the text takes when laid out in ARect.
   void MeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                     TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
+  /// The metrics of the current Font as this canvas lays text out: a line of text
+  /// from MeasureLines has its baseline at its Rect.Top + Ascent. A recording that
+  /// keeps the host's layout places each line there.
+  TFontMetrics GetFontMetrics() const { return DoGetFontMetrics(); }
   /// The width of AText on one line.
   float TextWidth(std::u16string_view AText);
   /// The height of AText's line.
@@ -509,6 +553,11 @@ class FSVG_API TCanvas {
   /// Answers TextHeight.
   virtual float DoTextHeight(std::u16string_view AText) = 0;
   ///@}
+
+  /// Answers GetFontMetrics. A host that paints text overrides it with its font's
+  /// own metrics; this default, from the font's size alone, suits a host whose fonts
+  /// rise 0.8 em above the baseline and lines 1.2 em apart.
+  virtual TFontMetrics DoGetFontMetrics() const;
 
  private:
   TBrush FFill;

@@ -16,13 +16,6 @@
 
 namespace fsvg {
 
-/// Vertical metrics of a font as TCairoCanvas lays text out, in logical units.
-struct TFontMetrics {
-  float Ascent = 0;      ///< baseline down from the top of a line
-  float Descent = 0;     ///< bottom of a line down from the baseline
-  float LineHeight = 0;  ///< distance between the baselines of two lines
-};
-
 /// A host canvas over a Cairo image surface of Width*Scale x Height*Scale device pixels
 /// (rounded up). Starts transparent. Offset, then matrix, then scale apply to everything
 /// but Clear. Text uses Cairo's fonts (fontconfig; DejaVu Sans when Family is empty),
@@ -52,8 +45,6 @@ class TCairoCanvas : public TCanvas {
   /// Writes the surface as a PNG file. Throws EFCreateError when the file cannot be
   /// created, EWriteError when it cannot be written; both name the path and the reason.
   void SaveToPNG(const std::filesystem::path& FileName) const;
-  /// The metrics of the current Font. Throws std::invalid_argument for a bad font size.
-  TFontMetrics GetFontMetrics() const;
 
   /// Finishes pending painting so that Surface()'s pixels can be read.
   void Flush() override;
@@ -93,6 +84,8 @@ class TCairoCanvas : public TCanvas {
                       TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   float DoTextWidth(std::u16string_view AText) override;
   float DoTextHeight(std::u16string_view AText) override;
+  /// The metrics of the current Font. Throws std::invalid_argument for a bad font size.
+  TFontMetrics DoGetFontMetrics() const override;
   /// @}
 
  private:
