@@ -50,7 +50,7 @@ TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas) : FStream(Stream) { Ope
 
 TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas) {
   if (!FileName.empty()) {
-    FOwnedStream = std::make_unique<TFileStream>(FileName);
+    FOwnedStream = std::make_unique<TFileStream>(FileName, TFileBuffering::Reserved);
     FStream = FOwnedStream.get();
   }
   Open(Canvas);
