@@ -171,7 +171,6 @@ class FSVG_API TFileStream final : public TStream {
   bool FPipe = false;           // a pipe or socket: a write may raise SIGPIPE
   std::uint64_t FWritten = 0;   // bytes handed to the system: the file's length
   std::uint64_t FReserved = 0;  // the end of the space reserved
-
   std::unique_ptr<std::uint8_t[]> FBuffer;
   std::size_t FBufferSize;
   std::size_t FBuffered = 0;
