@@ -135,7 +135,7 @@ TEST(FileSafety, FileSizeLimitCutsAtTheElementThatDoesNotFit) {
   EXPECT_EXIT(Child(), ::testing::ExitedWithCode(0), "");
 }
 
-// The process lives, and its SIGPIPE disposition and pending signals are as they were.
+// The process lives, and its SIGPIPE disposition, pending signals and mask are as they were.
 TEST(FileSafety, PipeWhoseReaderLeavesRaisesBrokenPipe) {
   TScratch Scratch;
   const fs::path Pipe = Scratch.Path() / "pipe";
@@ -148,9 +148,11 @@ TEST(FileSafety, PipeWhoseReaderLeavesRaisesBrokenPipe) {
   struct sigaction Disposition {};
   ::sigaction(SIGPIPE, nullptr, &Disposition);
   EXPECT_EQ(Disposition.sa_handler, SIG_DFL);
-  sigset_t Pending;
-  ::sigpending(&Pending);
-  EXPECT_EQ(sigismember(&Pending, SIGPIPE), 0);
+  sigset_t Signals;
+  ::sigpending(&Signals);
+  EXPECT_EQ(sigismember(&Signals, SIGPIPE), 0);
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &Signals);
+  EXPECT_EQ(sigismember(&Signals, SIGPIPE), 0);
 }
 
 TEST(FileSafety, MemoryStreamWrittenIntoItselfWhileGrowing) {
