@@ -35,7 +35,8 @@ const TConfigInfo ConfigTable[] = {
     {TConfig::Memory, "memory", "1 fsvg -> reserved TMemoryStream", RunMemory, true, true},
     {TConfig::MemoryFaithful, "faithful", "1f fsvg Faithful() -> reserved TMemoryStream", RunMemoryFaithful, true,
      false},
-    {TConfig::OwnedFile, "file", "2 fsvg -> file name (line-buffered)", RunOwnedFile, true, true},
+    {TConfig::OwnedFile, "file", "2 fsvg -> file name (reserved)", RunOwnedFile, true, true},
+    {TConfig::LineFile, "line", "2b fsvg -> TFileStream (Line)", RunLineFile, true, true},
     {TConfig::BufferedFile, "full", "3 fsvg -> TFileStream (Full)", RunBufferedFile, true, true},
     {TConfig::Cairo, "cairo", "4 cairo SVG surface -> memory", RunCairo, HaveCairo, false},
     {TConfig::Qt, "qt", "5 Qt QSvgGenerator -> QBuffer", RunQt, HaveQt, false},
@@ -141,12 +142,16 @@ void RunOwnedFile(const TRunInput& Input, TProbe& Probe) {
   Probe.Verify(Written, Input.Reference);
 }
 
-void RunBufferedFile(const TRunInput& Input, TProbe& Probe) {
+std::int64_t MaxBlockWrites(std::uint64_t Bytes) { return static_cast<std::int64_t>(Bytes / (1024 * 1024 - 4096) + 1); }
+
+namespace {
+
+void RunCallersFile(const TRunInput& Input, TProbe& Probe, TFileBuffering Buffering) {
   TNullCanvas Host(SceneWidth, SceneHeight);
   Probe.Baseline();
   Probe.Start();
   {
-    TFileStream File(Input.File, TFileBuffering::Full);
+    TFileStream File(Input.File, Buffering);
     {
       TSvgCanvas Canvas(&File, &Host);
       DrawWithNullHost(Canvas, *Input.Scene);
@@ -159,6 +164,12 @@ void RunBufferedFile(const TRunInput& Input, TProbe& Probe) {
   Probe.Sample.Bytes = Written.size();
   Probe.Verify(Written, Input.Reference);
 }
+
+}  // namespace
+
+void RunLineFile(const TRunInput& Input, TProbe& Probe) { RunCallersFile(Input, Probe, TFileBuffering::Line); }
+
+void RunBufferedFile(const TRunInput& Input, TProbe& Probe) { RunCallersFile(Input, Probe, TFileBuffering::Full); }
 
 void RunFloor(const TRunInput& Input, TProbe& Probe) {
   Probe.Baseline();

@@ -1,5 +1,5 @@
 // The configurations measured side by side: the recording canvas into memory, into an
-// owned line-buffered file and into a caller's fully buffered file; cairo's and Qt's
+// owned file (reserving space ahead), and into a caller's line-buffered or fully buffered file; cairo's and Qt's
 // SVG writers; the hand-written floor; and, when the raster host is built, painting
 // alone and recording over painting.
 #pragma once
@@ -18,6 +18,7 @@ namespace fsvg::bench {
 enum class TConfig {
   Memory,
   OwnedFile,
+  LineFile,
   BufferedFile,
   Cairo,
   Qt,
@@ -58,6 +59,7 @@ void RunMemory(const TRunInput& Input, TProbe& Probe);
 /// As RunMemory, recorded with TSvgOptions::Faithful().
 void RunMemoryFaithful(const TRunInput& Input, TProbe& Probe);
 void RunOwnedFile(const TRunInput& Input, TProbe& Probe);
+void RunLineFile(const TRunInput& Input, TProbe& Probe);
 void RunBufferedFile(const TRunInput& Input, TProbe& Probe);
 void RunFloor(const TRunInput& Input, TProbe& Probe);
 /// Defined only when cairo's SVG surface is available (FSVG_BENCH_CAIRO).
@@ -72,6 +74,10 @@ void RunRecordOverRasterDiscarded(const TRunInput& Input, TProbe& Probe);
 /// processor times go to Sample.PartCpuSeconds in that order.
 void RunRasterByTurns(const TRunInput& Input, TProbe& Probe);
 inline constexpr std::size_t TurnLength = 1000;
+
+/// The most write calls a file buffered in blocks of 1 MiB may take for Bytes: one a
+/// block, a block being a line's room short of full at worst.
+std::int64_t MaxBlockWrites(std::uint64_t Bytes);
 
 /// Makes the first Count bytes of a reserved memory stream resident, then empties it,
 /// so that a run measures writing, not the kernel's first touch of each page.

@@ -50,7 +50,7 @@ std::string CheckStreamsKeepEveryByte(const std::filesystem::path& Directory) {
     return Failure;
 
   const std::filesystem::path File = Directory / ("fsvg_bench_streams_" + std::to_string(::getpid()) + ".txt");
-  for (const TFileBuffering Buffering : {TFileBuffering::Line, TFileBuffering::Full}) {
+  for (const TFileBuffering Buffering : {TFileBuffering::Line, TFileBuffering::Full, TFileBuffering::Reserved}) {
     {
       TFileStream Stream(File, Buffering, 64);
       for (const std::string& Piece : Pieces) Stream.WriteBuffer(Piece.data(), Piece.size());
@@ -58,8 +58,9 @@ std::string CheckStreamsKeepEveryByte(const std::filesystem::path& Directory) {
     }
     const std::string Written = ReadFile(File);
     std::filesystem::remove(File);
-    const char* What =
-        Buffering == TFileBuffering::Line ? "a line-buffered TFileStream" : "a fully buffered TFileStream";
+    const char* What = Buffering == TFileBuffering::Line   ? "a line-buffered TFileStream"
+                       : Buffering == TFileBuffering::Full ? "a fully buffered TFileStream"
+                                                           : "a reserving TFileStream";
     if (std::string Failure = Compare(What, Written, Expected); !Failure.empty()) return Failure;
   }
   return {};

@@ -8,7 +8,7 @@
 namespace fsvg::bench {
 
 /// Writes fragments of every length from 0 to 40 through a growing TMemoryStream and
-/// through TFileStreams with small line and full buffers (a file in Directory), and
+/// through TFileStreams with small line, full and reserving buffers (a file in Directory), and
 /// compares the bytes. Returns "" when all match, else what differed.
 std::string CheckStreamsKeepEveryByte(const std::filesystem::path& Directory);
 

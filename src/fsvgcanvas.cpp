@@ -81,7 +81,7 @@ TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Opti
 TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options)
     : FOptions(Options), FLineRoom(LineRoomFor(Options)) {
   if (!FileName.empty()) {
-    FOwnedStream = std::make_unique<TFileStream>(FileName);
+    FOwnedStream = std::make_unique<TFileStream>(FileName, TFileBuffering::Reserved);
     FStream = FOwnedStream.get();
   }
   Open(Canvas);

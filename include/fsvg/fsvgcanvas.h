@@ -91,7 +91,8 @@ class FSVG_API TSvgCanvas {
   /// likewise leaves after that teardown.
   TSvgCanvas(TStream* Stream, TCanvas* Canvas);
   /// Records into the file FileName, created or truncated, owned and closed by this
-  /// object (empty: nothing is written anywhere). Throws EFCreateError when the file
+  /// object (empty: nothing is written anywhere), through a TFileStream that reserves
+  /// its space ahead (TFileBuffering::Reserved). Throws EFCreateError when the file
   /// cannot be created, ESvgError when Canvas is null (the file then holds "</svg>").
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas);
   /// As the stream constructor, with the additions Options switches on.

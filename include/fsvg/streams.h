@@ -96,6 +96,9 @@ class FSVG_API TMemoryStream final : public TStream {
   std::string_view View() const { return {reinterpret_cast<const char*>(FData.get()), FSize}; }
 
  private:
+  void GrowAndWrite(const void* Buffer, std::size_t Count);
+  void Regrow(std::size_t Capacity, const void* Buffer, std::size_t Count);
+
   std::unique_ptr<std::uint8_t[]> FData;
   std::size_t FSize = 0;
   std::size_t FCapacity = 0;
@@ -110,15 +113,21 @@ enum class TFileBuffering {
   Line,
   /// Only when the buffer is full, and on Flush and close.
   Full,
+  /// As Full, over disk space reserved ahead in large steps: a write that cannot get
+  /// space is raised by its own call, with none of its bytes taken and every earlier
+  /// byte handed to the system. Where the file cannot reserve space (a pipe, a
+  /// device, some network file systems) it behaves as Line.
+  Reserved,
 };
 
-/// A file opened for writing, created or truncated to length zero.
+/// A file opened for writing, created or truncated to length zero. A write that fails
+/// partway through a regular file is cut back: none of its bytes stay in the file.
 class FSVG_API TFileStream final : public TStream {
  public:
   /// Creates or truncates FileName. Throws EFCreateError naming the path and the reason.
   /// Only the part of the buffer in use is touched: a line-buffered file uses a line's worth.
-  /// A fully buffered one hands the system 1 MiB at a time by default, where the
-  /// system's own cost per call and per page is small next to the copy.
+  /// A fully buffered or reserving one hands the system 1 MiB at a time by default, where
+  /// the system's own cost per call and per page is small next to the copy.
   explicit TFileStream(const std::filesystem::path& FileName, TFileBuffering Buffering = TFileBuffering::Line,
                        std::size_t BufferSize = 1024 * 1024);
   /// Flushes and closes; a failure here cannot be reported and is dropped: call Close
@@ -138,8 +147,9 @@ class FSVG_API TFileStream final : public TStream {
   void CommitBuffer(std::size_t Count) override;
   /// Hands every buffered byte to the operating system. Throws EWriteError.
   void Flush();
-  /// Flushes and closes the file; later writes throw. Throws EWriteError; the file is
-  /// closed even then. Closing twice does nothing.
+  /// Flushes, gives back space reserved beyond the end, and closes the file; later
+  /// writes throw. Throws EWriteError; the file is closed even then. Closing twice does
+  /// nothing.
   void Close();
 
   /// The path the stream was opened with.
@@ -148,12 +158,19 @@ class FSVG_API TFileStream final : public TStream {
   bool IsOpen() const { return FHandle >= 0; }
 
  private:
+  // Whether Count more bytes after the buffered ones lie in reserved space.
+  bool IsReservedFor(std::size_t Count) const { return FWritten + FBuffered + Count <= FReserved; }
+  void ReserveFor(std::size_t Count);
   void WriteToFile(const std::uint8_t* Data, std::size_t Count);
   [[noreturn]] void RaiseWriteError(int Error) const;
 
   std::filesystem::path FFileName;
   int FHandle = -1;
   TFileBuffering FBuffering;
+  bool FRegular = false;        // a regular file: it can be cut back and can reserve
+  bool FPipe = false;           // a pipe or socket: a write may raise SIGPIPE
+  std::uint64_t FWritten = 0;   // bytes handed to the system: the file's length
+  std::uint64_t FReserved = 0;  // the end of the space reserved
   std::unique_ptr<std::uint8_t[]> FBuffer;
   std::size_t FBufferSize;
   std::size_t FBuffered = 0;
@@ -161,7 +178,9 @@ class FSVG_API TFileStream final : public TStream {
 };
 
 /// Writes to a caller's std::ostream, which stays the caller's. Throws EWriteError
-/// when the std::ostream fails (a set failbit or badbit, or its own exception).
+/// when the std::ostream fails: a set failbit or badbit, or an exception of any type
+/// from the std::ostream or its buffer, which is nested in the EWriteError. Bytes the
+/// std::ostream took before it failed stay there: it cannot be cut back.
 class FSVG_API TOStreamAdapter final : public TStream {
  public:
   /// Writes to Target, which must outlive the adapter.
