@@ -1,6 +1,6 @@
-// Opening and closing documents (over a caller's stream, a file name, a missing canvas or
-// stream), and the streams: every way a line reaches one gives the same bytes; memory
-// growth; lending room and committing it.
+// Opening and closing documents (over a caller's stream, a file name, a missing canvas
+// or stream), and the streams: every way a line reaches one gives the same bytes; memory
+// growth; lending room and committing it; a failing std::ostream.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -23,36 +23,29 @@ void Document(TStream& Stream) {
 TEST(Streams, EveryWayALineReachesAStreamGivesTheSameBytes) {
   TCountingStream Plain;  // lends nothing: every line is copied in
   Document(Plain);
-  ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\""));
-  ASSERT_TRUE(
-      Plain.Text.ends_with("</text>\n0.25-2147483648#0A0B0Ca&lt;b&gt;&amp;&quot;c&quot;\xF0\x9F\x98\x80"
-                           "\xEF\xBF\xBD"
-                           "a<b>&\"c\"\xF0\x9F\x98\x80\x01</svg>"));
+  ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
   TMemoryStream Roomy, Growing;  // lends every line; lends once grown
   Roomy.Reserve(1 << 20);
   Document(Roomy);
   Document(Growing);
-  EXPECT_TRUE(Roomy.View() == Plain.Text);
-  EXPECT_TRUE(Growing.View() == Plain.Text);
   std::ostringstream Target;
   TOStreamAdapter Adapter(Target);
   Document(Adapter);
   Adapter.WriteBuffer("\nmore", 5);  // still the caller's, still usable
-  EXPECT_TRUE(Target.str() == Plain.Text + "\nmore");
+  EXPECT_TRUE(Roomy.View() == Plain.Text && Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
   TScratch Scratch;
-  for (const auto& [Buffering, Size] : {std::pair{TFileBuffering::Line, 64 * 1024},
-                                        {TFileBuffering::Full, 64 * 1024},
+  for (const auto& [Buffering, Size] : {std::pair{TFileBuffering::Line, 1 << 16},
+                                        {TFileBuffering::Full, 1 << 16},
                                         {TFileBuffering::Full, 100},
                                         {TFileBuffering::Line, 1}}) {
-    const fs::path Path = Scratch.Path() / "lent.svg";
-    TFileStream File(Path, Buffering, static_cast<std::size_t>(Size));
+    TFileStream File(Scratch.Path() / "lent.svg", Buffering, static_cast<std::size_t>(Size));
     Document(File);
     File.Close();
-    EXPECT_TRUE(ReadFile(Path) == Plain.Text) << Size;
+    EXPECT_TRUE(ReadFile(Scratch.Path() / "lent.svg") == Plain.Text) << Size;
   }
 }
 
-TEST(Streams, FileNameDocumentIsCreatedOrTruncatedAndClosed) {
+TEST(Streams, DocumentOverAFileNameOrNothing) {
   TScratch Scratch;
   const fs::path Path = Scratch.Path() / "out.svg";
   std::ofstream(Path) << std::string(10000, 'x');
@@ -81,22 +74,20 @@ TEST(Streams, FileNameDocumentIsCreatedOrTruncatedAndClosed) {
   fs::remove(Path);
   TRecordingCanvas Painted;
   {
-    TSvgCanvas Canvas(fs::path(), &Painted);
-    Canvas.FillText({0, 0, 1, 1}, u"x", false, 1, {}, TTextAlign::Center);
-    TOpenCanvas Silent(static_cast<TStream*>(nullptr), &Painted);
+    TOpenCanvas Silent(fs::path(), &Painted), Nowhere(static_cast<TStream*>(nullptr), &Painted);
     DrawScene(Silent);
+    DrawScene(Nowhere);
   }
-  EXPECT_EQ(Painted.Calls.size(), 22u);
-  EXPECT_TRUE(fs::is_empty(Scratch.Path()));
   fs::current_path(Before);
+  EXPECT_EQ(Painted.Calls.size(), 2 * (Scene().size() - 1));
+  EXPECT_TRUE(fs::is_empty(Scratch.Path()));
 }
 
 TEST(Streams, FailingOStreamRaises) {
-  std::ostringstream Target;
-  Target.setstate(std::ios::badbit);
-  TOStreamAdapter Stream(Target);
-  EXPECT_THROW(Stream.WriteBuffer("x", 1), EWriteError);
-  EXPECT_NO_THROW(Stream.WriteBuffer("", 0));
+  std::ostringstream Failed;
+  Failed.setstate(std::ios::badbit);
+  EXPECT_THROW(TOStreamAdapter(Failed).WriteBuffer("x", 1), EWriteError);
+  EXPECT_NO_THROW(TOStreamAdapter(Failed).WriteBuffer("", 0));
   struct TThrowingBuffer : std::streambuf {
     int overflow(int) override { throw std::runtime_error("disk gone"); }
   } Buffer;
@@ -106,16 +97,17 @@ TEST(Streams, FailingOStreamRaises) {
     TOStreamAdapter(Throwing).WriteBuffer("x", 1);
     FAIL() << "no error";
   } catch (const EWriteError& Error) {
-    EXPECT_NE(std::string(Error.what()).find("disk gone"), std::string::npos) << Error.what();
+    EXPECT_STREQ(Error.what(), "Stream write error: disk gone");
   }
 }
 
 TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   TMemoryStream Stream;
   EXPECT_EQ(Stream.AcquireBuffer(1), nullptr);  // no room yet
+  EXPECT_THROW(Stream.CommitBuffer(1), std::length_error);
   std::string Expected;
   for (int Index = 0; Index < 5000; ++Index) {
-    const std::string Piece = std::to_string(Index) + ";";
+    const std::string Piece = Index % 7 == 0 ? "x" : std::to_string(Index) + ";";
     Stream.WriteBuffer(Piece.data(), Piece.size());
     Expected += Piece;
   }
@@ -129,8 +121,8 @@ TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   ASSERT_NE(Room, nullptr);
   std::memcpy(Room, "abcdefghij", 10);
   Small.CommitBuffer(4);
-  EXPECT_EQ(Small.View(), "abcd");
   EXPECT_EQ(Small.AcquireBuffer(13), nullptr);  // 12 left: lends only room it has
+  EXPECT_THROW(Small.CommitBuffer(1), std::length_error);
   ASSERT_NE(Small.AcquireBuffer(12), nullptr);
   EXPECT_THROW(Small.CommitBuffer(13), std::length_error);
   ASSERT_NE(Small.AcquireBuffer(8), nullptr);

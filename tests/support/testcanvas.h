@@ -160,18 +160,36 @@ struct TOpenCanvas : TSvgCanvas {
 /// One step of a scene: a drawing call, or a writer's.
 using TStep = std::function<void(TOpenCanvas&)>;
 
-/// Every primitive through both overloads, paint that leaves no mark, text short and
-/// long (hostile to XML), every writer. Seed moves positions and sizes; the steps hold
-/// all they need, so that running them allocates nothing.
+/// Texts that try the encoder: plain runs of eight units and more with C0 controls, units
+/// from U+8000 up and characters XML forbids among them; paired and unpaired surrogates;
+/// each sequence length; and one long enough that its room is counted exactly.
+inline std::vector<std::u16string> Texts() {
+  std::vector<std::u16string> Texts = {u"plain <&\"> kept",
+                                       u"0123456789abcdefXYZ",
+                                       u"\u00E9\u03B1\u0416\u0800\u20AC\uFFFD",
+                                       u"\u8000abcdefgh",
+                                       u"abcdefg\uFFFFhijklmnop",
+                                       u"abc\u0001defghijk\u001F",
+                                       u"12345678\t\n\r\u007F\uFFFE>",
+                                       u"\U0001F600x\U00010000\U0010FFFD\U0010FFFF",
+                                       std::u16string{u'a', 0xD800, u'b', 0xDFFF, u'c', 0xDBFF}};
+  std::u16string Long(30, u'"');
+  for (int Time = 0; Time < 12; ++Time)
+    for (std::size_t Index = 0; Index < Texts.size(); ++Index) Long += Texts[Index];
+  Texts.push_back(Long);
+  return Texts;
+}
+
+/// Every primitive through both overloads, paint that leaves no mark, every writer, the
+/// texts. Seed moves positions and sizes; the steps hold all they need, so that running
+/// them allocates nothing.
 inline std::vector<TStep> Scene(float Seed = 0) {
   const float S = Seed;
   const TBrush Fill(TBrushKind::Solid, 0xFF336699);
   const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S);
-  const TStrokeBrush NoStroke(TBrushKind::None, 0xFF000000);
   const TPolygon Triangle{{0.5f, S}, {100.125f, 3}, {7, 1e7f}};
   const std::u16string Family = u"Fira \"Sans\" & <Co>", Short = u"a<b>&\"c\"\U0001F600\u0001";
-  const std::u16string Long = std::u16string(300, u'\u00E9') + u"<&>\"";
-  return {
+  std::vector<TStep> Steps = {
       [=](TOpenCanvas& C) {
         C.SetOffset({0.5f, -2});
         C.GetFont().Family = Family;
@@ -187,10 +205,10 @@ inline std::vector<TStep> Scene(float Seed = 0) {
         C.FillRect({1, S, 3, 4}, 0, 0, AllCorners, 1);
       },
       [=](TOpenCanvas& C) {
-        C.FillRect({-1, 2.5f, S, 40}, S, 2, AllCorners, 0.5f, Fill);
+        C.FillRect({-1, 2.5f, S, 40}, S, 2, {TCorner::BottomRight}, 0.5f, Fill, TCornerType::Bevel);
       },
       [=](TOpenCanvas& C) {
-        C.DrawRect({1, 2, 3, S}, 0, 0, {}, 1);
+        C.DrawRect({1, 2, 3, S}, 0, 0, {}, 1, TCornerType::InnerRound);
       },
       [=](TOpenCanvas& C) {
         C.DrawRect({S, 2, 3, 4}, 2, S, {TCorner::TopLeft}, 0.25f, Stroke);
@@ -202,13 +220,13 @@ inline std::vector<TStep> Scene(float Seed = 0) {
         C.DrawLine({-5, 1e9f}, {3.25f, S}, S, Stroke);
       },
       [=](TOpenCanvas& C) {
-        C.DrawLine({0, 0}, {1, 1}, 1, NoStroke);
+        C.DrawLine({0, 0}, {1, 1}, 1, TStrokeBrush(TBrushKind::None, 0xFF000000));
       },
       [=](TOpenCanvas& C) {
         C.FillEllipse({0, S, 10, 20}, 1);
       },
       [=](TOpenCanvas& C) {
-        C.FillEllipse({5, 5, S, 9}, 0.5f, Fill);
+        C.FillEllipse({5, 5, S, 9}, 0.5f, TBrush(TBrushKind::Gradient, 0x00ABCDEF));
       },
       [=](TOpenCanvas& C) {
         C.DrawEllipse({S, 0, 10, 20}, 1);
@@ -234,16 +252,23 @@ inline std::vector<TStep> Scene(float Seed = 0) {
         C.FillText({S, 2, 3, S}, Short, false, 1, {}, TTextAlign::Leading);
       },
       [=](TOpenCanvas& C) {
-        C.FillText({0, 0, 9, 9}, Long, true, S, {}, TTextAlign::Center);
-      },
-      [=](TOpenCanvas& C) {
         C.Write(S + 0.25);
         C.Write(std::int32_t{-2147483647 - 1});
-        C.WriteColor(0x800A0B0C);
-        C.WriteEscaped(Short);
-        C.Write(std::u16string_view(Short));
+        C.WriteColor(0x800A0BFC);
+        C.Write(std::string_view("\n"));
       },
   };
+  for (const std::u16string& Text : Texts()) {
+    const TBytes Bytes = ToUtf8(Text);
+    Steps.push_back([=](TOpenCanvas& C) {
+      C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
+      C.Write(std::u16string_view(Text));
+      C.Write(std::span(Bytes));  // the same bytes
+      C.WriteEscaped(Text);
+      C.Write(std::string_view("\n"));
+    });
+  }
+  return Steps;
 }
 
 /// Runs every step of Scene(Seed) on Canvas.
