@@ -24,36 +24,25 @@ long PeakResidentKiB() {
   return Peak;
 }
 
-void DrawElement(fsvg::TSvgCanvas& Canvas, std::uint64_t Index) {
+// Every drawing primitive in turn, one line each.
+void DrawElement(fsvg::TSvgCanvas& C, std::uint64_t Index) {
   using namespace fsvg;
   static const TBrush Fill(TBrushKind::Solid, 0xFF3366CC);
   static const TStrokeBrush Stroke(TBrushKind::Solid, 0x80CC3333, 1.5f);
   static const TPolygon Triangle{{0.5f, 1.25f}, {100.125f, 3}, {7, 1e7f}, {-3, 4}};
   const float F = static_cast<float>(Index % 100000) * 0.37f;
-  switch (Index % 11) {
-    case 0:
-      return Canvas.ClearRect({F, F, F + 1, F + 2}, 0xFF000000);
-    case 1:
-      return Canvas.FillRect({F, -F, F * 3, 1e9f}, 2.5f, 1, AllCorners, 0.5f, Fill);
-    case 2:
-      return Canvas.DrawRect({F, 0, 10, 20}, 0, 0, AllCorners, 1, Stroke);
-    case 3:
-      return Canvas.DrawLine({F, 1}, {-F, 2}, 1, Stroke);
-    case 4:
-      return Canvas.FillEllipse({0, 0, F, F}, 1, Fill);
-    case 5:
-      return Canvas.DrawEllipse({0, 0, F, F}, 1);
-    case 6:
-      return Canvas.FillArc({F, F}, {10, 20}, F, 400, 1, Fill);
-    case 7:
-      return Canvas.DrawArc({F, F}, {10, 20}, F, -75, 1, Stroke);
-    case 8:
-      return Canvas.FillPolygon(Triangle, 0.75f);
-    case 9:
-      return Canvas.DrawPolygon(Triangle, 1);
-    default:
-      return Canvas.FillText({F, F, 100, 100}, u"Item <\u00E9> & \"\U0001F600\"", false, 1, {}, TTextAlign::Leading);
-  }
+  const unsigned Kind = Index % 11;
+  if (Kind == 0) C.ClearRect({F, F, F + 1, F + 2}, 0xFF000000);
+  if (Kind == 1) C.FillRect({F, -F, F * 3, 1e9f}, 2.5f, 1, AllCorners, 0.5f, Fill);
+  if (Kind == 2) C.DrawRect({F, 0, 10, 20}, 0, 0, AllCorners, 1, Stroke);
+  if (Kind == 3) C.DrawLine({F, 1}, {-F, 2}, 1, Stroke);
+  if (Kind == 4) C.FillEllipse({0, 0, F, F}, 1, Fill);
+  if (Kind == 5) C.DrawEllipse({0, 0, F, F}, 1);
+  if (Kind == 6) C.FillArc({F, F}, {10, 20}, F, 400, 1, Fill);
+  if (Kind == 7) C.DrawArc({F, F}, {10, 20}, F, -75, 1, Stroke);
+  if (Kind == 8) C.FillPolygon(Triangle, 0.75f);
+  if (Kind == 9) C.DrawPolygon(Triangle, 1);
+  if (Kind == 10) C.FillText({F, F, 100, 100}, u"Item <\u00E9> & \"\U0001F600\"", false, 1, {}, TTextAlign::Leading);
 }
 
 }  // namespace

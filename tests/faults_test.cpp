@@ -108,15 +108,5 @@ TEST(Faults, StreamFailingAtEachWrite) {
   }
 }
 
-TEST(Faults, MissingCanvasWinsOverAFailingStream) {
-  for (const bool Sticky : {false, true}) {
-    TCountingStream Stream;
-    Stream.FailAt = 1;
-    Stream.Sticky = Sticky;
-    EXPECT_THROW(TSvgCanvas(&Stream, nullptr), ESvgError);
-    EXPECT_EQ(Stream.Text, "");
-  }
-}
-
 }  // namespace
 }  // namespace fsvg::test
