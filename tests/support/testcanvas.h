@@ -180,94 +180,61 @@ inline std::vector<std::u16string> Texts() {
   return Texts;
 }
 
-/// Every primitive through both overloads, paint that leaves no mark, every writer, the
-/// texts. Seed moves positions and sizes; the steps hold all they need, so that running
-/// them allocates nothing.
-inline std::vector<TStep> Scene(float Seed = 0) {
-  const float S = Seed;
+/// Step Index of the scene: every primitive through both overloads, paint that leaves no
+/// mark, every writer, then the texts (Texts().size() steps more). Seed moves positions
+/// and sizes.
+inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
   const TBrush Fill(TBrushKind::Solid, 0xFF336699);
-  const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S);
+  const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S), NoStroke(TBrushKind::None, 0xFF000000);
   const TPolygon Triangle{{0.5f, S}, {100.125f, 3}, {7, 1e7f}};
-  const std::u16string Family = u"Fira \"Sans\" & <Co>", Short = u"a<b>&\"c\"\U0001F600\u0001";
-  std::vector<TStep> Steps = {
-      [=](TOpenCanvas& C) {
-        C.SetOffset({0.5f, -2});
-        C.GetFont().Family = Family;
-        C.GetFont().Size = 13.5f + S;
-        C.SetFill(TBrush(TBrushKind::Solid, 0xFF0000FF));
-        C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF00FF00, 2);
-        C.Clear(0xFFFFFFFF);
-      },
-      [=](TOpenCanvas& C) {
-        C.ClearRect({S, 2, 30, 40}, 0x80FF0000);
-      },
-      [=](TOpenCanvas& C) {
-        C.FillRect({1, S, 3, 4}, 0, 0, AllCorners, 1);
-      },
-      [=](TOpenCanvas& C) {
-        C.FillRect({-1, 2.5f, S, 40}, S, 2, {TCorner::BottomRight}, 0.5f, Fill, TCornerType::Bevel);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawRect({1, 2, 3, S}, 0, 0, {}, 1, TCornerType::InnerRound);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawRect({S, 2, 3, 4}, 2, S, {TCorner::TopLeft}, 0.25f, Stroke);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawLine({S, 0}, {10, 20}, 1);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawLine({-5, 1e9f}, {3.25f, S}, S, Stroke);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawLine({0, 0}, {1, 1}, 1, TStrokeBrush(TBrushKind::None, 0xFF000000));
-      },
-      [=](TOpenCanvas& C) {
-        C.FillEllipse({0, S, 10, 20}, 1);
-      },
-      [=](TOpenCanvas& C) {
-        C.FillEllipse({5, 5, S, 9}, 0.5f, TBrush(TBrushKind::Gradient, 0x00ABCDEF));
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawEllipse({S, 0, 10, 20}, 1);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawEllipse({5, 5, 7, S}, 0.5f, Stroke);
-      },
-      [=](TOpenCanvas& C) {
-        C.FillArc({50, S}, {10, 20}, 30, 90, 1);
-      },
-      [=](TOpenCanvas& C) {
-        C.FillArc({S, S}, {S, S}, 0, 400, S, Fill);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawArc({50, 50}, {10, 20}, S, -200, 1);
-      },
-      [=](TOpenCanvas& C) {
-        C.DrawArc({S, S}, {S, -S}, 45, -720, S, Stroke);
-      },
-      [=](TOpenCanvas& C) { C.FillPolygon(Triangle, 0.5f); },
-      [=](TOpenCanvas& C) { C.DrawPolygon(Triangle, S); },
-      [=](TOpenCanvas& C) {
-        C.FillText({S, 2, 3, S}, Short, false, 1, {}, TTextAlign::Leading);
-      },
-      [=](TOpenCanvas& C) {
-        C.Write(S + 0.25);
-        C.Write(std::int32_t{-2147483647 - 1});
-        C.WriteColor(0x800A0BFC);
-        C.Write(std::string_view("\n"));
-      },
-  };
-  for (const std::u16string& Text : Texts()) {
-    const TBytes Bytes = ToUtf8(Text);
-    Steps.push_back([=](TOpenCanvas& C) {
-      C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
-      C.Write(std::u16string_view(Text));
-      C.Write(std::span(Bytes));  // the same bytes
-      C.WriteEscaped(Text);
-      C.Write(std::string_view("\n"));
-    });
+  const TRectF Rect{S, 2, 3, 4};
+  if (Index == 0) {
+    C.SetOffset({0.5f, -2});
+    C.GetFont() = TFont(u"Fira \"Sans\" & <Co>", 13.5f + S);
+    C.SetFill(TBrush(TBrushKind::Solid, 0xFF0000FF));
+    C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF00FF00);  // one unit thick
+    C.Clear(0xFFFFFFFF);
   }
+  if (Index == 1) C.ClearRect({S, 2, 30, 40}, 0x80FF0000);
+  if (Index == 2) C.FillRect({1, S, 3, 4}, 0, 0, AllCorners, 1);
+  if (Index == 3) C.FillRect({-1, 2.5f, S, 40}, S, 2, {TCorner::BottomRight}, 0.5f, Fill, TCornerType::Bevel);
+  if (Index == 4) C.DrawRect({1, 2, 3, S}, 0, 0, {}, 1, TCornerType::InnerRound);
+  if (Index == 5) C.DrawRect(Rect, 2, S, {TCorner::TopLeft}, 0.25f, Stroke);
+  if (Index == 6) C.DrawLine({S, 0}, {10, 20}, 1);
+  if (Index == 7) C.DrawLine({-5, 1e9f}, {3.25f, S}, S, Stroke);
+  if (Index == 8) C.DrawLine({0, 0}, {1, 1}, 1, NoStroke);
+  if (Index == 9) C.FillEllipse({0, S, 10, 20}, 1);
+  if (Index == 10) C.FillEllipse({5, 5, S, 9}, 0.5f, TBrush(TBrushKind::Gradient, 0x00ABCDEF));
+  if (Index == 11) C.DrawEllipse({S, 0, 10, 20}, 1);
+  if (Index == 12) C.DrawEllipse({5, 5, 7, S}, 0.5f, Stroke);
+  if (Index == 13) C.FillArc({50, S}, {10, 20}, 30, 90, 1);
+  if (Index == 14) C.FillArc({S, S}, {S, S}, 0, 400, S, Fill);
+  if (Index == 15) C.DrawArc({50, 50}, {10, 20}, S, -200, 1);
+  if (Index == 16) C.DrawArc({S, S}, {S, -S}, 45, -720, S, Stroke);
+  if (Index == 17) C.FillPolygon(Triangle, 0.5f);
+  if (Index == 18) C.DrawPolygon(Triangle, S);
+  if (Index == 19) C.FillText(Rect, u"a<b>&\"c\"\U0001F600\u0001", false, 1, {}, TTextAlign::Leading);
+  if (Index == 20) {
+    C.Write(S + 0.25);
+    C.Write(std::int32_t{-2147483647 - 1});
+    C.WriteColor(0x800A0BFC);
+    C.Write(std::string_view("\n"));
+  }
+  if (Index < 21) return;
+  const std::u16string Text = Texts()[Index - 21];
+  const TBytes Bytes = ToUtf8(Text);
+  C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
+  C.Write(std::u16string_view(Text));
+  C.Write(std::span(Bytes));  // the same bytes
+  C.WriteEscaped(Text);
+  C.Write(std::string_view("\n"));
+}
+
+/// The steps of the scene at Seed, one call each.
+inline std::vector<TStep> Scene(float Seed = 0) {
+  std::vector<TStep> Steps;
+  for (std::size_t Index = 0; Index < 21 + Texts().size(); ++Index)
+    Steps.push_back([=](TOpenCanvas& C) { SceneStep(C, Index, Seed); });
   return Steps;
 }
 
