@@ -3,6 +3,7 @@
 // that draws every primitive and calls every writer.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <functional>
 #include <sstream>
@@ -210,7 +211,8 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
   if (Index == 13) C.FillArc({50, S}, {10, 20}, 30, 90, 1);
   if (Index == 14) C.FillArc({S, S}, {S, S}, 0, 400, S, Fill);
   if (Index == 15) C.DrawArc({50, 50}, {10, 20}, S, -200, 1);
-  if (Index == 16) C.DrawArc({S, S}, {S, -S}, 45, -720, S, Stroke);
+  if (Index == 16)
+    C.DrawArc({S, S}, {S, -S}, 45, -720, S, TStrokeBrush(TBrushKind::Solid, 0xFF112233, 1.5f + std::fabs(S)));
   if (Index == 17) C.FillPolygon(Triangle, 0.5f);
   if (Index == 18) C.DrawPolygon(Triangle, S);
   if (Index == 19) C.FillText(Rect, u"a<b>&\"c\"\U0001F600\u0001", false, 1, {}, TTextAlign::Leading);
