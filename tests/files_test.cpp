@@ -135,7 +135,7 @@ TEST(Files, PathsThatCannotBeCreatedNameThePathAndTheReason) {
     }
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path()), {}), 1);  // plain.txt alone
-  EXPECT_THROW(TFileStream(fs::path()), EFCreateError);
+  EXPECT_THROW(TFileStream{fs::path()}, EFCreateError);
 }
 
 TEST(Files, PartialAndInterruptedWritesLoseNothing) {
