@@ -5,6 +5,7 @@
 # and bench/. Prints both counts and the ratio; fails when the ratio is above 0.35.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+git rev-parse --is-inside-work-tree >/dev/null  # the counts are of the files git tracks
 
 count() {  # DIR...
   git ls-files -z -- "$@" | grep -z -E '\.(h|cpp)$' | xargs -0 -r cat |
