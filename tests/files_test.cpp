@@ -115,11 +115,12 @@ TEST(Files, PathsThatCannotBeCreatedNameThePathAndTheReason) {
       {Scratch.Path(), EISDIR, ""},
       {Scratch.Path() / "plain.txt" / "out.svg", ENOTDIR, ""},
       // The system would stop reading the name at a NUL and create another file.
-      {Scratch.Path().string() + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL, "/cut\\0rest.svg"},
+      {Scratch.Path().string() + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL,
+       Scratch.Path().string() + "/cut\\0rest.svg"},
   };
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Path);
-    const std::string Named = (Case.Named.empty() ? Case.Path.string() : Case.Named) + "\"";
+    const std::string Named = "\"" + (Case.Named.empty() ? Case.Path.string() : Case.Named) + "\"";
     TNullCanvas Host(10, 10);
     try {
       TSvgCanvas Canvas(Case.Path, &Host);
