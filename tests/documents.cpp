@@ -1,12 +1,19 @@
-// Writes two documents for the XML checks: every primitive in its common forms, and
-// text that is hostile to XML. Usage: fsvg_documents <directory>
+// Writes the documents the golden and XML checks compare: every primitive in its common
+// forms (primitives.svg), text hostile to XML (hostile.svg), and the shared scene with
+// the rules that catch real faults (radii, paint that leaves no mark, arc flags, short
+// polygons) as scene.svg, with the host calls it made as hostcalls.txt. Every line is
+// also built in room lent exactly to size and must come out the same as copied in.
+// Usage: fsvg_documents <directory>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <limits>
 
-#include "fsvg/fsvgcanvas.h"
+#include "support/testcanvas.h"
 
 using namespace fsvg;
+using namespace fsvg::test;
 
 namespace {
 
@@ -43,13 +50,73 @@ void DrawEveryPrimitive(TSvgCanvas& Canvas) {
 
 void DrawHostileText(TSvgCanvas& Canvas) {
   Canvas.GetFont() = TFont(u"Foo & \"Bar\" <Baz>", 12);
-  std::u16string Text = u"a<b & \"c\" ]]> -- \u0003 ";
-  Text += char16_t(0xD800);  // a lone surrogate
-  Text += u" \U0001F600 \uFFFF\uFFFE end";
-  Canvas.FillText({0, 0, 100, 20}, Text, false, 1, {}, TTextAlign::Leading);
-  Canvas.FillText({0, 20, 100, 40}, u"&&&<<<>>>\"\"\"", false, 1, {}, TTextAlign::Leading);
-  Canvas.FillText({0, 40, 100, 60}, u"line one\nline two\ttab", false, 1, {}, TTextAlign::Leading);
-  Canvas.FillText({0, 60, 100, 80}, u"", false, 1, {}, TTextAlign::Leading);
+  for (const std::u16string& Text : Texts()) Canvas.FillText({0, 0, 100, 20}, Text, false, 1, {}, TTextAlign::Leading);
+}
+
+// Radii, paint that leaves no mark, arc flags, polygons of fewer than two points.
+void DrawRules(TOpenCanvas& C) {
+  const float NaN = std::numeric_limits<float>::quiet_NaN();
+  for (const auto& [X, Y] :
+       {std::pair{3.f, 0.f}, {0.f, 3.f}, {-0.f, 0.f}, {1e-13f, 1e-13f}, {-3.f, 0.f}, {0.f, 1e-11f}})
+    for (const TCorners Corners : {TCorners{}, TCorners{TCorner::BottomLeft}}) {
+      C.FillRect({0, 0, 10, 10}, X, Y, Corners, 1);
+      C.DrawRect({0, 0, 10, 10}, X, Y, Corners, 1);
+    }
+  for (const float Thickness : {0.f, -0.f, -1.f, NaN, 1.f}) {
+    C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF102030, Thickness);
+    C.DrawRect({0, 0, 1, 1}, 0, 0, AllCorners, 1);
+    C.DrawLine({0, 0}, {1, 1}, 1);
+    C.DrawEllipse({0, 0, 1, 1}, 1);
+    C.DrawArc({0, 0}, {1, 1}, 0, 90, 1);
+    C.DrawPolygon({{0, 0}, {1, 0}}, 1);
+  }
+  for (int Kind = 0; Kind < 5; ++Kind) {
+    C.SetFill(TBrush(static_cast<TBrushKind>(Kind), 0x80123456 + Kind));
+    C.FillRect({0, 0, 1, 1}, 0, 0, AllCorners, 1);
+    C.FillEllipse({0, 0, 1, 1}, 1);
+    C.FillArc({0, 0}, {1, 1}, 0, 90, 1);
+    C.FillPolygon({{0, 0}, {1, 0}, {0, 1}}, 1);
+    C.FillText({0, 0, 1, 1}, u"", false, 1, {}, TTextAlign::Center);
+  }
+  for (const float Sweep : {45.f, -45.f, 180.f, 180.5f, -180.5f, -270.f, 359.5f, 360.f, 720.f, -360.f, 0.f, NaN})
+    for (const TPointF Radius : {TPointF{40, 20}, {0.5f, 0.25f}, {0.5f, -0.25f}, {-0.5f, -0.5f}})
+      C.DrawArc({100, 50}, Radius, 30, Sweep, 1);
+  for (std::size_t Points = 0; Points < 4; ++Points) {
+    C.FillPolygon(TPolygon(Points, TPointF{1, 2}), 1);
+    C.DrawPolygon(TPolygon(Points, TPointF{3, 4}), 1);
+  }
+}
+
+// The longest lines there are: a quote takes the most room of any unit, six bytes, and no
+// number is longer than the largest single's. Checked for lent and copied lines alike.
+void DrawLongest(TOpenCanvas& C) {
+  const float Big = -3.4e38f;
+  for (const std::size_t Length : {341u, 342u, 1024u, 1025u, 3000u}) {
+    C.GetFont().Family = std::u16string(Length, u'"');
+    C.FillText({Big, Big, 1, Big}, std::u16string(Length, u'"'), false, Big, {}, TTextAlign::Leading);
+    C.FillPolygon(TPolygon(Length / 3, TPointF{Big, Big}), 1);
+    C.DrawPolygon(TPolygon(Length / 3, TPointF{Big, Big}), 1);
+  }
+  DrawScene(C, Big);
+}
+
+// The document Draw records over a recording host, built in lent room and copied in;
+// throws when the two differ. The host's calls are appended to Calls.
+std::string Recorded(void (*Draw)(TOpenCanvas&), std::vector<std::string>& Calls) {
+  std::string Text[2];
+  for (const bool Lend : {false, true}) {
+    TRecordingCanvas Host(640, 480);
+    TCountingStream Stream;
+    Stream.Lend = Lend;
+    {
+      TOpenCanvas Canvas(&Stream, &Host);
+      Draw(Canvas);
+    }
+    Text[Lend] = Stream.Text;
+    if (Lend) Calls.insert(Calls.end(), Host.Calls.begin(), Host.Calls.end());
+  }
+  if (Text[0] != Text[1]) throw std::runtime_error("lines built in lent room differ from lines copied in");
+  return Text[0];
 }
 
 }  // namespace
@@ -70,6 +137,14 @@ int main(int argc, char** argv) {
       TSvgCanvas Canvas(Directory / "hostile.svg", &Host);
       DrawHostileText(Canvas);
     }
+    std::vector<std::string> Calls;
+    std::ofstream(Directory / "scene.svg", std::ios::binary)
+        << Recorded([](TOpenCanvas& C) { DrawScene(C); }, Calls) << Recorded(DrawRules, Calls)
+        << Recorded([](TOpenCanvas& C) { DrawScene(C, 1234.5f); }, Calls);
+    std::vector<std::string> Unchecked;
+    Recorded(DrawLongest, Unchecked);
+    std::ofstream Out(Directory / "hostcalls.txt", std::ios::binary);
+    for (const std::string& Call : Calls) Out << Call << '\n';
   } catch (const std::exception& E) {
     std::fprintf(stderr, "fsvg_documents: %s\n", E.what());
     return 1;

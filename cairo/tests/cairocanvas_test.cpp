@@ -1,14 +1,14 @@
 // Unit tests of TCairoCanvas: device pixels at known places after each operation, the
-// transform (scale, matrix, offset), opacity, clearing, text layout, and the errors.
+// transform (scale, matrix, offset), opacity, clearing, the refusal of values that are
+// not finite, text (conversion to UTF-8, layout, measuring), PNG files and surface limits.
 #include "fsvg/cairocanvas.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "fsvg/streams.h"
 
@@ -16,542 +16,275 @@ namespace fsvg {
 namespace {
 
 constexpr TAlphaColor Red = 0xFFFF0000;
-TBrush RedBrush() { return TBrush(TBrushKind::Solid, Red); }
+const TBrush RedBrush(TBrushKind::Solid, Red);
 TStrokeBrush RedStroke(float Thickness) { return TStrokeBrush(TBrushKind::Solid, Red, Thickness); }
 
-std::uint32_t Alpha(TAlphaColor Color) { return Color >> 24; }
-
-struct TPixel {
-  std::int32_t X, Y;
-};
-
-// A pixel counts as painted when the shape covers (nearly) all of it, and as empty
-// when it covers (nearly) none: anti-aliased edge pixels are neither.
-bool IsPainted(const TCairoCanvas& Canvas, TPixel P) { return Alpha(Canvas.Pixel(P.X, P.Y)) > 200; }
-bool IsEmpty(const TCairoCanvas& Canvas, TPixel P) { return Alpha(Canvas.Pixel(P.X, P.Y)) < 20; }
+std::uint32_t Alpha(const TCairoCanvas& Canvas, std::int32_t X, std::int32_t Y) { return Canvas.Pixel(X, Y) >> 24; }
 
 std::size_t CountPainted(const TCairoCanvas& Canvas) {
   std::size_t Count = 0;
   for (std::int32_t Y = 0; Y < Canvas.GetPixelHeight(); ++Y)
-    for (std::int32_t X = 0; X < Canvas.GetPixelWidth(); ++X) Count += Alpha(Canvas.Pixel(X, Y)) != 0;
+    for (std::int32_t X = 0; X < Canvas.GetPixelWidth(); ++X) Count += Alpha(Canvas, X, Y) != 0;
   return Count;
 }
 
-struct TShapeCase {
-  const char* Name;
-  std::function<void(TCairoCanvas&)> Draw;
-  std::vector<TPixel> Painted;
-  std::vector<TPixel> Empty;
-};
-
-void PrintTo(const TShapeCase& Case, std::ostream* Out) { *Out << Case.Name; }
-
-const TRectF Square{10, 10, 90, 90};
-
-// Each case paints once on a 100 x 100 canvas, then checks pixels inside the shape,
-// outside it and on the corners and edges that tell similar shapes apart.
-const TShapeCase ShapeCases[] = {
-    {"FillRect",
-     [](TCairoCanvas& C) {
-       C.FillRect({10, 10, 50, 40}, 0, 0, AllCorners, 1, RedBrush());
-     },
-     {{10, 10}, {49, 39}, {30, 25}},
-     {{9, 9}, {50, 25}, {30, 40}}},
-    {"FillRectGivenRightToLeft",
-     [](TCairoCanvas& C) {
-       C.FillRect({50, 40, 10, 10}, 0, 0, AllCorners, 1, RedBrush());
-     },
-     {{10, 10}, {49, 39}},
-     {{9, 9}, {50, 40}}},
-    {"RoundCorners",
-     [](TCairoCanvas& C) { C.FillRect(Square, 20, 20, AllCorners, 1, RedBrush()); },
-     {{30, 10}, {10, 30}, {17, 17}, {82, 82}, {50, 50}},
-     {{10, 10}, {12, 12}, {89, 89}, {87, 12}}},
-    {"RoundTopLeftOnly",
-     [](TCairoCanvas& C) { C.FillRect(Square, 20, 20, TCorners{TCorner::TopLeft}, 1, RedBrush()); },
-     {{89, 10}, {10, 89}, {89, 89}},
-     {{10, 10}, {12, 12}}},
-    {"RadiusClampedToHalfTheSize",
-     [](TCairoCanvas& C) { C.FillRect(Square, 1000, 1000, AllCorners, 1, RedBrush()); },
-     {{50, 11}, {11, 50}, {50, 50}},
-     {{13, 13}, {86, 86}}},
-    {"ZeroRadiusOnOneAxisIsSquare",
-     [](TCairoCanvas& C) { C.FillRect(Square, 20, 0, AllCorners, 1, RedBrush()); },
-     {{10, 10}, {89, 89}},
-     {}},
-    {"BevelCorners",
-     [](TCairoCanvas& C) { C.FillRect(Square, 20, 20, AllCorners, 1, RedBrush(), TCornerType::Bevel); },
-     {{22, 22}, {30, 10}, {10, 30}},
-     {{17, 17}, {12, 12}}},
-    {"InnerRoundCorners",
-     [](TCairoCanvas& C) { C.FillRect(Square, 20, 20, AllCorners, 1, RedBrush(), TCornerType::InnerRound); },
-     {{28, 28}, {27, 27}, {10, 35}, {35, 10}, {50, 50}},
-     {{10, 10}, {20, 20}, {79, 79}}},
-    {"InnerLineCorners",
-     [](TCairoCanvas& C) { C.FillRect(Square, 20, 20, AllCorners, 1, RedBrush(), TCornerType::InnerLine); },
-     {{31, 31}, {25, 31}, {31, 25}, {50, 50}},
-     {{10, 10}, {27, 27}, {29, 29}, {75, 75}}},
-    {"DrawRectCentresTheStroke",
-     [](TCairoCanvas& C) {
-       C.DrawRect({20, 20, 80, 80}, 0, 0, AllCorners, 1, RedStroke(4));
-     },
-     {{18, 50}, {21, 50}, {50, 78}, {81, 50}},
-     {{16, 50}, {23, 50}, {50, 50}}},
-    {"DrawLineFlatCap",
-     [](TCairoCanvas& C) {
-       C.DrawLine({10, 50}, {90, 50}, 1, RedStroke(4));
-     },
-     {{50, 48}, {50, 51}, {10, 50}, {89, 50}},
-     {{50, 45}, {50, 53}, {8, 50}, {91, 50}}},
-    {"DrawLineRoundCap",
-     [](TCairoCanvas& C) {
-       TStrokeBrush Stroke = RedStroke(6);
-       Stroke.Cap = TStrokeCap::Round;
-       C.DrawLine({10, 50}, {90, 50}, 1, Stroke);
-     },
-     {{91, 50}, {8, 50}},
-     {{94, 50}, {5, 50}}},
-    {"DashedLineHasGaps",
-     [](TCairoCanvas& C) {
-       TStrokeBrush Stroke = RedStroke(4);
-       Stroke.Dash = TStrokeDash::Dash;  // 12 on, 4 off
-       C.DrawLine({0, 50}, {100, 50}, 1, Stroke);
-     },
-     {{1, 50}, {10, 50}, {17, 50}},
-     {{13, 50}, {14, 50}, {29, 50}}},
-    {"FillEllipse",
-     [](TCairoCanvas& C) {
-       C.FillEllipse({10, 20, 90, 80}, 1, RedBrush());
-     },
-     {{50, 50}, {50, 21}, {11, 50}, {88, 50}},
-     {{12, 22}, {50, 18}, {87, 77}}},
-    {"DrawEllipse",
-     [](TCairoCanvas& C) {
-       C.DrawEllipse({10, 20, 90, 80}, 1, RedStroke(2));
-     },
-     {{50, 20}, {10, 50}, {89, 50}},
-     {{50, 50}, {50, 23}}},
-    {"FillArcQuarterIsTheSegmentOffTheChord",
-     [](TCairoCanvas& C) {
-       C.FillArc({50, 50}, {40, 40}, 0, 90, 1, RedBrush());
-     },
-     {{75, 75}, {85, 60}},
-     {{55, 55}, {50, 50}, {30, 70}, {75, 25}}},
-    {"FillArcOver180CoversTheCentre",
-     [](TCairoCanvas& C) {
-       C.FillArc({50, 50}, {40, 40}, 0, 270, 1, RedBrush());
-     },
-     {{50, 50}, {30, 30}, {30, 70}, {60, 40}},
-     {{80, 20}, {5, 50}}},
-    {"FillArcNegativeSweepGoesTowardsMinusY",
-     [](TCairoCanvas& C) {
-       C.FillArc({50, 50}, {40, 40}, 0, -90, 1, RedBrush());
-     },
-     {{75, 25}},
-     {{75, 75}, {50, 50}}},
-    {"FillArcWholeTurnIsTheEllipse",
-     [](TCairoCanvas& C) {
-       C.FillArc({50, 50}, {40, 20}, 30, 360, 1, RedBrush());
-     },
-     {{50, 50}, {12, 50}, {50, 32}},
-     {{50, 28}, {15, 35}}},
-    {"DrawArcLeavesTheChord",
-     [](TCairoCanvas& C) {
-       C.DrawArc({50, 50}, {40, 40}, 180, 90, 1, RedStroke(4));
-     },
-     {{21, 21}, {11, 45}, {45, 11}},
-     {{30, 30}, {78, 78}, {50, 89}}},
-    {"FillPolygonUsesTheCurrentFill",
-     [](TCairoCanvas& C) {
-       C.SetFill(RedBrush());
-       C.FillPolygon({{10, 10}, {90, 10}, {10, 90}}, 1);
-     },
-     {{20, 20}, {11, 80}},
-     {{80, 80}, {52, 52}}},
-    {"DrawPolygonIsClosed",
-     [](TCairoCanvas& C) {
-       C.SetStroke(RedStroke(4));
-       C.DrawPolygon({{10, 10}, {90, 10}, {10, 90}}, 1);
-     },
-     {{10, 50}, {50, 10}, {49, 49}},
-     {{30, 30}, {80, 80}}},
-    {"GradientBrushPaintsItsColor",
-     [](TCairoCanvas& C) { C.FillRect(Square, 0, 0, AllCorners, 1, TBrush(TBrushKind::Gradient, Red)); },
-     {{50, 50}},
-     {}},
-    {"NoneBrushPaintsNothing",
-     [](TCairoCanvas& C) {
-       C.FillRect(Square, 0, 0, AllCorners, 1, TBrush(TBrushKind::None, Red));
-       C.DrawRect(Square, 0, 0, AllCorners, 1, TStrokeBrush(TBrushKind::None, Red, 4));
-     },
-     {},
-     {{50, 50}, {10, 10}}},
-    {"ZeroThicknessPaintsNothing",
-     [](TCairoCanvas& C) {
-       C.DrawLine({10, 50}, {90, 50}, 1, RedStroke(0));
-     },
-     {},
-     {{50, 50}}},
-};
-
-class ShapeTest : public ::testing::TestWithParam<TShapeCase> {};
-
-TEST_P(ShapeTest, PaintsInsideAndLeavesOutside) {
-  TCairoCanvas Canvas(100, 100);
-  GetParam().Draw(Canvas);
-  for (TPixel P : GetParam().Painted)
-    EXPECT_TRUE(IsPainted(Canvas, P)) << "(" << P.X << ", " << P.Y << ") should be painted";
-  for (TPixel P : GetParam().Empty) EXPECT_TRUE(IsEmpty(Canvas, P)) << "(" << P.X << ", " << P.Y << ") should be empty";
+// What the recording cannot show, and so the fidelity scenes do not check: corners rounded
+// in part, radii beyond half the size or zero on one axis, corner types, a rectangle given
+// right to left, round caps, dashes, paint that leaves no mark. Each case paints a 100 x
+// 100 canvas once; then pixels the shape covers (nearly) whole, and pixels it leaves
+// (nearly) empty, at the corners and edges that tell similar shapes apart.
+void DrawShape(TCairoCanvas& C, int Case) {
+  const TRectF Square{10, 10, 90, 90};
+  TStrokeBrush Round = RedStroke(6), Dashed = RedStroke(4);
+  Round.Cap = TStrokeCap::Round;
+  Dashed.Dash = TStrokeDash::Dash;  // 12 on, 4 off
+  if (Case == 0) C.FillRect(Square, 20, 20, {TCorner::TopLeft}, 1, RedBrush);
+  if (Case == 1) C.FillRect(Square, 1000, 20, AllCorners, 1, RedBrush);
+  if (Case == 2) C.FillRect(Square, 0, 20, AllCorners, 1, RedBrush);
+  if (Case == 3) C.FillRect(Square, 20, 20, AllCorners, 1, RedBrush, TCornerType::Bevel);
+  if (Case == 4) C.FillRect(Square, 20, 20, AllCorners, 1, RedBrush, TCornerType::InnerRound);
+  if (Case == 5) C.FillRect(Square, 20, 20, AllCorners, 1, RedBrush, TCornerType::InnerLine);
+  if (Case == 6) C.FillRect({50, 40, 10, 10}, 0, 0, AllCorners, 1, RedBrush);
+  if (Case == 7) C.DrawLine({10, 50}, {90, 50}, 1, Round);
+  if (Case == 8) C.DrawLine({0, 50}, {100, 50}, 1, Dashed);
+  if (Case == 9) C.FillArc({50, 50}, {40, 20}, 30, 360, 1, TBrush(TBrushKind::Gradient, Red));
+  if (Case != 10) return;
+  C.FillRect(Square, 0, 0, AllCorners, 1, TBrush(TBrushKind::None, Red));
+  C.DrawRect(Square, 0, 0, AllCorners, 1, TStrokeBrush(TBrushKind::None, Red, 4));
+  C.DrawLine({10, 50}, {90, 50}, 1, RedStroke(0));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cairo, ShapeTest, ::testing::ValuesIn(ShapeCases),
-                         [](const auto& Info) { return std::string(Info.param.Name); });
+TEST(CairoCanvas, ShapesPaintInsideAndLeaveOutside) {
+  using TPixels = std::vector<std::pair<int, int>>;
+  const std::pair<TPixels, TPixels> Cases[] = {{{{89, 10}, {10, 89}, {89, 89}, {17, 17}}, {{10, 10}, {12, 12}}},
+                                               {{{50, 11}, {11, 50}}, {{13, 13}, {86, 86}}},
+                                               {{{10, 10}, {89, 89}}, {}},
+                                               {{{22, 22}, {30, 10}, {10, 30}}, {{17, 17}, {12, 12}}},
+                                               {{{28, 28}, {10, 35}, {35, 10}}, {{10, 10}, {20, 20}, {79, 79}}},
+                                               {{{31, 31}, {25, 31}}, {{10, 10}, {27, 27}, {29, 29}, {75, 75}}},
+                                               {{{10, 10}, {49, 39}}, {{9, 9}, {50, 25}, {30, 40}}},
+                                               {{{91, 50}, {8, 50}}, {{94, 50}, {5, 50}}},
+                                               {{{1, 50}, {10, 50}, {17, 50}}, {{13, 50}, {14, 50}, {29, 50}}},
+                                               {{{50, 50}, {12, 50}, {50, 32}}, {{50, 28}, {15, 35}}},
+                                               {{}, {{50, 50}, {10, 10}}}};
+  for (int Case = 0; Case < static_cast<int>(std::size(Cases)); ++Case) {
+    TCairoCanvas Canvas(100, 100);
+    DrawShape(Canvas, Case);
+    for (const auto& [X, Y] : Cases[Case].first) EXPECT_GT(Alpha(Canvas, X, Y), 200u) << Case << ": " << X << "," << Y;
+    for (const auto& [X, Y] : Cases[Case].second) EXPECT_LT(Alpha(Canvas, X, Y), 20u) << Case << ": " << X << "," << Y;
+  }
+}
 
-TEST(CairoCanvas, StartsTransparentAtScaledSize) {
-  TCairoCanvas Canvas(50, 40, 2);
-  EXPECT_EQ(Canvas.GetPixelWidth(), 100);
-  EXPECT_EQ(Canvas.GetPixelHeight(), 80);
-  EXPECT_EQ(CountPainted(Canvas), 0u);
+TEST(CairoCanvas, ScaleMatrixOffsetOpacityAndClearing) {
+  TCairoCanvas Canvas(50, 40, 2, TCanvasQuality::HighPerformance);
+  EXPECT_EQ(Canvas.GetPixelWidth() * 1000 + Canvas.GetPixelHeight(), 100080);
   EXPECT_EQ(TCairoCanvas(100, 10, 1.1f).GetPixelWidth(), 110);
-}
-
-TEST(CairoCanvas, ScaleMultipliesLogicalUnits) {
-  TCairoCanvas Canvas(50, 40, 2);
-  Canvas.FillRect({10, 10, 20, 20}, 0, 0, AllCorners, 1, RedBrush());
-  EXPECT_TRUE(IsPainted(Canvas, {20, 20}));
-  EXPECT_TRUE(IsPainted(Canvas, {39, 39}));
-  EXPECT_TRUE(IsEmpty(Canvas, {19, 19}));
-  EXPECT_TRUE(IsEmpty(Canvas, {40, 40}));
-}
-
-TEST(CairoCanvas, ClearReplacesEveryPixelAndIgnoresTheOffset) {
-  TCairoCanvas Canvas(20, 10);
-  Canvas.FillRect({0, 0, 20, 10}, 0, 0, AllCorners, 1, RedBrush());
-  Canvas.SetOffset({5, 5});
-  Canvas.Clear(0x800000FF);
-  // Replaced, not blended over the red.
-  EXPECT_EQ(Canvas.Pixel(0, 0), 0x800000FFu);
-  EXPECT_EQ(Canvas.Pixel(19, 9), 0x800000FFu);
-}
-
-TEST(CairoCanvas, ClearRectReplacesItsPixelsAtTheOffset) {
-  TCairoCanvas Canvas(100, 100);
-  Canvas.Clear(Red);
-  Canvas.SetOffset({10, 20});
-  Canvas.ClearRect({0, 0, 30, 30}, 0x00000000);
-  EXPECT_EQ(Canvas.Pixel(10, 20), 0u);
-  EXPECT_EQ(Canvas.Pixel(39, 49), 0u);
-  EXPECT_EQ(Canvas.Pixel(9, 20), Red);
-  EXPECT_EQ(Canvas.Pixel(40, 49), Red);
-  EXPECT_EQ(Canvas.Pixel(0, 0), Red);
-}
-
-TEST(CairoCanvas, OffsetMovesEveryShape) {
-  TCairoCanvas Canvas(100, 100);
-  Canvas.SetOffset({30, 40});
-  Canvas.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, RedBrush());
-  Canvas.FillArc({10, 10}, {5, 5}, 0, 360, 1, RedBrush());
-  Canvas.SetFill(RedBrush());
-  Canvas.FillPolygon({{50, 0}, {60, 0}, {60, 10}, {50, 10}}, 1);
-  EXPECT_TRUE(IsPainted(Canvas, {35, 45}));
-  EXPECT_TRUE(IsPainted(Canvas, {40, 50}));
-  EXPECT_TRUE(IsPainted(Canvas, {85, 45}));
-  EXPECT_TRUE(IsEmpty(Canvas, {5, 5}));
-  EXPECT_TRUE(IsEmpty(Canvas, {10, 10}));
-  EXPECT_TRUE(IsEmpty(Canvas, {55, 5}));
-}
-
-TEST(CairoCanvas, OpacityMultipliesTheColorAlpha) {
-  struct TCase {
-    TAlphaColor Color;
-    float Opacity;
-    std::uint32_t Alpha;
-  };
-  for (TCase Case : {TCase{Red, 0.5f, 128}, TCase{0x80FF0000, 0.5f, 64}, TCase{Red, 2.0f, 255}, TCase{Red, -1.0f, 0},
-                     TCase{0x00FF0000, 1.0f, 0}}) {
-    TCairoCanvas Canvas(10, 10);
-    Canvas.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, Case.Opacity, TBrush(TBrushKind::Solid, Case.Color));
-    EXPECT_NEAR(Alpha(Canvas.Pixel(5, 5)), Case.Alpha, 1) << std::hex << Case.Color << " at " << Case.Opacity;
-    if (Case.Alpha > 0) {
-      EXPECT_NEAR((Canvas.Pixel(5, 5) >> 16) & 0xFF, 0xFF, 2);
-    }
+  Canvas.FillRect({10, 10, 20, 20}, 0, 0, AllCorners, 1, RedBrush);  // scale multiplies logical units
+  EXPECT_EQ(CountPainted(Canvas), 400u);
+  EXPECT_EQ(Alpha(Canvas, 20, 20) + Alpha(Canvas, 39, 39), 510u);
+  // A quarter turn, x' = -y + 100, y' = x, applied after the offset; Clear ignores both.
+  TCairoCanvas Turned(100, 100);
+  Turned.SetMatrix({0, 1, 0, -1, 0, 0, 100, 0, 1});
+  Turned.SetOffset({0, 5});
+  Turned.FillRect({10, 10, 30, 20}, 0, 0, AllCorners, 1, RedBrush);  // y in [15, 25]: x' in [75, 85]
+  EXPECT_EQ(CountPainted(Turned), 200u);
+  EXPECT_EQ(Alpha(Turned, 80, 20), 255u);
+  Turned.ClearRect({15, 18, 25, 20}, 0x00000000);  // replaces, through offset and matrix
+  EXPECT_EQ(CountPainted(Turned), 180u);
+  Turned.Clear(0x800000FF);
+  EXPECT_EQ(Turned.Pixel(0, 0), 0x800000FFu);
+  EXPECT_EQ(CountPainted(Turned), 10000u);
+  Turned.SetMatrix({1, 0, 0, 0, 0, 0, 0, 0, 1});  // singular: nothing is painted
+  Turned.SetSize(10, 10);
+  Turned.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, RedBrush);
+  Turned.FillText({0, 0, 10, 10}, u"x", false, 1, {}, TTextAlign::Leading);
+  EXPECT_EQ(CountPainted(Turned), 0u);  // and SetSize made a fresh, transparent surface
+  for (const auto& [Color, Opacity, Expected] :
+       {std::tuple{Red, 0.5f, 128u}, {0x80FF0000, 0.5f, 64u}, {Red, 2.0f, 255u}, {Red, -1.0f, 0u}}) {
+    TCairoCanvas Small(2, 2, 1, TCanvasQuality::HighQuality);
+    Small.FillRect({0, 0, 2, 2}, 0, 0, AllCorners, Opacity, TBrush(TBrushKind::Solid, Color));
+    EXPECT_NEAR(Alpha(Small, 1, 1), Expected, 1) << Opacity;
+    EXPECT_NEAR((Small.Pixel(1, 1) >> 16) & 0xFF, Expected != 0 ? 0xFF : 0, 2);
   }
 }
 
-TEST(CairoCanvas, MatrixIsRowVectorAndAppliesAfterTheOffset) {
-  TCairoCanvas Canvas(100, 100);
-  // A quarter turn: x' = -y + 100, y' = x.
-  TMatrix Turn;
-  Turn.m11 = 0, Turn.m12 = 1, Turn.m21 = -1, Turn.m22 = 0, Turn.m31 = 100;
-  Canvas.SetMatrix(Turn);
-  Canvas.SetOffset({0, 5});
-  // Offset first: y in [15, 25], so x' in [75, 85] and y' in [10, 30].
-  Canvas.FillRect({10, 10, 30, 20}, 0, 0, AllCorners, 1, RedBrush());
-  EXPECT_TRUE(IsPainted(Canvas, {80, 20}));
-  EXPECT_TRUE(IsEmpty(Canvas, {87, 20}));
-  EXPECT_TRUE(IsEmpty(Canvas, {20, 15}));
-  // Clear ignores the matrix too.
-  Canvas.Clear(Red);
-  EXPECT_EQ(CountPainted(Canvas), 100u * 100u);
-}
+using TC = TCairoCanvas;
+using TV = const float*;
+TRectF R(TV V) { return {V[0], V[1], V[2], V[3]}; }
+TPointF P(TV V, int At) { return {V[At], V[At + 1]}; }
 
-TEST(CairoCanvas, SingularMatrixPaintsNothing) {
-  TCairoCanvas Canvas(20, 20);
-  TMatrix Flat;
-  Flat.m22 = 0;
-  Canvas.SetMatrix(Flat);
-  Canvas.FillRect({0, 0, 20, 20}, 0, 0, AllCorners, 1, RedBrush());
-  Canvas.FillText({0, 0, 20, 20}, u"x", false, 1, {}, TTextAlign::Leading);
-  EXPECT_EQ(CountPainted(Canvas), 0u);
-}
-
-TEST(CairoCanvas, SetSizeRecreatesTheSurface) {
-  TCairoCanvas Canvas(10, 10, 2);
-  Canvas.Clear(Red);
-  Canvas.SetSize(30, 5);
-  EXPECT_EQ(Canvas.GetPixelWidth(), 60);
-  EXPECT_EQ(Canvas.GetPixelHeight(), 10);
-  EXPECT_EQ(CountPainted(Canvas), 0u);
-}
-
-TEST(CairoCanvas, BadInputThrowsAndPaintsNothing) {
-  const float NaN = std::nanf("");
-  const std::function<void(TCairoCanvas&)> Calls[] = {
-      [&](TCairoCanvas& C) {
-        C.FillRect({0, 0, NaN, 10}, 0, 0, AllCorners, 1, RedBrush());
-      },
-      [&](TCairoCanvas& C) {
-        C.FillRect({0, 0, 10, 10}, NaN, 0, AllCorners, 1, RedBrush());
-      },
-      [&](TCairoCanvas& C) {
-        C.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, NaN, RedBrush());
-      },
-      [&](TCairoCanvas& C) {
-        C.DrawLine({0, 0}, {10, 10}, 1, RedStroke(-1));
-      },
-      [&](TCairoCanvas& C) {
-        C.DrawLine({0, 0}, {10, 10}, 1, RedStroke(INFINITY));
-      },
-      [&](TCairoCanvas& C) {
-        C.FillArc({5, 5}, {5, 5}, 0, NaN, 1, RedBrush());
-      },
-      [&](TCairoCanvas& C) {
-        C.DrawArc({5, NaN}, {5, 5}, 0, 90, 1, RedStroke(1));
-      },
-      [&](TCairoCanvas& C) {
-        C.FillPolygon({{0, 0}, {10, NaN}, {0, 10}}, 1);
-      },
-      [&](TCairoCanvas& C) {
-        C.GetFont().Size = 0;
-        C.FillText({0, 0, 10, 10}, u"x", false, 1, {}, TTextAlign::Leading);
-      },
-      [&](TCairoCanvas& C) {
-        C.GetFont().Size = NaN;
-        C.TextWidth(u"x");
-      },
-      [&](TCairoCanvas& C) {
-        TMatrix M;
-        M.m31 = NaN;
-        C.SetMatrix(M);
-      },
+TEST(CairoCanvas, ValuesThatAreNotFiniteAreRefusedAndPaintNothing) {
+  // Each operation with every one of its numbers in turn not finite.
+  const std::pair<int, void (*)(TC&, TV)> Operations[] = {
+      {4, [](TC& C, TV V) { C.ClearRect(R(V), Red); }},
+      {7, [](TC& C, TV V) { C.FillRect(R(V), V[4], V[5], AllCorners, V[6], RedBrush); }},
+      {8, [](TC& C, TV V) { C.DrawRect(R(V), V[4], V[5], AllCorners, V[6], RedStroke(V[7])); }},
+      {6, [](TC& C, TV V) { C.DrawLine(P(V, 0), P(V, 2), V[4], RedStroke(V[5])); }},
+      {5, [](TC& C, TV V) { C.FillEllipse(R(V), V[4], RedBrush); }},
+      {6, [](TC& C, TV V) { C.DrawEllipse(R(V), V[4], RedStroke(V[5])); }},
+      {7, [](TC& C, TV V) { C.FillArc(P(V, 0), P(V, 2), V[4], V[5], V[6], RedBrush); }},
+      {8, [](TC& C, TV V) { C.DrawArc(P(V, 0), P(V, 2), V[4], V[5], V[6], RedStroke(V[7])); }},
+      {3,
+       [](TC& C, TV V) {
+         C.FillPolygon({{1, 1}, P(V, 0)}, V[2]);
+       }},
+      {4,
+       [](TC& C, TV V) {
+         C.SetStroke(RedStroke(V[3])), C.DrawPolygon({P(V, 0), {1, 1}}, V[2]);
+       }},
+      {6, [](TC& C, TV V) { C.GetFont().Size = V[5], C.FillText(R(V), u"x", 0, V[4], {}, TTextAlign::Leading); }},
+      {9,
+       [](TC& C, TV V) {
+         C.SetMatrix({V[0], V[1], V[2], V[3], V[4], V[5], V[6], V[7], V[8]});
+       }},
   };
-  for (std::size_t I = 0; I < std::size(Calls); ++I) {
-    TCairoCanvas Canvas(10, 10);
-    Canvas.SetFill(RedBrush());
-    EXPECT_THROW(Calls[I](Canvas), std::invalid_argument) << "call " << I;
-    EXPECT_EQ(CountPainted(Canvas), 0u) << "call " << I;
-  }
-}
-
-TEST(CairoCanvas, PixelOutsideTheSurfaceThrows) {
-  TCairoCanvas Canvas(10, 5);
-  EXPECT_THROW(Canvas.Pixel(-1, 0), std::out_of_range);
-  EXPECT_THROW(Canvas.Pixel(10, 0), std::out_of_range);
-  EXPECT_THROW(Canvas.Pixel(0, 5), std::out_of_range);
-}
-
-TEST(CairoCanvas, SurfaceTooLargeThrowsAndKeepsTheOldOne) {
-  EXPECT_THROW(TCairoCanvas(40000, 10), Exception);
+  for (const auto& [Count, Operation] : Operations)
+    for (int Bad = 0; Bad < Count; ++Bad)
+      for (const float Value : {NAN, INFINITY}) {
+        float Values[9] = {3, 3, 8, 8, 1, 2, 1, 2, 1};
+        Values[Bad] = Value;
+        TCairoCanvas Canvas(10, 10);
+        Canvas.SetFill(RedBrush);
+        EXPECT_THROW(Operation(Canvas, Values), std::invalid_argument) << Count << " numbers, " << Bad;
+        EXPECT_EQ(CountPainted(Canvas), 0u);
+      }
   TCairoCanvas Canvas(10, 10);
-  Canvas.Clear(Red);
-  EXPECT_THROW(Canvas.SetSize(40000, 10), Exception);
-  EXPECT_EQ(Canvas.GetPixelWidth(), 10);
-  EXPECT_EQ(Canvas.Pixel(9, 9), Red);
+  EXPECT_THROW(Canvas.DrawLine({0, 0}, {10, 10}, 1, RedStroke(-1)), std::invalid_argument);
+  Canvas.GetFont().Size = 0;
+  EXPECT_THROW(Canvas.TextWidth(u"x"), std::invalid_argument);
 }
 
-class PngTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    FDir = std::filesystem::temp_directory_path() /
-           ("fsvgcairo_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(FDir);
-    std::filesystem::create_directories(FDir);
-  }
-  void TearDown() override { std::filesystem::remove_all(FDir); }
-  std::filesystem::path FDir;
-};
-
-TEST_F(PngTest, SavedPixelsReadBack) {
+TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
   TCairoCanvas Canvas(8, 6);
-  Canvas.FillRect({0, 0, 4, 6}, 0, 0, AllCorners, 1, RedBrush());
-  const std::filesystem::path File = FDir / "out.png";
-  Canvas.SaveToPNG(File);
-  cairo_surface_t* Loaded = cairo_image_surface_create_from_png(File.c_str());
+  EXPECT_EQ(CountPainted(Canvas), 0u);  // starts transparent
+  EXPECT_THROW(Canvas.Pixel(-1, 0), std::out_of_range);
+  EXPECT_THROW(Canvas.Pixel(8, 0), std::out_of_range);
+  EXPECT_THROW(Canvas.Pixel(0, 6), std::out_of_range);
+  EXPECT_THROW(TCairoCanvas(40000, 10), Exception);
+  Canvas.FillRect({0, 0, 4, 6}, 0, 0, AllCorners, 1, RedBrush);
+  EXPECT_THROW(Canvas.SetSize(40000, 10), Exception);  // the old surface stays
+  EXPECT_EQ(Canvas.Pixel(3, 5), Red);
+  const std::filesystem::path Dir = std::filesystem::temp_directory_path() / ("fsvgcairo-" + std::to_string(getpid()));
+  std::filesystem::create_directories(Dir);
+  Canvas.SaveToPNG(Dir / "out.png");
+  cairo_surface_t* Loaded = cairo_image_surface_create_from_png((Dir / "out.png").c_str());
   ASSERT_EQ(cairo_surface_status(Loaded), CAIRO_STATUS_SUCCESS);
-  EXPECT_EQ(cairo_image_surface_get_width(Loaded), 8);
-  EXPECT_EQ(cairo_image_surface_get_height(Loaded), 6);
+  EXPECT_EQ(cairo_image_surface_get_width(Loaded) * 10 + cairo_image_surface_get_height(Loaded), 86);
   const auto* Row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(Loaded));
   EXPECT_EQ(Row[0], Red);
   EXPECT_EQ(Row[7], 0u);
   cairo_surface_destroy(Loaded);
-}
-
-TEST_F(PngTest, FailuresNameThePath) {
-  TCairoCanvas Canvas(8, 6);
-  const std::filesystem::path Missing = FDir / "no-such-dir" / "out.png";
   try {
-    Canvas.SaveToPNG(Missing);
-    FAIL() << "no exception";
+    Canvas.SaveToPNG(Dir / "no-such-dir" / "out.png");
+    ADD_FAILURE() << "no exception";
   } catch (const EFCreateError& Error) {
-    EXPECT_NE(std::string(Error.what()).find(Missing.string()), std::string::npos) << Error.what();
+    EXPECT_NE(std::string(Error.what()).find((Dir / "no-such-dir").string()), std::string::npos) << Error.what();
   }
-  if (std::filesystem::exists("/dev/full")) {
-    EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
-  }
-  TCairoCanvas Empty(0, 0);
-  EXPECT_THROW(Empty.SaveToPNG(FDir / "empty.png"), EWriteError);
-  EXPECT_FALSE(std::filesystem::exists(FDir / "empty.png"));
+  EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
+  EXPECT_THROW(TCairoCanvas(0, 0).SaveToPNG(Dir / "empty.png"), EWriteError);
+  EXPECT_FALSE(std::filesystem::exists(Dir / "empty.png"));
+  std::filesystem::remove_all(Dir);
 }
 
 // Text: DejaVu Sans is what CI installs; the expectations hold for any scalable font.
-class TextTest : public ::testing::Test {
+class CairoText : public ::testing::Test {
  protected:
-  TextTest() : FCanvas(400, 200) {
-    FCanvas.GetFont().Family = u"DejaVu Sans";
-    FCanvas.GetFont().Size = 20;
-    FCanvas.SetFill(TBrush(TBrushKind::Solid, 0xFF000000));
+  CairoText() : Canvas(400, 200) {
+    Canvas.GetFont() = TFont(u"DejaVu Sans", 20);
+    Canvas.SetFill(TBrush(TBrushKind::Solid, 0xFF000000));
   }
-  TCairoCanvas FCanvas;
+  TCairoCanvas Canvas;
 };
 
-TEST_F(TextTest, MetricsAreThoseOfTheFont) {
-  const TFontMetrics Metrics = FCanvas.GetFontMetrics();
+// Cairo's own advance for UTF-8 text in the canvas's font: the reference for the
+// canvas's conversion from UTF-16.
+double CairoAdvance(const char* Utf8) {
+  cairo_surface_t* Surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+  cairo_t* Context = cairo_create(Surface);
+  cairo_select_font_face(Context, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(Context, 20);
+  cairo_font_options_t* Options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(Options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(Options, CAIRO_HINT_STYLE_NONE);
+  cairo_set_font_options(Context, Options);
+  cairo_text_extents_t Extents;
+  cairo_text_extents(Context, Utf8, &Extents);
+  cairo_font_options_destroy(Options);
+  cairo_destroy(Context);
+  cairo_surface_destroy(Surface);
+  return Extents.x_advance;
+}
+
+TEST_F(CairoText, Utf16BecomesTheUtf8CairoMeasures) {
+  // One and two and three and four bytes; pairs that start with U+D835, U+D800 and U+DBFF;
+  // unpaired surrogates, which become U+FFFD.
+  const std::pair<std::u16string, const char*> Cases[] = {{u"K", "K"},
+                                                          {u"\u00E9", "\xC3\xA9"},
+                                                          {u"\u2126", "\xE2\x84\xA6"},
+                                                          {u"\U0001D538", "\xF0\x9D\x94\xB8"},
+                                                          {u"\U00010300", "\xF0\x90\x8C\x80"},
+                                                          {u"\U0010FFFD", "\xF4\x8F\xBF\xBD"},
+                                                          {std::u16string(1, 0xD800), "\xEF\xBF\xBD"},
+                                                          {std::u16string{0xDBFF, u'K'}, "\xEF\xBF\xBDK"},
+                                                          {std::u16string(1, 0xDC00), "\xEF\xBF\xBD"}};
+  for (const auto& [Text, Utf8] : Cases) EXPECT_NEAR(Canvas.TextWidth(Text), CairoAdvance(Utf8), 1e-3) << Utf8;
+}
+
+TEST_F(CairoText, MetricsWidthsAndKerning) {
+  const TFontMetrics Metrics = Canvas.GetFontMetrics();
   EXPECT_GT(Metrics.Ascent, 10);
   EXPECT_GT(Metrics.Descent, 1);
-  EXPECT_LT(Metrics.Descent, Metrics.Ascent);
   EXPECT_GE(Metrics.LineHeight, Metrics.Ascent + Metrics.Descent);
-  EXPECT_FLOAT_EQ(FCanvas.TextHeight(u""), Metrics.LineHeight);
-}
-
-TEST_F(TextTest, WidthGrowsWithLengthAndSize) {
-  const float Short = FCanvas.TextWidth(u"abc");
-  const float Long = FCanvas.TextWidth(u"abcabc");
-  EXPECT_GT(Short, 0);
-  EXPECT_NEAR(Long, 2 * Short, 0.01);
-  EXPECT_EQ(FCanvas.TextWidth(u""), 0);
-  // The widest line counts.
-  EXPECT_FLOAT_EQ(FCanvas.TextWidth(u"abc\nabcabc\na"), Long);
-  const float Height = FCanvas.TextHeight(u"abc");
-  FCanvas.GetFont().Size = 40;
-  // Unhinted metrics scale linearly with the size.
-  EXPECT_NEAR(FCanvas.TextWidth(u"abc"), 2 * Short, 0.05);
-  EXPECT_NEAR(FCanvas.TextHeight(u"abc"), 2 * Height, 0.05);
-  EXPECT_NEAR(FCanvas.TextHeight(u"a\nb\r\nc"), 6 * Height, 0.05);
-}
-
-TEST_F(TextTest, KerningTightensPairs) {
-#ifndef FSVG_CAIRO_HAS_FREETYPE
-  GTEST_SKIP() << "built without cairo-ft: text is laid out unkerned";
+  EXPECT_FLOAT_EQ(Canvas.TextHeight(u""), Metrics.LineHeight);
+  const float Short = Canvas.TextWidth(u"abc");
+  EXPECT_NEAR(Canvas.TextWidth(u"abcabc"), 2 * Short, 0.01);
+  EXPECT_EQ(Canvas.TextWidth(u""), 0);
+  EXPECT_NEAR(Canvas.TextWidth(u"abc\nabcabc\na"), 2 * Short, 0.01);  // the widest line
+  const float Height = Canvas.TextHeight(u"abc");
+  Canvas.GetFont().Size = 40;  // unhinted metrics scale linearly with the size
+  EXPECT_NEAR(Canvas.TextWidth(u"abc"), 2 * Short, 0.05);
+  EXPECT_NEAR(Canvas.TextHeight(u"a\nb\r\nc"), 6 * Height, 0.05);
+#ifdef FSVG_CAIRO_HAS_FREETYPE
+  // DejaVu Sans kerns "AV"; "HH" has no kerning.
+  EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
+  EXPECT_NEAR(Canvas.TextWidth(u"HH"), 2 * Canvas.TextWidth(u"H"), 0.01);
 #endif
-  // DejaVu Sans kerns "AV" and "To"; "HH" has no kerning.
-  EXPECT_LT(FCanvas.TextWidth(u"AV"), FCanvas.TextWidth(u"A") + FCanvas.TextWidth(u"V") - 1);
-  EXPECT_LT(FCanvas.TextWidth(u"To"), FCanvas.TextWidth(u"T") + FCanvas.TextWidth(u"o") - 1);
-  EXPECT_NEAR(FCanvas.TextWidth(u"HH"), 2 * FCanvas.TextWidth(u"H"), 0.01);
 }
 
-TEST_F(TextTest, MeasureTextFollowsTheAlignment) {
-  const float Width = FCanvas.TextWidth(u"Hello");
-  const float Height = FCanvas.TextHeight(u"Hello");
-  struct TCase {
-    TTextAlign Horizontal, Vertical;
-    float Left, Top;
-  };
-  for (TCase Case : {TCase{TTextAlign::Leading, TTextAlign::Leading, 10, 20},
-                     TCase{TTextAlign::Trailing, TTextAlign::Trailing, 310 - Width, 120 - Height},
-                     TCase{TTextAlign::Center, TTextAlign::Center, 160 - Width / 2, 70 - Height / 2}}) {
+TEST_F(CairoText, MeasuringFollowsAlignmentAndWrapping) {
+  const float Height = Canvas.TextHeight(u"Hello");
+  const float Wide = Canvas.TextWidth(u"Hello Hello");
+  for (const auto& [Horizontal, Vertical, Flags, Left, Top] :
+       {std::tuple{TTextAlign::Leading, TTextAlign::Leading, TFillTextFlags{}, 10.f, 20.f},
+        {TTextAlign::Trailing, TTextAlign::Trailing, TFillTextFlags{}, 310 - Wide, 120 - 2 * Height},
+        {TTextAlign::Center, TTextAlign::Center, TFillTextFlags{}, 160 - Wide / 2, 70 - Height},
+        {TTextAlign::Leading, TTextAlign::Leading, TFillTextFlags{TFillTextFlag::RightToLeft}, 310 - Wide, 20.f},
+        {TTextAlign::Center, TTextAlign::Leading, TFillTextFlags{TFillTextFlag::RightToLeft}, 160 - Wide / 2, 20.f}}) {
     TRectF Rect{10, 20, 310, 120};
-    FCanvas.MeasureText(Rect, u"Hello", false, {}, Case.Horizontal, Case.Vertical);
-    EXPECT_NEAR(Rect.Left, Case.Left, 0.01);
-    EXPECT_NEAR(Rect.Top, Case.Top, 0.01);
-    EXPECT_NEAR(Rect.Width(), Width, 0.01);
-    EXPECT_NEAR(Rect.Height(), Height, 0.01);
+    Canvas.MeasureText(Rect, u"Hello\nHello Hello", false, Flags, Horizontal, Vertical);
+    EXPECT_NEAR(Rect.Left, Left, 0.01);
+    EXPECT_NEAR(Rect.Top, Top, 0.01);
+    EXPECT_NEAR(Rect.Width(), Wide, 0.01);
+    EXPECT_NEAR(Rect.Height(), 2 * Height, 0.01);
   }
-  // Right to left mirrors Leading and Trailing.
-  TRectF Rect{10, 20, 310, 120};
-  FCanvas.MeasureText(Rect, u"Hello", false, {TFillTextFlag::RightToLeft}, TTextAlign::Leading, TTextAlign::Leading);
-  EXPECT_NEAR(Rect.Right, 310, 0.01);
-  Rect = {10, 20, 310, 120};
-  FCanvas.MeasureText(Rect, u"", false, {}, TTextAlign::Center, TTextAlign::Center);
-  EXPECT_EQ(Rect, (TRectF{10, 20, 10, 20}));
-}
-
-TEST_F(TextTest, WordWrapBreaksAtSpaces) {
-  const float Pair = FCanvas.TextWidth(u"aaa  aaa");
-  const float LineHeight = FCanvas.GetFontMetrics().LineHeight;
+  TRectF Empty{10, 20, 310, 120};
+  Canvas.MeasureText(Empty, u"", false, {}, TTextAlign::Center, TTextAlign::Center);
+  EXPECT_EQ(Empty, (TRectF{10, 20, 10, 20}));
+  // WordWrap breaks at the last space that keeps a line within the rectangle (a double
+  // space stays inside a line); without it only line feeds break; a long word overflows.
   TLineMetricInfo Lines;
-  FCanvas.MeasureLines(Lines, {0, 0, Pair + 0.5f, 200}, u"aaa aaa aaa  aaa", true, {}, TTextAlign::Leading,
-                       TTextAlign::Leading);
-  ASSERT_EQ(Lines.Metrics.size(), 2u);
-  EXPECT_EQ(Lines.Metrics[0].Index, 0u);
-  EXPECT_EQ(Lines.Metrics[0].Length, 7u);
-  EXPECT_EQ(Lines.Metrics[1].Index, 8u);
-  EXPECT_EQ(Lines.Metrics[1].Length, 8u);  // the double space stays inside the line
-  EXPECT_NEAR(Lines.Metrics[1].Rect.Top - Lines.Metrics[0].Rect.Top, LineHeight, 0.01);
-  // Without WordWrap only line feeds break; a word wider than the rectangle overflows.
-  FCanvas.MeasureLines(Lines, {0, 0, 10, 200}, u"aaa aaa\r\nwiderthanten\n", false, {}, TTextAlign::Leading,
-                       TTextAlign::Leading);
-  ASSERT_EQ(Lines.Metrics.size(), 3u);
-  EXPECT_EQ(Lines.Metrics[0].Length, 7u);
-  EXPECT_EQ(Lines.Metrics[1].Index, 9u);
-  EXPECT_EQ(Lines.Metrics[2].Length, 0u);
-  FCanvas.MeasureLines(Lines, {0, 0, 10, 200}, u"aaa widerthanten", true, {}, TTextAlign::Leading, TTextAlign::Leading);
-  ASSERT_EQ(Lines.Metrics.size(), 2u);
+  const auto Broken = [&](const TRectF& Rect, std::u16string_view Text, bool Wrap) {
+    Canvas.MeasureLines(Lines, Rect, Text, Wrap, {}, TTextAlign::Leading, TTextAlign::Leading);
+    std::vector<std::size_t> Spans;
+    for (const auto& Line : Lines.Metrics) Spans.insert(Spans.end(), {Line.Index, Line.Length});
+    return Spans;
+  };
+  EXPECT_EQ(Broken({0, 0, Canvas.TextWidth(u"aaa  aaa") + 0.5f, 200}, u"aaa aaa aaa  aaa", true),
+            (std::vector<std::size_t>{0, 7, 8, 8}));
+  EXPECT_NEAR(Lines.Metrics[1].Rect.Top - Lines.Metrics[0].Rect.Top, Height, 0.01);
+  EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa aaa\r\nwide\n", false), (std::vector<std::size_t>{0, 7, 9, 4, 14, 0}));
+  EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa widerthanten", true), (std::vector<std::size_t>{0, 3, 4, 12}));
   EXPECT_GT(Lines.Metrics[1].Rect.Width(), 10);
-}
-
-TEST_F(TextTest, FillTextPaintsInsideItsLayout) {
-  TRectF Bounds{50, 50, 350, 150};
-  FCanvas.MeasureText(Bounds, u"Hxg \u03A9 \u0416", false, {}, TTextAlign::Trailing, TTextAlign::Center);
-  FCanvas.FillText({50, 50, 350, 150}, u"Hxg \u03A9 \u0416", false, 1, {}, TTextAlign::Trailing, TTextAlign::Center);
-  std::size_t Inside = 0, Outside = 0;
-  for (std::int32_t Y = 0; Y < 200; ++Y)
-    for (std::int32_t X = 0; X < 400; ++X) {
-      if (Alpha(FCanvas.Pixel(X, Y)) == 0) continue;
-      const bool In = X >= Bounds.Left - 1 && X <= Bounds.Right + 1 && Y >= Bounds.Top && Y <= Bounds.Bottom;
-      ++(In ? Inside : Outside);
-    }
-  EXPECT_GT(Inside, 100u);
-  EXPECT_EQ(Outside, 0u);
-}
-
-TEST_F(TextTest, FillTextHonoursBrushOffsetAndOpacity) {
-  FCanvas.SetFill(TBrush(TBrushKind::None, 0xFF000000));
-  FCanvas.FillText({0, 0, 400, 200}, u"Hidden", false, 1, {}, TTextAlign::Leading, TTextAlign::Leading);
-  EXPECT_EQ(CountPainted(FCanvas), 0u);
-
-  FCanvas.SetFill(TBrush(TBrushKind::Solid, 0xFF000000));
-  FCanvas.SetOffset({0, 100});
-  FCanvas.FillText({0, 0, 400, 50}, u"\u2588\u2588\u2588", false, 0.5f, {}, TTextAlign::Leading, TTextAlign::Leading);
-  std::uint32_t Strongest = 0;
-  for (std::int32_t Y = 0; Y < 200; ++Y)
-    for (std::int32_t X = 0; X < 400; ++X) {
-      const std::uint32_t A = Alpha(FCanvas.Pixel(X, Y));
-      if (A != 0) {
-        EXPECT_GE(Y, 98);  // the block may reach a hair above the ascent
-      }
-      Strongest = std::max(Strongest, A);
-    }
-  EXPECT_NEAR(Strongest, 128u, 2);
 }
 
 }  // namespace

@@ -1,16 +1,54 @@
-// Test doubles: a host canvas that records every call it receives, and streams that
-// count, collect and fail their writes.
+// Test doubles: a host canvas that records every call it receives, a stream that
+// collects, fails and lends its writes, a canvas with its writers public, and one scene
+// that draws every primitive and calls every writer.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "fsvg/fsvgcanvas.h"
 
 namespace fsvg::test {
+
+// The argument forms of a recorded call: "[l,t,r,b]", "(x,y)", "brush:kind:colour[:thickness]".
+inline std::string Num(double Value) {
+  std::string Text = std::to_string(Value);
+  Text.erase(Text.find_last_not_of('0') + 1);
+  if (Text.back() == '.') Text.pop_back();
+  return Text;
+}
+inline std::string Arg(float Value) { return Num(Value); }
+inline std::string Arg(TAlphaColor Value) { return std::to_string(Value); }
+inline std::string Arg(bool Value) { return std::to_string(Value); }
+template <typename E>
+requires std::is_enum_v<E> std::string Arg(E Value) { return std::to_string(static_cast<int>(Value)); }
+inline std::string Arg(const TRectF& R) {
+  return "[" + Num(R.Left) + "," + Num(R.Top) + "," + Num(R.Right) + "," + Num(R.Bottom) + "]";
+}
+inline std::string Arg(const TPointF& P) { return "(" + Num(P.X) + "," + Num(P.Y) + ")"; }
+inline std::string Arg(const TBrush& B) { return "brush:" + Arg(B.Kind) + ":" + Arg(B.Color); }
+inline std::string Arg(const TStrokeBrush& B) { return Arg(static_cast<const TBrush&>(B)) + ":" + Num(B.Thickness); }
+inline std::string Arg(TCorners C) {
+  std::string Text;
+  for (int Corner = 0; Corner < 4; ++Corner) Text += C.Contains(static_cast<TCorner>(Corner)) ? '1' : '0';
+  return Text;
+}
+inline std::string Arg(TFillTextFlags F) { return Arg(F.Contains(TFillTextFlag::RightToLeft)); }
+inline std::string Arg(std::u16string_view Text) {
+  const TBytes Bytes = ToUtf8(Text);
+  return {Bytes.begin(), Bytes.end()};
+}
+inline std::string Arg(const TPolygon& Points) {
+  std::string Text;
+  for (const TPointF& P : Points) Text += Arg(P);
+  return Text;
+}
 
 /// Records each drawing call as "Name(args...)" and can be told to throw instead.
 class TRecordingCanvas : public TNullCanvas {
@@ -20,121 +58,192 @@ class TRecordingCanvas : public TNullCanvas {
   std::vector<std::string> Calls;
   /// When set, every drawing hook records its call and then throws std::runtime_error.
   bool Throw = false;
-  /// Called inside every drawing hook, after recording; lets a test look at the
-  /// output at the moment the host is painted.
+  /// Called inside every drawing hook, after recording: lets a test look at the output
+  /// at the moment the host is painted.
   std::function<void()> OnCall;
   float Width = 7.5f;
   float Height = 11.25f;
   TRectF Measured{1, 2, 3, 4};
 
  protected:
-  void Record(std::string Call) {
-    Calls.push_back(std::move(Call));
+  template <typename... T>
+  void Record(const char* Name, const T&... Args) {
+    std::string Call = Name;
+    ((Call += (Call.back() == '(' ? "" : ",") + Arg(Args)), ...);
+    Calls.push_back(Call + ")");
     if (OnCall) OnCall();
     if (Throw) throw std::runtime_error("host failed");
   }
-  static std::string Num(double Value) {
-    std::string Text = std::to_string(Value);
-    Text.erase(Text.find_last_not_of('0') + 1);
-    if (!Text.empty() && Text.back() == '.') Text.pop_back();
-    return Text;
+  using S = std::u16string_view;
+  using A = TTextAlign;
+  void DoClear(TAlphaColor C) override { Record("Clear(", C); }
+  void DoClearRect(const TRectF& R, TAlphaColor C) override { Record("ClearRect(", R, C); }
+  void DoFillRect(const TRectF& R, float X, float Y, TCorners C, float O, const TBrush& B, TCornerType T) override {
+    Record("FillRect(", R, X, Y, C, O, B, T);
   }
-  static std::string Rect(const TRectF& R) {
-    return "[" + Num(R.Left) + "," + Num(R.Top) + "," + Num(R.Right) + "," + Num(R.Bottom) + "]";
-  }
-  static std::string Pt(const TPointF& P) { return "(" + Num(P.X) + "," + Num(P.Y) + ")"; }
-  static std::string Brush(const TBrush& B) {
-    return "brush:" + std::to_string(static_cast<int>(B.Kind)) + ":" + std::to_string(B.Color);
-  }
-  static std::string Stroke(const TStrokeBrush& B) { return Brush(B) + ":" + Num(B.Thickness); }
-  static std::string Corners(TCorners C) {
-    std::string Text;
-    for (TCorner Corner : {TCorner::TopLeft, TCorner::TopRight, TCorner::BottomLeft, TCorner::BottomRight})
-      Text += C.Contains(Corner) ? '1' : '0';
-    return Text;
-  }
-  static std::string Poly(const TPolygon& Points) {
-    std::string Text;
-    for (const TPointF& P : Points) Text += Pt(P);
-    return Text;
-  }
-  static std::string Utf8(std::u16string_view Text) {
-    const TBytes Bytes = ToUtf8(Text);
-    return std::string(Bytes.begin(), Bytes.end());
-  }
-
-  void DoClear(TAlphaColor Color) override { Record("Clear(" + std::to_string(Color) + ")"); }
-  void DoClearRect(const TRectF& R, TAlphaColor Color) override {
-    Record("ClearRect(" + Rect(R) + "," + std::to_string(Color) + ")");
-  }
-  void DoFillRect(const TRectF& R, float XR, float YR, TCorners C, float O, const TBrush& B, TCornerType T) override {
-    Record("FillRect(" + Rect(R) + "," + Num(XR) + "," + Num(YR) + "," + Corners(C) + "," + Num(O) + "," + Brush(B) +
-           "," + std::to_string(static_cast<int>(T)) + ")");
-  }
-  void DoDrawRect(const TRectF& R, float XR, float YR, TCorners C, float O, const TStrokeBrush& B,
+  void DoDrawRect(const TRectF& R, float X, float Y, TCorners C, float O, const TStrokeBrush& B,
                   TCornerType T) override {
-    Record("DrawRect(" + Rect(R) + "," + Num(XR) + "," + Num(YR) + "," + Corners(C) + "," + Num(O) + "," + Stroke(B) +
-           "," + std::to_string(static_cast<int>(T)) + ")");
+    Record("DrawRect(", R, X, Y, C, O, B, T);
   }
-  void DoDrawLine(const TPointF& A, const TPointF& B, float O, const TStrokeBrush& S) override {
-    Record("DrawLine(" + Pt(A) + "," + Pt(B) + "," + Num(O) + "," + Stroke(S) + ")");
+  void DoDrawLine(const TPointF& P, const TPointF& Q, float O, const TStrokeBrush& B) override {
+    Record("DrawLine(", P, Q, O, B);
   }
-  void DoFillEllipse(const TRectF& R, float O, const TBrush& B) override {
-    Record("FillEllipse(" + Rect(R) + "," + Num(O) + "," + Brush(B) + ")");
-  }
-  void DoDrawEllipse(const TRectF& R, float O, const TStrokeBrush& B) override {
-    Record("DrawEllipse(" + Rect(R) + "," + Num(O) + "," + Stroke(B) + ")");
-  }
+  void DoFillEllipse(const TRectF& R, float O, const TBrush& B) override { Record("FillEllipse(", R, O, B); }
+  void DoDrawEllipse(const TRectF& R, float O, const TStrokeBrush& B) override { Record("DrawEllipse(", R, O, B); }
   void DoFillArc(const TPointF& C, const TPointF& R, float S, float W, float O, const TBrush& B) override {
-    Record("FillArc(" + Pt(C) + "," + Pt(R) + "," + Num(S) + "," + Num(W) + "," + Num(O) + "," + Brush(B) + ")");
+    Record("FillArc(", C, R, S, W, O, B);
   }
   void DoDrawArc(const TPointF& C, const TPointF& R, float S, float W, float O, const TStrokeBrush& B) override {
-    Record("DrawArc(" + Pt(C) + "," + Pt(R) + "," + Num(S) + "," + Num(W) + "," + Num(O) + "," + Stroke(B) + ")");
+    Record("DrawArc(", C, R, S, W, O, B);
   }
-  void DoFillPolygon(const TPolygon& Points, float O) override {
-    Record("FillPolygon(" + Poly(Points) + "," + Num(O) + ")");
+  void DoFillPolygon(const TPolygon& P, float O) override { Record("FillPolygon(", P, O); }
+  void DoDrawPolygon(const TPolygon& P, float O) override { Record("DrawPolygon(", P, O); }
+  void DoFillText(const TRectF& R, S T, bool W, float O, TFillTextFlags F, A H, A V) override {
+    Record("FillText(", R, T, W, O, F, H, V);
   }
-  void DoDrawPolygon(const TPolygon& Points, float O) override {
-    Record("DrawPolygon(" + Poly(Points) + "," + Num(O) + ")");
-  }
-  void DoFillText(const TRectF& R, std::u16string_view Text, bool Wrap, float O, TFillTextFlags F, TTextAlign H,
-                  TTextAlign V) override {
-    Record("FillText(" + Rect(R) + "," + Utf8(Text) + "," + std::to_string(Wrap) + "," + Num(O) + "," +
-           std::to_string(F.Contains(TFillTextFlag::RightToLeft)) + "," + std::to_string(static_cast<int>(H)) + "," +
-           std::to_string(static_cast<int>(V)) + ")");
-  }
-  void DoMeasureText(TRectF& R, std::u16string_view Text, bool, TFillTextFlags, TTextAlign, TTextAlign) override {
-    Record("MeasureText(" + Rect(R) + "," + Utf8(Text) + ")");
+  void DoMeasureText(TRectF& R, S T, bool, TFillTextFlags, A, A) override {
+    Record("MeasureText(", R, T);
     R = Measured;
   }
-  void DoMeasureLines(TLineMetricInfo& Lines, const TRectF& R, std::u16string_view Text, bool, TFillTextFlags,
-                      TTextAlign, TTextAlign) override {
-    Record("MeasureLines(" + Rect(R) + "," + Utf8(Text) + ")");
-    Lines.Metrics.assign(2, {});
+  void DoMeasureLines(TLineMetricInfo& L, const TRectF& R, S T, bool, TFillTextFlags, A, A) override {
+    Record("MeasureLines(", R, T);
+    L.Metrics.assign(2, {});
   }
-  float DoTextWidth(std::u16string_view Text) override {
-    Record("TextWidth(" + Utf8(Text) + ")");
-    return Width;
-  }
-  float DoTextHeight(std::u16string_view Text) override {
-    Record("TextHeight(" + Utf8(Text) + ")");
-    return Height;
-  }
+  float DoTextWidth(S T) override { return Record("TextWidth(", T), Width; }
+  float DoTextHeight(S T) override { return Record("TextHeight(", T), Height; }
 };
 
-/// Collects bytes like a memory stream and counts the WriteBuffer calls; can be told to
-/// throw at the k-th call (1-based; 0 never).
+/// Collects bytes and counts the calls that hand them over (WriteBuffer, CommitBuffer);
+/// call FailAt (1-based; 0 never) throws EWriteError "injected write failure", and with
+/// Sticky every call after it too. With Lend it lends exactly the room asked for, and
+/// refuses a commit when the bytes ran past it.
 class TCountingStream : public TStream {
  public:
-  void WriteBuffer(const void* Buffer, std::size_t Count) override {
-    ++Calls;
-    if (FailAt != 0 && Calls == FailAt) throw EWriteError("injected write failure");
-    Text.append(static_cast<const char*>(Buffer), Count);
+  void WriteBuffer(const void* Buffer, std::size_t Count) override { Take(static_cast<const char*>(Buffer), Count); }
+  std::uint8_t* AcquireBuffer(std::size_t Count) override {
+    if (!Lend) return nullptr;
+    FRoom.assign(Count, '\0');
+    FRoom += Guard;
+    return reinterpret_cast<std::uint8_t*>(FRoom.data());
+  }
+  void CommitBuffer(std::size_t Count) override {
+    if (FRoom.size() < Count + Guard.size() || !FRoom.ends_with(Guard)) throw std::length_error("ran past the room");
+    const std::string Room = std::move(FRoom);
+    FRoom.clear();
+    Take(Room.data(), Count);
   }
   std::size_t Calls = 0;
   std::size_t FailAt = 0;
+  bool Sticky = false;
+  bool Lend = false;
   std::string Text;
+  std::vector<std::size_t> Ends;  // the length of Text after each call
+
+ private:
+  static constexpr std::string_view Guard = "<guard>";
+  void Take(const char* Data, std::size_t Count) {
+    ++Calls;
+    if (FailAt != 0 && (Calls == FailAt || (Sticky && Calls > FailAt))) throw EWriteError("injected write failure");
+    Text.append(Data, Count);
+    Ends.push_back(Text.size());
+  }
+  std::string FRoom;
 };
+
+/// A recording canvas with its writers public.
+struct TOpenCanvas : TSvgCanvas {
+  using TSvgCanvas::TSvgCanvas;
+  using TSvgCanvas::Write;
+  using TSvgCanvas::WriteColor;
+  using TSvgCanvas::WriteEscaped;
+};
+
+/// One step of a scene: a drawing call, or a writer's.
+using TStep = std::function<void(TOpenCanvas&)>;
+
+/// Texts that try the encoder: plain runs of eight units and more with C0 controls, units
+/// from U+8000 up and characters XML forbids among them; paired and unpaired surrogates;
+/// each sequence length; and one long enough that its room is counted exactly.
+inline std::vector<std::u16string> Texts() {
+  std::vector<std::u16string> Texts = {u"plain <&\"> kept",
+                                       u"0123456789abcdefXYZ",
+                                       u"\u00E9\u03B1\u0416\u0800\u20AC\uFFFD",
+                                       u"\u8000abcdefgh",
+                                       u"abcdefg\uFFFFhijklmnop",
+                                       u"abc\u0001defghijk\u001F",
+                                       u"12345678\t\n\r\u007F\uFFFE>",
+                                       u"\U0001F600x\U00010000\U0010FFFD\U0010FFFF",
+                                       std::u16string{u'a', 0xD800, u'b', 0xDFFF, u'c', 0xDBFF}};
+  std::u16string Long(30, u'"');
+  for (int Time = 0; Time < 12; ++Time)
+    for (std::size_t Index = 0; Index < Texts.size(); ++Index) Long += Texts[Index];
+  Texts.push_back(Long);
+  return Texts;
+}
+
+/// Step Index of the scene: every primitive through both overloads, paint that leaves no
+/// mark, every writer, then the texts (Texts().size() steps more). Seed moves positions
+/// and sizes.
+inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
+  const TBrush Fill(TBrushKind::Solid, 0xFF336699);
+  const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S), NoStroke(TBrushKind::None, 0xFF000000);
+  const TPolygon Triangle{{0.5f, S}, {100.125f, 3}, {7, 1e7f}};
+  const TRectF Rect{S, 2, 3, 4};
+  if (Index == 0) {
+    C.SetOffset({0.5f, -2});
+    C.GetFont() = TFont(u"Fira \"Sans\" & <Co>", 13.5f + S);
+    C.SetFill(TBrush(TBrushKind::Solid, 0xFF0000FF));
+    C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF00FF00);  // one unit thick
+    C.Clear(0xFFFFFFFF);
+  }
+  if (Index == 1) C.ClearRect({S, 2, 30, 40}, 0x80FF0000);
+  if (Index == 2) C.FillRect({1, S, 3, 4}, 0, 0, AllCorners, 1);
+  if (Index == 3) C.FillRect({-1, 2.5f, S, 40}, S, 2, {TCorner::BottomRight}, 0.5f, Fill, TCornerType::Bevel);
+  if (Index == 4) C.DrawRect({1, 2, 3, S}, 0, 0, {}, 1, TCornerType::InnerRound);
+  if (Index == 5) C.DrawRect(Rect, 2, S, {TCorner::TopLeft}, 0.25f, Stroke);
+  if (Index == 6) C.DrawLine({S, 0}, {10, 20}, 1);
+  if (Index == 7) C.DrawLine({-5, 1e9f}, {3.25f, S}, S, Stroke);
+  if (Index == 8) C.DrawLine({0, 0}, {1, 1}, 1, NoStroke);
+  if (Index == 9) C.FillEllipse({0, S, 10, 20}, 1);
+  if (Index == 10) C.FillEllipse({5, 5, S, 9}, 0.5f, TBrush(TBrushKind::Gradient, 0x00ABCDEF));
+  if (Index == 11) C.DrawEllipse({S, 0, 10, 20}, 1);
+  if (Index == 12) C.DrawEllipse({5, 5, 7, S}, 0.5f, Stroke);
+  if (Index == 13) C.FillArc({50, S}, {10, 20}, 30, 90, 1);
+  if (Index == 14) C.FillArc({S, S}, {S, S}, 0, 400, S, Fill);
+  if (Index == 15) C.DrawArc({50, 50}, {10, 20}, S, -200, 1);
+  if (Index == 16)
+    C.DrawArc({S, S}, {S, -S}, 45, -720, S, TStrokeBrush(TBrushKind::Solid, 0xFF112233, 1.5f + std::fabs(S)));
+  if (Index == 17) C.FillPolygon(Triangle, 0.5f);
+  if (Index == 18) C.DrawPolygon(Triangle, S);
+  if (Index == 19) C.FillText(Rect, u"a<b>&\"c\"\U0001F600\u0001", false, 1, {}, TTextAlign::Leading);
+  if (Index == 20) {
+    C.Write(S + 0.25);
+    C.Write(std::int32_t{-2147483647 - 1});
+    C.WriteColor(0x800A0BFC);
+    C.Write(std::string_view("\n"));
+  }
+  if (Index < 21) return;
+  const std::u16string Text = Texts()[Index - 21];
+  const TBytes Bytes = ToUtf8(Text);
+  C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
+  C.Write(std::u16string_view(Text));
+  C.Write(std::span(Bytes));  // the same bytes
+  C.WriteEscaped(Text);
+  C.Write(std::string_view("\n"));
+}
+
+/// The steps of the scene at Seed, one call each.
+inline std::vector<TStep> Scene(float Seed = 0) {
+  std::vector<TStep> Steps;
+  for (std::size_t Index = 0; Index < 21 + Texts().size(); ++Index)
+    Steps.push_back([=](TOpenCanvas& C) { SceneStep(C, Index, Seed); });
+  return Steps;
+}
+
+/// Runs every step of Scene(Seed) on Canvas.
+inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
+  for (const TStep& Step : Scene(Seed)) Step(Canvas);
+}
 
 /// The document a TSvgCanvas writes for an empty drawing, less the footer.
 inline const std::string Header =

@@ -1,0 +1,118 @@
+// The process around a canvas. Threads: distinct canvases on distinct threads write exactly
+// what a single-threaded run writes, to memory and to files; the class-wide lock excludes
+// every other thread and is recursive (suites named Threads* for the ThreadSanitizer run
+// of scripts/sanitize.sh). Locale: a global C++ locale with a comma decimal point and
+// digit grouping, and a comma-decimal C locale, change no byte, and both settings are as
+// they were afterwards.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <clocale>
+#include <latch>
+#include <locale>
+#include <thread>
+
+#include "support/scratch.h"
+#include "support/testcanvas.h"
+
+namespace fsvg::test {
+namespace {
+
+constexpr int ThreadCount = 4;
+
+void Draw(TOpenCanvas& Canvas, int Thread) {
+  for (int Repeat = 0; Repeat < 40; ++Repeat) DrawScene(Canvas, static_cast<float>(Thread * 100 + Repeat) * 1.25f);
+}
+
+TEST(ThreadsIndependent, ConcurrentDocumentsMatchSingleThreadedRuns) {
+  std::vector<TMemoryStream> Expected(ThreadCount), InMemory(ThreadCount);
+  for (int Thread = 0; Thread < ThreadCount; ++Thread) {
+    TNullCanvas Host(640, 480);
+    TOpenCanvas Canvas(&Expected[Thread], &Host);
+    Draw(Canvas, Thread);
+  }
+  TScratch Scratch;
+  std::latch Start(ThreadCount);
+  {
+    std::vector<std::jthread> Threads;
+    for (int Thread = 0; Thread < ThreadCount; ++Thread)
+      Threads.emplace_back([&, Thread] {
+        TNullCanvas Host(640, 480);
+        Start.arrive_and_wait();
+        TOpenCanvas Memory(&InMemory[Thread], &Host);
+        Draw(Memory, Thread);
+        TOpenCanvas File(Scratch.Path() / std::to_string(Thread), &Host);  // owned, line-buffered
+        Draw(File, Thread);
+      });
+  }
+  for (int Thread = 0; Thread < ThreadCount; ++Thread) {
+    EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View()) << Thread;
+    EXPECT_TRUE(ReadFile(Scratch.Path() / std::to_string(Thread)) == Expected[Thread].View()) << Thread;
+  }
+}
+
+TEST(ThreadsLock, ExcludesEveryOtherThreadAndIsRecursive) {
+  constexpr int Rounds = 20000;
+  std::atomic<bool> Inside{false};
+  std::atomic<int> Overlaps{0};
+  long Counter = 0;  // guarded by the lock alone
+  const auto Enter = [&] {
+    if (Inside.exchange(true)) ++Overlaps;
+    ++Counter;
+    Inside.store(false);
+  };
+  std::latch Start(ThreadCount);
+  {
+    std::vector<std::jthread> Threads;
+    for (int Thread = 0; Thread < ThreadCount; ++Thread)
+      Threads.emplace_back([&] {
+        Start.arrive_and_wait();
+        for (int Round = 0; Round < Rounds; ++Round) {
+          TSvgCanvas::Lock();
+          TSvgCanvas::Lock();  // the same thread again: must not deadlock
+          Enter();
+          TSvgCanvas::Unlock();
+          Enter();  // still held once
+          TSvgCanvas::Unlock();
+        }
+      });
+  }
+  EXPECT_EQ(Overlaps.load(), 0);
+  EXPECT_EQ(Counter, 2L * ThreadCount * Rounds);
+}
+
+struct TCommaGrouping : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+  char do_thousands_sep() const override { return '.'; }
+  std::string do_grouping() const override { return "\3"; }
+};
+
+std::string Document() {
+  TNullCanvas Host(1920, 1080);
+  TMemoryStream Stream;
+  {
+    TOpenCanvas Canvas(&Stream, &Host);
+    DrawScene(Canvas, 1234.5f);
+  }
+  return std::string(Stream.View());
+}
+
+TEST(Locale, DocumentIsByteIdenticalUnderACommaDecimalLocale) {
+  const std::string Classic = Document();
+  ASSERT_NE(Classic.find("x=\"1235\" y=\"0\" width=\"-1204.5\""), std::string::npos);
+  const std::locale PreviousGlobal = std::locale::global(std::locale(std::locale::classic(), new TCommaGrouping));
+  const std::string PreviousC = std::setlocale(LC_ALL, nullptr);
+  const bool HaveGerman = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+  const std::string PoisonedC = std::setlocale(LC_ALL, nullptr);
+  const std::string Poisoned = Document();
+  const bool Kept = std::use_facet<std::numpunct<char>>(std::locale()).decimal_point() == ',' &&
+                    PoisonedC == std::setlocale(LC_ALL, nullptr);
+  std::setlocale(LC_ALL, PreviousC.c_str());
+  std::locale::global(PreviousGlobal);
+  EXPECT_EQ(Poisoned, Classic);
+  EXPECT_TRUE(Kept);
+  if (!HaveGerman) GTEST_SKIP() << "de_DE.UTF-8 is not generated here; only the C++ locale was poisoned";
+}
+
+}  // namespace
+}  // namespace fsvg::test

@@ -1,0 +1,162 @@
+// The calls the host canvas alone answers: scenes, saved states, size, properties,
+// measuring and pixel alignment. None of them writes a byte or paints.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/testcanvas.h"
+
+namespace fsvg::test {
+namespace {
+
+// A host that refuses scenes on request, counts scene ends and flushes, and can report a
+// clipping change.
+struct TSceneCanvas : TRecordingCanvas {
+  using TCanvas::ClippingChanged;
+  using TRecordingCanvas::TRecordingCanvas;
+  bool Refuse = false;
+  int Flushes = 0, Ends = 0;
+  std::uintptr_t Handle = 0;
+  PClipRects Clips = nullptr;
+  void Flush() override { ++Flushes; }
+  bool DoBeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) override {
+    Clips = AClipRects;
+    Handle = AContextHandle;
+    return !Refuse;
+  }
+  void DoEndScene() override { ++Ends; }
+};
+
+TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
+  TSceneCanvas Host{100, 50, 2, TCanvasQuality::HighQuality};
+  TCountingStream Stream;
+  TSvgCanvas Canvas(&Stream, &Host);
+  const std::vector<TRectF> Clips{{0, 0, 1, 1}};
+  EXPECT_TRUE(Canvas.BeginScene(&Clips, 42));
+  EXPECT_TRUE(Canvas.BeginScene());  // nested: only counted
+  EXPECT_EQ(Host.Clips, &Clips);
+  EXPECT_EQ(Host.Handle, 42u);
+  EXPECT_EQ(Canvas.GetBeginSceneCount(), 2);
+  Canvas.EndScene();
+  EXPECT_EQ(Host.Ends, 0);
+  Canvas.EndScene();
+  EXPECT_EQ(Host.Ends, 1);
+  EXPECT_THROW(Canvas.EndScene(), std::logic_error);
+  Host.Refuse = true;
+  EXPECT_FALSE(Canvas.BeginScene());
+  EXPECT_EQ(Canvas.GetBeginSceneCount(), 0);
+  Canvas.Flush();
+  Host.ClippingChanged();
+  EXPECT_EQ(Host.Flushes + Canvas.GetClippingChangeCount(), 2);
+  EXPECT_EQ(Canvas.GetQuality(), TCanvasQuality::HighQuality);
+  for (const auto& [Width, Height] : {std::pair{800, 600}, {0, 7}, {9, 0}}) {
+    Canvas.SetSize(Width, Height);
+    EXPECT_EQ(Canvas.GetWidth() * 1000 + Canvas.GetHeight(), Width * 1000 + Height);
+  }
+  EXPECT_THROW(Canvas.SetSize(-1, 5), std::invalid_argument);
+  EXPECT_THROW(Canvas.SetSize(5, -1), std::invalid_argument);
+  EXPECT_EQ(Canvas.GetWidth(), 9);
+  EXPECT_NO_THROW(TNullCanvas(0, 0));
+  for (const auto& [Width, Height, Scale] :
+       {std::tuple{-1, 0, 1.f}, {0, -1, 1.f}, {1, 1, 0.f}, {1, 1, -1.f}, {1, 1, INFINITY}, {1, 1, NAN}})
+    EXPECT_THROW(TNullCanvas(Width, Height, Scale), std::invalid_argument) << Width << Height << Scale;
+  TRectF Rect{5, 6, 7, 8};
+  Canvas.MeasureText(Rect, u"ab", true, {}, TTextAlign::Leading, TTextAlign::Trailing);
+  EXPECT_EQ(Rect, Host.Measured);
+  TLineMetricInfo Lines;
+  Canvas.MeasureLines(Lines, {1, 1, 2, 2}, u"cd", false, {}, TTextAlign::Center);
+  EXPECT_EQ(Lines.Metrics.size(), 2u);
+  EXPECT_EQ(Canvas.TextWidth(u"e") + Canvas.TextHeight(u"f"), Host.Width + Host.Height);
+  EXPECT_EQ(Host.Calls, (std::vector<std::string>{"MeasureText([5,6,7,8],ab)", "MeasureLines([1,1,2,2],cd)",
+                                                  "TextWidth(e)", "TextHeight(f)"}));
+  EXPECT_EQ(Stream.Text, Header);
+  TCorners Corners = AllCorners;
+  const TCorners Top{TCorner::TopLeft, TCorner::TopRight};
+  EXPECT_TRUE((Corners.Exclude(TCorner::TopLeft) & Top) == TCorners{TCorner::TopRight});
+  EXPECT_TRUE((Corners.Include(TCorner::TopLeft) | TCorners{}) == AllCorners && TCorners{}.IsEmpty());
+}
+
+TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
+  TRecordingCanvas Host;
+  TSvgCanvas Canvas(static_cast<TStream*>(nullptr), &Host);
+  TMatrix Shifted;
+  const auto Set = [&](float Value) {
+    Canvas.SetFill(TBrush(TBrushKind::Gradient, static_cast<TAlphaColor>(Value)));
+    Canvas.GetStroke() = TStrokeBrush(TBrushKind::Bitmap, 2, Value);
+    Canvas.GetFont() = TFont(std::u16string(1, static_cast<char16_t>(Value)), Value);
+    Canvas.SetOffset({Value, -Value});
+    Shifted.m32 = Value;
+    Host.SetMatrix(Shifted);
+  };
+  Set(1);
+  TCanvasSaveState* First = Canvas.SaveState();
+  Set(2);
+  TCanvasSaveState* Second = Canvas.SaveState();
+  EXPECT_EQ(Canvas.GetSavingStateCount(), 2);
+  Set(3);
+  Canvas.RestoreState(First);
+  EXPECT_EQ(Canvas.GetSavingStateCount(), 0);
+  EXPECT_EQ(Canvas.GetFill(), TBrush(TBrushKind::Gradient, 1));
+  EXPECT_EQ(Canvas.GetStroke(), TStrokeBrush(TBrushKind::Bitmap, 2, 1));
+  EXPECT_EQ(Canvas.GetFont(), TFont(u"\u0001", 1));
+  EXPECT_EQ(Canvas.GetOffset(), (TPointF{1, -1}));
+  EXPECT_EQ(Host.GetMatrix().m32, 1);
+  EXPECT_EQ(Host.GetMatrixMeaning(), TMatrixMeaning::Translate);
+  EXPECT_THROW(Canvas.RestoreState(Second), std::invalid_argument);
+  EXPECT_THROW(Canvas.RestoreState(nullptr), std::invalid_argument);
+  EXPECT_TRUE(Host.Calls.empty());
+  // A host may refuse a matrix: the one in force before stays, with its meaning.
+  struct TPickyCanvas : TNullCanvas {
+    void DoSetMatrix() override {
+      if (GetMatrix().m11 == 0) throw std::invalid_argument("singular matrix");
+    }
+  } Picky;
+  Picky.SetMatrix(Shifted);
+  TMatrix Singular;
+  Singular.m11 = 0;
+  EXPECT_THROW(Picky.SetMatrix(Singular), std::invalid_argument);
+  EXPECT_EQ(Picky.GetMatrix(), Shifted);
+  EXPECT_EQ(Picky.GetMatrixMeaning(), TMatrixMeaning::Translate);
+}
+
+TEST(Host, AlignmentToThePixelGrid) {
+  const float Huge = 1e30f, Beyond = 3.39e38f;  // Beyond: snapped past the float range at a tiny scale
+  const struct {
+    float Value, Scale;
+    TMatrixMeaning Kind;
+    float Translation, Expected;
+  } Cases[] = {{10.4f, 1, TMatrixMeaning::Identity, 5, 10},
+               {10.5f, 1, TMatrixMeaning::Identity, 0, 11},
+               {-3.5f, 1, TMatrixMeaning::Identity, 0, -3},
+               {10.49995f, 1, TMatrixMeaning::Identity, 0, 11},
+               {-10.3f, 2, TMatrixMeaning::Identity, 0, -10.5f},
+               {7.2f, 1.5f, TMatrixMeaning::Identity, 0, 7.3333335f},
+               {-7.77f, 2, TMatrixMeaning::Unknown, 0, -7.77f},
+               {10.3f, 1, TMatrixMeaning::Translate, 0.25f, 10.75f},
+               {10.3f, 1, TMatrixMeaning::Translate, -0.5f, 10.5f},
+               {Huge, 1, TMatrixMeaning::Identity, 0, Huge},
+               {-Huge, 1, TMatrixMeaning::Identity, 0, -Huge},
+               {Beyond, 2e-38f, TMatrixMeaning::Identity, 0, Beyond},
+               {1, 0, TMatrixMeaning::Identity, 0, 1},
+               {1.4f, INFINITY, TMatrixMeaning::Identity, 0, 1.4f}};
+  for (const auto& Case : Cases)
+    EXPECT_EQ(SnapToPixel(Case.Value, Case.Scale, Case.Kind, Case.Translation), Case.Expected) << Case.Value;
+  EXPECT_TRUE(std::isnan(SnapToPixel(NAN, 1, TMatrixMeaning::Identity, 0)));
+  EXPECT_EQ(SnapSpanToPixels(10, 20.3f, 2, 0), 30.5f);
+  EXPECT_EQ(SnapSpanToPixels(Beyond, Beyond, 1, -1), -1);  // beyond the float range: the fallback
+  EXPECT_EQ(SnapSpanToPixels(1, Huge, 0, 0), 1 + Huge);
+  // The canvas and its host snap alike, one reading of the matrix for both axes; a
+  // rectangle keeps its corner's snap and a whole number of device pixels of size.
+  TNullCanvas Host(10, 10, 2);
+  TMatrix Shift;
+  Shift.m31 = 0.25f, Shift.m32 = -0.5f;
+  Host.SetMatrix(Shift);
+  TSvgCanvas Canvas(static_cast<TStream*>(nullptr), &Host);
+  EXPECT_EQ(Canvas.AlignToPixel(TPointF{10.3f, 10.3f}), (TPointF{10.25f, 10.5f}));
+  EXPECT_EQ(Canvas.AlignToPixelHorizontally(10.3f) + Host.AlignToPixelHorizontally(10.3f), 20.5f);
+  EXPECT_EQ(Canvas.AlignToPixelVertically(10.3f) + Host.AlignToPixelVertically(10.3f), 21);
+  EXPECT_EQ(Canvas.AlignToPixel(TRectF{10.3f, 20.7f, 30.6f, 40.1f}), (TRectF{10.25f, 20.5f, 30.75f, 40}));
+}
+
+}  // namespace
+}  // namespace fsvg::test

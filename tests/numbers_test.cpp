@@ -1,0 +1,105 @@
+// The text of real numbers: chosen examples, then millions of values against a slow
+// reference, for every number of places. (What the writers make of integers, colours
+// and text is in the golden scene, tests/golden/scene.svg.)
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdio>
+#include <limits>
+#include <random>
+
+#include "numberformat.h"
+#include "support/numberref.h"
+
+namespace fsvg::test {
+namespace {
+
+std::string Formatted(double Value, int Decimals = 4) {
+  char Out[detail::MaxRealLength];
+  return std::string(Out, detail::FormatReal(Value, Decimals, Out));
+}
+
+// The documented examples: halves to even, no signed zero, twelve significant digits at
+// most, scientific from 10^12 up once rounded, and carries into it (found by fuzzing).
+TEST(Numbers, DocumentedExamples) {
+  const double Max = std::numeric_limits<double>::max(), Carry = std::bit_cast<double>(0x4197d783fffffd61ull);
+  const std::pair<double, const char*> Four[] = {{12.5, "12.5"},
+                                                 {-0.25, "-0.25"},
+                                                 {1.0f / 3.0f, "0.3333"},
+                                                 {1234.56789f, "1234.5679"},
+                                                 {-1.99999f, "-2"},
+                                                 {0.03125, "0.0312"},
+                                                 {0.09375, "0.0938"},
+                                                 {-0.00004, "0"},
+                                                 {-0.0, "0"},
+                                                 {99999999.99999, "100000000"},
+                                                 {12345678901.25, "12345678901.2"},
+                                                 {999999999999.5, "1E12"},
+                                                 {-2.5e300, "-2.5E300"},
+                                                 {Max, "1.79769313486E308"},
+                                                 {NAN, "NaN"},
+                                                 {-INFINITY, "-Infinity"}};
+  for (const auto& [Value, Expected] : Four) EXPECT_EQ(Formatted(Value), Expected) << Value;
+  EXPECT_EQ(Formatted(Carry, 0), "1E8");
+  EXPECT_EQ(Formatted(-99999999.5, 0), "-1E8");
+  EXPECT_EQ(Formatted(999999999.95, 1), "1E9");
+  EXPECT_EQ(Formatted(9999999999.99999, 10), "9999999999.99999046");
+}
+
+// Formats Count values from Next with each number of places and expects the reference.
+void ExpectExact(std::size_t Count, std::initializer_list<int> Places, const std::function<double()>& Next) {
+  int Failures = 0;
+  for (std::size_t Index = 0; Index < Count; ++Index) {
+    const double Value = Next();
+    for (const int Decimals : Places)
+      if (Formatted(Value, Decimals) != ReferenceReal(Value, Decimals) && ++Failures <= 10)
+        ADD_FAILURE() << std::hexfloat << Value << " with " << Decimals << " places: " << Formatted(Value, Decimals)
+                      << ", expected " << ReferenceReal(Value, Decimals);
+  }
+}
+
+TEST(Numbers, RealNumbersAgreeWithTheReference) {
+  const auto All = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  std::mt19937_64 Random(1);
+  const auto Magnitude = [&](int Low, int High) {
+    return std::ldexp(1.0 + static_cast<double>(Random() >> 12) * 0x1p-52,
+                      std::uniform_int_distribution<int>(Low, High)(Random)) *
+           ((Random() & 1) ? -1 : 1);
+  };
+  // Singles as a drawing passes them, doubles with all 53 bits, doubles whose low bits
+  // are zero (either side of the formatter's exact fast path), sums of two singles.
+  ExpectExact(800000, {4}, [&] { return static_cast<double>(static_cast<float>(Magnitude(-20, 40))); });
+  ExpectExact(500000, {4}, [&] { return Magnitude(-20, 45); });
+  ExpectExact(300000, {4}, [&] {
+    const int Cleared = 9 + static_cast<int>(Random() % 44);
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(Magnitude(-20, 30)) & ~((1ull << Cleared) - 1));
+  });
+  ExpectExact(300000, {4}, [&] {
+    return static_cast<double>(static_cast<float>(Magnitude(-20, 26))) + static_cast<float>(Magnitude(-20, 26));
+  });
+  // Every bit pattern: subnormals, the largest magnitudes, infinities and NaNs.
+  ExpectExact(300000, {4},
+              [&] { return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(Random()))); });
+  ExpectExact(30000, All, [&] { return std::bit_cast<double>(Random()); });
+  ExpectExact(30000, All, [&] { return Magnitude(-40, 60); });
+  // Exact ties (2k + 1) / 2^(p + 1) at p places, and the doubles next to them.
+  ExpectExact(100000, All, [&] {
+    const double Tie = std::ldexp(static_cast<double>(2 * (Random() >> (24 + Random() % 40)) + 1),
+                                  -static_cast<int>(Random() % 12) - 1);
+    return Random() % 3 == 0 ? Tie : std::nextafter(Tie, (Random() & 1) ? 0.0 : 1e300);
+  });
+  // Both sides of every power of ten and of every point where rounding carries a digit.
+  std::vector<double> Edges;
+  for (int Exponent = -12; Exponent <= 22; ++Exponent)
+    for (int Decimals = 0; Decimals <= 10; ++Decimals)
+      for (double Centre : {std::pow(10.0, Exponent), std::pow(10.0, Exponent) - 0.5 * std::pow(10.0, -Decimals)})
+        for (double Step = 0, Below = Centre, Above = Centre; Step < 8; ++Step) {
+          Edges.insert(Edges.end(), {Below, -Above});
+          Below = std::nextafter(Below, 0.0), Above = std::nextafter(Above, 1e300);
+        }
+  std::size_t Next = 0;
+  ExpectExact(Edges.size(), All, [&] { return Edges[Next++]; });
+}
+
+}  // namespace
+}  // namespace fsvg::test

@@ -1,0 +1,141 @@
+// Opening and closing documents (over a caller's stream, a file name, a missing canvas
+// or stream), and the streams: every way a line reaches one gives the same bytes; memory
+// growth; lending room and committing it; a failing std::ostream.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "support/scratch.h"
+#include "support/testcanvas.h"
+
+namespace fsvg::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+void Document(TStream& Stream) {
+  TNullCanvas Host(640, 480);
+  TOpenCanvas Canvas(&Stream, &Host);
+  DrawScene(Canvas);
+}
+
+TEST(Streams, EveryWayALineReachesAStreamGivesTheSameBytes) {
+  TCountingStream Plain;  // lends nothing: every line is copied in
+  Document(Plain);
+  ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
+  TMemoryStream Roomy, Growing;  // lends every line; lends once grown
+  Roomy.Reserve(1 << 20);
+  Document(Roomy);
+  Document(Growing);
+  std::ostringstream Target;
+  TOStreamAdapter Adapter(Target);
+  Document(Adapter);
+  Adapter.WriteBuffer("\nmore", 5);  // still the caller's, still usable
+  EXPECT_TRUE(Roomy.View() == Plain.Text && Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
+  TScratch Scratch;
+  for (const auto& [Buffering, Size] : {std::pair{TFileBuffering::Line, 1 << 16},
+                                        {TFileBuffering::Full, 1 << 16},
+                                        {TFileBuffering::Full, 100},
+                                        {TFileBuffering::Line, 1}}) {
+    TFileStream File(Scratch.Path() / "lent.svg", Buffering, static_cast<std::size_t>(Size));
+    Document(File);
+    File.Close();
+    EXPECT_TRUE(ReadFile(Scratch.Path() / "lent.svg") == Plain.Text) << Size;
+  }
+}
+
+TEST(Streams, DocumentOverAFileNameOrNothing) {
+  TScratch Scratch;
+  const fs::path Path = Scratch.Path() / "out.svg";
+  std::ofstream(Path) << std::string(10000, 'x');
+  TNullCanvas Host(3, 4);
+  {
+    TSvgCanvas Canvas(Path, &Host);
+    Canvas.Clear(0xFF00FF00);
+  }
+  EXPECT_EQ(ReadFile(Path), Header + "<rect x=\"0\" y=\"0\" width=\"3\" height=\"4\" fill=\"#00FF00\"/>\n</svg>");
+  // A missing canvas is refused after the teardown: the file holds the footer, closed.
+  try {
+    TSvgCanvas Canvas(Path, nullptr);
+    FAIL() << "a null canvas was accepted";
+  } catch (const ESvgError& Error) {
+    EXPECT_STREQ(Error.what(), "Canvas parameter is required");
+  }
+  EXPECT_EQ(ReadFile(Path), "</svg>");
+  TCountingStream Stream;
+  EXPECT_THROW(TSvgCanvas(&Stream, nullptr), ESvgError);
+  EXPECT_EQ(Stream.Text, "</svg>");
+  EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
+  EXPECT_THROW(TSvgCanvas(fs::path(), nullptr), ESvgError);
+  // No stream, or an empty file name: nothing is written anywhere, but the host paints.
+  const fs::path Before = fs::current_path();
+  fs::current_path(Scratch.Path());
+  fs::remove(Path);
+  TRecordingCanvas Painted;
+  {
+    TOpenCanvas Silent(fs::path(), &Painted), Nowhere(static_cast<TStream*>(nullptr), &Painted);
+    DrawScene(Silent);
+    DrawScene(Nowhere);
+  }
+  fs::current_path(Before);
+  EXPECT_EQ(Painted.Calls.size(), 2 * (Scene().size() - 1));
+  EXPECT_TRUE(fs::is_empty(Scratch.Path()));
+}
+
+TEST(Streams, FailingOStreamRaises) {
+  std::ostringstream Failed;
+  Failed.setstate(std::ios::badbit);
+  EXPECT_THROW(TOStreamAdapter(Failed).WriteBuffer("x", 1), EWriteError);
+  EXPECT_NO_THROW(TOStreamAdapter(Failed).WriteBuffer("", 0));
+  struct TThrowingBuffer : std::streambuf {
+    int overflow(int) override { throw std::runtime_error("disk gone"); }
+  } Buffer;
+  std::ostream Throwing(&Buffer);
+  Throwing.exceptions(std::ios::badbit);
+  try {
+    TOStreamAdapter(Throwing).WriteBuffer("x", 1);
+    FAIL() << "no error";
+  } catch (const EWriteError& Error) {
+    EXPECT_STREQ(Error.what(), "Stream write error: disk gone");
+  }
+}
+
+TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
+  TMemoryStream Stream;
+  EXPECT_EQ(Stream.AcquireBuffer(1), nullptr);  // no room yet
+  EXPECT_THROW(Stream.CommitBuffer(1), std::length_error);
+  std::string Expected;
+  for (int Index = 0; Index < 5000; ++Index) {
+    const std::string Piece = Index % 7 == 0 ? "x" : std::to_string(Index) + ";";
+    Stream.WriteBuffer(Piece.data(), Piece.size());
+    Expected += Piece;
+  }
+  EXPECT_EQ(Stream.View(), Expected);
+  Stream.Clear();
+  EXPECT_EQ(Stream.Size(), 0u);
+  EXPECT_GE(Stream.Capacity(), Expected.size());
+  TMemoryStream Small;
+  Small.Reserve(16);
+  std::uint8_t* Room = Small.AcquireBuffer(10);
+  ASSERT_NE(Room, nullptr);
+  std::memcpy(Room, "abcdefghij", 10);
+  Small.CommitBuffer(4);
+  EXPECT_EQ(Small.AcquireBuffer(13), nullptr);  // 12 left: lends only room it has
+  EXPECT_THROW(Small.CommitBuffer(1), std::length_error);
+  ASSERT_NE(Small.AcquireBuffer(12), nullptr);
+  EXPECT_THROW(Small.CommitBuffer(13), std::length_error);
+  ASSERT_NE(Small.AcquireBuffer(8), nullptr);
+  Small.WriteBuffer("xy", 2);  // a write takes the lent room back
+  EXPECT_THROW(Small.CommitBuffer(1), std::length_error);
+  Small.Reserve(8);  // never shrinks
+  EXPECT_EQ(Small.Capacity(), 16u);
+  EXPECT_EQ(Small.View(), "abcdxy");
+  TCountingStream Plain;  // a stream that lends nothing takes no commit
+  EXPECT_EQ(Plain.TStream::AcquireBuffer(8), nullptr);
+  EXPECT_THROW(Plain.TStream::CommitBuffer(1), std::length_error);
+  EXPECT_NO_THROW(Plain.TStream::CommitBuffer(0));
+}
+
+}  // namespace
+}  // namespace fsvg::test
