@@ -361,9 +361,13 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
   // Chromium shows both documents side by side on one page, in one run, its fonts
   // unhinted as the host's: hinting moves every stem by a fraction of a pixel.
   if (Renderer == "chromium") {
-    std::ofstream(Base + ".html") << "<!DOCTYPE html><body style=\"margin:0;display:flex\"><img src=\""
-                                  << std::filesystem::path(Svgs[0]).filename().string() << "\"><img src=\""
-                                  << std::filesystem::path(Svgs[1]).filename().string() << "\"></body>";
+    std::ofstream Html(Base + ".html");
+    Html << "<!DOCTYPE html><html><body style=\"margin:0;background:#fff;display:flex\">";
+    for (const std::string& Svg : Svgs)
+      Html << "<img src=\"" << std::filesystem::path(Svg).filename().string() << "\" width=" << W << " height=" << H
+           << ">";
+    Html << "</body></html>";
+    Html.close();
     setenv("FONTCONFIG_FILE", Tool.at(2).c_str(), 1);
     Run({Tool.at(1), "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
          "--force-device-scale-factor=1", "--user-data-dir=" + Base + ".profile",
