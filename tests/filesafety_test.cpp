@@ -39,8 +39,7 @@ const std::string& Prefix(int K) {
     TMemoryStream Stream;
     TNullCanvas Host(100, 100);
     TSvgCanvas Canvas(&Stream, &Host);
-    for (int Index = 0; Index < Elements; DrawElement(Canvas, Index++)) Result.emplace_back(Stream.View());
-    Result.emplace_back(Stream.View());
+    for (int Index = 0; Index <= Elements; DrawElement(Canvas, Index++)) Result.emplace_back(Stream.View());
     return Result;
   }();
   return Prefixes[K];
@@ -56,22 +55,17 @@ std::string WriteErrorOf(const std::function<void()>& Action) {
   return "";
 }
 
-// The ways to a file whose elements must each be whole: the file name, a caller's
-// line-buffered stream, and a reserving stream with a buffer smaller than two elements.
-enum class TMode { FileName, Line, ReservedSmallBuffer };
-constexpr TMode Modes[] = {TMode::FileName, TMode::Line, TMode::ReservedSmallBuffer};
-
 // Draws into File until a call raises, lets Restore give room back, and finishes the
-// document. Returns what went wrong: the error not from element Expected's call or not
-// giving Reason, the file then not exactly the earlier elements (a well-formed document
-// once "</svg>" is appended), the document not whole after drawing on, or reserved space
-// not given back.
-std::string CutAndResume(const fs::path& File, TMode Mode, int Expected, int Reason,
+// document; the file is reached by its name (Mode 0), through a caller's line-buffered
+// stream (1), or a reserving stream with a buffer smaller than two elements (2). Returns
+// what went wrong: the error not from element Expected's call or not giving Reason, the
+// file then not exactly the earlier elements, the document not whole after drawing on,
+// or reserved space not given back.
+std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reason,
                          const std::function<void()>& Restore) {
   TNullCanvas Host(100, 100);
   std::optional<TFileStream> Stream;
-  if (Mode != TMode::FileName)
-    Stream.emplace(File, Mode == TMode::Line ? TFileBuffering::Line : TFileBuffering::Reserved, 5000);
+  if (Mode != 0) Stream.emplace(File, Mode == 1 ? TFileBuffering::Line : TFileBuffering::Reserved, 5000);
   std::optional<TSvgCanvas> Canvas;
   Stream ? Canvas.emplace(&*Stream, &Host) : Canvas.emplace(File, &Host);
   int Failed = 0;
@@ -95,20 +89,19 @@ TEST(FileSafety, FullFileSystemCutsAtTheElementThatDoesNotFit) {
   TScratch Scratch;
   const fs::path Mount = Scratch.Path() / "small";
   fs::create_directory(Mount);
-  const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  for (TMode Mode : Modes) {
-    for (std::size_t Free = 1; Free + 1 < 64 * 1024 / Page; ++Free) {  // room left to draw on
+  const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), Pages = 64 * 1024 / Page;
+  for (int Mode = 0; Mode < 3; ++Mode)
+    for (std::size_t Free = 1; Free + 1 < Pages; ++Free) {  // room left to draw on
       if (::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (" << std::strerror(errno) << "); CI runs as root";
       const std::unique_ptr<const char, void (*)(const char*)> Mounted(Mount.c_str(),
                                                                        [](const char* Path) { ::umount(Path); });
-      std::ofstream(Mount / "filler", std::ios::binary) << std::string((64 * 1024 / Page - Free) * Page, 'f');
+      std::ofstream(Mount / "filler", std::ios::binary) << std::string((Pages - Free) * Page, 'f');
       int Expected = 0;  // the first element that needs one page more than is free
       while ((Prefix(Expected + 1).size() + Page - 1) / Page <= Free) ++Expected;
       EXPECT_EQ(CutAndResume(Mount / "out.svg", Mode, Expected, ENOSPC, [&] { fs::remove(Mount / "filler"); }), "")
-          << "mode " << static_cast<int>(Mode) << ", pages free " << Free;
+          << "mode " << Mode << ", pages free " << Free;
     }
-  }
 }
 
 void LimitFileSize(rlim_t Size) {
@@ -121,7 +114,7 @@ TEST(FileSafety, FileSizeLimitCutsAtTheElementThatDoesNotFit) {
   const auto Child = [&] {
     ::signal(SIGXFSZ, SIG_IGN);
     std::string Report;
-    for (TMode Mode : Modes)
+    for (int Mode = 0; Mode < 3; ++Mode)
       for (int Expected = 0; Expected < 6; ++Expected)
         for (std::size_t Limit : {Prefix(Expected).size(), Prefix(Expected + 1).size() - 1}) {
           LimitFileSize(Limit);
@@ -146,34 +139,30 @@ TEST(FileSafety, PipeWhoseReaderLeavesRaisesBrokenPipe) {
   ::close(Reader);
   EXPECT_NE(WriteErrorOf([&] { DrawElement(Canvas, 0); }).find("Broken pipe"), std::string::npos);
   struct sigaction Disposition {};
+  sigset_t Pending, Blocked;
   ::sigaction(SIGPIPE, nullptr, &Disposition);
-  EXPECT_EQ(Disposition.sa_handler, SIG_DFL);
-  sigset_t Signals;
-  ::sigpending(&Signals);
-  EXPECT_EQ(sigismember(&Signals, SIGPIPE), 0);
-  ::pthread_sigmask(SIG_BLOCK, nullptr, &Signals);
-  EXPECT_EQ(sigismember(&Signals, SIGPIPE), 0);
+  ::sigpending(&Pending);
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
+  EXPECT_TRUE(Disposition.sa_handler == SIG_DFL && !sigismember(&Pending, SIGPIPE) && !sigismember(&Blocked, SIGPIPE));
 }
 
-TEST(FileSafety, MemoryStreamWrittenIntoItselfWhileGrowing) {
-  TMemoryStream Stream;
-  Stream.Reserve(Prefix(0).size());
-  Stream.WriteBuffer(Prefix(0).data(), Prefix(0).size());
-  Stream.WriteBuffer(Stream.Data(), Stream.Size());
-  EXPECT_EQ(Stream.View(), Prefix(0) + Prefix(0));
-}
-
-// Only an EWriteError leaves the adapter, carrying the buffer's own exception.
-TEST(FileSafety, OStreamAdapterNestsWhateverTheStreamThrows) {
+// A memory stream appended to itself while it grows; only an EWriteError leaves the
+// ostream adapter, carrying the buffer's own exception.
+TEST(FileSafety, MemoryStreamIntoItselfAndAdapterNestingForeignErrors) {
+  TMemoryStream Memory;
+  Memory.Reserve(Prefix(0).size());
+  Memory.WriteBuffer(Prefix(0).data(), Prefix(0).size());
+  Memory.WriteBuffer(Memory.Data(), Memory.Size());
+  EXPECT_EQ(Memory.View(), Prefix(0) + Prefix(0));
   struct TOdd {};
   struct TThrowingBuffer : std::streambuf {
     int_type overflow(int_type) override { throw TOdd{}; }
   } Buffer;
   std::ostream Target(&Buffer);
   Target.exceptions(std::ios::badbit);
-  TOStreamAdapter Stream(Target);
   try {
-    Stream.WriteBuffer("x", 1);
+    TOStreamAdapter(Target).WriteBuffer("x", 1);
+    ADD_FAILURE() << "the adapter hid the error";
   } catch (const EWriteError& Error) {
     EXPECT_THROW(std::rethrow_if_nested(Error), TOdd);
   }

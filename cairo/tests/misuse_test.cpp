@@ -12,40 +12,29 @@
 namespace fsvg {
 namespace {
 
-// Sizes FreeType cannot render: in the measuring context, and in device pixels at scale 2.
-TEST(CairoMisuseTest, FailedTextLeavesCanvasUsable) {
+TEST(CairoMisuseTest, HostileTextAndSizesLeaveTheCanvasUsable) {
   TCairoCanvas Canvas(100, 20, 2);
+  const auto Fill = [&](std::u16string_view Text, bool Wrap) {
+    Canvas.FillText({0, 0, 100, 20}, Text, Wrap, 1, {}, TTextAlign::Leading, TTextAlign::Leading);
+  };
+  // Sizes FreeType cannot render: in the measuring context, and in device pixels at scale 2.
   for (const float Size : {1e5f, 4e4f}) {
     Canvas.GetFont().Size = Size;
-    EXPECT_THROW(Canvas.FillText({0, 0, 100, 20}, u"text", false, 1, {}, TTextAlign::Leading, TTextAlign::Leading),
-                 std::invalid_argument);
+    EXPECT_THROW(Fill(u"text", false), std::invalid_argument);
     Canvas.GetFont().Size = 12;
-    EXPECT_NO_THROW(Canvas.FillText({0, 0, 100, 20}, u"text", false, 1, {}, TTextAlign::Leading, TTextAlign::Leading));
+    EXPECT_NO_THROW(Fill(u"text", false));
   }
-}
-
-TEST(CairoMisuseTest, NoncharactersPaintAsReplacementCharacter) {
-  TCairoCanvas Canvas(100, 20);
-  const float Replacement = Canvas.TextWidth(u"a\uFFFDb");
-  for (const std::u16string Text :
+  // Noncharacters paint as U+FFFD.
+  for (const std::u16string_view Text :
        {u"a\uFFFEb", u"a\uFFFFb", u"a\uFDD0b", u"a\uFDEFb", u"a\U0001FFFEb", u"a\U0001FFFFb", u"a\U0010FFFFb"}) {
-    EXPECT_EQ(Canvas.TextWidth(Text), Replacement) << Text.size();
-    EXPECT_NO_THROW(Canvas.FillText({0, 0, 100, 20}, Text, true, 1, {}, TTextAlign::Leading, TTextAlign::Leading));
+    EXPECT_EQ(Canvas.TextWidth(Text), Canvas.TextWidth(u"a\uFFFDb")) << Text.size();
+    EXPECT_NO_THROW(Fill(Text, true));
   }
-}
-
-// Word wrap measures a candidate line a word at a time; kerned pairs ("AV") must count
-// as they do when the line is painted, or a line that fits would break.
-TEST(CairoMisuseTest, WrappedLineIsMeasuredKerned) {
-  TCairoCanvas Canvas(100, 20);
+  // Word wrap measures kerned pairs ("AV") as they are painted, or a line that fits breaks.
   TLineMetricInfo Lines;
   Canvas.MeasureLines(Lines, {0, 0, Canvas.TextWidth(u"AV AV") + 0.1f, 20}, u"AV AV", true, {}, TTextAlign::Leading,
                       TTextAlign::Leading);
   EXPECT_EQ(Lines.Metrics.size(), 1u);
-}
-
-TEST(CairoMisuseTest, RefusedSizesKeepTheCanvas) {
-  TCairoCanvas Canvas(100, 50);
   EXPECT_THROW(Canvas.SetSize(100000, 100000), Exception);
   EXPECT_EQ(Canvas.GetWidth(), 100);
   // Device sizes beyond any integer type are reported, not converted.
