@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "support/testcanvas.h"
 
@@ -15,95 +16,84 @@ namespace {
 constexpr std::size_t None = std::string::npos;
 
 struct TRun {
-  std::string Text;
-  std::vector<std::size_t> Ends;  // the length of Text after each write
-  std::vector<std::string> HostCalls;
+  TCountingStream Stream;
+  TRecordingCanvas Host{640, 480};
   std::vector<std::size_t> Writes, Paints;  // stream and host calls made by the end of each step
   std::vector<std::size_t> Failed;          // the steps that raised; None for the constructor
 
   // The text with writes First to Last (1-based) left out.
   std::string Without(std::size_t First, std::size_t Last) const {
-    if (First > Last) return Text;
-    return Text.substr(0, First > 1 ? Ends[First - 2] : 0) + Text.substr(Ends[Last - 1]);
+    if (First > Last) return Stream.Text;
+    return Stream.Text.substr(0, First > 1 ? Stream.Ends[First - 2] : 0) + Stream.Text.substr(Stream.Ends[Last - 1]);
   }
 };
 
-TRun Record(bool Lend, std::size_t FailAt = 0, bool Sticky = false, std::size_t HostFailAt = 0) {
-  TRun Run;
-  TCountingStream Stream;
-  Stream.Lend = Lend;
-  Stream.FailAt = FailAt;
-  Stream.Sticky = Sticky;
-  TRecordingCanvas Host(640, 480);
-  Host.OnCall = [&] { Host.Throw = Host.Calls.size() == HostFailAt; };
+std::unique_ptr<TRun> Record(bool Lend, std::size_t FailAt = 0, bool Sticky = false, std::size_t HostFailAt = 0) {
+  auto Run = std::make_unique<TRun>();
+  Run->Stream.Lend = Lend, Run->Stream.FailAt = FailAt, Run->Stream.Sticky = Sticky, Run->Host.FailAt = HostFailAt;
   try {
-    TOpenCanvas Canvas(&Stream, &Host);
-    const std::vector<TStep> Steps = Scene();
-    for (std::size_t Index = 0; Index < Steps.size(); ++Index) {
+    TOpenCanvas Canvas(&Run->Stream, &Run->Host);
+    for (std::size_t Index = 0; Index < SceneSize(); ++Index) {
       try {
-        Steps[Index](Canvas);
+        SceneStep(Canvas, Index, 0);
       } catch (const std::runtime_error& Error) {
         EXPECT_STREQ(Error.what(), HostFailAt != 0 ? "host failed" : "injected write failure");
-        Run.Failed.push_back(Index);
+        Run->Failed.push_back(Index);
       }
-      Run.Writes.push_back(Stream.Calls);
-      Run.Paints.push_back(Host.Calls.size());
+      Run->Writes.push_back(Run->Stream.Calls);
+      Run->Paints.push_back(Run->Host.Calls.size());
     }
   } catch (const EWriteError& Error) {
     EXPECT_STREQ(Error.what(), "injected write failure");
-    Run.Failed.push_back(None);
+    Run->Failed.push_back(None);
   }
-  Run.Text = Stream.Text;
-  Run.Ends = Stream.Ends;
-  Run.HostCalls = Host.Calls;
   return Run;
 }
 
 TEST(Faults, StreamFailingAtEachWrite) {
   for (const bool Lend : {false, true}) {
-    const TRun Reference = Record(Lend);
-    ASSERT_TRUE(Reference.Failed.empty());
-    ASSERT_TRUE(Reference.Text.starts_with(Header) && Reference.Text.ends_with("</svg>"));
-    const std::size_t Steps = Reference.Writes.size(), Writes = Reference.Ends.size();
+    const auto Reference = Record(Lend);
+    ASSERT_TRUE(Reference->Failed.empty() && Reference->Stream.Text.starts_with(Header));
+    const std::size_t Steps = SceneSize(), Writes = Reference->Stream.Calls;
     for (const bool Sticky : {false, true}) {
       for (std::size_t At = 1; At <= Writes; ++At) {
         SCOPED_TRACE((Sticky ? "from write " : "at write ") + std::to_string(At) + (Lend ? ", lent" : ""));
-        const TRun Faulty = Record(Lend, At, Sticky);
+        const auto Faulty = Record(Lend, At, Sticky);
         const auto Owner = static_cast<std::size_t>(
-            std::lower_bound(Reference.Writes.begin(), Reference.Writes.end(), At) - Reference.Writes.begin());
+            std::lower_bound(Reference->Writes.begin(), Reference->Writes.end(), At) - Reference->Writes.begin());
         std::vector<std::size_t> Failed;
         if (At == 1) {
           // The header: the constructor raises after writing the footer, if it can.
-          EXPECT_EQ(Faulty.Failed, std::vector{None});
-          EXPECT_EQ(Faulty.Text, Sticky ? "" : "</svg>");
+          EXPECT_EQ(Faulty->Failed, std::vector{None});
+          EXPECT_EQ(Faulty->Stream.Text, Sticky ? "" : "</svg>");
           continue;
         }
         // The host was painted for every call, whatever the stream did.
-        EXPECT_EQ(Faulty.HostCalls, Reference.HostCalls);
+        EXPECT_EQ(Faulty->Host.Calls, Reference->Host.Calls);
         if (Sticky) {
           // Nothing after the fault; every element from the failing one on raised.
           for (std::size_t Step = Owner; Step < Steps; ++Step)
-            if (Reference.Writes[Step] > (Step > 0 ? Reference.Writes[Step - 1] : 1)) Failed.push_back(Step);
-          EXPECT_EQ(Faulty.Text, Reference.Without(At, Writes));
+            if (Reference->Writes[Step] > (Step > 0 ? Reference->Writes[Step - 1] : 1)) Failed.push_back(Step);
+          EXPECT_EQ(Faulty->Stream.Text, Reference->Without(At, Writes));
         } else {
           // Only the failing element is missing, from the failed write on; the footer's
           // failure does not escape the destructor.
           if (Owner < Steps) Failed.push_back(Owner);
-          EXPECT_EQ(Faulty.Text, Reference.Without(At, Owner < Steps ? Reference.Writes[Owner] : At));
+          EXPECT_EQ(Faulty->Stream.Text, Reference->Without(At, Owner < Steps ? Reference->Writes[Owner] : At));
         }
-        EXPECT_EQ(Faulty.Failed, Failed);
+        EXPECT_EQ(Faulty->Failed, Failed);
       }
     }
     // A host failing at its k-th call: that step raises and writes nothing at all.
-    for (std::size_t At = 1; At <= Reference.HostCalls.size(); ++At) {
+    for (std::size_t At = 1; At <= Reference->Host.Calls.size(); ++At) {
       SCOPED_TRACE("host call " + std::to_string(At));
-      const TRun Faulty = Record(Lend, 0, false, At);
+      const auto Faulty = Record(Lend, 0, false, At);
       const auto Owner = static_cast<std::size_t>(
-          std::lower_bound(Reference.Paints.begin(), Reference.Paints.end(), At) - Reference.Paints.begin());
-      EXPECT_EQ(Faulty.Failed, std::vector{Owner});
-      EXPECT_EQ(Faulty.Text,
-                Reference.Without((Owner > 0 ? Reference.Writes[Owner - 1] : 1) + 1, Reference.Writes[Owner]));
-      EXPECT_EQ(Faulty.HostCalls, Reference.HostCalls);
+          std::lower_bound(Reference->Paints.begin(), Reference->Paints.end(), At) - Reference->Paints.begin());
+      EXPECT_EQ(Faulty->Failed, std::vector{Owner});
+      EXPECT_EQ(Faulty->Stream.Text,
+                Reference->Without((Owner > 0 ? Reference->Writes[Owner - 1] : 1) + 1, Reference->Writes[Owner]));
+      EXPECT_EQ(Faulty->Host.Calls, Reference->Host.Calls);
     }
   }
 }

@@ -121,24 +121,16 @@ TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
 
 TEST(Host, AlignmentToThePixelGrid) {
   const float Huge = 1e30f, Beyond = 3.39e38f;  // Beyond: snapped past the float range at a tiny scale
+  constexpr auto I = TMatrixMeaning::Identity, T = TMatrixMeaning::Translate, U = TMatrixMeaning::Unknown;
   const struct {
     float Value, Scale;
     TMatrixMeaning Kind;
     float Translation, Expected;
-  } Cases[] = {{10.4f, 1, TMatrixMeaning::Identity, 5, 10},
-               {10.5f, 1, TMatrixMeaning::Identity, 0, 11},
-               {-3.5f, 1, TMatrixMeaning::Identity, 0, -3},
-               {10.49995f, 1, TMatrixMeaning::Identity, 0, 11},
-               {-10.3f, 2, TMatrixMeaning::Identity, 0, -10.5f},
-               {7.2f, 1.5f, TMatrixMeaning::Identity, 0, 7.3333335f},
-               {-7.77f, 2, TMatrixMeaning::Unknown, 0, -7.77f},
-               {10.3f, 1, TMatrixMeaning::Translate, 0.25f, 10.75f},
-               {10.3f, 1, TMatrixMeaning::Translate, -0.5f, 10.5f},
-               {Huge, 1, TMatrixMeaning::Identity, 0, Huge},
-               {-Huge, 1, TMatrixMeaning::Identity, 0, -Huge},
-               {Beyond, 2e-38f, TMatrixMeaning::Identity, 0, Beyond},
-               {1, 0, TMatrixMeaning::Identity, 0, 1},
-               {1.4f, INFINITY, TMatrixMeaning::Identity, 0, 1.4f}};
+  } Cases[] = {{10.4f, 1, I, 5, 10},      {10.5f, 1, I, 0, 11},         {-3.5f, 1, I, 0, -3},
+               {10.49995f, 1, I, 0, 11},  {-10.3f, 2, I, 0, -10.5f},    {7.2f, 1.5f, I, 0, 7.3333335f},
+               {-7.77f, 2, U, 0, -7.77f}, {10.3f, 1, T, 0.25f, 10.75f}, {10.3f, 1, T, -0.5f, 10.5f},
+               {Huge, 1, I, 0, Huge},     {-Huge, 1, I, 0, -Huge},      {Beyond, 2e-38f, I, 0, Beyond},
+               {1, 0, I, 0, 1},           {1.4f, INFINITY, I, 0, 1.4f}};
   for (const auto& Case : Cases)
     EXPECT_EQ(SnapToPixel(Case.Value, Case.Scale, Case.Kind, Case.Translation), Case.Expected) << Case.Value;
   EXPECT_TRUE(std::isnan(SnapToPixel(NAN, 1, TMatrixMeaning::Identity, 0)));

@@ -21,17 +21,14 @@ void Document(TStream& Stream) {
 }
 
 TEST(Streams, EveryWayALineReachesAStreamGivesTheSameBytes) {
-  TCountingStream Plain;  // lends nothing: every line is copied in
-  Document(Plain);
-  ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
+  TCountingStream Plain;         // lends nothing: every line is copied in
   TMemoryStream Roomy, Growing;  // lends every line; lends once grown
   Roomy.Reserve(1 << 20);
-  Document(Roomy);
-  Document(Growing);
   std::ostringstream Target;
   TOStreamAdapter Adapter(Target);
-  Document(Adapter);
+  for (TStream* Stream : std::initializer_list<TStream*>{&Plain, &Roomy, &Growing, &Adapter}) Document(*Stream);
   Adapter.WriteBuffer("\nmore", 5);  // still the caller's, still usable
+  ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
   EXPECT_TRUE(Roomy.View() == Plain.Text && Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
   TScratch Scratch;
   for (const auto& [Buffering, Size] : {std::pair{TFileBuffering::Line, 1 << 16},
@@ -56,12 +53,7 @@ TEST(Streams, DocumentOverAFileNameOrNothing) {
   }
   EXPECT_EQ(ReadFile(Path), Header + "<rect x=\"0\" y=\"0\" width=\"3\" height=\"4\" fill=\"#00FF00\"/>\n</svg>");
   // A missing canvas is refused after the teardown: the file holds the footer, closed.
-  try {
-    TSvgCanvas Canvas(Path, nullptr);
-    FAIL() << "a null canvas was accepted";
-  } catch (const ESvgError& Error) {
-    EXPECT_STREQ(Error.what(), "Canvas parameter is required");
-  }
+  EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(Path, nullptr); }), "Canvas parameter is required");
   EXPECT_EQ(ReadFile(Path), "</svg>");
   TCountingStream Stream;
   EXPECT_THROW(TSvgCanvas(&Stream, nullptr), ESvgError);
@@ -79,7 +71,7 @@ TEST(Streams, DocumentOverAFileNameOrNothing) {
     DrawScene(Nowhere);
   }
   fs::current_path(Before);
-  EXPECT_EQ(Painted.Calls.size(), 2 * (Scene().size() - 1));
+  EXPECT_EQ(Painted.Calls.size(), 2 * (SceneSize() - 1));
   EXPECT_TRUE(fs::is_empty(Scratch.Path()));
 }
 
@@ -93,12 +85,8 @@ TEST(Streams, FailingOStreamRaises) {
   } Buffer;
   std::ostream Throwing(&Buffer);
   Throwing.exceptions(std::ios::badbit);
-  try {
-    TOStreamAdapter(Throwing).WriteBuffer("x", 1);
-    FAIL() << "no error";
-  } catch (const EWriteError& Error) {
-    EXPECT_STREQ(Error.what(), "Stream write error: disk gone");
-  }
+  EXPECT_EQ(ErrorOf<EWriteError>([&] { TOStreamAdapter(Throwing).WriteBuffer("x", 1); }),
+            "Stream write error: disk gone");
 }
 
 TEST(Streams, MemoryStreamGrowsLendsAndCommits) {

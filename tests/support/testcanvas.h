@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstddef>
 #include <functional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "fsvg/fsvgcanvas.h"
@@ -20,14 +20,13 @@ namespace fsvg::test {
 inline std::string Num(double Value) {
   std::string Text = std::to_string(Value);
   Text.erase(Text.find_last_not_of('0') + 1);
-  if (Text.back() == '.') Text.pop_back();
-  return Text;
+  return Text.back() == '.' ? Text.substr(0, Text.size() - 1) : Text;
 }
 inline std::string Arg(float Value) { return Num(Value); }
-inline std::string Arg(TAlphaColor Value) { return std::to_string(Value); }
-inline std::string Arg(bool Value) { return std::to_string(Value); }
-template <typename E>
-requires std::is_enum_v<E> std::string Arg(E Value) { return std::to_string(static_cast<int>(Value)); }
+template <typename T>
+requires std::is_integral_v<T> || std::is_enum_v<T> std::string Arg(T Value) {
+  return std::to_string(static_cast<long long>(Value));
+}
 inline std::string Arg(const TRectF& R) {
   return "[" + Num(R.Left) + "," + Num(R.Top) + "," + Num(R.Right) + "," + Num(R.Bottom) + "]";
 }
@@ -50,19 +49,14 @@ inline std::string Arg(const TPolygon& Points) {
   return Text;
 }
 
-/// Records each drawing call as "Name(args...)" and can be told to throw instead.
+/// Records each drawing call as "Name(args...)"; its FailAt-th call (1-based; 0 never)
+/// throws std::runtime_error "host failed" after being recorded.
 class TRecordingCanvas : public TNullCanvas {
  public:
   using TNullCanvas::TNullCanvas;
-
   std::vector<std::string> Calls;
-  /// When set, every drawing hook records its call and then throws std::runtime_error.
-  bool Throw = false;
-  /// Called inside every drawing hook, after recording: lets a test look at the output
-  /// at the moment the host is painted.
-  std::function<void()> OnCall;
-  float Width = 7.5f;
-  float Height = 11.25f;
+  std::size_t FailAt = 0;
+  float Width = 7.5f, Height = 11.25f;
   TRectF Measured{1, 2, 3, 4};
 
  protected:
@@ -71,8 +65,7 @@ class TRecordingCanvas : public TNullCanvas {
     std::string Call = Name;
     ((Call += (Call.back() == '(' ? "" : ",") + Arg(Args)), ...);
     Calls.push_back(Call + ")");
-    if (OnCall) OnCall();
-    if (Throw) throw std::runtime_error("host failed");
+    if (Calls.size() == FailAt) throw std::runtime_error("host failed");
   }
   using S = std::u16string_view;
   using A = TTextAlign;
@@ -121,29 +114,22 @@ class TCountingStream : public TStream {
  public:
   void WriteBuffer(const void* Buffer, std::size_t Count) override { Take(static_cast<const char*>(Buffer), Count); }
   std::uint8_t* AcquireBuffer(std::size_t Count) override {
-    if (!Lend) return nullptr;
-    FRoom.assign(Count, '\0');
-    FRoom += Guard;
-    return reinterpret_cast<std::uint8_t*>(FRoom.data());
+    FRoom = std::string(Count, '\0') + Guard;
+    return Lend ? reinterpret_cast<std::uint8_t*>(FRoom.data()) : nullptr;
   }
   void CommitBuffer(std::size_t Count) override {
-    if (FRoom.size() < Count + Guard.size() || !FRoom.ends_with(Guard)) throw std::length_error("ran past the room");
-    const std::string Room = std::move(FRoom);
-    FRoom.clear();
-    Take(Room.data(), Count);
+    if (!Lend || FRoom.size() < Count + Guard.size() || !FRoom.ends_with(Guard)) throw std::length_error("overrun");
+    Take(std::exchange(FRoom, "").data(), Count);
   }
-  std::size_t Calls = 0;
-  std::size_t FailAt = 0;
-  bool Sticky = false;
-  bool Lend = false;
+  std::size_t Calls = 0, FailAt = 0;
+  bool Sticky = false, Lend = false;
   std::string Text;
   std::vector<std::size_t> Ends;  // the length of Text after each call
 
  private:
-  static constexpr std::string_view Guard = "<guard>";
+  inline static const std::string Guard = "<guard>";
   void Take(const char* Data, std::size_t Count) {
-    ++Calls;
-    if (FailAt != 0 && (Calls == FailAt || (Sticky && Calls > FailAt))) throw EWriteError("injected write failure");
+    if (++Calls == FailAt || (Sticky && FailAt != 0 && Calls > FailAt)) throw EWriteError("injected write failure");
     Text.append(Data, Count);
     Ends.push_back(Text.size());
   }
@@ -157,9 +143,6 @@ struct TOpenCanvas : TSvgCanvas {
   using TSvgCanvas::WriteColor;
   using TSvgCanvas::WriteEscaped;
 };
-
-/// One step of a scene: a drawing call, or a writer's.
-using TStep = std::function<void(TOpenCanvas&)>;
 
 /// Texts that try the encoder: plain runs of eight units and more with C0 controls, units
 /// from U+8000 up and characters XML forbids among them; paired and unpaired surrogates;
@@ -175,8 +158,7 @@ inline std::vector<std::u16string> Texts() {
                                        u"\U0001F600x\U00010000\U0010FFFD\U0010FFFF",
                                        std::u16string{u'a', 0xD800, u'b', 0xDFFF, u'c', 0xDBFF}};
   std::u16string Long(30, u'"');
-  for (int Time = 0; Time < 12; ++Time)
-    for (std::size_t Index = 0; Index < Texts.size(); ++Index) Long += Texts[Index];
+  for (std::size_t Time = 0; Time < 12 * Texts.size(); ++Time) Long += Texts[Time % Texts.size()];
   Texts.push_back(Long);
   return Texts;
 }
@@ -232,17 +214,20 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
   C.Write(std::string_view("\n"));
 }
 
-/// The steps of the scene at Seed, one call each.
-inline std::vector<TStep> Scene(float Seed = 0) {
-  std::vector<TStep> Steps;
-  for (std::size_t Index = 0; Index < 21 + Texts().size(); ++Index)
-    Steps.push_back([=](TOpenCanvas& C) { SceneStep(C, Index, Seed); });
-  return Steps;
+/// The number of steps of the scene.
+inline std::size_t SceneSize() { return 21 + Texts().size(); }
+
+/// Runs every step of the scene at Seed on Canvas.
+inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
+  for (std::size_t Index = 0; Index < SceneSize(); ++Index) SceneStep(Canvas, Index, Seed);
 }
 
-/// Runs every step of Scene(Seed) on Canvas.
-inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
-  for (const TStep& Step : Scene(Seed)) Step(Canvas);
+/// The message of the E that Call throws ("no error" when it throws none).
+template <typename E>
+std::string ErrorOf(const std::function<void()>& Call) try {
+  return Call(), "no error";
+} catch (const E& Error) {
+  return Error.what();
 }
 
 /// The document a TSvgCanvas writes for an empty drawing, less the footer.
