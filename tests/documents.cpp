@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <stdexcept>
 
 #include "support/testcanvas.h"
 
@@ -17,7 +18,7 @@ using namespace fsvg::test;
 
 namespace {
 
-void DrawEveryPrimitive(TSvgCanvas& Canvas) {
+void DrawEveryPrimitive(TSvgCanvas&& Canvas) {
   const TBrush Blue(TBrushKind::Solid, 0xFF1F77B4);
   const TStrokeBrush Outline(TBrushKind::Solid, 0xFFD62728, 2.5f);
   Canvas.Clear(0xFFFFFFFF);
@@ -48,13 +49,13 @@ void DrawEveryPrimitive(TSvgCanvas& Canvas) {
                   false, 1, {}, TTextAlign::Leading, TTextAlign::Trailing);
 }
 
-void DrawHostileText(TSvgCanvas& Canvas) {
+void DrawHostileText(TSvgCanvas&& Canvas) {
   Canvas.GetFont() = TFont(u"Foo & \"Bar\" <Baz>", 12);
   for (const std::u16string& Text : Texts()) Canvas.FillText({0, 0, 100, 20}, Text, false, 1, {}, TTextAlign::Leading);
 }
 
 // Radii, paint that leaves no mark, arc flags, polygons of fewer than two points.
-void DrawRules(TOpenCanvas& C) {
+void DrawRules(TOpenCanvas&& C) {
   const float NaN = std::numeric_limits<float>::quiet_NaN();
   for (const auto& [X, Y] :
        {std::pair{3.f, 0.f}, {0.f, 3.f}, {-0.f, 0.f}, {1e-13f, 1e-13f}, {-3.f, 0.f}, {0.f, 1e-11f}})
@@ -89,7 +90,7 @@ void DrawRules(TOpenCanvas& C) {
 
 // The longest lines there are: a quote takes the most room of any unit, six bytes, and no
 // number is longer than the largest single's. Checked for lent and copied lines alike.
-void DrawLongest(TOpenCanvas& C) {
+void DrawLongest(TOpenCanvas&& C) {
   const float Big = -3.4e38f;
   for (const std::size_t Length : {341u, 342u, 1024u, 1025u, 3000u}) {
     C.GetFont().Family = std::u16string(Length, u'"');
@@ -102,16 +103,13 @@ void DrawLongest(TOpenCanvas& C) {
 
 // The document Draw records over a recording host, built in lent room and copied in;
 // throws when the two differ. The host's calls are appended to Calls.
-std::string Recorded(void (*Draw)(TOpenCanvas&), std::vector<std::string>& Calls) {
+std::string Recorded(void (*Draw)(TOpenCanvas&&), std::vector<std::string>& Calls) {
   std::string Text[2];
   for (const bool Lend : {false, true}) {
     TRecordingCanvas Host(640, 480);
     TCountingStream Stream;
     Stream.Lend = Lend;
-    {
-      TOpenCanvas Canvas(&Stream, &Host);
-      Draw(Canvas);
-    }
+    Draw(TOpenCanvas(&Stream, &Host));
     Text[Lend] = Stream.Text;
     if (Lend) Calls.insert(Calls.end(), Host.Calls.begin(), Host.Calls.end());
   }
@@ -121,33 +119,20 @@ std::string Recorded(void (*Draw)(TOpenCanvas&), std::vector<std::string>& Calls
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <directory>\n", argv[0]);
-    return 2;
-  }
-  try {
-    const std::filesystem::path Directory = argv[1];
-    TNullCanvas Host(640, 400);
-    {
-      TSvgCanvas Canvas(Directory / "primitives.svg", &Host);
-      DrawEveryPrimitive(Canvas);
-    }
-    {
-      TSvgCanvas Canvas(Directory / "hostile.svg", &Host);
-      DrawHostileText(Canvas);
-    }
-    std::vector<std::string> Calls;
-    std::ofstream(Directory / "scene.svg", std::ios::binary)
-        << Recorded([](TOpenCanvas& C) { DrawScene(C); }, Calls) << Recorded(DrawRules, Calls)
-        << Recorded([](TOpenCanvas& C) { DrawScene(C, 1234.5f); }, Calls);
-    std::vector<std::string> Unchecked;
-    Recorded(DrawLongest, Unchecked);
-    std::ofstream Out(Directory / "hostcalls.txt", std::ios::binary);
-    for (const std::string& Call : Calls) Out << Call << '\n';
-  } catch (const std::exception& E) {
-    std::fprintf(stderr, "fsvg_documents: %s\n", E.what());
-    return 1;
-  }
-  return 0;
+int main(int argc, char** argv) try {
+  if (argc != 2) throw std::invalid_argument("usage: fsvg_documents <directory>");
+  const std::filesystem::path Directory = argv[1];
+  TNullCanvas Host(640, 400);
+  DrawEveryPrimitive(TSvgCanvas(Directory / "primitives.svg", &Host));
+  DrawHostileText(TSvgCanvas(Directory / "hostile.svg", &Host));
+  std::vector<std::string> Calls, Unchecked;
+  std::ofstream(Directory / "scene.svg", std::ios::binary)
+      << Recorded([](TOpenCanvas&& C) { DrawScene(C); }, Calls) << Recorded(DrawRules, Calls)
+      << Recorded([](TOpenCanvas&& C) { DrawScene(C, 1234.5f); }, Calls);
+  Recorded(DrawLongest, Unchecked);
+  std::ofstream Out(Directory / "hostcalls.txt", std::ios::binary);
+  for (const std::string& Call : Calls) Out << Call << '\n';
+} catch (const std::exception& E) {
+  std::fprintf(stderr, "fsvg_documents: %s\n", E.what());
+  return 1;
 }

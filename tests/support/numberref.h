@@ -12,17 +12,14 @@
 
 namespace fsvg::test {
 
+// Value with Precision places, trailing zeros of a fraction and then a bare point removed.
 inline std::string ToChars(double Value, std::chars_format Format, int Precision) {
   char Text[512];
-  return std::string(Text, std::to_chars(Text, Text + sizeof Text, Value, Format, Precision).ptr);
-}
-
-// Trailing zeros of a fraction, and then a bare point, removed.
-inline std::string Trimmed(std::string Text) {
-  if (Text.find('.') == std::string::npos) return Text;
-  Text.erase(Text.find_last_not_of('0') + 1);
-  if (Text.back() == '.') Text.pop_back();
-  return Text;
+  std::string Result(Text, std::to_chars(Text, Text + sizeof Text, Value, Format, Precision).ptr);
+  const std::size_t E = std::min(Result.find('e'), Result.size());
+  if (Result.find('.') == std::string::npos) return Result;
+  const std::size_t Kept = Result.find_last_not_of('0', E - 1);
+  return Result.substr(0, Result[Kept] == '.' ? Kept : Kept + 1) + Result.substr(E);
 }
 
 inline std::string ReferenceReal(double Value, int Decimals) {
@@ -35,15 +32,14 @@ inline std::string ReferenceReal(double Value, int Decimals) {
       Magnitude >= 1e19 ? 20 : static_cast<int>(std::to_string(static_cast<std::uint64_t>(Magnitude)).size());
   if (IntegerDigits <= Significant) {
     const std::string Text =
-        Trimmed(ToChars(Magnitude, std::chars_format::fixed, std::min(Decimals, Significant - IntegerDigits)));
+        ToChars(Magnitude, std::chars_format::fixed, std::min(Decimals, Significant - IntegerDigits));
     // Rounding may carry into one digit more: 10^Significant is written in scientific.
     if (static_cast<int>(std::min(Text.find('.'), Text.size())) <= Significant) return Text == "0" ? Text : Sign + Text;
   }
   // "1.50000e+12" becomes "1.5E12".
   const std::string Text = ToChars(Magnitude, std::chars_format::scientific, Significant - 1);
   const std::size_t E = Text.find('e');
-  const int Exponent = std::stoi(Text.substr(E + 1));
-  return Sign + Trimmed(Text.substr(0, E)) + "E" + std::to_string(Exponent);
+  return Sign + Text.substr(0, E) + "E" + std::to_string(std::stoi(Text.substr(E + 1)));
 }
 
 }  // namespace fsvg::test

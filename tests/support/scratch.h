@@ -12,24 +12,15 @@
 
 namespace fsvg::test {
 
-class TScratch {
- public:
-  TScratch() {
-    static int Counter = 0;
-    FPath = std::filesystem::temp_directory_path() /
-            ("fsvg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter));
-    std::filesystem::create_directories(FPath);
-  }
-  ~TScratch() {
-    std::error_code Ignored;
-    std::filesystem::remove_all(FPath, Ignored);
-  }
-  TScratch(const TScratch&) = delete;
-  TScratch& operator=(const TScratch&) = delete;
-  const std::filesystem::path& Path() const { return FPath; }
-
- private:
-  std::filesystem::path FPath;
+/// A fresh directory, removed with everything in it when the test is done.
+struct TScratch {
+  inline static int Counter = 0;
+  const std::filesystem::path Where = std::filesystem::temp_directory_path() /
+                                      ("fsvg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter));
+  TScratch() { std::filesystem::create_directories(Where); }
+  ~TScratch() { std::filesystem::remove_all(Where, Ignored); }
+  const std::filesystem::path& Path() const { return Where; }
+  std::error_code Ignored;
 };
 
 /// The whole content of the file at Path ("" when it cannot be read).
