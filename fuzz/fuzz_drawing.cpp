@@ -8,13 +8,11 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
-#include <limits>
-#include <vector>
 
 #include "fsvg/fsvgcanvas.h"
 #include "fuzzsupport.h"
+#include "numberformat.h"
 
 namespace {
 
@@ -25,14 +23,10 @@ struct TInput {
   float Real() {
     constexpr float Specials[] = {NAN,      INFINITY, -INFINITY, -0.0f, 3.4e38f, -3.4e38f, 1e-45f, 999999999999.0f,
                                   0.00005f, 180,      360,       -360,  720};
-    switch (In.ConsumeIntegralInRange<int>(0, 3)) {
-      case 0:
-        return std::bit_cast<float>(In.ConsumeIntegral<std::uint32_t>());
-      case 1:
-        return Specials[In.ConsumeIntegralInRange<std::size_t>(0, std::size(Specials) - 1)];
-      default:
-        return static_cast<float>(In.ConsumeIntegralInRange<std::int32_t>(-800000, 800000)) / 8.0f;
-    }
+    const int Pick = In.ConsumeIntegralInRange<int>(0, 3);
+    if (Pick == 0) return std::bit_cast<float>(In.ConsumeIntegral<std::uint32_t>());
+    if (Pick == 1) return Specials[In.ConsumeIntegralInRange<std::size_t>(0, std::size(Specials) - 1)];
+    return static_cast<float>(In.ConsumeIntegralInRange<std::int32_t>(-800000, 800000)) / 8.0f;
   }
   TPointF Point() { return {Real(), Real()}; }
   TRectF Rect() { return {Real(), Real(), Real(), Real()}; }
@@ -55,43 +49,19 @@ struct TInput {
   }
 };
 
-void Run(TInput& I, TNullCanvas& Host, TSvgCanvas& C) {
-  const std::function<void()> Steps[] = {
-      [&] { C.Clear(I.In.ConsumeIntegral<TAlphaColor>()); },
-      [&] { C.ClearRect(I.Rect(), I.In.ConsumeIntegral<TAlphaColor>()); },
-      [&] { C.FillRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real()); },
-      [&] { C.FillRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Brush()); },
-      [&] { C.DrawRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real()); },
-      [&] { C.DrawRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Stroke()); },
-      [&] { C.DrawLine(I.Point(), I.Point(), I.Real()); },
-      [&] { C.DrawLine(I.Point(), I.Point(), I.Real(), I.Stroke()); },
-      [&] { C.FillEllipse(I.Rect(), I.Real()); },
-      [&] { C.FillEllipse(I.Rect(), I.Real(), I.Brush()); },
-      [&] { C.DrawEllipse(I.Rect(), I.Real()); },
-      [&] { C.DrawEllipse(I.Rect(), I.Real(), I.Stroke()); },
-      [&] { C.FillArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real()); },
-      [&] { C.FillArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real(), I.Brush()); },
-      [&] { C.DrawArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real()); },
-      [&] { C.DrawArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real(), I.Stroke()); },
-      [&] { C.FillPolygon(I.Polygon(), I.Real()); },
-      [&] { C.DrawPolygon(I.Polygon(), I.Real()); },
-      [&] { C.FillText(I.Rect(), I.Text(), I.In.ConsumeBool(), I.Real(), {}, I.Align(), I.Align()); },
-      [&] { C.SetFill(I.Brush()); },
-      [&] { Host.SetStroke(I.Stroke()); },
-      [&] { C.GetFont() = TFont(I.Text(), I.Real()); },
-      [&] { C.SetOffset(I.Point()); },
-      [&] {
-        Host.SetMatrix({I.Real(), 0, 0, 0, I.Real(), 0, I.Real(), I.Real(), 1});
-      },
-      [&] { C.SetSize(I.In.ConsumeIntegralInRange<std::int32_t>(0, 1 << 30), 7); },
-      [&] { (void)(C.AlignToPixel(I.Rect()).Left + C.AlignToPixel(I.Point()).X + C.AlignToPixelVertically(I.Real())); },
-  };
-  for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count)
-    Steps[I.In.ConsumeIntegralInRange<std::size_t>(0, std::size(Steps) - 1)]();
+// True for a number in the form the canvas writes: read back and written again, it is
+// the same text ("NaN" and the infinities included; never "-0").
+bool IsRealNumber(std::string_view Text) {
+  const std::string Copy(Text);
+  char* End = nullptr;
+  const double Value = std::strtod(Copy.c_str(), &End);
+  char Out[detail::MaxRealLength];
+  return !Copy.empty() && End == Copy.c_str() + Copy.size() && Copy != "-0" &&
+         std::string_view(Out, detail::FormatReal(Value, 4, Out)) == Text;
 }
 
-// Every attribute but the family: a colour, or numbers separated by spaces and commas,
-// with the commands and flags of an arc path among them.
+// Every attribute but the family: "none", a colour, or numbers separated by spaces and
+// commas, with the commands of an arc path among them.
 void CheckElement(xmlNode* Element, std::string_view Document) {
   for (xmlAttr* Attribute = Element->properties; Attribute != nullptr; Attribute = Attribute->next) {
     const std::string_view Name = reinterpret_cast<const char*>(Attribute->name);
@@ -99,17 +69,16 @@ void CheckElement(xmlNode* Element, std::string_view Document) {
     const std::string Value = Raw != nullptr ? reinterpret_cast<const char*>(Raw) : "";
     xmlFree(Raw);
     bool Valid = Name == "font-family" || Value == "none";
-    if (Name == "fill" || Name == "stroke")
-      Valid |=
+    if (!Valid && (Name == "fill" || Name == "stroke"))
+      Valid =
           Value.size() == 7 && Value[0] == '#' && Value.find_first_not_of("0123456789ABCDEF", 1) == std::string::npos;
-    else if (!Valid) {
-      Valid = !Value.empty();
-      for (std::size_t Start = 0, End; Valid && Start <= Value.size(); Start = End + 1) {
+    else
+      for (std::size_t Start = 0, End = 0; !Valid && !Value.empty() && End < Value.size(); Start = End + 1) {
         End = std::min(Value.find_first_of(" ,", Start), Value.size());
         const std::string_view Token = std::string_view(Value).substr(Start, End - Start);
-        Valid = fsvg::fuzz::IsRealNumber(Token) || (Name == "d" && (Token == "M" || Token == "A"));
+        if (!IsRealNumber(Token) && !(Name == "d" && (Token == "M" || Token == "A"))) break;
+        Valid = End == Value.size();
       }
-    }
     if (!Valid) fsvg::fuzz::Fail("bad attribute " + std::string(Name) + "=\"" + Value + "\"", Document);
   }
 }
@@ -118,12 +87,38 @@ void CheckElement(xmlNode* Element, std::string_view Document) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   FuzzedDataProvider Provider(Data, Size);
-  TInput Input{Provider};
   TMemoryStream Stream;
   {
     TNullCanvas Host(Provider.ConsumeIntegralInRange<std::int32_t>(0, 1 << 20), 100);
-    TSvgCanvas Canvas(&Stream, &Host);
-    Run(Input, Host, Canvas);
+    TSvgCanvas C(&Stream, &Host);
+    TInput I{Provider};
+    const std::function<void()> Steps[] = {
+        [&] { C.Clear(I.In.ConsumeIntegral<TAlphaColor>()); },
+        [&] { C.ClearRect(I.Rect(), I.In.ConsumeIntegral<TAlphaColor>()); },
+        [&] { C.FillRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Brush()); },
+        [&] { C.DrawRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Stroke()); },
+        [&] { C.DrawLine(I.Point(), I.Point(), I.Real(), I.Stroke()); },
+        [&] { C.FillEllipse(I.Rect(), I.Real(), I.Brush()); },
+        [&] { C.DrawEllipse(I.Rect(), I.Real(), I.Stroke()); },
+        [&] { C.FillArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real(), I.Brush()); },
+        [&] { C.DrawArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real(), I.Stroke()); },
+        [&] { C.FillPolygon(I.Polygon(), I.Real()); },
+        [&] { C.DrawPolygon(I.Polygon(), I.Real()); },
+        [&] { C.FillText(I.Rect(), I.Text(), I.In.ConsumeBool(), I.Real(), {}, I.Align(), I.Align()); },
+        [&] { C.SetFill(I.Brush()); },
+        [&] { Host.SetStroke(I.Stroke()); },
+        [&] { C.GetFont() = TFont(I.Text(), I.Real()); },
+        [&] { C.SetOffset(I.Point()); },
+        [&] {
+          Host.SetMatrix({I.Real(), 0, 0, 0, I.Real(), 0, I.Real(), I.Real(), 1});
+        },
+        [&] { C.SetSize(I.In.ConsumeIntegralInRange<std::int32_t>(0, 1 << 30), 7); },
+        [&] {
+          (void)(C.AlignToPixel(I.Rect()).Left + C.AlignToPixel(I.Point()).X + C.AlignToPixelVertically(I.Real()));
+        },
+    };
+    for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count)
+      Steps[I.In.ConsumeIntegralInRange<std::size_t>(0, std::size(Steps) - 1)]();
   }
   const fsvg::fuzz::TXmlDocPtr Doc = fsvg::fuzz::ParseOrFail(Stream.View());
   for (xmlNode* Element = xmlFirstElementChild(xmlDocGetRootElement(Doc.get())); Element != nullptr;

@@ -18,21 +18,16 @@ std::string AsParsed(std::u16string_view Text, bool Attribute) {
   std::u16string Clean;
   for (std::size_t Index = 0; Index < Text.size(); ++Index) {
     char16_t Unit = Text[Index];
-    if (Unit >= 0xD800 && Unit <= 0xDBFF && Index + 1 < Text.size() && Text[Index + 1] >= 0xDC00 &&
-        Text[Index + 1] <= 0xDFFF) {
-      Clean += Unit;
-      Clean += Text[++Index];
+    const char16_t Next = Index + 1 < Text.size() ? Text[Index + 1] : 0;
+    if (Unit >= 0xD800 && Unit <= 0xDBFF && Next >= 0xDC00 && Next <= 0xDFFF) {
+      Clean += {Unit, Text[++Index]};
       continue;
     }
-    if ((Unit >= 0xD800 && Unit <= 0xDFFF) || Unit == 0xFFFE || Unit == 0xFFFF ||
+    if ((Unit >= 0xD800 && Unit <= 0xDFFF) || Unit >= 0xFFFE ||
         (Unit < 0x20 && Unit != '\t' && Unit != '\n' && Unit != '\r'))
       Unit = 0xFFFD;
-    if (Unit == '\r') {
-      if (Index + 1 < Text.size() && Text[Index + 1] == '\n') ++Index;
-      Unit = '\n';
-    }
-    if (Attribute && (Unit == '\t' || Unit == '\n')) Unit = ' ';
-    Clean += Unit;
+    if (Unit == '\r') Unit = '\n', Index += Next == '\n';
+    Clean += Attribute && (Unit == '\t' || Unit == '\n') ? u' ' : Unit;
   }
   const fsvg::TBytes Bytes = fsvg::ToUtf8(Clean);
   return std::string(Bytes.begin(), Bytes.end());

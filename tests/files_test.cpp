@@ -1,47 +1,45 @@
-// Files: when bytes reach the disk (both buffering modes, lent room); a full disk
-// (/dev/full) through the file-name constructor and through a caller's stream; paths
-// that cannot be created; a non-ASCII name; and what the system may do to a write or a
-// close (take part of the bytes, be interrupted, take nothing, fail), with write(2) and
-// close(2) replaced in this program. Every error names the path and the system's reason.
+// File output: when bytes reach the disk (line and full buffering, lent room); paths that
+// cannot be created; a full disk (/dev/full, a 64 KiB tmpfs) and a file size limit, where
+// the element that does not fit raises from its own call, leaves no byte behind, and
+// drawing goes on once there is room again; what the system may do to a write or a close
+// (take part of the bytes, be interrupted, take nothing, fail), with write(2) and close(2)
+// replaced in this program; a pipe whose reader leaves; the memory stream written into
+// itself and the std::ostream adapter's errors. Every error names the path and the reason.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <system_error>
 
+#include "fsvg/fsvgcanvas.h"
 #include "support/scratch.h"
-#include "support/testcanvas.h"
 
-namespace {
-
-// While Active, write(2) and close(2) on descriptors above 2 misbehave as set here.
-struct TSystemFaults {
-  bool Active = false;
-  std::size_t Chunk = 0;  // a write takes at most this many bytes (0: all)
-  int Interruptions = 0;  // this many writes fail with EINTR first
-  bool TakeNothing = false;
-  int CloseError = 0;  // close(2) closes, then reports this error
+// write(2) and close(2) on descriptors above 2 misbehave as set here; the defaults change nothing.
+static struct TSystemFaults {
+  std::size_t Chunk = SIZE_MAX;  // a write takes at most this many bytes (0: takes nothing)
+  int Interruptions = 0;         // this many writes fail with EINTR first
+  int CloseError = 0;            // close(2) closes, then reports this error
 } Faults;
-
-}  // namespace
 
 // The program's own definitions take precedence over the C library's for every caller.
 extern "C" ssize_t write(int Fd, const void* Data, size_t Count) {
-  if (Faults.Active && Fd > 2) {
-    if (Faults.Interruptions > 0 && Faults.Interruptions--) return errno = EINTR, -1;
-    if (Faults.TakeNothing) return 0;
-    if (Faults.Chunk != 0) Count = std::min(Count, Faults.Chunk);
-  }
-  return syscall(SYS_write, Fd, Data, Count);
+  if (Fd > 2 && Faults.Interruptions > 0 && Faults.Interruptions--) return errno = EINTR, -1;
+  return syscall(SYS_write, Fd, Data, Fd > 2 ? std::min(Count, Faults.Chunk) : Count);
 }
 
 extern "C" int close(int Fd) {
   const auto Result = static_cast<int>(syscall(SYS_close, Fd));
-  if (!Faults.Active || Fd <= 2 || Result != 0 || Faults.CloseError == 0) return Result;
-  return errno = Faults.CloseError, -1;
+  return Fd <= 2 || Result != 0 || Faults.CloseError == 0 ? Result : (errno = Faults.CloseError, -1);
 }
 
 namespace fsvg::test {
@@ -49,12 +47,43 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The message names the path and gives the operating system's reason for Error.
-::testing::AssertionResult NamesPathAndReason(const std::string& Message, const fs::path& Path, int Error) {
-  if (Message.find(Path.string()) != std::string::npos &&
-      Message.find(std::generic_category().message(Error)) != std::string::npos)
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "\"" << Message << "\" lacks " << Path << " or errno " << Error;
+// The message of the E that Action raises, or "" when it raises none.
+template <class E = EWriteError>
+std::string ErrorOf(const std::function<void()>& Action) {
+  try {
+    Action();
+  } catch (const E& Error) {
+    return Error.what();
+  }
+  return "";
+}
+
+// Message names Path in quotes and gives the operating system's reason for Error.
+bool Names(const std::string& Message, const std::string& Path, int Error) {
+  return Message.find('"' + Path + '"') != std::string::npos &&
+         Message.find(std::generic_category().message(Error)) != std::string::npos;
+}
+
+// Element Index: a text line of about 4 KiB, so that each page boundary of a file falls
+// in another element.
+void DrawElement(TSvgCanvas& Canvas, int Index) {
+  Canvas.FillText({0, 0, 10, 10}, std::u16string(4010, static_cast<char16_t>(u'a' + Index)), false, 1, {},
+                  TTextAlign::Leading);
+}
+
+constexpr int Elements = 16;
+
+// The document up to element K, made in memory.
+const std::string& Prefix(int K) {
+  static const std::vector<std::string> Prefixes = [] {
+    std::vector<std::string> Result;
+    TMemoryStream Stream;
+    TNullCanvas Host(100, 100);
+    TSvgCanvas Canvas(&Stream, &Host);
+    for (int Index = 0; Index <= Elements; DrawElement(Canvas, Index++)) Result.emplace_back(Stream.View());
+    return Result;
+  }();
+  return Prefixes[K];
 }
 
 TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
@@ -81,113 +110,179 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   Put(Full, "0123456789");  // more than the buffer: written through
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
   Put(Full, "x");
-  Full.Flush();
-  EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789x");
   Full.Close();
-  EXPECT_FALSE(Full.IsOpen());
+  EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789x");
   EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);
   EXPECT_THROW(Put(Full, "y"), EWriteError);
 }
 
-TEST(Files, FullDiskIsNeverASuccess) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "this system has no /dev/full";
-  TNullCanvas Host(10, 10);
-  try {
-    TSvgCanvas Canvas(fs::path("/dev/full"), &Host);
-    FAIL() << "a document on a full disk was opened without an error";
-  } catch (const EWriteError& Error) {
-    EXPECT_TRUE(NamesPathAndReason(Error.what(), "/dev/full", ENOSPC));
-  }
-  // Each failed attempt closed its file: more attempts than a process may hold files.
-  for (int Attempt = 0; Attempt < 2000; ++Attempt) EXPECT_THROW(TSvgCanvas(fs::path("/dev/full"), &Host), EWriteError);
-}
-
-TEST(Files, PathsThatCannotBeCreatedNameThePathAndTheReason) {
+TEST(Files, PathsThatCannotBeCreatedAndAFullDiskNameThePathAndTheReason) {
   TScratch Scratch;
-  std::ofstream(Scratch.Path() / "plain.txt") << "x";
+  const std::string Dir = Scratch.Path().string();
+  std::ofstream(Dir + "/plain.txt") << "x";
+  TNullCanvas Host(10, 10);
   const struct {
     fs::path Path;
     int Error;
-    std::string Named;  // how the message names the path
+    std::string Named;  // how the message names the path, when not as it is
   } Cases[] = {
-      {Scratch.Path() / "no-such-dir" / "out.svg", ENOENT, ""},
+      {Dir + "/no-such-dir/out.svg", ENOENT, ""},
       {Scratch.Path() / fs::path(u8"f\u00FCr-\u03B1\u03B2") / "out.svg", ENOENT, ""},
-      {Scratch.Path(), EISDIR, ""},
-      {Scratch.Path() / "plain.txt" / "out.svg", ENOTDIR, ""},
+      {Dir, EISDIR, ""},
+      {Dir + "/plain.txt/out.svg", ENOTDIR, ""},
       // The system would stop reading the name at a NUL and create another file.
-      {Scratch.Path().string() + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL,
-       Scratch.Path().string() + "/cut\\0rest.svg"},
+      {Dir + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL, Dir + "/cut\\0rest.svg"},
   };
   for (const auto& Case : Cases) {
-    SCOPED_TRACE(Case.Path);
-    const std::string Named = "\"" + (Case.Named.empty() ? Case.Path.string() : Case.Named) + "\"";
-    TNullCanvas Host(10, 10);
-    try {
-      TSvgCanvas Canvas(Case.Path, &Host);
-      ADD_FAILURE() << "opened";
-    } catch (const EFCreateError& Error) {
-      EXPECT_TRUE(NamesPathAndReason(Error.what(), Named, Case.Error));
-    }
-    try {
-      TFileStream Stream(Case.Path, TFileBuffering::Full);
-      ADD_FAILURE() << "opened";
-    } catch (const EFCreateError& Error) {
-      EXPECT_TRUE(NamesPathAndReason(Error.what(), Named, Case.Error));
-    }
+    const std::string Named = Case.Named.empty() ? Case.Path.string() : Case.Named;
+    EXPECT_TRUE(Names(ErrorOf<EFCreateError>([&] { TSvgCanvas(Case.Path, &Host); }), Named, Case.Error)) << Named;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path()), {}), 1);  // plain.txt alone
   EXPECT_THROW(TFileStream{fs::path()}, EFCreateError);
+  // Each failed attempt closes its file: more attempts than a process may hold files.
+  for (int Attempt = 0; Attempt < 2000 && fs::exists("/dev/full"); ++Attempt)
+    ASSERT_TRUE(Names(ErrorOf([&] { TSvgCanvas(fs::path("/dev/full"), &Host); }), "/dev/full", ENOSPC));
 }
 
-TEST(Files, PartialAndInterruptedWritesLoseNothing) {
-  TCountingStream Expected;
-  TNullCanvas Host(640, 480);
-  {
-    TOpenCanvas Canvas(&Expected, &Host);
-    DrawScene(Canvas);
-  }
+TEST(Files, PartialInterruptedAndRefusedWritesAndFailedCloses) {
   TScratch Scratch;
-  const fs::path Path = Scratch.Path() / "partial.svg";
-  for (const std::size_t Chunk : {1u, 7u, 100u}) {
-    Faults = {true, Chunk, 3};
+  const fs::path Path = Scratch.Path() / "out.svg";
+  TNullCanvas Host(100, 100);
+  for (const std::size_t Chunk : {1u, 7u, 100u}) {  // each write cut short, after three interruptions
+    Faults = {Chunk, 3};
     {
-      TOpenCanvas Canvas(Path, &Host);
-      DrawScene(Canvas);
+      TSvgCanvas Canvas(Path, &Host);
+      for (int Index = 0; Index < 3; ++Index) DrawElement(Canvas, Index);
     }
-    Faults.Active = false;
-    EXPECT_TRUE(ReadFile(Path) == Expected.Text) << Chunk;
+    Faults = {};
+    EXPECT_TRUE(ReadFile(Path) == Prefix(3) + "</svg>") << Chunk;
   }
-}
-
-TEST(Files, WriteThatTakesNothingAndFailedCloseAreErrors) {
-  TScratch Scratch;
-  const fs::path Path = Scratch.Path() / "out.txt";
   TFileStream Stream(Path, TFileBuffering::Full);
-  Faults = {.Active = true, .TakeNothing = true};
-  try {
-    Stream.WriteBuffer("x\n", 2);
-    Stream.Flush();
-    ADD_FAILURE() << "a write that took nothing passed";
-  } catch (const EWriteError& Error) {
-    EXPECT_TRUE(NamesPathAndReason(Error.what(), Path, EIO));
-  }
+  Faults = {.Chunk = 0};
+  EXPECT_TRUE(Names(ErrorOf([&] { Stream.WriteBuffer("x\n", 2), Stream.Flush(); }), Path.string(), EIO));
   Stream.WriteBuffer("y", 1);  // buffered: Close cannot flush it, and closes all the same
   EXPECT_THROW(Stream.Close(), EWriteError);
-  Faults.Active = false;
+  Faults = {};
   EXPECT_FALSE(Stream.IsOpen());
   for (const int Error : {EIO, EINTR}) {  // an interrupted close has closed the file all the same
     TFileStream File(Path);
     File.WriteBuffer("abc", 3);
-    Faults = {.Active = true, .CloseError = Error};
-    if (Error == EINTR) {
-      EXPECT_NO_THROW(File.Close());
-    } else {
-      EXPECT_THROW(File.Close(), EWriteError);
-    }
-    Faults.Active = false;
+    Faults = {.CloseError = Error};
+    EXPECT_EQ(ErrorOf([&] { File.Close(); }).empty(), Error == EINTR);
+    Faults = {};
     EXPECT_FALSE(File.IsOpen());
     EXPECT_NO_THROW(File.Close());
     EXPECT_EQ(ReadFile(Path), "abc");
+  }
+}
+
+// Draws into File until a call raises, lets Restore give room back, and finishes the
+// document; the file is reached by its name (Mode 0), through a caller's line-buffered
+// stream (1), or a reserving stream with a buffer smaller than two elements (2). Returns
+// what went wrong: the error not from element Expected's call or not giving Reason, the
+// file then not exactly the earlier elements, the document not whole after drawing on,
+// or reserved space not given back.
+std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reason,
+                         const std::function<void()>& Restore) {
+  TNullCanvas Host(100, 100);
+  std::optional<TFileStream> Stream;
+  if (Mode != 0) Stream.emplace(File, Mode == 1 ? TFileBuffering::Line : TFileBuffering::Reserved, 5000);
+  std::optional<TSvgCanvas> Canvas;
+  Stream ? Canvas.emplace(&*Stream, &Host) : Canvas.emplace(File, &Host);
+  int Failed = 0;
+  std::string Message;
+  while (Failed < Elements && (Message = ErrorOf([&] { DrawElement(*Canvas, Failed); })).empty()) ++Failed;
+  if (Failed != Expected) return "the error came from element " + std::to_string(Failed);
+  if (Message.find(std::strerror(Reason)) == std::string::npos) return "the error says \"" + Message + "\"";
+  const std::string Cut = ReadFile(File);
+  Restore();
+  if (Cut != Prefix(Failed)) return "the file is not exactly the earlier elements";
+  for (int Index = Failed; Index < Failed + 2; ++Index) DrawElement(*Canvas, Index);
+  Canvas.reset();
+  if (Stream) Stream->Close();
+  if (ReadFile(File) != Prefix(Failed + 2) + "</svg>") return "drawing on did not give the whole document";
+  struct stat Status {};
+  ::stat(File.c_str(), &Status);
+  return Status.st_blocks * 512 < Status.st_size + 64 * 1024 ? "" : "the space reserved beyond the end was kept";
+}
+
+TEST(Files, FullFileSystemCutsAtTheElementThatDoesNotFit) {
+  TScratch Scratch;
+  const fs::path Mount = Scratch.Path() / "small";
+  fs::create_directory(Mount);
+  const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), Pages = 64 * 1024 / Page;
+  for (int Mode = 0; Mode < 3; ++Mode)
+    for (std::size_t Free = 1; Free + 1 < Pages; ++Free) {  // room left to draw on
+      if (::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (" << std::strerror(errno) << "); CI runs as root";
+      const std::unique_ptr<const char, void (*)(const char*)> Mounted(Mount.c_str(),
+                                                                       [](const char* Path) { ::umount(Path); });
+      std::ofstream(Mount / "filler", std::ios::binary) << std::string((Pages - Free) * Page, 'f');
+      int Expected = 0;  // the first element that needs one page more than is free
+      while ((Prefix(Expected + 1).size() + Page - 1) / Page <= Free) ++Expected;
+      EXPECT_EQ(CutAndResume(Mount / "out.svg", Mode, Expected, ENOSPC, [&] { fs::remove(Mount / "filler"); }), "")
+          << "mode " << Mode << ", pages free " << Free;
+    }
+}
+
+void LimitFileSize(rlim_t Size) {
+  const rlimit Limit{Size, RLIM_INFINITY};
+  ::setrlimit(RLIMIT_FSIZE, &Limit);
+}
+
+TEST(Files, FileSizeLimitCutsAtTheElementThatDoesNotFit) {
+  TScratch Scratch;
+  const auto Child = [&] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    std::string Report;
+    for (int Mode = 0; Mode < 3; ++Mode)
+      for (int Expected = 0; Expected < 6; ++Expected)
+        for (std::size_t Limit : {Prefix(Expected).size(), Prefix(Expected + 1).size() - 1}) {
+          LimitFileSize(Limit);
+          const std::string Failure =
+              CutAndResume(Scratch.Path() / "out.svg", Mode, Expected, EFBIG, [] { LimitFileSize(RLIM_INFINITY); });
+          Report += Failure.empty() ? "" : "limit " + std::to_string(Limit) + ": " + Failure + "\n";
+        }
+    std::fputs(Report.c_str(), stderr);
+    std::_Exit(Report.empty() ? 0 : 1);
+  };
+  EXPECT_EXIT(Child(), ::testing::ExitedWithCode(0), "");
+}
+
+// A pipe whose reader is gone raises; the process lives, and its SIGPIPE disposition,
+// pending signals and mask are as they were. A memory stream appended to itself while it
+// grows. Only an EWriteError leaves the ostream adapter, carrying the buffer's own exception.
+TEST(Files, BrokenPipeSelfAppendAndForeignErrors) {
+  TScratch Scratch;
+  const fs::path Pipe = Scratch.Path() / "pipe";
+  ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
+  const int Reader = ::open(Pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  TNullCanvas Host(100, 100);
+  TSvgCanvas Canvas(Pipe, &Host);
+  ::close(Reader);
+  EXPECT_NE(ErrorOf([&] { DrawElement(Canvas, 0); }).find("Broken pipe"), std::string::npos);
+  struct sigaction Disposition {};
+  sigset_t Pending, Blocked;
+  ::sigaction(SIGPIPE, nullptr, &Disposition);
+  ::sigpending(&Pending);
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
+  EXPECT_TRUE(Disposition.sa_handler == SIG_DFL && !sigismember(&Pending, SIGPIPE) && !sigismember(&Blocked, SIGPIPE));
+  TMemoryStream Memory;
+  Memory.Reserve(Prefix(0).size());
+  Memory.WriteBuffer(Prefix(0).data(), Prefix(0).size());
+  Memory.WriteBuffer(Memory.Data(), Memory.Size());
+  EXPECT_EQ(Memory.View(), Prefix(0) + Prefix(0));
+  struct TOdd {};
+  struct TThrowingBuffer : std::streambuf {
+    int_type overflow(int_type) override { throw TOdd{}; }
+  } Buffer;
+  std::ostream Target(&Buffer);
+  Target.exceptions(std::ios::badbit);
+  try {
+    TOStreamAdapter(Target).WriteBuffer("x", 1);
+    ADD_FAILURE() << "the adapter hid the error";
+  } catch (const EWriteError& Error) {
+    EXPECT_THROW(std::rethrow_if_nested(Error), TOdd);
   }
 }
 
