@@ -37,8 +37,7 @@ std::size_t CountPainted(const TCairoCanvas& Canvas) {
 void DrawShape(TCairoCanvas& C, int Case) {
   const TRectF Square{10, 10, 90, 90};
   TStrokeBrush Round = RedStroke(6), Dashed = RedStroke(4);
-  Round.Cap = TStrokeCap::Round;
-  Dashed.Dash = TStrokeDash::Dash;  // 12 on, 4 off
+  std::tie(Round.Cap, Dashed.Dash) = std::pair(TStrokeCap::Round, TStrokeDash::Dash);  // dashes: 12 on, 4 off
   if (Case == 0) C.FillRect(Square, 20, 20, {TCorner::TopLeft}, 1, RedBrush);
   if (Case == 1) C.FillRect(Square, 1000, 20, AllCorners, 1, RedBrush);
   if (Case == 2) C.FillRect(Square, 0, 20, AllCorners, 1, RedBrush);
@@ -153,9 +152,7 @@ TEST(CairoCanvas, ValuesThatAreNotFiniteAreRefusedAndPaintNothing) {
 TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
   TCairoCanvas Canvas(8, 6);
   EXPECT_EQ(CountPainted(Canvas), 0u);  // starts transparent
-  EXPECT_THROW(Canvas.Pixel(-1, 0), std::out_of_range);
-  EXPECT_THROW(Canvas.Pixel(8, 0), std::out_of_range);
-  EXPECT_THROW(Canvas.Pixel(0, 6), std::out_of_range);
+  for (const auto& [X, Y] : {std::pair{-1, 0}, {8, 0}, {0, 6}}) EXPECT_THROW(Canvas.Pixel(X, Y), std::out_of_range);
   EXPECT_THROW(TCairoCanvas(40000, 10), Exception);
   Canvas.FillRect({0, 0, 4, 6}, 0, 0, AllCorners, 1, RedBrush);
   EXPECT_THROW(Canvas.SetSize(40000, 10), Exception);  // the old surface stays
