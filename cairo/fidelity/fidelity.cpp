@@ -44,49 +44,67 @@ constexpr TAlphaColor White = 0xFFFFFFFF, Blue = 0xFF2F6BD8, Green = 0xFF25A26B,
 TBrush Solid(TAlphaColor Color) { return TBrush(TBrushKind::Solid, Color); }
 TStrokeBrush Pen(TAlphaColor Color, float Thickness) { return TStrokeBrush(TBrushKind::Solid, Color, Thickness); }
 
-// Each scene is drawn on a canvas cleared to white; Host (Width x Height) gives font
-// metrics and takes matrices.
-// Rectangles and ellipses, plain and translucent, under an offset, cleared in part.
+// One drawing call of a scene, filled in Color, or outlined Thickness wide where the letter
+// is upper case: a rectangle ('r', N = left, top, right, bottom, x and y radius), an ellipse
+// ('e'), an arc ('a', N = centre, radii, start and sweep angle), a line ('L' from N[0], N[1]
+// to N[2], N[3]), a gradient rectangle ('g'), a rectangle cleared to white ('c') or a new
+// offset ('o', N[0], N[1]).
+struct TStep {
+  char Op;
+  float N[6], Opacity;
+  TAlphaColor Color;
+  float Thickness;
+};
+TStep S(char Op, float A, float B, float C = 0, float D = 0, float Opacity = 1, TAlphaColor Color = Ink,
+        float Thickness = 0, float E = 0, float F = 0) {
+  return {Op, {A, B, C, D, E, F}, Opacity, Color, Thickness};
+}
+
+void DrawSteps(TSvgCanvas& C, const std::vector<TStep>& Steps) {
+  for (const auto& [Op, N, Opacity, Color, Thickness] : Steps) {
+    const TRectF R{N[0], N[1], N[2], N[3]};
+    const TPointF P{N[0], N[1]}, Q{N[2], N[3]};
+    if (Op == 'r') C.FillRect(R, N[4], N[5], AllCorners, Opacity, Solid(Color));
+    if (Op == 'R') C.DrawRect(R, N[4], N[5], AllCorners, Opacity, Pen(Color, Thickness));
+    if (Op == 'e') C.FillEllipse(R, Opacity, Solid(Color));
+    if (Op == 'E') C.DrawEllipse(R, Opacity, Pen(Color, Thickness));
+    if (Op == 'a') C.FillArc(P, Q, N[4], N[5], Opacity, Solid(Color));
+    if (Op == 'A') C.DrawArc(P, Q, N[4], N[5], Opacity, Pen(Color, Thickness));
+    if (Op == 'L') C.DrawLine(P, Q, Opacity, Pen(Color, Thickness));
+    if (Op == 'g') C.FillRect(R, 0, 0, AllCorners, Opacity, TBrush(TBrushKind::Gradient, Color));
+    if (Op == 'c') C.ClearRect(R, White);
+    if (Op == 'o') C.SetOffset(P);
+  }
+}
+
+// Rectangles and ellipses, plain and translucent, under an offset (which moves them in the
+// recording too), cleared in part.
 void DrawFills(TSvgCanvas& C, TCairoCanvas&) {
-  C.FillRect({20, 20, 180, 120}, 0, 0, AllCorners, 1, Solid(Blue));
-  C.FillRect({120, 70, 260, 170}, 0, 0, AllCorners, 0.5f, Solid(Orange));
-  C.FillEllipse({200, 20, 380, 140}, 1, Solid(Green));
-  C.FillEllipse({280, 90, 360, 250}, 0.6f, Solid(Red));
-  C.FillRect({40, 200, 120, 280}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Gradient, Ink));
-  C.ClearRect({60, 40, 100, 80}, White);
-  // The offset moves rectangles and ellipses in the recording too.
-  C.SetOffset({130, 180});
-  C.FillRect({0, 0, 60, 50}, 0, 0, AllCorners, 1, Solid(Blue));
-  C.FillEllipse({70, 0, 130, 60}, 0.8f, Solid(Green));
-  C.SetOffset({0, 0});
+  DrawSteps(C, {S('r', 20, 20, 180, 120, 1, Blue), S('r', 120, 70, 260, 170, 0.5f, Orange),
+                S('e', 200, 20, 380, 140, 1, Green), S('e', 280, 90, 360, 250, 0.6f, Red), S('g', 40, 200, 120, 280),
+                S('c', 60, 40, 100, 80), S('o', 130, 180), S('r', 0, 0, 60, 50, 1, Blue),
+                S('e', 70, 0, 130, 60, 0.8f, Green), S('o', 0, 0)});
 }
 
 // Outlines centred on their geometry: rectangles, ellipses and lines of several widths.
 void DrawOutlines(TSvgCanvas& C, TCairoCanvas&) {
-  C.DrawRect({20, 20, 120, 100}, 0, 0, AllCorners, 1, Pen(Blue, 1));
-  C.DrawRect({140, 20, 240, 100}, 0, 0, AllCorners, 1, Pen(Green, 3));
-  C.DrawRect({260, 20, 380, 100}, 0, 0, AllCorners, 0.7f, Pen(Red, 6));
-  C.DrawEllipse({20, 120, 180, 200}, 1, Pen(Ink, 2));
-  C.DrawEllipse({200, 120, 260, 280}, 1, Pen(Orange, 4));
-  C.DrawLine({280, 130}, {380, 130}, 1, Pen(Ink, 1));
-  C.DrawLine({280, 150}, {380, 190}, 1, Pen(Blue, 2.5f));
-  C.DrawLine({290, 280}, {370, 200}, 1, Pen(Green, 5));
-  C.DrawLine({20, 260}, {180, 220}, 0.5f, Pen(Red, 8));
-  C.SetOffset({10, 5});
-  C.DrawLine({10, 210}, {170, 210}, 1, Pen(Ink, 2));
-  C.SetOffset({0, 0});
+  DrawSteps(
+      C, {S('R', 20, 20, 120, 100, 1, Blue, 1), S('R', 140, 20, 240, 100, 1, Green, 3),
+          S('R', 260, 20, 380, 100, 0.7f, Red, 6), S('E', 20, 120, 180, 200, 1, Ink, 2),
+          S('E', 200, 120, 260, 280, 1, Orange, 4), S('L', 280, 130, 380, 130, 1, Ink, 1),
+          S('L', 280, 150, 380, 190, 1, Blue, 2.5f), S('L', 290, 280, 370, 200, 1, Green, 5),
+          S('L', 20, 260, 180, 220, 0.5f, Red, 8), S('o', 10, 5), S('L', 10, 210, 170, 210, 1, Ink, 2), S('o', 0, 0)});
 }
 
 // Rounded rectangles with equal and unequal radii, and radii clamped to half the size.
 void DrawRounded(TSvgCanvas& C, TCairoCanvas&) {
-  C.FillRect({20, 20, 180, 120}, 12, 12, AllCorners, 1, Solid(Blue));
-  C.FillRect({200, 20, 380, 120}, 30, 10, AllCorners, 1, Solid(Green));
-  C.FillRect({20, 140, 120, 280}, 1000, 1000, AllCorners, 1, Solid(Orange));
-  C.FillRect({140, 150, 380, 190}, 1000, 8, AllCorners, 0.7f, Solid(Red));
-  C.DrawRect({150, 210, 260, 280}, 16, 16, AllCorners, 1, Pen(Ink, 2));
-  C.DrawRect({280, 210, 370, 280}, 40, 12, AllCorners, 1, Pen(Blue, 5));
+  DrawSteps(C, {S('r', 20, 20, 180, 120, 1, Blue, 0, 12, 12), S('r', 200, 20, 380, 120, 1, Green, 0, 30, 10),
+                S('r', 20, 140, 120, 280, 1, Orange, 0, 1000, 1000), S('r', 140, 150, 380, 190, 0.7f, Red, 0, 1000, 8),
+                S('R', 150, 210, 260, 280, 1, Ink, 2, 16, 16), S('R', 280, 210, 370, 280, 1, Blue, 5, 40, 12)});
 }
 
+// Each scene is drawn on a canvas cleared to white; Host (Width x Height) gives font
+// metrics and takes matrices.
 // Filled and stroked arcs of many sweeps: below and above 180 degrees, negative, and a
 // whole turn either way (recorded as two half arcs). No offset here: the recording
 // writes arcs without it (see offset-arcs-by-design).
@@ -97,10 +115,8 @@ void DrawArcs(TSvgCanvas& C, TCairoCanvas&) {
     C.FillArc(Center, {42, 36}, -30 + 10 * static_cast<float>(I), Sweeps[I], 1, Solid(I % 2 ? Blue : Green));
   }
   const float Strokes[] = {30, 180, 300, -200};
-  for (int I = 0; I < 4; ++I) {
-    const TPointF Center{55 + static_cast<float>(I) * 100, 260};
-    C.DrawArc(Center, {40, 30}, 20, Strokes[I], 1, Pen(I % 2 ? Red : Ink, 3));
-  }
+  for (int I = 0; I < 4; ++I)
+    C.DrawArc({55 + static_cast<float>(I) * 100, 260}, {40, 30}, 20, Strokes[I], 1, Pen(I % 2 ? Red : Ink, 3));
   C.DrawArc({200, 260}, {15, 15}, 0, -360, 0.6f, Pen(Orange, 4));
 }
 
@@ -121,33 +137,24 @@ void DrawPolygons(TSvgCanvas& C, TCairoCanvas&) {
   C.DrawPolygon({{202.5f, 235}, {200, 200}, {260, 210}, {250, 280}, {205, 270}}, 1);
 }
 
-// Text in three scripts and four sizes. The recording anchors text at the rectangle's
-// left and bottom; so each rectangle is as high as the font's ascent, laid out Leading
-// both ways, which puts the raster's baseline on its bottom too.
+// Text in three scripts and four sizes, then a line whose descenders hang below the
+// baseline. The recording anchors text at the rectangle's left and bottom; so each
+// rectangle is as high as the font's ascent, laid out Leading both ways, which puts the
+// raster's baseline on its bottom too.
 void DrawText(TSvgCanvas& C, TCairoCanvas& Host) {
-  const char16_t* Lines[] = {
-      u"Sphinx of black quartz, judge my vow.",
-      u"\u039E\u03B5\u03C3\u03BA\u03B5\u03C0\u03AC\u03B6\u03C9 \u03C4\u03B7\u03BD "
-      u"\u03C8\u03C5\u03C7\u03BF\u03C6\u03B8\u03CC\u03C1\u03B1 \u03B2\u03B4\u03B5\u03BB\u03C5\u03B3\u03BC\u03AF\u03B1",
-      u"\u0421\u044A\u0435\u0448\u044C \u0436\u0435 \u0435\u0449\u0451 \u044D\u0442\u0438\u0445 "
-      u"\u043C\u044F\u0433\u043A\u0438\u0445 \u0431\u0443\u043B\u043E\u043A",
-      u"Mixed: caf\u00E9 \u00B7 \u03B1\u03B2\u03B3 \u00B7 \u0436\u0437\u0438 \u00B7 12.5%",
-  };
-  const float Sizes[] = {12, 16, 20, 28};
+  const char16_t* Lines[] = {u"Sphinx of black quartz, judge my vow.", u"Ξεσκεπάζω την ψυχοφθόρα βδελυγμία",
+                             u"Съешь же ещё этих мягких булок", u"Mixed: café · αβγ · жзи · 12.5%",
+                             u"Baseline on the bottom edge: g, y, p, ф hang below it."};
+  const float Sizes[] = {12, 16, 20, 28, 14};
   float Baseline = 20;
-  for (int I = 0; I < 4; ++I) {
+  for (int I = 0; I < 5; ++I) {
     C.GetFont() = TFont(demo::DashboardFont, Sizes[I]);
-    C.SetFill(Solid(I == 3 ? Blue : Ink));
+    C.SetFill(Solid(I == 4 ? Red : I == 3 ? Blue : Ink));
     const float Ascent = Host.GetFontMetrics().Ascent;
-    Baseline += Sizes[I] * 1.6f;
+    Baseline = I == 4 ? 230 : Baseline + Sizes[I] * 1.6f;
     C.FillText({16, Baseline - Ascent, 460, Baseline}, Lines[I], false, I == 2 ? 0.6f : 1, {}, TTextAlign::Leading,
                TTextAlign::Leading);
   }
-  C.GetFont() = TFont(demo::DashboardFont, 14);
-  const float Ascent = Host.GetFontMetrics().Ascent;
-  C.SetFill(Solid(Red));
-  C.FillText({16, 230 - Ascent, 460, 230}, u"Baseline on the bottom edge: g, y, p, \u0444 hang below it.", false, 1, {},
-             TTextAlign::Leading, TTextAlign::Leading);
 }
 
 // The demo dashboard, text included.
@@ -159,9 +166,8 @@ void DrawDemo(TSvgCanvas& C, TCairoCanvas& Host) {
 // By design: arcs are recorded without the canvas offset, while the host moves them.
 // Each arc is drawn at (60, 40) from where the SVG puts it, so both copies show apart.
 void DrawOffsetArcs(TSvgCanvas& C, TCairoCanvas&) {
-  C.SetOffset({60, 40});
-  C.FillArc({80, 80}, {50, 50}, 0, 270, 1, Solid(Blue));
-  C.DrawArc({220, 120}, {50, 40}, 180, 180, 1, Pen(Red, 4));
+  DrawSteps(
+      C, {S('o', 60, 40), S('a', 80, 80, 50, 50, 1, Blue, 0, 0, 270), S('A', 220, 120, 50, 40, 1, Red, 4, 180, 180)});
 }
 
 // By design: the recording places text at the rectangle's left and bottom edges, while
@@ -169,8 +175,7 @@ void DrawOffsetArcs(TSvgCanvas& C, TCairoCanvas&) {
 void DrawCentredText(TSvgCanvas& C, TCairoCanvas&) {
   C.GetFont() = TFont(demo::DashboardFont, 24);
   C.SetFill(Solid(Ink));
-  C.FillText({20, 20, 380, 140}, u"Centred \u03BA\u03B5\u03AF\u03BC\u03B5\u03BD\u03BF", false, 1, {},
-             TTextAlign::Center, TTextAlign::Center);
+  C.FillText({20, 20, 380, 140}, u"Centred κείμενο", false, 1, {}, TTextAlign::Center, TTextAlign::Center);
 }
 
 // By design: an SVG rect rounds all four corners, so bevelled, inner and partly rounded
@@ -186,9 +191,8 @@ void DrawCornerTypes(TSvgCanvas& C, TCairoCanvas&) {
 void DrawTransforms(TSvgCanvas& C, TCairoCanvas& Host) {
   const float Cos = std::cos(0.35f), Sin = std::sin(0.35f);
   Host.SetMatrix({Cos, Sin, 0, -Sin, Cos, 0, 200 - 200 * Cos + 150 * Sin, 150 - 200 * Sin - 150 * Cos, 1});
-  C.FillRect({60, 40, 200, 120}, 0, 0, AllCorners, 1, Solid(Blue));
-  C.DrawEllipse({220, 40, 340, 130}, 1, Pen(Red, 3));
-  C.DrawLine({60, 150}, {340, 160}, 1, Pen(Ink, 2));
+  DrawSteps(C, {S('r', 60, 40, 200, 120, 1, Blue), S('E', 220, 40, 340, 130, 1, Red, 3),
+                S('L', 60, 150, 340, 160, 1, Ink, 2)});
   Host.SetMatrix({1.6f, 0, 0, 0, 0.7f, 0, -40, 120, 1});
   C.FillArc({80, 150}, {40, 40}, 0, 270, 1, Solid(Green));
   C.FillPolygon({{150, 120}, {230, 150}, {160, 200}}, 0.8f);
@@ -199,11 +203,9 @@ void DrawTransforms(TSvgCanvas& C, TCairoCanvas& Host) {
 
 // Colours with alpha, filled and stroked, over each other.
 void DrawTranslucent(TSvgCanvas& C, TCairoCanvas&) {
-  C.FillRect({20, 20, 200, 160}, 0, 0, AllCorners, 1, Solid(0x802F6BD8));
-  C.FillEllipse({120, 80, 300, 260}, 1, Solid(0x60D43F3A));
-  C.FillRect({220, 30, 380, 130}, 0, 0, AllCorners, 0.7f, Solid(0xB025A26B));
-  C.DrawRect({40, 180, 200, 280}, 0, 0, AllCorners, 1, Pen(0x701F2A44, 10));
-  C.DrawLine({220, 280}, {380, 160}, 1, Pen(0x40F08C1E, 16));
+  DrawSteps(C, {S('r', 20, 20, 200, 160, 1, 0x802F6BD8), S('e', 120, 80, 300, 260, 1, 0x60D43F3A),
+                S('r', 220, 30, 380, 130, 0.7f, 0xB025A26B), S('R', 40, 180, 200, 280, 1, 0x701F2A44, 10),
+                S('L', 220, 280, 380, 160, 1, 0x40F08C1E, 16)});
 }
 
 // Every corner type on every subset of the four corners, filled and outlined.
@@ -225,14 +227,13 @@ void DrawCorners(TSvgCanvas& C, TCairoCanvas&) {
 
 // Every dash with both caps on lines, every join on open and closed outlines.
 void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
-  for (int Dash = 0; Dash < 6; ++Dash)
-    for (int Cap = 0; Cap < 2; ++Cap) {
-      TStrokeBrush Brush = Pen(Cap ? Blue : Ink, 6);
-      Brush.Dash = static_cast<TStrokeDash>(Dash);
-      Brush.Cap = static_cast<TStrokeCap>(Cap);
-      const float Y = 20 + static_cast<float>(Dash * 2 + Cap) * 14;
-      C.DrawLine({20, Y}, {220, Y}, 1, Brush);
-    }
+  for (int Line = 0; Line < 12; ++Line) {
+    TStrokeBrush Brush = Pen(Line % 2 ? Blue : Ink, 6);
+    Brush.Dash = static_cast<TStrokeDash>(Line / 2);
+    Brush.Cap = static_cast<TStrokeCap>(Line % 2);
+    const float Y = 20 + static_cast<float>(Line) * 14;
+    C.DrawLine({20, Y}, {220, Y}, 1, Brush);
+  }
   for (int Join = 0; Join < 3; ++Join) {
     TStrokeBrush Brush = Pen(Join == 1 ? Red : Green, 10);
     Brush.Join = static_cast<TStrokeJoin>(Join);
@@ -271,23 +272,21 @@ struct TScene {
   void (*Draw)(TSvgCanvas& C, TCairoCanvas& Host);
 };
 
-const TScene AllScenes[] = {
-    {"fills", 400, 300, false, 0.5, 0, DrawFills},
-    {"outlines", 400, 300, false, 0.5, 0, DrawOutlines},
-    {"rounded", 400, 300, false, 0.5, 0, DrawRounded},
-    {"arcs", 420, 320, false, 0.5, 0, DrawArcs},
-    {"polygons", 400, 300, false, 0.5, 0, DrawPolygons},
-    {"text", 480, 260, true, 0.5, 0, DrawText},
-    {"demo", demo::DashboardWidth, demo::DashboardHeight, true, 2, 0, DrawDemo},
-    {"offset-arcs-by-design", 400, 300, false, 100, 5, DrawOffsetArcs},
-    {"centred-text-by-design", 400, 160, true, 100, 1, DrawCentredText},
-    {"corner-types-by-design", 400, 300, false, 100, 1, DrawCornerTypes},
-    {"transforms-by-design", 400, 300, true, 100, 5, DrawTransforms},
-    {"translucent-by-design", 400, 300, false, 100, 5, DrawTranslucent},
-    {"corners-by-design", 490, 410, false, 100, 2, DrawCorners},
-    {"strokes-by-design", 420, 300, false, 100, 1, DrawStrokes},
-    {"text-layout-by-design", 490, 310, true, 100, 2, DrawTextLayout},
-};
+const TScene AllScenes[] = {{"fills", 400, 300, false, 0.5, 0, DrawFills},
+                            {"outlines", 400, 300, false, 0.5, 0, DrawOutlines},
+                            {"rounded", 400, 300, false, 0.5, 0, DrawRounded},
+                            {"arcs", 420, 320, false, 0.5, 0, DrawArcs},
+                            {"polygons", 400, 300, false, 0.5, 0, DrawPolygons},
+                            {"text", 480, 260, true, 0.5, 0, DrawText},
+                            {"demo", demo::DashboardWidth, demo::DashboardHeight, true, 2, 0, DrawDemo},
+                            {"offset-arcs-by-design", 400, 300, false, 100, 5, DrawOffsetArcs},
+                            {"centred-text-by-design", 400, 160, true, 100, 1, DrawCentredText},
+                            {"corner-types-by-design", 400, 300, false, 100, 1, DrawCornerTypes},
+                            {"transforms-by-design", 400, 300, true, 100, 5, DrawTransforms},
+                            {"translucent-by-design", 400, 300, false, 100, 5, DrawTranslucent},
+                            {"corners-by-design", 490, 410, false, 100, 2, DrawCorners},
+                            {"strokes-by-design", 420, 300, false, 100, 1, DrawStrokes},
+                            {"text-layout-by-design", 490, 310, true, 100, 2, DrawTextLayout}};
 
 using TSurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
@@ -349,11 +348,10 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
   for (int M = 0; M < 2; ++M) {
     Svgs[M] = Base + "." + Modes[M] + ".svg";
     Hosts[M] = std::make_unique<TCairoCanvas>(Scene.Width, Scene.Height);
-    {
-      TSvgCanvas Canvas(Svgs[M], Hosts[M].get(), M == 0 ? TSvgOptions() : TSvgOptions::Faithful());
-      Canvas.Clear(White);
-      Scene.Draw(Canvas, *Hosts[M]);
-    }
+    auto Canvas = std::make_unique<TSvgCanvas>(Svgs[M], Hosts[M].get(), M ? TSvgOptions::Faithful() : TSvgOptions());
+    Canvas->Clear(White);
+    Scene.Draw(*Canvas, *Hosts[M]);
+    Canvas.reset();
     Hosts[M]->Flush();
     if (Renderer == "dtd") Run({Tool.at(1), "--noout", "--nonet", "--dtdvalid", Tool.at(2), Svgs[M]}, Log);
   }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cfloat>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -36,8 +37,7 @@ std::size_t CountPainted(const TCairoCanvas& Canvas) {
 void DrawShape(TCairoCanvas& C, int Case) {
   const TRectF Square{10, 10, 90, 90};
   TStrokeBrush Round = RedStroke(6), Dashed = RedStroke(4);
-  Round.Cap = TStrokeCap::Round;
-  Dashed.Dash = TStrokeDash::Dash;  // 12 on, 4 off
+  std::tie(Round.Cap, Dashed.Dash) = std::pair(TStrokeCap::Round, TStrokeDash::Dash);  // dashes: 12 on, 4 off
   if (Case == 0) C.FillRect(Square, 20, 20, {TCorner::TopLeft}, 1, RedBrush);
   if (Case == 1) C.FillRect(Square, 1000, 20, AllCorners, 1, RedBrush);
   if (Case == 2) C.FillRect(Square, 0, 20, AllCorners, 1, RedBrush);
@@ -112,6 +112,7 @@ using TC = TCairoCanvas;
 using TV = const float*;
 TRectF R(TV V) { return {V[0], V[1], V[2], V[3]}; }
 TPointF P(TV V, int At) { return {V[At], V[At + 1]}; }
+TPolygon Poly(TV V) { return {{1, 1}, P(V, 0)}; }
 
 TEST(CairoCanvas, ValuesThatAreNotFiniteAreRefusedAndPaintNothing) {
   // Each operation with every one of its numbers in turn not finite.
@@ -124,18 +125,12 @@ TEST(CairoCanvas, ValuesThatAreNotFiniteAreRefusedAndPaintNothing) {
       {6, [](TC& C, TV V) { C.DrawEllipse(R(V), V[4], RedStroke(V[5])); }},
       {7, [](TC& C, TV V) { C.FillArc(P(V, 0), P(V, 2), V[4], V[5], V[6], RedBrush); }},
       {8, [](TC& C, TV V) { C.DrawArc(P(V, 0), P(V, 2), V[4], V[5], V[6], RedStroke(V[7])); }},
-      {3,
-       [](TC& C, TV V) {
-         C.FillPolygon({{1, 1}, P(V, 0)}, V[2]);
-       }},
-      {4,
-       [](TC& C, TV V) {
-         C.SetStroke(RedStroke(V[3])), C.DrawPolygon({P(V, 0), {1, 1}}, V[2]);
-       }},
+      {3, [](TC& C, TV V) { C.FillPolygon(Poly(V), V[2]); }},
+      {4, [](TC& C, TV V) { C.SetStroke(RedStroke(V[3])), C.DrawPolygon(Poly(V), V[2]); }},
       {6, [](TC& C, TV V) { C.GetFont().Size = V[5], C.FillText(R(V), u"x", 0, V[4], {}, TTextAlign::Leading); }},
       {9,
        [](TC& C, TV V) {
-         C.SetMatrix({V[0], V[1], V[2], V[3], V[4], V[5], V[6], V[7], V[8]});
+         C.SetMatrix(TMatrix{V[0], V[1], V[2], V[3], V[4], V[5], V[6], V[7], V[8]});
        }},
   };
   for (const auto& [Count, Operation] : Operations)
@@ -157,9 +152,7 @@ TEST(CairoCanvas, ValuesThatAreNotFiniteAreRefusedAndPaintNothing) {
 TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
   TCairoCanvas Canvas(8, 6);
   EXPECT_EQ(CountPainted(Canvas), 0u);  // starts transparent
-  EXPECT_THROW(Canvas.Pixel(-1, 0), std::out_of_range);
-  EXPECT_THROW(Canvas.Pixel(8, 0), std::out_of_range);
-  EXPECT_THROW(Canvas.Pixel(0, 6), std::out_of_range);
+  for (const auto& [X, Y] : {std::pair{-1, 0}, {8, 0}, {0, 6}}) EXPECT_THROW(Canvas.Pixel(X, Y), std::out_of_range);
   EXPECT_THROW(TCairoCanvas(40000, 10), Exception);
   Canvas.FillRect({0, 0, 4, 6}, 0, 0, AllCorners, 1, RedBrush);
   EXPECT_THROW(Canvas.SetSize(40000, 10), Exception);  // the old surface stays
@@ -186,16 +179,6 @@ TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
   std::filesystem::remove_all(Dir);
 }
 
-// Text: DejaVu Sans is what CI installs; the expectations hold for any scalable font.
-class CairoText : public ::testing::Test {
- protected:
-  CairoText() : Canvas(400, 200) {
-    Canvas.GetFont() = TFont(u"DejaVu Sans", 20);
-    Canvas.SetFill(TBrush(TBrushKind::Solid, 0xFF000000));
-  }
-  TCairoCanvas Canvas;
-};
-
 // Cairo's own advance for UTF-8 text in the canvas's font: the reference for the
 // canvas's conversion from UTF-16.
 double CairoAdvance(const char* Utf8) {
@@ -215,7 +198,10 @@ double CairoAdvance(const char* Utf8) {
   return Extents.x_advance;
 }
 
-TEST_F(CairoText, Utf16BecomesTheUtf8CairoMeasures) {
+// Text: DejaVu Sans is what CI installs; the expectations hold for any scalable font.
+TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
+  TCairoCanvas Canvas(400, 200);
+  Canvas.GetFont() = TFont(u"DejaVu Sans", 20);
   // One and two and three and four bytes; pairs that start with U+D835, U+D800 and U+DBFF;
   // unpaired surrogates, which become U+FFFD.
   const std::pair<std::u16string, const char*> Cases[] = {{u"K", "K"},
@@ -228,9 +214,6 @@ TEST_F(CairoText, Utf16BecomesTheUtf8CairoMeasures) {
                                                           {std::u16string{0xDBFF, u'K'}, "\xEF\xBF\xBDK"},
                                                           {std::u16string(1, 0xDC00), "\xEF\xBF\xBD"}};
   for (const auto& [Text, Utf8] : Cases) EXPECT_NEAR(Canvas.TextWidth(Text), CairoAdvance(Utf8), 1e-3) << Utf8;
-}
-
-TEST_F(CairoText, MetricsWidthsAndKerning) {
   const TFontMetrics Metrics = Canvas.GetFontMetrics();
   EXPECT_GT(Metrics.Ascent, 10);
   EXPECT_GT(Metrics.Descent, 1);
@@ -240,7 +223,7 @@ TEST_F(CairoText, MetricsWidthsAndKerning) {
   EXPECT_NEAR(Canvas.TextWidth(u"abcabc"), 2 * Short, 0.01);
   EXPECT_EQ(Canvas.TextWidth(u""), 0);
   EXPECT_NEAR(Canvas.TextWidth(u"abc\nabcabc\na"), 2 * Short, 0.01);  // the widest line
-  const float Height = Canvas.TextHeight(u"abc");
+  float Height = Canvas.TextHeight(u"abc");
   Canvas.GetFont().Size = 40;  // unhinted metrics scale linearly with the size
   EXPECT_NEAR(Canvas.TextWidth(u"abc"), 2 * Short, 0.05);
   EXPECT_NEAR(Canvas.TextHeight(u"a\nb\r\nc"), 6 * Height, 0.05);
@@ -249,10 +232,8 @@ TEST_F(CairoText, MetricsWidthsAndKerning) {
   EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
   EXPECT_NEAR(Canvas.TextWidth(u"HH"), 2 * Canvas.TextWidth(u"H"), 0.01);
 #endif
-}
-
-TEST_F(CairoText, MeasuringFollowsAlignmentAndWrapping) {
-  const float Height = Canvas.TextHeight(u"Hello");
+  Canvas.GetFont().Size = 20;
+  Height = Canvas.TextHeight(u"Hello");
   const float Wide = Canvas.TextWidth(u"Hello Hello");
   for (const auto& [Horizontal, Vertical, Flags, Left, Top] :
        {std::tuple{TTextAlign::Leading, TTextAlign::Leading, TFillTextFlags{}, 10.f, 20.f},
@@ -285,6 +266,42 @@ TEST_F(CairoText, MeasuringFollowsAlignmentAndWrapping) {
   EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa aaa\r\nwide\n", false), (std::vector<std::size_t>{0, 7, 9, 4, 14, 0}));
   EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa widerthanten", true), (std::vector<std::size_t>{0, 3, 4, 12}));
   EXPECT_GT(Lines.Metrics[1].Rect.Width(), 10);
+}
+
+// Misuse and hostile values: a failed call leaves the canvas usable, text Cairo would refuse
+// is painted, and sizes it cannot hold are refused cleanly.
+TEST(CairoMisuseTest, HostileTextAndSizesLeaveTheCanvasUsable) {
+  TCairoCanvas Canvas(100, 20, 2);
+  const auto Fill = [&](std::u16string_view Text, bool Wrap) {
+    Canvas.FillText({0, 0, 100, 20}, Text, Wrap, 1, {}, TTextAlign::Leading, TTextAlign::Leading);
+  };
+  // Sizes FreeType cannot render: in the measuring context, and in device pixels at scale 2.
+  for (const float Size : {1e5f, 4e4f}) {
+    Canvas.GetFont().Size = Size;
+    EXPECT_THROW(Fill(u"text", false), std::invalid_argument);
+    Canvas.GetFont().Size = 12;
+    EXPECT_NO_THROW(Fill(u"text", false));
+  }
+  // Noncharacters paint as U+FFFD.
+  for (const std::u16string_view Text :
+       {u"a\uFFFEb", u"a\uFFFFb", u"a\uFDD0b", u"a\uFDEFb", u"a\U0001FFFEb", u"a\U0001FFFFb", u"a\U0010FFFFb"}) {
+    EXPECT_EQ(Canvas.TextWidth(Text), Canvas.TextWidth(u"a\uFFFDb")) << Text.size();
+    EXPECT_NO_THROW(Fill(Text, true));
+  }
+  // Word wrap measures kerned pairs ("AV") as they are painted, or a line that fits breaks.
+  TLineMetricInfo Lines;
+  Canvas.MeasureLines(Lines, {0, 0, Canvas.TextWidth(u"AV AV") + 0.1f, 20}, u"AV AV", true, {}, TTextAlign::Leading,
+                      TTextAlign::Leading);
+  EXPECT_EQ(Lines.Metrics.size(), 1u);
+  EXPECT_THROW(Canvas.SetSize(100000, 100000), Exception);
+  EXPECT_EQ(Canvas.GetWidth(), 100);
+  // Device sizes beyond any integer type are reported, not converted.
+  try {
+    TCairoCanvas Huge(10, 10, FLT_MAX);
+    ADD_FAILURE() << "a surface of 3.4e39 pixels was accepted";
+  } catch (const Exception& Error) {
+    EXPECT_EQ(std::string(Error.what()).find('-'), std::string::npos) << Error.what();
+  }
 }
 
 }  // namespace
