@@ -12,11 +12,8 @@ namespace fsvg {
 namespace {
 
 // A host that refuses every matrix while Refuse is set.
-class TRefusingCanvas : public TNullCanvas {
- public:
+struct TRefusingCanvas : TNullCanvas {
   bool Refuse = false;
-
- protected:
   void DoSetMatrix() override {
     if (Refuse) throw std::runtime_error("refused");
   }

@@ -11,16 +11,11 @@
 namespace fsvg {
 namespace {
 
-// A null host that lays every text of four or more units out as two lines of three.
-class TLayingCanvas : public TNullCanvas {
- public:
-  using TNullCanvas::TNullCanvas;
-
- protected:
-  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF&, std::u16string_view AText, bool, TFillTextFlags,
+// A null host that lays every wrapped text out as two lines of three units.
+struct TLayingCanvas : TNullCanvas {
+  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF&, std::u16string_view, bool Wrap, TFillTextFlags,
                       TTextAlign, TTextAlign) override {
-    ALines.Metrics.clear();
-    if (AText.size() >= 4) ALines.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
+    if (Wrap) ALines.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
   }
 };
 
@@ -42,15 +37,14 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
     TSvgOptions Options;
     if (Switch) Options.*Switch = true;
     if (Name == std::string("title")) Options.Title = u"Sales & \"costs\"", Options.Description = u"<2024>";
-    TLayingCanvas Host(640, 480);
+    TLayingCanvas Host;
+    Host.SetSize(640, 480);
     Host.SetOffset({15, -5});
     TMemoryStream Stream;
     {
       TSvgCanvas C(&Stream, &Host, Options);
       TStrokeBrush Pen(TBrushKind::Solid, 0x800000FF, 2);
-      Pen.Dash = TStrokeDash::DashDot;
-      Pen.Cap = TStrokeCap::Round;
-      Pen.Join = TStrokeJoin::Bevel;
+      std::tie(Pen.Dash, Pen.Cap, Pen.Join) = std::tuple(TStrokeDash::DashDot, TStrokeCap::Round, TStrokeJoin::Bevel);
       const TBrush Red(TBrushKind::Solid, 0xFFFF0000);
       Host.SetMatrix({0, 1, 0, -1, 0, 0, 10, 20.5f, 1});
       C.Clear(0);
