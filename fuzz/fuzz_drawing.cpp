@@ -1,8 +1,7 @@
 // Fuzz target: arbitrary sequences of drawing, state and measuring calls with arbitrary
 // arguments (NaN, infinities, huge and tiny values, empty and long polygons, hostile text)
-// on a TSvgCanvas over a TNullCanvas. No call may crash; the finished document is
-// well-formed XML, and every attribute keeps the writer's forms (numbers, colours, point
-// lists, arc paths).
+// on a TSvgCanvas over a TNullCanvas. No call may crash, and the finished document is
+// well-formed XML in valid UTF-8 (the number forms have their own target, fuzz_number).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <bit>
@@ -12,9 +11,6 @@
 
 #include "fsvg/fsvgcanvas.h"
 #include "fuzzsupport.h"
-#include "numberformat.h"
-
-namespace {
 
 using namespace fsvg;
 
@@ -49,42 +45,6 @@ struct TInput {
   }
 };
 
-// True for a number in the form the canvas writes: read back and written again, it is
-// the same text ("NaN" and the infinities included; never "-0").
-bool IsRealNumber(std::string_view Text) {
-  const std::string Copy(Text);
-  char* End = nullptr;
-  const double Value = std::strtod(Copy.c_str(), &End);
-  char Out[detail::MaxRealLength];
-  return !Copy.empty() && End == Copy.c_str() + Copy.size() && Copy != "-0" &&
-         std::string_view(Out, detail::FormatReal(Value, 4, Out)) == Text;
-}
-
-// Every attribute but the family: "none", a colour, or numbers separated by spaces and
-// commas, with the commands of an arc path among them.
-void CheckElement(xmlNode* Element, std::string_view Document) {
-  for (xmlAttr* Attribute = Element->properties; Attribute != nullptr; Attribute = Attribute->next) {
-    const std::string_view Name = reinterpret_cast<const char*>(Attribute->name);
-    xmlChar* Raw = xmlNodeListGetString(Element->doc, Attribute->children, 1);
-    const std::string Value = Raw != nullptr ? reinterpret_cast<const char*>(Raw) : "";
-    xmlFree(Raw);
-    bool Valid = Name == "font-family" || Value == "none";
-    if (!Valid && (Name == "fill" || Name == "stroke"))
-      Valid =
-          Value.size() == 7 && Value[0] == '#' && Value.find_first_not_of("0123456789ABCDEF", 1) == std::string::npos;
-    else
-      for (std::size_t Start = 0, End = 0; !Valid && !Value.empty() && End < Value.size(); Start = End + 1) {
-        End = std::min(Value.find_first_of(" ,", Start), Value.size());
-        const std::string_view Token = std::string_view(Value).substr(Start, End - Start);
-        if (!IsRealNumber(Token) && !(Name == "d" && (Token == "M" || Token == "A"))) break;
-        Valid = End == Value.size();
-      }
-    if (!Valid) fsvg::fuzz::Fail("bad attribute " + std::string(Name) + "=\"" + Value + "\"", Document);
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   FuzzedDataProvider Provider(Data, Size);
   TMemoryStream Stream;
@@ -110,19 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         [&] { C.GetFont() = TFont(I.Text(), I.Real()); },
         [&] { C.SetOffset(I.Point()); },
         [&] {
-          Host.SetMatrix({I.Real(), 0, 0, 0, I.Real(), 0, I.Real(), I.Real(), 1});
+          Host.SetMatrix(TMatrix{I.Real(), 0, 0, 0, I.Real(), 0, I.Real(), I.Real(), 1});
         },
         [&] { C.SetSize(I.In.ConsumeIntegralInRange<std::int32_t>(0, 1 << 30), 7); },
-        [&] {
-          (void)(C.AlignToPixel(I.Rect()).Left + C.AlignToPixel(I.Point()).X + C.AlignToPixelVertically(I.Real()));
-        },
+        [&] { (void)C.AlignToPixel(I.Rect()); },
+        [&] { (void)(C.AlignToPixel(I.Point()).X + C.AlignToPixelVertically(I.Real())); },
     };
     for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count)
       Steps[I.In.ConsumeIntegralInRange<std::size_t>(0, std::size(Steps) - 1)]();
   }
-  const fsvg::fuzz::TXmlDocPtr Doc = fsvg::fuzz::ParseOrFail(Stream.View());
-  for (xmlNode* Element = xmlFirstElementChild(xmlDocGetRootElement(Doc.get())); Element != nullptr;
-       Element = xmlNextElementSibling(Element))
-    CheckElement(Element, Stream.View());
+  fsvg::fuzz::ParseOrFail(Stream.View());
   return 0;
 }

@@ -12,14 +12,12 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <optional>
-#include <system_error>
 
 #include "fsvg/fsvgcanvas.h"
 #include "support/scratch.h"
@@ -89,31 +87,28 @@ const std::string& Prefix(int K) {
 TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   TScratch Scratch;
   const fs::path Path = Scratch.Path() / "buffered.txt";
-  const auto Put = [&](TFileStream& File, std::string_view Text, std::size_t Room = 0) {
-    if (Room == 0) return File.WriteBuffer(Text.data(), Text.size());
-    std::memcpy(File.AcquireBuffer(Room), Text.data(), Text.size());
-    File.CommitBuffer(Text.size());
-  };
   TFileStream Line(Path, TFileBuffering::Line, 8);
-  Put(Line, "abc");
+  Line.WriteBuffer("abc", 3);
   EXPECT_EQ(ReadFile(Path), "");
-  Put(Line, "\n", 4);  // lent: ends a line, flushed
+  *Line.AcquireBuffer(4) = '\n';  // lent: ends a line, flushed
+  Line.CommitBuffer(1);
   EXPECT_EQ(ReadFile(Path), "abc\n");
   Line.Close();
   TFileStream Full(Path, TFileBuffering::Full, 8);
-  Put(Full, "line\n");
-  EXPECT_EQ(ReadFile(Path), "");  // truncated, and nothing handed over yet
-  Put(Full, "ab\n", 6);           // no room for 6 more: flushed first
+  Full.WriteBuffer("line\n", 5);
+  EXPECT_EQ(ReadFile(Path), "");                  // truncated, and nothing handed over yet
+  std::memcpy(Full.AcquireBuffer(6), "ab\n", 3);  // no room for 6 more: flushed first
+  Full.CommitBuffer(3);
   EXPECT_EQ(ReadFile(Path), "line\n");
   EXPECT_EQ(Full.AcquireBuffer(9), nullptr);  // more than the whole buffer
   EXPECT_THROW(Full.CommitBuffer(1), std::length_error);
-  Put(Full, "0123456789");  // more than the buffer: written through
+  Full.WriteBuffer("0123456789", 10);  // more than the buffer: written through
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
-  Put(Full, "x");
+  Full.WriteBuffer("x", 1);
   Full.Close();
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789x");
   EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);
-  EXPECT_THROW(Put(Full, "y"), EWriteError);
+  EXPECT_THROW(Full.WriteBuffer("y", 1), EWriteError);
 }
 
 TEST(Files, PathsThatCannotBeCreatedAndAFullDiskNameThePathAndTheReason) {
@@ -121,21 +116,17 @@ TEST(Files, PathsThatCannotBeCreatedAndAFullDiskNameThePathAndTheReason) {
   const std::string Dir = Scratch.Path().string();
   std::ofstream(Dir + "/plain.txt") << "x";
   TNullCanvas Host(10, 10);
-  const struct {
-    fs::path Path;
-    int Error;
-    std::string Named;  // how the message names the path, when not as it is
-  } Cases[] = {
-      {Dir + "/no-such-dir/out.svg", ENOENT, ""},
-      {Scratch.Path() / fs::path(u8"f\u00FCr-\u03B1\u03B2") / "out.svg", ENOENT, ""},
-      {Dir, EISDIR, ""},
-      {Dir + "/plain.txt/out.svg", ENOTDIR, ""},
-      // The system would stop reading the name at a NUL and create another file.
-      {Dir + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL, Dir + "/cut\\0rest.svg"},
-  };
-  for (const auto& Case : Cases) {
-    const std::string Named = Case.Named.empty() ? Case.Path.string() : Case.Named;
-    EXPECT_TRUE(Names(ErrorOf<EFCreateError>([&] { TSvgCanvas(Case.Path, &Host); }), Named, Case.Error)) << Named;
+  // At a NUL the system would stop reading the name and create another file; the message
+  // shows the NUL as \0.
+  const std::pair<fs::path, int> Cases[] = {{Dir + "/no-such-dir/out.svg", ENOENT},
+                                            {Scratch.Path() / fs::path(u8"f\u00FCr-\u03B1\u03B2") / "out.svg", ENOENT},
+                                            {Dir, EISDIR},
+                                            {Dir + "/plain.txt/out.svg", ENOTDIR},
+                                            {Dir + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL}};
+  for (const auto& [Path, Error] : Cases) {
+    std::string Named = Path.string();
+    if (const auto At = Named.find('\0'); At != std::string::npos) Named.replace(At, 1, "\\0");
+    EXPECT_TRUE(Names(ErrorOf<EFCreateError>([&] { TSvgCanvas(Path, &Host); }), Named, Error)) << Named;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path()), {}), 1);  // plain.txt alone
   EXPECT_THROW(TFileStream{fs::path()}, EFCreateError);
@@ -192,10 +183,10 @@ std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reaso
   int Failed = 0;
   std::string Message;
   while (Failed < Elements && (Message = ErrorOf([&] { DrawElement(*Canvas, Failed); })).empty()) ++Failed;
-  if (Failed != Expected) return "the error came from element " + std::to_string(Failed);
-  if (Message.find(std::strerror(Reason)) == std::string::npos) return "the error says \"" + Message + "\"";
   const std::string Cut = ReadFile(File);
   Restore();
+  if (Failed != Expected) return "the error came from element " + std::to_string(Failed);
+  if (Message.find(std::strerror(Reason)) == std::string::npos) return "the error says \"" + Message + "\"";
   if (Cut != Prefix(Failed)) return "the file is not exactly the earlier elements";
   for (int Index = Failed; Index < Failed + 2; ++Index) DrawElement(*Canvas, Index);
   Canvas.reset();
@@ -206,47 +197,36 @@ std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reaso
   return Status.st_blocks * 512 < Status.st_size + 64 * 1024 ? "" : "the space reserved beyond the end was kept";
 }
 
-TEST(Files, FullFileSystemCutsAtTheElementThatDoesNotFit) {
-  TScratch Scratch;
-  const fs::path Mount = Scratch.Path() / "small";
-  fs::create_directory(Mount);
-  const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), Pages = 64 * 1024 / Page;
-  for (int Mode = 0; Mode < 3; ++Mode)
-    for (std::size_t Free = 1; Free + 1 < Pages; ++Free) {  // room left to draw on
-      if (::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (" << std::strerror(errno) << "); CI runs as root";
-      const std::unique_ptr<const char, void (*)(const char*)> Mounted(Mount.c_str(),
-                                                                       [](const char* Path) { ::umount(Path); });
-      std::ofstream(Mount / "filler", std::ios::binary) << std::string((Pages - Free) * Page, 'f');
-      int Expected = 0;  // the first element that needs one page more than is free
-      while ((Prefix(Expected + 1).size() + Page - 1) / Page <= Free) ++Expected;
-      EXPECT_EQ(CutAndResume(Mount / "out.svg", Mode, Expected, ENOSPC, [&] { fs::remove(Mount / "filler"); }), "")
-          << "mode " << Mode << ", pages free " << Free;
-    }
-}
-
 void LimitFileSize(rlim_t Size) {
   const rlimit Limit{Size, RLIM_INFINITY};
   ::setrlimit(RLIMIT_FSIZE, &Limit);
 }
 
-TEST(Files, FileSizeLimitCutsAtTheElementThatDoesNotFit) {
+// A 64 KiB tmpfs filled up to Free pages, then a file size limit at an element's first and
+// last byte; each through the three ways to reach the file.
+TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
   TScratch Scratch;
-  const auto Child = [&] {
-    ::signal(SIGXFSZ, SIG_IGN);
-    std::string Report;
-    for (int Mode = 0; Mode < 3; ++Mode)
-      for (int Expected = 0; Expected < 6; ++Expected)
-        for (std::size_t Limit : {Prefix(Expected).size(), Prefix(Expected + 1).size() - 1}) {
-          LimitFileSize(Limit);
-          const std::string Failure =
-              CutAndResume(Scratch.Path() / "out.svg", Mode, Expected, EFBIG, [] { LimitFileSize(RLIM_INFINITY); });
-          Report += Failure.empty() ? "" : "limit " + std::to_string(Limit) + ": " + Failure + "\n";
-        }
-    std::fputs(Report.c_str(), stderr);
-    std::_Exit(Report.empty() ? 0 : 1);
-  };
-  EXPECT_EXIT(Child(), ::testing::ExitedWithCode(0), "");
+  const fs::path Mount = Scratch.Path() / "small", File = Mount / "out.svg", Filler = Mount / "filler";
+  fs::create_directory(Mount);
+  const bool Mounted = ::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=64k") == 0;
+  const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), Pages = 64 * 1024 / Page;
+  ::signal(SIGXFSZ, SIG_IGN);
+  for (int Mode = 0; Mode < 3; ++Mode) {
+    for (std::size_t Free = 1; Mounted && Free + 1 < Pages; ++Free) {
+      fs::remove(File);
+      std::ofstream(Filler, std::ios::binary) << std::string((Pages - Free) * Page, 'f');
+      int Expected = 0;  // the first element that needs one page more than is free
+      while ((Prefix(Expected + 1).size() + Page - 1) / Page <= Free) ++Expected;
+      EXPECT_EQ(CutAndResume(File, Mode, Expected, ENOSPC, [&] { fs::remove(Filler); }), "") << Mode << " " << Free;
+    }
+    for (int Expected = 0; Expected < 6; ++Expected)
+      for (const rlim_t Limit : {Prefix(Expected).size(), Prefix(Expected + 1).size() - 1}) {
+        LimitFileSize(Limit);
+        EXPECT_EQ(CutAndResume(File, Mode, Expected, EFBIG, [] { LimitFileSize(RLIM_INFINITY); }), "") << Limit;
+      }
+  }
+  ::signal(SIGXFSZ, SIG_DFL);
+  if (!Mounted || ::umount(Mount.c_str()) != 0) GTEST_SKIP() << "no 64 KiB tmpfs here; CI runs as root";
 }
 
 // A pipe whose reader is gone raises; the process lives, and its SIGPIPE disposition,
@@ -261,12 +241,11 @@ TEST(Files, BrokenPipeSelfAppendAndForeignErrors) {
   TSvgCanvas Canvas(Pipe, &Host);
   ::close(Reader);
   EXPECT_NE(ErrorOf([&] { DrawElement(Canvas, 0); }).find("Broken pipe"), std::string::npos);
-  struct sigaction Disposition {};
   sigset_t Pending, Blocked;
-  ::sigaction(SIGPIPE, nullptr, &Disposition);
   ::sigpending(&Pending);
   ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
-  EXPECT_TRUE(Disposition.sa_handler == SIG_DFL && !sigismember(&Pending, SIGPIPE) && !sigismember(&Blocked, SIGPIPE));
+  EXPECT_TRUE(::signal(SIGPIPE, SIG_DFL) == SIG_DFL && !sigismember(&Pending, SIGPIPE) &&
+              !sigismember(&Blocked, SIGPIPE));
   TMemoryStream Memory;
   Memory.Reserve(Prefix(0).size());
   Memory.WriteBuffer(Prefix(0).data(), Prefix(0).size());
