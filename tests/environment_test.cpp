@@ -19,7 +19,7 @@ namespace {
 
 constexpr int ThreadCount = 4;
 
-void Draw(TOpenCanvas& Canvas, int Thread) {
+void Draw(TOpenCanvas&& Canvas, int Thread) {
   for (int Repeat = 0; Repeat < 40; ++Repeat) DrawScene(Canvas, static_cast<float>(Thread * 100 + Repeat) * 1234.5f);
 }
 
@@ -33,11 +33,8 @@ struct TCommaGrouping : std::numpunct<char> {
 // with a comma decimal point and digit grouping and a comma-decimal C locale.
 TEST(ThreadsIndependent, ConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
   std::vector<TMemoryStream> Expected(ThreadCount), InMemory(ThreadCount);
-  for (int Thread = 0; Thread < ThreadCount; ++Thread) {
-    TNullCanvas Host(640, 480);
-    TOpenCanvas Canvas(&Expected[Thread], &Host);
-    Draw(Canvas, Thread);
-  }
+  TNullCanvas Host(640, 480);
+  for (int Thread = 0; Thread < ThreadCount; ++Thread) Draw(TOpenCanvas(&Expected[Thread], &Host), Thread);
   ASSERT_NE(Expected[0].View().find("x=\"1235\" y=\"0\" width=\"-1204.5\""), std::string::npos);
   const std::locale PreviousGlobal = std::locale::global(std::locale(std::locale::classic(), new TCommaGrouping));
   const std::string PreviousC = std::setlocale(LC_ALL, nullptr);
@@ -51,10 +48,8 @@ TEST(ThreadsIndependent, ConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) 
       Threads.emplace_back([&, Thread] {
         TNullCanvas Host(640, 480);
         Start.arrive_and_wait();
-        TOpenCanvas Memory(&InMemory[Thread], &Host);
-        Draw(Memory, Thread);
-        TOpenCanvas File(Scratch.Path() / std::to_string(Thread), &Host);  // owned, line-buffered
-        Draw(File, Thread);
+        Draw(TOpenCanvas(&InMemory[Thread], &Host), Thread);
+        Draw(TOpenCanvas(Scratch.Path() / std::to_string(Thread), &Host), Thread);  // owned, line-buffered
       });
   }
   const bool Kept = std::use_facet<std::numpunct<char>>(std::locale()).decimal_point() == ',' &&
@@ -62,10 +57,10 @@ TEST(ThreadsIndependent, ConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) 
   std::setlocale(LC_ALL, PreviousC.c_str());
   std::locale::global(PreviousGlobal);
   EXPECT_TRUE(Kept);
-  for (int Thread = 0; Thread < ThreadCount; ++Thread) {
-    EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View()) << Thread;
-    EXPECT_TRUE(ReadFile(Scratch.Path() / std::to_string(Thread)) == Expected[Thread].View()) << Thread;
-  }
+  for (int Thread = 0; Thread < ThreadCount; ++Thread)
+    EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View() &&
+                ReadFile(Scratch.Path() / std::to_string(Thread)) == Expected[Thread].View())
+        << Thread;
   if (!HaveGerman) GTEST_SKIP() << "de_DE.UTF-8 is not generated here; only the C++ locale was poisoned";
 }
 
@@ -74,11 +69,7 @@ TEST(ThreadsLock, ExcludesEveryOtherThreadAndIsRecursive) {
   std::atomic<bool> Inside{false};
   std::atomic<int> Overlaps{0};
   long Counter = 0;  // guarded by the lock alone
-  const auto Enter = [&] {
-    Overlaps += Inside.exchange(true);
-    ++Counter;
-    Inside.store(false);
-  };
+  const auto Enter = [&] { Overlaps += Inside.exchange(true), ++Counter, Inside.store(false); };
   std::latch Start(ThreadCount);
   {
     std::vector<std::jthread> Threads;
@@ -95,8 +86,7 @@ TEST(ThreadsLock, ExcludesEveryOtherThreadAndIsRecursive) {
         }
       });
   }
-  EXPECT_EQ(Overlaps.load(), 0);
-  EXPECT_EQ(Counter, 2L * ThreadCount * Rounds);
+  EXPECT_TRUE(Overlaps.load() == 0 && Counter == 2L * ThreadCount * Rounds) << Overlaps << " " << Counter;
 }
 
 }  // namespace

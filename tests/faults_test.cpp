@@ -23,8 +23,9 @@ struct TRun {
 
   // The text with writes First to Last (1-based) left out.
   std::string Without(std::size_t First, std::size_t Last) const {
-    if (First > Last) return Stream.Text;
-    return Stream.Text.substr(0, First > 1 ? Stream.Ends[First - 2] : 0) + Stream.Text.substr(Stream.Ends[Last - 1]);
+    return First > Last ? Stream.Text
+                        : Stream.Text.substr(0, First > 1 ? Stream.Ends[First - 2] : 0) +
+                              Stream.Text.substr(Stream.Ends[Last - 1]);
   }
 };
 
@@ -40,8 +41,7 @@ std::unique_ptr<TRun> Record(bool Lend, std::size_t FailAt = 0, bool Sticky = fa
         EXPECT_STREQ(Error.what(), HostFailAt != 0 ? "host failed" : "injected write failure");
         Run->Failed.push_back(Index);
       }
-      Run->Writes.push_back(Run->Stream.Calls);
-      Run->Paints.push_back(Run->Host.Calls.size());
+      Run->Writes.push_back(Run->Stream.Calls), Run->Paints.push_back(Run->Host.Calls.size());
     }
   } catch (const EWriteError& Error) {
     EXPECT_STREQ(Error.what(), "injected write failure");
@@ -62,10 +62,9 @@ TEST(Faults, StreamFailingAtEachWrite) {
         const auto Owner = static_cast<std::size_t>(
             std::lower_bound(Reference->Writes.begin(), Reference->Writes.end(), At) - Reference->Writes.begin());
         std::vector<std::size_t> Failed;
+        // The header: the constructor raises after writing the footer, if it can.
         if (At == 1) {
-          // The header: the constructor raises after writing the footer, if it can.
-          EXPECT_EQ(Faulty->Failed, std::vector{None});
-          EXPECT_EQ(Faulty->Stream.Text, Sticky ? "" : "</svg>");
+          EXPECT_TRUE(Faulty->Failed == std::vector{None} && Faulty->Stream.Text == (Sticky ? "" : "</svg>"));
           continue;
         }
         // The host was painted for every call, whatever the stream did.
@@ -90,10 +89,9 @@ TEST(Faults, StreamFailingAtEachWrite) {
       const auto Faulty = Record(Lend, 0, false, At);
       const auto Owner = static_cast<std::size_t>(
           std::lower_bound(Reference->Paints.begin(), Reference->Paints.end(), At) - Reference->Paints.begin());
-      EXPECT_EQ(Faulty->Failed, std::vector{Owner});
+      EXPECT_TRUE(Faulty->Failed == std::vector{Owner} && Faulty->Host.Calls == Reference->Host.Calls);
       EXPECT_EQ(Faulty->Stream.Text,
                 Reference->Without((Owner > 0 ? Reference->Writes[Owner - 1] : 1) + 1, Reference->Writes[Owner]));
-      EXPECT_EQ(Faulty->Host.Calls, Reference->Host.Calls);
     }
   }
 }

@@ -32,15 +32,10 @@ TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   TCountingStream Stream;
   TSvgCanvas Canvas(&Stream, &Host);
   const std::vector<TRectF> Clips{{0, 0, 1, 1}};
-  EXPECT_TRUE(Canvas.BeginScene(&Clips, 42));
-  EXPECT_TRUE(Canvas.BeginScene());  // nested: only counted
-  EXPECT_EQ(Host.Clips, &Clips);
-  EXPECT_EQ(Host.Handle, 42u);
-  EXPECT_EQ(Canvas.GetBeginSceneCount(), 2);
-  Canvas.EndScene();
-  EXPECT_EQ(Host.Ends, 0);
-  Canvas.EndScene();
-  EXPECT_EQ(Host.Ends, 1);
+  EXPECT_TRUE(Canvas.BeginScene(&Clips, 42) && Canvas.BeginScene());  // nested: only counted
+  EXPECT_TRUE(Host.Clips == &Clips && Host.Handle == 42u && Canvas.GetBeginSceneCount() == 2);
+  EXPECT_EQ((Canvas.EndScene(), Host.Ends), 0);
+  EXPECT_EQ((Canvas.EndScene(), Host.Ends), 1);
   EXPECT_THROW(Canvas.EndScene(), std::logic_error);
   Host.Refuse = true;
   EXPECT_FALSE(Canvas.BeginScene());
@@ -53,8 +48,7 @@ TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
     Canvas.SetSize(Width, Height);
     EXPECT_EQ(Canvas.GetWidth() * 1000 + Canvas.GetHeight(), Width * 1000 + Height);
   }
-  EXPECT_THROW(Canvas.SetSize(-1, 5), std::invalid_argument);
-  EXPECT_THROW(Canvas.SetSize(5, -1), std::invalid_argument);
+  for (const int Bad : {0, 1}) EXPECT_THROW(Canvas.SetSize(Bad - 1, -Bad), std::invalid_argument);
   EXPECT_EQ(Canvas.GetWidth(), 9);
   EXPECT_NO_THROW(TNullCanvas(0, 0));
   for (const auto& [Width, Height, Scale] :
@@ -64,8 +58,7 @@ TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   Canvas.MeasureText(Rect, u"ab", true, {}, TTextAlign::Leading, TTextAlign::Trailing);
   EXPECT_EQ(Rect, Host.Measured);
   TLineMetricInfo Lines;
-  Canvas.MeasureLines(Lines, {1, 1, 2, 2}, u"cd", false, {}, TTextAlign::Center);
-  EXPECT_EQ(Lines.Metrics.size(), 2u);
+  EXPECT_EQ((Canvas.MeasureLines(Lines, {1, 1, 2, 2}, u"cd", false, {}, TTextAlign::Center), Lines.Metrics.size()), 2u);
   EXPECT_EQ(Canvas.TextWidth(u"e") + Canvas.TextHeight(u"f"), Host.Width + Host.Height);
   EXPECT_EQ(Host.Calls, (std::vector<std::string>{"MeasureText([5,6,7,8],ab)", "MeasureLines([1,1,2,2],cd)",
                                                   "TextWidth(e)", "TextHeight(f)"}));
@@ -96,14 +89,11 @@ TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
   Set(3);
   Canvas.RestoreState(First);
   EXPECT_EQ(Canvas.GetSavingStateCount(), 0);
-  EXPECT_EQ(Canvas.GetFill(), TBrush(TBrushKind::Gradient, 1));
-  EXPECT_EQ(Canvas.GetStroke(), TStrokeBrush(TBrushKind::Bitmap, 2, 1));
-  EXPECT_EQ(Canvas.GetFont(), TFont(u"\u0001", 1));
-  EXPECT_EQ(Canvas.GetOffset(), (TPointF{1, -1}));
-  EXPECT_EQ(Host.GetMatrix().m32, 1);
-  EXPECT_EQ(Host.GetMatrixMeaning(), TMatrixMeaning::Translate);
-  EXPECT_THROW(Canvas.RestoreState(Second), std::invalid_argument);
-  EXPECT_THROW(Canvas.RestoreState(nullptr), std::invalid_argument);
+  EXPECT_TRUE(Canvas.GetFill() == TBrush(TBrushKind::Gradient, 1) && Canvas.GetFont() == TFont(u"\u0001", 1));
+  EXPECT_TRUE(Canvas.GetStroke() == TStrokeBrush(TBrushKind::Bitmap, 2, 1) && Canvas.GetOffset() == (TPointF{1, -1}));
+  EXPECT_TRUE(Host.GetMatrix().m32 == 1 && Host.GetMatrixMeaning() == TMatrixMeaning::Translate);
+  for (TCanvasSaveState* Stale : {Second, static_cast<TCanvasSaveState*>(nullptr)})
+    EXPECT_THROW(Canvas.RestoreState(Stale), std::invalid_argument);
   EXPECT_TRUE(Host.Calls.empty());
   // A host may refuse a matrix: the one in force before stays, with its meaning.
   struct TPickyCanvas : TNullCanvas {
@@ -115,8 +105,7 @@ TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
   TMatrix Singular;
   Singular.m11 = 0;
   EXPECT_THROW(Picky.SetMatrix(Singular), std::invalid_argument);
-  EXPECT_EQ(Picky.GetMatrix(), Shifted);
-  EXPECT_EQ(Picky.GetMatrixMeaning(), TMatrixMeaning::Translate);
+  EXPECT_TRUE(Picky.GetMatrix() == Shifted && Picky.GetMatrixMeaning() == TMatrixMeaning::Translate);
 }
 
 TEST(Host, AlignmentToThePixelGrid) {
@@ -134,8 +123,8 @@ TEST(Host, AlignmentToThePixelGrid) {
   for (const auto& Case : Cases)
     EXPECT_EQ(SnapToPixel(Case.Value, Case.Scale, Case.Kind, Case.Translation), Case.Expected) << Case.Value;
   EXPECT_TRUE(std::isnan(SnapToPixel(NAN, 1, TMatrixMeaning::Identity, 0)));
-  EXPECT_EQ(SnapSpanToPixels(10, 20.3f, 2, 0), 30.5f);
-  EXPECT_EQ(SnapSpanToPixels(Beyond, Beyond, 1, -1), -1);  // beyond the float range: the fallback
+  // Beyond the float range: the fallback.
+  EXPECT_TRUE(SnapSpanToPixels(10, 20.3f, 2, 0) == 30.5f && SnapSpanToPixels(Beyond, Beyond, 1, -1) == -1);
   EXPECT_EQ(SnapSpanToPixels(1, Huge, 0, 0), 1 + Huge);
   // The canvas and its host snap alike, one reading of the matrix for both axes; a
   // rectangle keeps its corner's snap and a whole number of device pixels of size.

@@ -17,28 +17,27 @@
 namespace fsvg::test {
 
 // The argument forms of a recorded call: "[l,t,r,b]", "(x,y)", "brush:kind:colour[:thickness]".
-inline std::string Num(double Value) {
+inline std::string Arg(double Value) {
   std::string Text = std::to_string(Value);
   Text.erase(Text.find_last_not_of('0') + 1);
   return Text.back() == '.' ? Text.substr(0, Text.size() - 1) : Text;
 }
-inline std::string Arg(float Value) { return Num(Value); }
 template <typename T>
 requires std::is_integral_v<T> || std::is_enum_v<T> std::string Arg(T Value) {
   return std::to_string(static_cast<long long>(Value));
 }
 inline std::string Arg(const TRectF& R) {
-  return "[" + Num(R.Left) + "," + Num(R.Top) + "," + Num(R.Right) + "," + Num(R.Bottom) + "]";
+  return "[" + Arg(R.Left) + "," + Arg(R.Top) + "," + Arg(R.Right) + "," + Arg(R.Bottom) + "]";
 }
-inline std::string Arg(const TPointF& P) { return "(" + Num(P.X) + "," + Num(P.Y) + ")"; }
+inline std::string Arg(const TPointF& P) { return "(" + Arg(P.X) + "," + Arg(P.Y) + ")"; }
 inline std::string Arg(const TBrush& B) { return "brush:" + Arg(B.Kind) + ":" + Arg(B.Color); }
-inline std::string Arg(const TStrokeBrush& B) { return Arg(static_cast<const TBrush&>(B)) + ":" + Num(B.Thickness); }
-inline std::string Arg(TCorners C) {
+inline std::string Arg(const TStrokeBrush& B) { return Arg(static_cast<const TBrush&>(B)) + ":" + Arg(B.Thickness); }
+template <typename E>
+std::string Arg(TSet<E> Set) {  // corners and text flags: one digit per member
   std::string Text;
-  for (int Corner = 0; Corner < 4; ++Corner) Text += C.Contains(static_cast<TCorner>(Corner)) ? '1' : '0';
+  for (int Member = 0; Member < 4; ++Member) Text += Set.Contains(static_cast<E>(Member)) ? '1' : '0';
   return Text;
 }
-inline std::string Arg(TFillTextFlags F) { return Arg(F.Contains(TFillTextFlag::RightToLeft)); }
 inline std::string Arg(std::u16string_view Text) {
   const TBytes Bytes = ToUtf8(Text);
   return {Bytes.begin(), Bytes.end()};
@@ -62,48 +61,42 @@ class TRecordingCanvas : public TNullCanvas {
  protected:
   template <typename... T>
   void Record(const char* Name, const T&... Args) {
-    std::string Call = Name;
-    ((Call += (Call.back() == '(' ? "" : ",") + Arg(Args)), ...);
-    Calls.push_back(Call + ")");
+    std::string Call;
+    ((Call += "," + Arg(Args)), ...);
+    Calls.push_back(Name + ("(" + Call.substr(1)) + ")");
     if (Calls.size() == FailAt) throw std::runtime_error("host failed");
   }
   using S = std::u16string_view;
   using A = TTextAlign;
-  void DoClear(TAlphaColor C) override { Record("Clear(", C); }
-  void DoClearRect(const TRectF& R, TAlphaColor C) override { Record("ClearRect(", R, C); }
-  void DoFillRect(const TRectF& R, float X, float Y, TCorners C, float O, const TBrush& B, TCornerType T) override {
-    Record("FillRect(", R, X, Y, C, O, B, T);
+  using R = const TRectF&;
+  using P = const TPointF&;
+  using B = const TBrush&;
+  using K = const TStrokeBrush&;
+  using F = TFillTextFlags;
+  void DoClear(TAlphaColor C) override { Record("Clear", C); }
+  void DoClearRect(R Rect, TAlphaColor C) override { Record("ClearRect", Rect, C); }
+  void DoFillRect(R Rect, float X, float Y, TCorners C, float O, B Br, TCornerType T) override {
+    Record("FillRect", Rect, X, Y, C, O, Br, T);
   }
-  void DoDrawRect(const TRectF& R, float X, float Y, TCorners C, float O, const TStrokeBrush& B,
-                  TCornerType T) override {
-    Record("DrawRect(", R, X, Y, C, O, B, T);
+  void DoDrawRect(R Rect, float X, float Y, TCorners C, float O, K Br, TCornerType T) override {
+    Record("DrawRect", Rect, X, Y, C, O, Br, T);
   }
-  void DoDrawLine(const TPointF& P, const TPointF& Q, float O, const TStrokeBrush& B) override {
-    Record("DrawLine(", P, Q, O, B);
+  void DoDrawLine(P From, P To, float O, K Br) override { Record("DrawLine", From, To, O, Br); }
+  void DoFillEllipse(R Rect, float O, B Br) override { Record("FillEllipse", Rect, O, Br); }
+  void DoDrawEllipse(R Rect, float O, K Br) override { Record("DrawEllipse", Rect, O, Br); }
+  void DoFillArc(P C, P Rad, float S0, float W, float O, B Br) override { Record("FillArc", C, Rad, S0, W, O, Br); }
+  void DoDrawArc(P C, P Rad, float S0, float W, float O, K Br) override { Record("DrawArc", C, Rad, S0, W, O, Br); }
+  void DoFillPolygon(const TPolygon& Points, float O) override { Record("FillPolygon", Points, O); }
+  void DoDrawPolygon(const TPolygon& Points, float O) override { Record("DrawPolygon", Points, O); }
+  void DoFillText(R Rect, S T, bool W, float O, F Fl, A H, A V) override {
+    Record("FillText", Rect, T, W, O, Fl, H, V);
   }
-  void DoFillEllipse(const TRectF& R, float O, const TBrush& B) override { Record("FillEllipse(", R, O, B); }
-  void DoDrawEllipse(const TRectF& R, float O, const TStrokeBrush& B) override { Record("DrawEllipse(", R, O, B); }
-  void DoFillArc(const TPointF& C, const TPointF& R, float S, float W, float O, const TBrush& B) override {
-    Record("FillArc(", C, R, S, W, O, B);
+  void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = Measured; }
+  void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool, F, A, A) override {
+    Record("MeasureLines", Rect, T), L.Metrics.assign(2, {});
   }
-  void DoDrawArc(const TPointF& C, const TPointF& R, float S, float W, float O, const TStrokeBrush& B) override {
-    Record("DrawArc(", C, R, S, W, O, B);
-  }
-  void DoFillPolygon(const TPolygon& P, float O) override { Record("FillPolygon(", P, O); }
-  void DoDrawPolygon(const TPolygon& P, float O) override { Record("DrawPolygon(", P, O); }
-  void DoFillText(const TRectF& R, S T, bool W, float O, TFillTextFlags F, A H, A V) override {
-    Record("FillText(", R, T, W, O, F, H, V);
-  }
-  void DoMeasureText(TRectF& R, S T, bool, TFillTextFlags, A, A) override {
-    Record("MeasureText(", R, T);
-    R = Measured;
-  }
-  void DoMeasureLines(TLineMetricInfo& L, const TRectF& R, S T, bool, TFillTextFlags, A, A) override {
-    Record("MeasureLines(", R, T);
-    L.Metrics.assign(2, {});
-  }
-  float DoTextWidth(S T) override { return Record("TextWidth(", T), Width; }
-  float DoTextHeight(S T) override { return Record("TextHeight(", T), Height; }
+  float DoTextWidth(S T) override { return Record("TextWidth", T), Width; }
+  float DoTextHeight(S T) override { return Record("TextHeight", T), Height; }
 };
 
 /// Collects bytes and counts the calls that hand them over (WriteBuffer, CommitBuffer);
@@ -130,8 +123,7 @@ class TCountingStream : public TStream {
   inline static const std::string Guard = "<guard>";
   void Take(const char* Data, std::size_t Count) {
     if (++Calls == FailAt || (Sticky && FailAt != 0 && Calls > FailAt)) throw EWriteError("injected write failure");
-    Text.append(Data, Count);
-    Ends.push_back(Text.size());
+    Ends.push_back(Text.append(Data, Count).size());
   }
   std::string FRoom;
 };
@@ -156,24 +148,30 @@ inline std::vector<std::u16string> Texts() {
                                        u"abc\u0001defghijk\u001F",
                                        u"12345678\t\n\r\u007F\uFFFE>",
                                        u"\U0001F600x\U00010000\U0010FFFD\U0010FFFF",
-                                       std::u16string{u'a', 0xD800, u'b', 0xDFFF, u'c', 0xDBFF}};
+                                       {u'a', 0xD800, u'b', 0xDFFF, u'c', 0xDBFF}};
   std::u16string Long(30, u'"');
   for (std::size_t Time = 0; Time < 12 * Texts.size(); ++Time) Long += Texts[Time % Texts.size()];
   Texts.push_back(Long);
   return Texts;
 }
 
+/// The number of steps of the scene.
+inline std::size_t SceneSize() { return 23 + Texts().size(); }
+
 /// Step Index of the scene: every primitive through both overloads, paint that leaves no
-/// mark, every writer, then the texts (Texts().size() steps more). Seed moves positions
-/// and sizes.
+/// mark, every writer, the longest lines there are (quotes take the most room of any
+/// unit, and no number is longer than the largest single's), then the texts
+/// (Texts().size() steps more). Seed moves positions and sizes.
 inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
   const TBrush Fill(TBrushKind::Solid, 0xFF336699);
   const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S), NoStroke(TBrushKind::None, 0xFF000000);
   const TPolygon Triangle{{0.5f, S}, {100.125f, 3}, {7, 1e7f}};
   const TRectF Rect{S, 2, 3, 4};
+  const float Big = -3.4e38f;
+  const std::u16string Family = u"Fira \"Sans\" & <Co>";
+  const std::u16string Quotes(S == 0 ? 341 : 1025, u'"');
   if (Index == 0) {
-    C.SetOffset({0.5f, -2});
-    C.GetFont() = TFont(u"Fira \"Sans\" & <Co>", 13.5f + S);
+    C.SetOffset({0.5f, -2}), C.GetFont() = TFont(Family, 13.5f + S);
     C.SetFill(TBrush(TBrushKind::Solid, 0xFF0000FF));
     C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF00FF00);  // one unit thick
     C.Clear(0xFFFFFFFF);
@@ -199,23 +197,18 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
   if (Index == 18) C.DrawPolygon(Triangle, S);
   if (Index == 19) C.FillText(Rect, u"a<b>&\"c\"\U0001F600\u0001", false, 1, {}, TTextAlign::Leading);
   if (Index == 20) {
-    C.Write(S + 0.25);
-    C.Write(std::int32_t{-2147483647 - 1});
-    C.WriteColor(0x800A0BFC);
+    C.Write(S + 0.25), C.Write(std::int32_t{-2147483647 - 1}), C.WriteColor(0x800A0BFC);
     C.Write(std::string_view("\n"));
   }
-  if (Index < 21) return;
-  const std::u16string Text = Texts()[Index - 21];
+  if (Index == 21) C.FillText({Big, Big, 1, Big}, (C.GetFont().Family = Quotes), false, Big, {}, TTextAlign::Leading);
+  if (Index == 22) C.GetFont().Family = Family, C.DrawPolygon(TPolygon(Quotes.size() / 3, TPointF{Big, Big}), 1);
+  if (Index < 23) return;
+  const std::u16string Text = Texts()[Index - 23];
   const TBytes Bytes = ToUtf8(Text);
   C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
-  C.Write(std::u16string_view(Text));
-  C.Write(std::span(Bytes));  // the same bytes
-  C.WriteEscaped(Text);
-  C.Write(std::string_view("\n"));
+  C.Write(std::u16string_view(Text)), C.Write(std::span(Bytes));  // the same bytes twice
+  C.WriteEscaped(Text), C.Write(std::string_view("\n"));
 }
-
-/// The number of steps of the scene.
-inline std::size_t SceneSize() { return 21 + Texts().size(); }
 
 /// Runs every step of the scene at Seed on Canvas.
 inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
