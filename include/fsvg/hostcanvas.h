@@ -193,8 +193,13 @@ FSVG_API std::string_view JoinName(TStrokeJoin Join);
 /// One step of an outline: a straight line to (X, Y), or, when Curve is set, a cubic
 /// Bézier curve to (X, Y) with the control points (X1, Y1) and (X2, Y2).
 struct TOutlineStep {
-  bool Curve = false;                                   ///< a curve, not a line
-  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X = 0, Y = 0;  ///< control points and end point
+  bool Curve = false;  ///< a curve, not a line
+  double X1 = 0;       ///< first control point, x
+  double Y1 = 0;       ///< first control point, y
+  double X2 = 0;       ///< second control point, x
+  double Y2 = 0;       ///< second control point, y
+  double X = 0;        ///< end point, x
+  double Y = 0;        ///< end point, y
 };
 /// The closed outline of a rectangle as every host paints it: at most three steps a
 /// corner.
