@@ -302,7 +302,6 @@ void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadi
   Line.Put(static_cast<double>(Color >> 24) / 255.0);
 }
 
-// A fill colour and, under the options, its alpha.
 // A filled or outlined rectangle: the plain rect with its radius pair, or the host's
 // own outline when the options ask for the corners' shapes.
 [[gnu::always_inline]] inline void PutRectShape(TLine& Line, const TRectF& ARect, float XRadius, float YRadius,
@@ -313,6 +312,7 @@ void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadi
   PutRadii(Line, XRadius, YRadius, ACorners);
 }
 
+// A fill colour and, under the options, its alpha.
 [[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSvgOptions& Options) {
   Line.Put("\" fill=\"");
   Line.PutColor(Color);
