@@ -123,7 +123,9 @@ TEST(Files, PathsThatCannotBeCreatedAndAFullDiskNameThePathAndTheReason) {
                                             {Dir, EISDIR},
                                             {Dir + "/plain.txt/out.svg", ENOTDIR},
                                             {Dir + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL}};
-  for (const auto& [Path, Error] : Cases) {
+  for (const auto& Case : Cases) {
+    const fs::path& Path = Case.first;  // Clang 14 cannot capture a structured binding
+    const int Error = Case.second;
     std::string Named = Path.string();
     if (const auto At = Named.find('\0'); At != std::string::npos) Named.replace(At, 1, "\\0");
     EXPECT_TRUE(Names(ErrorOf<EFCreateError>([&] { TSvgCanvas(Path, &Host); }), Named, Error)) << Named;
