@@ -20,7 +20,7 @@ struct TLayingCanvas : TNullCanvas {
 };
 
 // The "title" case also escapes markup in the title and description. The host has an
-// offset and, for the line only, a matrix that only their own switches record.
+// offset and a matrix that only their own switches record.
 TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
   using O = TSvgOptions;
   const std::pair<const char*, bool O::*> Cases[] = {{"plain", nullptr},
@@ -48,8 +48,8 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       const TBrush Red(TBrushKind::Solid, 0xFFFF0000);
       Host.SetMatrix({0, 1, 0, -1, 0, 0, 10, 20.5f, 1});
       C.Clear(0);
-      C.DrawLine({0, 0}, {1, 1}, 1, Pen);
-      Host.SetMatrix({});
+      for (int Dash = 0; Dash < 6; ++Dash)  // every pattern, in multiples of the thickness
+        Pen.Dash = static_cast<TStrokeDash>(Dash), C.DrawLine({0, 0}, {1, 1}, 1, Pen);
       C.FillArc({100, 50}, {10, 20}, 0, 90, 1, TBrush(TBrushKind::Solid, 0x80FF0000));
       C.DrawEllipse({0, 0, 2, 2}, 1, Pen);
       C.FillRect({0, 0, 20, 10}, 4, 4, {TCorner::TopLeft}, 1, Red, TCornerType::Bevel);
@@ -57,6 +57,8 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
       C.FillText({0, 0, 100, 40}, u"<o>&two", true, 1, {TFillTextFlag::RightToLeft}, TTextAlign::Leading);
       C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
+      C.DrawRect({0, 0, 20, 10}, 4, 3, {TCorner::BottomRight}, 1, Pen);  // a curved corner
+      Host.SetMatrix({});
     }
     Recorded += std::string("== ") + Name + "\n" + std::string(Stream.View()) + "\n";
   }
