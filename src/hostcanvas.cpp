@@ -47,10 +47,6 @@ float NarrowOr(double Value, float Fallback) {
   return std::fabs(Value) <= std::numeric_limits<float>::max() ? static_cast<float>(Value) : Fallback;
 }
 
-}  // namespace
-
-namespace {
-
 // Dash patterns in multiples of the thickness, by TStrokeDash.
 constexpr float Dash[] = {3, 1}, Dot[] = {1, 1}, DashDot[] = {3, 1, 1, 1}, DashDotDot[] = {3, 1, 1, 1, 1, 1};
 constexpr std::span<const float> DashPatterns[] = {{}, Dash, Dot, DashDot, DashDotDot, {}};
