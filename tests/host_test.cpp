@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "support/testcanvas.h"
 
@@ -95,17 +96,36 @@ TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
   for (TCanvasSaveState* Stale : {Second, static_cast<TCanvasSaveState*>(nullptr)})
     EXPECT_THROW(Canvas.RestoreState(Stale), std::invalid_argument);
   EXPECT_TRUE(Host.Calls.empty());
-  // A host may refuse a matrix: the one in force before stays, with its meaning.
+  // A host may refuse a matrix, set or restored: the whole state in force before stays.
+  // A state restored once is refused, even when a later one reuses its memory.
   struct TPickyCanvas : TNullCanvas {
+    bool Refuse = false;
     void DoSetMatrix() override {
-      if (GetMatrix().m11 == 0) throw std::invalid_argument("singular matrix");
+      if (Refuse) throw std::runtime_error("refused");
     }
   } Picky;
   Picky.SetMatrix(Shifted);
-  TMatrix Singular;
-  Singular.m11 = 0;
-  EXPECT_THROW(Picky.SetMatrix(Singular), std::invalid_argument);
+  TCanvasSaveState* Saved = Picky.SaveState();
+  Picky.SetMatrix({});
+  Picky.GetFill().Color = 0xFF00FF00;
+  Picky.Refuse = true;
+  EXPECT_THROW(Picky.SetMatrix(Shifted), std::runtime_error);
+  EXPECT_THROW(Picky.RestoreState(Saved), std::runtime_error);
+  EXPECT_TRUE(Picky.GetMatrixMeaning() == TMatrixMeaning::Identity && Picky.GetFill().Color == 0xFF00FF00u);
+  Picky.Refuse = false;
+  Picky.RestoreState(Saved);
+  TCanvasSaveState* Next = Picky.SaveState();
+  EXPECT_THROW(Picky.RestoreState(Saved), std::invalid_argument);
   EXPECT_TRUE(Picky.GetMatrix() == Shifted && Picky.GetMatrixMeaning() == TMatrixMeaning::Translate);
+  EXPECT_EQ((Picky.RestoreState(Next), Picky.GetSavingStateCount()), 0);
+}
+
+TEST(Host, SceneCountStopsAtItsLimit) {
+  TNullCanvas Canvas;
+  constexpr std::int32_t Limit = std::numeric_limits<std::int32_t>::max();
+  for (std::int32_t I = 0; I < Limit; ++I) Canvas.BeginScene();
+  EXPECT_THROW(Canvas.BeginScene(), std::overflow_error);
+  EXPECT_EQ(Canvas.GetBeginSceneCount(), Limit);
 }
 
 TEST(Host, AlignmentToThePixelGrid) {

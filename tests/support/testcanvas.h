@@ -159,10 +159,11 @@ inline std::vector<std::u16string> Texts() {
 inline std::size_t SceneSize() { return 23 + Texts().size(); }
 
 /// Step Index of the scene: every primitive through both overloads, paint that leaves no
-/// mark, every writer, the longest lines there are (quotes take the most room of any
-/// unit, and no number is longer than the largest single's), then the texts
-/// (Texts().size() steps more). Seed moves positions and sizes.
-inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
+/// mark, every writer (unless not Writers: their bytes need not be XML), the longest
+/// lines there are (quotes take the most room of any unit, and no number is longer than
+/// the largest single's), then the texts (Texts().size() steps more). S moves positions
+/// and sizes.
+inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers = true) {
   const TBrush Fill(TBrushKind::Solid, 0xFF336699);
   const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S), NoStroke(TBrushKind::None, 0xFF000000);
   const TPolygon Triangle{{0.5f, S}, {100.125f, 3}, {7, 1e7f}};
@@ -196,7 +197,7 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
   if (Index == 17) C.FillPolygon(Triangle, 0.5f);
   if (Index == 18) C.DrawPolygon(Triangle, S);
   if (Index == 19) C.FillText(Rect, u"a<b>&\"c\"\U0001F600\u0001", false, 1, {}, TTextAlign::Leading);
-  if (Index == 20) {
+  if (Index == 20 && Writers) {
     C.Write(S + 0.25), C.Write(std::int32_t{-2147483647 - 1}), C.WriteColor(0x800A0BFC);
     C.Write(std::string_view("\n"));
   }
@@ -206,6 +207,7 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S) {
   const std::u16string Text = Texts()[Index - 23];
   const TBytes Bytes = ToUtf8(Text);
   C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
+  if (!Writers) return;
   C.Write(std::u16string_view(Text)), C.Write(std::span(Bytes));  // the same bytes twice
   C.WriteEscaped(Text), C.Write(std::string_view("\n"));
 }
@@ -216,7 +218,7 @@ inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
 }
 
 /// The message of the E that Call throws ("no error" when it throws none).
-template <typename E>
+template <typename E = std::exception>
 std::string ErrorOf(const std::function<void()>& Call) try {
   return Call(), "no error";
 } catch (const E& Error) {
