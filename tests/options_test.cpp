@@ -53,11 +53,12 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.FillArc({100, 50}, {10, 20}, 0, 90, 1, TBrush(TBrushKind::Solid, 0x80FF0000));
       C.DrawEllipse({0, 0, 2, 2}, 1, Pen);
       C.FillRect({0, 0, 20, 10}, 4, 4, {TCorner::TopLeft}, 1, Red, TCornerType::Bevel);
-      C.FillRect({0, 0, 20, 10}, 3, 0, {}, 0.5f, Red);
+      C.FillRect({0, 0, 20, 10}, 3, 0, {TCorner::TopLeft}, 0.5f, Red);  // one radius: square
       C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
       C.FillText({0, 0, 100, 40}, u"<o>&two", true, 1, {TFillTextFlag::RightToLeft}, TTextAlign::Leading);
       C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
-      C.DrawRect({0, 0, 20, 10}, 4, 3, {TCorner::BottomRight}, 1, Pen);  // a curved corner
+      for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound})
+        C.DrawRect({0, 0, 20, 10}, 4, 3, {TCorner::BottomRight}, 1, Pen, Curved);
       Host.SetMatrix({});
     }
     Recorded += std::string("== ") + Name + "\n" + std::string(Stream.View()) + "\n";
