@@ -63,6 +63,11 @@ TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_EQ(Canvas.TextWidth(u"e") + Canvas.TextHeight(u"f"), Host.Width + Host.Height);
   EXPECT_EQ(Host.Calls, (std::vector<std::string>{"MeasureText([5,6,7,8],ab)", "MeasureLines([1,1,2,2],cd)",
                                                   "TextWidth(e)", "TextHeight(f)"}));
+  // The host's own overloads without a brush paint with its fill and stroke.
+  const TRectF R{1, 2, 3, 4};
+  Host.FillRect(R, 0, 0, {}, 1), Host.DrawRect(R, 0, 0, {}, 1), Host.FillEllipse(R, 1), Host.DrawEllipse(R, 1);
+  Host.DrawLine({1, 2}, {3, 4}, 1), Host.FillArc({1, 2}, {3, 4}, 0, 1, 1), Host.DrawArc({1, 2}, {3, 4}, 0, 1, 1);
+  EXPECT_EQ(Host.Calls.size(), 11u);
   EXPECT_EQ(Stream.Text, Header);
   TCorners Corners = AllCorners;
   const TCorners Top{TCorner::TopLeft, TCorner::TopRight};
