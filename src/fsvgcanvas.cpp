@@ -307,9 +307,12 @@ void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadi
 [[gnu::always_inline]] inline void PutRectShape(TLine& Line, const TRectF& ARect, float XRadius, float YRadius,
                                                 TCorners ACorners, TCornerType ACornerType, TPointF Offset,
                                                 const TSvgOptions& Options) {
-  if (Options.CornerShapes) return PutRectOutline(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset);
+  // Under the options a rectangle no corner of which is rounded (the usual one) skips
+  // the outline, which would come out as the same plain rect.
+  if (Options.CornerShapes && !ACorners.IsEmpty() && XRadius > 0 && YRadius > 0)
+    return PutRectOutline(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset);
   PutRectGeometry(Line, ARect, Offset);
-  PutRadii(Line, XRadius, YRadius, ACorners);
+  if (!Options.CornerShapes) PutRadii(Line, XRadius, YRadius, ACorners);
 }
 
 // A fill colour and, under the options, its alpha.
