@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "fsvg/fsvgcanvas.h"
+#include "support/testcanvas.h"
 
 namespace fsvg {
 namespace {
@@ -19,19 +19,20 @@ struct TLayingCanvas : TNullCanvas {
   }
 };
 
+using O = TSvgOptions;
+const std::pair<const char*, bool O::*> Cases[] = {{"plain", nullptr},
+                                                   {"title", nullptr},
+                                                   {"DocumentSize", &O::DocumentSize},
+                                                   {"Transforms", &O::Transforms},
+                                                   {"ArcOffset", &O::ArcOffset},
+                                                   {"ColorAlpha", &O::ColorAlpha},
+                                                   {"CornerShapes", &O::CornerShapes},
+                                                   {"StrokeStyle", &O::StrokeStyle},
+                                                   {"TextLayout", &O::TextLayout}};
+
 // The "title" case also escapes markup in the title and description. The host has an
 // offset and a matrix that only their own switches record.
 TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
-  using O = TSvgOptions;
-  const std::pair<const char*, bool O::*> Cases[] = {{"plain", nullptr},
-                                                     {"title", nullptr},
-                                                     {"DocumentSize", &O::DocumentSize},
-                                                     {"Transforms", &O::Transforms},
-                                                     {"ArcOffset", &O::ArcOffset},
-                                                     {"ColorAlpha", &O::ColorAlpha},
-                                                     {"CornerShapes", &O::CornerShapes},
-                                                     {"StrokeStyle", &O::StrokeStyle},
-                                                     {"TextLayout", &O::TextLayout}};
   std::string Recorded;
   for (const auto& [Name, Switch] : Cases) {
     TSvgOptions Options;
@@ -58,7 +59,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.FillText({0, 0, 100, 40}, u"<o>&two", true, 1, {TFillTextFlag::RightToLeft}, TTextAlign::Leading);
       C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
       for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound})
-        C.DrawRect({0, 0, 20, 10}, 4, 3, {TCorner::BottomRight}, 1, Pen, Curved);
+        C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
       Host.SetMatrix({});
     }
     Recorded += std::string("== ") + Name + "\n" + std::string(Stream.View()) + "\n";
@@ -67,6 +68,30 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
   std::stringstream Golden;
   Golden << File.rdbuf();
   EXPECT_EQ(Recorded, Golden.str()) << "recorded (the golden file's content if reviewed):\n" << Recorded;
+}
+
+// Recorded faithfully, the longest lines fit the room the canvas makes for them: the
+// stream lends exactly that room and refuses a line that runs past it.
+TEST(Options, LongestLinesFitTheirRoom) {
+  const float Big = -3.4e38f;  // as long as a number's text gets
+  TNullCanvas Host;
+  Host.SetOffset({Big, Big});
+  Host.SetMatrix({Big, Big, 0, Big, Big, 0, Big, Big, 1});
+  test::TCountingStream Stream;
+  Stream.Lend = true;
+  TSvgCanvas C(&Stream, &Host, TSvgOptions::Faithful());
+  TStrokeBrush Pen(TBrushKind::Solid, 0x80000000, -Big);
+  std::tie(Pen.Dash, Pen.Cap, Pen.Join) = std::tuple(TStrokeDash::DashDotDot, TStrokeCap::Round, TStrokeJoin::Bevel);
+  const TBrush Fill(TBrushKind::Solid, 0x80000000);
+  for (const TCornerType Corners : {TCornerType::Round, TCornerType::InnerLine}) {
+    EXPECT_NO_THROW(C.DrawRect({Big, Big, -Big, -Big}, -Big, -Big, AllCorners, Big, Pen, Corners));
+    EXPECT_NO_THROW(C.FillRect({Big, Big, -Big, -Big}, -Big, -Big, AllCorners, Big, Fill, Corners));
+  }
+  EXPECT_NO_THROW(C.DrawArc({Big, Big}, {Big, Big}, Big, -720, Big, Pen));
+  EXPECT_NO_THROW(C.FillArc({Big, Big}, {Big, Big}, Big, -720, Big, Fill));
+  EXPECT_NO_THROW(C.DrawLine({Big, Big}, {Big, Big}, Big, Pen));
+  EXPECT_NO_THROW(C.DrawEllipse({Big, Big, -Big, -Big}, Big, Pen));
+  EXPECT_GT(Stream.Text.size(), 3000u);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
   Throwing.exceptions(std::ios::badbit);
   TScratch Scratch;
   const fs::path Path = Scratch.Path() / "closed.svg";
-  TFileStream Closed(Path);
+  TFileStream Closed(Path), Fresh(Scratch.Path() / "fresh.svg");
   Closed.Close();
   TMemoryStream Memory;
   TCountingStream Plain;  // lends nothing, so takes no commit
@@ -98,7 +98,7 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
        "Stream write error: the std::ostream threw an exception"},
       {[&] { Closed.WriteBuffer("x", 1); }, "Cannot write to \"" + Path.string() + "\": the file is closed"},
       {[&] { TFileStream{fs::path()}; }, "Cannot create file \"\". The file name is empty"},
-      {[&] { Closed.CommitBuffer(1); }, "CommitBuffer for more than was acquired"},
+      {[&] { Fresh.CommitBuffer(1); }, "CommitBuffer for more than was acquired"},
       {[&] { Memory.CommitBuffer(1); }, "CommitBuffer for more than was acquired"},
       {[&] { Plain.TStream::CommitBuffer(1); }, "CommitBuffer without a buffer acquired"},
       {[&] { TNullCanvas(-1, 0); }, "Canvas size must not be negative"},
