@@ -279,25 +279,22 @@ TSurfacePtr OverWhite(cairo_surface_t* Source, int Left, int Width, int Height) 
   return Result;
 }
 
-// The percentage of pixels where Painted and Rendered differ by more than 10% of a
-// channel's range; those pixels turn red in Painted.
+// The percentage of pixels where Painted and Rendered, RGB24 surfaces of one size (whose
+// rows hold no padding), differ by more than 10% of a channel's range; those pixels turn
+// red in Painted.
 double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
-  const int Width = cairo_image_surface_get_width(Painted), Height = cairo_image_surface_get_height(Painted);
+  const int Count = cairo_image_surface_get_width(Painted) * cairo_image_surface_get_height(Painted);
+  auto* Pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(Painted));
+  const auto* Reference = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(Rendered));
   int Differing = 0;
-  for (int Y = 0; Y < Height; ++Y)
-    for (int X = 0; X < Width; ++X) {
-      const auto Pixel = [&](cairo_surface_t* Surface) -> std::uint32_t& {
-        return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(Surface) +
-                                                Y * cairo_image_surface_get_stride(Surface))[X];
-      };
-      bool Differs = false;
-      for (const int Shift : {0, 8, 16})
-        Differs |= std::abs(int(Pixel(Painted) >> Shift & 0xFF) - int(Pixel(Rendered) >> Shift & 0xFF)) > 25;
-      if (Differs) Pixel(Painted) = 0xFFFF0000;
-      Differing += Differs;
-    }
+  for (int I = 0; I < Count; ++I) {
+    bool Differs = false;
+    for (const int Shift : {0, 8, 16})
+      Differs |= std::abs(int(Pixels[I] >> Shift & 0xFF) - int(Reference[I] >> Shift & 0xFF)) > 25;
+    if (Differs) Pixels[I] = 0xFFFF0000, ++Differing;
+  }
   cairo_surface_mark_dirty(Painted);
-  return 100.0 * Differing / (static_cast<double>(Width) * Height);
+  return 100.0 * Differing / Count;
 }
 
 int Check(const TScene& Scene, const std::filesystem::path& Directory, const std::vector<std::string>& Tool) {
@@ -378,8 +375,7 @@ int main(int argc, char** argv) {
     if (argc >= 5 && Scene.Name == std::string_view(argv[2])) try {
         return Check(Scene, argv[1], std::vector<std::string>(argv + 3, argv + argc));
       } catch (const std::exception& Error) {
-        std::fprintf(stderr, "%s: %s\n", Scene.Name, Error.what());
-        return 1;
+        return std::fprintf(stderr, "%s: %s\n", Scene.Name, Error.what()), 1;
       }
   std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY SCENE RENDERER TOOL... (no such scene or too few arguments)\n",
                argv[0]);
