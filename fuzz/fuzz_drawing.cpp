@@ -1,7 +1,10 @@
 // Fuzz target: arbitrary sequences of drawing, state and measuring calls with arbitrary
-// arguments (NaN, infinities, huge and tiny values, empty and long polygons, hostile text)
-// on a TSvgCanvas over a TNullCanvas. No call may crash, and the finished document is
-// well-formed XML in valid UTF-8 (the number forms have their own target, fuzz_number).
+// arguments (NaN, infinities, huge and tiny values, empty and long polygons, hostile text
+// and font families) on a TSvgCanvas over a TNullCanvas. No call may crash, the finished
+// document is well-formed XML in valid UTF-8, and every text element reads back as the
+// caller's text and family, less what XML cannot carry: U+FFFD for forbidden characters
+// and unpaired surrogates, one LF for every line end, and in an attribute a space for tab
+// and LF. The number forms have their own target, fuzz_number.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <bit>
@@ -13,6 +16,24 @@
 #include "fuzzsupport.h"
 
 using namespace fsvg;
+
+// Text as an XML parser gives it back from an attribute or from element content, in UTF-8.
+static std::string AsParsed(std::u16string_view Text, bool Attribute) {
+  std::u16string Clean;
+  for (std::size_t Index = 0; Index < Text.size(); ++Index) {
+    char16_t Unit = Text[Index];
+    const char16_t Next = Index + 1 < Text.size() ? Text[Index + 1] : 0;
+    if (Unit >= 0xD800 && Unit <= 0xDBFF && Next >= 0xDC00 && Next <= 0xDFFF)
+      Clean += Unit, Unit = Text[++Index];  // a pair: the low half follows below
+    else if ((Unit >= 0xD800 && Unit <= 0xDFFF) || Unit >= 0xFFFE ||
+             (Unit < 0x20 && Unit != '\t' && Unit != '\n' && Unit != '\r'))
+      Unit = 0xFFFD;
+    if (Unit == '\r') Unit = '\n', Index += Next == '\n';
+    Clean += Attribute && (Unit == '\t' || Unit == '\n') ? u' ' : Unit;
+  }
+  const TBytes Bytes = ToUtf8(Clean);
+  return std::string(Bytes.begin(), Bytes.end());
+}
 
 struct TInput {
   FuzzedDataProvider& In;
@@ -48,6 +69,7 @@ struct TInput {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   FuzzedDataProvider Provider(Data, Size);
   TMemoryStream Stream;
+  std::string Written;  // each text's family and text as a parser should read them, \1 and \2 after each
   {
     TNullCanvas Host(Provider.ConsumeIntegralInRange<std::int32_t>(0, 1 << 20), 100);
     TSvgCanvas C(&Stream, &Host);
@@ -64,7 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         [&] { C.DrawArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real(), I.Stroke()); },
         [&] { C.FillPolygon(I.Polygon(), I.Real()); },
         [&] { C.DrawPolygon(I.Polygon(), I.Real()); },
-        [&] { C.FillText(I.Rect(), I.Text(), I.In.ConsumeBool(), I.Real(), {}, I.Align(), I.Align()); },
+        [&] {
+          const std::u16string Text = I.Text();
+          C.FillText(I.Rect(), Text, I.In.ConsumeBool(), I.Real(), {}, I.Align(), I.Align());
+          Written += AsParsed(C.GetFont().Family, true) + '\1' + AsParsed(Text, false) + '\2';
+        },
         [&] { C.SetFill(I.Brush()); },
         [&] { Host.SetStroke(I.Stroke()); },
         [&] { C.GetFont() = TFont(I.Text(), I.Real()); },
@@ -79,6 +105,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count)
       Steps[I.In.ConsumeIntegralInRange<std::size_t>(0, std::size(Steps) - 1)]();
   }
-  fsvg::fuzz::ParseOrFail(Stream.View());
+  const fuzz::TXmlDocPtr Doc = fuzz::ParseOrFail(Stream.View());
+  std::string Parsed;  // of the text elements, the only ones with a font family
+  for (xmlNode* Element = xmlFirstElementChild(xmlDocGetRootElement(Doc.get())); Element != nullptr;
+       Element = xmlNextElementSibling(Element)) {
+    xmlChar* Family = xmlGetProp(Element, BAD_CAST "font-family");
+    xmlChar* Text = xmlNodeGetContent(Element);
+    if (Family != nullptr)
+      Parsed += std::string(reinterpret_cast<char*>(Family)) + '\1' + reinterpret_cast<char*>(Text) + '\2';
+    xmlFree(Family);
+    xmlFree(Text);
+  }
+  if (Parsed != Written) fuzz::Fail("the texts or their families do not read back as written", Stream.View());
   return 0;
 }

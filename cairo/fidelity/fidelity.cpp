@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,122 +39,75 @@
 namespace fsvg::fidelity {
 namespace {
 
-constexpr TAlphaColor White = 0xFFFFFFFF, Blue = 0xFF2F6BD8, Green = 0xFF25A26B, Orange = 0xFFF08C1E, Red = 0xFFD43F3A,
-                      Ink = 0xFF1F2A44;
+constexpr TAlphaColor White = 0xFFFFFFFF, Black = 0xFF000000, Blue = 0xFF2F6BD8, Green = 0xFF25A26B,
+                      Orange = 0xFFF08C1E, Red = 0xFFD43F3A, Ink = 0xFF1F2A44;
 
 TBrush Solid(TAlphaColor Color) { return TBrush(TBrushKind::Solid, Color); }
 TStrokeBrush Pen(TAlphaColor Color, float Thickness) { return TStrokeBrush(TBrushKind::Solid, Color, Thickness); }
 
-// One drawing call of a scene, filled in Color, or outlined Thickness wide where the letter
-// is upper case: a rectangle ('r', N = left, top, right, bottom, x and y radius), an ellipse
-// ('e'), an arc ('a', N = centre, radii, start and sweep angle), a line ('L' from N[0], N[1]
-// to N[2], N[3]), a gradient rectangle ('g'), a rectangle cleared to white ('c') or a new
-// offset ('o', N[0], N[1]).
+// One drawing call of a scene, filled in Color, or outlined Thickness wide where the
+// letter is upper case, with the numbers N (those not given are 0):
+//   'r' 'R'  rectangle: left, top, right, bottom, x and y radius, corner type, and the
+//            corners as bits (TopLeft = 1; all four when not given)
+//   'e' 'E'  ellipse in the rectangle      'a' 'A'  arc: centre, radii, start, sweep
+//   'p' 'P'  polygon through the points (x, y, x, y, ...), by the current fill or stroke
+//   'L'      line from (N[0], N[1]) to (N[2], N[3])
+//   'g'      gradient rectangle             'c'      rectangle cleared to white
+//   'o'      new offset (N[0], N[1])        'm'      host matrix m11, m12, m21, m22, m31, m32
+//   't'      Text in the demo's font of size N[4] in the rectangle, at its leading corner,
+//            or centred both ways where N[5] is 1
+//   'b'      Text of size N[3] from x = N[0] to N[2] on the baseline y = N[1], in a
+//            rectangle as high as the font's ascent (laid out Leading both ways, the
+//            raster's baseline then lies on the bottom, where the recording puts it)
 struct TStep {
   char Op;
-  float N[6], Opacity;
-  TAlphaColor Color;
-  float Thickness;
+  std::vector<float> N;
+  TAlphaColor Color = Ink;
+  float Thickness = 0, Opacity = 1;
+  const char16_t* Text = u"";
 };
-TStep S(char Op, float A, float B, float C = 0, float D = 0, float Opacity = 1, TAlphaColor Color = Ink,
-        float Thickness = 0, float E = 0, float F = 0) {
-  return {Op, {A, B, C, D, E, F}, Opacity, Color, Thickness};
+
+// A step from its letter and numbers, written "r 20 20 180 120".
+TStep S(const char* Spec, TAlphaColor Color = Ink, float Thickness = 0, float Opacity = 1, const char16_t* Text = u"") {
+  std::istringstream In(Spec);
+  TStep Step{static_cast<char>(In.get()), {}, Color, Thickness, Opacity, Text};
+  for (float Number; In >> Number;) Step.N.push_back(Number);
+  return Step;
 }
 
-void DrawSteps(TSvgCanvas& C, const std::vector<TStep>& Steps) {
-  for (const auto& [Op, N, Opacity, Color, Thickness] : Steps) {
+void DrawSteps(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Steps) {
+  for (const auto& [Op, Numbers, Color, Thickness, Opacity, Text] : Steps) {
+    std::vector<float> N = Numbers;
+    N.resize(std::max<std::size_t>(N.size(), 7));
     const TRectF R{N[0], N[1], N[2], N[3]};
     const TPointF P{N[0], N[1]}, Q{N[2], N[3]};
-    if (Op == 'r') C.FillRect(R, N[4], N[5], AllCorners, Opacity, Solid(Color));
-    if (Op == 'R') C.DrawRect(R, N[4], N[5], AllCorners, Opacity, Pen(Color, Thickness));
+    TCorners Corners;
+    for (int Corner = 0; Corner < 4; ++Corner)
+      if ((N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
+    TPolygon Points;
+    for (std::size_t I = 0; I + 1 < Numbers.size(); I += 2) Points.push_back({Numbers[I], Numbers[I + 1]});
+    C.SetFill(Solid(Color));  // for polygons and text
+    C.GetStroke() = Pen(Color, Thickness);
+    const TCornerType Type = static_cast<TCornerType>(static_cast<int>(N[6]));
+    if (Op == 'r') C.FillRect(R, N[4], N[5], Corners, Opacity, Solid(Color), Type);
+    if (Op == 'R') C.DrawRect(R, N[4], N[5], Corners, Opacity, Pen(Color, Thickness), Type);
     if (Op == 'e') C.FillEllipse(R, Opacity, Solid(Color));
     if (Op == 'E') C.DrawEllipse(R, Opacity, Pen(Color, Thickness));
     if (Op == 'a') C.FillArc(P, Q, N[4], N[5], Opacity, Solid(Color));
     if (Op == 'A') C.DrawArc(P, Q, N[4], N[5], Opacity, Pen(Color, Thickness));
+    if (Op == 'p') C.FillPolygon(Points, Opacity);
+    if (Op == 'P') C.DrawPolygon(Points, Opacity);
     if (Op == 'L') C.DrawLine(P, Q, Opacity, Pen(Color, Thickness));
     if (Op == 'g') C.FillRect(R, 0, 0, AllCorners, Opacity, TBrush(TBrushKind::Gradient, Color));
     if (Op == 'c') C.ClearRect(R, White);
     if (Op == 'o') C.SetOffset(P);
-  }
-}
-
-// Rectangles and ellipses, plain and translucent, under an offset (which moves them in the
-// recording too), cleared in part.
-void DrawFills(TSvgCanvas& C, TCairoCanvas&) {
-  DrawSteps(C, {S('r', 20, 20, 180, 120, 1, Blue), S('r', 120, 70, 260, 170, 0.5f, Orange),
-                S('e', 200, 20, 380, 140, 1, Green), S('e', 280, 90, 360, 250, 0.6f, Red), S('g', 40, 200, 120, 280),
-                S('c', 60, 40, 100, 80), S('o', 130, 180), S('r', 0, 0, 60, 50, 1, Blue),
-                S('e', 70, 0, 130, 60, 0.8f, Green), S('o', 0, 0)});
-}
-
-// Outlines centred on their geometry: rectangles, ellipses and lines of several widths.
-void DrawOutlines(TSvgCanvas& C, TCairoCanvas&) {
-  DrawSteps(
-      C, {S('R', 20, 20, 120, 100, 1, Blue, 1), S('R', 140, 20, 240, 100, 1, Green, 3),
-          S('R', 260, 20, 380, 100, 0.7f, Red, 6), S('E', 20, 120, 180, 200, 1, Ink, 2),
-          S('E', 200, 120, 260, 280, 1, Orange, 4), S('L', 280, 130, 380, 130, 1, Ink, 1),
-          S('L', 280, 150, 380, 190, 1, Blue, 2.5f), S('L', 290, 280, 370, 200, 1, Green, 5),
-          S('L', 20, 260, 180, 220, 0.5f, Red, 8), S('o', 10, 5), S('L', 10, 210, 170, 210, 1, Ink, 2), S('o', 0, 0)});
-}
-
-// Rounded rectangles with equal and unequal radii, and radii clamped to half the size.
-void DrawRounded(TSvgCanvas& C, TCairoCanvas&) {
-  DrawSteps(C, {S('r', 20, 20, 180, 120, 1, Blue, 0, 12, 12), S('r', 200, 20, 380, 120, 1, Green, 0, 30, 10),
-                S('r', 20, 140, 120, 280, 1, Orange, 0, 1000, 1000), S('r', 140, 150, 380, 190, 0.7f, Red, 0, 1000, 8),
-                S('R', 150, 210, 260, 280, 1, Ink, 2, 16, 16), S('R', 280, 210, 370, 280, 1, Blue, 5, 40, 12)});
-}
-
-// Each scene is drawn on a canvas cleared to white; Host (Width x Height) gives font
-// metrics and takes matrices.
-// Filled and stroked arcs of many sweeps: below and above 180 degrees, negative, and a
-// whole turn either way (recorded as two half arcs). No offset here: the recording
-// writes arcs without it (see offset-arcs-by-design).
-void DrawArcs(TSvgCanvas& C, TCairoCanvas&) {
-  const float Sweeps[] = {45, 90, 135, 200, 270, -120, 360, -360};
-  for (int I = 0; I < 8; ++I) {
-    const TPointF Center{55 + static_cast<float>(I % 4) * 100, 55 + static_cast<float>(I / 4) * 100};
-    C.FillArc(Center, {42, 36}, -30 + 10 * static_cast<float>(I), Sweeps[I], 1, Solid(I % 2 ? Blue : Green));
-  }
-  const float Strokes[] = {30, 180, 300, -200};
-  for (int I = 0; I < 4; ++I)
-    C.DrawArc({55 + static_cast<float>(I) * 100, 260}, {40, 30}, 20, Strokes[I], 1, Pen(I % 2 ? Red : Ink, 3));
-  C.DrawArc({200, 260}, {15, 15}, 0, -360, 0.6f, Pen(Orange, 4));
-}
-
-// Filled polygons (convex, concave, self-crossing under the nonzero rule) and closed
-// outlines. The recording closes an outline by repeating its first point in a polyline,
-// which leaves that vertex without a join; so every outline here starts in the middle
-// of an edge, where a join would be straight anyway.
-void DrawPolygons(TSvgCanvas& C, TCairoCanvas&) {
-  C.SetFill(Solid(Blue));
-  C.FillPolygon({{30, 30}, {170, 20}, {150, 120}, {60, 140}, {20, 90}}, 1);
-  C.SetFill(Solid(Green));
-  C.FillPolygon({{200, 20}, {380, 20}, {290, 80}, {380, 140}, {200, 140}, {250, 80}}, 1);
-  C.SetFill(Solid(Orange));
-  C.FillPolygon({{100, 160}, {130, 280}, {20, 200}, {180, 200}, {70, 280}}, 0.8f);
-  C.GetStroke() = Pen(Ink, 2);
-  C.DrawPolygon({{260, 160}, {340, 160}, {300, 280}, {220, 160}}, 1);
-  C.GetStroke() = Pen(Red, 4);
-  C.DrawPolygon({{202.5f, 235}, {200, 200}, {260, 210}, {250, 280}, {205, 270}}, 1);
-}
-
-// Text in three scripts and four sizes, then a line whose descenders hang below the
-// baseline. The recording anchors text at the rectangle's left and bottom; so each
-// rectangle is as high as the font's ascent, laid out Leading both ways, which puts the
-// raster's baseline on its bottom too.
-void DrawText(TSvgCanvas& C, TCairoCanvas& Host) {
-  const char16_t* Lines[] = {u"Sphinx of black quartz, judge my vow.", u"Ξεσκεπάζω την ψυχοφθόρα βδελυγμία",
-                             u"Съешь же ещё этих мягких булок", u"Mixed: café · αβγ · жзи · 12.5%",
-                             u"Baseline on the bottom edge: g, y, p, ф hang below it."};
-  const float Sizes[] = {12, 16, 20, 28, 14};
-  float Baseline = 20;
-  for (int I = 0; I < 5; ++I) {
-    C.GetFont() = TFont(demo::DashboardFont, Sizes[I]);
-    C.SetFill(Solid(I == 4 ? Red : I == 3 ? Blue : Ink));
-    const float Ascent = Host.GetFontMetrics().Ascent;
-    Baseline = I == 4 ? 230 : Baseline + Sizes[I] * 1.6f;
-    C.FillText({16, Baseline - Ascent, 460, Baseline}, Lines[I], false, I == 2 ? 0.6f : 1, {}, TTextAlign::Leading,
-               TTextAlign::Leading);
+    if (Op == 'm') Host.SetMatrix({N[0], N[1], 0, N[2], N[3], 0, N[4], N[5], 1});
+    if (Op == 't' || Op == 'b') {
+      C.GetFont() = TFont(demo::DashboardFont, Op == 'b' ? N[3] : N[4]);
+      const float Ascent = Host.GetFontMetrics().Ascent;
+      const TTextAlign Align = Op == 't' && N[5] == 1 ? TTextAlign::Center : TTextAlign::Leading;
+      C.FillText(Op == 'b' ? TRectF{N[0], N[1] - Ascent, N[2], N[1]} : R, Text, false, Opacity, {}, Align, Align);
+    }
   }
 }
 
@@ -163,82 +117,31 @@ void DrawDemo(TSvgCanvas& C, TCairoCanvas& Host) {
   demo::DrawDashboard(C, Host.GetFontMetrics().Ascent / 100);
 }
 
-// By design: arcs are recorded without the canvas offset, while the host moves them.
-// Each arc is drawn at (60, 40) from where the SVG puts it, so both copies show apart.
-void DrawOffsetArcs(TSvgCanvas& C, TCairoCanvas&) {
-  DrawSteps(
-      C, {S('o', 60, 40), S('a', 80, 80, 50, 50, 1, Blue, 0, 0, 270), S('A', 220, 120, 50, 40, 1, Red, 4, 180, 180)});
-}
-
-// By design: the recording places text at the rectangle's left and bottom edges, while
-// the host centres it in the rectangle; the two copies stand apart.
-void DrawCentredText(TSvgCanvas& C, TCairoCanvas&) {
-  C.GetFont() = TFont(demo::DashboardFont, 24);
-  C.SetFill(Solid(Ink));
-  C.FillText({20, 20, 380, 140}, u"Centred κείμενο", false, 1, {}, TTextAlign::Center, TTextAlign::Center);
-}
-
-// By design: an SVG rect rounds all four corners, so bevelled, inner and partly rounded
-// corners render as plain round ones.
-void DrawCornerTypes(TSvgCanvas& C, TCairoCanvas&) {
-  C.FillRect({20, 20, 180, 140}, 30, 30, AllCorners, 1, Solid(Blue), TCornerType::Bevel);
-  C.FillRect({220, 20, 380, 140}, 30, 30, AllCorners, 1, Solid(Green), TCornerType::InnerRound);
-  C.FillRect({20, 160, 180, 280}, 30, 30, AllCorners, 1, Solid(Orange), TCornerType::InnerLine);
-  C.FillRect({220, 160, 380, 280}, 30, 30, {TCorner::TopLeft}, 1, Solid(Red));
-}
-
-// Shapes under a rotation about the scene's centre, then under an unequal scaling.
-void DrawTransforms(TSvgCanvas& C, TCairoCanvas& Host) {
-  const float Cos = std::cos(0.35f), Sin = std::sin(0.35f);
-  Host.SetMatrix({Cos, Sin, 0, -Sin, Cos, 0, 200 - 200 * Cos + 150 * Sin, 150 - 200 * Sin - 150 * Cos, 1});
-  DrawSteps(C, {S('r', 60, 40, 200, 120, 1, Blue), S('E', 220, 40, 340, 130, 1, Red, 3),
-                S('L', 60, 150, 340, 160, 1, Ink, 2)});
-  Host.SetMatrix({1.6f, 0, 0, 0, 0.7f, 0, -40, 120, 1});
-  C.FillArc({80, 150}, {40, 40}, 0, 270, 1, Solid(Green));
-  C.FillPolygon({{150, 120}, {230, 150}, {160, 200}}, 0.8f);
-  C.GetFont() = TFont(demo::DashboardFont, 18);
-  C.FillText({20, 190, 220, 230}, u"Scaled text", false, 1, {}, TTextAlign::Leading, TTextAlign::Leading);
-  Host.SetMatrix({});
-}
-
-// Colours with alpha, filled and stroked, over each other.
-void DrawTranslucent(TSvgCanvas& C, TCairoCanvas&) {
-  DrawSteps(C, {S('r', 20, 20, 200, 160, 1, 0x802F6BD8), S('e', 120, 80, 300, 260, 1, 0x60D43F3A),
-                S('r', 220, 30, 380, 130, 0.7f, 0xB025A26B), S('R', 40, 180, 200, 280, 1, 0x701F2A44, 10),
-                S('L', 220, 280, 380, 160, 1, 0x40F08C1E, 16)});
-}
-
 // Every corner type on every subset of the four corners, filled and outlined.
-void DrawCorners(TSvgCanvas& C, TCairoCanvas&) {
+void DrawCorners(TSvgCanvas& C, TCairoCanvas& Host) {
   const TAlphaColor Colors[] = {Blue, Green, Orange, Red};
+  std::vector<TStep> Steps;
   for (int Type = 0; Type < 4; ++Type)
     for (int Subset = 0; Subset < 16; ++Subset) {
-      TCorners Corners;
-      for (int Corner = 0; Corner < 4; ++Corner)
-        if (Subset >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
       const float X = 10 + static_cast<float>(Subset % 8) * 60, Y = 10 + static_cast<float>(Type * 2 + Subset / 8) * 50;
-      const TRectF Rect{X, Y, X + 50, Y + 40};
-      if (Subset % 2)
-        C.DrawRect(Rect, 14, 10, Corners, 1, Pen(Colors[Type], 3), static_cast<TCornerType>(Type));
-      else
-        C.FillRect(Rect, 14, 10, Corners, 1, Solid(Colors[Type]), static_cast<TCornerType>(Type));
+      const float Corners = static_cast<float>(Subset), CornerType = static_cast<float>(Type);
+      Steps.push_back({Subset % 2 ? 'R' : 'r', {X, Y, X + 50, Y + 40, 14, 10, CornerType, Corners}, Colors[Type], 3});
     }
+  DrawSteps(C, Host, Steps);
 }
 
 // Every dash with both caps on lines, every join on open and closed outlines.
 void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
   for (int Line = 0; Line < 12; ++Line) {
-    TStrokeBrush Brush = Pen(Line % 2 ? Blue : Ink, 6);
-    Brush.Dash = static_cast<TStrokeDash>(Line / 2);
-    Brush.Cap = static_cast<TStrokeCap>(Line % 2);
     const float Y = 20 + static_cast<float>(Line) * 14;
+    TStrokeBrush& Brush = C.GetStroke() = Pen(Line % 2 ? Blue : Ink, 6);
+    Brush.Dash = static_cast<TStrokeDash>(Line / 2), Brush.Cap = static_cast<TStrokeCap>(Line % 2);
     C.DrawLine({20, Y}, {220, Y}, 1, Brush);
   }
   for (int Join = 0; Join < 3; ++Join) {
-    TStrokeBrush Brush = Pen(Join == 1 ? Red : Green, 10);
-    Brush.Join = static_cast<TStrokeJoin>(Join);
     const float X = 250 + static_cast<float>(Join) * 50;
-    C.GetStroke() = Brush;
+    TStrokeBrush& Brush = C.GetStroke() = Pen(Join == 1 ? Red : Green, 10);
+    Brush.Join = static_cast<TStrokeJoin>(Join);
     C.DrawPolygon({{X, 30}, {X + 30, 70}, {X, 110}}, 1);
     C.DrawRect({X, 140, X + 36, 190}, 0, 0, AllCorners, 1, Brush);
     Brush.Dash = TStrokeDash::Dash;
@@ -261,7 +164,9 @@ void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) {
     }
 }
 
-struct TScene {
+// Each scene is drawn on a canvas cleared to white; Host (Width x Height) gives font
+// metrics and takes matrices.
+struct TSceneSpec {
   const char* Name;
   int Width, Height;
   bool Text;  // renderers shape and smooth text each their own way
@@ -269,24 +174,83 @@ struct TScene {
   // difference by design must show at least MinPercent: it keeps the documented
   // differences honest and proves the comparison can see them.
   double MaxPercent, MinPercent;
-  void (*Draw)(TSvgCanvas& C, TCairoCanvas& Host);
+};
+struct TScene : TSceneSpec {
+  std::vector<TStep> Steps;
+  void (*Code)(TSvgCanvas& C, TCairoCanvas& Host) = nullptr;  // draws the scenes that loop
+  void Draw(TSvgCanvas& C, TCairoCanvas& Host) const { Code ? Code(C, Host) : DrawSteps(C, Host, Steps); }
 };
 
-const TScene AllScenes[] = {{"fills", 400, 300, false, 0.5, 0, DrawFills},
-                            {"outlines", 400, 300, false, 0.5, 0, DrawOutlines},
-                            {"rounded", 400, 300, false, 0.5, 0, DrawRounded},
-                            {"arcs", 420, 320, false, 0.5, 0, DrawArcs},
-                            {"polygons", 400, 300, false, 0.5, 0, DrawPolygons},
-                            {"text", 480, 260, true, 0.5, 0, DrawText},
-                            {"demo", demo::DashboardWidth, demo::DashboardHeight, true, 2, 0, DrawDemo},
-                            {"offset-arcs-by-design", 400, 300, false, 100, 5, DrawOffsetArcs},
-                            {"centred-text-by-design", 400, 160, true, 100, 1, DrawCentredText},
-                            {"corner-types-by-design", 400, 300, false, 100, 1, DrawCornerTypes},
-                            {"transforms-by-design", 400, 300, true, 100, 5, DrawTransforms},
-                            {"translucent-by-design", 400, 300, false, 100, 5, DrawTranslucent},
-                            {"corners-by-design", 490, 410, false, 100, 2, DrawCorners},
-                            {"strokes-by-design", 420, 300, false, 100, 1, DrawStrokes},
-                            {"text-layout-by-design", 490, 310, true, 100, 2, DrawTextLayout}};
+const TScene AllScenes[] = {
+    // Rectangles and ellipses, plain and translucent, under an offset (which moves them in the
+    // recording too), cleared in part.
+    {{"fills", 400, 300, false, 0.5, 0},
+     {S("r 20 20 180 120", Blue), S("r 120 70 260 170", Orange, 0, 0.5f), S("e 200 20 380 140", Green),
+      S("e 280 90 360 250", Red, 0, 0.6f), S("g 40 200 120 280"), S("c 60 40 100 80"), S("o 130 180"),
+      S("r 0 0 60 50", Blue), S("e 70 0 130 60", Green, 0, 0.8f), S("o 0 0")}},
+    // Outlines centred on their geometry: rectangles, ellipses and lines of several widths.
+    {{"outlines", 400, 300, false, 0.5, 0},
+     {S("R 20 20 120 100", Blue, 1), S("R 140 20 240 100", Green, 3), S("R 260 20 380 100", Red, 6, 0.7f),
+      S("E 20 120 180 200", Ink, 2), S("E 200 120 260 280", Orange, 4), S("L 280 130 380 130", Ink, 1),
+      S("L 280 150 380 190", Blue, 2.5f), S("L 290 280 370 200", Green, 5), S("L 20 260 180 220", Red, 8, 0.5f),
+      S("o 10 5"), S("L 10 210 170 210", Ink, 2), S("o 0 0")}},
+    // Rounded rectangles with equal and unequal radii, and radii clamped to half the size.
+    {{"rounded", 400, 300, false, 0.5, 0},
+     {S("r 20 20 180 120 12 12", Blue), S("r 200 20 380 120 30 10", Green), S("r 20 140 120 280 1000 1000", Orange),
+      S("r 140 150 380 190 1000 8", Red, 0, 0.7f), S("R 150 210 260 280 16 16", Ink, 2),
+      S("R 280 210 370 280 40 12", Blue, 5)}},
+    // Filled and stroked arcs of many sweeps: below and above 180 degrees, negative, and a
+    // whole turn either way (recorded as two half arcs). No offset here: the recording
+    // writes arcs without it (see offset-arcs-by-design).
+    {{"arcs", 420, 320, false, 0.5, 0},
+     {S("a 55 55 42 36 -30 45", Green), S("a 155 55 42 36 -20 90", Blue), S("a 255 55 42 36 -10 135", Green),
+      S("a 355 55 42 36 0 200", Blue), S("a 55 155 42 36 10 270", Green), S("a 155 155 42 36 20 -120", Blue),
+      S("a 255 155 42 36 30 360", Green), S("a 355 155 42 36 40 -360", Blue), S("A 55 260 40 30 20 30", Ink, 3),
+      S("A 155 260 40 30 20 180", Red, 3), S("A 255 260 40 30 20 300", Ink, 3), S("A 355 260 40 30 20 -200", Red, 3),
+      S("A 200 260 15 15 0 -360", Orange, 4, 0.6f)}},
+    // Filled polygons (convex, concave, self-crossing under the nonzero rule) and closed
+    // outlines. The recording closes an outline by repeating its first point in a polyline,
+    // which leaves that vertex without a join; so every outline here starts in the middle
+    // of an edge, where a join would be straight anyway.
+    {{"polygons", 400, 300, false, 0.5, 0},
+     {S("p 30 30 170 20 150 120 60 140 20 90", Blue), S("p 200 20 380 20 290 80 380 140 200 140 250 80", Green),
+      S("p 100 160 130 280 20 200 180 200 70 280", Orange, 0, 0.8f), S("P 260 160 340 160 300 280 220 160", Ink, 2),
+      S("P 202.5 235 200 200 260 210 250 280 205 270", Red, 4)}},
+    // Text in three scripts and four sizes, their baselines 1.6 sizes apart, then a line
+    // whose descenders hang below the baseline.
+    {{"text", 480, 260, true, 0.5, 0},
+     {S("b 16 39.2 460 12", Ink, 0, 1, u"Sphinx of black quartz, judge my vow."),
+      S("b 16 64.8 460 16", Ink, 0, 1, u"Ξεσκεπάζω την ψυχοφθόρα βδελυγμία"),
+      S("b 16 96.8 460 20", Ink, 0, 0.6f, u"Съешь же ещё этих мягких булок"),
+      S("b 16 141.6 460 28", Blue, 0, 1, u"Mixed: café · αβγ · жзи · 12.5%"),
+      S("b 16 230 460 14", Red, 0, 1, u"Baseline on the bottom edge: g, y, p, ф hang below it.")}},
+    {{"demo", demo::DashboardWidth, demo::DashboardHeight, true, 2, 0}, {}, DrawDemo},
+    // By design: arcs are recorded without the canvas offset, while the host moves them.
+    // Each arc is drawn at (60, 40) from where the SVG puts it, so both copies show apart.
+    {{"offset-arcs-by-design", 400, 300, false, 100, 5},
+     {S("o 60 40"), S("a 80 80 50 50 0 270", Blue), S("A 220 120 50 40 180 180", Red, 4)}},
+    // By design: the recording places text at the rectangle's left and bottom edges, while
+    // the host centres it in the rectangle; the two copies stand apart.
+    {{"centred-text-by-design", 400, 160, true, 100, 1}, {S("t 20 20 380 140 24 1", Ink, 0, 1, u"Centred κείμενο")}},
+    // By design: an SVG rect rounds all four corners, so bevelled, inner and partly rounded
+    // corners render as plain round ones.
+    {{"corner-types-by-design", 400, 300, false, 100, 1},
+     {S("r 20 20 180 140 30 30 1", Blue), S("r 220 20 380 140 30 30 2", Green), S("r 20 160 180 280 30 30 3", Orange),
+      S("r 220 160 380 280 30 30 0 1", Red)}},
+    // Shapes under a rotation by 0.35 about the scene's centre (200, 150), then under an
+    // unequal scaling; the polygon and the text in the default fill.
+    {{"transforms-by-design", 400, 300, true, 100, 5},
+     {S("m 0.939372718 0.342897803 -0.342897803 0.939372718 63.5601273 -59.4854736"), S("r 60 40 200 120", Blue),
+      S("E 220 40 340 130", Red, 3), S("L 60 150 340 160", Ink, 2), S("m 1.6 0 0 0.7 -40 120"),
+      S("a 80 150 40 40 0 270", Green), S("p 150 120 230 150 160 200", Black, 0, 0.8f),
+      S("t 20 190 220 230 18", Black, 0, 1, u"Scaled text"), S("m 1 0 0 1 0 0")}},
+    // Colours with alpha, filled and stroked, over each other.
+    {{"translucent-by-design", 400, 300, false, 100, 5},
+     {S("r 20 20 200 160", 0x802F6BD8), S("e 120 80 300 260", 0x60D43F3A), S("r 220 30 380 130", 0xB025A26B, 0, 0.7f),
+      S("R 40 180 200 280", 0x701F2A44, 10), S("L 220 280 380 160", 0x40F08C1E, 16)}},
+    {{"corners-by-design", 490, 410, false, 100, 2}, {}, DrawCorners},
+    {{"strokes-by-design", 420, 300, false, 100, 1}, {}, DrawStrokes},
+    {{"text-layout-by-design", 490, 310, true, 100, 2}, {}, DrawTextLayout}};
 
 using TSurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
@@ -315,25 +279,22 @@ TSurfacePtr OverWhite(cairo_surface_t* Source, int Left, int Width, int Height) 
   return Result;
 }
 
-// The percentage of pixels where Painted and Rendered differ by more than 10% of a
-// channel's range; those pixels turn red in Painted.
+// The percentage of pixels where Painted and Rendered, RGB24 surfaces of one size (whose
+// rows hold no padding), differ by more than 10% of a channel's range; those pixels turn
+// red in Painted.
 double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
-  const int Width = cairo_image_surface_get_width(Painted), Height = cairo_image_surface_get_height(Painted);
+  const int Count = cairo_image_surface_get_width(Painted) * cairo_image_surface_get_height(Painted);
+  auto* Pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(Painted));
+  const auto* Reference = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(Rendered));
   int Differing = 0;
-  for (int Y = 0; Y < Height; ++Y)
-    for (int X = 0; X < Width; ++X) {
-      const auto Pixel = [&](cairo_surface_t* Surface) -> std::uint32_t& {
-        return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(Surface) +
-                                                Y * cairo_image_surface_get_stride(Surface))[X];
-      };
-      bool Differs = false;
-      for (const int Shift : {0, 8, 16})
-        Differs |= std::abs(int(Pixel(Painted) >> Shift & 0xFF) - int(Pixel(Rendered) >> Shift & 0xFF)) > 25;
-      if (Differs) Pixel(Painted) = 0xFFFF0000;
-      Differing += Differs;
-    }
+  for (int I = 0; I < Count; ++I) {
+    bool Differs = false;
+    for (const int Shift : {0, 8, 16})
+      Differs |= std::abs(int(Pixels[I] >> Shift & 0xFF) - int(Reference[I] >> Shift & 0xFF)) > 25;
+    if (Differs) Pixels[I] = 0xFFFF0000, ++Differing;
+  }
   cairo_surface_mark_dirty(Painted);
-  return 100.0 * Differing / (static_cast<double>(Width) * Height);
+  return 100.0 * Differing / Count;
 }
 
 int Check(const TScene& Scene, const std::filesystem::path& Directory, const std::vector<std::string>& Tool) {
@@ -414,8 +375,7 @@ int main(int argc, char** argv) {
     if (argc >= 5 && Scene.Name == std::string_view(argv[2])) try {
         return Check(Scene, argv[1], std::vector<std::string>(argv + 3, argv + argc));
       } catch (const std::exception& Error) {
-        std::fprintf(stderr, "%s: %s\n", Scene.Name, Error.what());
-        return 1;
+        return std::fprintf(stderr, "%s: %s\n", Scene.Name, Error.what()), 1;
       }
   std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY SCENE RENDERER TOOL... (no such scene or too few arguments)\n",
                argv[0]);
