@@ -50,7 +50,6 @@ TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   }
   for (const int Bad : {0, 1}) EXPECT_THROW(Canvas.SetSize(Bad - 1, -Bad), std::invalid_argument);
   EXPECT_EQ(Canvas.GetWidth(), 9);
-  EXPECT_NO_THROW(TNullCanvas(0, 0));
   for (const auto& [Width, Height, Scale] :
        {std::tuple{-1, 0, 1.f}, {0, -1, 1.f}, {1, 1, 0.f}, {1, 1, -1.f}, {1, 1, INFINITY}, {1, 1, NAN}})
     EXPECT_THROW(TNullCanvas(Width, Height, Scale), std::invalid_argument) << Width << Height << Scale;
@@ -95,17 +94,6 @@ TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
   for (TCanvasSaveState* Stale : {Second, static_cast<TCanvasSaveState*>(nullptr)})
     EXPECT_THROW(Canvas.RestoreState(Stale), std::invalid_argument);
   EXPECT_TRUE(Host.Calls.empty());
-  // A host may refuse a matrix: the one in force before stays, with its meaning.
-  struct TPickyCanvas : TNullCanvas {
-    void DoSetMatrix() override {
-      if (GetMatrix().m11 == 0) throw std::invalid_argument("singular matrix");
-    }
-  } Picky;
-  Picky.SetMatrix(Shifted);
-  TMatrix Singular;
-  Singular.m11 = 0;
-  EXPECT_THROW(Picky.SetMatrix(Singular), std::invalid_argument);
-  EXPECT_TRUE(Picky.GetMatrix() == Shifted && Picky.GetMatrixMeaning() == TMatrixMeaning::Translate);
 }
 
 TEST(Host, AlignmentToThePixelGrid) {

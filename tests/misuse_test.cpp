@@ -1,5 +1,6 @@
-// The host canvas's bookkeeping under misuse: a refused restore leaves the current
-// state in force, a stale saved state is refused, and the scene count cannot overflow.
+// The host canvas's bookkeeping under misuse: a refused restore (its matrix refused)
+// leaves the current state in force, a stale saved state is refused, and the scene count
+// cannot overflow.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -25,11 +26,13 @@ TEST(HostMisuseTest, RefusedAndStaleRestoresKeepTheState) {
   TRefusingCanvas Canvas;
   Canvas.SetMatrix({2, 0, 0, 0, 2, 0, 0, 0, 1});
   TCanvasSaveState* Saved = Canvas.SaveState();
-  Canvas.SetMatrix({});
+  Canvas.SetMatrix({1, 0, 0, 0, 1, 0, 5, 0, 1});
   Canvas.GetFill().Color = 0xFF00FF00;
   Canvas.Refuse = true;
   EXPECT_THROW(Canvas.RestoreState(Saved), std::runtime_error);
-  EXPECT_EQ(Canvas.GetFill().Color, 0xFF00FF00u);
+  // The matrix in force before stays, with its meaning, and so does the rest of the state.
+  EXPECT_TRUE(Canvas.GetFill().Color == 0xFF00FF00u && Canvas.GetMatrix().m31 == 5 &&
+              Canvas.GetMatrixMeaning() == TMatrixMeaning::Translate);
   Canvas.Refuse = false;
   Canvas.RestoreState(Saved);
   EXPECT_EQ(Canvas.GetMatrix().m11, 2);
