@@ -725,10 +725,11 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     FCanvas->MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const bool Laid = !Lines.Metrics.empty();
   const float Ascent = Laid ? FCanvas->GetFontMetrics().Ascent : 0;
+  const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
   const std::size_t Room = FLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText) +
-                           Lines.Metrics.size() * (2 * detail::MaxRealLength + 32);
+                           Lines.Metrics.size() * (2 * detail::MaxRealLength + 80);
   WriteLine(FStream, Room, [&](TLine& Line) {
     if (Laid) {
       Line.Put("<text font-family=\"");
@@ -750,16 +751,19 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
       Line.Put("</text>\n");
       return;
     }
-    // Spaces as the host keeps them. Each line at the x the host gave it, right-to-left
-    // ones too: the host lays glyphs out in their stored order, as a left-to-right run.
-    Line.Put("\" xml:space=\"preserve\">");
+    // Spaces as the host keeps them, each line on the host's baseline. Right-to-left
+    // text is directed so, while each run keeps the stored order the host paints its
+    // glyphs in (no neutral moves to the other end), centred on its line: renderers
+    // disagree on which end a right-to-left run starts at, never on its middle.
+    Line.Put(RightToLeft ? "\" direction=\"rtl\" text-anchor=\"middle\" xml:space=\"preserve\">"
+                         : "\" xml:space=\"preserve\">");
     for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
       if (Run.Length == 0 || Run.Index >= AText.size()) continue;
       Line.Put("<tspan x=\"");
-      Line.Put(static_cast<double>(Run.Rect.Left) + Offset.X);
+      Line.Put((RightToLeft ? (static_cast<double>(Run.Rect.Left) + Run.Rect.Right) / 2 : Run.Rect.Left) + Offset.X);
       Line.Put("\" y=\"");
       Line.Put(static_cast<double>(Run.Rect.Top) + Ascent + Offset.Y);
-      Line.Put("\">");
+      Line.Put(RightToLeft ? "\" direction=\"ltr\" unicode-bidi=\"bidi-override\">" : "\">");
       Line.PutText(AText.substr(Run.Index, Run.Length), detail::TTextEncoding::Xml);
       Line.Put("</tspan>");
     }

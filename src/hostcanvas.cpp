@@ -250,6 +250,131 @@ void TCanvas::SetMatrix(const TMatrix& Value) {
              });
 }
 
+TTextMeasurer::~TTextMeasurer() = default;
+
+void TTextMeasurer::StartLine() { FLine.clear(); }
+
+double TTextMeasurer::AppendToLine(std::u16string_view Piece) {
+  FLine += Piece;
+  return RunWidth(FLine);
+}
+
+void LayoutText(TLineMetricInfo& ALines, TTextMeasurer& AMeasurer, float ALineHeight, const TRectF& ARect,
+                std::u16string_view AText, bool WordWrap, TFillTextFlags Flags, TTextAlign ATextAlign,
+                TTextAlign AVTextAlign) {
+  for (const float Edge : {ARect.Left, ARect.Top, ARect.Right, ARect.Bottom})
+    if (!std::isfinite(Edge)) throw std::invalid_argument("Text rectangle must be finite");
+  const double Left = std::min<double>(ARect.Left, ARect.Right), Right = std::max<double>(ARect.Left, ARect.Right);
+  const double Top = std::min<double>(ARect.Top, ARect.Bottom), Bottom = std::max<double>(ARect.Top, ARect.Bottom);
+  // Each line's width waits in its Rect.Right until the lines are placed.
+  std::vector<TLineMetricInfo::TLineMetric> Lines;
+  const auto AddLine = [&](std::size_t Start, std::size_t End) {
+    const double Width = Start == End ? 0 : AMeasurer.RunWidth(AText.substr(Start, End - Start));
+    Lines.push_back({Start, End - Start, {0, 0, static_cast<float>(Width), 0}});
+  };
+  std::size_t ParagraphStart = 0;
+  while (!AText.empty() && ParagraphStart <= AText.size()) {
+    std::size_t ParagraphEnd = std::min(AText.find(u'\n', ParagraphStart), AText.size());
+    const std::size_t Next = ParagraphEnd + 1;
+    if (ParagraphEnd > ParagraphStart && AText[ParagraphEnd - 1] == u'\r') --ParagraphEnd;
+    if (!WordWrap) {
+      AddLine(ParagraphStart, ParagraphEnd);
+    } else {
+      // The measurer's line runs from LineStart to the end of the word just appended;
+      // a line that grows too wide keeps the words before it, and the word starts the next.
+      std::size_t LineStart = ParagraphStart, LineEnd = ParagraphStart, Pos = ParagraphStart;
+      bool HasWord = false;
+      AMeasurer.StartLine();
+      while (Pos < ParagraphEnd) {
+        std::size_t WordStart = Pos;
+        while (WordStart < ParagraphEnd && AText[WordStart] == u' ') ++WordStart;
+        if (WordStart == ParagraphEnd) break;
+        std::size_t WordEnd = WordStart;
+        while (WordEnd < ParagraphEnd && AText[WordEnd] != u' ') ++WordEnd;
+        const double Longer = AMeasurer.AppendToLine(AText.substr(LineEnd, WordEnd - LineEnd));
+        if (HasWord && Longer > Right - Left) {
+          AddLine(LineStart, LineEnd);
+          LineStart = WordStart;
+          AMeasurer.StartLine();
+          AMeasurer.AppendToLine(AText.substr(WordStart, WordEnd - WordStart));
+        }
+        LineEnd = WordEnd;
+        HasWord = true;
+        Pos = WordEnd;
+      }
+      AddLine(LineStart, HasWord ? LineEnd : LineStart);
+    }
+    if (Next > AText.size()) break;
+    ParagraphStart = Next;
+  }
+
+  // Right-to-left text mirrors the horizontal alignment.
+  TTextAlign Horizontal = ATextAlign;
+  if (Flags.Contains(TFillTextFlag::RightToLeft) && Horizontal != TTextAlign::Center)
+    Horizontal = Horizontal == TTextAlign::Leading ? TTextAlign::Trailing : TTextAlign::Leading;
+  const double BlockHeight = Lines.size() * static_cast<double>(ALineHeight);
+  double BlockTop = Top;
+  if (AVTextAlign == TTextAlign::Center) BlockTop = (Top + Bottom - BlockHeight) / 2;
+  if (AVTextAlign == TTextAlign::Trailing) BlockTop = Bottom - BlockHeight;
+  for (std::size_t I = 0; I < Lines.size(); ++I) {
+    TRectF& Rect = Lines[I].Rect;
+    const double LineWidth = Rect.Right;
+    double LineLeft = Left;
+    if (Horizontal == TTextAlign::Center) LineLeft = (Left + Right - LineWidth) / 2;
+    if (Horizontal == TTextAlign::Trailing) LineLeft = Right - LineWidth;
+    Rect.Left = static_cast<float>(LineLeft);
+    Rect.Right = static_cast<float>(LineLeft + LineWidth);
+    Rect.Top = static_cast<float>(BlockTop + I * static_cast<double>(ALineHeight));
+    Rect.Bottom = Rect.Top + ALineHeight;
+  }
+  ALines.Metrics = std::move(Lines);
+}
+
+std::unique_ptr<TTextMeasurer> TCanvas::DoCreateTextMeasurer() const { return nullptr; }
+
+void TCanvas::DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                             TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  const std::unique_ptr<TTextMeasurer> Measurer = DoCreateTextMeasurer();
+  if (!Measurer) {
+    ALines.Metrics.clear();
+    return;
+  }
+  LayoutText(ALines, *Measurer, GetFontMetrics().LineHeight, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+}
+
+void TCanvas::DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
+                            TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  TLineMetricInfo Lines;
+  DoMeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  if (Lines.Metrics.empty()) {
+    ARect.Right = ARect.Left;
+    ARect.Bottom = ARect.Top;
+    return;
+  }
+  TRectF Bounds = Lines.Metrics.front().Rect;
+  for (const TLineMetricInfo::TLineMetric& Line : Lines.Metrics) {
+    Bounds.Left = std::min(Bounds.Left, Line.Rect.Left);
+    Bounds.Right = std::max(Bounds.Right, Line.Rect.Right);
+  }
+  Bounds.Bottom = Lines.Metrics.back().Rect.Bottom;
+  ARect = Bounds;
+}
+
+float TCanvas::DoTextWidth(std::u16string_view AText) {
+  TLineMetricInfo Lines;
+  DoMeasureLines(Lines, {}, AText, false, {}, TTextAlign::Leading, TTextAlign::Leading);
+  float Widest = 0;
+  for (const TLineMetricInfo::TLineMetric& Line : Lines.Metrics) Widest = std::max(Widest, Line.Rect.Width());
+  return Widest;
+}
+
+float TCanvas::DoTextHeight(std::u16string_view AText) {
+  TLineMetricInfo Lines;
+  DoMeasureLines(Lines, {}, AText, false, {}, TTextAlign::Leading, TTextAlign::Leading);
+  return static_cast<float>(std::max<std::size_t>(1, Lines.Metrics.size()) *
+                            static_cast<double>(GetFontMetrics().LineHeight));
+}
+
 TFontMetrics TCanvas::DoGetFontMetrics() const {
   const float Size = GetFont().Size;
   return {0.8f * Size, 0.2f * Size, 1.2f * Size};

@@ -3,19 +3,19 @@
 // plain one only in the lines its switch owns.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "support/scratch.h"
 #include "support/testcanvas.h"
 
 namespace fsvg {
 namespace {
 
-// A null host that lays every wrapped text out as two lines of three units.
-struct TLayingCanvas : TNullCanvas {
-  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF&, std::u16string_view, bool Wrap, TFillTextFlags,
-                      TTextAlign, TTextAlign) override {
-    if (Wrap) ALines.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
+// A null host whose runs are ten units a character wide while Lays is set, so that the
+// shared layout places its text; without it, it lays out no line.
+struct TLayingCanvas : TNullCanvas, TTextMeasurer {
+  bool Lays = true;
+  double RunWidth(std::u16string_view Run) override { return 10.0 * Run.size(); }
+  std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override {
+    return Lays ? std::make_unique<TLayingCanvas>() : nullptr;
   }
 };
 
@@ -56,18 +56,17 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.FillRect({0, 0, 20, 10}, 4, 4, {TCorner::TopLeft}, 1, Red, TCornerType::Bevel);
       C.FillRect({0, 0, 20, 10}, 3, 0, {TCorner::TopLeft}, 0.5f, Red);  // one radius: square
       C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
-      C.FillText({0, 0, 100, 40}, u"<o>&two", true, 1, {TFillTextFlag::RightToLeft}, TTextAlign::Leading);
-      C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
+      for (const TFillTextFlags Flags : {TFillTextFlags{}, TFillTextFlags{TFillTextFlag::RightToLeft}})
+        C.FillText({0, 0, 100, 40}, u"<one> & two\nthree four", true, 1, Flags, TTextAlign::Leading);
+      Host.Lays = false, C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
       for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound})
         C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
-      Host.SetMatrix({});
     }
     Recorded += std::string("== ") + Name + "\n" + std::string(Stream.View()) + "\n";
   }
-  std::ifstream File(FSVG_GOLDEN_DIR "/options.txt", std::ios::binary);
-  std::stringstream Golden;
-  Golden << File.rdbuf();
-  EXPECT_EQ(Recorded, Golden.str()) << "recorded (the golden file's content if reviewed):\n" << Recorded;
+  EXPECT_EQ(Recorded, test::ReadFile(FSVG_GOLDEN_DIR "/options.txt"))
+      << "recorded (the golden file's content if reviewed):\n"
+      << Recorded;
 }
 
 // Recorded faithfully, the longest lines fit the room the canvas makes for them: the

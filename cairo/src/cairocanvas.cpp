@@ -1,7 +1,7 @@
-// TCairoCanvas: the outlines of rectangles, ellipses and arcs, the text layout, and the
-// Cairo calls that paint them. Every operation paints through a cairo_t of its own, and
-// the one text is measured on is replaced once in error, so a Cairo error state never
-// outlives the call that caused it.
+// TCairoCanvas: the outlines of rectangles, ellipses and arcs, the measuring of text for
+// the shared layout, and the Cairo calls that paint them. Every operation paints through
+// a cairo_t of its own, and the one text is measured on is replaced once in error, so a
+// Cairo error state never outlives the call that caused it.
 #include "fsvg/cairocanvas.h"
 
 #include <algorithm>
@@ -328,6 +328,48 @@ class TLineAdvance {
   bool FHasGlyph = false;
 };
 
+/// The glyphs of Text in Font, kerned, placed from (0, 0) on the baseline; Advance
+/// receives the pen position after the last glyph.
+std::vector<cairo_glyph_t> ShapeText(cairo_scaled_font_t* Font, double Size, std::u16string_view Text,
+                                     double& Advance) {
+  Advance = 0;
+  if (Text.empty()) return {};
+  std::vector<cairo_glyph_t> Result = TextToGlyphs(Font, Text);
+  if (Result.empty()) return Result;
+  cairo_text_extents_t Last;
+  cairo_scaled_font_glyph_extents(Font, &Result.back(), 1, &Last);
+  // The last glyph's position before kerning moves it.
+  const double LastX = Result.back().x;
+  Advance = LastX + Last.x_advance + ApplyKerning(Font, Size, Result);
+  return Result;
+}
+
+/// Runs measured in one scaled font as ShapeText places them; a line being wrapped
+/// grows a piece at a time.
+class TCairoMeasurer : public TTextMeasurer {
+ public:
+  TCairoMeasurer(cairo_scaled_font_t* Font, double Size) : FFont(cairo_scaled_font_reference(Font)), FSize(Size) {}
+  ~TCairoMeasurer() override { cairo_scaled_font_destroy(FFont); }
+  TCairoMeasurer(const TCairoMeasurer&) = delete;
+  TCairoMeasurer& operator=(const TCairoMeasurer&) = delete;
+
+  double RunWidth(std::u16string_view Run) override {
+    double Advance;
+    ShapeText(FFont, FSize, Run, Advance);
+    return Advance;
+  }
+  void StartLine() override { FLine = {}; }
+  double AppendToLine(std::u16string_view Piece) override {
+    FLine.Append(FFont, FSize, Piece);
+    return FLine.Advance();
+  }
+
+ private:
+  cairo_scaled_font_t* FFont;
+  double FSize;
+  TLineAdvance FLine;
+};
+
 struct TFontOptionsDeleter {
   void operator()(cairo_font_options_t* Options) const noexcept { cairo_font_options_destroy(Options); }
 };
@@ -625,113 +667,30 @@ TFontMetrics TCairoCanvas::DoGetFontMetrics() const {
           static_cast<float>(std::max(Extents.height, Extents.ascent + Extents.descent))};
 }
 
-std::vector<cairo_glyph_t> TCairoCanvas::ShapeText(std::u16string_view Text, double& Advance) const {
-  Advance = 0;
-  if (Text.empty()) return {};
-  cairo_scaled_font_t* Font = cairo_get_scaled_font(FMeasureContext.get());
-  std::vector<cairo_glyph_t> Result = TextToGlyphs(Font, Text);
-  if (Result.empty()) return Result;
-  cairo_text_extents_t Last;
-  cairo_scaled_font_glyph_extents(Font, &Result.back(), 1, &Last);
-  // The last glyph's position before kerning moves it.
-  const double LastX = Result.back().x;
-  Advance = LastX + Last.x_advance + ApplyKerning(Font, GetFont().Size, Result);
-  return Result;
-}
-
-std::vector<TCairoCanvas::TTextLine> TCairoCanvas::LayoutText(const TRectF& ARect, std::u16string_view AText,
-                                                              bool WordWrap, TFillTextFlags Flags,
-                                                              TTextAlign ATextAlign, TTextAlign AVTextAlign) const {
-  RequireFinite(ARect, "Text rectangle");
-  const TFontMetrics Metrics = GetFontMetrics();  // selects the font into the measuring context
-  const TEdges E = Normalize(ARect);
-  std::vector<TTextLine> Lines;
-  auto AddLine = [&](std::size_t Start, std::size_t End) {
-    TTextLine Line;
-    Line.Index = Start;
-    Line.Length = End - Start;
-    double Advance;
-    Line.Glyphs = ShapeText(AText.substr(Start, End - Start), Advance);
-    Line.Rect.Right = static_cast<float>(Advance);
-    Lines.push_back(std::move(Line));
-  };
-
-  // Paragraphs end at line feeds (a CR before one belongs to the break); with WordWrap,
-  // a paragraph breaks at the last space that keeps the line within the rectangle. A
-  // word wider than the rectangle takes a line of its own and overflows it.
-  cairo_scaled_font_t* Font = cairo_get_scaled_font(FMeasureContext.get());
-  std::size_t ParagraphStart = 0;
-  while (!AText.empty() && ParagraphStart <= AText.size()) {
-    std::size_t ParagraphEnd = std::min(AText.find(u'\n', ParagraphStart), AText.size());
-    const std::size_t Next = ParagraphEnd + 1;
-    if (ParagraphEnd > ParagraphStart && AText[ParagraphEnd - 1] == u'\r') --ParagraphEnd;
-    if (!WordWrap) {
-      AddLine(ParagraphStart, ParagraphEnd);
-    } else {
-      std::size_t LineStart = ParagraphStart, LineEnd = ParagraphStart, Pos = ParagraphStart;
-      bool HasWord = false;
-      TLineAdvance Line;  // of the text from LineStart to LineEnd
-      while (Pos < ParagraphEnd) {
-        std::size_t WordStart = Pos;
-        while (WordStart < ParagraphEnd && AText[WordStart] == u' ') ++WordStart;
-        if (WordStart == ParagraphEnd) break;
-        std::size_t WordEnd = WordStart;
-        while (WordEnd < ParagraphEnd && AText[WordEnd] != u' ') ++WordEnd;
-        TLineAdvance Longer = Line;
-        Longer.Append(Font, GetFont().Size, AText.substr(LineEnd, WordEnd - LineEnd));
-        if (HasWord && Longer.Advance() > E.Right - E.Left) {
-          AddLine(LineStart, LineEnd);
-          LineStart = WordStart;
-          Longer = {};
-          Longer.Append(Font, GetFont().Size, AText.substr(WordStart, WordEnd - WordStart));
-        }
-        Line = Longer;
-        LineEnd = WordEnd;
-        HasWord = true;
-        Pos = WordEnd;
-      }
-      AddLine(LineStart, HasWord ? LineEnd : LineStart);
-    }
-    if (Next > AText.size()) break;
-    ParagraphStart = Next;
-  }
-
-  // Right-to-left text mirrors the horizontal alignment.
-  TTextAlign Horizontal = ATextAlign;
-  if (Flags.Contains(TFillTextFlag::RightToLeft) && Horizontal != TTextAlign::Center)
-    Horizontal = Horizontal == TTextAlign::Leading ? TTextAlign::Trailing : TTextAlign::Leading;
-  const double BlockHeight = Lines.size() * static_cast<double>(Metrics.LineHeight);
-  double Top = E.Top;
-  if (AVTextAlign == TTextAlign::Center) Top = (E.Top + E.Bottom - BlockHeight) / 2;
-  if (AVTextAlign == TTextAlign::Trailing) Top = E.Bottom - BlockHeight;
-  for (std::size_t I = 0; I < Lines.size(); ++I) {
-    TRectF& Rect = Lines[I].Rect;
-    const double LineWidth = Rect.Right;
-    double Left = E.Left;
-    if (Horizontal == TTextAlign::Center) Left = (E.Left + E.Right - LineWidth) / 2;
-    if (Horizontal == TTextAlign::Trailing) Left = E.Right - LineWidth;
-    Rect.Left = static_cast<float>(Left);
-    Rect.Right = static_cast<float>(Left + LineWidth);
-    Rect.Top = static_cast<float>(Top + I * static_cast<double>(Metrics.LineHeight));
-    Rect.Bottom = Rect.Top + Metrics.LineHeight;
-  }
-  return Lines;
+std::unique_ptr<TTextMeasurer> TCairoCanvas::DoCreateTextMeasurer() const {
+  cairo_t* Context = MeasureContext();
+  SelectFont(Context);
+  CheckStatus(cairo_status(Context));
+  return std::make_unique<TCairoMeasurer>(cairo_get_scaled_font(Context), GetFont().Size);
 }
 
 void TCairoCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                               TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
   const double Opacity = CheckedOpacity(AOpacity);
-  const std::vector<TTextLine> Lines = LayoutText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
-  const float Ascent = GetFontMetrics().Ascent;
+  TLineMetricInfo Lines;
+  MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  const float Ascent = GetFontMetrics().Ascent;  // selects the font into the measuring context
   TContextPtr Context = BeginPaint();
   if (!Context || !SetSourceBrush(Context.get(), GetFill(), Opacity)) return;
   SelectFont(Context.get());
   // Glyph outlines filled as one path: exact sub-pixel positions under any transform
   // (shown glyphs would snap each to a whole device pixel), and one coverage for the
   // whole text, so overlapping glyphs do not darken under a translucent fill.
+  cairo_scaled_font_t* Font = cairo_get_scaled_font(FMeasureContext.get());
   std::vector<cairo_glyph_t> Placed;
-  for (const TTextLine& Line : Lines) {
-    Placed = Line.Glyphs;
+  for (const TLineMetricInfo::TLineMetric& Line : Lines.Metrics) {
+    double Advance;
+    Placed = ShapeText(Font, GetFont().Size, AText.substr(Line.Index, Line.Length), Advance);
     for (cairo_glyph_t& Glyph : Placed) {
       Glyph.x += Line.Rect.Left;
       Glyph.y += Line.Rect.Top + Ascent;
@@ -740,44 +699,6 @@ void TCairoCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bo
   }
   cairo_fill(Context.get());
   CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
-                                 TTextAlign ATextAlign, TTextAlign AVTextAlign) {
-  const std::vector<TTextLine> Lines = LayoutText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
-  if (Lines.empty()) {
-    ARect.Right = ARect.Left;
-    ARect.Bottom = ARect.Top;
-    return;
-  }
-  TRectF Bounds = Lines.front().Rect;
-  for (const TTextLine& Line : Lines) {
-    Bounds.Left = std::min(Bounds.Left, Line.Rect.Left);
-    Bounds.Right = std::max(Bounds.Right, Line.Rect.Right);
-  }
-  Bounds.Bottom = Lines.back().Rect.Bottom;
-  ARect = Bounds;
-}
-
-void TCairoCanvas::DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText,
-                                  bool WordWrap, TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
-  const std::vector<TTextLine> Lines = LayoutText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
-  ALines.Metrics.clear();
-  for (const TTextLine& Line : Lines) ALines.Metrics.push_back({Line.Index, Line.Length, Line.Rect});
-}
-
-float TCairoCanvas::DoTextWidth(std::u16string_view AText) {
-  float Widest = 0;
-  for (const TTextLine& Line : LayoutText({}, AText, false, {}, TTextAlign::Leading, TTextAlign::Leading))
-    Widest = std::max(Widest, Line.Rect.Width());
-  return Widest;
-}
-
-float TCairoCanvas::DoTextHeight(std::u16string_view AText) {
-  // Even empty text has the height of one line, so TextHeight(u"") is the line height.
-  const std::size_t Lines =
-      std::max<std::size_t>(1, LayoutText({}, AText, false, {}, TTextAlign::Leading, TTextAlign::Leading).size());
-  return static_cast<float>(Lines * static_cast<double>(GetFontMetrics().LineHeight));
 }
 
 }  // namespace fsvg

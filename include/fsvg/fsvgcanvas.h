@@ -70,7 +70,9 @@ struct FSVG_API TSvgOptions {
   /// Dash pattern, cap and join, when not SVG's defaults, as the host paints them; a
   /// polygon's outline is then a closed polygon, joined at every vertex.
   bool StrokeStyle = false;
-  /// Text aligned, wrapped and directed as the host lays it out.
+  /// Text aligned and wrapped as the host lays it out (MeasureLines): one tspan a line
+  /// on the host's baselines. Right-to-left text gets direction="rtl", each tspan at
+  /// its line's right end. A host that lays out no lines gets the plain placing.
   bool TextLayout = false;
   /// A title element, escaped, when not empty.
   std::u16string Title;

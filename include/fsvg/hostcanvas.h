@@ -298,17 +298,62 @@ struct TFontMetrics {
   float LineHeight = 0;  ///< distance between the baselines of two lines
 };
 
-/// Line metrics filled in by MeasureLines; opaque to the recording canvas.
+/// Line metrics filled in by MeasureLines. The recording canvas reads them only under
+/// TSvgOptions::TextLayout, to write each line where the host put it.
 class TLineMetricInfo {
  public:
   /// One laid-out line.
   struct TLineMetric {
     std::size_t Index = 0;   ///< first UTF-16 unit of the line within the text
     std::size_t Length = 0;  ///< its number of UTF-16 units
-    TRectF Rect;             ///< the bounds it takes
+    TRectF Rect;             ///< the bounds it takes; its baseline lies at Rect.Top + the font's ascent
   };
   std::vector<TLineMetric> Metrics;  ///< the lines, first to last
 };
+
+/// How wide runs of text are in one font: all that a host supplies to the shared text
+/// layout (LayoutText). A host implements RunWidth. Word wrap measures each line as it
+/// grows a word at a time through StartLine and AppendToLine; by default those measure
+/// the whole line again with RunWidth, which takes time quadratic in the length of a
+/// line, so a host that can extend a measurement by a piece (carrying the kerning
+/// across the join) overrides both and wraps in linear time.
+class FSVG_API TTextMeasurer {
+ public:
+  virtual ~TTextMeasurer();
+  /// The advance of Run set alone on one line, in logical units: where the pen stands
+  /// after its last glyph, kerning included; 0 for an empty run. May be called between
+  /// AppendToLine calls and must leave the line being built as it is.
+  virtual double RunWidth(std::u16string_view Run) = 0;
+  /// Begins a new, empty line.
+  virtual void StartLine();
+  /// Appends Piece, which starts at a character boundary, to the line begun by the
+  /// last StartLine, and returns the advance of the whole line as RunWidth would give it.
+  virtual double AppendToLine(std::u16string_view Piece);
+
+ private:
+  std::u16string FLine;
+};
+
+/// Lays AText out in ARect as every host that paints text does, filling ALines with
+/// one metric per line, first to last (none for an empty text):
+/// - Paragraphs end at line feeds; a carriage return before a line feed belongs to the
+///   break. Each paragraph takes one line at least, an empty one too.
+/// - With WordWrap, a paragraph breaks at the last space that keeps the line within the
+///   rectangle's width (spaces at the break belong to neither line); a word wider than
+///   the rectangle takes a line of its own and overflows it.
+/// - Each line is as wide as AMeasurer's RunWidth of its text, and is placed by
+///   ATextAlign: Leading at the left edge, Trailing at the right, Center between them.
+///   RightToLeft swaps Leading and Trailing; glyphs still run in stored order.
+/// - The lines are ALineHeight apart and high; the block of them is placed by
+///   AVTextAlign: Leading at the top edge, Trailing at the bottom, Center between.
+/// - A painter puts each line's baseline at its Rect.Top plus the font's ascent.
+///
+/// ARect may be given right to left or bottom to top. Throws std::invalid_argument when
+/// an edge of ARect is not finite; an error of AMeasurer's reaches the caller unchanged.
+/// ALines is left as it was whenever the layout throws.
+FSVG_API void LayoutText(TLineMetricInfo& ALines, TTextMeasurer& AMeasurer, float ALineHeight, const TRectF& ARect,
+                         std::u16string_view AText, bool WordWrap, TFillTextFlags Flags, TTextAlign ATextAlign,
+                         TTextAlign AVTextAlign);
 
 /// Clip rectangles handed to BeginScene; passed through unexamined.
 using PClipRects = const std::vector<TRectF>*;
@@ -544,25 +589,41 @@ class FSVG_API TCanvas {
   virtual void DoFillPolygon(const TPolygon& Points, float AOpacity) = 0;
   /// Paints DrawPolygon with the current Stroke.
   virtual void DoDrawPolygon(const TPolygon& Points, float AOpacity) = 0;
-  /// Paints FillText.
+  /// Paints FillText. A host that lays text out with LayoutText gets the lines from
+  /// MeasureLines with the same arguments.
   virtual void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) = 0;
-  /// Answers MeasureText.
-  virtual void DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
-                             TTextAlign ATextAlign, TTextAlign AVTextAlign) = 0;
-  /// Answers MeasureLines.
-  virtual void DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
-                              TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) = 0;
-  /// Answers TextWidth.
-  virtual float DoTextWidth(std::u16string_view AText) = 0;
-  /// Answers TextHeight.
-  virtual float DoTextHeight(std::u16string_view AText) = 0;
   ///@}
 
+  /// @name Text layout hooks
+  /// A host that paints text supplies a measurer of its current Font and its font
+  /// metrics; the defaults below then answer every measuring call from the shared
+  /// layout, as LayoutText describes it. A host that lays text out its own way
+  /// overrides DoMeasureLines, which the other defaults go through. A host without a
+  /// measurer lays out no lines, and the recording canvas then places its text plainly.
+  ///@{
+  /// A measurer of runs in the current Font, or null (the default) when this canvas
+  /// lays no text out. May throw for a font the host cannot use.
+  virtual std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const;
   /// Answers GetFontMetrics. A host that paints text overrides it with its font's
   /// own metrics; this default, from the font's size alone, suits a host whose fonts
   /// rise 0.8 em above the baseline and lines 1.2 em apart.
   virtual TFontMetrics DoGetFontMetrics() const;
+  /// Answers MeasureLines: LayoutText with DoCreateTextMeasurer's measurer and
+  /// GetFontMetrics().LineHeight, or no line without a measurer.
+  virtual void DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                              TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign);
+  /// Answers MeasureText: the bounds of DoMeasureLines's lines, from the first line's
+  /// top to the last one's bottom; without a line, an empty rectangle at ARect's
+  /// left and top.
+  virtual void DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
+                             TTextAlign ATextAlign, TTextAlign AVTextAlign);
+  /// Answers TextWidth: the widest of DoMeasureLines's lines, unwrapped; 0 without one.
+  virtual float DoTextWidth(std::u16string_view AText);
+  /// Answers TextHeight: DoMeasureLines's lines, unwrapped, one at least (so empty text
+  /// has the height of a line), times GetFontMetrics().LineHeight.
+  virtual float DoTextHeight(std::u16string_view AText);
+  ///@}
 
  private:
   TBrush FFill;
@@ -584,7 +645,8 @@ class FSVG_API TCanvas {
 };
 
 /// A host that keeps all state and paints nothing: the host to use when only the SVG
-/// is wanted, and the base for test doubles. It measures every text as empty.
+/// is wanted, and the base for test doubles. It has no text measurer, so it lays out no
+/// line and measures every text as empty, of no height either.
 class FSVG_API TNullCanvas : public TCanvas {
  public:
   using TCanvas::TCanvas;  ///< the constructors of TCanvas
@@ -602,15 +664,6 @@ class FSVG_API TNullCanvas : public TCanvas {
   void DoFillPolygon(const TPolygon&, float) override {}
   void DoDrawPolygon(const TPolygon&, float) override {}
   void DoFillText(const TRectF&, std::u16string_view, bool, float, TFillTextFlags, TTextAlign, TTextAlign) override {}
-  void DoMeasureText(TRectF& ARect, std::u16string_view, bool, TFillTextFlags, TTextAlign, TTextAlign) override {
-    ARect.Right = ARect.Left;
-    ARect.Bottom = ARect.Top;
-  }
-  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF&, std::u16string_view, bool, TFillTextFlags, TTextAlign,
-                      TTextAlign) override {
-    ALines.Metrics.clear();
-  }
-  float DoTextWidth(std::u16string_view) override { return 0; }
   float DoTextHeight(std::u16string_view) override { return 0; }
 };
 

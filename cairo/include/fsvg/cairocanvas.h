@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "fsvg/hostcanvas.h"
 
@@ -19,8 +18,8 @@ namespace fsvg {
 /// A host canvas over a Cairo image surface of Width*Scale x Height*Scale device pixels
 /// (rounded up). Starts transparent. Offset, then matrix, then scale apply to everything
 /// but Clear. Text uses Cairo's fonts (fontconfig; DejaVu Sans when Family is empty),
-/// kerned, one line per line feed, each line GetFontMetrics().LineHeight high; WordWrap
-/// also breaks at spaces, and RightToLeft swaps Leading and Trailing horizontally.
+/// kerned, laid out by the shared LayoutText with each line GetFontMetrics().LineHeight
+/// high.
 /// Coordinates, angles, opacities, thicknesses and font sizes that are not finite, a
 /// negative thickness and a font size that is not positive, or exceeds 65535 device
 /// pixels, throw std::invalid_argument.
@@ -78,15 +77,12 @@ class TCairoCanvas : public TCanvas {
   void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
-  void DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
-                     TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
-  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
-                      TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
-  float DoTextWidth(std::u16string_view AText) override;
-  float DoTextHeight(std::u16string_view AText) override;
+  /// @}
   /// The metrics of the current Font. Throws std::invalid_argument for a bad font size.
   TFontMetrics DoGetFontMetrics() const override;
-  /// @}
+  /// Measures runs in the current Font, kerned, as they are painted; word wrap extends
+  /// a line a piece at a time. Throws std::invalid_argument for a bad font size.
+  std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override;
 
  private:
   struct TSurfaceDeleter {
@@ -98,14 +94,6 @@ class TCairoCanvas : public TCanvas {
   };
   using TContextPtr = std::unique_ptr<cairo_t, TContextDeleter>;
 
-  /// One line of laid-out text: where it sits and which glyphs it holds.
-  struct TTextLine {
-    std::size_t Index = 0;              // first UTF-16 unit within the text
-    std::size_t Length = 0;             // UTF-16 units, line feed excluded
-    std::vector<cairo_glyph_t> Glyphs;  // positioned from (0, 0) on the baseline
-    TRectF Rect;                        // the line box: baseline at Rect.Top + Ascent
-  };
-
   TSurfacePtr CreateSurface() const;
   /// A fresh context for one drawing operation with the offset, matrix and scale set,
   /// or null when the matrix is singular and so nothing drawn would cover any area.
@@ -114,11 +102,6 @@ class TCairoCanvas : public TCanvas {
   cairo_t* MeasureContext() const;
   /// Selects the current Font into Context; throws for a bad size.
   void SelectFont(cairo_t* Context) const;
-  std::vector<TTextLine> LayoutText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
-                                    TTextAlign ATextAlign, TTextAlign AVTextAlign) const;
-  /// The glyphs of Text in the font last selected into the measuring context, kerned;
-  /// Advance receives the pen position after the last glyph.
-  std::vector<cairo_glyph_t> ShapeText(std::u16string_view Text, double& Advance) const;
 
   TSurfacePtr FSurface;
   // Text is measured on a context of its own with the identity transform, so the
