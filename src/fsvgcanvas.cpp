@@ -45,11 +45,10 @@ constexpr std::size_t FixedLineRoom = 16 * detail::MaxRealLength + 256;
 // 34 numbers, a transform of six, a dash pattern of six, two alphas, and their names.
 constexpr std::size_t OptionsRoom = 48 * detail::MaxRealLength + 512;
 
-// Room for a fixed-shape line under Options.
-std::size_t LineRoomFor(const TSvgOptions& O) {
-  const bool Any =
-      O.DocumentSize || O.Transforms || O.ArcOffset || O.CornerShapes || O.ColorAlpha || O.StrokeStyle || O.TextLayout;
-  return FixedLineRoom + (Any ? OptionsRoom : 0);
+// Whether any switch of O is on.
+bool AnySwitch(const TSvgOptions& O) {
+  return O.DocumentSize || O.Transforms || O.ArcOffset || O.CornerShapes || O.ColorAlpha || O.StrokeStyle ||
+         O.TextLayout;
 }
 
 }  // namespace
@@ -74,12 +73,12 @@ TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas)
     : TSvgCanvas(FileName, Canvas, TSvgOptions{}) {}
 
 TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options)
-    : FStream(Stream), FOptions(Options), FLineRoom(LineRoomFor(Options)) {
+    : FStream(Stream), FOptions(Options), FPlain(!AnySwitch(Options)) {
   Open(Canvas);
 }
 
 TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options)
-    : FOptions(Options), FLineRoom(LineRoomFor(Options)) {
+    : FOptions(Options), FPlain(!AnySwitch(Options)) {
   if (!FileName.empty()) {
     FOwnedStream = std::make_unique<TFileStream>(FileName, TFileBuffering::Reserved);
     FStream = FOwnedStream.get();
@@ -295,8 +294,9 @@ void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadi
 
 // A colour's alpha as the Attribute's value, when the options record it and the
 // colour is not opaque.
+template <typename TSwitches>
 [[gnu::always_inline]] inline void PutAlpha(TLine& Line, std::string_view Attribute, TAlphaColor Color,
-                                            const TSvgOptions& Options) {
+                                            const TSwitches& Options) {
   if (!Options.ColorAlpha || Color >> 24 == 0xFF) return;
   Line.Put(Attribute);
   Line.Put(static_cast<double>(Color >> 24) / 255.0);
@@ -304,9 +304,10 @@ void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadi
 
 // A filled or outlined rectangle: the plain rect with its radius pair, or the host's
 // own outline when the options ask for the corners' shapes.
+template <typename TSwitches>
 [[gnu::always_inline]] inline void PutRectShape(TLine& Line, const TRectF& ARect, float XRadius, float YRadius,
                                                 TCorners ACorners, TCornerType ACornerType, TPointF Offset,
-                                                const TSvgOptions& Options) {
+                                                const TSwitches& Options) {
   // Under the options a rectangle no corner of which is rounded (the usual one) skips
   // the outline, which would come out as the same plain rect.
   if (Options.CornerShapes && !ACorners.IsEmpty() && XRadius > 0 && YRadius > 0)
@@ -316,14 +317,16 @@ void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadi
 }
 
 // A fill colour and, under the options, its alpha.
-[[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSvgOptions& Options) {
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSwitches& Options) {
   Line.Put("\" fill=\"");
   Line.PutColor(Color);
   PutAlpha(Line, "\" fill-opacity=\"", Color, Options);
 }
 
+template <typename TSwitches>
 [[gnu::always_inline]] inline void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush,
-                                               const TSvgOptions& Options) {
+                                               const TSwitches& Options) {
   Line.Put("\" opacity=\"");
   Line.Put(static_cast<double>(AOpacity));
   PutFillColor(Line, ABrush.Color, Options);
@@ -346,8 +349,9 @@ void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
   }
 }
 
+template <typename TSwitches>
 [[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush,
-                                                 const TSvgOptions& Options) {
+                                                 const TSwitches& Options) {
   Line.Put("\" stroke-width=\"");
   Line.Put(static_cast<double>(ABrush.Thickness));
   Line.Put("\" stroke=\"");
@@ -361,7 +365,8 @@ void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
 // The host's matrix, when the options record it and it is not the identity. The host
 // adds the offset first and then applies the matrix, as SVG applies a transform to the
 // element's own coordinates, which carry the offset.
-[[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSvgOptions& Options) {
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSwitches& Options) {
   if (!Options.Transforms || Canvas.GetMatrixMeaning() == TMatrixMeaning::Identity) return;
   const TMatrix& M = Canvas.GetMatrix();
   Line.Put("\" transform=\"matrix(");
@@ -387,9 +392,10 @@ void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
   }
 }
 
-// Room for a polygon's or polyline's line: Extra points besides the polygon's own.
-std::size_t PointListRoom(std::size_t Room, const TPolygon& Points, std::size_t Extra) {
-  return Room + (Points.size() + Extra) * (2 * detail::MaxRealLength + 2);
+// Room for a polygon's or polyline's points beyond a fixed-shape line: Extra points
+// besides the polygon's own.
+std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
+  return (Points.size() + Extra) * (2 * detail::MaxRealLength + 2);
 }
 
 // The path data of an arc: a move to the start point and elliptical-arc commands.
@@ -465,6 +471,25 @@ template <typename Builder>
   Room.Write(Line.Text());
 }
 
+// The switches of a recording with every option off, known as such when the code is
+// compiled: its elements are built without a single test of an option.
+struct TPlainSwitches {
+  static constexpr bool DocumentSize = false, Transforms = false, ArcOffset = false, CornerShapes = false,
+                        ColorAlpha = false, StrokeStyle = false, TextLayout = false;
+};
+
+// An element line, built by Build(Line, Switches) in room for a fixed-shape line and
+// Extra bytes: against TPlainSwitches when Plain, else against Options, which may add
+// to any line.
+template <typename Builder>
+[[gnu::always_inline]] inline void WriteElement(TStream* Stream, std::size_t Extra, bool Plain,
+                                                const TSvgOptions& Options, Builder&& Build) {
+  if (Plain)
+    WriteLine(Stream, FixedLineRoom + Extra, [&](TLine& Line) { Build(Line, TPlainSwitches{}); });
+  else
+    WriteLine(Stream, FixedLineRoom + OptionsRoom + Extra, [&](TLine& Line) { Build(Line, Options); });
+}
+
 }  // namespace
 
 void TSvgCanvas::Write(std::u16string_view Text) {
@@ -490,7 +515,8 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
 // The XML declaration and the root's opening tag, with the document's size, title and
 // description when the options ask for them; one write.
 void TSvgCanvas::WriteHeader() {
-  const std::size_t Room = FLineRoom + EncodedRoom(FOptions.Title) + EncodedRoom(FOptions.Description);
+  const std::size_t Room =
+      FixedLineRoom + OptionsRoom + EncodedRoom(FOptions.Title) + EncodedRoom(FOptions.Description);
   WriteLine(FStream, Room, [&](TLine& Line) {
     Line.Put(HeaderStart);
     if (FOptions.DocumentSize) {
@@ -528,22 +554,22 @@ TPointF TSvgCanvas::ArcOffset() const { return FOptions.ArcOffset ? FCanvas->Get
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Put("<rect x=\"0\" y=\"0\" width=\"");
     Line.Put(FCanvas->GetWidth());
     Line.Put("\" height=\"");
     Line.Put(FCanvas->GetHeight());
-    PutFillColor(Line, Color, FOptions);
+    PutFillColor(Line, Color, Options);
     Line.Put("\"/>\n");
   });
 }
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     PutRectGeometry(Line, ARect, FCanvas->GetOffset());
-    PutTransform(Line, *FCanvas, FOptions);
-    PutFillColor(Line, AColor, FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutFillColor(Line, AColor, Options);
     Line.Put("\"/>\n");
   });
 }
@@ -557,10 +583,10 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
-    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), FOptions);
-    PutTransform(Line, *FCanvas, FOptions);
-    PutFillTail(Line, AOpacity, ABrush, FOptions);
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
+    PutTransform(Line, *FCanvas, Options);
+    PutFillTail(Line, AOpacity, ABrush, Options);
     Line.Put("\"/>\n");
   });
 }
@@ -574,10 +600,10 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
-    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), FOptions);
-    PutTransform(Line, *FCanvas, FOptions);
-    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+    PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
+    PutTransform(Line, *FCanvas, Options);
+    PutStrokeTail(Line, AOpacity, ABrush, Options);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -593,7 +619,7 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Put("<line x1=\"");
     Line.Put(static_cast<double>(APt1.X) + Offset.X);
     Line.Put("\" y1=\"");
@@ -602,8 +628,8 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
     Line.Put(static_cast<double>(APt2.X) + Offset.X);
     Line.Put("\" y2=\"");
     Line.Put(static_cast<double>(APt2.Y) + Offset.Y);
-    PutTransform(Line, *FCanvas, FOptions);
-    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutStrokeTail(Line, AOpacity, ABrush, Options);
     Line.Put("\"/>\n");
   });
 }
@@ -616,10 +642,10 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-    PutTransform(Line, *FCanvas, FOptions);
-    PutFillTail(Line, AOpacity, ABrush, FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutFillTail(Line, AOpacity, ABrush, Options);
     Line.Put("\"/>\n");
   });
 }
@@ -629,10 +655,10 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
-    PutTransform(Line, *FCanvas, FOptions);
-    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutStrokeTail(Line, AOpacity, ABrush, Options);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -649,10 +675,10 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
-    PutTransform(Line, *FCanvas, FOptions);
-    PutFillTail(Line, AOpacity, ABrush, FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutFillTail(Line, AOpacity, ABrush, Options);
     Line.Put("\"/>\n");
   });
 }
@@ -666,10 +692,10 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
-  WriteLine(FStream, FLineRoom, [&](TLine& Line) {
+  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
-    PutTransform(Line, *FCanvas, FOptions);
-    PutStrokeTail(Line, AOpacity, ABrush, FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutStrokeTail(Line, AOpacity, ABrush, Options);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -680,11 +706,11 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
 void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
-  WriteLine(FStream, PointListRoom(FLineRoom, Points, 0), [&](TLine& Line) {
+  WriteElement(FStream, PointListRoom(Points, 0), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Put("<polygon points=\"");
     PutPointList(Line, Points, FCanvas->GetOffset());
-    PutTransform(Line, *FCanvas, FOptions);
-    PutFillTail(Line, AOpacity, GetFill(), FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutFillTail(Line, AOpacity, GetFill(), Options);
     Line.Put("\"/>\n");
   });
 }
@@ -693,20 +719,20 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
-  WriteLine(FStream, PointListRoom(FLineRoom, Points, 1), [&](TLine& Line) {
+  WriteElement(FStream, PointListRoom(Points, 1), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     // The plain outline is a polyline that ends where it began, with no join there;
     // with the stroke's style recorded it is a closed polygon, joined at every vertex.
-    if (FOptions.StrokeStyle)
+    if (Options.StrokeStyle)
       Line.Put("<polygon points=\"");
     else
       Line.Put("<polyline points=\"");
     PutPointList(Line, Points, Offset);
-    if (!FOptions.StrokeStyle) {
+    if (!Options.StrokeStyle) {
       Line.Put(" ");
       PutPoint(Line, Points.front(), Offset);
     }
-    PutTransform(Line, *FCanvas, FOptions);
-    PutStrokeTail(Line, AOpacity, GetStroke(), FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutStrokeTail(Line, AOpacity, GetStroke(), Options);
     Line.Put("\" fill=\"none\"/>\n");
   });
 }
@@ -723,14 +749,14 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   TLineMetricInfo Lines;
   if (FOptions.TextLayout && !AText.empty())
     FCanvas->MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
-  const bool Laid = !Lines.Metrics.empty();
-  const float Ascent = Laid ? FCanvas->GetFontMetrics().Ascent : 0;
-  const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
+  const float Ascent = Lines.Metrics.empty() ? 0 : FCanvas->GetFontMetrics().Ascent;
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  const std::size_t Room = FLineRoom + EncodedRoom(Font.Family) + EncodedRoom(AText) +
-                           Lines.Metrics.size() * (2 * detail::MaxRealLength + 80);
-  WriteLine(FStream, Room, [&](TLine& Line) {
+  const std::size_t Extra =
+      EncodedRoom(Font.Family) + EncodedRoom(AText) + Lines.Metrics.size() * (2 * detail::MaxRealLength + 80);
+  WriteElement(FStream, Extra, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+    const bool Laid = Options.TextLayout && !Lines.Metrics.empty();
+    const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
     if (Laid) {
       Line.Put("<text font-family=\"");
     } else {
@@ -743,8 +769,8 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     Line.PutText(Font.Family, detail::TTextEncoding::Xml);
     Line.Put("\" font-size=\"");
     Line.Put(static_cast<double>(Font.Size));
-    PutTransform(Line, *FCanvas, FOptions);
-    PutFillTail(Line, AOpacity, GetFill(), FOptions);
+    PutTransform(Line, *FCanvas, Options);
+    PutFillTail(Line, AOpacity, GetFill(), Options);
     if (!Laid) {
       Line.Put("\">");
       Line.PutText(AText, detail::TTextEncoding::Xml);

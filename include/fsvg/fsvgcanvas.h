@@ -281,8 +281,8 @@ class FSVG_API TSvgCanvas {
   std::unique_ptr<TFileStream> FOwnedStream;            // set exactly when the object opened the stream
   static constexpr std::int32_t FMaxDecimalPlaces = 4;  // what every writer uses
   TStream* FStream = nullptr;
-  TSvgOptions FOptions;   // what the document adds to the plain recording
-  std::size_t FLineRoom;  // room made for one fixed-shape element line, options included
+  TSvgOptions FOptions;  // what the document adds to the plain recording
+  bool FPlain;           // every switch is off: elements are built by the plain code
 };
 
 }  // namespace fsvg
