@@ -48,24 +48,34 @@ inline std::string Arg(const TPolygon& Points) {
   return Text;
 }
 
-/// Records each drawing call as "Name(args...)"; its FailAt-th call (1-based; 0 never)
-/// throws std::runtime_error "host failed" after being recorded.
+/// Records each call it gets as "Name(args...)": the drawing and measuring calls, the
+/// scene hooks (BeginScene with the number of clipping rectangles and the handle; refused
+/// with RefuseScene), Flush and SetMatrix (with the y translation). Its FailAt-th call
+/// (1-based; 0 never) throws std::runtime_error "host failed" after being recorded.
 class TRecordingCanvas : public TNullCanvas {
  public:
+  using TCanvas::ClippingChanged;
   using TNullCanvas::TNullCanvas;
   std::vector<std::string> Calls;
   std::size_t FailAt = 0;
+  bool RefuseScene = false;
   float Width = 7.5f, Height = 11.25f;
   TRectF Measured{1, 2, 3, 4};
+  void Flush() override { Record("Flush"); }
 
  protected:
   template <typename... T>
   void Record(const char* Name, const T&... Args) {
     std::string Call;
     ((Call += "," + Arg(Args)), ...);
-    Calls.push_back(Name + ("(" + Call.substr(1)) + ")");
+    Calls.push_back(Name + ("(" + Call.erase(0, 1)) + ")");
     if (Calls.size() == FailAt) throw std::runtime_error("host failed");
   }
+  bool DoBeginScene(PClipRects Clips, std::uintptr_t Handle) override {
+    return Record("BeginScene", Clips ? Clips->size() : 0, Handle), !RefuseScene;
+  }
+  void DoEndScene() override { Record("EndScene"); }
+  void DoSetMatrix() override { Record("SetMatrix", GetMatrix().m32); }
   using S = std::u16string_view;
   using A = TTextAlign;
   using R = const TRectF&;
