@@ -123,7 +123,7 @@ TEST(Files, PathsThatCannotBeCreatedAndAFullDiskNameThePathAndTheReason) {
     ASSERT_TRUE(Names(ErrorOf<EWriteError>([&] { TSvgCanvas(fs::path("/dev/full"), &Host); }), "/dev/full", ENOSPC));
 }
 
-TEST(Files, PartialInterruptedAndRefusedWritesAndFailedCloses) {
+TEST(Files, PartialInterruptedRefusedAndBrokenWritesAndFailedCloses) {
   TScratch Scratch;
   const fs::path Path = Scratch.Path() / "out.svg";
   TNullCanvas Host(100, 100);
@@ -153,6 +153,19 @@ TEST(Files, PartialInterruptedAndRefusedWritesAndFailedCloses) {
     EXPECT_NO_THROW(File.Close());
     EXPECT_EQ(ReadFile(Path), "abc");
   }
+  // A pipe whose reader is gone raises; the process lives, and its SIGPIPE disposition,
+  // pending signals and mask are as they were.
+  const fs::path Pipe = Scratch.Path() / "pipe";
+  ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
+  const int Reader = ::open(Pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  TSvgCanvas Canvas(Pipe, &Host);
+  ::close(Reader);
+  EXPECT_NE(ErrorOf<EWriteError>([&] { DrawElement(Canvas, 0); }).find("Broken pipe"), std::string::npos);
+  sigset_t Pending, Blocked;
+  ::sigpending(&Pending);
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
+  EXPECT_TRUE(::signal(SIGPIPE, SIG_DFL) == SIG_DFL && !sigismember(&Pending, SIGPIPE) &&
+              !sigismember(&Blocked, SIGPIPE));
 }
 
 // Draws into File until a call raises, lets Restore give room back, and finishes the
@@ -216,24 +229,6 @@ TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
   }
   ::signal(SIGXFSZ, SIG_DFL);
   if (!Mounted || ::umount(Mount.c_str()) != 0) GTEST_SKIP() << "no 64 KiB tmpfs here; CI runs as root";
-}
-
-// A pipe whose reader is gone raises; the process lives, and its SIGPIPE disposition,
-// pending signals and mask are as they were.
-TEST(Files, BrokenPipe) {
-  TScratch Scratch;
-  const fs::path Pipe = Scratch.Path() / "pipe";
-  ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
-  const int Reader = ::open(Pipe.c_str(), O_RDONLY | O_NONBLOCK);
-  TNullCanvas Host(100, 100);
-  TSvgCanvas Canvas(Pipe, &Host);
-  ::close(Reader);
-  EXPECT_NE(ErrorOf<EWriteError>([&] { DrawElement(Canvas, 0); }).find("Broken pipe"), std::string::npos);
-  sigset_t Pending, Blocked;
-  ::sigpending(&Pending);
-  ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
-  EXPECT_TRUE(::signal(SIGPIPE, SIG_DFL) == SIG_DFL && !sigismember(&Pending, SIGPIPE) &&
-              !sigismember(&Blocked, SIGPIPE));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstdio>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <random>

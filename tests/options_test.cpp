@@ -3,9 +3,7 @@
 // plain one only in the lines its switch owns.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "support/scratch.h"
 #include "support/testcanvas.h"
 
 namespace fsvg {
@@ -60,14 +58,10 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
       for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound})
         C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
-      Host.SetMatrix({});
     }
     Recorded += std::string("== ") + Name + "\n" + std::string(Stream.View()) + "\n";
   }
-  std::ifstream File(FSVG_GOLDEN_DIR "/options.txt", std::ios::binary);
-  std::stringstream Golden;
-  Golden << File.rdbuf();
-  EXPECT_EQ(Recorded, Golden.str()) << "recorded (the golden file's content if reviewed):\n" << Recorded;
+  EXPECT_EQ(Recorded, test::ReadFile(FSVG_GOLDEN_DIR "/options.txt")) << "recorded, to review:\n" << Recorded;
 }
 
 // Recorded faithfully, the longest lines fit the room the canvas makes for them: the
