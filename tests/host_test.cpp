@@ -39,7 +39,7 @@ TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   Canvas.MeasureText(Rect, u"ab", true, {}, TTextAlign::Leading, TTextAlign::Trailing);
   EXPECT_EQ(Rect, Host.Measured);
   TLineMetricInfo Lines;
-  EXPECT_EQ((Canvas.MeasureLines(Lines, {1, 1, 2, 2}, u"cd", false, {}, TTextAlign::Center), Lines.Metrics.size()), 2u);
+  EXPECT_EQ((Canvas.MeasureLines(Lines, {1, 1, 2, 2}, u"cd", true, {}, TTextAlign::Center), Lines.Metrics.size()), 2u);
   EXPECT_EQ(Canvas.TextWidth(u"e") + Canvas.TextHeight(u"f"), Host.Width + Host.Height);
   EXPECT_EQ(Host.Calls, (std::vector<std::string>{"BeginScene(1,42)", "EndScene()", "BeginScene(0,0)", "Flush()",
                                                   "MeasureText([5,6,7,8],ab)", "MeasureLines([1,1,2,2],cd)",

@@ -9,14 +9,6 @@
 namespace fsvg {
 namespace {
 
-// A null host that lays every wrapped text out as two lines of three units.
-struct TLayingCanvas : TNullCanvas {
-  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF&, std::u16string_view, bool Wrap, TFillTextFlags,
-                      TTextAlign, TTextAlign) override {
-    if (Wrap) ALines.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
-  }
-};
-
 using O = TSvgOptions;
 const std::pair<const char*, bool O::*> Cases[] = {{"plain", nullptr},
                                                    {"title", nullptr},
@@ -36,8 +28,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
     TSvgOptions Options;
     if (Switch) Options.*Switch = true;
     if (Name == std::string("title")) Options.Title = u"Sales & \"costs\"", Options.Description = u"<2024>";
-    TLayingCanvas Host;
-    Host.SetSize(640, 480);
+    test::TRecordingCanvas Host(640, 480);  // lays a wrapped text out as two lines
     Host.SetOffset({15, -5});
     TMemoryStream Stream;
     {

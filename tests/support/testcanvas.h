@@ -52,6 +52,7 @@ inline std::string Arg(const TPolygon& Points) {
 /// scene hooks (BeginScene with the number of clipping rectangles and the handle; refused
 /// with RefuseScene), Flush and SetMatrix (with the y translation). Its FailAt-th call
 /// (1-based; 0 never) throws std::runtime_error "host failed" after being recorded.
+/// Measured, it lays every wrapped text out as two lines of three units.
 class TRecordingCanvas : public TNullCanvas {
  public:
   using TCanvas::ClippingChanged;
@@ -102,8 +103,9 @@ class TRecordingCanvas : public TNullCanvas {
     Record("FillText", Rect, T, W, O, Fl, H, V);
   }
   void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = Measured; }
-  void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool, F, A, A) override {
-    Record("MeasureLines", Rect, T), L.Metrics.assign(2, {});
+  void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool W, F, A, A) override {
+    Record("MeasureLines", Rect, T);
+    if (W) L.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
   }
   float DoTextWidth(S T) override { return Record("TextWidth", T), Width; }
   float DoTextHeight(S T) override { return Record("TextHeight", T), Height; }
