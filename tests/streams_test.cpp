@@ -1,14 +1,48 @@
-// Opening and closing documents (over a caller's stream, a file, a missing canvas
-// or stream), and the streams: every way a line reaches one gives the same bytes; memory
-// growth, also from its own bytes; lending room and committing it; a failing std::ostream.
+// The streams and file output. Opening and closing documents (over a caller's stream, a
+// file, a missing canvas or stream); every way a line reaches a stream gives the same
+// bytes; memory growth, also from its own bytes; lending room and committing it; a failing
+// std::ostream; every refusal in its own words. Files: when bytes reach the disk (line and
+// full buffering, lent room); paths that cannot be created; a full disk (/dev/full, a
+// 64 KiB tmpfs) and a file size limit, where the element that does not fit raises from
+// its own call, leaves no byte behind, and drawing goes on once there is room again; what
+// the system may do to a write or a close (take part of the bytes, be interrupted, take
+// nothing, fail), with write(2) and close(2) replaced in this program; a pipe whose reader
+// leaves. Every error names the path and the reason.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "support/scratch.h"
 #include "support/testcanvas.h"
+
+// write(2) and close(2) on descriptors above 2 misbehave as set here; the defaults change nothing.
+static struct TSystemFaults {
+  std::size_t Chunk = SIZE_MAX;  // a write takes at most this many bytes (0: takes nothing)
+  int Interruptions = 0;         // this many writes fail with EINTR first
+  int CloseError = 0;            // close(2) closes, then reports this error
+} Faults;
+
+// The program's own definitions take precedence over the C library's for every caller.
+extern "C" ssize_t write(int Fd, const void* Data, size_t Count) {
+  if (Fd > 2 && Faults.Interruptions > 0 && Faults.Interruptions--) return errno = EINTR, -1;
+  return syscall(SYS_write, Fd, Data, Fd > 2 ? std::min(Count, Faults.Chunk) : Count);
+}
+
+extern "C" int close(int Fd) {
+  const auto Result = static_cast<int>(syscall(SYS_close, Fd));
+  return Fd <= 2 || Result != 0 || Faults.CloseError == 0 ? Result : (errno = Faults.CloseError, -1);
+}
 
 namespace fsvg::test {
 namespace {
@@ -143,6 +177,192 @@ TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   TCountingStream Plain;  // a stream that lends nothing takes no commit
   EXPECT_EQ(Plain.TStream::AcquireBuffer(8), nullptr);
   EXPECT_NO_THROW(Plain.TStream::CommitBuffer(0));
+}
+
+// Message names Path in quotes and gives the operating system's reason for Error.
+bool Names(const std::string& Message, const std::string& Path, int Error) {
+  return Message.find('"' + Path + '"') != std::string::npos &&
+         Message.find(std::generic_category().message(Error)) != std::string::npos;
+}
+
+// Element Index: a text line of about 4 KiB, so that each page boundary of a file falls
+// in another element.
+void DrawElement(TSvgCanvas& Canvas, int Index) {
+  Canvas.FillText({0, 0, 10, 10}, std::u16string(4010, static_cast<char16_t>(u'a' + Index)), false, 1, {},
+                  TTextAlign::Leading);
+}
+
+constexpr int Elements = 16;
+
+// The document up to element K, made in memory.
+const std::string& Prefix(int K) {
+  static const std::vector<std::string> Prefixes = [] {
+    std::vector<std::string> Result;
+    TMemoryStream Stream;
+    TNullCanvas Host(100, 100);
+    TSvgCanvas Canvas(&Stream, &Host);
+    for (int Index = 0; Index <= Elements; DrawElement(Canvas, Index++)) Result.emplace_back(Stream.View());
+    return Result;
+  }();
+  return Prefixes[K];
+}
+
+TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
+  TScratch Scratch;
+  const fs::path Path = Scratch.Path() / "buffered.txt";
+  TFileStream Line(Path, TFileBuffering::Line, 8);
+  Line.WriteBuffer("abc", 3);
+  EXPECT_EQ(ReadFile(Path), "");
+  *Line.AcquireBuffer(4) = '\n';  // lent: ends a line, flushed
+  Line.CommitBuffer(1);
+  EXPECT_EQ(ReadFile(Path), "abc\n");
+  Line.Close();
+  TFileStream Full(Path, TFileBuffering::Full, 8);
+  Full.WriteBuffer("line\n", 5);
+  EXPECT_EQ(ReadFile(Path), "");                  // truncated, and nothing handed over yet
+  std::memcpy(Full.AcquireBuffer(6), "ab\n", 3);  // no room for 6 more: flushed first
+  Full.CommitBuffer(3);
+  EXPECT_EQ(ReadFile(Path), "line\n");
+  EXPECT_EQ(Full.AcquireBuffer(9), nullptr);  // more than the whole buffer
+  EXPECT_THROW(Full.CommitBuffer(1), std::length_error);
+  Full.WriteBuffer("0123456789", 10);  // more than the buffer: written through
+  EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
+  Full.WriteBuffer("x", 1);
+  Full.Close();
+  EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789x");
+  EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);
+  EXPECT_THROW(Full.WriteBuffer("y", 1), EWriteError);
+}
+
+TEST(Files, PathsThatCannotBeCreatedAndAFullDiskNameThePathAndTheReason) {
+  TScratch Scratch;
+  const std::string Dir = Scratch.Path().string();
+  std::ofstream(Dir + "/plain.txt") << "x";
+  TNullCanvas Host(10, 10);
+  // At a NUL the system would stop reading the name and create another file; the message
+  // shows the NUL as \0.
+  const std::pair<fs::path, int> Cases[] = {{Dir + "/no-such-dir/out.svg", ENOENT},
+                                            {Scratch.Path() / fs::path(u8"f\u00FCr-\u03B1\u03B2") / "out.svg", ENOENT},
+                                            {Dir, EISDIR},
+                                            {Dir + "/plain.txt/out.svg", ENOTDIR},
+                                            {Dir + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL}};
+  for (const auto& Case : Cases) {
+    std::string Named = Case.first.string();
+    if (const auto At = Named.find('\0'); At != std::string::npos) Named.replace(At, 1, "\\0");
+    EXPECT_TRUE(Names(ErrorOf<EFCreateError>([&] { TSvgCanvas(Case.first, &Host); }), Named, Case.second)) << Named;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path()), {}), 1);  // plain.txt alone
+  // Each failed attempt closes its file: more attempts than a process may hold files.
+  for (int Attempt = 0; Attempt < 2000 && fs::exists("/dev/full"); ++Attempt)
+    ASSERT_TRUE(Names(ErrorOf<EWriteError>([&] { TSvgCanvas(fs::path("/dev/full"), &Host); }), "/dev/full", ENOSPC));
+}
+
+TEST(Files, PartialInterruptedRefusedAndBrokenWritesAndFailedCloses) {
+  TScratch Scratch;
+  const fs::path Path = Scratch.Path() / "out.svg";
+  TNullCanvas Host(100, 100);
+  for (const std::size_t Chunk : {1u, 7u, 100u}) {  // each write cut short, after three interruptions
+    Faults = {Chunk, 3};
+    {
+      TSvgCanvas Canvas(Path, &Host);
+      for (int Index = 0; Index < 3; ++Index) DrawElement(Canvas, Index);
+    }
+    Faults = {};
+    EXPECT_TRUE(ReadFile(Path) == Prefix(3) + "</svg>") << Chunk;
+  }
+  TFileStream Stream(Path, TFileBuffering::Full);
+  Faults = {.Chunk = 0};
+  EXPECT_TRUE(Names(ErrorOf<EWriteError>([&] { Stream.WriteBuffer("x\n", 2), Stream.Flush(); }), Path.string(), EIO));
+  Stream.WriteBuffer("y", 1);  // buffered: Close cannot flush it, and closes all the same
+  EXPECT_THROW(Stream.Close(), EWriteError);
+  Faults = {};
+  EXPECT_FALSE(Stream.IsOpen());
+  for (const int Error : {EIO, EINTR}) {  // an interrupted close has closed the file all the same
+    TFileStream File(Path);
+    File.WriteBuffer("abc", 3);
+    Faults = {.CloseError = Error};
+    EXPECT_EQ(ErrorOf<EWriteError>([&] { File.Close(); }) == "no error", Error == EINTR);
+    Faults = {};
+    EXPECT_FALSE(File.IsOpen());
+    EXPECT_NO_THROW(File.Close());
+    EXPECT_EQ(ReadFile(Path), "abc");
+  }
+  // A pipe whose reader is gone raises; the process lives, and its SIGPIPE disposition,
+  // pending signals and mask are as they were.
+  const fs::path Pipe = Scratch.Path() / "pipe";
+  ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
+  const int Reader = ::open(Pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  TSvgCanvas Canvas(Pipe, &Host);
+  ::close(Reader);
+  EXPECT_NE(ErrorOf<EWriteError>([&] { DrawElement(Canvas, 0); }).find("Broken pipe"), std::string::npos);
+  sigset_t Pending, Blocked;
+  ::sigpending(&Pending);
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
+  EXPECT_TRUE(::signal(SIGPIPE, SIG_DFL) == SIG_DFL && !sigismember(&Pending, SIGPIPE) &&
+              !sigismember(&Blocked, SIGPIPE));
+}
+
+// Draws into File until a call raises, lets Restore give room back, and finishes the
+// document; the file is reached by its name (Mode 0), through a caller's line-buffered
+// stream (1), or a reserving stream with a buffer smaller than two elements (2). Returns
+// what went wrong: the error not from element Expected's call or not giving Reason, the
+// file then not exactly the earlier elements, the document not whole after drawing on,
+// or reserved space not given back.
+std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reason,
+                         const std::function<void()>& Restore) {
+  TNullCanvas Host(100, 100);
+  std::optional<TFileStream> Stream;
+  if (Mode != 0) Stream.emplace(File, Mode == 1 ? TFileBuffering::Line : TFileBuffering::Reserved, 5000);
+  std::optional<TSvgCanvas> Canvas;
+  Stream ? Canvas.emplace(&*Stream, &Host) : Canvas.emplace(File, &Host);
+  int Failed = 0;
+  std::string Message;
+  while (Failed < Elements && (Message = ErrorOf<EWriteError>([&] { DrawElement(*Canvas, Failed); })) == "no error")
+    ++Failed;
+  const std::string Cut = ReadFile(File);
+  Restore();
+  if (Failed != Expected) return "the error came from element " + std::to_string(Failed);
+  if (Message.find(std::strerror(Reason)) == std::string::npos) return "the error says \"" + Message + "\"";
+  if (Cut != Prefix(Failed)) return "the file is not exactly the earlier elements";
+  for (int Index = Failed; Index < Failed + 2; ++Index) DrawElement(*Canvas, Index);
+  Canvas.reset();
+  if (Stream) Stream->Close();
+  if (ReadFile(File) != Prefix(Failed + 2) + "</svg>") return "drawing on did not give the whole document";
+  struct stat Status {};
+  ::stat(File.c_str(), &Status);
+  return Status.st_blocks * 512 < Status.st_size + 64 * 1024 ? "" : "the space reserved beyond the end was kept";
+}
+
+void LimitFileSize(rlim_t Size) {
+  const rlimit Limit{Size, RLIM_INFINITY};
+  ::setrlimit(RLIMIT_FSIZE, &Limit);
+}
+
+// A 64 KiB tmpfs filled up to Free pages, then a file size limit at an element's first and
+// last byte; each through the three ways to reach the file.
+TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
+  TScratch Scratch;
+  const fs::path Mount = Scratch.Path() / "small", File = Mount / "out.svg", Filler = Mount / "filler";
+  fs::create_directory(Mount);
+  const bool Mounted = ::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=64k") == 0;
+  const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), Pages = 64 * 1024 / Page;
+  ::signal(SIGXFSZ, SIG_IGN);
+  for (int Mode = 0; Mode < 3; ++Mode) {
+    for (std::size_t Free = 1; Mounted && Free + 1 < Pages; ++Free) {
+      fs::remove(File);
+      std::ofstream(Filler, std::ios::binary) << std::string((Pages - Free) * Page, 'f');
+      int Expected = 0;  // the first element that needs one page more than is free
+      while ((Prefix(Expected + 1).size() + Page - 1) / Page <= Free) ++Expected;
+      EXPECT_EQ(CutAndResume(File, Mode, Expected, ENOSPC, [&] { fs::remove(Filler); }), "") << Mode << " " << Free;
+    }
+    for (int Expected = 0; Expected < 6; ++Expected)
+      for (const rlim_t Limit : {Prefix(Expected).size(), Prefix(Expected + 1).size() - 1}) {
+        LimitFileSize(Limit);
+        EXPECT_EQ(CutAndResume(File, Mode, Expected, EFBIG, [] { LimitFileSize(RLIM_INFINITY); }), "") << Limit;
+      }
+  }
+  ::signal(SIGXFSZ, SIG_DFL);
+  if (!Mounted || ::umount(Mount.c_str()) != 0) GTEST_SKIP() << "no 64 KiB tmpfs here; CI runs as root";
 }
 
 }  // namespace
