@@ -10,7 +10,7 @@
 namespace fsvg::test {
 namespace {
 
-TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
+TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   TRecordingCanvas Host{100, 50, 2, TCanvasQuality::HighQuality};
   TCountingStream Stream;
   TSvgCanvas Canvas(&Stream, &Host);
@@ -49,18 +49,13 @@ TEST(Host, ScenesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   Host.FillRect(R, 0, 0, {}, 1), Host.DrawRect(R, 0, 0, {}, 1), Host.FillEllipse(R, 1), Host.DrawEllipse(R, 1);
   Host.DrawLine({1, 2}, {3, 4}, 1), Host.FillArc({1, 2}, {3, 4}, 0, 1, 1), Host.DrawArc({1, 2}, {3, 4}, 0, 1, 1);
   EXPECT_EQ(Host.Calls.size(), 15u);
-  EXPECT_EQ(Stream.Text, Header);
   TCorners Corners = AllCorners;
   const TCorners Top{TCorner::TopLeft, TCorner::TopRight};
   EXPECT_TRUE((Corners.Exclude(TCorner::TopLeft) & Top) == TCorners{TCorner::TopRight});
   EXPECT_TRUE((Corners.Include(TCorner::TopLeft) | TCorners{}) == AllCorners && TCorners{}.IsEmpty());
-}
-
-// A host may refuse a matrix, set or restored: the whole state in force before stays. A
-// state restored once is refused, even when a later one reuses its memory.
-TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
-  TRecordingCanvas Host;
-  TSvgCanvas Canvas(static_cast<TStream*>(nullptr), &Host);
+  // The restored state is the one saved, and the later ones are released. A host may
+  // refuse a matrix, set or restored: the whole state in force before stays. A state
+  // restored once is refused, even when a later one reuses its memory.
   const auto Set = [&](float Value) {
     Canvas.SetFill(TBrush(TBrushKind::Gradient, static_cast<TAlphaColor>(Value)));
     Canvas.GetStroke() = TStrokeBrush(TBrushKind::Bitmap, 2, Value);
@@ -94,7 +89,8 @@ TEST(Host, RestoredStateIsTheOneSavedAndReleasesTheLaterOnes) {
   EXPECT_THROW(Canvas.RestoreState(Saved), std::invalid_argument);
   EXPECT_TRUE(Host.GetMatrix().m32 == 1 && Host.GetMatrixMeaning() == TMatrixMeaning::Translate);
   EXPECT_EQ((Canvas.RestoreState(Next), Canvas.GetSavingStateCount()), 0);
-  EXPECT_EQ(Host.Calls.size(), 9u);  // SetMatrix alone: no state call paints
+  EXPECT_EQ(Host.Calls.size(), 24u);  // SetMatrix alone: no state call paints
+  EXPECT_EQ(Stream.Text, Header);
 }
 
 TEST(Host, SceneCountStopsAtItsLimit) {
