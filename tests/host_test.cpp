@@ -37,10 +37,10 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
     EXPECT_THROW(TNullCanvas(Width, Height, Scale), std::invalid_argument) << Width << Height << Scale;
   TRectF Rect{5, 6, 7, 8};
   Canvas.MeasureText(Rect, u"ab", true, {}, TTextAlign::Leading, TTextAlign::Trailing);
-  EXPECT_EQ(Rect, Host.Measured);
+  EXPECT_EQ(Rect, (TRectF{1, 2, 3, 4}));
   TLineMetricInfo Lines;
   EXPECT_EQ((Canvas.MeasureLines(Lines, {1, 1, 2, 2}, u"cd", true, {}, TTextAlign::Center), Lines.Metrics.size()), 2u);
-  EXPECT_EQ(Canvas.TextWidth(u"e") + Canvas.TextHeight(u"f"), Host.Width + Host.Height);
+  EXPECT_EQ(Canvas.TextWidth(u"e") + Canvas.TextHeight(u"f"), 7.5f + 11.25f);
   EXPECT_EQ(Host.Calls, (std::vector<std::string>{"BeginScene(1,42)", "EndScene()", "BeginScene(0,0)", "Flush()",
                                                   "MeasureText([5,6,7,8],ab)", "MeasureLines([1,1,2,2],cd)",
                                                   "TextWidth(e)", "TextHeight(f)"}));

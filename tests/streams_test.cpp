@@ -71,10 +71,8 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   EXPECT_TRUE(Roomy.View() == Plain.Text && Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
   TScratch Scratch;
   const fs::path Path = Scratch.Path() / "out.svg";
-  for (const auto& [Buffering, Size] : {std::pair{TFileBuffering::Line, 1 << 16},
-                                        {TFileBuffering::Full, 1 << 16},
-                                        {TFileBuffering::Full, 100},
-                                        {TFileBuffering::Line, 1}}) {
+  constexpr auto Line = TFileBuffering::Line, Full = TFileBuffering::Full;
+  for (const auto& [Buffering, Size] : {std::pair{Line, 1 << 16}, {Full, 1 << 16}, {Full, 100}, {Line, 1}}) {
     TFileStream File(Path, Buffering, static_cast<std::size_t>(Size));
     Document(File);
     File.Close();
@@ -192,16 +190,12 @@ void DrawElement(TSvgCanvas& Canvas, int Index) {
 constexpr int Elements = 16;
 
 // The document up to element K, made in memory.
-const std::string& Prefix(int K) {
-  static const std::vector<std::string> Prefixes = [] {
-    std::vector<std::string> Result;
-    TMemoryStream Stream;
-    TNullCanvas Host(100, 100);
-    TSvgCanvas Canvas(&Stream, &Host);
-    for (int Index = 0; Index <= Elements; DrawElement(Canvas, Index++)) Result.emplace_back(Stream.View());
-    return Result;
-  }();
-  return Prefixes[K];
+std::string Prefix(int K) {
+  TMemoryStream Stream;
+  TNullCanvas Host(100, 100);
+  TSvgCanvas Canvas(&Stream, &Host);
+  for (int Index = 0; Index < K; ++Index) DrawElement(Canvas, Index);
+  return std::string(Stream.View());
 }
 
 TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {

@@ -52,7 +52,8 @@ inline std::string Arg(const TPolygon& Points) {
 /// scene hooks (BeginScene with the number of clipping rectangles and the handle; refused
 /// with RefuseScene), Flush and SetMatrix (with the y translation). Its FailAt-th call
 /// (1-based; 0 never) throws std::runtime_error "host failed" after being recorded.
-/// Measured, it lays every wrapped text out as two lines of three units.
+/// Measuring, it answers [1,2,3,4], a width of 7.5 and a height of 11.25, and lays every
+/// wrapped text out as two lines of three units.
 class TRecordingCanvas : public TNullCanvas {
  public:
   using TCanvas::ClippingChanged;
@@ -60,8 +61,6 @@ class TRecordingCanvas : public TNullCanvas {
   std::vector<std::string> Calls;
   std::size_t FailAt = 0;
   bool RefuseScene = false;
-  float Width = 7.5f, Height = 11.25f;
-  TRectF Measured{1, 2, 3, 4};
   void Flush() override { Record("Flush"); }
 
  protected:
@@ -102,13 +101,13 @@ class TRecordingCanvas : public TNullCanvas {
   void DoFillText(R Rect, S T, bool W, float O, F Fl, A H, A V) override {
     Record("FillText", Rect, T, W, O, Fl, H, V);
   }
-  void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = Measured; }
+  void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = {1, 2, 3, 4}; }
   void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool W, F, A, A) override {
     Record("MeasureLines", Rect, T);
     if (W) L.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
   }
-  float DoTextWidth(S T) override { return Record("TextWidth", T), Width; }
-  float DoTextHeight(S T) override { return Record("TextHeight", T), Height; }
+  float DoTextWidth(S T) override { return Record("TextWidth", T), 7.5f; }
+  float DoTextHeight(S T) override { return Record("TextHeight", T), 11.25f; }
 };
 
 /// Collects bytes and counts the calls that hand them over (WriteBuffer, CommitBuffer);
