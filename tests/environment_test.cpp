@@ -63,7 +63,7 @@ TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
           TSvgCanvas::Unlock();
         }
         Draw(TOpenCanvas(&InMemory[Thread], &Host), Thread);
-        Draw(TOpenCanvas(Scratch.Path() / std::to_string(Thread), &Host), Thread);  // owned, line-buffered
+        Draw(TOpenCanvas(Scratch.Path / std::to_string(Thread), &Host), Thread);  // owned, line-buffered
       });
   }
   const bool Kept = std::use_facet<std::numpunct<char>>(std::locale()).decimal_point() == ',' &&
@@ -74,7 +74,7 @@ TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
   EXPECT_TRUE(Overlaps.load() == 0 && Counter == 2L * ThreadCount * Rounds) << Overlaps << " " << Counter;
   for (int Thread = 0; Thread < ThreadCount; ++Thread)
     EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View() &&
-                ReadFile(Scratch.Path() / std::to_string(Thread)) == Expected[Thread].View())
+                ReadFile(Scratch.Path / std::to_string(Thread)) == Expected[Thread].View())
         << Thread;
   if (!HaveGerman) GTEST_SKIP() << "de_DE.UTF-8 is not generated here; only the C++ locale was poisoned";
 }

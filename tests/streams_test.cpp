@@ -70,7 +70,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
   EXPECT_TRUE(Roomy.View() == Plain.Text && Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
   TScratch Scratch;
-  const fs::path Path = Scratch.Path() / "out.svg";
+  const fs::path Path = Scratch.Path / "out.svg";
   constexpr auto Line = TFileBuffering::Line, Full = TFileBuffering::Full;
   for (const auto& [Buffering, Size] : {std::pair{Line, 1 << 16}, {Full, 1 << 16}, {Full, 100}, {Line, 1}}) {
     TFileStream File(Path, Buffering, static_cast<std::size_t>(Size));
@@ -85,7 +85,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
   EXPECT_THROW(TSvgCanvas(fs::path(), nullptr), ESvgError);
   const fs::path Before = fs::current_path();
-  fs::current_path(Scratch.Path());
+  fs::current_path(Scratch.Path);
   fs::remove(Path);
   TRecordingCanvas Painted;
   {
@@ -94,7 +94,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   }
   fs::current_path(Before);
   EXPECT_EQ(Painted.Calls.size(), SceneSize() - 1);
-  EXPECT_TRUE(fs::is_empty(Scratch.Path()));
+  EXPECT_TRUE(fs::is_empty(Scratch.Path));
 }
 
 // Every refusal of the streams and the host in its own words.
@@ -109,8 +109,8 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
   std::ostream Throwing(&Buffer);
   Throwing.exceptions(std::ios::badbit);
   TScratch Scratch;
-  const fs::path Path = Scratch.Path() / "closed.svg";
-  TFileStream Closed(Path), Fresh(Scratch.Path() / "fresh.svg");
+  const fs::path Path = Scratch.Path / "closed.svg";
+  TFileStream Closed(Path), Fresh(Scratch.Path / "fresh.svg");
   Closed.Close();
   TMemoryStream Memory;
   TCountingStream Plain;  // lends nothing, so takes no commit
@@ -193,7 +193,7 @@ std::string Prefix(int K) {
 
 TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   TScratch Scratch;
-  const fs::path Path = Scratch.Path() / "buffered.txt";
+  const fs::path Path = Scratch.Path / "buffered.txt";
   TFileStream Line(Path, TFileBuffering::Line, 8);
   Line.WriteBuffer("abc", 3);
   EXPECT_EQ(ReadFile(Path), "");
@@ -222,12 +222,12 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
 TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   TScratch Scratch;
   TNullCanvas Host(100, 100);
-  const std::string Dir = Scratch.Path().string();
+  const std::string Dir = Scratch.Path.string();
   std::ofstream(Dir + "/plain.txt") << "x";
   // At a NUL the system would stop reading the name and create another file; the message
   // shows the NUL as \0.
   const std::pair<fs::path, int> Cases[] = {{Dir + "/no-such-dir/out.svg", ENOENT},
-                                            {Scratch.Path() / fs::path(u8"f\u00FCr-\u03B1\u03B2") / "out.svg", ENOENT},
+                                            {Scratch.Path / fs::path(u8"f\u00FCr-\u03B1\u03B2") / "out.svg", ENOENT},
                                             {Dir, EISDIR},
                                             {Dir + "/plain.txt/out.svg", ENOTDIR},
                                             {Dir + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL}};
@@ -237,12 +237,12 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
     EXPECT_EQ(ErrorOf<EFCreateError>([&] { TSvgCanvas(Case.first, &Host); }),
               "Cannot create file \"" + Named + "\". " + std::strerror(Case.second));
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path()), {}), 1);  // plain.txt alone
+  EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path), {}), 1);  // plain.txt alone
   // Each failed attempt closes its file: more attempts than a process may hold files.
   for (int Attempt = 0; Attempt < 2000 && fs::exists("/dev/full"); ++Attempt)
     ASSERT_EQ(ErrorOf<EWriteError>([&] { TSvgCanvas(fs::path("/dev/full"), &Host); }),
               "Cannot write to \"/dev/full\": " + std::string(std::strerror(ENOSPC)));
-  const fs::path Path = Scratch.Path() / "out.svg";
+  const fs::path Path = Scratch.Path / "out.svg";
   for (const std::size_t Chunk : {1u, 7u, 100u}) {  // each write cut short, after three interruptions
     Faults = {Chunk, 3};
     {
@@ -272,7 +272,7 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   }
   // A pipe whose reader is gone raises; the process lives, and its SIGPIPE disposition,
   // pending signals and mask are as they were.
-  const fs::path Pipe = Scratch.Path() / "pipe";
+  const fs::path Pipe = Scratch.Path / "pipe";
   ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
   const int Reader = ::open(Pipe.c_str(), O_RDONLY | O_NONBLOCK);
   TSvgCanvas Canvas(Pipe, &Host);
@@ -325,7 +325,7 @@ void LimitFileSize(rlim_t Size) {
 // last byte; each through the three ways to reach the file.
 TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
   TScratch Scratch;
-  const fs::path Mount = Scratch.Path() / "small", File = Mount / "out.svg", Filler = Mount / "filler";
+  const fs::path Mount = Scratch.Path / "small", File = Mount / "out.svg", Filler = Mount / "filler";
   fs::create_directory(Mount);
   const bool Mounted = ::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=64k") == 0;
   const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), Pages = 64 * 1024 / Page;
