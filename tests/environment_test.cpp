@@ -30,8 +30,9 @@ struct TCommaGrouping : std::numpunct<char> {
 };
 
 // Each thread takes the lock many times, twice over (counting in a variable it alone
-// guards), then writes its document to memory and to a file, under a global C++ locale
-// with a comma decimal point and digit grouping and a comma-decimal C locale.
+// guards, and yielding inside, so that a thread let in as well shows), then writes its
+// document to memory and to a file, under a global C++ locale with a comma decimal point
+// and digit grouping and a comma-decimal C locale.
 TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
   std::vector<TMemoryStream> Expected(ThreadCount), InMemory(ThreadCount);
   TNullCanvas Host(640, 480);
@@ -46,7 +47,9 @@ TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
   std::atomic<bool> Inside{false};
   std::atomic<int> Overlaps{0};
   long Counter = 0;  // guarded by the lock alone
-  const auto Enter = [&] { Overlaps += Inside.exchange(true), ++Counter, Inside.store(false); };
+  const auto Enter = [&] {
+    Overlaps += Inside.exchange(true), std::this_thread::yield(), ++Counter, Inside.store(false);
+  };
   std::latch Start(ThreadCount);
   {
     std::vector<std::jthread> Threads;
