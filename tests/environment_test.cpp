@@ -47,9 +47,7 @@ TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
   std::atomic<bool> Inside{false};
   std::atomic<int> Overlaps{0};
   long Counter = 0;  // guarded by the lock alone
-  const auto Enter = [&] {
-    Overlaps += Inside.exchange(true), std::this_thread::yield(), ++Counter, Inside.store(false);
-  };
+  const auto Enter = [&] { Overlaps += Inside.exchange(true), std::this_thread::yield(), ++Counter, Inside = false; };
   std::latch Start(ThreadCount);
   {
     std::vector<std::jthread> Threads;

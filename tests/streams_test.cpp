@@ -51,8 +51,7 @@ namespace fs = std::filesystem;
 
 void Document(TStream& Stream) {
   TNullCanvas Host(640, 480);
-  TOpenCanvas Canvas(&Stream, &Host);
-  DrawScene(Canvas);
+  DrawScene(TOpenCanvas(&Stream, &Host));
 }
 
 // Every way a line reaches a stream gives the same bytes. A missing canvas is refused
@@ -88,10 +87,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   fs::current_path(Scratch.Path);
   fs::remove(Path);
   TRecordingCanvas Painted;
-  {
-    TOpenCanvas Silent(fs::path(), &Painted);
-    DrawScene(Silent);
-  }
+  DrawScene(TOpenCanvas(fs::path(), &Painted));
   fs::current_path(Before);
   EXPECT_EQ(Painted.Calls.size(), SceneSize() - 1);
   EXPECT_TRUE(fs::is_empty(Scratch.Path));

@@ -228,6 +228,9 @@ inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
   for (std::size_t Index = 0; Index < SceneSize(); ++Index) SceneStep(Canvas, Index, Seed);
 }
 
+/// Runs every step of the scene on a canvas made for it, which then ends its document.
+inline void DrawScene(TOpenCanvas&& Canvas) { DrawScene(Canvas); }
+
 /// The message of the E that Call throws ("no error" when it throws none).
 template <typename E = std::exception>
 std::string ErrorOf(const std::function<void()>& Call) try {
