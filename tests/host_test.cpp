@@ -61,7 +61,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
     Canvas.GetStroke() = TStrokeBrush(TBrushKind::Bitmap, 2, Value);
     Canvas.GetFont() = TFont(std::u16string(1, static_cast<char16_t>(Value)), Value);
     Canvas.SetOffset({Value, -Value});
-    Host.SetMatrix({1, 0, 0, 0, 1, 0, 0, Value, 1});
+    Host.SetMatrix({.m32 = Value});  // the other entries as a TMatrix starts
   };
   Set(1);
   TCanvasSaveState* First = Canvas.SaveState();
@@ -122,7 +122,7 @@ TEST(Host, AlignmentToThePixelGrid) {
   // The canvas and its host snap alike, one reading of the matrix for both axes; a
   // rectangle keeps its corner's snap and a whole number of device pixels of size.
   TNullCanvas Host(10, 10, 2);
-  Host.SetMatrix({1, 0, 0, 0, 1, 0, 0.25f, -0.5f, 1});
+  Host.SetMatrix({.m31 = 0.25f, .m32 = -0.5f});
   TSvgCanvas Canvas(static_cast<TStream*>(nullptr), &Host);
   EXPECT_EQ(Canvas.AlignToPixel(TPointF{10.3f, 10.3f}), (TPointF{10.25f, 10.5f}));
   EXPECT_EQ(Canvas.AlignToPixelHorizontally(10.3f) + Host.AlignToPixelHorizontally(10.3f), 20.5f);
