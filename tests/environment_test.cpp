@@ -2,7 +2,7 @@
 // what a single-threaded run writes, to memory and to files, even under a global C++
 // locale with a comma decimal point and digit grouping and a comma-decimal C locale, which
 // are as they were afterwards; the class-wide lock excludes every other thread and is
-// recursive (suites named Threads* for the ThreadSanitizer run of scripts/sanitize.sh).
+// recursive (the suite is named Threads for the ThreadSanitizer run of scripts/sanitize.sh).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -29,9 +29,11 @@ struct TCommaGrouping : std::numpunct<char> {
   std::string do_grouping() const override { return "\3"; }
 };
 
-// Each thread writes its document to memory and to a file, under a global C++ locale
-// with a comma decimal point and digit grouping and a comma-decimal C locale.
-TEST(ThreadsIndependent, ConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
+// Each thread takes the lock many times, twice over (counting in a variable it alone
+// guards, and yielding inside, so that a thread let in as well shows), then writes its
+// document to memory and to a file, under a global C++ locale with a comma decimal point
+// and digit grouping and a comma-decimal C locale.
+TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
   std::vector<TMemoryStream> Expected(ThreadCount), InMemory(ThreadCount);
   TNullCanvas Host(640, 480);
   for (int Thread = 0; Thread < ThreadCount; ++Thread) Draw(TOpenCanvas(&Expected[Thread], &Host), Thread);
@@ -41,40 +43,17 @@ TEST(ThreadsIndependent, ConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) 
   const bool HaveGerman = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
   const std::string PoisonedC = std::setlocale(LC_ALL, nullptr);
   TScratch Scratch;
+  constexpr int Rounds = 20000;
+  std::atomic<bool> Inside{false};
+  std::atomic<int> Overlaps{0};
+  long Counter = 0;  // guarded by the lock alone
+  const auto Enter = [&] { Overlaps += Inside.exchange(true), std::this_thread::yield(), ++Counter, Inside = false; };
   std::latch Start(ThreadCount);
   {
     std::vector<std::jthread> Threads;
     for (int Thread = 0; Thread < ThreadCount; ++Thread)
       Threads.emplace_back([&, Thread] {
         TNullCanvas Host(640, 480);
-        Start.arrive_and_wait();
-        Draw(TOpenCanvas(&InMemory[Thread], &Host), Thread);
-        Draw(TOpenCanvas(Scratch.Path() / std::to_string(Thread), &Host), Thread);  // owned, line-buffered
-      });
-  }
-  const bool Kept = std::use_facet<std::numpunct<char>>(std::locale()).decimal_point() == ',' &&
-                    PoisonedC == std::setlocale(LC_ALL, nullptr);
-  std::setlocale(LC_ALL, PreviousC.c_str());
-  std::locale::global(PreviousGlobal);
-  EXPECT_TRUE(Kept);
-  for (int Thread = 0; Thread < ThreadCount; ++Thread)
-    EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View() &&
-                ReadFile(Scratch.Path() / std::to_string(Thread)) == Expected[Thread].View())
-        << Thread;
-  if (!HaveGerman) GTEST_SKIP() << "de_DE.UTF-8 is not generated here; only the C++ locale was poisoned";
-}
-
-TEST(ThreadsLock, ExcludesEveryOtherThreadAndIsRecursive) {
-  constexpr int Rounds = 20000;
-  std::atomic<bool> Inside{false};
-  std::atomic<int> Overlaps{0};
-  long Counter = 0;  // guarded by the lock alone
-  const auto Enter = [&] { Overlaps += Inside.exchange(true), ++Counter, Inside.store(false); };
-  std::latch Start(ThreadCount);
-  {
-    std::vector<std::jthread> Threads;
-    for (int Thread = 0; Thread < ThreadCount; ++Thread)
-      Threads.emplace_back([&] {
         Start.arrive_and_wait();
         for (int Round = 0; Round < Rounds; ++Round) {
           TSvgCanvas::Lock();
@@ -84,9 +63,21 @@ TEST(ThreadsLock, ExcludesEveryOtherThreadAndIsRecursive) {
           Enter();  // still held once
           TSvgCanvas::Unlock();
         }
+        Draw(TOpenCanvas(&InMemory[Thread], &Host), Thread);
+        Draw(TOpenCanvas(Scratch.Path / std::to_string(Thread), &Host), Thread);  // owned, line-buffered
       });
   }
+  const bool Kept = std::use_facet<std::numpunct<char>>(std::locale()).decimal_point() == ',' &&
+                    PoisonedC == std::setlocale(LC_ALL, nullptr);
+  std::setlocale(LC_ALL, PreviousC.c_str());
+  std::locale::global(PreviousGlobal);
+  EXPECT_TRUE(Kept);
   EXPECT_TRUE(Overlaps.load() == 0 && Counter == 2L * ThreadCount * Rounds) << Overlaps << " " << Counter;
+  for (int Thread = 0; Thread < ThreadCount; ++Thread)
+    EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View() &&
+                ReadFile(Scratch.Path / std::to_string(Thread)) == Expected[Thread].View())
+        << Thread;
+  if (!HaveGerman) GTEST_SKIP() << "de_DE.UTF-8 is not generated here; only the C++ locale was poisoned";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ namespace {
 // A null host whose runs are ten units a character wide while Lays is set, so that the
 // shared layout places its text; without it, it lays out no line.
 struct TLayingCanvas : TNullCanvas, TTextMeasurer {
+  using TNullCanvas::TNullCanvas;
   bool Lays = true;
   double RunWidth(std::u16string_view Run) override { return 10.0 * Run.size(); }
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override {
@@ -38,8 +39,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
     TSvgOptions Options;
     if (Switch) Options.*Switch = true;
     if (Name == std::string("title")) Options.Title = u"Sales & \"costs\"", Options.Description = u"<2024>";
-    TLayingCanvas Host;
-    Host.SetSize(640, 480);
+    TLayingCanvas Host(640, 480);
     Host.SetOffset({15, -5});
     TMemoryStream Stream;
     {
@@ -64,9 +64,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
     }
     Recorded += std::string("== ") + Name + "\n" + std::string(Stream.View()) + "\n";
   }
-  EXPECT_EQ(Recorded, test::ReadFile(FSVG_GOLDEN_DIR "/options.txt"))
-      << "recorded (the golden file's content if reviewed):\n"
-      << Recorded;
+  EXPECT_EQ(Recorded, test::ReadFile(FSVG_GOLDEN_DIR "/options.txt")) << "recorded, to review:\n" << Recorded;
 }
 
 // Recorded faithfully, the longest lines fit the room the canvas makes for them: the

@@ -1,14 +1,48 @@
-// Opening and closing documents (over a caller's stream, a file name, a missing canvas
-// or stream), and the streams: every way a line reaches one gives the same bytes; memory
-// growth; lending room and committing it; a failing std::ostream.
+// The streams and file output. Opening and closing documents (over a caller's stream, a
+// file, a missing canvas or stream); every way a line reaches a stream gives the same
+// bytes; memory growth, also from its own bytes; lending room and committing it; a failing
+// std::ostream; every refusal in its own words. Files: when bytes reach the disk (line and
+// full buffering, lent room); paths that cannot be created; a full disk (/dev/full, a
+// 64 KiB tmpfs) and a file size limit, where the element that does not fit raises from
+// its own call, leaves no byte behind, and drawing goes on once there is room again; what
+// the system may do to a write or a close (take part of the bytes, be interrupted, take
+// nothing, fail), with write(2) and close(2) replaced in this program; a pipe whose reader
+// leaves. Every error names the path and the reason.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "support/scratch.h"
 #include "support/testcanvas.h"
+
+// write(2) and close(2) on descriptors above 2 misbehave as set here; the defaults change nothing.
+static struct TSystemFaults {
+  std::size_t Chunk = SIZE_MAX;  // a write takes at most this many bytes (0: takes nothing)
+  int Interruptions = 0;         // this many writes fail with EINTR first
+  int CloseError = 0;            // close(2) closes, then reports this error
+} Faults;
+
+// The program's own definitions take precedence over the C library's for every caller.
+extern "C" ssize_t write(int Fd, const void* Data, size_t Count) {
+  if (Fd > 2 && Faults.Interruptions > 0 && Faults.Interruptions--) return errno = EINTR, -1;
+  return syscall(SYS_write, Fd, Data, Fd > 2 ? std::min(Count, Faults.Chunk) : Count);
+}
+
+extern "C" int close(int Fd) {
+  const auto Result = static_cast<int>(syscall(SYS_close, Fd));
+  return Fd <= 2 || Result != 0 || Faults.CloseError == 0 ? Result : (errno = Faults.CloseError, -1);
+}
 
 namespace fsvg::test {
 namespace {
@@ -17,11 +51,14 @@ namespace fs = std::filesystem;
 
 void Document(TStream& Stream) {
   TNullCanvas Host(640, 480);
-  TOpenCanvas Canvas(&Stream, &Host);
-  DrawScene(Canvas);
+  DrawScene(TOpenCanvas(&Stream, &Host));
 }
 
-TEST(Streams, EveryWayALineReachesAStreamGivesTheSameBytes) {
+// Every way a line reaches a stream gives the same bytes. A missing canvas is refused
+// after the teardown, which leaves the footer alone in the stream or the file (truncated,
+// and closed). An empty file name, as no stream: nothing is written anywhere, but the
+// host paints.
+TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   TCountingStream Plain;         // lends nothing: every line is copied in
   TMemoryStream Roomy, Growing;  // lends every line; lends once grown
   Roomy.Reserve(1 << 20);
@@ -32,44 +69,28 @@ TEST(Streams, EveryWayALineReachesAStreamGivesTheSameBytes) {
   ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
   EXPECT_TRUE(Roomy.View() == Plain.Text && Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
   TScratch Scratch;
-  for (const auto& [Buffering, Size] : {std::pair{TFileBuffering::Line, 1 << 16},
-                                        {TFileBuffering::Full, 1 << 16},
-                                        {TFileBuffering::Full, 100},
-                                        {TFileBuffering::Line, 1}}) {
-    TFileStream File(Scratch.Path() / "lent.svg", Buffering, static_cast<std::size_t>(Size));
+  const fs::path Path = Scratch.Path / "out.svg";
+  constexpr auto Line = TFileBuffering::Line, Full = TFileBuffering::Full;
+  for (const auto& [Buffering, Size] : {std::pair{Line, 1 << 16}, {Full, 1 << 16}, {Full, 100}, {Line, 1}}) {
+    TFileStream File(Path, Buffering, static_cast<std::size_t>(Size));
     Document(File);
     File.Close();
-    EXPECT_TRUE(ReadFile(Scratch.Path() / "lent.svg") == Plain.Text) << Size;
+    EXPECT_TRUE(ReadFile(Path) == Plain.Text) << Size;
   }
-}
-
-TEST(Streams, DocumentOverAFileNameOrNothing) {
-  TScratch Scratch;
-  const fs::path Path = Scratch.Path() / "out.svg";
-  std::ofstream(Path) << std::string(10000, 'x');
-  TNullCanvas Host(3, 4);
-  TSvgCanvas(Path, &Host).Clear(0xFF00FF00);
-  EXPECT_EQ(ReadFile(Path), Header + "<rect x=\"0\" y=\"0\" width=\"3\" height=\"4\" fill=\"#00FF00\"/>\n</svg>");
-  // A missing canvas is refused after the teardown: the file holds the footer, closed.
   EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(Path, nullptr); }), "Canvas parameter is required");
   EXPECT_EQ(ReadFile(Path), "</svg>");
   TCountingStream Stream;
   EXPECT_EQ((ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, nullptr); }), Stream.Text), "</svg>");
   EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
   EXPECT_THROW(TSvgCanvas(fs::path(), nullptr), ESvgError);
-  // No stream, or an empty file name: nothing is written anywhere, but the host paints.
   const fs::path Before = fs::current_path();
-  fs::current_path(Scratch.Path());
+  fs::current_path(Scratch.Path);
   fs::remove(Path);
   TRecordingCanvas Painted;
-  {
-    TOpenCanvas Silent(fs::path(), &Painted), Nowhere(static_cast<TStream*>(nullptr), &Painted);
-    DrawScene(Silent);
-    DrawScene(Nowhere);
-  }
+  DrawScene(TOpenCanvas(fs::path(), &Painted));
   fs::current_path(Before);
-  EXPECT_EQ(Painted.Calls.size(), 2 * (SceneSize() - 1));
-  EXPECT_TRUE(fs::is_empty(Scratch.Path()));
+  EXPECT_EQ(Painted.Calls.size(), SceneSize() - 1);
+  EXPECT_TRUE(fs::is_empty(Scratch.Path));
 }
 
 // Every refusal of the streams and the host in its own words.
@@ -84,8 +105,8 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
   std::ostream Throwing(&Buffer);
   Throwing.exceptions(std::ios::badbit);
   TScratch Scratch;
-  const fs::path Path = Scratch.Path() / "closed.svg";
-  TFileStream Closed(Path), Fresh(Scratch.Path() / "fresh.svg");
+  const fs::path Path = Scratch.Path / "closed.svg";
+  TFileStream Closed(Path), Fresh(Scratch.Path / "fresh.svg");
   Closed.Close();
   TMemoryStream Memory;
   TCountingStream Plain;  // lends nothing, so takes no commit
@@ -108,21 +129,17 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { Host.RestoreState(nullptr); },
        "RestoreState: the state was not saved by this canvas, or was restored already"}};
   for (const auto& Case : Cases) EXPECT_EQ(ErrorOf(Case.first), Case.second);
-  // Only an EWriteError leaves the adapter, carrying the buffer's own exception.
-  const auto Rethrown = [&] {
-    try {
-      Throwing.clear(), TOStreamAdapter(Throwing).WriteBuffer("x", 1);
-    } catch (const EWriteError& Error) {
-      std::rethrow_if_nested(Error);
-    }
-  };
-  EXPECT_THROW(Rethrown(), int);
+  // What the buffer threw is nested in the EWriteError (the table's third case).
+  try {
+    Throwing.clear(), TOStreamAdapter(Throwing).WriteBuffer("x", 1);
+  } catch (const EWriteError& Error) {
+    EXPECT_THROW(std::rethrow_if_nested(Error), int);
+  }
 }
 
 TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   TMemoryStream Stream;
-  EXPECT_EQ(Stream.AcquireBuffer(1), nullptr);  // no room yet
-  EXPECT_THROW(Stream.CommitBuffer(1), std::length_error);
+  EXPECT_EQ(Stream.AcquireBuffer(1), nullptr);  // no room yet (committing then is refused)
   std::string Expected;
   for (int Index = 0; Index < 5000; ++Index) {
     const std::string Piece = Index % 7 == 0 ? "x" : std::to_string(Index) + ";";
@@ -134,9 +151,7 @@ TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   EXPECT_TRUE(Stream.Size() == 0u && Stream.Capacity() >= Expected.size());
   TMemoryStream Small;
   Small.Reserve(16);
-  std::uint8_t* Room = Small.AcquireBuffer(10);
-  ASSERT_NE(Room, nullptr);
-  std::memcpy(Room, "abcdefghij", 10);
+  std::memcpy(Small.AcquireBuffer(10), "abcdefghij", 10);  // lent from the room reserved
   Small.CommitBuffer(4);
   EXPECT_EQ(Small.AcquireBuffer(13), nullptr);  // 12 left: lends only room it has
   EXPECT_THROW(Small.CommitBuffer(1), std::length_error);
@@ -147,9 +162,184 @@ TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   EXPECT_THROW(Small.CommitBuffer(1), std::length_error);
   Small.Reserve(8);  // never shrinks
   EXPECT_TRUE(Small.Capacity() == 16u && Small.View() == "abcdxy");
-  TCountingStream Plain;  // a stream that lends nothing takes no commit
-  EXPECT_EQ(Plain.TStream::AcquireBuffer(8), nullptr);
-  EXPECT_NO_THROW(Plain.TStream::CommitBuffer(0));
+  Small.WriteBuffer(Small.Data(), 6);   // itself, in the room it has
+  Small.WriteBuffer(Small.Data(), 12);  // itself, while it grows
+  EXPECT_EQ(Small.View(), "abcdxyabcdxyabcdxyabcdxy");
+}
+
+// Element Index: a text line of about 4 KiB, so that each page boundary of a file falls
+// in another element.
+void DrawElement(TSvgCanvas& Canvas, int Index) {
+  Canvas.FillText({0, 0, 10, 10}, std::u16string(4010, static_cast<char16_t>(u'a' + Index)), false, 1, {},
+                  TTextAlign::Leading);
+}
+
+constexpr int Elements = 16;
+
+// The document up to element K, made in memory.
+std::string Prefix(int K) {
+  TMemoryStream Stream;
+  TNullCanvas Host(100, 100);
+  TSvgCanvas Canvas(&Stream, &Host);
+  for (int Index = 0; Index < K; ++Index) DrawElement(Canvas, Index);
+  return std::string(Stream.View());
+}
+
+TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
+  TScratch Scratch;
+  const fs::path Path = Scratch.Path / "buffered.txt";
+  TFileStream Line(Path, TFileBuffering::Line, 8);
+  Line.WriteBuffer("abc", 3);
+  EXPECT_EQ(ReadFile(Path), "");
+  *Line.AcquireBuffer(4) = '\n';  // lent: ends a line, flushed
+  Line.CommitBuffer(1);
+  EXPECT_EQ(ReadFile(Path), "abc\n");
+  Line.Close();
+  TFileStream Full(Path, TFileBuffering::Full, 8);
+  Full.WriteBuffer("line\n", 5);
+  EXPECT_EQ(ReadFile(Path), "");                  // truncated, and nothing handed over yet
+  std::memcpy(Full.AcquireBuffer(6), "ab\n", 3);  // no room for 6 more: flushed first
+  Full.CommitBuffer(3);
+  EXPECT_EQ(ReadFile(Path), "line\n");
+  EXPECT_EQ(Full.AcquireBuffer(9), nullptr);  // more than the whole buffer
+  EXPECT_THROW(Full.CommitBuffer(1), std::length_error);
+  Full.WriteBuffer("0123456789", 10);  // more than the buffer: written through
+  EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
+  Full.WriteBuffer("x", 1);
+  Full.Close();
+  EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789x");
+  EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);  // closed, as a write (the refusals)
+}
+
+// Files that cannot be created, and what the system may do to a write or a close. Every
+// error names the path and the reason.
+TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
+  TScratch Scratch;
+  TNullCanvas Host(100, 100);
+  const std::string Dir = Scratch.Path.string();
+  std::ofstream(Dir + "/plain.txt") << "x";
+  // At a NUL the system would stop reading the name and create another file; the message
+  // shows the NUL as \0.
+  const std::pair<fs::path, int> Cases[] = {{Dir + "/no-such-dir/out.svg", ENOENT},
+                                            {Scratch.Path / fs::path(u8"f\u00FCr-\u03B1\u03B2") / "out.svg", ENOENT},
+                                            {Dir, EISDIR},
+                                            {Dir + "/plain.txt/out.svg", ENOTDIR},
+                                            {Dir + "/cut" + std::string(1, '\0') + "rest.svg", EINVAL}};
+  for (const auto& Case : Cases) {
+    std::string Named = Case.first.string();
+    if (const auto At = Named.find('\0'); At != std::string::npos) Named.replace(At, 1, "\\0");
+    EXPECT_EQ(ErrorOf<EFCreateError>([&] { TSvgCanvas(Case.first, &Host); }),
+              "Cannot create file \"" + Named + "\". " + std::strerror(Case.second));
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path), {}), 1);  // plain.txt alone
+  // Each failed attempt closes its file: more attempts than a process may hold files.
+  for (int Attempt = 0; Attempt < 2000 && fs::exists("/dev/full"); ++Attempt)
+    ASSERT_EQ(ErrorOf<EWriteError>([&] { TSvgCanvas(fs::path("/dev/full"), &Host); }),
+              "Cannot write to \"/dev/full\": " + std::string(std::strerror(ENOSPC)));
+  const fs::path Path = Scratch.Path / "out.svg";
+  for (const std::size_t Chunk : {1u, 7u, 100u}) {  // each write cut short, after three interruptions
+    Faults = {Chunk, 3};
+    {
+      TSvgCanvas Canvas(Path, &Host);
+      for (int Index = 0; Index < 3; ++Index) DrawElement(Canvas, Index);
+    }
+    Faults = {};
+    EXPECT_TRUE(ReadFile(Path) == Prefix(3) + "</svg>") << Chunk;
+  }
+  TFileStream Stream(Path, TFileBuffering::Full);
+  Faults = {.Chunk = 0};
+  EXPECT_EQ(ErrorOf<EWriteError>([&] { Stream.WriteBuffer("x\n", 2), Stream.Flush(); }),
+            "Cannot write to \"" + Path.string() + "\": " + std::strerror(EIO));
+  Stream.WriteBuffer("y", 1);  // buffered: Close cannot flush it, and closes all the same
+  EXPECT_THROW(Stream.Close(), EWriteError);
+  Faults = {};
+  EXPECT_FALSE(Stream.IsOpen());
+  for (const int Error : {EIO, EINTR}) {  // an interrupted close has closed the file all the same
+    TFileStream File(Path);
+    File.WriteBuffer("abc", 3);
+    Faults = {.CloseError = Error};
+    EXPECT_EQ(ErrorOf<EWriteError>([&] { File.Close(); }) == "no error", Error == EINTR);
+    Faults = {};
+    EXPECT_FALSE(File.IsOpen());
+    EXPECT_NO_THROW(File.Close());
+    EXPECT_EQ(ReadFile(Path), "abc");
+  }
+  // A pipe whose reader is gone raises; the process lives, and its SIGPIPE disposition,
+  // pending signals and mask are as they were.
+  const fs::path Pipe = Scratch.Path / "pipe";
+  ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
+  const int Reader = ::open(Pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  TSvgCanvas Canvas(Pipe, &Host);
+  ::close(Reader);
+  EXPECT_NE(ErrorOf<EWriteError>([&] { DrawElement(Canvas, 0); }).find("Broken pipe"), std::string::npos);
+  sigset_t Pending, Blocked;
+  ::sigpending(&Pending);
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
+  EXPECT_TRUE(::signal(SIGPIPE, SIG_DFL) == SIG_DFL && !sigismember(&Pending, SIGPIPE) &&
+              !sigismember(&Blocked, SIGPIPE));
+}
+
+// Draws into File until a call raises, lets Restore give room back, and finishes the
+// document; the file is reached by its name (Mode 0), through a caller's line-buffered
+// stream (1), or a reserving stream with a buffer smaller than two elements (2). Returns
+// what went wrong: the error not from element Expected's call or not giving Reason, the
+// file then not exactly the earlier elements, the document not whole after drawing on,
+// or reserved space not given back.
+std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reason,
+                         const std::function<void()>& Restore) {
+  TNullCanvas Host(100, 100);
+  std::optional<TFileStream> Stream;
+  if (Mode != 0) Stream.emplace(File, Mode == 1 ? TFileBuffering::Line : TFileBuffering::Reserved, 5000);
+  std::optional<TSvgCanvas> Canvas;
+  Stream ? Canvas.emplace(&*Stream, &Host) : Canvas.emplace(File, &Host);
+  int Failed = 0;
+  std::string Message;
+  while (Failed < Elements && (Message = ErrorOf<EWriteError>([&] { DrawElement(*Canvas, Failed); })) == "no error")
+    ++Failed;
+  const std::string Cut = ReadFile(File);
+  Restore();
+  if (Failed != Expected) return "the error came from element " + std::to_string(Failed);
+  if (Message.find(std::strerror(Reason)) == std::string::npos) return "the error says \"" + Message + "\"";
+  if (Cut != Prefix(Failed)) return "the file is not exactly the earlier elements";
+  for (int Index = Failed; Index < Failed + 2; ++Index) DrawElement(*Canvas, Index);
+  Canvas.reset();
+  if (Stream) Stream->Close();
+  if (ReadFile(File) != Prefix(Failed + 2) + "</svg>") return "drawing on did not give the whole document";
+  struct stat Status {};
+  ::stat(File.c_str(), &Status);
+  return Status.st_blocks * 512 < Status.st_size + 64 * 1024 ? "" : "the space reserved beyond the end was kept";
+}
+
+void LimitFileSize(rlim_t Size) {
+  const rlimit Limit{Size, RLIM_INFINITY};
+  ::setrlimit(RLIMIT_FSIZE, &Limit);
+}
+
+// A 64 KiB tmpfs filled up to Free pages, then a file size limit at an element's first and
+// last byte; each through the three ways to reach the file.
+TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
+  TScratch Scratch;
+  const fs::path Mount = Scratch.Path / "small", File = Mount / "out.svg", Filler = Mount / "filler";
+  fs::create_directory(Mount);
+  const bool Mounted = ::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=64k") == 0;
+  const auto Page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), Pages = 64 * 1024 / Page;
+  ::signal(SIGXFSZ, SIG_IGN);
+  for (int Mode = 0; Mode < 3; ++Mode) {
+    for (std::size_t Free = 1; Mounted && Free + 1 < Pages; ++Free) {
+      fs::remove(File);
+      std::ofstream(Filler, std::ios::binary) << std::string((Pages - Free) * Page, 'f');
+      int Expected = 0;  // the first element that needs one page more than is free
+      while ((Prefix(Expected + 1).size() + Page - 1) / Page <= Free) ++Expected;
+      EXPECT_EQ(CutAndResume(File, Mode, Expected, ENOSPC, [&] { fs::remove(Filler); }), "") << Mode << " " << Free;
+    }
+    for (int Expected = 0; Expected < 6; ++Expected)
+      for (const rlim_t Limit : {Prefix(Expected).size(), Prefix(Expected + 1).size() - 1}) {
+        LimitFileSize(Limit);
+        EXPECT_EQ(CutAndResume(File, Mode, Expected, EFBIG, [] { LimitFileSize(RLIM_INFINITY); }), "") << Limit;
+      }
+  }
+  ::signal(SIGXFSZ, SIG_DFL);
+  if (!Mounted || ::umount(Mount.c_str()) != 0) GTEST_SKIP() << "no 64 KiB tmpfs here; CI runs as root";
 }
 
 }  // namespace

@@ -15,11 +15,10 @@ namespace fsvg::test {
 /// A fresh directory, removed with everything in it when the test is done.
 struct TScratch {
   inline static int Counter = 0;
-  const std::filesystem::path Where = std::filesystem::temp_directory_path() /
-                                      ("fsvg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter));
-  TScratch() { std::filesystem::create_directories(Where); }
-  ~TScratch() { std::filesystem::remove_all(Where, Ignored); }
-  const std::filesystem::path& Path() const { return Where; }
+  const std::filesystem::path Path = std::filesystem::temp_directory_path() /
+                                     ("fsvg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter));
+  TScratch() { std::filesystem::create_directories(Path); }
+  ~TScratch() { std::filesystem::remove_all(Path, Ignored); }
   std::error_code Ignored;
 };
 

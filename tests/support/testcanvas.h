@@ -48,24 +48,34 @@ inline std::string Arg(const TPolygon& Points) {
   return Text;
 }
 
-/// Records each drawing call as "Name(args...)"; its FailAt-th call (1-based; 0 never)
-/// throws std::runtime_error "host failed" after being recorded.
+/// Records each call it gets as "Name(args...)": the drawing and measuring calls, the
+/// scene hooks (BeginScene with the number of clipping rectangles and the handle; refused
+/// with RefuseScene), Flush and SetMatrix (with the y translation). Its FailAt-th call
+/// (1-based; 0 never) throws std::runtime_error "host failed" after being recorded.
+/// Measuring, it answers [1,2,3,4], a width of 7.5 and a height of 11.25, and lays every
+/// wrapped text out as two lines of three units.
 class TRecordingCanvas : public TNullCanvas {
  public:
+  using TCanvas::ClippingChanged;
   using TNullCanvas::TNullCanvas;
   std::vector<std::string> Calls;
   std::size_t FailAt = 0;
-  float Width = 7.5f, Height = 11.25f;
-  TRectF Measured{1, 2, 3, 4};
+  bool RefuseScene = false;
+  void Flush() override { Record("Flush"); }
 
  protected:
   template <typename... T>
   void Record(const char* Name, const T&... Args) {
     std::string Call;
     ((Call += "," + Arg(Args)), ...);
-    Calls.push_back(Name + ("(" + Call.substr(1)) + ")");
+    Calls.push_back(Name + ("(" + Call.erase(0, 1)) + ")");
     if (Calls.size() == FailAt) throw std::runtime_error("host failed");
   }
+  bool DoBeginScene(PClipRects Clips, std::uintptr_t Handle) override {
+    return Record("BeginScene", Clips ? Clips->size() : 0, Handle), !RefuseScene;
+  }
+  void DoEndScene() override { Record("EndScene"); }
+  void DoSetMatrix() override { Record("SetMatrix", GetMatrix().m32); }
   using S = std::u16string_view;
   using A = TTextAlign;
   using R = const TRectF&;
@@ -91,12 +101,13 @@ class TRecordingCanvas : public TNullCanvas {
   void DoFillText(R Rect, S T, bool W, float O, F Fl, A H, A V) override {
     Record("FillText", Rect, T, W, O, Fl, H, V);
   }
-  void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = Measured; }
-  void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool, F, A, A) override {
-    Record("MeasureLines", Rect, T), L.Metrics.assign(2, {});
+  void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = {1, 2, 3, 4}; }
+  void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool W, F, A, A) override {
+    Record("MeasureLines", Rect, T);
+    if (W) L.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
   }
-  float DoTextWidth(S T) override { return Record("TextWidth", T), Width; }
-  float DoTextHeight(S T) override { return Record("TextHeight", T), Height; }
+  float DoTextWidth(S T) override { return Record("TextWidth", T), 7.5f; }
+  float DoTextHeight(S T) override { return Record("TextHeight", T), 11.25f; }
 };
 
 /// Collects bytes and counts the calls that hand them over (WriteBuffer, CommitBuffer);
@@ -216,6 +227,9 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers =
 inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
   for (std::size_t Index = 0; Index < SceneSize(); ++Index) SceneStep(Canvas, Index, Seed);
 }
+
+/// Runs every step of the scene on a canvas made for it, which then ends its document.
+inline void DrawScene(TOpenCanvas&& Canvas) { DrawScene(Canvas); }
 
 /// The message of the E that Call throws ("no error" when it throws none).
 template <typename E = std::exception>
