@@ -471,11 +471,11 @@ template <typename Builder>
   Room.Write(Line.Text());
 }
 
-// The switches of a recording with every option off, known as such when the code is
-// compiled: its elements are built without a single test of an option.
+// The switches an element reads, of a recording with every option off, known as such
+// when the code is compiled: its elements are built without a single test of an option.
 struct TPlainSwitches {
-  static constexpr bool DocumentSize = false, Transforms = false, ArcOffset = false, CornerShapes = false,
-                        ColorAlpha = false, StrokeStyle = false, TextLayout = false;
+  static constexpr bool Transforms = false, CornerShapes = false, ColorAlpha = false, StrokeStyle = false,
+                        TextLayout = false;
 };
 
 // An element line, built by Build(Line, Switches) in room for a fixed-shape line and
