@@ -128,6 +128,13 @@ TEST(Host, AlignmentToThePixelGrid) {
   EXPECT_EQ(Canvas.AlignToPixelHorizontally(10.3f) + Host.AlignToPixelHorizontally(10.3f), 20.5f);
   EXPECT_EQ(Canvas.AlignToPixelVertically(10.3f) + Host.AlignToPixelVertically(10.3f), 21);
   EXPECT_EQ(Canvas.AlignToPixel(TRectF{10.3f, 20.7f, 30.6f, 40.1f}), (TRectF{10.25f, 20.5f, 30.75f, 40}));
+  // Any entry but the translation off the identity leaves the matrix's meaning unknown.
+  for (float TMatrix::*Entry :
+       {&TMatrix::m11, &TMatrix::m12, &TMatrix::m13, &TMatrix::m21, &TMatrix::m22, &TMatrix::m23, &TMatrix::m33}) {
+    TMatrix Changed;
+    Changed.*Entry += 2;
+    EXPECT_EQ((Host.SetMatrix(Changed), Host.GetMatrixMeaning()), TMatrixMeaning::Unknown);
+  }
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.FillRect({0, 0, 20, 10}, 3, 0, {TCorner::TopLeft}, 0.5f, Red);  // one radius: square
       C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
       for (const TFillTextFlags Flags : {TFillTextFlags{}, TFillTextFlags{TFillTextFlag::RightToLeft}})
-        C.FillText({0, 0, 100, 40}, u"<one> & two\nthree four", true, 1, Flags, TTextAlign::Leading);
+        C.FillText({0, 0, 100, 40}, u"<one> & twotwo three\nthree four", true, 1, Flags, TTextAlign::Leading);
       Host.Lays = false, C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
       for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound})
         C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
