@@ -1,8 +1,8 @@
 // Writes the documents the golden and XML checks compare: the shared scene with the rules
 // that catch real faults (radii, paint that leaves no mark, arc flags, short polygons) as
 // scene.svg, with the host calls it made as hostcalls.txt, and the scene without its raw
-// writers, text hostile to XML included, as valid.svg. Every line of scene.svg is also
-// built in room lent exactly to size and must come out the same as copied in.
+// writers, text hostile to XML included, as valid.svg. Every line of scene.svg is built
+// in room lent exactly to size.
 // Usage: fsvg_documents <directory>
 #include <cstdio>
 #include <exception>
@@ -52,20 +52,16 @@ void DrawRules(TOpenCanvas&& C) {
   }
 }
 
-// The document Draw records over a recording host, built in lent room and copied in;
-// throws when the two differ. The host's calls are appended to Calls.
+// The document Draw records over a recording host, built in room lent exactly to size
+// (a line that runs past it is refused); the host's calls are appended to Calls. That
+// lines copied in come out the same is the streams' test.
 std::string Recorded(void (*Draw)(TOpenCanvas&&), std::vector<std::string>& Calls) {
-  std::string Text[2];
-  for (const bool Lend : {false, true}) {
-    TRecordingCanvas Host(640, 480);
-    TCountingStream Stream;
-    Stream.Lend = Lend;
-    Draw(TOpenCanvas(&Stream, &Host));
-    Text[Lend] = Stream.Text;
-    if (Lend) Calls.insert(Calls.end(), Host.Calls.begin(), Host.Calls.end());
-  }
-  if (Text[0] != Text[1]) throw std::runtime_error("lines built in lent room differ from lines copied in");
-  return Text[0];
+  TRecordingCanvas Host(640, 480);
+  TCountingStream Stream;
+  Stream.Lend = true;
+  Draw(TOpenCanvas(&Stream, &Host));
+  Calls.insert(Calls.end(), Host.Calls.begin(), Host.Calls.end());
+  return Stream.Text;
 }
 
 }  // namespace

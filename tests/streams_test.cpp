@@ -59,15 +59,16 @@ void Document(TStream& Stream) {
 // and closed). An empty file name, as no stream: nothing is written anywhere, but the
 // host paints.
 TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
-  TCountingStream Plain;         // lends nothing: every line is copied in
-  TMemoryStream Roomy, Growing;  // lends every line; lends once grown
-  Roomy.Reserve(1 << 20);
+  TCountingStream Plain;  // lends nothing: every line is copied in
+  TMemoryStream Growing;  // lends once grown, and grows for the lines that do not fit
   std::ostringstream Target;
   TOStreamAdapter Adapter(Target);
-  for (TStream* Stream : std::initializer_list<TStream*>{&Plain, &Roomy, &Growing, &Adapter}) Document(*Stream);
+  for (TStream* Stream : std::initializer_list<TStream*>{&Plain, &Growing, &Adapter}) Document(*Stream);
   Adapter.WriteBuffer("\nmore", 5);  // still the caller's, still usable
   ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
-  EXPECT_TRUE(Roomy.View() == Plain.Text && Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
+  EXPECT_TRUE(Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
+  Growing.Clear();  // empty, and keeps the room it grew
+  EXPECT_TRUE(Growing.Size() == 0u && Growing.Capacity() >= Plain.Text.size());
   TScratch Scratch;
   const fs::path Path = Scratch.Path / "out.svg";
   constexpr auto Line = TFileBuffering::Line, Full = TFileBuffering::Full;
@@ -82,7 +83,6 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   TCountingStream Stream;
   EXPECT_EQ((ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, nullptr); }), Stream.Text), "</svg>");
   EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
-  EXPECT_THROW(TSvgCanvas(fs::path(), nullptr), ESvgError);
   const fs::path Before = fs::current_path();
   fs::current_path(Scratch.Path);
   fs::remove(Path);
@@ -137,18 +137,10 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
   }
 }
 
+// Growing from empty is the first test's; here lending and committing.
 TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   TMemoryStream Stream;
   EXPECT_EQ(Stream.AcquireBuffer(1), nullptr);  // no room yet (committing then is refused)
-  std::string Expected;
-  for (int Index = 0; Index < 5000; ++Index) {
-    const std::string Piece = Index % 7 == 0 ? "x" : std::to_string(Index) + ";";
-    Stream.WriteBuffer(Piece.data(), Piece.size());
-    Expected += Piece;
-  }
-  EXPECT_EQ(Stream.View(), Expected);
-  Stream.Clear();
-  EXPECT_TRUE(Stream.Size() == 0u && Stream.Capacity() >= Expected.size());
   TMemoryStream Small;
   Small.Reserve(16);
   std::memcpy(Small.AcquireBuffer(10), "abcdefghij", 10);  // lent from the room reserved
@@ -205,9 +197,7 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   EXPECT_THROW(Full.CommitBuffer(1), std::length_error);
   Full.WriteBuffer("0123456789", 10);  // more than the buffer: written through
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
-  Full.WriteBuffer("x", 1);
-  Full.Close();
-  EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789x");
+  Full.Close();                                      // flushing on close is the first test's
   EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);  // closed, as a write (the refusals)
 }
 
