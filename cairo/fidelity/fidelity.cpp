@@ -306,53 +306,50 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
   const std::string Base = (Directory / Scene.Name).string() + "." + Renderer, Log = Base + ".log";
   const std::string W = std::to_string(Scene.Width), H = std::to_string(Scene.Height),
                     Modes[] = {"default", "faithful"};
-  std::unique_ptr<TCairoCanvas> Hosts[2];
+  TCairoCanvas Hosts[2]{TCairoCanvas(Scene.Width, Scene.Height), TCairoCanvas(Scene.Width, Scene.Height)};
+  // Chromium shows both documents side by side on one page, in one run.
+  std::string Html = "<!DOCTYPE html><html><body style=\"margin:0;background:#fff;display:flex\">";
   for (int M = 0; M < 2; ++M) {
-    Hosts[M] = std::make_unique<TCairoCanvas>(Scene.Width, Scene.Height);
-    TSvgCanvas Canvas(Base + "." + Modes[M] + ".svg", Hosts[M].get(), M ? TSvgOptions::Faithful() : TSvgOptions());
+    TSvgCanvas Canvas(Base + "." + Modes[M] + ".svg", &Hosts[M], M ? TSvgOptions::Faithful() : TSvgOptions());
     Canvas.Clear(White);
-    Scene.Draw(Canvas, *Hosts[M]);
+    Scene.Draw(Canvas, Hosts[M]);
+    Html += "<img src=\"" + std::string(Scene.Name) + "." + Renderer + "." + Modes[M] + ".svg\" width=" + W +
+            " height=" + H + ">";
+  }
+  if (Renderer == "dtd") {
+    Run({Tool.at(1), "--noout", "--nonet", "--dtdvalid", Tool.at(2), Base + ".default.svg", Base + ".faithful.svg"},
+        Log);
+    return std::printf("%s: both documents are valid SVG 1.1\n", Scene.Name) < 0;
+  }
+  // Chromium renders at Scale device pixels a unit, averaged back to one: at one, it puts
+  // every text baseline on a whole pixel (its glyphs take sub-pixel positions only along
+  // the line), which moves wrapped lines by up to half a pixel from the host's. Its fonts
+  // are unhinted as the host's: hinting moves every stem by a fraction of a pixel.
+  const int Scale = Renderer == "chromium" ? 4 : 1;
+  if (Renderer == "chromium") {
+    std::ofstream(Base + ".html") << Html << "</body></html>";
+    setenv("FONTCONFIG_FILE", Tool.at(2).c_str(), 1);
+    Run({Tool.at(1), "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+         "--force-device-scale-factor=" + std::to_string(Scale), "--user-data-dir=" + Base + ".profile",
+         "--window-size=" + std::to_string(2 * Scene.Width) + "," + H, "--screenshot=" + Base + ".png",
+         "file://" + std::filesystem::absolute(Base + ".html").string()},
+        Log);
   }
   int Failed = 0;
   for (int M = 0; M < 2; ++M) {
-    const std::string Out = Base + "." + Modes[M], Svg = Out + ".svg";
-    const std::string Png = Renderer == "chromium" ? Base + ".png" : Out + ".png";
-    // Chromium renders at Scale device pixels a unit, averaged back to one: at one, it puts
-    // every text baseline on a whole pixel (its glyphs take sub-pixel positions only along
-    // the line), which moves wrapped lines by up to half a pixel from the host's.
-    const int Scale = Renderer == "chromium" ? 4 : 1, Left = Renderer == "chromium" ? M * Scene.Width : 0;
-    if (Renderer == "dtd") {
-      Run({Tool.at(1), "--noout", "--nonet", "--dtdvalid", Tool.at(2), Svg}, Log);
-      Failed += std::printf("%s, %s: a valid SVG 1.1 document\n", Scene.Name, Modes[M].c_str()) < 0;
-      continue;
-    }
+    const std::string Out = Base + "." + Modes[M], Svg = Out + ".svg", Png = Scale > 1 ? Base + ".png" : Out + ".png";
+    const int Left = Scale > 1 ? M * Scene.Width : 0;
     if (Renderer == "rsvg")
       Run({Tool.at(1), "--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg}, Log);
     if (Renderer == "resvg") Run({Tool.at(1), Tool.at(2), Svg, Png, W, H}, Log);
-    // Chromium shows both documents side by side on one page, in one run, its fonts
-    // unhinted as the host's: hinting moves every stem by a fraction of a pixel.
-    // Flags and text-rendering leave its whole-pixel baselines as they are, so it renders
-    // Scale times finer.
-    if (Renderer == "chromium" && M == 0) {
-      std::ofstream(Base + ".html") << "<!DOCTYPE html><html><body style=\"margin:0;background:#fff;display:flex\">"
-                                    << "<img src=\"" << Scene.Name << "." << Renderer << ".default.svg\" width=" << W
-                                    << " height=" << H << "><img src=\"" << Scene.Name << "." << Renderer
-                                    << ".faithful.svg\" width=" << W << " height=" << H << "></body></html>";
-      setenv("FONTCONFIG_FILE", Tool.at(2).c_str(), 1);
-      Run({Tool.at(1), "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-           "--force-device-scale-factor=" + std::to_string(Scale), "--user-data-dir=" + Base + ".profile",
-           "--window-size=" + std::to_string(2 * Scene.Width) + "," + H, "--screenshot=" + Base + ".png",
-           "file://" + std::filesystem::absolute(Base + ".html").string()},
-          Log);
-    }
     const TSurfacePtr Loaded(cairo_image_surface_create_from_png(Png.c_str()), cairo_surface_destroy);
     if (cairo_surface_status(Loaded.get()) != 0 ||
         cairo_image_surface_get_width(Loaded.get()) < (Left + Scene.Width) * Scale ||
         cairo_image_surface_get_height(Loaded.get()) < Scene.Height * Scale)
       throw std::runtime_error(Png + " is unreadable or smaller than the scene");
     cairo_surface_set_device_scale(Loaded.get(), Scale, Scale);  // each Scale x Scale pixels averaged into one
-    Hosts[M]->SaveToPNG(Out + ".host.png");
-    const TSurfacePtr Painted = OverWhite(Hosts[M]->Surface(), 0, Scene.Width, Scene.Height);
+    Hosts[M].SaveToPNG(Out + ".host.png");
+    const TSurfacePtr Painted = OverWhite(Hosts[M].Surface(), 0, Scene.Width, Scene.Height);
     const double Percent = Compare(Painted.get(), OverWhite(Loaded.get(), Left, Scene.Width, Scene.Height).get());
     cairo_surface_write_to_png(Painted.get(), (Out + ".diff.png").c_str());
     // Faithful recordings must agree; default ones keep the scene's documented limits.
@@ -360,7 +357,7 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
     // The right-to-left boxes, text-layout-by-design's bottom row, must agree on their own.
     double RightToLeft = 0;
     if (M == 1 && Scene.Code == DrawTextLayout) {
-      RightToLeft = Compare(OverWhite(Hosts[M]->Surface(), 0, Scene.Width, 100, 205).get(),
+      RightToLeft = Compare(OverWhite(Hosts[M].Surface(), 0, Scene.Width, 100, 205).get(),
                             OverWhite(Loaded.get(), Left, Scene.Width, 100, 205).get());
       std::printf("%s, right-to-left boxes, %s: %.3f%% differ\n", Scene.Name, Renderer.c_str(), RightToLeft);
     }
