@@ -266,6 +266,15 @@ void Run(const std::vector<std::string>& Arguments, const std::string& Log) {
     throw std::runtime_error(Arguments[0] + " failed, see " + Log);
 }
 
+// The PNG file Name, at least Width x Height pixels.
+TSurfacePtr Load(const std::string& Name, int Width, int Height) {
+  TSurfacePtr Loaded(cairo_image_surface_create_from_png(Name.c_str()), cairo_surface_destroy);
+  if (cairo_surface_status(Loaded.get()) != 0 || cairo_image_surface_get_width(Loaded.get()) < Width ||
+      cairo_image_surface_get_height(Loaded.get()) < Height)
+    throw std::runtime_error(Name + " is unreadable or smaller than the scene");
+  return Loaded;
+}
+
 // Source's Width x Height pixels at (Left, Top), over white.
 TSurfacePtr OverWhite(cairo_surface_t* Source, int Left, int Width, int Height, int Top = 0) {
   TSurfacePtr Result(cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height), cairo_surface_destroy);
@@ -342,14 +351,12 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
     if (Renderer == "rsvg")
       Run({Tool.at(1), "--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg}, Log);
     if (Renderer == "resvg") Run({Tool.at(1), Tool.at(2), Svg, Png, W, H}, Log);
-    const TSurfacePtr Loaded(cairo_image_surface_create_from_png(Png.c_str()), cairo_surface_destroy);
-    if (cairo_surface_status(Loaded.get()) != 0 ||
-        cairo_image_surface_get_width(Loaded.get()) < (Left + Scene.Width) * Scale ||
-        cairo_image_surface_get_height(Loaded.get()) < Scene.Height * Scale)
-      throw std::runtime_error(Png + " is unreadable or smaller than the scene");
-    cairo_surface_set_device_scale(Loaded.get(), Scale, Scale);  // each Scale x Scale pixels averaged into one
+    // The host's picture is compared as read back from its PNG file, which must hold it all.
     Hosts[M].SaveToPNG(Out + ".host.png");
-    const TSurfacePtr Painted = OverWhite(Hosts[M].Surface(), 0, Scene.Width, Scene.Height);
+    const TSurfacePtr Loaded = Load(Png, (Left + Scene.Width) * Scale, Scene.Height * Scale),
+                      Host = Load(Out + ".host.png", Scene.Width, Scene.Height);
+    cairo_surface_set_device_scale(Loaded.get(), Scale, Scale);  // each Scale x Scale pixels averaged into one
+    const TSurfacePtr Painted = OverWhite(Host.get(), 0, Scene.Width, Scene.Height);
     const double Percent = Compare(Painted.get(), OverWhite(Loaded.get(), Left, Scene.Width, Scene.Height).get());
     cairo_surface_write_to_png(Painted.get(), (Out + ".diff.png").c_str());
     // Faithful recordings must agree; default ones keep the scene's documented limits.
@@ -357,7 +364,7 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
     // The right-to-left boxes, text-layout-by-design's bottom row, must agree on their own.
     double RightToLeft = 0;
     if (M == 1 && Scene.Code == DrawTextLayout) {
-      RightToLeft = Compare(OverWhite(Hosts[M].Surface(), 0, Scene.Width, 100, 205).get(),
+      RightToLeft = Compare(OverWhite(Host.get(), 0, Scene.Width, 100, 205).get(),
                             OverWhite(Loaded.get(), Left, Scene.Width, 100, 205).get());
       std::printf("%s, right-to-left boxes, %s: %.3f%% differ\n", Scene.Name, Renderer.c_str(), RightToLeft);
     }
