@@ -72,20 +72,19 @@ TStep S(const char* Spec, TAlphaColor Color = Ink, float Thickness = 0, float Op
   std::istringstream In(Spec);
   TStep Step{static_cast<char>(In.get()), {}, Color, Thickness, Opacity, Text};
   for (float Number; In >> Number;) Step.N.push_back(Number);
+  Step.N.resize(std::max<std::size_t>(Step.N.size(), 7));  // no point: polygons have 6 or more
   return Step;
 }
 
 void DrawSteps(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Steps) {
-  for (const auto& [Op, Numbers, Color, Thickness, Opacity, Text] : Steps) {
-    std::vector<float> N = Numbers;
-    N.resize(std::max<std::size_t>(N.size(), 7));
+  for (const auto& [Op, N, Color, Thickness, Opacity, Text] : Steps) {
     const TRectF R{N[0], N[1], N[2], N[3]};
     const TPointF P{N[0], N[1]}, Q{N[2], N[3]};
     TCorners Corners;
     for (int Corner = 0; Corner < 4; ++Corner)
       if ((N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
     TPolygon Points;
-    for (std::size_t I = 0; I + 1 < Numbers.size(); I += 2) Points.push_back({Numbers[I], Numbers[I + 1]});
+    for (std::size_t I = 0; I + 1 < N.size(); I += 2) Points.push_back({N[I], N[I + 1]});
     C.SetFill(Solid(Color));  // for polygons and text
     C.GetStroke() = Pen(Color, Thickness);
     const TCornerType Type = static_cast<TCornerType>(static_cast<int>(N[6]));
