@@ -72,7 +72,7 @@ TStep S(const char* Spec, TAlphaColor Color = Ink, float Thickness = 0, float Op
   std::istringstream In(Spec);
   TStep Step{static_cast<char>(In.get()), {}, Color, Thickness, Opacity, Text};
   for (float Number; In >> Number;) Step.N.push_back(Number);
-  Step.N.resize(std::max<std::size_t>(Step.N.size(), 7));  // no point: polygons have 6 or more
+  Step.N.resize(std::max<std::size_t>(Step.N.size(), 7));  // adds no point: polygons give 6 or more
   return Step;
 }
 
