@@ -72,20 +72,19 @@ TStep S(const char* Spec, TAlphaColor Color = Ink, float Thickness = 0, float Op
   std::istringstream In(Spec);
   TStep Step{static_cast<char>(In.get()), {}, Color, Thickness, Opacity, Text};
   for (float Number; In >> Number;) Step.N.push_back(Number);
+  Step.N.resize(std::max<std::size_t>(Step.N.size(), 7));  // adds no point: polygons give 6 or more
   return Step;
 }
 
 void DrawSteps(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Steps) {
-  for (const auto& [Op, Numbers, Color, Thickness, Opacity, Text] : Steps) {
-    std::vector<float> N = Numbers;
-    N.resize(std::max<std::size_t>(N.size(), 7));
+  for (const auto& [Op, N, Color, Thickness, Opacity, Text] : Steps) {
     const TRectF R{N[0], N[1], N[2], N[3]};
     const TPointF P{N[0], N[1]}, Q{N[2], N[3]};
     TCorners Corners;
     for (int Corner = 0; Corner < 4; ++Corner)
       if ((N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
     TPolygon Points;
-    for (std::size_t I = 0; I + 1 < Numbers.size(); I += 2) Points.push_back({Numbers[I], Numbers[I + 1]});
+    for (std::size_t I = 0; I + 1 < N.size(); I += 2) Points.push_back({N[I], N[I + 1]});
     C.SetFill(Solid(Color));  // for polygons and text
     C.GetStroke() = Pen(Color, Thickness);
     const TCornerType Type = static_cast<TCornerType>(static_cast<int>(N[6]));
@@ -266,6 +265,15 @@ void Run(const std::vector<std::string>& Arguments, const std::string& Log) {
     throw std::runtime_error(Arguments[0] + " failed, see " + Log);
 }
 
+// The PNG file Name, at least Width x Height pixels.
+TSurfacePtr Load(const std::string& Name, int Width, int Height) {
+  TSurfacePtr Loaded(cairo_image_surface_create_from_png(Name.c_str()), cairo_surface_destroy);
+  if (cairo_surface_status(Loaded.get()) != 0 || cairo_image_surface_get_width(Loaded.get()) < Width ||
+      cairo_image_surface_get_height(Loaded.get()) < Height)
+    throw std::runtime_error(Name + " is unreadable or smaller than the scene");
+  return Loaded;
+}
+
 // Source's Width x Height pixels at (Left, Top), over white.
 TSurfacePtr OverWhite(cairo_surface_t* Source, int Left, int Width, int Height, int Top = 0) {
   TSurfacePtr Result(cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height), cairo_surface_destroy);
@@ -306,53 +314,48 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
   const std::string Base = (Directory / Scene.Name).string() + "." + Renderer, Log = Base + ".log";
   const std::string W = std::to_string(Scene.Width), H = std::to_string(Scene.Height),
                     Modes[] = {"default", "faithful"};
-  std::unique_ptr<TCairoCanvas> Hosts[2];
+  TCairoCanvas Hosts[2]{TCairoCanvas(Scene.Width, Scene.Height), TCairoCanvas(Scene.Width, Scene.Height)};
+  // Chromium shows both documents side by side on one page, in one run.
+  std::string Html = "<!DOCTYPE html><html><body style=\"margin:0;background:#fff;display:flex\">";
   for (int M = 0; M < 2; ++M) {
-    Hosts[M] = std::make_unique<TCairoCanvas>(Scene.Width, Scene.Height);
-    TSvgCanvas Canvas(Base + "." + Modes[M] + ".svg", Hosts[M].get(), M ? TSvgOptions::Faithful() : TSvgOptions());
+    TSvgCanvas Canvas(Base + "." + Modes[M] + ".svg", &Hosts[M], M ? TSvgOptions::Faithful() : TSvgOptions());
     Canvas.Clear(White);
-    Scene.Draw(Canvas, *Hosts[M]);
+    Scene.Draw(Canvas, Hosts[M]);
+    Html += "<img src=\"" + std::string(Scene.Name) + "." + Renderer + "." + Modes[M] + ".svg\" width=" + W +
+            " height=" + H + ">";
+  }
+  if (Renderer == "dtd") {
+    Run({Tool.at(1), "--noout", "--nonet", "--dtdvalid", Tool.at(2), Base + ".default.svg", Base + ".faithful.svg"},
+        Log);
+    return std::printf("%s: both documents are valid SVG 1.1\n", Scene.Name) < 0;
+  }
+  // Chromium renders at Scale device pixels a unit, averaged back to one: at one, it puts
+  // every text baseline on a whole pixel (its glyphs take sub-pixel positions only along
+  // the line), which moves wrapped lines by up to half a pixel from the host's. Its fonts
+  // are unhinted as the host's: hinting moves every stem by a fraction of a pixel.
+  const int Scale = Renderer == "chromium" ? 4 : 1;
+  if (Renderer == "chromium") {
+    std::ofstream(Base + ".html") << Html << "</body></html>";
+    setenv("FONTCONFIG_FILE", Tool.at(2).c_str(), 1);
+    Run({Tool.at(1), "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+         "--force-device-scale-factor=" + std::to_string(Scale), "--user-data-dir=" + Base + ".profile",
+         "--window-size=" + std::to_string(2 * Scene.Width) + "," + H, "--screenshot=" + Base + ".png",
+         "file://" + std::filesystem::absolute(Base + ".html").string()},
+        Log);
   }
   int Failed = 0;
   for (int M = 0; M < 2; ++M) {
-    const std::string Out = Base + "." + Modes[M], Svg = Out + ".svg";
-    const std::string Png = Renderer == "chromium" ? Base + ".png" : Out + ".png";
-    // Chromium renders at Scale device pixels a unit, averaged back to one: at one, it puts
-    // every text baseline on a whole pixel (its glyphs take sub-pixel positions only along
-    // the line), which moves wrapped lines by up to half a pixel from the host's.
-    const int Scale = Renderer == "chromium" ? 4 : 1, Left = Renderer == "chromium" ? M * Scene.Width : 0;
-    if (Renderer == "dtd") {
-      Run({Tool.at(1), "--noout", "--nonet", "--dtdvalid", Tool.at(2), Svg}, Log);
-      Failed += std::printf("%s, %s: a valid SVG 1.1 document\n", Scene.Name, Modes[M].c_str()) < 0;
-      continue;
-    }
+    const std::string Out = Base + "." + Modes[M], Svg = Out + ".svg", Png = Scale > 1 ? Base + ".png" : Out + ".png";
+    const int Left = Scale > 1 ? M * Scene.Width : 0;
     if (Renderer == "rsvg")
       Run({Tool.at(1), "--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg}, Log);
     if (Renderer == "resvg") Run({Tool.at(1), Tool.at(2), Svg, Png, W, H}, Log);
-    // Chromium shows both documents side by side on one page, in one run, its fonts
-    // unhinted as the host's: hinting moves every stem by a fraction of a pixel.
-    // Flags and text-rendering leave its whole-pixel baselines as they are, so it renders
-    // Scale times finer.
-    if (Renderer == "chromium" && M == 0) {
-      std::ofstream(Base + ".html") << "<!DOCTYPE html><html><body style=\"margin:0;background:#fff;display:flex\">"
-                                    << "<img src=\"" << Scene.Name << "." << Renderer << ".default.svg\" width=" << W
-                                    << " height=" << H << "><img src=\"" << Scene.Name << "." << Renderer
-                                    << ".faithful.svg\" width=" << W << " height=" << H << "></body></html>";
-      setenv("FONTCONFIG_FILE", Tool.at(2).c_str(), 1);
-      Run({Tool.at(1), "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-           "--force-device-scale-factor=" + std::to_string(Scale), "--user-data-dir=" + Base + ".profile",
-           "--window-size=" + std::to_string(2 * Scene.Width) + "," + H, "--screenshot=" + Base + ".png",
-           "file://" + std::filesystem::absolute(Base + ".html").string()},
-          Log);
-    }
-    const TSurfacePtr Loaded(cairo_image_surface_create_from_png(Png.c_str()), cairo_surface_destroy);
-    if (cairo_surface_status(Loaded.get()) != 0 ||
-        cairo_image_surface_get_width(Loaded.get()) < (Left + Scene.Width) * Scale ||
-        cairo_image_surface_get_height(Loaded.get()) < Scene.Height * Scale)
-      throw std::runtime_error(Png + " is unreadable or smaller than the scene");
+    // The host's picture is compared as read back from its PNG file, which must hold it all.
+    Hosts[M].SaveToPNG(Out + ".host.png");
+    const TSurfacePtr Loaded = Load(Png, (Left + Scene.Width) * Scale, Scene.Height * Scale),
+                      Host = Load(Out + ".host.png", Scene.Width, Scene.Height);
     cairo_surface_set_device_scale(Loaded.get(), Scale, Scale);  // each Scale x Scale pixels averaged into one
-    Hosts[M]->SaveToPNG(Out + ".host.png");
-    const TSurfacePtr Painted = OverWhite(Hosts[M]->Surface(), 0, Scene.Width, Scene.Height);
+    const TSurfacePtr Painted = OverWhite(Host.get(), 0, Scene.Width, Scene.Height);
     const double Percent = Compare(Painted.get(), OverWhite(Loaded.get(), Left, Scene.Width, Scene.Height).get());
     cairo_surface_write_to_png(Painted.get(), (Out + ".diff.png").c_str());
     // Faithful recordings must agree; default ones keep the scene's documented limits.
@@ -360,7 +363,7 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
     // The right-to-left boxes, text-layout-by-design's bottom row, must agree on their own.
     double RightToLeft = 0;
     if (M == 1 && Scene.Code == DrawTextLayout) {
-      RightToLeft = Compare(OverWhite(Hosts[M]->Surface(), 0, Scene.Width, 100, 205).get(),
+      RightToLeft = Compare(OverWhite(Host.get(), 0, Scene.Width, 100, 205).get(),
                             OverWhite(Loaded.get(), Left, Scene.Width, 100, 205).get());
       std::printf("%s, right-to-left boxes, %s: %.3f%% differ\n", Scene.Name, Renderer.c_str(), RightToLeft);
     }

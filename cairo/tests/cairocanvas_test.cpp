@@ -37,7 +37,7 @@ std::size_t CountPainted(const TCairoCanvas& Canvas, bool Fine = false) {
   return Count;
 }
 
-TEST(CairoCanvas, ScaleMatrixOffsetOpacityAndClearing) {
+TEST(CairoCanvas, ScaleMatrixOffsetQualityAndClearing) {
   TCairoCanvas Canvas(50, 40, 2, TCanvasQuality::HighPerformance);
   EXPECT_EQ(Canvas.GetPixelWidth() * 1000 + Canvas.GetPixelHeight(), 100080);
   EXPECT_EQ(TCairoCanvas(100, 10, 1.1f).GetPixelWidth(), 110);
@@ -59,13 +59,6 @@ TEST(CairoCanvas, ScaleMatrixOffsetOpacityAndClearing) {
   Turned.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, RedBrush);
   Turned.FillText({0, 0, 10, 10}, u"x", false, 1, {}, TTextAlign::Leading);
   EXPECT_EQ(CountPainted(Turned), 0u);  // and SetSize made a fresh, transparent surface
-  for (const auto& [Color, Opacity, Expected] :
-       {std::tuple{Red, 0.5f, 128u}, {0x80FF0000, 0.5f, 64u}, {Red, 2.0f, 255u}, {Red, -1.0f, 0u}}) {
-    TCairoCanvas Small(2, 2, 1, TCanvasQuality::HighQuality);
-    Small.FillRect({0, 0, 2, 2}, 0, 0, AllCorners, Opacity, TBrush(TBrushKind::Solid, Color));
-    EXPECT_NEAR(Alpha(Small, 1, 1), Expected, 1) << Opacity;
-    EXPECT_NEAR((Small.Pixel(1, 1) >> 16) & 0xFF, Expected != 0 ? 0xFF : 0, 2);
-  }
   // HighPerformance smooths edges with 16 levels of coverage, HighQuality with more.
   for (const TCanvasQuality Quality : {TCanvasQuality::HighPerformance, TCanvasQuality::HighQuality}) {
     TCairoCanvas Slanted(20, 20, 1, Quality);
@@ -114,8 +107,7 @@ TEST(CairoCanvas, ValuesThatAreNotFiniteAreRefusedAndPaintNothing) {
 }
 
 TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
-  TCairoCanvas Canvas(8, 1);            // a PNG file may be one row high
-  EXPECT_EQ(CountPainted(Canvas), 0u);  // starts transparent
+  TCairoCanvas Canvas(8, 1);
   for (const auto& [X, Y] : {std::pair{-1, 0}, {8, 0}, {0, 1}}) EXPECT_THROW(Canvas.Pixel(X, Y), std::out_of_range);
   // Cairo's largest side, and one more.
   EXPECT_NO_THROW(TCairoCanvas(32767, 1));
@@ -125,40 +117,34 @@ TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
   Canvas.FillRect({0, 0, 4, 1}, 0, 0, AllCorners, 1, RedBrush);
   EXPECT_THROW(Canvas.SetSize(40000, 10), Exception);  // the old surface stays
   EXPECT_EQ(Canvas.Pixel(3, 0), Red);
-  // What the fidelity scenes cannot show: a rectangle given right to left, a radius zero on
-  // one axis (square corners), paint that leaves no mark (None brushes, zero thickness, an
-  // arc without sweep, even with round caps), and an arc of one degree.
+  // What the fidelity scenes cannot show, on a fresh (transparent) canvas: a rectangle
+  // given right to left, a radius zero on one axis (square corners), an opacity above 1
+  // (taken as 1: a colour of alpha 0x80 stays at 0x80), paint that leaves no mark (None
+  // brushes, zero thickness, an opacity below 0, an arc without sweep, even with round
+  // caps), and an arc of one degree.
   TCairoCanvas Shapes(100, 100);
   TStrokeBrush Round = RedStroke(4);
   Round.Cap = TStrokeCap::Round;
-  Shapes.FillRect({50, 40, 10, 10}, 0, 20, AllCorners, 1, RedBrush);
+  Shapes.FillRect({50, 40, 10, 10}, 0, 20, AllCorners, 2, TBrush(TBrushKind::Solid, 0x80FF0000));
   Shapes.FillRect({60, 60, 90, 90}, 0, 0, AllCorners, 1, TBrush(TBrushKind::None, Red));
+  Shapes.FillRect({60, 60, 90, 90}, 0, 0, AllCorners, -1, RedBrush);
   Shapes.DrawRect({60, 60, 90, 90}, 0, 0, AllCorners, 1, TStrokeBrush(TBrushKind::None, Red, 4));
   Shapes.DrawLine({60, 70}, {90, 70}, 1, RedStroke(0));
   Shapes.DrawArc({75, 80}, {10, 10}, 0, 0, 1, Round);
-  EXPECT_EQ(CountPainted(Shapes) * 1000 + Alpha(Shapes, 10, 10) + Alpha(Shapes, 49, 39), 1200510u);
+  EXPECT_EQ(CountPainted(Shapes) * 1000 + Alpha(Shapes, 10, 10) + Alpha(Shapes, 49, 39), 1200256u);
   Shapes.DrawArc({75, 20}, {10, 10}, 0, 1, 1, Round);
   EXPECT_EQ(Alpha(Shapes, 85, 20), 255u);
+  // A file in a folder that does not exist, a full device, an image without pixels.
   const std::filesystem::path Dir = std::filesystem::temp_directory_path() / ("fsvgcairo-" + std::to_string(getpid()));
-  std::filesystem::create_directories(Dir);
-  Canvas.SaveToPNG(Dir / "out.png");
-  cairo_surface_t* Loaded = cairo_image_surface_create_from_png((Dir / "out.png").c_str());
-  ASSERT_EQ(cairo_surface_status(Loaded), CAIRO_STATUS_SUCCESS);
-  EXPECT_EQ(cairo_image_surface_get_width(Loaded) * 10 + cairo_image_surface_get_height(Loaded), 81);
-  const auto* Row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(Loaded));
-  EXPECT_EQ(Row[0], Red);
-  EXPECT_EQ(Row[7], 0u);
-  cairo_surface_destroy(Loaded);
   try {
-    Canvas.SaveToPNG(Dir / "no-such-dir" / "out.png");
+    Canvas.SaveToPNG(Dir / "out.png");
     ADD_FAILURE() << "no exception";
   } catch (const EFCreateError& Error) {
-    EXPECT_NE(std::string(Error.what()).find((Dir / "no-such-dir").string()), std::string::npos) << Error.what();
+    EXPECT_NE(std::string(Error.what()).find(Dir.string()), std::string::npos) << Error.what();
   }
   EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
-  EXPECT_THROW(TCairoCanvas(0, 0).SaveToPNG(Dir / "empty.png"), EWriteError);
-  EXPECT_FALSE(std::filesystem::exists(Dir / "empty.png"));
-  std::filesystem::remove_all(Dir);
+  EXPECT_THROW(TCairoCanvas(0, 0).SaveToPNG(Dir.string() + ".png"), EWriteError);
+  EXPECT_FALSE(std::filesystem::exists(Dir.string() + ".png"));
 }
 
 // Text: DejaVu Sans is what CI installs; the expectations hold for any scalable font.
@@ -235,7 +221,6 @@ TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
   };
   EXPECT_EQ(Broken({0, 0, Canvas.TextWidth(u"aaa  aaa") + 0.5f, 200}, u"aaa aaa aaa  aaa", true),
             (std::vector<std::size_t>{0, 7, 8, 8}));
-  EXPECT_NEAR(Lines.Metrics[1].Rect.Top - Lines.Metrics[0].Rect.Top, Height, 0.01);
   EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa aaa\r\nwide\n", false), (std::vector<std::size_t>{0, 7, 9, 4, 14, 0}));
   // A view that starts with a line feed starts with an empty line, whatever lies before it.
   EXPECT_EQ(Broken({0, 0, 10, 200}, std::u16string_view(u"\r\nwide").substr(1), false),
@@ -252,15 +237,12 @@ TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
 // is painted, and sizes it cannot hold are refused cleanly.
 TEST(CairoMisuseTest, HostileTextAndSizesLeaveTheCanvasUsable) {
   TCairoCanvas Canvas(100, 20, 2);
-  const auto Fill = [&](std::u16string_view Text, bool Wrap) {
-    Canvas.FillText({0, 0, 100, 20}, Text, Wrap, 1, {}, TTextAlign::Leading, TTextAlign::Leading);
-  };
   // Sizes FreeType cannot render: in the measuring context, and in device pixels at scale 2.
   for (const float Size : {1e5f, 4e4f}) {
     Canvas.GetFont().Size = Size;
-    EXPECT_THROW(Fill(u"text", false), std::invalid_argument);
+    EXPECT_THROW(Canvas.FillText({0, 0, 100, 20}, u"text", false, 1, {}, TTextAlign::Leading), std::invalid_argument);
     Canvas.GetFont().Size = 12;
-    EXPECT_NO_THROW(Fill(u"text", false));
+    EXPECT_NO_THROW(Canvas.FillText({0, 0, 100, 20}, u"text", false, 1, {}, TTextAlign::Leading));
   }
   // Sizes FreeType cannot render under a matrix that stretches the y axis alone, or
   // shears it.
@@ -274,10 +256,8 @@ TEST(CairoMisuseTest, HostileTextAndSizesLeaveTheCanvasUsable) {
   for (const std::u16string_view Text :
        {u"a\uFFFEb", u"a\uFFFFb", u"a\uFDD0b", u"a\uFDEFb", u"a\U0001FFFEb", u"a\U0001FFFFb", u"a\U0010FFFFb"}) {
     EXPECT_EQ(Canvas.TextWidth(Text), Canvas.TextWidth(u"a\uFFFDb")) << Text.size();
-    EXPECT_NO_THROW(Fill(Text, true));
+    EXPECT_NO_THROW(Canvas.FillText({0, 0, 100, 20}, Text, true, 1, {}, TTextAlign::Leading));
   }
-  EXPECT_THROW(Canvas.SetSize(100000, 100000), Exception);
-  EXPECT_EQ(Canvas.GetWidth(), 100);
   // Device sizes beyond any integer type are reported, not converted.
   try {
     TCairoCanvas Huge(10, 10, FLT_MAX);
