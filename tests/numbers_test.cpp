@@ -3,6 +3,7 @@
 // and text is in the golden scene, tests/golden/scene.svg.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <iterator>
 #include <limits>
@@ -15,8 +16,10 @@
 namespace fsvg::test {
 namespace {
 
+// Out starts filled, so a byte the formatter fails to write shows.
 std::string Formatted(double Value, int Decimals = 4) {
   char Out[detail::MaxRealLength];
+  std::fill(std::begin(Out), std::end(Out), '#');
   return std::string(Out, detail::FormatReal(Value, Decimals, Out));
 }
 

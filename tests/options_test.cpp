@@ -59,7 +59,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       for (const TFillTextFlags Flags : {TFillTextFlags{}, TFillTextFlags{TFillTextFlag::RightToLeft}})
         C.FillText({0, 0, 100, 40}, u"<one> & twotwo three\nthree four", true, 1, Flags, TTextAlign::Leading);
       Host.Lays = false, C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
-      for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound})
+      for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound, TCornerType::InnerLine})
         C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
     }
     Recorded += std::string("== ") + Name + "\n" + std::string(Stream.View()) + "\n";
