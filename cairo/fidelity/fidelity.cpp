@@ -68,8 +68,8 @@ struct TStep {
 };
 
 // A step from its letter and numbers, written "r 20 20 180 120".
-TStep S(const char* Spec, TAlphaColor Color = Ink, float Thickness = 0, float Opacity = 1, const char16_t* Text = u"") {
-  std::istringstream In(Spec);
+TStep S(const char* Call, TAlphaColor Color = Ink, float Thickness = 0, float Opacity = 1, const char16_t* Text = u"") {
+  std::istringstream In(Call);
   TStep Step{static_cast<char>(In.get()), {}, Color, Thickness, Opacity, Text};
   for (float Number; In >> Number;) Step.N.push_back(Number);
   Step.N.resize(std::max<std::size_t>(Step.N.size(), 7));  // adds no point: polygons give 6 or more
@@ -165,7 +165,7 @@ void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) {
 
 // Each scene is drawn on a canvas cleared to white; Host (Width x Height) gives font
 // metrics and takes matrices.
-struct TSceneSpec {
+struct TSceneInfo {
   const char* Name;
   int Width, Height;
   bool Text;  // renderers shape and smooth text each their own way
@@ -174,7 +174,7 @@ struct TSceneSpec {
   // differences honest and proves the comparison can see them.
   double MaxPercent, MinPercent;
 };
-struct TScene : TSceneSpec {
+struct TScene : TSceneInfo {
   std::vector<TStep> Steps;
   void (*Code)(TSvgCanvas& C, TCairoCanvas& Host) = nullptr;  // draws the scenes that loop
   void Draw(TSvgCanvas& C, TCairoCanvas& Host) const { Code ? Code(C, Host) : DrawSteps(C, Host, Steps); }
