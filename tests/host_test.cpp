@@ -44,6 +44,16 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_EQ(Host.Calls, (std::vector<std::string>{"BeginScene(1,42)", "EndScene()", "BeginScene(0,0)", "Flush()",
                                                   "MeasureText([5,6,7,8],ab)", "MeasureLines([1,1,2,2],cd)",
                                                   "TextWidth(e)", "TextHeight(f)"}));
+  // The shared layout measures the bounds of the lines (12 units high at size 10), of no
+  // line the box's corner; a text is as wide as its widest line.
+  TLayingCanvas Laying;
+  Laying.GetFont().Size = 10;
+  TRectF Box{10, 20, 110, 120};
+  Laying.MeasureText(Box, u"one\nthree", false, {}, TTextAlign::Center, TTextAlign::Trailing);
+  EXPECT_EQ(Box, (TRectF{35, 96, 85, 120}));
+  Laying.MeasureText(Box, u"", false, {}, TTextAlign::Center, TTextAlign::Center);
+  EXPECT_EQ(Box, (TRectF{35, 96, 35, 96}));
+  EXPECT_EQ(Laying.TextWidth(u"abc\nabcabc\na"), 60);
   // The host's own overloads without a brush paint with its fill and stroke.
   const TRectF R{1, 2, 3, 4};
   Host.FillRect(R, 0, 0, {}, 1), Host.DrawRect(R, 0, 0, {}, 1), Host.FillEllipse(R, 1), Host.DrawEllipse(R, 1);

@@ -120,12 +120,11 @@ void DrawDemo(TSvgCanvas& C, TCairoCanvas& Host) {
 void DrawCorners(TSvgCanvas& C, TCairoCanvas& Host) {
   const TAlphaColor Colors[] = {Blue, Green, Orange, Red};
   std::vector<TStep> Steps;
-  for (int Type = 0; Type < 4; ++Type)
-    for (int Subset = 0; Subset < 16; ++Subset) {
-      const float X = 10 + static_cast<float>(Subset % 8) * 60, Y = 10 + static_cast<float>(Type * 2 + Subset / 8) * 50;
-      const float Corners = static_cast<float>(Subset), CornerType = static_cast<float>(Type);
-      Steps.push_back({Subset % 2 ? 'R' : 'r', {X, Y, X + 50, Y + 40, 14, 10, CornerType, Corners}, Colors[Type], 3});
-    }
+  for (int Kind = 0; Kind < 64; ++Kind) {
+    const float X = 10 + static_cast<float>(Kind % 8) * 60, Y = 10 + static_cast<float>(Kind / 8) * 50;
+    const float Type = static_cast<float>(Kind / 16), Corners = static_cast<float>(Kind % 16);
+    Steps.push_back({Kind % 2 ? 'R' : 'r', {X, Y, X + 50, Y + 40, 14, 10, Type, Corners}, Colors[Kind / 16], 3});
+  }
   DrawSteps(C, Host, Steps);
 }
 
@@ -152,15 +151,13 @@ void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
 void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) {
   C.GetFont() = TFont(demo::DashboardFont, 13);
   C.SetFill(Solid(Ink));
-  for (int H = 0; H < 3; ++H)
-    for (int V = 0; V < 3; ++V) {
-      const TRectF Box{10 + static_cast<float>(H) * 160, 10 + static_cast<float>(V) * 100,
-                       160 + static_cast<float>(H) * 160, 100 + static_cast<float>(V) * 100};
-      C.DrawRect(Box, 0, 0, AllCorners, 1, Pen(0xFFDDDDDD, 1));
-      C.FillText(Box, u"Wrapped text in a box, aligned\nas the host lays it out", true, 1,
-                 V == 2 ? TFillTextFlags{TFillTextFlag::RightToLeft} : TFillTextFlags{}, static_cast<TTextAlign>(H),
-                 static_cast<TTextAlign>(V));
-    }
+  for (int Box = 0; Box < 9; ++Box) {  // aligned Box % 3 across and Box / 3 down
+    const float X = 10 + static_cast<float>(Box % 3) * 160, Y = 10 + static_cast<float>(Box / 3) * 100;
+    C.DrawRect({X, Y, X + 150, Y + 90}, 0, 0, AllCorners, 1, Pen(0xFFDDDDDD, 1));
+    C.FillText({X, Y, X + 150, Y + 90}, u"Wrapped text in a box, aligned\nas the host lays it out", true, 1,
+               Box / 3 == 2 ? TFillTextFlags{TFillTextFlag::RightToLeft} : TFillTextFlags{},
+               static_cast<TTextAlign>(Box % 3), static_cast<TTextAlign>(Box / 3));
+  }
 }
 
 // Each scene is drawn on a canvas cleared to white; Host (Width x Height) gives font
@@ -265,22 +262,19 @@ void Run(const std::vector<std::string>& Arguments, const std::string& Log) {
     throw std::runtime_error(Arguments[0] + " failed, see " + Log);
 }
 
-// The PNG file Name, at least Width x Height pixels.
-TSurfacePtr Load(const std::string& Name, int Width, int Height) {
-  TSurfacePtr Loaded(cairo_image_surface_create_from_png(Name.c_str()), cairo_surface_destroy);
-  if (cairo_surface_status(Loaded.get()) != 0 || cairo_image_surface_get_width(Loaded.get()) < Width ||
-      cairo_image_surface_get_height(Loaded.get()) < Height)
+// Width x Height pixels of the PNG file Name from (Left, Top), over white, with every
+// Scale x Scale pixels of the file averaged into one.
+TSurfacePtr OverWhite(const std::string& Name, int Left, int Top, int Width, int Height, int Scale = 1) {
+  const TSurfacePtr Loaded(cairo_image_surface_create_from_png(Name.c_str()), cairo_surface_destroy);
+  if (cairo_surface_status(Loaded.get()) != 0 || cairo_image_surface_get_width(Loaded.get()) < (Left + Width) * Scale ||
+      cairo_image_surface_get_height(Loaded.get()) < (Top + Height) * Scale)
     throw std::runtime_error(Name + " is unreadable or smaller than the scene");
-  return Loaded;
-}
-
-// Source's Width x Height pixels at (Left, Top), over white.
-TSurfacePtr OverWhite(cairo_surface_t* Source, int Left, int Width, int Height, int Top = 0) {
+  cairo_surface_set_device_scale(Loaded.get(), Scale, Scale);
   TSurfacePtr Result(cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height), cairo_surface_destroy);
   cairo_t* Context = cairo_create(Result.get());
   cairo_set_source_rgb(Context, 1, 1, 1);
   cairo_paint(Context);
-  cairo_set_source_surface(Context, Source, -Left, -Top);
+  cairo_set_source_surface(Context, Loaded.get(), -Left, -Top);
   cairo_paint(Context);
   cairo_destroy(Context);
   cairo_surface_flush(Result.get());
@@ -351,20 +345,18 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
       Run({Tool.at(1), "--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg}, Log);
     if (Renderer == "resvg") Run({Tool.at(1), Tool.at(2), Svg, Png, W, H}, Log);
     // The host's picture is compared as read back from its PNG file, which must hold it all.
-    Hosts[M].SaveToPNG(Out + ".host.png");
-    const TSurfacePtr Loaded = Load(Png, (Left + Scene.Width) * Scale, Scene.Height * Scale),
-                      Host = Load(Out + ".host.png", Scene.Width, Scene.Height);
-    cairo_surface_set_device_scale(Loaded.get(), Scale, Scale);  // each Scale x Scale pixels averaged into one
-    const TSurfacePtr Painted = OverWhite(Host.get(), 0, Scene.Width, Scene.Height);
-    const double Percent = Compare(Painted.get(), OverWhite(Loaded.get(), Left, Scene.Width, Scene.Height).get());
+    const std::string Host = Out + ".host.png";
+    Hosts[M].SaveToPNG(Host);
+    const TSurfacePtr Painted = OverWhite(Host, 0, 0, Scene.Width, Scene.Height);
+    const double Percent = Compare(Painted.get(), OverWhite(Png, Left, 0, Scene.Width, Scene.Height, Scale).get());
     cairo_surface_write_to_png(Painted.get(), (Out + ".diff.png").c_str());
     // Faithful recordings must agree; default ones keep the scene's documented limits.
     const double Max = M == 1 ? (Scene.Text ? 2.0 : 0.5) : Scene.MaxPercent, Min = M == 1 ? 0 : Scene.MinPercent;
     // The right-to-left boxes, text-layout-by-design's bottom row, must agree on their own.
     double RightToLeft = 0;
     if (M == 1 && Scene.Code == DrawTextLayout) {
-      RightToLeft = Compare(OverWhite(Host.get(), 0, Scene.Width, 100, 205).get(),
-                            OverWhite(Loaded.get(), Left, Scene.Width, 100, 205).get());
+      RightToLeft = Compare(OverWhite(Host, 0, 205, Scene.Width, 100).get(),
+                            OverWhite(Png, Left, 205, Scene.Width, 100, Scale).get());
       std::printf("%s, right-to-left boxes, %s: %.3f%% differ\n", Scene.Name, Renderer.c_str(), RightToLeft);
     }
     const bool Passed = Percent <= Max && Percent >= Min && RightToLeft <= Max;

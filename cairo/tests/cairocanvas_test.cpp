@@ -14,6 +14,7 @@
 
 #include "fsvg/fsvgcanvas.h"
 #include "fsvg/streams.h"
+#include "support/testcanvas.h"
 
 namespace fsvg {
 namespace {
@@ -136,12 +137,8 @@ TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
   EXPECT_EQ(Alpha(Shapes, 85, 20), 255u);
   // A file in a folder that does not exist, a full device, an image without pixels.
   const std::filesystem::path Dir = std::filesystem::temp_directory_path() / ("fsvgcairo-" + std::to_string(getpid()));
-  try {
-    Canvas.SaveToPNG(Dir / "out.png");
-    ADD_FAILURE() << "no exception";
-  } catch (const EFCreateError& Error) {
-    EXPECT_NE(std::string(Error.what()).find(Dir.string()), std::string::npos) << Error.what();
-  }
+  EXPECT_NE(test::ErrorOf<EFCreateError>([&] { Canvas.SaveToPNG(Dir / "out.png"); }).find(Dir.string()),
+            std::string::npos);
   EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
   EXPECT_THROW(TCairoCanvas(0, 0).SaveToPNG(Dir.string() + ".png"), EWriteError);
   EXPECT_FALSE(std::filesystem::exists(Dir.string() + ".png"));
@@ -175,8 +172,7 @@ TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
   EXPECT_FLOAT_EQ(Canvas.TextHeight(u""), Metrics.LineHeight);
   const float Short = Canvas.TextWidth(u"abc");
   EXPECT_EQ(Canvas.TextWidth(u""), 0);
-  EXPECT_NEAR(Canvas.TextWidth(u"abc\nabcabc\na"), 2 * Short, 0.01);  // the widest line
-  float Height = Canvas.TextHeight(u"abc");
+  const float Height = Canvas.TextHeight(u"abc");
   Canvas.GetFont().Size = 40;  // unhinted metrics scale linearly with the size
   EXPECT_NEAR(Canvas.TextWidth(u"abc"), 2 * Short, 0.05);
   EXPECT_NEAR(Canvas.TextHeight(u"a\nb\r\nc"), 6 * Height, 0.05);
@@ -186,7 +182,6 @@ TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
   EXPECT_NEAR(Canvas.TextWidth(u"HH"), 2 * Canvas.TextWidth(u"H"), 0.01);
 #endif
   Canvas.GetFont().Size = 20;
-  Height = Canvas.TextHeight(u"Hello");
   const float Wide = Canvas.TextWidth(u"Hello Hello");
   // An empty family is DejaVu Sans, spelt exactly: the tests' fonts.conf gives a family
   // fontconfig does not know another face.
@@ -195,23 +190,8 @@ TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
     EXPECT_EQ(Canvas.TextWidth(u"Hello Hello") == Wide, *Family == 0);
   }
   Canvas.GetFont().Family = u"DejaVu Sans";
-  for (const auto& [Horizontal, Vertical, Flags, Left, Top] :
-       {std::tuple{TTextAlign::Leading, TTextAlign::Leading, TFillTextFlags{}, 10.f, 20.f},
-        {TTextAlign::Trailing, TTextAlign::Trailing, TFillTextFlags{}, 310 - Wide, 120 - 2 * Height},
-        {TTextAlign::Center, TTextAlign::Center, TFillTextFlags{}, 160 - Wide / 2, 70 - Height},
-        {TTextAlign::Leading, TTextAlign::Leading, TFillTextFlags{TFillTextFlag::RightToLeft}, 310 - Wide, 20.f},
-        {TTextAlign::Center, TTextAlign::Leading, TFillTextFlags{TFillTextFlag::RightToLeft}, 160 - Wide / 2, 20.f}}) {
-    TRectF Rect{10, 20, 310, 120};
-    Canvas.MeasureText(Rect, u"Hello\nHello Hello", false, Flags, Horizontal, Vertical);
-    for (const float Error : {Rect.Left - Left, Rect.Top - Top, Rect.Width() - Wide, Rect.Height() - 2 * Height})
-      EXPECT_NEAR(Error, 0, 0.01) << Left << "," << Top;
-  }
-  TRectF Empty{10, 20, 310, 120};
-  Canvas.MeasureText(Empty, u"", false, {}, TTextAlign::Center, TTextAlign::Center);
-  EXPECT_EQ(Empty, (TRectF{10, 20, 10, 20}));
-  // WordWrap breaks at the last space that keeps a line within the rectangle (a double
-  // space stays inside a line); without it only line feeds break (a CR before one belongs
-  // to the break); a long word overflows.
+  // Word wrap breaks at the last space that keeps a line within the rectangle, as the
+  // Cairo host measures it (a double space stays inside a line); a long word overflows.
   TLineMetricInfo Lines;
   const auto Broken = [&](const TRectF& Rect, std::u16string_view Text, bool Wrap) {
     Canvas.MeasureLines(Lines, Rect, Text, Wrap, {}, TTextAlign::Leading, TTextAlign::Leading);
@@ -221,10 +201,6 @@ TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
   };
   EXPECT_EQ(Broken({0, 0, Canvas.TextWidth(u"aaa  aaa") + 0.5f, 200}, u"aaa aaa aaa  aaa", true),
             (std::vector<std::size_t>{0, 7, 8, 8}));
-  EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa aaa\r\nwide\n", false), (std::vector<std::size_t>{0, 7, 9, 4, 14, 0}));
-  // A view that starts with a line feed starts with an empty line, whatever lies before it.
-  EXPECT_EQ(Broken({0, 0, 10, 200}, std::u16string_view(u"\r\nwide").substr(1), false),
-            (std::vector<std::size_t>{0, 0, 1, 4}));
   EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa widerthanten", true), (std::vector<std::size_t>{0, 3, 4, 12}));
   EXPECT_GT(Lines.Metrics[1].Rect.Width(), 10);
   // Word wrap measures kerned pairs ("AV") as they are painted: a line breaks just where
@@ -259,12 +235,8 @@ TEST(CairoMisuseTest, HostileTextAndSizesLeaveTheCanvasUsable) {
     EXPECT_NO_THROW(Canvas.FillText({0, 0, 100, 20}, Text, true, 1, {}, TTextAlign::Leading));
   }
   // Device sizes beyond any integer type are reported, not converted.
-  try {
-    TCairoCanvas Huge(10, 10, FLT_MAX);
-    ADD_FAILURE() << "a surface of 3.4e39 pixels was accepted";
-  } catch (const Exception& Error) {
-    EXPECT_EQ(std::string(Error.what()).find('-'), std::string::npos) << Error.what();
-  }
+  const std::string Huge = test::ErrorOf<Exception>([] { TCairoCanvas(10, 10, FLT_MAX); });
+  EXPECT_TRUE(Huge.starts_with("TCairoCanvas: a surface of") && Huge.find('-') == std::string::npos) << Huge;
 }
 
 }  // namespace
