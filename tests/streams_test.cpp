@@ -49,11 +49,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Document(TStream& Stream) {
-  TNullCanvas Host(640, 480);
-  DrawScene(TOpenCanvas(&Stream, &Host));
-}
-
 // Every way a line reaches a stream gives the same bytes. A missing canvas is refused
 // after the teardown, which leaves the footer alone in the stream or the file (truncated,
 // and closed). An empty file name, as no stream: nothing is written, but the host paints.
@@ -62,7 +57,9 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   TMemoryStream Growing;  // lends once grown, and grows for the lines that do not fit
   std::ostringstream Target;
   TOStreamAdapter Adapter(Target);
-  for (TStream* Stream : std::initializer_list<TStream*>{&Plain, &Growing, &Adapter}) Document(*Stream);
+  TNullCanvas Host(640, 480);
+  for (TStream* Stream : std::initializer_list<TStream*>{&Plain, &Growing, &Adapter})
+    DrawScene(TOpenCanvas(Stream, &Host));
   Adapter.WriteBuffer("\nmore", 5);  // still the caller's, still usable
   ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
   EXPECT_TRUE(Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
@@ -73,7 +70,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   constexpr auto Line = TFileBuffering::Line, Full = TFileBuffering::Full;
   for (const auto& [Buffering, Size] : {std::pair{Line, 1 << 16}, {Full, 1 << 16}, {Full, 100}, {Line, 1}}) {
     TFileStream File(Path, Buffering, static_cast<std::size_t>(Size));
-    Document(File);
+    DrawScene(TOpenCanvas(&File, &Host));
     File.Close();
     EXPECT_TRUE(ReadFile(Path) == Plain.Text) << Size;
   }
@@ -119,7 +116,9 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { TNullCanvas(-1, 0); }, "Canvas size must not be negative"},
       {[&] { Host.SetSize(0, -1); }, "Canvas size must not be negative"},
       {[&] { TNullCanvas(1, 1, 0); }, "Canvas scale must be positive"},
-      {[&] { Host.EndScene(); }, "EndScene without a matching BeginScene"},
+      {[&] { TNullCanvas(1, 1, NAN); }, "Canvas scale must be positive"},
+      {[&] { TNullCanvas(1, 1, INFINITY); }, "Canvas scale must be positive"},
+      {[&] { Host.BeginScene(), Host.EndScene(), Host.EndScene(); }, "EndScene without a matching BeginScene"},
       {[&] { Host.RestoreState(nullptr); },
        "RestoreState: the state was not saved by this canvas, or was restored already"}};
   for (const auto& Case : Cases) EXPECT_EQ(ErrorOf(Case.first), Case.second);
@@ -138,7 +137,6 @@ TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   std::memcpy(Small.AcquireBuffer(10), "abcdefghij", 10);  // lent from the room reserved
   Small.CommitBuffer(4);
   EXPECT_EQ(Small.AcquireBuffer(13), nullptr);  // 12 left: lends only room it has
-  EXPECT_THROW(Small.CommitBuffer(1), std::length_error);
   ASSERT_NE(Small.AcquireBuffer(12), nullptr);
   EXPECT_THROW(Small.CommitBuffer(13), std::length_error);
   ASSERT_NE(Small.AcquireBuffer(8), nullptr);
@@ -186,8 +184,7 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   Full.CommitBuffer(3);
   EXPECT_EQ(ReadFile(Path), "line\n");
   EXPECT_EQ(Full.AcquireBuffer(9), nullptr);  // more than the whole buffer
-  EXPECT_THROW(Full.CommitBuffer(1), std::length_error);
-  Full.WriteBuffer("0123456789", 10);  // more than the buffer: written through
+  Full.WriteBuffer("0123456789", 10);         // more than the buffer: written through
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
   Full.Close();                                      // flushing on close is the first test's
   EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);  // closed, as a write (the refusals)

@@ -129,10 +129,9 @@ void DrawCorners(TSvgCanvas& C, TCairoCanvas& Host) {
 // Every dash with both caps on lines, every join on open and closed outlines.
 void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
   for (int Line = 0; Line < 12; ++Line) {
-    const float Y = 20 + static_cast<float>(Line) * 14;
     TStrokeBrush& Brush = C.GetStroke() = Pen(Line % 2 ? Blue : Ink, 6);
     Brush.Dash = static_cast<TStrokeDash>(Line / 2), Brush.Cap = static_cast<TStrokeCap>(Line % 2);
-    C.DrawLine({20, Y}, {220, Y}, 1, Brush);
+    C.DrawLine({20, 20 + Line * 14.f}, {220, 20 + Line * 14.f}, 1, Brush);
   }
   for (int Join = 0; Join < 3; ++Join) {
     const float X = 250 + static_cast<float>(Join) * 50;
