@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
+#include <cstdint>
 
 #include "support/testcanvas.h"
 
@@ -87,7 +87,8 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_THROW(Set(5), std::runtime_error);
   Host.FailAt = Host.Calls.size() + 1;
   EXPECT_THROW(Canvas.RestoreState(Saved), std::runtime_error);
-  EXPECT_TRUE(Host.GetMatrixMeaning() == TMatrixMeaning::Identity && Canvas.GetFill().Color == 5u);
+  EXPECT_TRUE(Host.GetMatrix().m32 == 0 && Host.GetMatrixMeaning() == TMatrixMeaning::Identity &&
+              Canvas.GetFill().Color == 5u);
   Host.FailAt = 0;
   Canvas.RestoreState(Saved);
   TCanvasSaveState* Next = Canvas.SaveState();
@@ -100,10 +101,9 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
 
 TEST(Host, SceneCountStopsAtItsLimit) {
   TNullCanvas Canvas;
-  constexpr std::int32_t Limit = std::numeric_limits<std::int32_t>::max();
-  for (std::int32_t I = 0; I < Limit; ++I) Canvas.BeginScene();
+  for (std::int32_t I = 0; I < INT32_MAX; ++I) Canvas.BeginScene();
   EXPECT_THROW(Canvas.BeginScene(), std::overflow_error);
-  EXPECT_EQ(Canvas.GetBeginSceneCount(), Limit);
+  EXPECT_EQ(Canvas.GetBeginSceneCount(), INT32_MAX);
 }
 
 TEST(Host, AlignmentToThePixelGrid) {

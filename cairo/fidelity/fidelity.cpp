@@ -144,18 +144,21 @@ void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
   }
 }
 
-// Every horizontal and vertical alignment, wrapped in a narrow box, and right to left.
-void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) {
+// Boxes First to 8 of every horizontal (Box % 3) and vertical (Box / 3) alignment, the
+// bottom row right to left, wrapped in a narrow box.
+void DrawTextBoxes(TSvgCanvas& C, int First) {
   C.GetFont() = TFont(demo::DashboardFont, 13);
   C.SetFill(Solid(Ink));
-  for (int Box = 0; Box < 9; ++Box) {  // aligned Box % 3 across and Box / 3 down
-    const float X = 10 + static_cast<float>(Box % 3) * 160, Y = 10 + static_cast<float>(Box / 3) * 100;
+  for (int Box = First; Box < 9; ++Box) {
+    const float X = 10 + static_cast<float>(Box % 3) * 160, Y = 10 + static_cast<float>(Box / 3 - First / 3) * 100;
     C.DrawRect({X, Y, X + 150, Y + 90}, 0, 0, AllCorners, 1, Pen(0xFFDDDDDD, 1));
     C.FillText({X, Y, X + 150, Y + 90}, u"Wrapped text in a box, aligned\nas the host lays it out", true, 1,
                Box / 3 == 2 ? TFillTextFlags{TFillTextFlag::RightToLeft} : TFillTextFlags{},
                static_cast<TTextAlign>(Box % 3), static_cast<TTextAlign>(Box / 3));
   }
 }
+void DrawTextLayout(TSvgCanvas& C, TCairoCanvas&) { DrawTextBoxes(C, 0); }
+void DrawRightToLeft(TSvgCanvas& C, TCairoCanvas&) { DrawTextBoxes(C, 6); }
 
 // Each scene is drawn on a canvas cleared to white; Host (Width x Height) gives font
 // metrics and takes matrices.
@@ -243,7 +246,10 @@ const TScene AllScenes[] = {
       S("R 40 180 200 280", 0x701F2A44, 10), S("L 220 280 380 160", 0x40F08C1E, 16)}},
     {{"corners-by-design", 490, 410, false, 100, 2}, {}, DrawCorners},
     {{"strokes-by-design", 420, 300, false, 100, 1}, {}, DrawStrokes},
-    {{"text-layout-by-design", 490, 310, true, 100, 2}, {}, DrawTextLayout}};
+    {{"text-layout-by-design", 490, 310, true, 100, 2}, {}, DrawTextLayout},
+    // Its right-to-left row alone, so that the few pixels it has count (160 high: Chromium's
+    // headless window shows a lower document only in part).
+    {{"right-to-left-by-design", 490, 160, true, 100, 2}, {}, DrawRightToLeft}};
 
 using TSurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
@@ -259,19 +265,19 @@ void Run(const std::vector<std::string>& Arguments, const std::string& Log) {
     throw std::runtime_error(Arguments[0] + " failed, see " + Log);
 }
 
-// Width x Height pixels of the PNG file Name from the row Top down, over white, with every
-// Scale x Scale pixels of the file averaged into one.
-TSurfacePtr OverWhite(const std::string& Name, int Top, int Width, int Height, int Scale = 1) {
+// The PNG file Name, at least Width x Height pixels, over white, with every Scale x Scale
+// pixels of the file averaged into one.
+TSurfacePtr OverWhite(const std::string& Name, int Width, int Height, int Scale = 1) {
   const TSurfacePtr Loaded(cairo_image_surface_create_from_png(Name.c_str()), cairo_surface_destroy);
   if (cairo_surface_status(Loaded.get()) != 0 || cairo_image_surface_get_width(Loaded.get()) < Width * Scale ||
-      cairo_image_surface_get_height(Loaded.get()) < (Top + Height) * Scale)
+      cairo_image_surface_get_height(Loaded.get()) < Height * Scale)
     throw std::runtime_error(Name + " is unreadable or smaller than the scene");
   cairo_surface_set_device_scale(Loaded.get(), Scale, Scale);
   TSurfacePtr Result(cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height), cairo_surface_destroy);
   cairo_t* Context = cairo_create(Result.get());
   cairo_set_source_rgb(Context, 1, 1, 1);
   cairo_paint(Context);
-  cairo_set_source_surface(Context, Loaded.get(), 0, -Top);
+  cairo_set_source_surface(Context, Loaded.get(), 0, 0);
   cairo_paint(Context);
   cairo_destroy(Context);
   cairo_surface_flush(Result.get());
@@ -298,8 +304,6 @@ double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
 
 int Check(const TScene& Scene, const std::filesystem::path& Directory, const std::vector<std::string>& Tool) {
   const std::string& Renderer = Tool.at(0);
-  if (Renderer != "rsvg" && Renderer != "resvg" && Renderer != "chromium")
-    throw std::invalid_argument("unknown renderer " + Renderer);
   std::filesystem::create_directories(Directory);
   // Every file is named for the scene and the renderer: the tests run in parallel.
   const std::string Base = (Directory / Scene.Name).string() + "." + Renderer, Log = Base + ".log";
@@ -331,19 +335,12 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
     // The host's picture is compared as read back from its PNG file, which must hold it all.
     const std::string Host = Out + ".host.png";
     Painter.SaveToPNG(Host);
-    const TSurfacePtr Painted = OverWhite(Host, 0, Scene.Width, Scene.Height);
-    const double Percent = Compare(Painted.get(), OverWhite(Png, 0, Scene.Width, Scene.Height, Scale).get());
+    const TSurfacePtr Painted = OverWhite(Host, Scene.Width, Scene.Height);
+    const double Percent = Compare(Painted.get(), OverWhite(Png, Scene.Width, Scene.Height, Scale).get());
     cairo_surface_write_to_png(Painted.get(), (Out + ".diff.png").c_str());
     // Faithful recordings must agree; default ones keep the scene's documented limits.
     const double Max = M == 1 ? (Scene.Text ? 2.0 : 0.5) : Scene.MaxPercent, Min = M == 1 ? 0 : Scene.MinPercent;
-    // The right-to-left boxes, text-layout-by-design's bottom row, must agree on their own.
-    double RightToLeft = 0;
-    if (M == 1 && Scene.Code == DrawTextLayout) {
-      RightToLeft =
-          Compare(OverWhite(Host, 205, Scene.Width, 100).get(), OverWhite(Png, 205, Scene.Width, 100, Scale).get());
-      std::printf("%s, right-to-left boxes, %s: %.3f%% differ\n", Scene.Name, Renderer.c_str(), RightToLeft);
-    }
-    const bool Passed = Percent <= Max && Percent >= Min && RightToLeft <= Max;
+    const bool Passed = Percent <= Max && Percent >= Min;
     Failed += !Passed;
     std::printf("%s, %s, %s: %.3f%% of the pixels differ; expected %s %.3g%%: %s\n  diff image: %s.diff.png\n",
                 Scene.Name, Modes[M].c_str(), Renderer.c_str(), Percent, Min > 0 ? "at least" : "at most",

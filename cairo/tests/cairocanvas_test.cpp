@@ -53,8 +53,7 @@ TEST(CairoCanvas, ScaleMatrixOffsetQualityAndClearing) {
   Turned.ClearRect({15, 18, 25, 20}, 0x00000000);  // replaces, through offset and matrix
   EXPECT_EQ(CountPainted(Turned), 180u);
   Turned.Clear(0x8000FFFF);
-  EXPECT_EQ(Turned.Pixel(0, 0), 0x8000FFFFu);
-  EXPECT_EQ(CountPainted(Turned), 10000u);
+  EXPECT_TRUE(Turned.Pixel(0, 0) == 0x8000FFFFu && CountPainted(Turned) == 10000u);
   Turned.SetMatrix({1, 0, 0, 0, 0, 0, 0, 0, 1});  // singular: nothing is painted
   Turned.SetSize(10, 10);
   Turned.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, RedBrush);
@@ -116,8 +115,8 @@ TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
   EXPECT_THROW(TCairoCanvas(32768, 1), Exception);
   EXPECT_THROW(TCairoCanvas(1, 32768), Exception);
   Canvas.FillRect({0, 0, 4, 1}, 0, 0, AllCorners, 1, RedBrush);
-  EXPECT_THROW(Canvas.SetSize(40000, 10), Exception);  // the old surface stays
-  EXPECT_EQ(Canvas.Pixel(3, 0), Red);
+  EXPECT_THROW(Canvas.SetSize(40000, 10), Exception);  // the old surface and size stay
+  EXPECT_TRUE(Canvas.Pixel(3, 0) == Red && Canvas.GetWidth() == 8 && Canvas.GetHeight() == 1);
   // What the fidelity scenes cannot show, on a fresh (transparent) canvas: a rectangle
   // given right to left, a radius zero on one axis (square corners), an opacity above 1
   // (taken as 1: a colour of alpha 0x80 stays at 0x80), paint that leaves no mark (None
