@@ -51,7 +51,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.FillRect({0, 0, 20, 10}, 3, 0, {TCorner::TopLeft}, 0.5f, Red);  // one radius: square
       C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
       for (const TFillTextFlags Flags : {TFillTextFlags{}, TFillTextFlags{TFillTextFlag::RightToLeft}})
-        C.FillText({0, 0, 100, 40}, u"<one> & twotwo three\nthree four", true, 1, Flags, TTextAlign::Leading);
+        C.FillText({10, 0, 110, 40}, u"<one> & twotwo three\nthree four", true, 1, Flags, TTextAlign::Leading);
       for (const TTextAlign Align : {TTextAlign::Center, TTextAlign::Trailing})  // a CR before a LF is the break's
         C.FillText({0, 0, 100, 40}, std::u16string_view(u"\r\none two\r\nwide\n").substr(1), false, 1, {}, Align,
                    Align);
