@@ -54,7 +54,7 @@ inline std::string Arg(const TPolygon& Points) {
 /// with RefuseScene), Flush and SetMatrix (with the y translation). Its FailAt-th call
 /// (1-based; 0 never) throws std::runtime_error "host failed" after being recorded.
 /// Measuring, it answers [1,2,3,4], a width of 7.5 and a height of 11.25, and lays every
-/// wrapped text out as two lines of three units.
+/// wrapped text out as two lines.
 class TRecordingCanvas : public TNullCanvas {
  public:
   using TCanvas::ClippingChanged;
@@ -104,8 +104,7 @@ class TRecordingCanvas : public TNullCanvas {
   }
   void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = {1, 2, 3, 4}; }
   void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool W, F, A, A) override {
-    Record("MeasureLines", Rect, T);
-    if (W) L.Metrics = {{0, 3, {10, -10, 30, 0}}, {4, 3, {40, 5, 60, 15}}};
+    Record("MeasureLines", Rect, T), L.Metrics.resize(W ? 2 : 0);
   }
   float DoTextWidth(S T) override { return Record("TextWidth", T), 7.5f; }
   float DoTextHeight(S T) override { return Record("TextHeight", T), 11.25f; }
