@@ -71,8 +71,9 @@ struct FSVG_API TSvgOptions {
   /// polygon's outline is then a closed polygon, joined at every vertex.
   bool StrokeStyle = false;
   /// Text aligned and wrapped as the host lays it out (MeasureLines): one tspan a line
-  /// on the host's baselines. Right-to-left text gets direction="rtl", each tspan at
-  /// its line's right end. A host that lays out no lines gets the plain placing.
+  /// on the host's baselines. Right-to-left text gets direction="rtl", each tspan
+  /// centred on its line, its characters in the order the host paints them. A host
+  /// that lays out no lines gets the plain placing.
   bool TextLayout = false;
   /// A title element, escaped, when not empty.
   std::u16string Title;
