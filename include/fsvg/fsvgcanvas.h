@@ -38,6 +38,12 @@ class FSVG_API ESvgError : public Exception {
   using Exception::Exception;
 };
 
+/// A call out of order: drawing on a closed TSvgCanvas.
+class FSVG_API EMisuseError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 /// Throws ESvgError with the message Text when Value is false.
 FSVG_API void Check(bool Value, const char* Text);
 
@@ -102,11 +108,20 @@ class FSVG_API TSvgCanvas {
   TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options);
   /// As the file constructor, with the additions Options switches on.
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options);
-  /// Writes "</svg>" and closes an owned file. Never throws: a failure to write the
-  /// footer is dropped (use a caller-owned stream to check the final bytes).
+  /// Closes the document as Close does, unless Close was called. Never throws: a failure
+  /// is reported on the standard error stream; call Close to handle it.
   virtual ~TSvgCanvas();
   TSvgCanvas(const TSvgCanvas&) = delete;
   TSvgCanvas& operator=(const TSvgCanvas&) = delete;
+
+  /// Writes "</svg>" and closes an owned file (a caller's stream stays open). Throws the
+  /// stream's error when either fails; both are attempted. Afterwards a drawing call still
+  /// paints the host but raises EMisuseError instead of recording; a second Close does
+  /// nothing.
+  void Close();
+
+  /// The host canvas every call is passed to.
+  TCanvas& GetCanvas() const { return *FCanvas; }
 
   /// Takes the process-wide lock of every TCanvas (TCanvas::Lock).
   static void Lock();
@@ -273,9 +288,8 @@ class FSVG_API TSvgCanvas {
 
  private:
   void WriteHeader();
-  void WriteFooter() noexcept;
-  void CloseOwnedStream() noexcept;
   void Open(TCanvas* Canvas);
+  void Finish();
   TPointF ArcOffset() const;
 
   TCanvas* FCanvas = nullptr;
@@ -284,6 +298,7 @@ class FSVG_API TSvgCanvas {
   TStream* FStream = nullptr;
   TSvgOptions FOptions;  // what the document adds to the plain recording
   bool FPlain;           // every switch is off: elements are built by the plain code
+  bool FClosed = false;  // Close (or a failed constructor) has ended the document
 };
 
 }  // namespace fsvg

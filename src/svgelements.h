@@ -1,0 +1,251 @@
+// The pieces several element lines share, each writing whole attributes: a rectangle's
+// and an ellipse's geometry, the radius pair, a rectangle's outline as the host cuts its
+// corners, the fill and stroke tails, the transform, point lists and an arc's path.
+// Always inlined, so the line's cursor stays in a register (a call would put it in
+// memory and reload it after every character stored). Positions add the host's offset,
+// read once for the element; a piece that the options extend takes the switches an
+// element is built against (TPlainSwitches or TSvgOptions).
+#pragma once
+
+#include <cmath>
+#include <numbers>
+#include <span>
+#include <string_view>
+
+#include "fsvg/fsvgcanvas.h"
+#include "svgline.h"
+#include "svgnames.h"
+
+namespace fsvg::detail {
+
+// A radius within this of zero counts as zero.
+inline constexpr double RadiusTolerance = 1e-12;
+
+inline bool IsZero(double Value) { return std::fabs(Value) <= RadiusTolerance; }
+
+inline bool IsBrushVisible(const TBrush& ABrush) { return ABrush.Kind != TBrushKind::None; }
+
+inline bool IsStrokeVisible(const TStrokeBrush& ABrush) {
+  // Strictly positive: 0, negative and NaN thicknesses leave no mark.
+  return ABrush.Kind != TBrushKind::None && static_cast<double>(ABrush.Thickness) > 0.0;
+}
+
+[[gnu::always_inline]] inline void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
+  Line.Open("rect");
+  Line.Attr("x", static_cast<double>(ARect.Left) + Offset.X);
+  Line.Attr("y", static_cast<double>(ARect.Top) + Offset.Y);
+  Line.Attr("width", static_cast<double>(ARect.Width()));
+  Line.Attr("height", static_cast<double>(ARect.Height()));
+}
+
+[[gnu::always_inline]] inline void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
+  const TPointF Center = ARect.CenterPoint();
+  Line.Open("ellipse");
+  Line.Attr("cx", static_cast<double>(Center.X) + Offset.X);
+  Line.Attr("cy", static_cast<double>(Center.Y) + Offset.Y);
+  Line.Attr("rx", static_cast<double>(ARect.Width()) / 2.0);
+  Line.Attr("ry", static_cast<double>(ARect.Height()) / 2.0);
+}
+
+// A rectangle's outline as the host paints it, offset: a rect when no corner is cut,
+// else a path of the outline's steps.
+inline void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
+                           TCornerType ACornerType, TPointF Offset) {
+  TRectOutline Steps;
+  const std::size_t Count = RectOutline(ARect, XRadius, YRadius, ACorners, ACornerType, Steps);
+  if (Count == 4) return PutRectGeometry(Line, ARect, Offset);
+  const auto PutXY = [&](double X, double Y) {
+    Line.Put(X + Offset.X);
+    Line.Put(' ');
+    Line.Put(Y + Offset.Y);
+  };
+  Line.Open("path");
+  Line.Attr("d", [&] {
+    Line.Put("M ");
+    PutXY(Steps[0].X, Steps[0].Y);
+    for (std::size_t Index = 1; Index < Count; ++Index) {
+      const TOutlineStep& S = Steps[Index];
+      if (S.Curve) {
+        Line.Put(" C ");
+        PutXY(S.X1, S.Y1);
+        Line.Put(' ');
+        PutXY(S.X2, S.Y2);
+        Line.Put(' ');
+      } else {
+        Line.Put(" L ");
+      }
+      PutXY(S.X, S.Y);
+    }
+    Line.Put(" Z");
+  });
+}
+
+// Both radii, unchanged, when either would round a corner: a y-radius alone counts
+// only when some corner is to be rounded.
+[[gnu::always_inline]] inline void PutRadii(TLine& Line, float XRadius, float YRadius, TCorners ACorners) {
+  if (IsZero(XRadius) && (IsZero(YRadius) || ACorners.IsEmpty())) return;
+  Line.Attr("rx", static_cast<double>(XRadius));
+  Line.Attr("ry", static_cast<double>(YRadius));
+}
+
+// A colour's alpha as the attribute Name, when the options record it and the colour is
+// not opaque.
+template <std::size_t N, typename TSwitches>
+[[gnu::always_inline]] inline void PutAlpha(TLine& Line, const char (&Name)[N], TAlphaColor Color,
+                                            const TSwitches& Options) {
+  if (!Options.ColorAlpha || Color >> 24 == 0xFF) return;
+  Line.Attr(Name, static_cast<double>(Color >> 24) / 255.0);
+}
+
+// A filled or outlined rectangle: the plain rect with its radius pair, or the host's
+// own outline when the options ask for the corners' shapes.
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutRectShape(TLine& Line, const TRectF& ARect, float XRadius, float YRadius,
+                                                TCorners ACorners, TCornerType ACornerType, TPointF Offset,
+                                                const TSwitches& Options) {
+  // Under the options a rectangle no corner of which is rounded (the usual one) skips
+  // the outline, which would come out as the same plain rect.
+  if (Options.CornerShapes && !ACorners.IsEmpty() && XRadius > 0 && YRadius > 0)
+    return PutRectOutline(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset);
+  PutRectGeometry(Line, ARect, Offset);
+  if (!Options.CornerShapes) PutRadii(Line, XRadius, YRadius, ACorners);
+}
+
+// A fill colour and, under the options, its alpha.
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSwitches& Options) {
+  Line.Attr("fill", TColorValue{Color});
+  PutAlpha(Line, "fill-opacity", Color, Options);
+}
+
+// opacity, then the fill colour.
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutFillTail(TLine& Line, float AOpacity, const TBrush& ABrush,
+                                               const TSwitches& Options) {
+  Line.Attr("opacity", static_cast<double>(AOpacity));
+  PutFillColor(Line, ABrush.Color, Options);
+}
+
+// Dash pattern, cap and join where they are not SVG's defaults.
+inline void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
+  const std::span<const float> Dashes = DashPattern(ABrush.Dash);
+  if (!Dashes.empty()) {
+    Line.Attr("stroke-dasharray", [&] {
+      for (std::size_t Index = 0; Index < Dashes.size(); ++Index) {
+        if (Index != 0) Line.Put(',');
+        Line.Put(static_cast<double>(Dashes[Index]) * ABrush.Thickness);
+      }
+    });
+  }
+  if (ABrush.Cap != TStrokeCap::Flat) Line.Attr("stroke-linecap", detail::CapName(ABrush.Cap));
+  if (ABrush.Join != TStrokeJoin::Miter) Line.Attr("stroke-linejoin", detail::JoinName(ABrush.Join));
+}
+
+// stroke-width, the stroke colour, its style under the options, then opacity.
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush,
+                                                 const TSwitches& Options) {
+  Line.Attr("stroke-width", static_cast<double>(ABrush.Thickness));
+  Line.Attr("stroke", TColorValue{ABrush.Color});
+  PutAlpha(Line, "stroke-opacity", ABrush.Color, Options);
+  if (Options.StrokeStyle) PutStrokeStyle(Line, ABrush);
+  Line.Attr("opacity", static_cast<double>(AOpacity));
+}
+
+// The host's matrix, when the options record it and it is not the identity. The host
+// adds the offset first and then applies the matrix, as SVG applies a transform to the
+// element's own coordinates, which carry the offset.
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSwitches& Options) {
+  if (!Options.Transforms || Canvas.GetMatrixMeaning() == TMatrixMeaning::Identity) return;
+  const TMatrix& M = Canvas.GetMatrix();
+  Line.Attr("transform", [&] {
+    Line.Put("matrix(");
+    Line.Put(static_cast<double>(M.m11));
+    for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
+      Line.Put(' ');
+      Line.Put(static_cast<double>(Entry));
+    }
+    Line.Put(')');
+  });
+}
+
+[[gnu::always_inline]] inline void PutPoint(TLine& Line, const TPointF& APoint, TPointF Offset) {
+  Line.Put(static_cast<double>(APoint.X) + Offset.X);
+  Line.Put(',');
+  Line.Put(static_cast<double>(APoint.Y) + Offset.Y);
+}
+
+// The points of a list, offset, separated by spaces; Closed repeats the first.
+[[gnu::always_inline]] inline void PutPointList(TLine& Line, const TPolygon& Points, TPointF Offset, bool Closed) {
+  PutPoint(Line, Points.front(), Offset);
+  for (std::size_t Index = 1; Index < Points.size(); ++Index) {
+    Line.Put(' ');
+    PutPoint(Line, Points[Index], Offset);
+  }
+  if (Closed) {
+    Line.Put(' ');
+    PutPoint(Line, Points.front(), Offset);
+  }
+}
+
+// Room for a polygon's or polyline's points beyond a fixed-shape line: Extra points
+// besides the polygon's own.
+inline std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
+  return (Points.size() + Extra) * (2 * MaxRealLength + 2);
+}
+
+// The path of an arc: a move to the start point and elliptical-arc commands. Angles
+// are turned into radians in single precision; the end angle is their sum in double.
+// The arc takes Offset, which is zero unless the options ask for the host's offset.
+// The flags follow the sweep: large-arc when the sweep, less whole turns, exceeds 180
+// degrees; sweep-flag for a positive sweep (reversed when exactly one radius is
+// negative, which mirrors the ellipse). A sweep of a whole turn or more draws the whole
+// ellipse as two half arcs through the point opposite the start, since an arc whose
+// ends coincide draws nothing.
+[[gnu::always_inline]] inline void PutArcPath(TLine& Line, const TPointF& Center, const TPointF& Radius,
+                                              float StartAngle, float SweepAngle, TPointF Offset) {
+  constexpr double DegreesToRadians = std::numbers::pi / 180;
+  const double CX = static_cast<double>(Center.X) + Offset.X;
+  const double CY = static_cast<double>(Center.Y) + Offset.Y;
+  const double RX = Radius.X;
+  const double RY = Radius.Y;
+  const float Start = static_cast<float>(StartAngle * DegreesToRadians);
+  const float Sweep = static_cast<float>(SweepAngle * DegreesToRadians);
+  const double End = static_cast<double>(Start) + Sweep;
+  const auto PutPointAt = [&](double Angle) {
+    Line.Put(CX + RX * std::cos(Angle));
+    Line.Put(' ');
+    Line.Put(CY + RY * std::sin(Angle));
+  };
+  const auto PutRadiiAndFlags = [&](std::string_view Flags) {
+    Line.Put(" A ");
+    Line.Put(RX);
+    Line.Put(' ');
+    Line.Put(RY);
+    Line.Put(Flags);
+  };
+
+  const double Degrees = std::fabs(static_cast<double>(SweepAngle));
+  const bool Mirrored = (RX < 0) != (RY < 0);
+  const bool Positive = (SweepAngle >= 0 || std::isnan(SweepAngle)) != Mirrored;
+
+  Line.Open("path");
+  Line.Attr("d", [&] {
+    Line.Put("M ");
+    PutPointAt(Start);
+    if (Degrees >= 360) {
+      const std::string_view Flags = Positive ? " 0 0 1 " : " 0 0 0 ";
+      PutRadiiAndFlags(Flags);
+      PutPointAt(static_cast<double>(Start) + (SweepAngle >= 0 ? std::numbers::pi : -std::numbers::pi));
+      PutRadiiAndFlags(Flags);
+      PutPointAt(Start);
+      return;
+    }
+    const bool Large = Degrees > 180;
+    PutRadiiAndFlags(Large ? (Positive ? " 0 1 1 " : " 0 1 0 ") : (Positive ? " 0 0 1 " : " 0 0 0 "));
+    PutPointAt(End);
+  });
+}
+
+}  // namespace fsvg::detail
