@@ -25,7 +25,7 @@ TStrokeBrush Pen(TAlphaColor Color, float Thickness) { return TStrokeBrush(TBrus
 
 class TPainter {
  public:
-  TPainter(TSvgCanvas& Canvas, float AscentPerEm) : FCanvas(Canvas), FAscentPerEm(AscentPerEm) {}
+  TPainter(TCanvas& Canvas, float AscentPerEm) : FCanvas(Canvas), FAscentPerEm(AscentPerEm) {}
 
   /// Text whose baseline is at Baseline and which starts at X (Leading), is centred on
   /// X (Center) or ends at X (Trailing).
@@ -49,10 +49,10 @@ class TPainter {
     Label(Rect.Left + 16, Rect.Top + 28, Title, 15, Ink);
   }
 
-  TSvgCanvas& Canvas() { return FCanvas; }
+  TCanvas& Canvas() { return FCanvas; }
 
  private:
-  TSvgCanvas& FCanvas;
+  TCanvas& FCanvas;
   float FAscentPerEm;
 };
 
@@ -62,7 +62,7 @@ std::u16string Number(int Value) {
 }
 
 void DrawHeader(TPainter& P) {
-  TSvgCanvas& C = P.Canvas();
+  TCanvas& C = P.Canvas();
   C.FillRect({0, 0, DashboardWidth, 56}, 0, 0, {}, 1, Solid(Ink));
   P.Label(20, 36, u"Northwind Traders \u2014 sales dashboard 2026", 22, White);
   P.Label(DashboardWidth - 20, 35, u"Q1\u2013Q4 \u00B7 k\u20AC", 13, 0xFFB8C2D6, TTextAlign::Trailing);
@@ -70,7 +70,7 @@ void DrawHeader(TPainter& P) {
 
 // Revenue per quarter for two years, a translucent target area and a shaded forecast.
 void DrawBarChart(TPainter& P) {
-  TSvgCanvas& C = P.Canvas();
+  TCanvas& C = P.Canvas();
   P.Panel({20, 76, 500, 336}, u"Revenue by quarter");
   constexpr float Left = 70, Right = 480, Top = 124, Bottom = 300, Max = 300;
   const auto Y = [&](float Value) { return Bottom - (Bottom - Top) * Value / Max; };
@@ -125,7 +125,7 @@ void DrawBarChart(TPainter& P) {
 // plus a fan of triangles from the centre to points on the arc, whose outer edges lie
 // inside the arc's fill, so no seam shows along a chord.
 void DrawPieChart(TPainter& P) {
-  TSvgCanvas& C = P.Canvas();
+  TCanvas& C = P.Canvas();
   P.Panel({520, 76, 780, 336}, u"Revenue by region");
   constexpr TPointF Center{650, 190};
   constexpr float Radius = 72;
@@ -161,7 +161,7 @@ void DrawPieChart(TPainter& P) {
 
 // Three key figures, each card drawn in its own coordinates through the offset.
 void DrawKeyFigures(TPainter& P) {
-  TSvgCanvas& C = P.Canvas();
+  TCanvas& C = P.Canvas();
   struct TFigure {
     const char16_t* Caption;
     const char16_t* Value;
@@ -206,7 +206,7 @@ void DrawKeyFigures(TPainter& P) {
 
 }  // namespace
 
-void DrawDashboard(TSvgCanvas& Canvas, float AscentPerEm) {
+void DrawDashboard(TCanvas& Canvas, float AscentPerEm) {
   TPainter Painter(Canvas, AscentPerEm);
   Canvas.Clear(0xFFF4F6FA);
   DrawHeader(Painter);

@@ -1,5 +1,6 @@
-// The demo picture: a small sales dashboard drawn through a TSvgCanvas. Shared by the
-// demo program and the fidelity test that compares its raster with its SVG.
+// The demo picture: a small sales dashboard drawn on any TCanvas (a host alone, or a
+// TTeeCanvas that paints and records). Shared by the demo program and the
+// fidelity test that compares its raster with its SVG.
 #pragma once
 
 #include "fsvg/fsvgcanvas.h"
@@ -15,6 +16,6 @@ inline constexpr char16_t DashboardFont[] = u"DejaVu Sans";
 /// Draws the dashboard on Canvas, whose host should be DashboardWidth x DashboardHeight.
 /// AscentPerEm is the font's ascent as a fraction of its size: text is laid out so that
 /// its baseline falls on the rectangle's bottom, where the recorded SVG puts it.
-void DrawDashboard(TSvgCanvas& Canvas, float AscentPerEm);
+void DrawDashboard(TCanvas& Canvas, float AscentPerEm);
 
 }  // namespace fsvg::demo

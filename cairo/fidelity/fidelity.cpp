@@ -111,7 +111,8 @@ void DrawSteps(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Step
 // The demo dashboard, text included.
 void DrawDemo(TSvgCanvas& C, TCairoCanvas& Host) {
   Host.GetFont() = TFont(demo::DashboardFont, 100);
-  demo::DrawDashboard(C, Host.GetFontMetrics().Ascent / 100);
+  TTeeCanvas Canvas(C);
+  demo::DrawDashboard(Canvas, Host.GetFontMetrics().Ascent / 100);
 }
 
 // Every corner type on every subset of the four corners, filled and outlined.
