@@ -42,7 +42,10 @@ void TTeeCanvas::DoEndScene() { FRecorder.EndScene(); }
 void TTeeCanvas::DoSetSize() { FRecorder.SetSize(GetWidth(), GetHeight()); }
 
 // A matrix the host refuses is refused here too, when it is set.
-void TTeeCanvas::DoSetMatrix() { FRecorder.GetCanvas().SetMatrix(GetMatrix()); }
+void TTeeCanvas::DoSetMatrix() {
+  TCanvas& Host = FRecorder.GetCanvas();
+  if (!(Host.GetMatrix() == GetMatrix())) Host.SetMatrix(GetMatrix());
+}
 
 void TTeeCanvas::DoClear(TAlphaColor Color) {
   Synced();
