@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when missing,
-# and generates the comma-decimal locale the locale tests switch to. With --bench, also
-# what the benchmarks compare against: Qt 5 with its SVG module, and strace.
+# and generates the comma-decimal locale the locale tests switch to. With --demo, only
+# what the demo needs (a compiler, CMake, Cairo and its font). With --bench, also what
+# the benchmarks compare against: Qt 5 with its SVG module, and strace.
 set -euo pipefail
 
+demo_packages=(build-essential cmake ninja-build pkg-config libcairo2-dev fonts-dejavu-core)
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  "${demo_packages[@]}" clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev
-  libcairo2-dev fonts-dejavu-core librsvg2-bin
+  librsvg2-bin
   libxml2-utils libxml2-dev w3c-sgml-lib doxygen
   locales valgrind chromium
 )
 # The fidelity tests render with resvg under node, whose npm installs it; a machine with
 # node from elsewhere has its npm already.
 command -v npm >/dev/null || packages+=(nodejs npm)
+[ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")
 if [ "${1:-}" = "--bench" ]; then
   packages+=(qtbase5-dev libqt5svg5-dev strace)
 fi
@@ -30,6 +33,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+[ "${1:-}" = "--demo" ] && exit 0
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   sudo_cmd=""
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
