@@ -11,6 +11,7 @@
 #include <numbers>
 
 #include "numberformat.h"
+#include "svgnames.h"
 #include "textencoding.h"
 
 namespace fsvg {
@@ -55,6 +56,12 @@ bool AnySwitch(const TSvgOptions& O) {
 
 void Check(bool Value, const char* Text) {
   if (!Value) throw ESvgError(Text);
+}
+
+TBytes ToUtf8(std::u16string_view Text) {
+  TBytes Bytes(detail::Utf8Length(Text, detail::TTextEncoding::Plain));
+  detail::EncodeUtf8(Text, detail::TTextEncoding::Plain, Bytes.data());
+  return Bytes;
 }
 
 // ---------------------------------------------------------------------------
@@ -341,11 +348,11 @@ void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
   }
   if (ABrush.Cap != TStrokeCap::Flat) {
     Line.Put("\" stroke-linecap=\"");
-    Line.Put(CapName(ABrush.Cap));
+    Line.Put(detail::CapName(ABrush.Cap));
   }
   if (ABrush.Join != TStrokeJoin::Miter) {
     Line.Put("\" stroke-linejoin=\"");
-    Line.Put(JoinName(ABrush.Join));
+    Line.Put(detail::JoinName(ABrush.Join));
   }
 }
 

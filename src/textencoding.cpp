@@ -8,8 +8,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "fsvg/fsvgcanvas.h"
-
 namespace fsvg::detail {
 
 namespace {
@@ -175,14 +173,3 @@ std::uint8_t* EncodeUtf8(std::u16string_view Text, TTextEncoding Encoding, std::
 }
 
 }  // namespace fsvg::detail
-
-namespace fsvg {
-
-TBytes ToUtf8(std::u16string_view Text) {
-  using namespace detail;
-  TBytes Bytes(Utf8Length(Text, TTextEncoding::Plain));
-  EncodeUtf8(Text, TTextEncoding::Plain, Bytes.data());
-  return Bytes;
-}
-
-}  // namespace fsvg

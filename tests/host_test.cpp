@@ -29,7 +29,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
     Canvas.SetSize(Width, Height);
     EXPECT_EQ(Canvas.GetWidth() * 1000 + Canvas.GetHeight(), Width * 1000 + Height);
   }
-  for (const int Bad : {0, 1}) EXPECT_THROW(Canvas.SetSize(Bad - 1, -Bad), std::invalid_argument);
+  for (const int Bad : {0, 1}) EXPECT_THROW(Canvas.SetSize(Bad - 1, -Bad), EArgumentError);
   EXPECT_EQ(Canvas.GetWidth(), 9);  // refused, and kept
   TRectF Rect{5, 6, 7, 8};
   Canvas.MeasureText(Rect, u"ab", true, {}, TTextAlign::Leading, TTextAlign::Trailing);
@@ -80,7 +80,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_TRUE(Canvas.GetFill() == TBrush(TBrushKind::Gradient, 1) && Canvas.GetFont() == TFont(u"\u0001", 1));
   EXPECT_TRUE(Canvas.GetStroke() == TStrokeBrush(TBrushKind::Bitmap, 2, 1) && Canvas.GetOffset() == (TPointF{1, -1}));
   EXPECT_TRUE(Host.GetMatrix().m32 == 1 && Host.GetMatrixMeaning() == TMatrixMeaning::Translate);
-  EXPECT_THROW(Canvas.RestoreState(Second), std::invalid_argument);  // a null state: the refusals
+  EXPECT_THROW(Canvas.RestoreState(Second), EMisuseError);  // a null state: the refusals
   TCanvasSaveState* Saved = Canvas.SaveState();
   Set(0);
   Host.FailAt = Host.Calls.size() + 1;
@@ -92,7 +92,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   Host.FailAt = 0;
   Canvas.RestoreState(Saved);
   TCanvasSaveState* Next = Canvas.SaveState();
-  EXPECT_THROW(Canvas.RestoreState(Saved), std::invalid_argument);
+  EXPECT_THROW(Canvas.RestoreState(Saved), EMisuseError);
   EXPECT_TRUE(Host.GetMatrix().m32 == 1 && Host.GetMatrixMeaning() == TMatrixMeaning::Translate);
   EXPECT_EQ((Canvas.RestoreState(Next), Canvas.GetSavingStateCount()), 0);
   EXPECT_EQ(Host.Calls.size(), 24u);  // SetMatrix alone: no state call paints
@@ -102,7 +102,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
 TEST(Host, SceneCountStopsAtItsLimit) {
   TNullCanvas Canvas;
   for (std::int32_t I = 0; I < INT32_MAX; ++I) Canvas.BeginScene();
-  EXPECT_THROW(Canvas.BeginScene(), std::overflow_error);
+  EXPECT_THROW(Canvas.BeginScene(), EOverflowError);
   EXPECT_EQ(Canvas.GetBeginSceneCount(), INT32_MAX);
 }
 
