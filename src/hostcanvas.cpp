@@ -1,8 +1,10 @@
-// The state, scene, save-state and alignment logic that every host canvas shares.
+// The state, scene, save-state and alignment logic that every host canvas shares, and
+// the one refusal of values that are not finite, made before any host paints.
 #include "fsvg/hostcanvas.h"
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 #include <limits>
 #include <mutex>
@@ -44,6 +46,24 @@ bool IsUsableScale(double Scale) { return Scale > 0 && std::isfinite(Scale); }
 // that would be undefined).
 float NarrowOr(double Value, float Fallback) {
   return std::fabs(Value) <= std::numeric_limits<float>::max() ? static_cast<float>(Value) : Fallback;
+}
+
+// Out of line and cold, so that a drawing call's checks are a few compares and a branch
+// that is never taken.
+[[noreturn, gnu::cold, gnu::noinline]] void RefuseNotFinite(const char* Message) { throw EArgumentError(Message); }
+
+// Throws EArgumentError with Message when one of Values is NaN or an infinity.
+inline void RequireFinite(std::initializer_list<float> Values, const char* Message) {
+  for (const float Value : Values)
+    if (!std::isfinite(Value)) [[unlikely]]
+      RefuseNotFinite(Message);
+}
+inline void RequireFinite(const TPointF& Point, const char* Message) { RequireFinite({Point.X, Point.Y}, Message); }
+inline void RequireFinite(const TRectF& Rect, const char* Message) {
+  RequireFinite({Rect.Left, Rect.Top, Rect.Right, Rect.Bottom}, Message);
+}
+inline void RequireFinite(const TPolygon& Points, const char* Message) {
+  for (const TPointF& Point : Points) RequireFinite(Point, Message);
 }
 
 }  // namespace
@@ -162,6 +182,8 @@ TMatrixMeaning MeaningOf(const TMatrix& Value) {
 
 // A host that refuses the matrix (DoSetMatrix throws) leaves the previous one in force.
 void TCanvas::SetMatrix(const TMatrix& Value) {
+  RequireFinite({Value.m11, Value.m12, Value.m13, Value.m21, Value.m22, Value.m23, Value.m31, Value.m32, Value.m33},
+                "SetMatrix: the matrix must be finite");
   const TMatrix Previous = FMatrix;
   const TMatrixMeaning PreviousMeaning = FMatrixMeaning;
   FMatrix = Value;
@@ -171,6 +193,11 @@ void TCanvas::SetMatrix(const TMatrix& Value) {
                FMatrix = Previous;
                FMatrixMeaning = PreviousMeaning;
              });
+}
+
+void TCanvas::SetOffset(const TPointF& Value) {
+  RequireFinite(Value, "SetOffset: the offset must be finite");
+  FOffset = Value;
 }
 
 std::unique_ptr<TTextMeasurer> TCanvas::DoCreateTextMeasurer() const { return nullptr; }
@@ -231,73 +258,112 @@ float TCanvas::AlignToPixelVertically(float Value) const {
   return SnapToPixel(Value, FScale, FMatrixMeaning, FMatrix.m32);
 }
 
+// Every value is checked before the hook runs: a host paints nothing it is refused,
+// and a recording, which calls the host first, writes nothing. The overloads without a
+// brush go through those with one, so each call is checked in one place.
 void TCanvas::Clear(TAlphaColor Color) { DoClear(Color); }
-void TCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) { DoClearRect(ARect, AColor); }
+
+void TCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
+  RequireFinite(ARect, "ClearRect: the rectangle must be finite");
+  DoClearRect(ARect, AColor);
+}
 
 void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        const TBrush& ABrush, TCornerType ACornerType) {
+  RequireFinite(ARect, "FillRect: the rectangle must be finite");
+  RequireFinite({XRadius, YRadius}, "FillRect: the radii must be finite");
+  RequireFinite({AOpacity}, "FillRect: the opacity must be finite");
   DoFillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
 }
 
 void TCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        const TStrokeBrush& ABrush, TCornerType ACornerType) {
+  RequireFinite(ARect, "DrawRect: the rectangle must be finite");
+  RequireFinite({XRadius, YRadius}, "DrawRect: the radii must be finite");
+  RequireFinite({AOpacity}, "DrawRect: the opacity must be finite");
   DoDrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
 }
 
 void TCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
+  RequireFinite({APt1.X, APt1.Y, APt2.X, APt2.Y}, "DrawLine: the end points must be finite");
+  RequireFinite({AOpacity}, "DrawLine: the opacity must be finite");
   DoDrawLine(APt1, APt2, AOpacity, ABrush);
 }
 
 void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
+  RequireFinite(ARect, "FillEllipse: the rectangle must be finite");
+  RequireFinite({AOpacity}, "FillEllipse: the opacity must be finite");
   DoFillEllipse(ARect, AOpacity, ABrush);
 }
 
 void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
+  RequireFinite(ARect, "DrawEllipse: the rectangle must be finite");
+  RequireFinite({AOpacity}, "DrawEllipse: the opacity must be finite");
   DoDrawEllipse(ARect, AOpacity, ABrush);
 }
 
 void TCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                       const TBrush& ABrush) {
+  RequireFinite(Center, "FillArc: the centre must be finite");
+  RequireFinite(Radius, "FillArc: the radii must be finite");
+  RequireFinite({StartAngle, SweepAngle}, "FillArc: the angles must be finite");
+  RequireFinite({AOpacity}, "FillArc: the opacity must be finite");
   DoFillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
 }
 
 void TCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                       const TStrokeBrush& ABrush) {
+  RequireFinite(Center, "DrawArc: the centre must be finite");
+  RequireFinite(Radius, "DrawArc: the radii must be finite");
+  RequireFinite({StartAngle, SweepAngle}, "DrawArc: the angles must be finite");
+  RequireFinite({AOpacity}, "DrawArc: the opacity must be finite");
   DoDrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
 }
 
-void TCanvas::FillPolygon(const TPolygon& Points, float AOpacity) { DoFillPolygon(Points, AOpacity); }
-void TCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) { DoDrawPolygon(Points, AOpacity); }
+void TCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
+  RequireFinite(Points, "FillPolygon: the points must be finite");
+  RequireFinite({AOpacity}, "FillPolygon: the opacity must be finite");
+  DoFillPolygon(Points, AOpacity);
+}
+
+void TCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
+  RequireFinite(Points, "DrawPolygon: the points must be finite");
+  RequireFinite({AOpacity}, "DrawPolygon: the opacity must be finite");
+  DoDrawPolygon(Points, AOpacity);
+}
 
 void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        TCornerType ACornerType) {
-  DoFillRect(ARect, XRadius, YRadius, ACorners, AOpacity, FFill, ACornerType);
+  FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, FFill, ACornerType);
 }
 
 void TCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        TCornerType ACornerType) {
-  DoDrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, FStroke, ACornerType);
+  DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, FStroke, ACornerType);
 }
 
 void TCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity) {
-  DoDrawLine(APt1, APt2, AOpacity, FStroke);
+  DrawLine(APt1, APt2, AOpacity, FStroke);
 }
 
-void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { DoFillEllipse(ARect, AOpacity, FFill); }
-void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DoDrawEllipse(ARect, AOpacity, FStroke); }
+void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(ARect, AOpacity, FFill); }
+void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(ARect, AOpacity, FStroke); }
 
 void TCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                       float AOpacity) {
-  DoFillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FFill);
+  FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FFill);
 }
 
 void TCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                       float AOpacity) {
-  DoDrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FStroke);
+  DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FStroke);
 }
 
 void TCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                        TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  RequireFinite(ARect, "FillText: the rectangle must be finite");
+  RequireFinite({AOpacity}, "FillText: the opacity must be finite");
+  RequireFinite({FFont.Size}, "FillText: the font size must be finite");
   DoFillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
 }
 

@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
 
 #include "support/testcanvas.h"
 
@@ -97,6 +100,42 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_EQ((Canvas.RestoreState(Next), Canvas.GetSavingStateCount()), 0);
   EXPECT_EQ(Host.Calls.size(), 24u);  // SetMatrix alone: no state call paints
   EXPECT_EQ(Stream.Text, Header);
+}
+
+// A value that is not finite is refused before any host paints, so nothing of it is
+// recorded either: one row for each kind of value, NaN and infinities in turn. The font
+// size is NaN throughout; only the last text, in a finite rectangle, is refused for it.
+// (A stroke's thickness is not refused: one that is NaN paints nothing, unrecorded.)
+TEST(Host, ValuesThatAreNotFiniteAreRefusedBeforeTheHostPaints) {
+  TRecordingCanvas Host;
+  TCountingStream Stream;
+  TSvgCanvas Canvas(&Stream, &Host);
+  const float N = NAN, I = INFINITY;
+  const TRectF Unit{0, 0, 1, 1}, Wide{0, 0, I, 1};
+  const TPointF Origin, One{1, 1}, NotANumber{0, N}, Far{I, 0};
+  const TPolygon Points{Origin, NotANumber};
+  const TMatrix Stretched{.m22 = I};
+  Canvas.GetFont().Size = N;
+  const std::pair<std::function<void()>, std::string> Cases[] = {
+      {[&] { Canvas.ClearRect(Wide, 0); }, "ClearRect: the rectangle must be finite"},
+      {[&] { Canvas.FillRect(Unit, N, 0, AllCorners, 1); }, "FillRect: the radii must be finite"},
+      {[&] { Canvas.DrawEllipse(Unit, -I); }, "DrawEllipse: the opacity must be finite"},
+      {[&] { Canvas.DrawLine(NotANumber, One, 1); }, "DrawLine: the end points must be finite"},
+      {[&] { Canvas.FillArc(Far, One, 0, 90, 1); }, "FillArc: the centre must be finite"},
+      {[&] { Canvas.DrawArc(Origin, NotANumber, 0, 90, 1); }, "DrawArc: the radii must be finite"},
+      {[&] { Canvas.FillArc(Origin, One, 0, -I, 1); }, "FillArc: the angles must be finite"},
+      {[&] { Canvas.DrawPolygon(Points, 1); }, "DrawPolygon: the points must be finite"},
+      {[&] { Canvas.SetOffset(NotANumber); }, "SetOffset: the offset must be finite"},
+      {[&] { Host.SetMatrix(Stretched); }, "SetMatrix: the matrix must be finite"},
+      {[&] { Canvas.FillText(Wide, u"x", false, 1, {}, TTextAlign::Leading); },
+       "FillText: the rectangle must be finite"},
+      {[&] { Canvas.FillText(Unit, u"x", false, 1, {}, TTextAlign::Leading); },
+       "FillText: the font size must be finite"}};
+  for (const auto& [Call, Message] : Cases) EXPECT_EQ(ErrorOf<EArgumentError>(Call), Message);
+  EXPECT_TRUE(Host.Calls.empty());
+  EXPECT_EQ(Stream.Text, Header);
+  EXPECT_EQ(Canvas.GetOffset(), TPointF{});
+  EXPECT_EQ(Host.GetMatrixMeaning(), TMatrixMeaning::Identity);
 }
 
 TEST(Host, SceneCountStopsAtItsLimit) {

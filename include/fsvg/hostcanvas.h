@@ -49,7 +49,8 @@ FSVG_API float SnapSpanToPixels(float Start, float Length, float Scale, float Fa
 /// The host canvas: state kept here, painting done by the protected Do* hooks.
 /// Every drawing hook is pure, so a host that forgets one does not compile. The public
 /// drawing calls pass their arguments to the hooks unchanged; the brush-less overloads
-/// pass the current Fill or Stroke.
+/// pass the current Fill or Stroke. A drawing call refuses a value that is not finite
+/// (NaN or an infinity) with EArgumentError before any hook runs, so no host paints it.
 class FSVG_API TCanvas {
  public:
   /// A canvas of the given size in logical units and scale (device pixels per unit).
@@ -89,7 +90,9 @@ class FSVG_API TCanvas {
 
   /// @name Drawing with an explicit paint
   /// Opacity multiplies the paint's alpha. Positions are offset by GetOffset(), but
-  /// for Clear.
+  /// for Clear. Coordinates, sizes, radii, angles, opacity and the points of a polygon
+  /// must be finite (EArgumentError otherwise); a stroke's thickness need not be: one
+  /// that is NaN, zero or negative paints nothing.
   ///@{
   /// Replaces every pixel with Color.
   void Clear(TAlphaColor Color);
@@ -143,7 +146,8 @@ class FSVG_API TCanvas {
   /// @name Text, with the current Font and Fill
   ///@{
   /// Paints AText laid out in ARect: ATextAlign horizontally, AVTextAlign vertically,
-  /// broken at spaces when WordWrap is set, at line feeds always.
+  /// broken at spaces when WordWrap is set, at line feeds always. The rectangle, the
+  /// opacity and the current Font's size must be finite (EArgumentError otherwise).
   void FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                 TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
   /// Sets ARect to the bounds the text takes when laid out in ARect.
@@ -192,8 +196,9 @@ class FSVG_API TCanvas {
   const TFont& GetFont() const { return FFont; }
   /// The translation added to every position drawn (but Clear's).
   TPointF GetOffset() const { return FOffset; }
-  /// Sets the translation added to every position drawn.
-  void SetOffset(const TPointF& Value) { FOffset = Value; }
+  /// Sets the translation added to every position drawn. Throws EArgumentError when it
+  /// is not finite.
+  void SetOffset(const TPointF& Value);
   /// Width in logical units.
   std::int32_t GetWidth() const { return FWidth; }
   /// Height in logical units.
@@ -206,6 +211,7 @@ class FSVG_API TCanvas {
   const TMatrix& GetMatrix() const { return FMatrix; }
   /// Sets the transformation matrix and derives its meaning (identity, translation, other).
   /// When the host refuses it (DoSetMatrix throws), the previous matrix stays in force.
+  /// Throws EArgumentError, and keeps the previous matrix, when an entry is not finite.
   void SetMatrix(const TMatrix& Value);
   /// What the current matrix is known to be.
   TMatrixMeaning GetMatrixMeaning() const { return FMatrixMeaning; }
