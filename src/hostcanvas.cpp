@@ -154,14 +154,18 @@ TCanvasSaveState* TCanvas::SaveState() {
   return FSavedStates.back().get();
 }
 
+// States are mostly restored innermost first, so the search runs from the newest: a
+// restore then looks at no more states than it releases, and n of them take linear time.
 void TCanvas::RestoreState(const TCanvasSaveState* State) {
-  auto Found = std::find_if(FSavedStates.begin(), FSavedStates.end(),
-                            [State](const std::unique_ptr<TCanvasSaveState>& Saved) { return Saved.get() == State; });
-  if (State == nullptr || Found == FSavedStates.end())
+  const auto Newest =
+      std::find_if(FSavedStates.rbegin(), FSavedStates.rend(),
+                   [State](const std::unique_ptr<TCanvasSaveState>& Saved) { return Saved.get() == State; });
+  if (State == nullptr || Newest == FSavedStates.rend())
     throw EMisuseError("RestoreState: the state was not saved by this canvas, or was restored already");
   DoRestoreState(*State);
   // Released states stay allocated for a while, so that a state saved next cannot take
   // the address of one just restored, and a second restore of that one is caught.
+  const auto Found = std::prev(Newest.base());
   for (auto Released = Found; Released != FSavedStates.end(); ++Released) {
     if (FReleasedStates.size() == ReleasedStatesKept) FReleasedStates.pop_front();
     FReleasedStates.push_back(std::move(*Released));

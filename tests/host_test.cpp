@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "support/testcanvas.h"
 
@@ -143,6 +144,20 @@ TEST(Host, SceneCountStopsAtItsLimit) {
   for (std::int32_t I = 0; I < INT32_MAX; ++I) Canvas.BeginScene();
   EXPECT_THROW(Canvas.BeginScene(), EOverflowError);
   EXPECT_EQ(Canvas.GetBeginSceneCount(), INT32_MAX);
+}
+
+// Nested states restored innermost first take time linear in their number: 300,000 of
+// them, over which a search from the oldest state spends seconds, restore at once.
+TEST(Host, NestedStatesRestoredInnermostFirst) {
+  TNullCanvas Canvas;
+  std::vector<TCanvasSaveState*> States;
+  for (int Level = 0; Level < 300000; ++Level) {
+    Canvas.SetOffset({static_cast<float>(Level), 0});
+    States.push_back(Canvas.SaveState());
+  }
+  for (auto State = States.rbegin(); State != States.rend(); ++State) Canvas.RestoreState(*State);
+  EXPECT_EQ(Canvas.GetSavingStateCount(), 0);
+  EXPECT_EQ(Canvas.GetOffset(), TPointF{});
 }
 
 TEST(Host, AlignmentToThePixelGrid) {

@@ -82,9 +82,10 @@ class FSVG_API TCanvas {
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
   /// Saves paint, font, offset and matrix; the state stays owned by this canvas.
   TCanvasSaveState* SaveState();
-  /// Restores State and releases it and every state saved after it. Throws
-  /// EMisuseError when State is not a live state of this canvas; a state restored
-  /// already is caught while fewer than 256 states have been released since.
+  /// Restores State and releases it and every state saved after it, in time linear in
+  /// the number released. Throws EMisuseError when State is not a live state of this
+  /// canvas; a state restored already is caught while fewer than 256 states have been
+  /// released since.
   void RestoreState(const TCanvasSaveState* State);
   ///@}
 
