@@ -22,7 +22,8 @@ struct TPointF {
   friend bool operator==(const TPointF&, const TPointF&) = default;
 };
 
-/// A rectangle by its four edges. Never normalised: Right may lie left of Left.
+/// A rectangle by its four edges, never normalised: Right may lie left of Left
+/// (Normalized, in outline.h, puts the edges in order).
 struct TRectF {
   float Left = 0;    ///< x of the left edge
   float Top = 0;     ///< y of the top edge
