@@ -1,12 +1,13 @@
-// The state, scene, save-state and alignment logic that every host canvas shares.
+// The state, scene, save-state and alignment logic that every host canvas shares, and
+// the one refusal of values that are not finite, made before any host paints.
 #include "fsvg/hostcanvas.h"
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 #include <limits>
 #include <mutex>
-#include <stdexcept>
 
 namespace fsvg {
 
@@ -47,83 +48,25 @@ float NarrowOr(double Value, float Fallback) {
   return std::fabs(Value) <= std::numeric_limits<float>::max() ? static_cast<float>(Value) : Fallback;
 }
 
-// Dash patterns in multiples of the thickness, by TStrokeDash.
-constexpr float Dash[] = {3, 1}, Dot[] = {1, 1}, DashDot[] = {3, 1, 1, 1}, DashDotDot[] = {3, 1, 1, 1, 1, 1};
-constexpr std::span<const float> DashPatterns[] = {{}, Dash, Dot, DashDot, DashDotDot, {}};
-static_assert(std::size(DashPatterns) == static_cast<std::size_t>(TStrokeDash::Custom) + 1);
-constexpr std::string_view CapNames[] = {"butt", "round"};
-static_assert(std::size(CapNames) == static_cast<std::size_t>(TStrokeCap::Round) + 1);
-constexpr std::string_view JoinNames[] = {"miter", "round", "bevel"};
-static_assert(std::size(JoinNames) == static_cast<std::size_t>(TStrokeJoin::Bevel) + 1);
+// Out of line and cold, so that a drawing call's checks are a few compares and a branch
+// that is never taken.
+[[noreturn, gnu::cold, gnu::noinline]] void RefuseNotFinite(const char* Message) { throw EArgumentError(Message); }
 
-// Distance of a quarter ellipse's control points from its ends, as a fraction of the radius.
-constexpr double Kappa = 0.5522847498307936;
+// Throws EArgumentError with Message when one of Values is NaN or an infinity.
+inline void RequireFinite(std::initializer_list<float> Values, const char* Message) {
+  for (const float Value : Values)
+    if (!std::isfinite(Value)) [[unlikely]]
+      RefuseNotFinite(Message);
+}
+inline void RequireFinite(const TPointF& Point, const char* Message) { RequireFinite({Point.X, Point.Y}, Message); }
+inline void RequireFinite(const TRectF& Rect, const char* Message) {
+  RequireFinite({Rect.Left, Rect.Top, Rect.Right, Rect.Bottom}, Message);
+}
+inline void RequireFinite(const TPolygon& Points, const char* Message) {
+  for (const TPointF& Point : Points) RequireFinite(Point, Message);
+}
 
 }  // namespace
-
-std::span<const float> DashPattern(TStrokeDash Dash) { return DashPatterns[static_cast<std::size_t>(Dash)]; }
-std::string_view CapName(TStrokeCap Cap) { return CapNames[static_cast<std::size_t>(Cap)]; }
-std::string_view JoinName(TStrokeJoin Join) { return JoinNames[static_cast<std::size_t>(Join)]; }
-
-std::size_t RectOutline(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, TCornerType ACornerType,
-                        TRectOutline& Steps) {
-  const double Left = std::min<double>(ARect.Left, ARect.Right), Right = std::max<double>(ARect.Left, ARect.Right);
-  const double Top = std::min<double>(ARect.Top, ARect.Bottom), Bottom = std::max<double>(ARect.Top, ARect.Bottom);
-  const double Rx = std::clamp<double>(XRadius, 0, (Right - Left) / 2);
-  const double Ry = std::clamp<double>(YRadius, 0, (Bottom - Top) / 2);
-  if (!(Rx > 0 && Ry > 0)) ACorners = {};
-  // Each corner: its point, then the offsets from it to where the outline enters and
-  // leaves the corner's cut.
-  struct TCornerShape {
-    TCorner Corner;
-    double X, Y, InX, InY, OutX, OutY;
-  };
-  const TCornerShape Shapes[] = {
-      {TCorner::TopLeft, Left, Top, 0, Ry, Rx, 0},
-      {TCorner::TopRight, Right, Top, -Rx, 0, 0, Ry},
-      {TCorner::BottomRight, Right, Bottom, 0, -Ry, -Rx, 0},
-      {TCorner::BottomLeft, Left, Bottom, Rx, 0, 0, -Ry},
-  };
-  std::size_t Count = 0;
-  const auto LineTo = [&](double X, double Y) { Steps[Count++] = {false, 0, 0, 0, 0, X, Y}; };
-  for (const TCornerShape& S : Shapes) {
-    if (!ACorners.Contains(S.Corner)) {
-      LineTo(S.X, S.Y);
-      continue;
-    }
-    const double OutX = S.X + S.OutX, OutY = S.Y + S.OutY;
-    LineTo(S.X + S.InX, S.Y + S.InY);
-    switch (ACornerType) {
-      case TCornerType::Round:
-        Steps[Count++] = {true,
-                          S.X + S.InX * (1 - Kappa),
-                          S.Y + S.InY * (1 - Kappa),
-                          S.X + S.OutX * (1 - Kappa),
-                          S.Y + S.OutY * (1 - Kappa),
-                          OutX,
-                          OutY};
-        break;
-      case TCornerType::Bevel:
-        LineTo(OutX, OutY);
-        break;
-      case TCornerType::InnerRound:
-        // A quarter ellipse centred on the corner point, bulging into the rectangle.
-        Steps[Count++] = {true,
-                          S.X + S.InX + S.OutX * Kappa,
-                          S.Y + S.InY + S.OutY * Kappa,
-                          S.X + S.OutX + S.InX * Kappa,
-                          S.Y + S.OutY + S.InY * Kappa,
-                          OutX,
-                          OutY};
-        break;
-      case TCornerType::InnerLine:
-        LineTo(S.X + S.InX + S.OutX, S.Y + S.InY + S.OutY);
-        LineTo(OutX, OutY);
-        break;
-    }
-  }
-  return Count;
-}
 
 float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation) {
   const double V = Value;
@@ -147,8 +90,8 @@ float SnapSpanToPixels(float Start, float Length, float Scale, float Fallback) {
 
 TCanvas::TCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)
     : FWidth(AWidth), FHeight(AHeight), FScale(AScale), FQuality(AQuality) {
-  if (AWidth < 0 || AHeight < 0) throw std::invalid_argument("Canvas size must not be negative");
-  if (!(AScale > 0) || !std::isfinite(AScale)) throw std::invalid_argument("Canvas scale must be positive");
+  if (AWidth < 0 || AHeight < 0) throw EArgumentError("Canvas size must not be negative");
+  if (!(AScale > 0) || !std::isfinite(AScale)) throw EArgumentError("Canvas scale must be positive");
 }
 
 TCanvas::~TCanvas() = default;
@@ -160,21 +103,21 @@ bool TCanvas::DoBeginScene(PClipRects, std::uintptr_t) { return true; }
 
 bool TCanvas::BeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) {
   if (FBeginSceneCount == std::numeric_limits<std::int32_t>::max())
-    throw std::overflow_error("BeginScene: 2147483647 scenes are open already, the most that can be counted");
+    throw EOverflowError("BeginScene: 2147483647 scenes are open already, the most that can be counted");
   if (FBeginSceneCount == 0 && !DoBeginScene(AClipRects, AContextHandle)) return false;
   ++FBeginSceneCount;
   return true;
 }
 
 void TCanvas::EndScene() {
-  if (FBeginSceneCount <= 0) throw std::logic_error("EndScene without a matching BeginScene");
+  if (FBeginSceneCount <= 0) throw EMisuseError("EndScene without a matching BeginScene");
   if (FBeginSceneCount == 1) DoEndScene();
   --FBeginSceneCount;
 }
 
 // A host that refuses the size (DoSetSize throws) keeps the previous one.
 void TCanvas::SetSize(std::int32_t AWidth, std::int32_t AHeight) {
-  if (AWidth < 0 || AHeight < 0) throw std::invalid_argument("Canvas size must not be negative");
+  if (AWidth < 0 || AHeight < 0) throw EArgumentError("Canvas size must not be negative");
   const std::int32_t PreviousWidth = FWidth, PreviousHeight = FHeight;
   FWidth = AWidth;
   FHeight = AHeight;
@@ -211,14 +154,18 @@ TCanvasSaveState* TCanvas::SaveState() {
   return FSavedStates.back().get();
 }
 
+// States are mostly restored innermost first, so the search runs from the newest: a
+// restore then looks at no more states than it releases, and n of them take linear time.
 void TCanvas::RestoreState(const TCanvasSaveState* State) {
-  auto Found = std::find_if(FSavedStates.begin(), FSavedStates.end(),
-                            [State](const std::unique_ptr<TCanvasSaveState>& Saved) { return Saved.get() == State; });
-  if (State == nullptr || Found == FSavedStates.end())
-    throw std::invalid_argument("RestoreState: the state was not saved by this canvas, or was restored already");
+  const auto Newest =
+      std::find_if(FSavedStates.rbegin(), FSavedStates.rend(),
+                   [State](const std::unique_ptr<TCanvasSaveState>& Saved) { return Saved.get() == State; });
+  if (State == nullptr || Newest == FSavedStates.rend())
+    throw EMisuseError("RestoreState: the state was not saved by this canvas, or was restored already");
   DoRestoreState(*State);
   // Released states stay allocated for a while, so that a state saved next cannot take
   // the address of one just restored, and a second restore of that one is caught.
+  const auto Found = std::prev(Newest.base());
   for (auto Released = Found; Released != FSavedStates.end(); ++Released) {
     if (FReleasedStates.size() == ReleasedStatesKept) FReleasedStates.pop_front();
     FReleasedStates.push_back(std::move(*Released));
@@ -239,6 +186,8 @@ TMatrixMeaning MeaningOf(const TMatrix& Value) {
 
 // A host that refuses the matrix (DoSetMatrix throws) leaves the previous one in force.
 void TCanvas::SetMatrix(const TMatrix& Value) {
+  RequireFinite({Value.m11, Value.m12, Value.m13, Value.m21, Value.m22, Value.m23, Value.m31, Value.m32, Value.m33},
+                "SetMatrix: the matrix must be finite");
   const TMatrix Previous = FMatrix;
   const TMatrixMeaning PreviousMeaning = FMatrixMeaning;
   FMatrix = Value;
@@ -250,84 +199,9 @@ void TCanvas::SetMatrix(const TMatrix& Value) {
              });
 }
 
-TTextMeasurer::~TTextMeasurer() = default;
-
-void TTextMeasurer::StartLine() { FLine.clear(); }
-
-double TTextMeasurer::AppendToLine(std::u16string_view Piece) {
-  FLine += Piece;
-  return RunWidth(FLine);
-}
-
-void LayoutText(TLineMetricInfo& ALines, TTextMeasurer& AMeasurer, float ALineHeight, const TRectF& ARect,
-                std::u16string_view AText, bool WordWrap, TFillTextFlags Flags, TTextAlign ATextAlign,
-                TTextAlign AVTextAlign) {
-  for (const float Edge : {ARect.Left, ARect.Top, ARect.Right, ARect.Bottom})
-    if (!std::isfinite(Edge)) throw std::invalid_argument("Text rectangle must be finite");
-  const double Left = std::min<double>(ARect.Left, ARect.Right), Right = std::max<double>(ARect.Left, ARect.Right);
-  const double Top = std::min<double>(ARect.Top, ARect.Bottom), Bottom = std::max<double>(ARect.Top, ARect.Bottom);
-  // Each line's width waits in its Rect.Right until the lines are placed.
-  std::vector<TLineMetricInfo::TLineMetric> Lines;
-  const auto AddLine = [&](std::size_t Start, std::size_t End) {
-    const double Width = Start == End ? 0 : AMeasurer.RunWidth(AText.substr(Start, End - Start));
-    Lines.push_back({Start, End - Start, {0, 0, static_cast<float>(Width), 0}});
-  };
-  std::size_t ParagraphStart = 0;
-  while (!AText.empty() && ParagraphStart <= AText.size()) {
-    std::size_t ParagraphEnd = std::min(AText.find(u'\n', ParagraphStart), AText.size());
-    const std::size_t Next = ParagraphEnd + 1;
-    if (ParagraphEnd > ParagraphStart && AText[ParagraphEnd - 1] == u'\r') --ParagraphEnd;
-    if (!WordWrap) {
-      AddLine(ParagraphStart, ParagraphEnd);
-    } else {
-      // The measurer's line runs from LineStart to the end of the word just appended;
-      // a line that grows too wide keeps the words before it, and the word starts the next.
-      std::size_t LineStart = ParagraphStart, LineEnd = ParagraphStart, Pos = ParagraphStart;
-      bool HasWord = false;
-      AMeasurer.StartLine();
-      while (Pos < ParagraphEnd) {
-        std::size_t WordStart = Pos;
-        while (WordStart < ParagraphEnd && AText[WordStart] == u' ') ++WordStart;
-        if (WordStart == ParagraphEnd) break;
-        std::size_t WordEnd = WordStart;
-        while (WordEnd < ParagraphEnd && AText[WordEnd] != u' ') ++WordEnd;
-        const double Longer = AMeasurer.AppendToLine(AText.substr(LineEnd, WordEnd - LineEnd));
-        if (HasWord && Longer > Right - Left) {
-          AddLine(LineStart, LineEnd);
-          LineStart = WordStart;
-          AMeasurer.StartLine();
-          AMeasurer.AppendToLine(AText.substr(WordStart, WordEnd - WordStart));
-        }
-        LineEnd = WordEnd;
-        HasWord = true;
-        Pos = WordEnd;
-      }
-      AddLine(LineStart, HasWord ? LineEnd : LineStart);
-    }
-    if (Next > AText.size()) break;
-    ParagraphStart = Next;
-  }
-
-  // Right-to-left text mirrors the horizontal alignment.
-  TTextAlign Horizontal = ATextAlign;
-  if (Flags.Contains(TFillTextFlag::RightToLeft) && Horizontal != TTextAlign::Center)
-    Horizontal = Horizontal == TTextAlign::Leading ? TTextAlign::Trailing : TTextAlign::Leading;
-  const double BlockHeight = Lines.size() * static_cast<double>(ALineHeight);
-  double BlockTop = Top;
-  if (AVTextAlign == TTextAlign::Center) BlockTop = (Top + Bottom - BlockHeight) / 2;
-  if (AVTextAlign == TTextAlign::Trailing) BlockTop = Bottom - BlockHeight;
-  for (std::size_t I = 0; I < Lines.size(); ++I) {
-    TRectF& Rect = Lines[I].Rect;
-    const double LineWidth = Rect.Right;
-    double LineLeft = Left;
-    if (Horizontal == TTextAlign::Center) LineLeft = (Left + Right - LineWidth) / 2;
-    if (Horizontal == TTextAlign::Trailing) LineLeft = Right - LineWidth;
-    Rect.Left = static_cast<float>(LineLeft);
-    Rect.Right = static_cast<float>(LineLeft + LineWidth);
-    Rect.Top = static_cast<float>(BlockTop + I * static_cast<double>(ALineHeight));
-    Rect.Bottom = Rect.Top + ALineHeight;
-  }
-  ALines.Metrics = std::move(Lines);
+void TCanvas::SetOffset(const TPointF& Value) {
+  RequireFinite(Value, "SetOffset: the offset must be finite");
+  FOffset = Value;
 }
 
 std::unique_ptr<TTextMeasurer> TCanvas::DoCreateTextMeasurer() const { return nullptr; }
@@ -388,73 +262,112 @@ float TCanvas::AlignToPixelVertically(float Value) const {
   return SnapToPixel(Value, FScale, FMatrixMeaning, FMatrix.m32);
 }
 
+// Every value is checked before the hook runs: a host paints nothing it is refused,
+// and a recording, which calls the host first, writes nothing. The overloads without a
+// brush go through those with one, so each call is checked in one place.
 void TCanvas::Clear(TAlphaColor Color) { DoClear(Color); }
-void TCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) { DoClearRect(ARect, AColor); }
+
+void TCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
+  RequireFinite(ARect, "ClearRect: the rectangle must be finite");
+  DoClearRect(ARect, AColor);
+}
 
 void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        const TBrush& ABrush, TCornerType ACornerType) {
+  RequireFinite(ARect, "FillRect: the rectangle must be finite");
+  RequireFinite({XRadius, YRadius}, "FillRect: the radii must be finite");
+  RequireFinite({AOpacity}, "FillRect: the opacity must be finite");
   DoFillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
 }
 
 void TCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        const TStrokeBrush& ABrush, TCornerType ACornerType) {
+  RequireFinite(ARect, "DrawRect: the rectangle must be finite");
+  RequireFinite({XRadius, YRadius}, "DrawRect: the radii must be finite");
+  RequireFinite({AOpacity}, "DrawRect: the opacity must be finite");
   DoDrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
 }
 
 void TCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
+  RequireFinite({APt1.X, APt1.Y, APt2.X, APt2.Y}, "DrawLine: the end points must be finite");
+  RequireFinite({AOpacity}, "DrawLine: the opacity must be finite");
   DoDrawLine(APt1, APt2, AOpacity, ABrush);
 }
 
 void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
+  RequireFinite(ARect, "FillEllipse: the rectangle must be finite");
+  RequireFinite({AOpacity}, "FillEllipse: the opacity must be finite");
   DoFillEllipse(ARect, AOpacity, ABrush);
 }
 
 void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
+  RequireFinite(ARect, "DrawEllipse: the rectangle must be finite");
+  RequireFinite({AOpacity}, "DrawEllipse: the opacity must be finite");
   DoDrawEllipse(ARect, AOpacity, ABrush);
 }
 
 void TCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                       const TBrush& ABrush) {
+  RequireFinite(Center, "FillArc: the centre must be finite");
+  RequireFinite(Radius, "FillArc: the radii must be finite");
+  RequireFinite({StartAngle, SweepAngle}, "FillArc: the angles must be finite");
+  RequireFinite({AOpacity}, "FillArc: the opacity must be finite");
   DoFillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
 }
 
 void TCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
                       const TStrokeBrush& ABrush) {
+  RequireFinite(Center, "DrawArc: the centre must be finite");
+  RequireFinite(Radius, "DrawArc: the radii must be finite");
+  RequireFinite({StartAngle, SweepAngle}, "DrawArc: the angles must be finite");
+  RequireFinite({AOpacity}, "DrawArc: the opacity must be finite");
   DoDrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
 }
 
-void TCanvas::FillPolygon(const TPolygon& Points, float AOpacity) { DoFillPolygon(Points, AOpacity); }
-void TCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) { DoDrawPolygon(Points, AOpacity); }
+void TCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
+  RequireFinite(Points, "FillPolygon: the points must be finite");
+  RequireFinite({AOpacity}, "FillPolygon: the opacity must be finite");
+  DoFillPolygon(Points, AOpacity);
+}
+
+void TCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
+  RequireFinite(Points, "DrawPolygon: the points must be finite");
+  RequireFinite({AOpacity}, "DrawPolygon: the opacity must be finite");
+  DoDrawPolygon(Points, AOpacity);
+}
 
 void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        TCornerType ACornerType) {
-  DoFillRect(ARect, XRadius, YRadius, ACorners, AOpacity, FFill, ACornerType);
+  FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, FFill, ACornerType);
 }
 
 void TCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                        TCornerType ACornerType) {
-  DoDrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, FStroke, ACornerType);
+  DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, FStroke, ACornerType);
 }
 
 void TCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity) {
-  DoDrawLine(APt1, APt2, AOpacity, FStroke);
+  DrawLine(APt1, APt2, AOpacity, FStroke);
 }
 
-void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { DoFillEllipse(ARect, AOpacity, FFill); }
-void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DoDrawEllipse(ARect, AOpacity, FStroke); }
+void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(ARect, AOpacity, FFill); }
+void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(ARect, AOpacity, FStroke); }
 
 void TCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                       float AOpacity) {
-  DoFillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FFill);
+  FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FFill);
 }
 
 void TCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                       float AOpacity) {
-  DoDrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FStroke);
+  DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, FStroke);
 }
 
 void TCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                        TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  RequireFinite(ARect, "FillText: the rectangle must be finite");
+  RequireFinite({AOpacity}, "FillText: the opacity must be finite");
+  RequireFinite({FFont.Size}, "FillText: the font size must be finite");
   DoFillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
 }
 

@@ -43,7 +43,7 @@ void DrawRules(TOpenCanvas&& C) {
     C.FillPolygon({{0, 0}, {1, 0}, {0, 1}}, 1);
     C.FillText({0, 0, 1, 1}, u"", false, 1, {}, TTextAlign::Center);
   }
-  for (const float Sweep : {45.f, -45.f, 180.f, 180.5f, -180.5f, -270.f, 359.5f, 360.f, 720.f, -360.f, 0.f, NaN})
+  for (const float Sweep : {45.f, -45.f, 180.f, 180.5f, -180.5f, -270.f, 359.5f, 360.f, 720.f, -360.f, 0.f})
     for (const TPointF Radius : {TPointF{40, 20}, {0.5f, 0.25f}, {0.5f, -0.25f}, {-0.5f, -0.5f}})
       C.DrawArc({100, 50}, Radius, 30, Sweep, 1);
   for (std::size_t Points = 0; Points < 4; ++Points) {

@@ -4,6 +4,10 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/testcanvas.h"
 
@@ -29,7 +33,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
     Canvas.SetSize(Width, Height);
     EXPECT_EQ(Canvas.GetWidth() * 1000 + Canvas.GetHeight(), Width * 1000 + Height);
   }
-  for (const int Bad : {0, 1}) EXPECT_THROW(Canvas.SetSize(Bad - 1, -Bad), std::invalid_argument);
+  for (const int Bad : {0, 1}) EXPECT_THROW(Canvas.SetSize(Bad - 1, -Bad), EArgumentError);
   EXPECT_EQ(Canvas.GetWidth(), 9);  // refused, and kept
   TRectF Rect{5, 6, 7, 8};
   Canvas.MeasureText(Rect, u"ab", true, {}, TTextAlign::Leading, TTextAlign::Trailing);
@@ -80,7 +84,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_TRUE(Canvas.GetFill() == TBrush(TBrushKind::Gradient, 1) && Canvas.GetFont() == TFont(u"\u0001", 1));
   EXPECT_TRUE(Canvas.GetStroke() == TStrokeBrush(TBrushKind::Bitmap, 2, 1) && Canvas.GetOffset() == (TPointF{1, -1}));
   EXPECT_TRUE(Host.GetMatrix().m32 == 1 && Host.GetMatrixMeaning() == TMatrixMeaning::Translate);
-  EXPECT_THROW(Canvas.RestoreState(Second), std::invalid_argument);  // a null state: the refusals
+  EXPECT_THROW(Canvas.RestoreState(Second), EMisuseError);  // a null state: the refusals
   TCanvasSaveState* Saved = Canvas.SaveState();
   Set(0);
   Host.FailAt = Host.Calls.size() + 1;
@@ -92,18 +96,68 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   Host.FailAt = 0;
   Canvas.RestoreState(Saved);
   TCanvasSaveState* Next = Canvas.SaveState();
-  EXPECT_THROW(Canvas.RestoreState(Saved), std::invalid_argument);
+  EXPECT_THROW(Canvas.RestoreState(Saved), EMisuseError);
   EXPECT_TRUE(Host.GetMatrix().m32 == 1 && Host.GetMatrixMeaning() == TMatrixMeaning::Translate);
   EXPECT_EQ((Canvas.RestoreState(Next), Canvas.GetSavingStateCount()), 0);
   EXPECT_EQ(Host.Calls.size(), 24u);  // SetMatrix alone: no state call paints
   EXPECT_EQ(Stream.Text, Header);
 }
 
+// A value that is not finite is refused before any host paints, so nothing of it is
+// recorded either: one row for each kind of value, NaN and infinities in turn. The font
+// size is NaN throughout; only the last text, in a finite rectangle, is refused for it.
+// (A stroke's thickness is not refused: one that is NaN paints nothing, unrecorded.)
+TEST(Host, ValuesThatAreNotFiniteAreRefusedBeforeTheHostPaints) {
+  TRecordingCanvas Host;
+  TCountingStream Stream;
+  TSvgCanvas Canvas(&Stream, &Host);
+  const float N = NAN, I = INFINITY;
+  const TRectF Unit{0, 0, 1, 1}, Wide{0, 0, I, 1};
+  const TPointF Origin, One{1, 1}, NotANumber{0, N}, Far{I, 0};
+  const TPolygon Points{Origin, NotANumber};
+  const TMatrix Stretched{.m22 = I};
+  Canvas.GetFont().Size = N;
+  const std::pair<std::function<void()>, std::string> Cases[] = {
+      {[&] { Canvas.ClearRect(Wide, 0); }, "ClearRect: the rectangle must be finite"},
+      {[&] { Canvas.FillRect(Unit, N, 0, AllCorners, 1); }, "FillRect: the radii must be finite"},
+      {[&] { Canvas.DrawEllipse(Unit, -I); }, "DrawEllipse: the opacity must be finite"},
+      {[&] { Canvas.DrawLine(NotANumber, One, 1); }, "DrawLine: the end points must be finite"},
+      {[&] { Canvas.FillArc(Far, One, 0, 90, 1); }, "FillArc: the centre must be finite"},
+      {[&] { Canvas.DrawArc(Origin, NotANumber, 0, 90, 1); }, "DrawArc: the radii must be finite"},
+      {[&] { Canvas.FillArc(Origin, One, 0, -I, 1); }, "FillArc: the angles must be finite"},
+      {[&] { Canvas.DrawPolygon(Points, 1); }, "DrawPolygon: the points must be finite"},
+      {[&] { Canvas.SetOffset(NotANumber); }, "SetOffset: the offset must be finite"},
+      {[&] { Host.SetMatrix(Stretched); }, "SetMatrix: the matrix must be finite"},
+      {[&] { Canvas.FillText(Wide, u"x", false, 1, {}, TTextAlign::Leading); },
+       "FillText: the rectangle must be finite"},
+      {[&] { Canvas.FillText(Unit, u"x", false, 1, {}, TTextAlign::Leading); },
+       "FillText: the font size must be finite"}};
+  for (const auto& [Call, Message] : Cases) EXPECT_EQ(ErrorOf<EArgumentError>(Call), Message);
+  EXPECT_TRUE(Host.Calls.empty());
+  EXPECT_EQ(Stream.Text, Header);
+  EXPECT_EQ(Canvas.GetOffset(), TPointF{});
+  EXPECT_EQ(Host.GetMatrixMeaning(), TMatrixMeaning::Identity);
+}
+
 TEST(Host, SceneCountStopsAtItsLimit) {
   TNullCanvas Canvas;
   for (std::int32_t I = 0; I < INT32_MAX; ++I) Canvas.BeginScene();
-  EXPECT_THROW(Canvas.BeginScene(), std::overflow_error);
+  EXPECT_THROW(Canvas.BeginScene(), EOverflowError);
   EXPECT_EQ(Canvas.GetBeginSceneCount(), INT32_MAX);
+}
+
+// Nested states restored innermost first take time linear in their number: 300,000 of
+// them, over which a search from the oldest state spends seconds, restore at once.
+TEST(Host, NestedStatesRestoredInnermostFirst) {
+  TNullCanvas Canvas;
+  std::vector<TCanvasSaveState*> States;
+  for (int Level = 0; Level < 300000; ++Level) {
+    Canvas.SetOffset({static_cast<float>(Level), 0});
+    States.push_back(Canvas.SaveState());
+  }
+  for (auto State = States.rbegin(); State != States.rend(); ++State) Canvas.RestoreState(*State);
+  EXPECT_EQ(Canvas.GetSavingStateCount(), 0);
+  EXPECT_EQ(Canvas.GetOffset(), TPointF{});
 }
 
 TEST(Host, AlignmentToThePixelGrid) {

@@ -26,23 +26,12 @@
 #include <string_view>
 #include <vector>
 
+#include "fsvg/errors.h"
 #include "fsvg/export.h"
 #include "fsvg/hostcanvas.h"
 #include "fsvg/streams.h"
 
 namespace fsvg {
-
-/// The one error of the recording canvas's own: a constructor's precondition failed.
-class FSVG_API ESvgError : public Exception {
- public:
-  using Exception::Exception;
-};
-
-/// A call out of order: drawing on a closed TSvgCanvas.
-class FSVG_API EMisuseError : public Exception {
- public:
-  using Exception::Exception;
-};
 
 /// Throws ESvgError with the message Text when Value is false.
 FSVG_API void Check(bool Value, const char* Text);

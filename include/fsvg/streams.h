@@ -10,37 +10,13 @@
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "fsvg/errors.h"
 #include "fsvg/export.h"
 
 namespace fsvg {
-
-/// The base of every error this library raises.
-class FSVG_API Exception : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-/// A stream failed to take bytes or could not be set up.
-class FSVG_API EStreamError : public Exception {
- public:
-  using Exception::Exception;
-};
-
-/// A file could not be created or opened; the message names the path and the reason.
-class FSVG_API EFCreateError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
-
-/// A write failed; the message names the target and the reason.
-class FSVG_API EWriteError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
 
 /// A byte sink. Freeing a stream closes it.
 class FSVG_API TStream {
@@ -59,7 +35,7 @@ class FSVG_API TStream {
   /// WriteBuffer does. Room that is never committed is simply not written.
   virtual std::uint8_t* AcquireBuffer(std::size_t Count);
   /// Takes the first Count bytes of the room last acquired, as WriteBuffer would. Throws
-  /// std::length_error for more than was acquired; may throw as WriteBuffer does.
+  /// EMisuseError for more than was acquired; may throw as WriteBuffer does.
   virtual void CommitBuffer(std::size_t Count);
   ///@}
 };
@@ -75,7 +51,7 @@ class FSVG_API TMemoryStream final : public TStream {
   /// Lends the room after the last byte when the capacity holds Count more bytes;
   /// nullptr otherwise (WriteBuffer grows the stream).
   std::uint8_t* AcquireBuffer(std::size_t Count) override;
-  /// Throws std::length_error for more than was acquired.
+  /// Throws EMisuseError for more than was acquired.
   void CommitBuffer(std::size_t Count) override;
 
   /// Makes room for at least Capacity bytes in all, so that writes up to it never grow.
@@ -143,7 +119,7 @@ class FSVG_API TFileStream final : public TStream {
   /// nullptr when Count is more than the whole buffer. Throws as WriteBuffer does.
   std::uint8_t* AcquireBuffer(std::size_t Count) override;
   /// Takes the bytes into the buffer and flushes as WriteBuffer does. Throws
-  /// std::length_error for more than was acquired.
+  /// EMisuseError for more than was acquired.
   void CommitBuffer(std::size_t Count) override;
   /// Hands every buffered byte to the operating system. Throws EWriteError.
   void Flush();

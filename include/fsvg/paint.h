@@ -1,0 +1,100 @@
+// Paint objects: the fill brush, the stroke brush with its dash, cap and join, and the
+// font. A host reads them when it paints; DashPattern gives the one dash pattern every
+// host and every recording of it shares.
+#pragma once
+
+#include <span>
+#include <string>
+#include <utility>
+
+#include "fsvg/export.h"
+#include "fsvg/types.h"
+
+namespace fsvg {
+
+/// What a brush paints with. Only None leaves no mark; every other kind is recorded
+/// with the brush's one Color.
+enum class TBrushKind {
+  None,      ///< paints nothing
+  Solid,     ///< one colour
+  Gradient,  ///< a gradient, represented by Color
+  Bitmap,    ///< a bitmap, represented by Color
+  Resource   ///< a shared resource, represented by Color
+};
+
+/// The dash pattern of a stroke (see DashPattern).
+enum class TStrokeDash {
+  Solid,       ///< a continuous line
+  Dash,        ///< dashes
+  Dot,         ///< dots
+  DashDot,     ///< dashes and dots
+  DashDotDot,  ///< a dash and two dots
+  Custom       ///< a host-defined pattern
+};
+/// The ends of an open stroke.
+enum class TStrokeCap {
+  Flat,  ///< cut at the end point
+  Round  ///< a half disc beyond the end point
+};
+/// The joins of a stroke's segments.
+enum class TStrokeJoin {
+  Miter,  ///< sharp
+  Round,  ///< rounded
+  Bevel   ///< cut
+};
+
+/// The dash pattern of Dash as every host paints it and a recording writes it, in
+/// multiples of the stroke's thickness, on and off in turn, starting at the start of the
+/// outline; empty for a solid stroke. A stroke brush carries no pattern of its own, so
+/// Custom is solid too.
+FSVG_API std::span<const float> DashPattern(TStrokeDash Dash);
+
+/// A fill paint. Gradient, bitmap and resource brushes carry a representative Color.
+class TBrush {
+ public:
+  /// A solid opaque black brush.
+  TBrush() = default;
+  /// A brush of the given kind and colour.
+  TBrush(TBrushKind AKind, TAlphaColor AColor) : Kind(AKind), Color(AColor) {}
+
+  TBrushKind Kind = TBrushKind::Solid;  ///< what it paints with; None paints nothing
+  TAlphaColor Color = 0xFF000000;       ///< its colour, or the colour that represents it
+
+  /// Equal when kind and colour are.
+  friend bool operator==(const TBrush&, const TBrush&) = default;
+};
+
+/// An outline paint: a brush with a thickness, dash, cap and join.
+class TStrokeBrush : public TBrush {
+ public:
+  /// A solid opaque black stroke one unit thick.
+  TStrokeBrush() = default;
+  /// A stroke of the given kind, colour and thickness.
+  TStrokeBrush(TBrushKind AKind, TAlphaColor AColor, float AThickness = 1)
+      : TBrush(AKind, AColor), Thickness(AThickness) {}
+
+  float Thickness = 1;                    ///< width in logical units; 0, negative or NaN paints nothing
+  TStrokeDash Dash = TStrokeDash::Solid;  ///< dash pattern
+  TStrokeCap Cap = TStrokeCap::Flat;      ///< end caps
+  TStrokeJoin Join = TStrokeJoin::Miter;  ///< segment joins
+
+  /// Equal when every member is.
+  friend bool operator==(const TStrokeBrush&, const TStrokeBrush&) = default;
+};
+
+/// A font by family name and size in logical units.
+class TFont {
+ public:
+  /// 12-unit sans-serif.
+  TFont() = default;
+  /// The given family and size.
+  TFont(std::u16string AFamily, float ASize) : Family(std::move(AFamily)), Size(ASize) {}
+
+  std::u16string Family = u"sans-serif";  ///< family name, as a host's font lookup takes it
+  float Size = 12;                        ///< size in logical units
+
+  /// Equal when family and size are.
+  friend bool operator==(const TFont&, const TFont&) = default;
+};
+
+}  // namespace fsvg
