@@ -122,14 +122,18 @@ void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity, do
     Dashes[I] = Pattern[I] * ABrush.Thickness;
     PatternLength += Dashes[I];
   }
-  if (DashCount != 0) {
-    // Counted with the device length, the most the transform can stretch the outline.
-    cairo_matrix_t Device;
-    cairo_get_matrix(Context, &Device);
-    if (!(Length * LargestStretch(Device) / PatternLength <= MaxDashes)) {
-      cairo_new_path(Context);
-      throw EArgumentError("A dashed stroke would be cut into more than 1000000 dashes under this transform");
-    }
+  // Under a huge scale or shear Cairo's pen (a polygon whose vertices grow with the root
+  // of its device width) and its dasher (a step a dash) grow without bound.
+  cairo_matrix_t Device;
+  cairo_get_matrix(Context, &Device);
+  const double Stretch = LargestStretch(Device);
+  if (!(ABrush.Thickness * Stretch <= MaxStrokeWidth)) {
+    cairo_new_path(Context);
+    throw EArgumentError("A stroke would be wider than 8388608 device pixels under this transform");
+  }
+  if (DashCount != 0 && !(Length * Stretch / PatternLength <= MaxDashes)) {
+    cairo_new_path(Context);
+    throw EArgumentError("A dashed stroke would be cut into more than 1000000 dashes under this transform");
   }
   cairo_set_line_width(Context, ABrush.Thickness);
   cairo_set_line_cap(Context, ABrush.Cap == TStrokeCap::Round ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);

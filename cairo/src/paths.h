@@ -27,12 +27,16 @@ double AddPolygonPath(cairo_t* Context, const TPolygon& Points);
 void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity);
 /// Strokes the current path of the given Length with ABrush's thickness, dash, cap and
 /// join, or clears it when the stroke leaves no mark. Throws EArgumentError, painting
-/// nothing, for a dashed stroke the transform would cut into more than MaxDashes dashes.
+/// nothing, for a stroke the transform makes wider than MaxStrokeWidth device pixels or
+/// a dashed one it would cut into more than MaxDashes dashes.
 void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity, double Length);
 
+/// The widest stroke, in device pixels: Cairo's coordinates end at 2^23 pixels, and a
+/// far wider pen takes it seconds to minutes to run along a curve.
+inline constexpr double MaxStrokeWidth = 8388608;
 /// The most dashes a stroke may be cut into, counted in device space. Cairo walks every
 /// dash, and more than this many under a huge scale or shear leave it stepping for
-/// minutes, or forever once the steps are lost in the length's rounding.
+/// minutes, or for ever once the steps are lost in the length's rounding.
 inline constexpr double MaxDashes = 1e6;
 
 }  // namespace fsvg::detail

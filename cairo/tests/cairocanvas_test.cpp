@@ -94,8 +94,8 @@ TEST(CairoCanvas, StrokesCairoCannotPaintAreRefusedAndPaintNothing) {
         C.DrawPolygon({{2, 2}, {8, 2}, {5, 8}}, 1);
       },
   };
-  // A thickness that is not finite or is negative; a dashed stroke a huge shear would
-  // cut into more dashes than Cairo can walk (it used to spin for minutes).
+  // A thickness that is not finite or is negative; a stroke a huge shear makes wider than
+  // Cairo's coordinates reach, dashed or not (it used to take Cairo minutes, or for ever).
   struct TCase {
     float Thickness;
     TStrokeDash Dash;
@@ -105,6 +105,7 @@ TEST(CairoCanvas, StrokesCairoCannotPaintAreRefusedAndPaintNothing) {
       {NAN, TStrokeDash::Solid, {}},
       {INFINITY, TStrokeDash::Solid, {}},
       {-1, TStrokeDash::Solid, {}},
+      {1, TStrokeDash::Solid, {1, 1e13f, 0, 0, 1, 0, 0, 0, 1}},
       {1, TStrokeDash::Dot, {1, 1e24f, 0, 0, 1, 0, 0, 0, 1}},
       {1, TStrokeDash::DashDot, {1, 0, 0, FLT_MAX, 1, 0, 0, 0, 1}},
   };
@@ -117,17 +118,24 @@ TEST(CairoCanvas, StrokesCairoCannotPaintAreRefusedAndPaintNothing) {
       EXPECT_THROW(Stroke(Canvas, Brush), EArgumentError) << Case.Thickness;
       EXPECT_EQ(CountPainted(Canvas), 0u);
     }
-  // The dash count is the device length over the pattern's: a line 10 long of dots (2
-  // long) scaled by 200000 makes exactly the million dashes allowed, one more scale unit
-  // five more.
-  TStrokeBrush Dots = RedStroke(1);
-  Dots.Dash = TStrokeDash::Dot;
-  for (const float Scale : {200000.0f, 200001.0f}) {
+  // The limits, met exactly and passed: a million dashes (a line 10 long of dots 2 long,
+  // scaled by 200000), and a stroke 8388608 device pixels wide.
+  struct TLimit {
+    float Scale;
+    float Thickness;
+    TStrokeDash Dash;
+    bool Painted;
+  };
+  for (const TLimit& Limit :
+       {TLimit{200000, 1, TStrokeDash::Dot, true}, TLimit{200001, 1, TStrokeDash::Dot, false},
+        TLimit{2, 4194304, TStrokeDash::Solid, true}, TLimit{2, 4194304.5f, TStrokeDash::Solid, false}}) {
     TCairoCanvas Canvas(10, 10);
-    Canvas.SetMatrix({Scale, 0, 0, 0, Scale, 0, 0, 0, 1});
-    const std::string Error = test::ErrorOf<EArgumentError>([&] { Canvas.DrawLine({0, 0}, {10, 0}, 1, Dots); });
-    EXPECT_EQ(Error == "no error", Scale == 200000) << Error;
-    EXPECT_EQ(CountPainted(Canvas) == 100, Scale == 200000);
+    Canvas.SetMatrix({Limit.Scale, 0, 0, 0, Limit.Scale, 0, 0, 0, 1});
+    TStrokeBrush Brush = RedStroke(Limit.Thickness);
+    Brush.Dash = Limit.Dash;
+    const std::string Error = test::ErrorOf<EArgumentError>([&] { Canvas.DrawLine({0, 0}, {10, 0}, 1, Brush); });
+    EXPECT_EQ(Error == "no error", Limit.Painted) << Error;
+    EXPECT_EQ(CountPainted(Canvas) > 0, Limit.Painted) << Limit.Scale;
   }
   TCairoCanvas Canvas(10, 10);
   for (const float Size : {NAN, INFINITY, 0.0f}) {
