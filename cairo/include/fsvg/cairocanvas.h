@@ -22,8 +22,8 @@ namespace fsvg {
 /// high.
 /// Values TCanvas refuses never reach it. It throws EArgumentError for a thickness that
 /// is not finite or is negative, a font size that is not finite, not positive or beyond
-/// 65535 device pixels, and a dashed stroke the transform would cut into more than a
-/// million dashes; EHostError when Cairo fails.
+/// 65535 device pixels, a stroke the transform makes wider than 8388608 device pixels or,
+/// dashed, cuts into more than a million dashes; EHostError when Cairo fails.
 class TCairoCanvas : public TCanvas {
  public:
   /// Throws EArgumentError for a negative size, a scale that is not positive or a
