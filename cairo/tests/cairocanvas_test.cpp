@@ -57,8 +57,8 @@ TEST(CairoCanvas, ScaleMatrixOffsetQualityAndClearing) {
   EXPECT_EQ(Alpha(Turned, 80, 20), 255u);
   Turned.ClearRect({25, 20, 15, 18}, 0x00000000);  // replaces, through offset and matrix; right to left
   EXPECT_EQ(CountPainted(Turned), 180u);
-  Turned.Clear(0x8000FFFF);
-  EXPECT_EQ(Turned.Pixel(0, 0), 0x8000FFFFu);
+  Turned.Clear(0x8000FFFF);  // replaces the red too
+  EXPECT_EQ(Turned.Pixel(80, 20), 0x8000FFFFu);
   EXPECT_EQ(CountPainted(Turned), 10000u);
   Turned.SetMatrix({1, 0, 0, 0, 0, 0, 0, 0, 1});  // singular: nothing is painted
   Turned.SetSize(10, 10);
@@ -73,14 +73,15 @@ TEST(CairoCanvas, ScaleMatrixOffsetQualityAndClearing) {
   }
 }
 
-// Stroking operation Kind (0 to 4) of a small shape with B.
+// Stroking operation Kind (0 to 4) of a small shape with B; 5 a square, 10 a side.
 void Stroke(TCairoCanvas& C, int Kind, const TStrokeBrush& B) {
   C.SetStroke(B);
   if (Kind == 0) C.DrawRect({2, 2, 8, 8}, 2, 2, AllCorners, 1, B);
-  if (Kind == 1) C.DrawLine({2, 2}, {8, 8}, 1, B);
+  if (Kind == 1) C.DrawLine({0, 0}, {10, 0}, 1, B);
   if (Kind == 2) C.DrawEllipse({2, 2, 8, 8}, 1, B);
   if (Kind == 3) C.DrawArc({5, 5}, {3, 3}, 0, 270, 1, B);
   if (Kind == 4) C.DrawPolygon({{2, 2}, {8, 2}, {5, 8}}, 1);
+  if (Kind == 5) C.DrawRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, B);
 }
 
 TEST(CairoCanvas, StrokesCairoCannotPaintAreRefusedAndPaintNothing) {
@@ -108,22 +109,24 @@ TEST(CairoCanvas, StrokesCairoCannotPaintAreRefusedAndPaintNothing) {
       EXPECT_THROW(Stroke(Canvas, Kind, Brush), EArgumentError) << Case.Thickness << ", operation " << Kind;
       EXPECT_EQ(CountPainted(Canvas), 0u);
     }
-  // The limits, met exactly and passed: a million dashes (a line 10 long of dots 2 long,
-  // scaled by 200000), and a stroke 8388608 device pixels wide.
+  // The limits, met exactly and passed: a million dashes (dots 2 long on a line 10 long
+  // scaled by 200000, on a square's 40 scaled by 50000), a stroke 8388608 device pixels wide.
   struct TLimit {
-    float Scale;
-    float Thickness;
+    float Scale, Thickness;
     TStrokeDash Dash;
+    bool Square;
     bool Painted;
   };
   for (const TLimit& Limit :
-       {TLimit{200000, 1, TStrokeDash::Dot, true}, TLimit{200001, 1, TStrokeDash::Dot, false},
-        TLimit{2, 4194304, TStrokeDash::Solid, true}, TLimit{2, 4194304.5f, TStrokeDash::Solid, false}}) {
+       {TLimit{200000, 1, TStrokeDash::Dot, false, true}, TLimit{200001, 1, TStrokeDash::Dot, false, false},
+        TLimit{50000, 1, TStrokeDash::Dot, true, true}, TLimit{50001, 1, TStrokeDash::Dot, true, false},
+        TLimit{2, 4194304, TStrokeDash::Solid, false, true}, TLimit{2, 4194304.5f, TStrokeDash::Solid, false, false}}) {
     TCairoCanvas Canvas(10, 10);
     Canvas.SetMatrix({Limit.Scale, 0, 0, 0, Limit.Scale, 0, 0, 0, 1});
     TStrokeBrush Brush = RedStroke(Limit.Thickness);
     Brush.Dash = Limit.Dash;
-    const std::string Error = test::ErrorOf<EArgumentError>([&] { Canvas.DrawLine({0, 0}, {10, 0}, 1, Brush); });
+    const auto Draw = [&] { Stroke(Canvas, Limit.Square ? 5 : 1, Brush); };
+    const std::string Error = test::ErrorOf<EArgumentError>(Draw);
     EXPECT_EQ(Error == "no error", Limit.Painted) << Error;
     EXPECT_EQ(CountPainted(Canvas) > 0, Limit.Painted) << Limit.Scale;
   }
