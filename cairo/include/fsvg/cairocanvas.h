@@ -20,13 +20,14 @@ namespace fsvg {
 /// but Clear. Text uses Cairo's fonts (fontconfig; DejaVu Sans when Family is empty),
 /// kerned, laid out by the shared LayoutText with each line GetFontMetrics().LineHeight
 /// high.
-/// Coordinates, angles, opacities, thicknesses and font sizes that are not finite, a
-/// negative thickness and a font size that is not positive, or exceeds 65535 device
-/// pixels, throw std::invalid_argument.
+/// Values TCanvas refuses never reach it. It throws EArgumentError for a thickness that
+/// is not finite or is negative, a font size that is not finite, not positive or beyond
+/// 65535 device pixels, a stroke the transform makes wider than 8388608 device pixels or,
+/// dashed, cuts into more than a million dashes; EHostError when Cairo fails.
 class TCairoCanvas : public TCanvas {
  public:
-  /// Throws std::invalid_argument for a negative size or a scale that is not positive,
-  /// fsvg::Exception when Cairo cannot make a surface of that size.
+  /// Throws EArgumentError for a negative size, a scale that is not positive or a
+  /// surface beyond 32767 device pixels a side, EHostError when Cairo cannot make it.
   explicit TCairoCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale = 1,
                         TCanvasQuality AQuality = TCanvasQuality::SystemDefault);
   ~TCairoCanvas() override;
@@ -39,7 +40,7 @@ class TCairoCanvas : public TCanvas {
   std::int32_t GetPixelHeight() const;
   /// @}
   /// The device pixel at (X, Y) as 0xAARRGGBB, not premultiplied.
-  /// Throws std::out_of_range outside the surface.
+  /// Throws EArgumentError outside the surface.
   TAlphaColor Pixel(std::int32_t X, std::int32_t Y) const;
   /// Writes the surface as a PNG file. Throws EFCreateError when the file cannot be
   /// created, EWriteError when it cannot be written; both name the path and the reason.
@@ -55,8 +56,6 @@ class TCairoCanvas : public TCanvas {
   void DoEndScene() override;
   /// Re-creates the surface, transparent, at the new size; throws as the constructor.
   void DoSetSize() override;
-  /// Throws std::invalid_argument when the matrix has an entry that is not finite.
-  void DoSetMatrix() override;
 
   /// @{
   /// Paints as TCanvas describes it; throws as the class comment says for bad values.
@@ -78,10 +77,10 @@ class TCairoCanvas : public TCanvas {
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   /// @}
-  /// The metrics of the current Font. Throws std::invalid_argument for a bad font size.
+  /// The metrics of the current Font. Throws EArgumentError for a bad font size.
   TFontMetrics DoGetFontMetrics() const override;
   /// Measures runs in the current Font, kerned, as they are painted; word wrap extends
-  /// a line a piece at a time. Throws std::invalid_argument for a bad font size.
+  /// a line a piece at a time. Throws EArgumentError for a bad font size.
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override;
 
  private:

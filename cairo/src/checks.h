@@ -1,0 +1,28 @@
+// Checks and helpers every part of the Cairo host shares: a Cairo status as a library
+// error, the stroke thickness rule, opacity, and colours as
+// Cairo sources.
+#pragma once
+
+#include <cairo.h>
+
+#include "fsvg/errors.h"
+#include "fsvg/hostcanvas.h"
+
+namespace fsvg::detail {
+
+/// Throws EHostError naming Cairo's reason when Status is not success.
+void CheckStatus(cairo_status_t Status);
+
+/// Throws EArgumentError for a thickness that is not finite or is negative.
+void CheckStroke(const TStrokeBrush& ABrush);
+
+/// AOpacity clamped to [0, 1].
+double ClampedOpacity(float AOpacity);
+
+/// Sets Color, its alpha multiplied by Opacity, as the source of Context.
+void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity);
+
+/// Sets the colour of ABrush as the source; false, and nothing set, for a None brush.
+bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity);
+
+}  // namespace fsvg::detail
