@@ -130,7 +130,8 @@ void DrawCorners(TSvgCanvas& C, TCairoCanvas& Host) {
 void DrawStrokes(TSvgCanvas& C, TCairoCanvas&) {
   for (int Line = 0; Line < 12; ++Line) {
     TStrokeBrush& Brush = C.GetStroke() = Pen(Line % 2 ? Blue : Ink, 6);
-    Brush.Dash = static_cast<TStrokeDash>(Line / 2), Brush.Cap = static_cast<TStrokeCap>(Line % 2);
+    Brush.Dash = static_cast<TStrokeDash>(Line / 2);
+    Brush.Cap = static_cast<TStrokeCap>(Line % 2);
     C.DrawLine({20, 20 + Line * 14.f}, {220, 20 + Line * 14.f}, 1, Brush);
   }
   for (int Join = 0; Join < 3; ++Join) {
@@ -296,7 +297,10 @@ double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
     bool Differs = false;
     for (const int Shift : {0, 8, 16})
       Differs |= std::abs(int(Pixels[I] >> Shift & 0xFF) - int(Reference[I] >> Shift & 0xFF)) > 25;
-    if (Differs) Pixels[I] = 0xFFFF0000, ++Differing;
+    if (Differs) {
+      Pixels[I] = 0xFFFF0000;
+      ++Differing;
+    }
   }
   cairo_surface_mark_dirty(Painted);
   return 100.0 * Differing / Count;
@@ -358,7 +362,8 @@ int main(int argc, char** argv) {
     if (argc >= 5 && Scene.Name == std::string_view(argv[2])) try {
         return Check(Scene, argv[1], std::vector<std::string>(argv + 3, argv + argc));
       } catch (const std::exception& Error) {
-        return std::fprintf(stderr, "%s: %s\n", Scene.Name, Error.what()), 1;
+        std::fprintf(stderr, "%s: %s\n", Scene.Name, Error.what());
+        return 1;
       }
   std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY SCENE RENDERER TOOL... (no such scene or too few arguments)\n",
                argv[0]);
