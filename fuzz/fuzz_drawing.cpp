@@ -23,10 +23,11 @@ static std::string AsParsed(std::u16string_view Text, bool Attribute) {
   for (std::size_t Index = 0; Index < Text.size(); ++Index) {
     char16_t Unit = Text[Index];
     const char16_t Next = Index + 1 < Text.size() ? Text[Index + 1] : 0;
-    if (Unit >= 0xD800 && Unit <= 0xDBFF && Next >= 0xDC00 && Next <= 0xDFFF)
-      Clean += Unit, Unit = Text[++Index];  // a pair: the low half follows below
-    else if ((Unit >= 0xD800 && Unit <= 0xDFFF) || Unit >= 0xFFFE ||
-             (Unit < 0x20 && Unit != '\t' && Unit != '\n' && Unit != '\r'))
+    if (Unit >= 0xD800 && Unit <= 0xDBFF && Next >= 0xDC00 && Next <= 0xDFFF) {
+      Clean += Unit;  // a pair: the low half follows below
+      Unit = Text[++Index];
+    } else if ((Unit >= 0xD800 && Unit <= 0xDFFF) || Unit >= 0xFFFE ||
+               (Unit < 0x20 && Unit != '\t' && Unit != '\n' && Unit != '\r'))
       Unit = 0xFFFD;
     if (Unit == '\r') Unit = '\n', Index += Next == '\n';
     Clean += Attribute && (Unit == '\t' || Unit == '\n') ? u' ' : Unit;
@@ -100,7 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         },
         [&] { C.SetSize(I.In.ConsumeIntegralInRange<std::int32_t>(0, 1 << 30), 7); },
         [&] { (void)C.AlignToPixel(I.Rect()); },
-        [&] { (void)(C.AlignToPixel(I.Point()).X + C.AlignToPixelVertically(I.Real())); },
+        [&] {
+          (void)C.AlignToPixel(I.Point());
+          (void)C.AlignToPixelVertically(I.Real());
+        },
     };
     for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count) {
       try {

@@ -15,7 +15,10 @@
 using namespace fsvg;
 
 int main(int argc, char** argv) {
-  if (argc < 2) return std::fprintf(stderr, "usage: %s FILE [COUNT]\n", argv[0]), 2;
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s FILE [COUNT]\n", argv[0]);
+    return 2;
+  }
   const std::uint64_t Count = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 10'000'000;
   try {
     TNullCanvas Host(1920, 1080);
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
     }
     File.Close();
   } catch (const std::exception& Error) {
-    return std::fprintf(stderr, "fsvg_scale: %s\n", Error.what()), 1;
+    std::fprintf(stderr, "fsvg_scale: %s\n", Error.what());
+    return 1;
   }
 }

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   librsvg2-bin
   libxml2-utils libxml2-dev w3c-sgml-lib doxygen
-  locales valgrind chromium
+  locales valgrind chromium python3
 )
 # The fidelity tests render with resvg under node, whose npm installs it; a machine with
 # node from elsewhere has its npm already.

@@ -43,7 +43,10 @@ TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
   TScratch Scratch;
   constexpr int Rounds = 20000;
   long Counter = 0;  // guarded by the lock alone: a count read, yielded over and written back loses others'
-  const auto Enter = [&](long Seen) { std::this_thread::yield(), Counter = Seen + 1; };
+  const auto Enter = [&](long Seen) {
+    std::this_thread::yield();
+    Counter = Seen + 1;
+  };
   std::latch Start(ThreadCount);
   {
     std::vector<std::jthread> Threads;
@@ -63,16 +66,17 @@ TEST(Threads, LockAndConcurrentDocumentsMatchSingleThreadedRunsInAnyLocale) {
         Draw(TOpenCanvas(Scratch.Path / std::to_string(Thread), &Host), Thread);  // owned, line-buffered
       });
   }
-  const bool Kept = std::use_facet<std::numpunct<char>>(std::locale()).decimal_point() == ',' &&
-                    PoisonedC == std::setlocale(LC_ALL, nullptr);
+  const char KeptPoint = std::use_facet<std::numpunct<char>>(std::locale()).decimal_point();
+  const std::string KeptC = std::setlocale(LC_ALL, nullptr);
   std::setlocale(LC_ALL, PreviousC.c_str());
   std::locale::global(PreviousGlobal);
-  EXPECT_TRUE(Kept);
+  EXPECT_EQ(KeptPoint, ',');
+  EXPECT_EQ(KeptC, PoisonedC);
   EXPECT_EQ(Counter, 2L * ThreadCount * Rounds);
-  for (int Thread = 0; Thread < ThreadCount; ++Thread)
-    EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View() &&
-                ReadFile(Scratch.Path / std::to_string(Thread)) == Expected[Thread].View())
-        << Thread;
+  for (int Thread = 0; Thread < ThreadCount; ++Thread) {
+    EXPECT_TRUE(InMemory[Thread].View() == Expected[Thread].View()) << Thread;
+    EXPECT_TRUE(ReadFile(Scratch.Path / std::to_string(Thread)) == Expected[Thread].View()) << Thread;
+  }
   if (!HaveGerman) GTEST_SKIP() << "de_DE.UTF-8 is not generated here; only the C++ locale was poisoned";
 }
 

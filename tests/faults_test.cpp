@@ -32,7 +32,9 @@ struct TRun {
 
 std::unique_ptr<TRun> Record(bool Lend, std::size_t FailAt = 0, std::size_t HostFailAt = 0) {
   auto Run = std::make_unique<TRun>();
-  Run->Stream.Lend = Lend, Run->Stream.FailAt = FailAt, Run->Host.FailAt = HostFailAt;
+  Run->Stream.Lend = Lend;
+  Run->Stream.FailAt = FailAt;
+  Run->Host.FailAt = HostFailAt;
   try {
     TOpenCanvas Canvas(&Run->Stream, &Run->Host);
     for (std::size_t Index = 0; Index < SceneSize(); ++Index) {
@@ -42,7 +44,8 @@ std::unique_ptr<TRun> Record(bool Lend, std::size_t FailAt = 0, std::size_t Host
         EXPECT_STREQ(Error.what(), HostFailAt != 0 ? "host failed" : "injected write failure");
         Run->Failed.push_back(Index);
       }
-      Run->Writes.push_back(Run->Stream.Calls), Run->Paints.push_back(Run->Host.Calls.size());
+      Run->Writes.push_back(Run->Stream.Calls);
+      Run->Paints.push_back(Run->Host.Calls.size());
     }
   } catch (const EWriteError& Error) {
     EXPECT_STREQ(Error.what(), "injected write failure");
@@ -54,7 +57,8 @@ std::unique_ptr<TRun> Record(bool Lend, std::size_t FailAt = 0, std::size_t Host
 TEST(Faults, StreamFailingAtEachWrite) {
   for (const bool Lend : {false, true}) {
     const auto Reference = Record(Lend);
-    ASSERT_TRUE(Reference->Failed.empty() && Reference->Stream.Text.starts_with(Header));
+    ASSERT_TRUE(Reference->Failed.empty());
+    ASSERT_TRUE(Reference->Stream.Text.starts_with(Header));
     const std::size_t Steps = SceneSize(), Writes = Reference->Stream.Calls;
     for (std::size_t At = 1; At <= Writes; ++At) {
       SCOPED_TRACE("at write " + std::to_string(At) + (Lend ? ", lent" : ""));
@@ -63,7 +67,8 @@ TEST(Faults, StreamFailingAtEachWrite) {
           std::lower_bound(Reference->Writes.begin(), Reference->Writes.end(), At) - Reference->Writes.begin());
       // The header: the constructor raises after writing the footer.
       if (At == 1) {
-        EXPECT_TRUE(Faulty->Failed == std::vector{None} && Faulty->Stream.Text == "</svg>");
+        EXPECT_EQ(Faulty->Failed, std::vector{None});
+        EXPECT_EQ(Faulty->Stream.Text, "</svg>");
         continue;
       }
       // The host was painted for every call, whatever the stream did. Only the failing
@@ -79,7 +84,8 @@ TEST(Faults, StreamFailingAtEachWrite) {
       const auto Faulty = Record(Lend, 0, At);
       const auto Owner = static_cast<std::size_t>(
           std::lower_bound(Reference->Paints.begin(), Reference->Paints.end(), At) - Reference->Paints.begin());
-      EXPECT_TRUE(Faulty->Failed == std::vector{Owner} && Faulty->Host.Calls == Reference->Host.Calls);
+      EXPECT_EQ(Faulty->Failed, std::vector{Owner});
+      EXPECT_EQ(Faulty->Host.Calls, Reference->Host.Calls);
       EXPECT_EQ(Faulty->Stream.Text,
                 Reference->Without((Owner > 0 ? Reference->Writes[Owner - 1] : 1) + 1, Reference->Writes[Owner]));
     }

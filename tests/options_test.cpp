@@ -30,7 +30,10 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
   for (const auto& [Name, Switch] : Cases) {
     TSvgOptions Options;
     if (Switch) Options.*Switch = true;
-    if (Name == std::string("title")) Options.Title = u"Sales & \"costs\"", Options.Description = u"<2024>";
+    if (Name == std::string("title")) {
+      Options.Title = u"Sales & \"costs\"";
+      Options.Description = u"<2024>";
+    }
     if (Name == std::string("faithful")) Options = TSvgOptions::Faithful();
     test::TLayingCanvas Host(640, 480);
     Host.SetOffset({15, -5});
@@ -39,12 +42,15 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
     {
       TSvgCanvas C(&Stream, &Host, Options);
       TStrokeBrush Pen(TBrushKind::Solid, 0x800000FF, 2);
-      std::tie(Pen.Dash, Pen.Cap, Pen.Join) = std::tuple(TStrokeDash::DashDot, TStrokeCap::Round, TStrokeJoin::Bevel);
+      Pen.Cap = TStrokeCap::Round;
+      Pen.Join = TStrokeJoin::Bevel;
       const TBrush Red(TBrushKind::Solid, 0xFFFF0000), Half(TBrushKind::Solid, 0x80FF0000);
       Host.SetMatrix({0, 1, 0, -1, 0, 0, 10, 20.5f, 1});
       C.Clear(0);
-      for (int Dash = 0; Dash < 6; ++Dash)  // every pattern, in multiples of the thickness
-        Pen.Dash = static_cast<TStrokeDash>(Dash), C.DrawLine({0, 0}, {1, 1}, 1, Pen);
+      for (int Dash = 0; Dash < 6; ++Dash) {  // every pattern, in multiples of the thickness
+        Pen.Dash = static_cast<TStrokeDash>(Dash);
+        C.DrawLine({0, 0}, {1, 1}, 1, Pen);
+      }
       C.FillArc({100, 50}, {10, 20}, 0, 90, 1, Half);
       C.DrawEllipse({0, 0, 2, 2}, 1, Pen);
       C.FillRect({0, 0, 20, 10}, 4, 4, {TCorner::TopLeft}, 1, Red, TCornerType::Bevel);
@@ -55,17 +61,23 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       for (const TTextAlign Align : {TTextAlign::Center, TTextAlign::Trailing})  // a CR before a LF is the break's
         C.FillText({0, 0, 100, 40}, std::u16string_view(u"\r\none two\r\nwide\n").substr(1), false, 1, {}, Align,
                    Align);
-      Host.Lays = false, C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
+      Host.Lays = false;
+      C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
       for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound, TCornerType::InnerLine})
         C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
       const float Big = -3.4e38f;
-      Host.SetOffset({Big, Big}), Host.SetMatrix({Big, Big, 0, Big, Big, 0, Big, Big, 1});
-      std::tie(Pen.Dash, Pen.Thickness) = std::tuple(TStrokeDash::DashDotDot, -Big);
-      for (const TCornerType Corners : {TCornerType::Round, TCornerType::InnerLine})
-        C.DrawRect({Big, Big, -Big, -Big}, -Big, -Big, AllCorners, Big, Pen, Corners),
-            C.FillRect({Big, Big, -Big, -Big}, -Big, -Big, AllCorners, Big, Half, Corners);
-      C.DrawArc({Big, Big}, {Big, Big}, Big, -720, Big, Pen), C.FillArc({Big, Big}, {Big, Big}, Big, -720, Big, Half);
-      C.DrawLine({Big, Big}, {Big, Big}, Big, Pen), C.DrawEllipse({Big, Big, -Big, -Big}, Big, Pen);
+      Host.SetOffset({Big, Big});
+      Host.SetMatrix({Big, Big, 0, Big, Big, 0, Big, Big, 1});
+      Pen.Dash = TStrokeDash::DashDotDot;
+      Pen.Thickness = -Big;
+      for (const TCornerType Corners : {TCornerType::Round, TCornerType::InnerLine}) {
+        C.DrawRect({Big, Big, -Big, -Big}, -Big, -Big, AllCorners, Big, Pen, Corners);
+        C.FillRect({Big, Big, -Big, -Big}, -Big, -Big, AllCorners, Big, Half, Corners);
+      }
+      C.DrawArc({Big, Big}, {Big, Big}, Big, -720, Big, Pen);
+      C.FillArc({Big, Big}, {Big, Big}, Big, -720, Big, Half);
+      C.DrawLine({Big, Big}, {Big, Big}, Big, Pen);
+      C.DrawEllipse({Big, Big, -Big, -Big}, Big, Pen);
     }
     Recorded += std::string("== ") + Name + "\n" + Stream.Text + "\n";
   }

@@ -35,13 +35,19 @@ static struct TSystemFaults {
 
 // The program's own definitions take precedence over the C library's for every caller.
 extern "C" ssize_t write(int Fd, const void* Data, size_t Count) {
-  if (Fd > 2 && Faults.Interruptions > 0 && Faults.Interruptions--) return errno = EINTR, -1;
+  if (Fd > 2 && Faults.Interruptions > 0) {
+    --Faults.Interruptions;
+    errno = EINTR;
+    return -1;
+  }
   return syscall(SYS_write, Fd, Data, Fd > 2 ? std::min(Count, Faults.Chunk) : Count);
 }
 
 extern "C" int close(int Fd) {
   const auto Result = static_cast<int>(syscall(SYS_close, Fd));
-  return Fd <= 2 || Result != 0 || Faults.CloseError == 0 ? Result : (errno = Faults.CloseError, -1);
+  if (Fd <= 2 || Result != 0 || Faults.CloseError == 0) return Result;
+  errno = Faults.CloseError;
+  return -1;
 }
 
 namespace fsvg::test {
@@ -61,10 +67,13 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   for (TStream* Stream : std::initializer_list<TStream*>{&Plain, &Growing, &Adapter})
     DrawScene(TOpenCanvas(Stream, &Host));
   Adapter.WriteBuffer("\nmore", 5);  // still the caller's, still usable
-  ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\"") && Plain.Text.ends_with("</svg>"));
-  EXPECT_TRUE(Growing.View() == Plain.Text && Target.str() == Plain.Text + "\nmore");
+  ASSERT_TRUE(Plain.Text.starts_with(Header + "<rect x=\"0\" y=\"0\" width=\"640\""));
+  ASSERT_TRUE(Plain.Text.ends_with("</svg>"));
+  EXPECT_TRUE(Growing.View() == Plain.Text);
+  EXPECT_TRUE(Target.str() == Plain.Text + "\nmore");
   Growing.Clear();  // empty, and keeps the room it grew
-  EXPECT_TRUE(Growing.Size() == 0u && Growing.Capacity() >= Plain.Text.size());
+  EXPECT_EQ(Growing.Size(), 0u);
+  EXPECT_GE(Growing.Capacity(), Plain.Text.size());
   TScratch Scratch;
   const fs::path Path = Scratch.Path / "out.svg";
   constexpr auto Line = TFileBuffering::Line, Full = TFileBuffering::Full;
@@ -77,7 +86,8 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(Path, nullptr); }), "Canvas parameter is required");
   EXPECT_EQ(ReadFile(Path), "</svg>");
   TCountingStream Stream;
-  EXPECT_EQ((ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, nullptr); }), Stream.Text), "</svg>");
+  EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, nullptr); }), "Canvas parameter is required");
+  EXPECT_EQ(Stream.Text, "</svg>");
   EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
   TRecordingCanvas Painted;
   DrawScene(TOpenCanvas(fs::path(), &Painted));
@@ -106,7 +116,11 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { TOStreamAdapter(Failed).WriteBuffer("x", 1); },
        "Stream write error: the std::ostream is in a failed state"},
       {[&] { TOStreamAdapter(Throwing).WriteBuffer("x", 1); }, "Stream write error: disk gone"},
-      {[&] { Throwing.clear(), Buffer.Odd = true, TOStreamAdapter(Throwing).WriteBuffer("x", 1); },
+      {[&] {
+         Throwing.clear();
+         Buffer.Odd = true;
+         TOStreamAdapter(Throwing).WriteBuffer("x", 1);
+       },
        "Stream write error: the std::ostream threw an exception"},
       {[&] { Closed.WriteBuffer("x", 1); }, "Cannot write to \"" + Path.string() + "\": the file is closed"},
       {[&] { TFileStream{fs::path()}; }, "Cannot create file \"\". The file name is empty"},
@@ -118,13 +132,19 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { TNullCanvas(1, 1, 0); }, "Canvas scale must be positive"},
       {[&] { TNullCanvas(1, 1, NAN); }, "Canvas scale must be positive"},
       {[&] { TNullCanvas(1, 1, INFINITY); }, "Canvas scale must be positive"},
-      {[&] { Host.BeginScene(), Host.EndScene(), Host.EndScene(); }, "EndScene without a matching BeginScene"},
+      {[&] {
+         Host.BeginScene();
+         Host.EndScene();
+         Host.EndScene();
+       },
+       "EndScene without a matching BeginScene"},
       {[&] { Host.RestoreState(nullptr); },
        "RestoreState: the state was not saved by this canvas, or was restored already"}};
   for (const auto& Case : Cases) EXPECT_EQ(ErrorOf(Case.first), Case.second);
   // What the buffer threw is nested in the EWriteError (the table's third case).
+  Throwing.clear();
   try {
-    Throwing.clear(), TOStreamAdapter(Throwing).WriteBuffer("x", 1);
+    TOStreamAdapter(Throwing).WriteBuffer("x", 1);
   } catch (const EWriteError& Error) {
     EXPECT_THROW(std::rethrow_if_nested(Error), int);
   }
@@ -143,7 +163,8 @@ TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   Small.WriteBuffer("xy", 2);  // a write takes the lent room back
   EXPECT_THROW(Small.CommitBuffer(1), EMisuseError);
   Small.Reserve(8);  // never shrinks
-  EXPECT_TRUE(Small.Capacity() == 16u && Small.View() == "abcdxy");
+  EXPECT_EQ(Small.Capacity(), 16u);
+  EXPECT_EQ(Small.View(), "abcdxy");
   Small.WriteBuffer(Small.Data(), 6);   // itself, in the room it has
   Small.WriteBuffer(Small.Data(), 12);  // itself, while it grows
   EXPECT_EQ(Small.View(), "abcdxyabcdxyabcdxyabcdxy");
@@ -227,7 +248,8 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   }
   TFileStream Stream(Path, TFileBuffering::Full);
   Faults = {.Chunk = 0};
-  EXPECT_EQ(ErrorOf<EWriteError>([&] { Stream.WriteBuffer("x\n", 2), Stream.Flush(); }),
+  Stream.WriteBuffer("x\n", 2);
+  EXPECT_EQ(ErrorOf<EWriteError>([&] { Stream.Flush(); }),
             "Cannot write to \"" + Path.string() + "\": " + std::strerror(EIO));
   Stream.WriteBuffer("y", 1);  // buffered: Close cannot flush it, and closes all the same
   EXPECT_THROW(Stream.Close(), EWriteError);
@@ -240,7 +262,8 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
     EXPECT_EQ(ErrorOf<EWriteError>([&] { File.Close(); }) == "no error", Error == EINTR);
     Faults = {};
     EXPECT_FALSE(File.IsOpen());
-    EXPECT_EQ((File.Close(), ReadFile(Path)), "abc");  // closing again does nothing
+    File.Close();  // closing again does nothing
+    EXPECT_EQ(ReadFile(Path), "abc");
   }
   // A pipe whose reader is gone raises when the bytes are handed over; the process lives,
   // and its SIGPIPE disposition, pending signals and mask are as they were.
@@ -255,8 +278,9 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   sigset_t Pending, Blocked;
   ::sigpending(&Pending);
   ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
-  EXPECT_TRUE(::signal(SIGPIPE, SIG_DFL) == SIG_DFL && !sigismember(&Pending, SIGPIPE) &&
-              !sigismember(&Blocked, SIGPIPE));
+  EXPECT_TRUE(::signal(SIGPIPE, SIG_DFL) == SIG_DFL);
+  EXPECT_FALSE(sigismember(&Pending, SIGPIPE));
+  EXPECT_FALSE(sigismember(&Blocked, SIGPIPE));
 }
 
 // Draws into File until a call raises, lets Restore give room back, and finishes the

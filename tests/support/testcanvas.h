@@ -73,7 +73,8 @@ class TRecordingCanvas : public TNullCanvas {
     if (Calls.size() == FailAt) throw std::runtime_error("host failed");
   }
   bool DoBeginScene(PClipRects Clips, std::uintptr_t Handle) override {
-    return Record("BeginScene", Clips ? Clips->size() : 0, Handle), !RefuseScene;
+    Record("BeginScene", Clips ? Clips->size() : 0, Handle);
+    return !RefuseScene;
   }
   void DoEndScene() override { Record("EndScene"); }
   void DoSetMatrix() override { Record("SetMatrix", GetMatrix().m32); }
@@ -102,12 +103,22 @@ class TRecordingCanvas : public TNullCanvas {
   void DoFillText(R Rect, S T, bool W, float O, F Fl, A H, A V) override {
     Record("FillText", Rect, T, W, O, Fl, H, V);
   }
-  void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override { Record("MeasureText", Rect, T), Rect = {1, 2, 3, 4}; }
-  void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool W, F, A, A) override {
-    Record("MeasureLines", Rect, T), L.Metrics.resize(W ? 2 : 0);
+  void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override {
+    Record("MeasureText", Rect, T);
+    Rect = {1, 2, 3, 4};
   }
-  float DoTextWidth(S T) override { return Record("TextWidth", T), 7.5f; }
-  float DoTextHeight(S T) override { return Record("TextHeight", T), 11.25f; }
+  void DoMeasureLines(TLineMetricInfo& L, R Rect, S T, bool W, F, A, A) override {
+    Record("MeasureLines", Rect, T);
+    L.Metrics.resize(W ? 2 : 0);
+  }
+  float DoTextWidth(S T) override {
+    Record("TextWidth", T);
+    return 7.5f;
+  }
+  float DoTextHeight(S T) override {
+    Record("TextHeight", T);
+    return 11.25f;
+  }
 };
 
 /// Collects bytes and counts the calls that hand them over (WriteBuffer, CommitBuffer);
@@ -193,7 +204,8 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers =
   const std::u16string Family = u"Fira \"Sans\" & <Co>";
   const std::u16string Quotes(S == 0 ? 341 : 1025, u'"');
   if (Index == 0) {
-    C.SetOffset({0.5f, -2}), C.GetFont() = TFont(Family, 13.5f + S);
+    C.SetOffset({0.5f, -2});
+    C.GetFont() = TFont(Family, 13.5f + S);
     C.SetFill(TBrush(TBrushKind::Solid, 0xFF0000FF));
     C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF00FF00);  // one unit thick
     C.Clear(0xFFFFFFFF);
@@ -221,18 +233,28 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers =
     C.FillText(Rect, std::u16string_view(u"a<b>&\"c\"\U0001F600\u0001\U0001F600", 12), false, 1, {},
                TTextAlign::Leading);
   if (Index == 20 && Writers) {
-    C.Write(S + 0.25), C.Write(std::int32_t{-2147483647 - 1}), C.WriteColor(0x800A0BFC);
+    C.Write(S + 0.25);
+    C.Write(std::int32_t{-2147483647 - 1});
+    C.WriteColor(0x800A0BFC);
     C.Write(std::string_view("\n"));
   }
-  if (Index == 21) C.FillText({Big, Big, 1, Big}, (C.GetFont().Family = Quotes), false, Big, {}, TTextAlign::Leading);
-  if (Index == 22) C.GetFont().Family = Family, C.DrawPolygon(TPolygon(Quotes.size() / 3, TPointF{Big, Big}), 1);
+  if (Index == 21) {
+    C.GetFont().Family = Quotes;
+    C.FillText({Big, Big, 1, Big}, Quotes, false, Big, {}, TTextAlign::Leading);
+  }
+  if (Index == 22) {
+    C.GetFont().Family = Family;
+    C.DrawPolygon(TPolygon(Quotes.size() / 3, TPointF{Big, Big}), 1);
+  }
   if (Index < 23) return;
   const std::u16string Text = Texts()[Index - 23];
   const TBytes Bytes = ToUtf8(Text);
   C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
   if (!Writers) return;
-  C.Write(std::u16string_view(Text)), C.Write(std::span(Bytes));  // the same bytes twice
-  C.WriteEscaped(Text), C.Write(std::string_view("\n"));
+  C.Write(std::u16string_view(Text));  // the same bytes twice
+  C.Write(std::span(Bytes));
+  C.WriteEscaped(Text);
+  C.Write(std::string_view("\n"));
 }
 
 /// Runs every step of the scene at Seed on Canvas.
@@ -246,7 +268,8 @@ inline void DrawScene(TOpenCanvas&& Canvas) { DrawScene(Canvas); }
 /// The message of the E that Call throws ("no error" when it throws none).
 template <typename E = std::exception>
 std::string ErrorOf(const std::function<void()>& Call) try {
-  return Call(), "no error";
+  Call();
+  return "no error";
 } catch (const E& Error) {
   return Error.what();
 }
