@@ -1,6 +1,8 @@
 // Every error the library and its hosts raise, in one hierarchy under Exception, so that
 // one catch is enough. Each class says when it is thrown; the message says what was
 // wrong with which call or which file.
+/// @file
+/// Exception and every library error: one catch of `const fsvg::Exception&` takes them all.
 #pragma once
 
 #include <stdexcept>
@@ -10,6 +12,9 @@
 namespace fsvg {
 
 /// The base of every error this library raises; a std::runtime_error.
+///
+///     try { fsvg::TSvgCanvas Canvas("/no/such/dir/a.svg", &Host); }
+///     catch (const fsvg::Exception& Error) { std::puts(Error.what()); }
 class FSVG_API Exception : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -16,6 +16,8 @@
 // - Colours as #RRGGBB; alpha never reaches a colour, opacity has its own attribute.
 // - Text and font family escaped for XML (& < > "), and characters XML 1.0 forbids
 //   (C0 controls but tab, LF and CR; U+FFFE, U+FFFF; unpaired surrogates) as U+FFFD.
+/// @file
+/// The recording canvas (TSvgCanvas), its options, and the tee that lets drawing code written against TCanvas record.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +49,10 @@ FSVG_API TBytes ToUtf8(std::u16string_view Text);
 /// TSvgCanvas is made. Every switch is off and both texts are empty by default, and
 /// then the canvas writes exactly the plain recording. Each switch costs a few bytes on
 /// the elements it concerns and nothing on the others.
+///
+///     fsvg::TSvgOptions Options = fsvg::TSvgOptions::Faithful();
+///     Options.Title = u"Sales";
+///     fsvg::TSvgCanvas Canvas("sales.svg", &Host, Options);
 struct FSVG_API TSvgOptions {
   /// width, height and viewBox="0 0 W H" on the root, from the host's size at
   /// construction.
@@ -81,6 +87,10 @@ struct FSVG_API TSvgOptions {
 
 /// A recording canvas over a host canvas. Not itself a TCanvas. One object is used from
 /// one thread at a time; distinct objects are independent.
+///
+///     fsvg::TCairoCanvas Host(640, 480);
+///     fsvg::TSvgCanvas Canvas("chart.svg", &Host);  // paints Host and records
+///     Canvas.FillEllipse({10, 10, 110, 60}, 1);
 class FSVG_API TSvgCanvas {
  public:
   /// Records into Stream, which stays the caller's (null: nothing is written anywhere).
