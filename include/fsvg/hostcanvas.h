@@ -4,7 +4,8 @@
 // hooks. This is the one include a host needs: it brings the value types, the paint
 // objects, the corner outline, the text layout and the errors with it.
 /// @file
-/// The host canvas layer: TCanvas, TNullCanvas and the pixel snapping every canvas shares; the one include a host needs.
+/// The host canvas layer: TCanvas, TNullCanvas and the pixel snapping every canvas shares; the one include a host
+/// needs.
 #pragma once
 
 #include <cstddef>
