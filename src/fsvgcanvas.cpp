@@ -4,6 +4,7 @@
 // svgelements.h.
 #include "fsvg/fsvgcanvas.h"
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -200,6 +201,32 @@ void TSvgCanvas::WriteHeader() {
     PutElement("<desc>", FOptions.Description, "</desc>\n");
   });
 }
+
+// The room the runs of a laid-out text take, each encoded, once the host's answer is
+// known to be writable: the runs together hold no more of the text than there is (a
+// host whose lines overlap would have the line hold its text many times over), and
+// every edge of every line and the font's ascent are finite (a measurer or metrics
+// answering NaN, an infinity or a width beyond the float range, as a font size near
+// the float range makes the default metrics do, would put them into the document).
+// Refused before anything is written.
+namespace {
+std::size_t LaidTextRoom(const TLineMetricInfo& Lines, std::u16string_view AText, float Ascent) {
+  if (!std::isfinite(Ascent)) throw ESvgError("TSvgCanvas: the host's font metrics are not finite");
+  std::size_t Units = 0;
+  std::size_t Room = 0;
+  for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
+    const TRectF& R = Run.Rect;
+    if (!std::isfinite(R.Left) || !std::isfinite(R.Top) || !std::isfinite(R.Right) || !std::isfinite(R.Bottom))
+      throw ESvgError("TSvgCanvas: the host laid a line of text out where no number can place it");
+    if (Run.Length == 0 || Run.Index >= AText.size()) continue;
+    const std::u16string_view Text = AText.substr(Run.Index, Run.Length);
+    Units += Text.size();
+    if (Units > AText.size()) throw ESvgError("TSvgCanvas: the host laid out lines that hold more than the text");
+    Room += detail::EncodedRoom(Text);
+  }
+  return Room;
+}
+}  // namespace
 
 TPointF TSvgCanvas::ArcOffset() const { return FOptions.ArcOffset ? FCanvas->GetOffset() : TPointF{}; }
 
@@ -410,10 +437,11 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   if (FOptions.TextLayout && !AText.empty())
     FCanvas->MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const float Ascent = Lines.Metrics.empty() ? 0 : FCanvas->GetFontMetrics().Ascent;
+  const std::size_t TextRoom = Lines.Metrics.empty() ? detail::EncodedRoom(AText) : LaidTextRoom(Lines, AText, Ascent);
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  const std::size_t Extra = detail::EncodedRoom(Font.Family) + detail::EncodedRoom(AText) +
-                            Lines.Metrics.size() * (2 * detail::MaxRealLength + 80);
+  const std::size_t Extra =
+      detail::EncodedRoom(Font.Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128);
   WriteElement(FStream, Extra, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     const bool Laid = Options.TextLayout && !Lines.Metrics.empty();
     const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
