@@ -256,7 +256,7 @@ void TSvgCanvas::Clear(TAlphaColor Color) {
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    detail::PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+    detail::PutRectGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
     detail::PutFillColor(Line, AColor, Options);
     Line.CloseEmpty();
@@ -330,7 +330,7 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& 
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
     detail::PutFillTail(Line, AOpacity, ABrush, Options);
     Line.CloseEmpty();
@@ -343,7 +343,7 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeB
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
     detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
     Line.Attr("fill", "none");

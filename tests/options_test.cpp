@@ -58,6 +58,10 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       Host.Lays = false, C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
       for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound, TCornerType::InnerLine})
         C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
+      Host.SetMatrix({0.00015f, 4e-5f, 0, -0.f, 0.8660254f, 0, 20000, 1e-7f, 1});  // entries written exactly
+      C.ClearRect({20, 10, 0, 0}, 0xFF00FF00);  // right to left and bottom to top: normalised
+      C.FillRect({20, 10, 0, 0}, 0, 0, {}, 1, Red);
+      C.DrawEllipse({20, 0, 0, 10}, 1, Pen);
       const float Big = -3.4e38f;
       Host.SetOffset({Big, Big}), Host.SetMatrix({Big, Big, 0, Big, Big, 0, Big, Big, 1});
       std::tie(Pen.Dash, Pen.Thickness) = std::tuple(TStrokeDash::DashDotDot, -Big);

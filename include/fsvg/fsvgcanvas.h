@@ -57,13 +57,20 @@ FSVG_API TBytes ToUtf8(std::u16string_view Text);
 /// Opt-in additions that make the document show what the host painted, chosen when a
 /// TSvgCanvas is made. Every switch is off and both texts are empty by default, and
 /// then the canvas writes exactly the plain recording. Each switch costs a few bytes on
-/// the elements it concerns and nothing on the others.
+/// the elements it concerns and nothing on the others. With any switch on, a rectangle,
+/// cleared rectangle or ellipse given right to left or bottom to top is written as the
+/// host paints it, normalised, its size taken in double (the plain recording writes a
+/// negative width, height or radius, which renderers draw as nothing, and a rectangle
+/// spanning the float range as "Infinity" wide).
 struct FSVG_API TSvgOptions {
   /// width, height and viewBox="0 0 W H" on the root, from the host's size at
   /// construction.
   bool DocumentSize = false;
   /// The host's matrix, when not the identity, as transform="matrix(...)" on every
-  /// element but Clear's (which the host paints untransformed).
+  /// element but Clear's (which the host paints untransformed). Each entry is written
+  /// with the fewest digits that read back as the same float, so every device pixel
+  /// lands where the host puts it: fixed point from 10^-5 to below 10^12
+  /// ("0.00015"), scientific beyond ("1E-7", "-3.4E38").
   bool Transforms = false;
   /// Arcs take the host's offset like every other shape.
   bool ArcOffset = false;
