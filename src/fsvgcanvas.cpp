@@ -202,6 +202,22 @@ void TSvgCanvas::WriteHeader() {
   });
 }
 
+namespace {
+
+// Whether Text holds a character of a right-to-left script (Hebrew, Arabic, Syriac,
+// Thaana, N'Ko and their kin, their presentation forms, the right-to-left scripts
+// beyond the BMP) or a right-to-left mark, embedding, override or isolate. Renderers
+// reorder such a line; the host paints it in stored order.
+bool HoldsRightToLeft(std::u16string_view Text) {
+  for (const char16_t Unit : Text) {
+    if ((Unit >= 0x0590 && Unit <= 0x08FF) || (Unit >= 0xFB1D && Unit <= 0xFDFF) ||
+        (Unit >= 0xFE70 && Unit <= 0xFEFE) || Unit == 0x200F || Unit == 0x202B || Unit == 0x202E || Unit == 0x2067 ||
+        (Unit >= 0xD802 && Unit <= 0xD803) || (Unit >= 0xD83A && Unit <= 0xD83B))
+      return true;
+  }
+  return false;
+}
+
 // The room the runs of a laid-out text take, each encoded, once the host's answer is
 // known to be writable: the runs together hold no more of the text than there is (a
 // host whose lines overlap would have the line hold its text many times over), and
@@ -209,7 +225,6 @@ void TSvgCanvas::WriteHeader() {
 // answering NaN, an infinity or a width beyond the float range, as a font size near
 // the float range makes the default metrics do, would put them into the document).
 // Refused before anything is written.
-namespace {
 std::size_t LaidTextRoom(const TLineMetricInfo& Lines, std::u16string_view AText, float Ascent) {
   if (!std::isfinite(Ascent)) throw ESvgError("TSvgCanvas: the host's font metrics are not finite");
   std::size_t Units = 0;
@@ -463,7 +478,9 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     // Spaces as the host keeps them, each line on the host's baseline. Right-to-left
     // text is directed so, while each run keeps the stored order the host paints its
     // glyphs in (no neutral moves to the other end), centred on its line: renderers
-    // disagree on which end a right-to-left run starts at, never on its middle.
+    // disagree on which end a right-to-left run starts at, never on its middle. A
+    // left-to-right line that holds right-to-left characters keeps its stored order
+    // the same way; other lines need no markup.
     if (RightToLeft) {
       Line.Attr("direction", "rtl");
       Line.Attr("text-anchor", "middle");
@@ -476,12 +493,18 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
       Line.Attr("x",
                 (RightToLeft ? (static_cast<double>(Run.Rect.Left) + Run.Rect.Right) / 2 : Run.Rect.Left) + Offset.X);
       Line.Attr("y", static_cast<double>(Run.Rect.Top) + Ascent + Offset.Y);
-      if (RightToLeft) {
+      const std::u16string_view Text = AText.substr(Run.Index, Run.Length);
+      const bool Override = RightToLeft || HoldsRightToLeft(Text);
+      if (Override) {
         Line.Attr("direction", "ltr");
         Line.Attr("unicode-bidi", "bidi-override");
       }
       Line.Put('>');
-      Line.PutText(AText.substr(Run.Index, Run.Length), detail::TTextEncoding::Xml);
+      // The override once more as characters, left-to-right override to pop
+      // directional formatting, which resvg keeps where it ignores unicode-bidi.
+      if (Override) Line.Put("&#x202D;");
+      Line.PutText(Text, detail::TTextEncoding::Xml);
+      if (Override) Line.Put("&#x202C;");
       Line.Put("</tspan>");
     }
     Line.Put("</text>\n");

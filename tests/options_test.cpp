@@ -52,6 +52,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
       for (const TFillTextFlags Flags : {TFillTextFlags{}, TFillTextFlags{TFillTextFlag::RightToLeft}})
         C.FillText({10, 0, 110, 40}, u"<one> & twotwo three\nthree four", true, 1, Flags, TTextAlign::Leading);
+      C.FillText({10, 0, 110, 40}, u"ab \u05D0\u05D1\nab", false, 1, {}, TTextAlign::Leading);  // Hebrew's line kept
       for (const TTextAlign Align : {TTextAlign::Center, TTextAlign::Trailing})  // a CR before a LF is the break's
         C.FillText({0, 0, 100, 40}, std::u16string_view(u"\r\none two\r\nwide\n").substr(1), false, 1, {}, Align,
                    Align);

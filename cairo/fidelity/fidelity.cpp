@@ -245,6 +245,18 @@ const TScene AllScenes[] = {
     {{"translucent-by-design", 400, 300, false, 100, 5},
      {S("r 20 20 200 160", 0x802F6BD8), S("e 120 80 300 260", 0x60D43F3A), S("r 220 30 380 130", 0xB025A26B, 0, 0.7f),
       S("R 40 180 200 280", 0x701F2A44, 10), S("L 220 280 380 160", 0x40F08C1E, 16)}},
+    // Shapes given right to left and bottom to top: the host paints them normalised.
+    {{"reversed-shapes-by-design", 400, 160, false, 100, 5},
+     {S("r 180 140 20 20", Blue), S("c 150 120 50 40"), S("e 380 140 220 20", Green)}},
+    // Matrices whose entries four decimals would move: scales of 0.00015 and 0.00004,
+    // and a rotation by 30 degrees of a shape 20,000 units out.
+    {{"exact-matrices-by-design", 400, 300, false, 100, 5},
+     {S("m 0.00015 0 0 0.00015 20 20"), S("r 0 0 1000000 600000", Blue), S("m 0.00004 0 0 0.00004 200 20"),
+      S("e 0 0 4000000 2500000", Green), S("m 0.8660254 0.5 -0.5 0.8660254 -17220 -9850"), S("r 20000 0 20150 80", Red),
+      S("m 1 0 0 1 0 0")}},
+    // Left-to-right lines holding Hebrew, painted in stored order.
+    {{"mixed-direction-by-design", 240, 50, true, 100, 1},
+     {S("t 10 5 230 45 20", Ink, 0, 1, u"Shalom \u05E9\u05DC\u05D5\u05DD 123")}},
     {{"corners-by-design", 490, 410, false, 100, 2}, {}, DrawCorners},
     {{"strokes-by-design", 420, 300, false, 100, 1}, {}, DrawStrokes},
     {{"text-layout-by-design", 490, 310, true, 100, 2}, {}, DrawTextLayout},

@@ -85,7 +85,8 @@ struct FSVG_API TSvgOptions {
   bool StrokeStyle = false;
   /// Text aligned and wrapped as the host lays it out (MeasureLines): one tspan a line
   /// on the host's baselines. Right-to-left text gets direction="rtl", each tspan
-  /// centred on its line, its characters in the order the host paints them. A host
+  /// centred on its line, its characters in the order the host paints them; so does
+  /// a left-to-right line that holds right-to-left characters (Hebrew, Arabic). A host
   /// that lays out no lines gets the plain placing.
   bool TextLayout = false;
   /// A title element, escaped, when not empty.
