@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <iterator>
 #include <limits>
 #include <random>
@@ -81,18 +80,6 @@ TEST(Numbers, RealNumbersAgreeWithTheReference) {
           for (const double Value : {Below, -Above}) Expect(Value, All);
           Below = std::nextafter(Below, 0.0), Above = std::nextafter(Above, 1e300);
         }
-}
-
-// A matrix's entries: every single reads back from its text as itself.
-TEST(Numbers, SinglesWrittenExactlyReadBackAsThemselves) {
-  std::mt19937 Random(3);
-  for (int Index = 0; Index < 1000000; ++Index) {
-    const float Value = std::bit_cast<float>(static_cast<std::uint32_t>(Random()));
-    if (!std::isfinite(Value)) continue;
-    char Out[detail::MaxRealLength + 1] = {};
-    detail::FormatFloatExact(Value, Out);
-    ASSERT_EQ(std::strtof(Out, nullptr), Value) << Out;
-  }
 }
 
 }  // namespace

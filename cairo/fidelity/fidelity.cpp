@@ -251,9 +251,8 @@ const TScene AllScenes[] = {
     // Matrices whose entries four decimals would move: scales of 0.00015 and 0.00004,
     // and a rotation by 30 degrees of a shape 20,000 units out.
     {{"exact-matrices-by-design", 400, 300, false, 100, 5},
-     {S("m 0.00015 0 0 0.00015 20 20"), S("r 0 0 1000000 600000", Blue), S("m 0.00004 0 0 0.00004 200 20"),
-      S("e 0 0 4000000 2500000", Green), S("m 0.8660254 0.5 -0.5 0.8660254 -17220 -9850"), S("r 20000 0 20150 80", Red),
-      S("m 1 0 0 1 0 0")}},
+     {S("m 0.00015 0 0 0.00015 20 20"), S("r 0 0 1e6 6e5", Blue), S("m 0.00004 0 0 0.00004 200 20"),
+      S("e 0 0 4e6 2.5e6", Green), S("m 0.8660254 0.5 -0.5 0.8660254 -17220 -9850"), S("r 20000 0 20150 80", Red)}},
     // Left-to-right lines holding Hebrew, painted in stored order.
     {{"mixed-direction-by-design", 240, 50, true, 100, 1},
      {S("t 10 5 230 45 20", Ink, 0, 1, u"Shalom \u05E9\u05DC\u05D5\u05DD 123")}},
