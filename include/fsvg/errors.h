@@ -40,7 +40,9 @@ class FSVG_API EOverflowError : public Exception {
   using Exception::Exception;
 };
 
-/// Thrown by a host canvas when the drawing library beneath it fails.
+/// Thrown by a host canvas when the drawing library beneath it fails, and by the
+/// recording canvas when a host answers what no document can hold (a layout that is not
+/// finite, lines that overlap).
 class FSVG_API EHostError : public Exception {
  public:
   using Exception::Exception;

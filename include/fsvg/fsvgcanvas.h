@@ -48,7 +48,11 @@ FSVG_API TBytes ToUtf8(std::u16string_view Text);
 /// Opt-in additions that make the document show what the host painted, chosen when a
 /// TSvgCanvas is made. Every switch is off and both texts are empty by default, and
 /// then the canvas writes exactly the plain recording. Each switch costs a few bytes on
-/// the elements it concerns and nothing on the others.
+/// the elements it concerns and nothing on the others. With any switch on, a rectangle,
+/// cleared rectangle or ellipse given right to left or bottom to top is written as the
+/// host paints it, normalised, its size taken in double (the plain recording writes a
+/// negative width, height or radius, which renderers draw as nothing, and a rectangle
+/// spanning the float range as "Infinity" wide).
 ///
 ///     fsvg::TSvgOptions Options = fsvg::TSvgOptions::Faithful();
 ///     Options.Title = u"Sales";
@@ -58,7 +62,10 @@ struct FSVG_API TSvgOptions {
   /// construction.
   bool DocumentSize = false;
   /// The host's matrix, when not the identity, as transform="matrix(...)" on every
-  /// element but Clear's (which the host paints untransformed).
+  /// element but Clear's (which the host paints untransformed). Each entry is written
+  /// with the fewest digits that read back as the same float, so every device pixel
+  /// lands where the host puts it: fixed point from 10^-5 to below 10^12
+  /// ("0.00015"), scientific beyond ("1E-7", "-3.4E38").
   bool Transforms = false;
   /// Arcs take the host's offset like every other shape.
   bool ArcOffset = false;
@@ -73,7 +80,8 @@ struct FSVG_API TSvgOptions {
   bool StrokeStyle = false;
   /// Text aligned and wrapped as the host lays it out (MeasureLines): one tspan a line
   /// on the host's baselines. Right-to-left text gets direction="rtl", each tspan
-  /// centred on its line, its characters in the order the host paints them. A host
+  /// centred on its line, its characters in the order the host paints them; so does
+  /// a left-to-right line that holds right-to-left characters (Hebrew, Arabic). A host
   /// that lays out no lines gets the plain placing.
   bool TextLayout = false;
   /// A title element, escaped, when not empty.
