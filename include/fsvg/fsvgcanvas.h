@@ -5,8 +5,9 @@
 // The text it writes:
 // - UTF-8 without a byte-order mark; the header is an XML declaration and an <svg>
 //   element with xmlns and version only; destruction writes "</svg>".
-// - Real numbers in fixed point with at most four decimals and no trailing zeros, at
-//   most twelve significant digits, "." as separator whatever the locale. A value
+// - Real numbers in fixed point with at most TSvgOptions::DecimalPlaces decimals (four
+//   by default) and no trailing zeros, at most twelve significant digits whatever the
+//   places, "." as separator whatever the locale. A value
 //   exactly halfway between two candidates goes to the one whose last digit is even
 //   (0.03125 gives 0.0312). A value that rounds to zero is "0", never "-0".
 // - Magnitudes from 10^12 up, once rounded, in scientific notation: a mantissa of at
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "fsvg/export.h"
+#include "fsvg/gzipstream.h"
 #include "fsvg/hostcanvas.h"
 #include "fsvg/streams.h"
 
@@ -54,11 +56,16 @@ using TBytes = std::vector<std::uint8_t>;
 /// U+FFFD, so the result is always valid UTF-8.
 FSVG_API TBytes ToUtf8(std::u16string_view Text);
 
-/// Opt-in additions that make the document show what the host painted, chosen when a
-/// TSvgCanvas is made. Every switch is off and both texts are empty by default, and
-/// then the canvas writes exactly the plain recording. Each switch costs a few bytes on
-/// the elements it concerns and nothing on the others.
+/// Opt-in additions that make the document show what the host painted, and the places
+/// of its numbers, chosen when a TSvgCanvas is made. Every switch is off, both texts are
+/// empty and numbers have four places by default, and then the canvas writes exactly the
+/// plain recording. Each switch costs a few bytes on the elements it concerns and nothing
+/// on the others.
 struct FSVG_API TSvgOptions {
+  /// Decimal places of every real number written, 0 to 6 (the constructor throws
+  /// ESvgError otherwise). Fewer places, smaller files: 2 places are a hundredth of a
+  /// unit, under the pixel for any drawing at a scale up to 100.
+  std::int32_t DecimalPlaces = 4;
   /// width, height and viewBox="0 0 W H" on the root, from the host's size at
   /// construction.
   bool DocumentSize = false;
@@ -86,7 +93,7 @@ struct FSVG_API TSvgOptions {
   /// A desc element, escaped, when not empty.
   std::u16string Description;
 
-  /// Every switch on, no title and no description.
+  /// Every switch on, no title and no description, four places.
   static TSvgOptions Faithful();
 };
 
@@ -103,8 +110,11 @@ class FSVG_API TSvgCanvas {
   /// object (empty: nothing is written anywhere), through a TFileStream that reserves
   /// its space ahead (TFileBuffering::Reserved). Throws EFCreateError when the file
   /// cannot be created, ESvgError when Canvas is null (the file then holds "</svg>").
+  /// A name ending in ".svgz" is written compressed, as it is drawn, through a
+  /// TGzipStream over that file.
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas);
-  /// As the stream constructor, with the additions Options switches on.
+  /// As the stream constructor, with the additions Options switches on. Throws
+  /// ESvgError, after the same teardown, when Options.DecimalPlaces is not 0 to 6.
   TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options);
   /// As the file constructor, with the additions Options switches on.
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options);
@@ -259,8 +269,8 @@ class FSVG_API TSvgCanvas {
   void SetOffset(const TPointF& Value);
   /// The host's clipping change count.
   std::int32_t GetClippingChangeCount() const;
-  /// Decimal places of every real number written: always 4.
-  static constexpr std::int32_t GetMaxDecimalPlaces() { return FMaxDecimalPlaces; }
+  /// Decimal places of every real number written: TSvgOptions::DecimalPlaces.
+  std::int32_t GetMaxDecimalPlaces() const { return FOptions.DecimalPlaces; }
   /// The host's saved state count.
   std::int32_t GetSavingStateCount() const;
   ///@}
@@ -293,11 +303,11 @@ class FSVG_API TSvgCanvas {
   TPointF ArcOffset() const;
 
   TCanvas* FCanvas = nullptr;
-  std::unique_ptr<TFileStream> FOwnedStream;            // set exactly when the object opened the stream
-  static constexpr std::int32_t FMaxDecimalPlaces = 4;  // what every writer uses
+  std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the object opened the stream
+  std::unique_ptr<TGzipStream> FOwnedGzip;    // a .svgz name: compresses into FOwnedStream
   TStream* FStream = nullptr;
   TSvgOptions FOptions;  // what the document adds to the plain recording
-  bool FPlain;           // every switch is off: elements are built by the plain code
+  bool FPlain;           // every switch is off, four places: elements are built by the plain code
   bool FClosed = false;  // Close (or a failed constructor) has ended the document
 };
 
