@@ -76,13 +76,13 @@ int main(int argc, char** argv) try {
     for (std::size_t Index = 0; Index < SceneSize(); ++Index) SceneStep(Valid, Index, 0, false);
   }
   std::ofstream Decimals(Directory / "decimals.txt", std::ios::binary);
+  TOStreamAdapter DecimalsOut(Decimals);
   for (const int Places : {0, 2, 4, 6}) {
-    TMemoryStream Stream;
     TSvgOptions Options;
     Options.DecimalPlaces = Places;
-    TOpenCanvas Canvas(&Stream, &Host, Options);
+    Decimals << "\n== " << Places << " places\n";
+    TOpenCanvas Canvas(&DecimalsOut, &Host, Options);
     for (std::size_t Index = 0; Index <= 20; ++Index) SceneStep(Canvas, Index, 1234.56789f);
-    Decimals << "== " << Places << " places\n" << Stream.View() << '\n';
   }
   std::vector<std::string> Calls;
   std::ofstream(Directory / "scene.svg", std::ios::binary)

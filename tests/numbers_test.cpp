@@ -9,7 +9,6 @@
 #include <limits>
 #include <random>
 #include <sstream>
-#include <tuple>
 
 #include "numberformat.h"
 #include "support/numberref.h"
@@ -35,18 +34,10 @@ TEST(Numbers, DocumentedExamples) {
       "12.5 -0.25 0.3333 1234.5679 -2 0.0312 0.0938 0 0 100000000 12345678901.2 1E12 -2.5E300 1.79769313486E308 NaN "
       "-Infinity");
   for (const double Value : Values) EXPECT_EQ(Formatted(Value), *std::istream_iterator<std::string>(Expected)) << Value;
-  // Other places keep the same twelve digits: carries into a whole digit more and into
-  // scientific notation, found by fuzzing.
-  const std::tuple<double, int, const char*> Places[] = {{Carry, 0, "100000000"},
-                                                         {-999999999999.5, 0, "-1E12"},
-                                                         {999999999.95, 1, "1000000000"},
-                                                         {0.03125, 2, "0.03"},
-                                                         {-0.004, 2, "0"},
-                                                         {999999.9999996, 6, "1000000"},
-                                                         {12345678.1234567, 6, "12345678.1235"},
-                                                         {1.0f / 3.0f, 6, "0.333333"},
-                                                         {9999999.9999996, 5, "10000000"}};
-  for (const auto& [Value, Decimals, Text] : Places) EXPECT_EQ(Formatted(Value, Decimals), Text) << Decimals;
+  // Other places keep twelve digits (the sweep has the carries), and never "-0".
+  EXPECT_EQ(Formatted(12345678.1234567, 6), "12345678.1235");
+  EXPECT_EQ(Formatted(Carry, 0), "100000000");
+  EXPECT_EQ(Formatted(-0.004, 2), "0");
 }
 
 TEST(Numbers, RealNumbersAgreeWithTheReference) {
