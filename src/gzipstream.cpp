@@ -9,6 +9,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -65,21 +66,28 @@ void TGzipStream::Refuse() const {
 // input, so nothing after it could be decoded.
 void TGzipStream::Compress(const std::uint8_t* Data, std::size_t Count, int Mode) {
   z_stream& Z = FDeflate->Stream;
-  Z.next_in = const_cast<Bytef*>(Data);  // zlib's type; it only reads the input
-  Z.avail_in = static_cast<uInt>(Count);
   FBuffered = 0;
   try {
-    int Result;
     do {
-      Z.next_out = FDeflate->Output.get();
-      Z.avail_out = static_cast<uInt>(FDeflate->OutputSize);
-      Result = deflate(&Z, Mode);
-      // Z_BUF_ERROR: nothing to do (a second flush with no input between).
-      if (Result != Z_OK && Result != Z_STREAM_END && Result != Z_BUF_ERROR)
-        throw EWriteError("Cannot write to the gzip stream: zlib failed to compress");
-      const std::size_t Produced = FDeflate->OutputSize - Z.avail_out;
-      if (Produced != 0) FTarget->WriteBuffer(FDeflate->Output.get(), Produced);
-    } while (Z.avail_out == 0 || (Mode == Z_FINISH && Result != Z_STREAM_END));
+      // zlib counts its input in 32 bits: a larger write goes in pieces, flushed once.
+      const std::size_t Piece = std::min<std::size_t>(Count, std::size_t{1} << 30);
+      Z.next_in = const_cast<Bytef*>(Data);  // zlib's type; it only reads the input
+      Z.avail_in = static_cast<uInt>(Piece);
+      Data += Piece;
+      Count -= Piece;
+      const int PieceMode = Count == 0 ? Mode : Z_NO_FLUSH;
+      int Result;
+      do {
+        Z.next_out = FDeflate->Output.get();
+        Z.avail_out = static_cast<uInt>(FDeflate->OutputSize);
+        Result = deflate(&Z, PieceMode);
+        // Z_BUF_ERROR: nothing to do (a second flush with no input between).
+        if (Result != Z_OK && Result != Z_STREAM_END && Result != Z_BUF_ERROR)
+          throw EWriteError("Cannot write to the gzip stream: zlib failed to compress");
+        const std::size_t Produced = FDeflate->OutputSize - Z.avail_out;
+        if (Produced != 0) FTarget->WriteBuffer(FDeflate->Output.get(), Produced);
+      } while (Z.avail_out == 0 || (PieceMode == Z_FINISH && Result != Z_STREAM_END));
+    } while (Count != 0);
   } catch (...) {
     FState = TState::Failed;
     throw;
