@@ -7,9 +7,9 @@
 //   element with xmlns and version only; destruction writes "</svg>".
 // - Real numbers in fixed point with at most TSvgOptions::DecimalPlaces decimals (four
 //   by default) and no trailing zeros, at most twelve significant digits whatever the
-//   places, "." as separator whatever the locale. A value
-//   exactly halfway between two candidates goes to the one whose last digit is even
-//   (0.03125 gives 0.0312). A value that rounds to zero is "0", never "-0".
+//   places, "." as separator whatever the locale. A value exactly halfway between two
+//   candidates goes to the one whose last digit is even (0.03125 gives 0.0312 at four
+//   places). A value that rounds to zero is "0", never "-0".
 // - Magnitudes from 10^12 up, once rounded, in scientific notation: a mantissa of at
 //   most twelve significant digits without trailing zeros, "E" and the exponent with
 //   no sign and no leading zeros ("1E20", "1.5E12", "-2.5E300").
@@ -116,7 +116,8 @@ class FSVG_API TSvgCanvas {
   /// As the stream constructor, with the additions Options switches on. Throws
   /// ESvgError, after the same teardown, when Options.DecimalPlaces is not 0 to 6.
   TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options);
-  /// As the file constructor, with the additions Options switches on.
+  /// As the file constructor, with the additions Options switches on; DecimalPlaces is
+  /// checked as by the stream constructor.
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options);
   /// Closes the document as Close does, unless Close was called. Never throws: a failure
   /// is reported on the standard error stream; call Close to handle it.
