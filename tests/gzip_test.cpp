@@ -71,6 +71,9 @@ TEST(Gzip, FlushCloseAFailureAndAFullDiskLeaveWholeElements) {
   for (TSvgCanvas* Into : {&Canvas, &Reference}) Into->Close();
   Gzip.Close();
   EXPECT_EQ(Inflated(Compressed.View()), Expected.View());
+  Compressed.Clear();
+  TGzipStream(&Compressed, 9).WriteBuffer("abc", 3);  // destroyed unclosed: closed all the same
+  EXPECT_EQ(Inflated(Compressed.View()), "abc");
   TCountingStream Stream;
   Stream.FailAt = 2;  // the header's batch reaches it, the next fails
   TGzipStream Failing(&Stream);
