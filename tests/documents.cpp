@@ -2,8 +2,8 @@
 // that catch real faults (radii, paint that leaves no mark, arc flags, short polygons) as
 // scene.svg, with the host calls it made as hostcalls.txt, the scene without its raw
 // writers, text hostile to XML included, as valid.svg and compressed as valid.svgz, and
-// the scene's shapes and writers at 0, 2, 4 and 6 places as decimals.txt. Every line of
-// scene.svg is built in room lent exactly to size.
+// the scene's shapes and writers at 0, 2, 4 and 6 places, each document ending in its
+// places, as decimals.txt. Every line of scene.svg is built in room lent exactly to size.
 // Usage: fsvg_documents <directory>
 #include <cstdio>
 #include <exception>
@@ -83,6 +83,7 @@ int main(int argc, char** argv) try {
     Decimals << "\n== " << Places << " places\n";
     TOpenCanvas Canvas(&DecimalsOut, &Host, Options);
     for (std::size_t Index = 0; Index <= 20; ++Index) SceneStep(Canvas, Index, 1234.56789f);
+    Canvas.Write(Canvas.GetMaxDecimalPlaces());
   }
   std::vector<std::string> Calls;
   std::ofstream(Directory / "scene.svg", std::ios::binary)

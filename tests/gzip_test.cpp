@@ -60,7 +60,7 @@ std::string DrawUntilRefused(TSvgCanvas& Canvas, const std::function<std::string
 // what reached the stream after a failure or a full disk ends at an element's end.
 TEST(Gzip, FlushCloseAFailureAndAFullDiskLeaveWholeElements) {
   TNullCanvas Host(100, 100);
-  TMemoryStream Compressed, Expected;
+  TMemoryStream Compressed, Expected, Unclosed;
   TGzipStream Gzip(&Compressed);
   TSvgCanvas Canvas(&Gzip, &Host), Reference(&Expected, &Host);
   for (TSvgCanvas* Into : {&Canvas, &Reference})
@@ -71,9 +71,8 @@ TEST(Gzip, FlushCloseAFailureAndAFullDiskLeaveWholeElements) {
   for (TSvgCanvas* Into : {&Canvas, &Reference}) Into->Close();
   Gzip.Close();
   EXPECT_EQ(Inflated(Compressed.View()), Expected.View());
-  Compressed.Clear();
-  TGzipStream(&Compressed, 9).WriteBuffer("abc", 3);  // destroyed unclosed: closed all the same
-  EXPECT_EQ(Inflated(Compressed.View()), "abc");
+  TGzipStream(&Unclosed, 9).WriteBuffer("abc", 3);  // destroyed unclosed: closed all the same
+  EXPECT_EQ(Inflated(Unclosed.View()), "abc");
   TCountingStream Stream;
   Stream.FailAt = 2;  // the header's batch reaches it, the next fails
   TGzipStream Failing(&Stream);
