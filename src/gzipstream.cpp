@@ -55,9 +55,7 @@ TGzipStream::~TGzipStream() {
 void TGzipStream::Refuse() const {
   if (FState == TState::Closed) throw EWriteError("Cannot write to the gzip stream: it is closed");
   if (FState == TState::Failed)
-    throw EWriteError(
-        "Cannot write to the gzip stream: a write to the stream under it failed, and the compressed data ends "
-        "there");
+    throw EWriteError("Cannot write to the gzip stream: the stream under it failed earlier");
 }
 
 // Compresses Count bytes at Data with Mode (a sync flush or the finish) and hands the
