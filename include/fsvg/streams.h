@@ -137,6 +137,8 @@ class FSVG_API TFileStream final : public TStream {
   // Whether Count more bytes after the buffered ones lie in reserved space.
   bool IsReservedFor(std::size_t Count) const { return FWritten + FBuffered + Count <= FReserved; }
   void ReserveFor(std::size_t Count);
+  int WriteOut(const std::uint8_t* Data, std::size_t Count, std::size_t& Done);
+  bool CutBack(std::uint64_t End);
   void WriteToFile(const std::uint8_t* Data, std::size_t Count);
   [[noreturn]] void RaiseWriteError(int Error) const;
 
@@ -151,6 +153,9 @@ class FSVG_API TFileStream final : public TStream {
   std::size_t FBufferSize;
   std::size_t FBuffered = 0;
   std::size_t FAcquired = 0;
+  std::unique_ptr<std::size_t[]> FEnds;  // a reserving file's: where each buffered element ends
+  std::size_t FEndCount = 0;
+  std::size_t FEndCapacity = SIZE_MAX;  // never reached without a list
 };
 
 /// Writes to a caller's std::ostream, which stays the caller's. Throws EWriteError
