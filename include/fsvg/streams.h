@@ -91,13 +91,19 @@ enum class TFileBuffering {
   Full,
   /// As Full, over disk space reserved ahead in large steps: a write that cannot get
   /// space is raised by its own call, with none of its bytes taken and every earlier
-  /// byte handed to the system. Where the file cannot reserve space (a pipe, a
-  /// device, some network file systems) it behaves as Line.
+  /// byte handed to the system. A block the system takes only part of (the file size
+  /// limit lowered under the buffer) keeps the elements it took whole in the file and
+  /// the rest in the buffer, for the next flush, and the call that handed it over
+  /// raises. Where the file cannot reserve space (a pipe, a device, some network file
+  /// systems) it behaves as Line.
   Reserved,
 };
 
 /// A file opened for writing, created or truncated to length zero. A write that fails
-/// partway through a regular file is cut back: none of its bytes stay in the file.
+/// partway through a regular file is cut back: none of its bytes stay in the file (a
+/// reserving file keeps the elements written whole). A buffered file's blocks go out
+/// with SIGXFSZ held back, so that the file size limit is an error, not the end of the
+/// process.
 class FSVG_API TFileStream final : public TStream {
  public:
   /// Creates or truncates FileName. Throws EFCreateError naming the path and the reason.
