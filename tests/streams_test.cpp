@@ -207,8 +207,11 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   EXPECT_EQ(Full.AcquireBuffer(9), nullptr);  // more than the whole buffer
   Full.WriteBuffer("0123456789", 10);         // more than the buffer: written through
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
-  Full.Close();                                      // flushing on close is the first test's
-  EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);  // closed, as a write (the refusals)
+  Full.Close();                                          // flushing on close is the first test's
+  EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);      // closed, as a write (the refusals)
+  TFileStream Reserved(Path, TFileBuffering::Reserved);  // notes the ends of 16,384 elements at most
+  for (int Index = 0; Index <= 16384; ++Index) Reserved.WriteBuffer("x", 1);
+  EXPECT_EQ(ReadFile(Path).size(), 16384u);  // handed over when the list was full
 }
 
 // Files that cannot be created, and what the system may do to a write or a close. Every
