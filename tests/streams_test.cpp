@@ -217,8 +217,11 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   EXPECT_EQ(Full.AcquireBuffer(9), nullptr);  // more than the whole buffer
   Full.WriteBuffer("0123456789", 10);         // more than the buffer: written through
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
-  Full.Close();                                      // flushing on close is the first test's
-  EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);  // closed, as a write (the refusals)
+  Full.Close();                                          // flushing on close is the first test's
+  EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);      // closed, as a write (the refusals)
+  TFileStream Reserved(Path, TFileBuffering::Reserved);  // notes the ends of 16,384 elements at most
+  for (int Index = 0; Index <= 16384; ++Index) Reserved.WriteBuffer("x", 1);
+  EXPECT_EQ(ReadFile(Path).size(), 16384u);  // handed over when the list was full
 }
 
 // Files that cannot be created, and what the system may do to a write or a close. Every
@@ -353,6 +356,31 @@ TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
       }
   }
   ::signal(SIGXFSZ, SIG_DFL);
+  // A limit lowered under the 300 elements a reserving file holds, with SIGXFSZ at its
+  // default: the call that hands the block over (element 310: the buffer holds a line
+  // less than its room) raises, the elements that fit whole are in the file, and the others wait in
+  // the buffer until there is room again. The signal is taken back, not left pending.
+  TNullCanvas Host(100, 100);
+  for (const int Fits : {0, 150, 299}) {
+    TFileStream Stream(Scratch.Path / "limit.svg", TFileBuffering::Reserved, Prefix(311).size());
+    std::optional<TSvgCanvas> Canvas(std::in_place, &Stream, &Host);
+    int Drawn = 0;
+    for (; Drawn < 300; ++Drawn) DrawElement(*Canvas, Drawn);
+    LimitFileSize(Prefix(Fits).size() + static_cast<rlim_t>((Fits + 1) % 2 * 100));
+    std::string Message;
+    while (Drawn < 320 && (Message = ErrorOf<EWriteError>([&] { DrawElement(*Canvas, Drawn); })) == "no error") ++Drawn;
+    EXPECT_EQ(Drawn, 310);
+    EXPECT_NE(Message.find(std::strerror(EFBIG)), std::string::npos);
+    EXPECT_TRUE(ReadFile(Stream.FileName()) == Prefix(Fits)) << Fits;
+    LimitFileSize(RLIM_INFINITY);
+    DrawElement(*Canvas, Drawn);
+    Canvas.reset();
+    Stream.Close();
+    EXPECT_TRUE(ReadFile(Stream.FileName()) == Prefix(311) + "</svg>") << Fits;
+  }
+  sigset_t Pending;
+  ::sigpending(&Pending);
+  EXPECT_FALSE(sigismember(&Pending, SIGXFSZ));
   if (!Mounted || ::umount(Mount.c_str()) != 0) GTEST_SKIP() << "no 64 KiB tmpfs here; CI runs as root";
 }
 

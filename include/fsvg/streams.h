@@ -102,13 +102,19 @@ enum class TFileBuffering {
   Full,
   /// As Full, over disk space reserved ahead in large steps: a write that cannot get
   /// space is raised by its own call, with none of its bytes taken and every earlier
-  /// byte handed to the system. Where the file cannot reserve space (a pipe, a
-  /// device, some network file systems) it behaves as Line.
+  /// byte handed to the system. A block the system takes only part of (the file size
+  /// limit lowered under the buffer) keeps the elements it took whole in the file and
+  /// the rest in the buffer, for the next flush, and the call that handed it over
+  /// raises. Where the file cannot reserve space (a pipe, a device, some network file
+  /// systems) it behaves as Line.
   Reserved,
 };
 
 /// A file opened for writing, created or truncated to length zero. A write that fails
-/// partway through a regular file is cut back: none of its bytes stay in the file.
+/// partway through a regular file is cut back: none of its bytes stay in the file (a
+/// reserving file keeps the elements written whole). A buffered file's blocks go out
+/// with SIGXFSZ held back, so that the file size limit is an error, not the end of the
+/// process.
 ///
 ///     fsvg::TFileStream File("chart.svg", fsvg::TFileBuffering::Reserved);
 ///     { fsvg::TSvgCanvas Canvas(&File, &Host); Canvas.Clear(0xFFFFFFFF); }
@@ -152,6 +158,8 @@ class FSVG_API TFileStream final : public TStream {
   // Whether Count more bytes after the buffered ones lie in reserved space.
   bool IsReservedFor(std::size_t Count) const { return FWritten + FBuffered + Count <= FReserved; }
   void ReserveFor(std::size_t Count);
+  int WriteOut(const std::uint8_t* Data, std::size_t Count, std::size_t& Done);
+  bool CutBack(std::uint64_t End);
   void WriteToFile(const std::uint8_t* Data, std::size_t Count);
   [[noreturn]] void RaiseWriteError(int Error) const;
 
@@ -166,6 +174,9 @@ class FSVG_API TFileStream final : public TStream {
   std::size_t FBufferSize;
   std::size_t FBuffered = 0;
   std::size_t FAcquired = 0;
+  std::unique_ptr<std::size_t[]> FEnds;  // a reserving file's: where each buffered element ends
+  std::size_t FEndCount = 0;
+  std::size_t FEndCapacity = SIZE_MAX;  // never reached without a list
 };
 
 /// Writes to a caller's std::ostream, which stays the caller's. Throws EWriteError
