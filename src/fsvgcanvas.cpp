@@ -42,6 +42,37 @@ class TClosedStream final : public TStream {
 
 TClosedStream ClosedStream;
 
+// Whether Code may start (Start) or continue an XML name; the colon is left out, so the
+// name is one an XML namespace processor takes too.
+bool IsNameCharacter(char32_t Code, bool Start) {
+  static constexpr char32_t StartRanges[][2] = {{'A', 'Z'},       {'_', '_'},       {'a', 'z'},        {0xC0, 0xD6},
+                                                {0xD8, 0xF6},     {0xF8, 0x2FF},    {0x370, 0x37D},    {0x37F, 0x1FFF},
+                                                {0x200C, 0x200D}, {0x2070, 0x218F}, {0x2C00, 0x2FEF},  {0x3001, 0xD7FF},
+                                                {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
+  static constexpr char32_t MoreRanges[][2] = {{'-', '.'}, {'0', '9'}, {0xB7, 0xB7}, {0x300, 0x36F}, {0x203F, 0x2040}};
+  const auto In = [Code](const auto& Ranges) {
+    for (const auto& Range : Ranges)
+      if (Code >= Range[0] && Code <= Range[1]) return true;
+    return false;
+  };
+  return In(StartRanges) || (!Start && In(MoreRanges));
+}
+
+// Whether Prefix followed by a letter and digits is an XML name without a colon.
+bool IsIdPrefix(std::u16string_view Prefix) {
+  for (std::size_t Index = 0; Index < Prefix.size(); ++Index) {
+    char32_t Code = Prefix[Index];
+    if (Code >= 0xD800 && Code <= 0xDBFF && Index + 1 < Prefix.size() && Prefix[Index + 1] >= 0xDC00 &&
+        Prefix[Index + 1] <= 0xDFFF)
+      Code = 0x10000 + ((Code - 0xD800) << 10) + (Prefix[++Index] - 0xDC00);
+    if (!IsNameCharacter(Code, Index == 0)) return false;
+  }
+  return true;
+}
+
+// Far beyond any canvas: the outer edge of an excluded rectangle's clip.
+constexpr double Everywhere = 1e7;
+
 }  // namespace
 
 void Check(bool Value, const char* Text) {
@@ -90,6 +121,9 @@ void TSvgCanvas::Open(TCanvas* Canvas) {
   try {
     Check(Canvas != nullptr, "Canvas parameter is required");
     FCanvas = Canvas;
+    Check(IsIdPrefix(FOptions.IdPrefix), "IdPrefix must be empty or an XML name without a colon");
+    const TBytes Prefix = ToUtf8(FOptions.IdPrefix);
+    FIdPrefix.assign(Prefix.begin(), Prefix.end());
     WriteHeader();
   } catch (...) {
     try {
@@ -106,7 +140,7 @@ void TSvgCanvas::Finish() {
   FClosed = true;
   std::exception_ptr Error;
   try {
-    Write(Footer);
+    Write(ClipGroupsEnd() + std::string(Footer));
   } catch (...) {
     Error = std::current_exception();
   }
@@ -215,6 +249,7 @@ using detail::WriteElement;
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Open("rect");
     Line.Attr("x", "0");
@@ -228,6 +263,7 @@ void TSvgCanvas::Clear(TAlphaColor Color) {
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectGeometry(Line, ARect, FCanvas->GetOffset());
     detail::PutTransform(Line, *FCanvas, Options);
@@ -245,6 +281,7 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
@@ -262,6 +299,7 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
@@ -282,6 +320,7 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Open("line");
     Line.Attr("x1", static_cast<double>(APt1.X) + Offset.X);
@@ -302,6 +341,7 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
     detail::PutTransform(Line, *FCanvas, Options);
@@ -315,6 +355,7 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
     detail::PutTransform(Line, *FCanvas, Options);
@@ -336,6 +377,7 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
     detail::PutTransform(Line, *FCanvas, Options);
@@ -353,6 +395,7 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
     detail::PutTransform(Line, *FCanvas, Options);
@@ -369,6 +412,7 @@ void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
   const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
   WriteElement(FStream, detail::PointListRoom(Points, 0), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Open("polygon");
     Line.Attr("points", [&] { detail::PutPointList(Line, Points, Offset, false); });
@@ -382,6 +426,7 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
   WriteElement(FStream, detail::PointListRoom(Points, 1), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     // The plain outline is a polyline that ends where it began, with no join there;
     // with the stroke's style recorded it is a closed polygon, joined at every vertex.
@@ -395,6 +440,137 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
     Line.Attr("fill", "none");
     Line.CloseEmpty();
   });
+}
+
+// ---------------------------------------------------------------------------
+// Paths
+
+void TSvgCanvas::FillPath(const TPathData& APath, float AOpacity) { FillPath(APath, AOpacity, GetFill()); }
+
+void TSvgCanvas::FillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
+  FCanvas->FillPath(APath, AOpacity, ABrush);
+  if (APath.IsEmpty() || !IsBrushVisible(ABrush)) return;
+  const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
+  WriteElement(FStream, detail::PathRoom(APath), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+    Line.Open("path");
+    Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
+    if (APath.FillRule == TFillRule::EvenOdd) Line.Attr("fill-rule", "evenodd");
+    detail::PutTransform(Line, *FCanvas, Options);
+    detail::PutFillTail(Line, AOpacity, ABrush, Options);
+    Line.CloseEmpty();
+  });
+}
+
+void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity) { DrawPath(APath, AOpacity, GetStroke()); }
+
+void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
+  FCanvas->DrawPath(APath, AOpacity, ABrush);
+  if (APath.IsEmpty() || !IsStrokeVisible(ABrush)) return;
+  const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
+  WriteElement(FStream, detail::PathRoom(APath), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+    Line.Open("path");
+    Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
+    detail::PutTransform(Line, *FCanvas, Options);
+    detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
+    Line.Attr("fill", "none");
+    Line.CloseEmpty();
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Clipping
+//
+// The host keeps the clip; the document follows it lazily. FOpenClips holds the steps
+// whose groups are open, a prefix of some chain of the host's. Before an element, the
+// groups of steps no longer in the host's chain are closed and one group is opened for
+// each step of the chain beyond them, so the nesting of groups intersects the clips as
+// the host does. Each write is made before the state it records changes: a write that
+// fails leaves the groups as the document has them, and the next element tries again.
+
+void TSvgCanvas::IntersectClipRect(const TRectF& ARect) { FCanvas->IntersectClipRect(ARect); }
+void TSvgCanvas::ExcludeClipRect(const TRectF& ARect) { FCanvas->ExcludeClipRect(ARect); }
+void TSvgCanvas::IntersectClipPath(const TPathData& APath) { FCanvas->IntersectClipPath(APath); }
+
+std::string TSvgCanvas::ClipGroupsEnd() const {
+  std::string End;
+  for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) End += "</g>\n";
+  return End;
+}
+
+void TSvgCanvas::OpenClipGroups() {
+  const TClip& Target = FCanvas->GetClip();
+  // The deepest open step that the host's chain still holds.
+  const TClipStep* Kept = Target.get();
+  while (Kept != nullptr && (Kept->Depth > FOpenClips.size() || FOpenClips[Kept->Depth - 1].get() != Kept))
+    Kept = Kept->Parent.get();
+  const std::size_t KeptDepth = Kept != nullptr ? Kept->Depth : 0;
+  while (FOpenClips.size() > KeptDepth) {
+    Write(std::string_view("</g>\n"));
+    FOpenClips.pop_back();
+    FOpenClip = FOpenClips.empty() ? nullptr : FOpenClips.back().get();
+  }
+  std::vector<TClip> New;
+  for (TClip Step = Target; Step && Step.get() != Kept; Step = Step->Parent) New.push_back(Step);
+  for (auto Step = New.rbegin(); Step != New.rend(); ++Step) OpenClipGroup(*Step);
+}
+
+// The step's shape in the document's coordinates: offset, and under the options
+// transformed as the host transforms it. An excluded rectangle is the even-odd region
+// between a rectangle around everything and it, its corners mapped here, as a transform
+// would map the outer rectangle too.
+void TSvgCanvas::OpenClipGroup(const TClip& Step) {
+  const TClipStep& S = *Step;
+  const TMatrix Matrix = FOptions.Transforms ? S.Matrix : TMatrix{};
+  const std::size_t Room = detail::FixedLineRoom + detail::OptionsRoom + detail::PathRoom(S.Path);
+  detail::TLineRoom ShapeRoom(Room, nullptr);
+  TLine Shape(ShapeRoom);
+  if (S.Kind == TClipKind::IntersectRect) {
+    detail::PutRectGeometry(Shape, Normalized(S.Rect), S.Offset);
+    detail::PutMatrix(Shape, Matrix);
+  } else if (S.Kind == TClipKind::IntersectPath) {
+    Shape.Open("path");
+    Shape.Attr("d", [&] {
+      if (S.Path.IsEmpty()) Shape.Put("M 0 0");
+      detail::PutPathData(Shape, S.Path, S.Offset);
+    });
+    if (S.Path.FillRule == TFillRule::EvenOdd) Shape.Attr("clip-rule", "evenodd");
+    detail::PutMatrix(Shape, Matrix);
+  } else {
+    TPathData Outline;
+    Outline.MoveTo({-Everywhere, -Everywhere}).LineTo({Everywhere, -Everywhere}).LineTo({Everywhere, Everywhere});
+    Outline.LineTo({-Everywhere, Everywhere}).ClosePath();
+    const TRectF& R = S.Rect;
+    bool First = true;
+    for (const TPointF Corner : {TPointF{R.Left, R.Top}, {R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left, R.Bottom}}) {
+      const double X = static_cast<double>(Corner.X) + S.Offset.X, Y = static_cast<double>(Corner.Y) + S.Offset.Y;
+      const TPointF Mapped{static_cast<float>(X * Matrix.m11 + Y * Matrix.m21 + Matrix.m31),
+                           static_cast<float>(X * Matrix.m12 + Y * Matrix.m22 + Matrix.m32)};
+      if (First)
+        Outline.MoveTo(Mapped);
+      else
+        Outline.LineTo(Mapped);
+      First = false;
+    }
+    Outline.ClosePath();
+    Shape.Open("path");
+    Shape.Attr("d", [&] { detail::PutPathData(Shape, Outline, {}); });
+    Shape.Attr("clip-rule", "evenodd");
+  }
+  Shape.CloseEmpty();
+  const std::string_view Content = Shape.Text();
+  auto Found = FClipIds.find(std::string(Content));
+  if (Found == FClipIds.end()) {
+    const std::string Id = FIdPrefix + "c" + std::to_string(FLastId + 1);
+    // The content ends in "/>\n": the definition is one line.
+    Write("<clipPath id=\"" + Id + "\">" + std::string(Content.substr(0, Content.size() - 1)) + "</clipPath>\n");
+    ++FLastId;
+    Found = FClipIds.emplace(std::string(Content), Id).first;
+  }
+  Write("<g clip-path=\"url(#" + Found->second + ")\">\n");
+  FOpenClips.push_back(Step);
+  FOpenClip = Step.get();
 }
 
 // ---------------------------------------------------------------------------
@@ -414,6 +590,7 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   const TFont& Font = GetFont();
   const std::size_t Extra = detail::EncodedRoom(Font.Family) + detail::EncodedRoom(AText) +
                             Lines.Metrics.size() * (2 * detail::MaxRealLength + 80);
+  SyncClip();
   WriteElement(FStream, Extra, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     const bool Laid = Options.TextLayout && !Lines.Metrics.empty();
     const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
