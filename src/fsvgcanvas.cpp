@@ -4,6 +4,8 @@
 // svgelements.h.
 #include "fsvg/fsvgcanvas.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -69,9 +71,6 @@ bool IsIdPrefix(std::u16string_view Prefix) {
   }
   return true;
 }
-
-// Far beyond any canvas: the outer edge of an excluded rectangle's clip.
-constexpr double Everywhere = 1e7;
 
 }  // namespace
 
@@ -474,6 +473,8 @@ void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeB
     Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
     detail::PutTransform(Line, *FCanvas, Options);
     detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
+    // A path's caps and joins are part of its shape: recorded whatever the options.
+    if (!Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush);
     Line.Attr("fill", "none");
     Line.CloseEmpty();
   });
@@ -516,13 +517,14 @@ void TSvgCanvas::OpenClipGroups() {
   for (auto Step = New.rbegin(); Step != New.rend(); ++Step) OpenClipGroup(*Step);
 }
 
-// The step's shape in the document's coordinates: offset, and under the options
-// transformed as the host transforms it. An excluded rectangle is the even-odd region
-// between a rectangle around everything and it, its corners mapped here, as a transform
-// would map the outer rectangle too.
+// The step's shape in the document's coordinates: offset, and transformed by the matrix
+// it was set under, whatever the options (a clip is set under a matrix and then used by
+// drawing under another, often the identity). An excluded rectangle is the even-odd region
+// between a rectangle around the page and it, its corners mapped here so that the outer
+// rectangle stays in the page's own coordinates.
 void TSvgCanvas::OpenClipGroup(const TClip& Step) {
   const TClipStep& S = *Step;
-  const TMatrix Matrix = FOptions.Transforms ? S.Matrix : TMatrix{};
+  const TMatrix& Matrix = S.Matrix;
   const std::size_t Room = detail::FixedLineRoom + detail::OptionsRoom + detail::PathRoom(S.Path);
   detail::TLineRoom ShapeRoom(Room, nullptr);
   TLine Shape(ShapeRoom);
@@ -538,20 +540,30 @@ void TSvgCanvas::OpenClipGroup(const TClip& Step) {
     if (S.Path.FillRule == TFillRule::EvenOdd) Shape.Attr("clip-rule", "evenodd");
     detail::PutMatrix(Shape, Matrix);
   } else {
-    TPathData Outline;
-    Outline.MoveTo({-Everywhere, -Everywhere}).LineTo({Everywhere, -Everywhere}).LineTo({Everywhere, Everywhere});
-    Outline.LineTo({-Everywhere, Everywhere}).ClosePath();
+    // The rectangle's corners, mapped, inside the canvas and the corners' bounds grown by
+    // a unit: no renderer takes any part of the page as outside that outer rectangle.
     const TRectF& R = S.Rect;
-    bool First = true;
+    TPathData Inner;
+    TRectF Outer{-1, -1, static_cast<float>(FCanvas->GetWidth()) + 1, static_cast<float>(FCanvas->GetHeight()) + 1};
     for (const TPointF Corner : {TPointF{R.Left, R.Top}, {R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left, R.Bottom}}) {
       const double X = static_cast<double>(Corner.X) + S.Offset.X, Y = static_cast<double>(Corner.Y) + S.Offset.Y;
       const TPointF Mapped{static_cast<float>(X * Matrix.m11 + Y * Matrix.m21 + Matrix.m31),
                            static_cast<float>(X * Matrix.m12 + Y * Matrix.m22 + Matrix.m32)};
-      if (First)
-        Outline.MoveTo(Mapped);
+      if (Inner.IsEmpty())
+        Inner.MoveTo(Mapped);
       else
-        Outline.LineTo(Mapped);
-      First = false;
+        Inner.LineTo(Mapped);
+      Outer = {std::min(Outer.Left, std::floor(Mapped.X) - 1), std::min(Outer.Top, std::floor(Mapped.Y) - 1),
+               std::max(Outer.Right, std::ceil(Mapped.X) + 1), std::max(Outer.Bottom, std::ceil(Mapped.Y) + 1)};
+    }
+    TPathData Outline;
+    Outline.MoveTo({Outer.Left, Outer.Top}).LineTo({Outer.Right, Outer.Top}).LineTo({Outer.Right, Outer.Bottom});
+    Outline.LineTo({Outer.Left, Outer.Bottom}).ClosePath();
+    for (std::size_t Index = 0; Index < 4; ++Index) {
+      if (Index == 0)
+        Outline.MoveTo(Inner.Points()[Index]);
+      else
+        Outline.LineTo(Inner.Points()[Index]);
     }
     Outline.ClosePath();
     Shape.Open("path");
