@@ -269,7 +269,8 @@ std::string WriteCalls(const TResult& Result, TConfig Id) {
 void PrintTargets(const std::vector<TResult>& Results) {
   std::printf("\n## Targets (ratios of processor times within a round, median over rounds)\n\n");
   std::printf(
-      "| scene | N | 1/floor (<=2) | 1f/1 (<=1.5) | Qt/1 (>=10) | cairo/1 (>=40) | cairo/2 (>=3) | 2/1 (<=1.5) | 3/1 (<=1.5) | "
+      "| scene | N | 1/floor (<=2) | 1f/1 (<=1.5) | Qt/1 (>=10) | cairo/1 (>=40) | cairo/2 (>=3) | 2/1 (<=1.5) | 3/1 "
+      "(<=1.5) | "
       "write calls per element: 2 (a MiB each) | 2b (=1 + 2 in all) | 3 (a MiB each) | 2: growth MiB (<2) | "
       "7b/7a (<=1.05) | 7c/7a (no output) | 7b/7a back to back |\n");
   std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
@@ -297,12 +298,13 @@ void PrintTargets(const std::vector<TResult>& Results) {
     }
     std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
                 std::string(SceneName(Result.Scene)).c_str(), Grouped(Result.Size).c_str(),
-                Judged(Floor, 2, Floor <= 2).c_str(), Judged(Faithful, 2, Faithful <= 1.5).c_str(), Judged(Qt, 1, Qt >= 10).c_str(),
-                Judged(Cairo, 1, Cairo >= 40).c_str(), Judged(CairoFile, 1, CairoFile >= 3).c_str(),
-                Judged(Owned, 2, Owned <= 1.5).c_str(), Judged(Full, 2, Full <= 1.5).c_str(),
-                WriteCalls(Result, TConfig::OwnedFile).c_str(), WriteCalls(Result, TConfig::LineFile).c_str(),
-                WriteCalls(Result, TConfig::BufferedFile).c_str(), Growth.c_str(),
-                Judged(Raster, 3, Raster <= 1.05).c_str(), Fixed(Discarded, 3).c_str(), Fixed(BackToBack, 3).c_str());
+                Judged(Floor, 2, Floor <= 2).c_str(), Judged(Faithful, 2, Faithful <= 1.5).c_str(),
+                Judged(Qt, 1, Qt >= 10).c_str(), Judged(Cairo, 1, Cairo >= 40).c_str(),
+                Judged(CairoFile, 1, CairoFile >= 3).c_str(), Judged(Owned, 2, Owned <= 1.5).c_str(),
+                Judged(Full, 2, Full <= 1.5).c_str(), WriteCalls(Result, TConfig::OwnedFile).c_str(),
+                WriteCalls(Result, TConfig::LineFile).c_str(), WriteCalls(Result, TConfig::BufferedFile).c_str(),
+                Growth.c_str(), Judged(Raster, 3, Raster <= 1.05).c_str(), Fixed(Discarded, 3).c_str(),
+                Fixed(BackToBack, 3).c_str());
   }
 }
 
