@@ -114,8 +114,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
     Tee.IntersectClipRect({1, 2, 3, 4});
     Tee.DrawLine({0, 0}, {1, 1}, 1);
   }
-  EXPECT_NE(Stream.Text.find("<g clip-path=\"url(#\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80_c1)\">"),
-            std::string::npos);
+  EXPECT_NE(Stream.Text.find("<g clip-path=\"url(#\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80_c1)\">"), std::string::npos);
 }
 
 // Each end point exact, the radii scaled up when too small, a zero radius a line, equal
