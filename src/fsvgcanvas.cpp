@@ -234,6 +234,47 @@ void TSvgCanvas::WriteHeader() {
   });
 }
 
+namespace {
+
+// Whether Text holds a character of a right-to-left script (Hebrew, Arabic, Syriac,
+// Thaana, N'Ko and their kin, their presentation forms, the right-to-left scripts
+// beyond the BMP) or a right-to-left mark, embedding, override or isolate. Renderers
+// reorder such a line; the host paints it in stored order.
+bool HoldsRightToLeft(std::u16string_view Text) {
+  for (const char16_t Unit : Text) {
+    if ((Unit >= 0x0590 && Unit <= 0x08FF) || (Unit >= 0xFB1D && Unit <= 0xFDFF) ||
+        (Unit >= 0xFE70 && Unit <= 0xFEFE) || Unit == 0x200F || Unit == 0x202B || Unit == 0x202E || Unit == 0x2067 ||
+        (Unit >= 0xD802 && Unit <= 0xD803) || (Unit >= 0xD83A && Unit <= 0xD83B))
+      return true;
+  }
+  return false;
+}
+
+// The room the runs of a laid-out text take, each encoded, once the host's answer is
+// known to be writable: the runs together hold no more of the text than there is (a
+// host whose lines overlap would have the line hold its text many times over), and
+// every edge of every line and the font's ascent are finite (a measurer or metrics
+// answering NaN, an infinity or a width beyond the float range, as a font size near
+// the float range makes the default metrics do, would put them into the document).
+// Refused before anything is written.
+std::size_t LaidTextRoom(const TLineMetricInfo& Lines, std::u16string_view AText, float Ascent) {
+  if (!std::isfinite(Ascent)) throw EHostError("TSvgCanvas: the host's font metrics are not finite");
+  std::size_t Units = 0;
+  std::size_t Room = 0;
+  for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
+    const TRectF& R = Run.Rect;
+    if (!std::isfinite(R.Left) || !std::isfinite(R.Top) || !std::isfinite(R.Right) || !std::isfinite(R.Bottom))
+      throw EHostError("TSvgCanvas: the host laid a line of text out where no number can place it");
+    if (Run.Length == 0 || Run.Index >= AText.size()) continue;
+    const std::u16string_view Text = AText.substr(Run.Index, Run.Length);
+    Units += Text.size();
+    if (Units > AText.size()) throw EHostError("TSvgCanvas: the host laid out lines that hold more than the text");
+    Room += detail::EncodedRoom(Text);
+  }
+  return Room;
+}
+}  // namespace
+
 TPointF TSvgCanvas::ArcOffset() const { return FOptions.ArcOffset ? FCanvas->GetOffset() : TPointF{}; }
 
 // ---------------------------------------------------------------------------
@@ -264,7 +305,7 @@ void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
   SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    detail::PutRectGeometry(Line, ARect, FCanvas->GetOffset());
+    detail::PutRectGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
     detail::PutFillColor(Line, AColor, Options);
     Line.CloseEmpty();
@@ -342,7 +383,7 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& 
   if (!IsBrushVisible(ABrush)) return;
   SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
     detail::PutFillTail(Line, AOpacity, ABrush, Options);
     Line.CloseEmpty();
@@ -356,7 +397,7 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeB
   if (!IsStrokeVisible(ABrush)) return;
   SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset());
+    detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
     detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
     Line.Attr("fill", "none");
@@ -529,7 +570,7 @@ void TSvgCanvas::OpenClipGroup(const TClip& Step) {
   detail::TLineRoom ShapeRoom(Room, nullptr);
   TLine Shape(ShapeRoom);
   if (S.Kind == TClipKind::IntersectRect) {
-    detail::PutRectGeometry(Shape, Normalized(S.Rect), S.Offset);
+    detail::PutRectGeometry(Shape, Normalized(S.Rect), S.Offset, detail::TPlainSwitches{});
     detail::PutMatrix(Shape, Matrix);
   } else if (S.Kind == TClipKind::IntersectPath) {
     Shape.Open("path");
@@ -598,10 +639,11 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   if (FOptions.TextLayout && !AText.empty())
     FCanvas->MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const float Ascent = Lines.Metrics.empty() ? 0 : FCanvas->GetFontMetrics().Ascent;
+  const std::size_t TextRoom = Lines.Metrics.empty() ? detail::EncodedRoom(AText) : LaidTextRoom(Lines, AText, Ascent);
   const TPointF Offset = FCanvas->GetOffset();
   const TFont& Font = GetFont();
-  const std::size_t Extra = detail::EncodedRoom(Font.Family) + detail::EncodedRoom(AText) +
-                            Lines.Metrics.size() * (2 * detail::MaxRealLength + 80);
+  const std::size_t Extra =
+      detail::EncodedRoom(Font.Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128);
   SyncClip();
   WriteElement(FStream, Extra, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     const bool Laid = Options.TextLayout && !Lines.Metrics.empty();
@@ -624,7 +666,9 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     // Spaces as the host keeps them, each line on the host's baseline. Right-to-left
     // text is directed so, while each run keeps the stored order the host paints its
     // glyphs in (no neutral moves to the other end), centred on its line: renderers
-    // disagree on which end a right-to-left run starts at, never on its middle.
+    // disagree on which end a right-to-left run starts at, never on its middle. A
+    // left-to-right line that holds right-to-left characters keeps its stored order
+    // the same way; other lines need no markup.
     if (RightToLeft) {
       Line.Attr("direction", "rtl");
       Line.Attr("text-anchor", "middle");
@@ -637,12 +681,18 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
       Line.Attr("x",
                 (RightToLeft ? (static_cast<double>(Run.Rect.Left) + Run.Rect.Right) / 2 : Run.Rect.Left) + Offset.X);
       Line.Attr("y", static_cast<double>(Run.Rect.Top) + Ascent + Offset.Y);
-      if (RightToLeft) {
+      const std::u16string_view Text = AText.substr(Run.Index, Run.Length);
+      const bool Override = RightToLeft || HoldsRightToLeft(Text);
+      if (Override) {
         Line.Attr("direction", "ltr");
         Line.Attr("unicode-bidi", "bidi-override");
       }
       Line.Put('>');
-      Line.PutText(AText.substr(Run.Index, Run.Length), detail::TTextEncoding::Xml);
+      // The override once more as characters, left-to-right override to pop
+      // directional formatting, which resvg keeps where it ignores unicode-bidi.
+      if (Override) Line.Put("&#x202D;");
+      Line.PutText(Text, detail::TTextEncoding::Xml);
+      if (Override) Line.Put("&#x202C;");
       Line.Put("</tspan>");
     }
     Line.Put("</text>\n");

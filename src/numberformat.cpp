@@ -320,7 +320,39 @@ constexpr TFormatSmall FormatSmallFor[] = {nullptr,        FormatSmall<1>, Forma
   return FormatGeneral(Value, Decimals, Out);
 }
 
+// "1.5e-07" from std::to_chars becomes "1.5E-7".
+std::size_t RestyleExponent(const char* Text, const char* End, char* Out) {
+  const char* Exponent = static_cast<const char*>(std::memchr(Text, 'e', static_cast<std::size_t>(End - Text)));
+  std::size_t Length = static_cast<std::size_t>(Exponent - Text);
+  std::memcpy(Out, Text, Length);
+  Out[Length++] = 'E';
+  ++Exponent;  // past 'e'
+  if (*Exponent == '+') ++Exponent;
+  if (*Exponent == '-') Out[Length++] = *Exponent++;
+  while (*Exponent == '0' && Exponent + 1 < End) ++Exponent;
+  while (Exponent < End) Out[Length++] = *Exponent++;
+  return Length;
+}
+
 }  // namespace
+
+std::size_t FormatFloatExact(float Value, char* Out) {
+  if (!std::isfinite(Value)) return FormatGeneral(Value, 0, Out);
+  if (Value == 0) {
+    Out[0] = '0';
+    return 1;
+  }
+  const float Magnitude = std::fabs(Value);
+  char Text[64];
+  if (Magnitude >= 1e-5f && Magnitude < 1e12f) {
+    const auto Result = std::to_chars(Text, Text + sizeof Text, Value, std::chars_format::fixed);
+    const auto Length = static_cast<std::size_t>(Result.ptr - Text);
+    std::memcpy(Out, Text, Length);
+    return Length;
+  }
+  const auto Result = std::to_chars(Text, Text + sizeof Text, Value, std::chars_format::scientific);
+  return RestyleExponent(Text, Result.ptr, Out);
+}
 
 // The usual case of all, four places and |Value| * 10^4 exact in a double, is the one
 // branch that falls through: the significand's ten low bits are zero, so it has at

@@ -18,4 +18,11 @@ inline constexpr std::size_t MaxRealLength = 32;
 /// Decimals is 0 to 10. Independent of every locale setting; never allocates.
 FSVG_API std::size_t FormatReal(double Value, int Decimals, char* Out);
 
+/// Writes a single-precision Value into Out (at least MaxRealLength bytes) with the
+/// fewest significant digits that read back as the same float, and returns the length:
+/// fixed point for magnitudes from 10^-5 to below 10^12 ("0.00015", "0.8660254"),
+/// scientific beyond in FormatReal's form ("4E-7", "-3.4E38"); "0" for both zeros;
+/// "NaN", "Infinity", "-Infinity". Independent of every locale setting.
+FSVG_API std::size_t FormatFloatExact(float Value, char* Out);
+
 }  // namespace fsvg::detail

@@ -7,10 +7,12 @@
 // element is built against (TPlainSwitches or TSvgOptions).
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <span>
 #include <string_view>
+#include <type_traits>
 
 #include "fsvg/fsvgcanvas.h"
 #include "svgline.h"
@@ -30,30 +32,60 @@ inline bool IsStrokeVisible(const TStrokeBrush& ABrush) {
   return ABrush.Kind != TBrushKind::None && static_cast<double>(ABrush.Thickness) > 0.0;
 }
 
-[[gnu::always_inline]] inline void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
+// Whether an element is built for a recording with some option on. Such a recording
+// shows a rectangle or an ellipse given right to left or bottom to top as the host
+// paints it, normalised (a negative width or radius would draw nothing), its size
+// taken in double (the edges of a rectangle spanning the float range lie further
+// apart than a float holds). The plain recording writes the size as given.
+template <typename TSwitches>
+inline constexpr bool IsFaithful = !std::is_same_v<TSwitches, TPlainSwitches>;
+
+// The lesser of two edges, and their distance, as the host paints between them.
+inline double Least(float A, float B) { return std::min<double>(A, B); }
+inline double Apart(float A, float B) { return std::fabs(static_cast<double>(B) - A); }
+
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset, const TSwitches&) {
   Line.Open("rect");
-  Line.Attr("x", static_cast<double>(ARect.Left) + Offset.X);
-  Line.Attr("y", static_cast<double>(ARect.Top) + Offset.Y);
-  Line.Attr("width", static_cast<double>(ARect.Width()));
-  Line.Attr("height", static_cast<double>(ARect.Height()));
+  if constexpr (IsFaithful<TSwitches>) {
+    Line.Attr("x", Least(ARect.Left, ARect.Right) + Offset.X);
+    Line.Attr("y", Least(ARect.Top, ARect.Bottom) + Offset.Y);
+    Line.Attr("width", Apart(ARect.Left, ARect.Right));
+    Line.Attr("height", Apart(ARect.Top, ARect.Bottom));
+  } else {
+    Line.Attr("x", static_cast<double>(ARect.Left) + Offset.X);
+    Line.Attr("y", static_cast<double>(ARect.Top) + Offset.Y);
+    Line.Attr("width", static_cast<double>(ARect.Width()));
+    Line.Attr("height", static_cast<double>(ARect.Height()));
+  }
 }
 
-[[gnu::always_inline]] inline void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset) {
-  const TPointF Center = ARect.CenterPoint();
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset,
+                                                      const TSwitches&) {
   Line.Open("ellipse");
-  Line.Attr("cx", static_cast<double>(Center.X) + Offset.X);
-  Line.Attr("cy", static_cast<double>(Center.Y) + Offset.Y);
-  Line.Attr("rx", static_cast<double>(ARect.Width()) / 2.0);
-  Line.Attr("ry", static_cast<double>(ARect.Height()) / 2.0);
+  if constexpr (IsFaithful<TSwitches>) {
+    Line.Attr("cx", (static_cast<double>(ARect.Left) + ARect.Right) / 2 + Offset.X);
+    Line.Attr("cy", (static_cast<double>(ARect.Top) + ARect.Bottom) / 2 + Offset.Y);
+    Line.Attr("rx", Apart(ARect.Left, ARect.Right) / 2);
+    Line.Attr("ry", Apart(ARect.Top, ARect.Bottom) / 2);
+  } else {
+    const TPointF Center = ARect.CenterPoint();
+    Line.Attr("cx", static_cast<double>(Center.X) + Offset.X);
+    Line.Attr("cy", static_cast<double>(Center.Y) + Offset.Y);
+    Line.Attr("rx", static_cast<double>(ARect.Width()) / 2.0);
+    Line.Attr("ry", static_cast<double>(ARect.Height()) / 2.0);
+  }
 }
 
 // A rectangle's outline as the host paints it, offset: a rect when no corner is cut,
-// else a path of the outline's steps.
-inline void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
-                           TCornerType ACornerType, TPointF Offset) {
+// else a path of the outline's steps. Written under the options only.
+template <typename TSwitches>
+void PutRectOutline(TLine& Line, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
+                    TCornerType ACornerType, TPointF Offset, const TSwitches& Options) {
   TRectOutline Steps;
   const std::size_t Count = RectOutline(ARect, XRadius, YRadius, ACorners, ACornerType, Steps);
-  if (Count == 4) return PutRectGeometry(Line, ARect, Offset);
+  if (Count == 4) return PutRectGeometry(Line, ARect, Offset, Options);
   const auto PutXY = [&](double X, double Y) {
     Line.Put(X + Offset.X);
     Line.Put(' ');
@@ -106,8 +138,8 @@ template <typename TSwitches>
   // Under the options a rectangle no corner of which is rounded (the usual one) skips
   // the outline, which would come out as the same plain rect.
   if (Options.CornerShapes && !ACorners.IsEmpty() && XRadius > 0 && YRadius > 0)
-    return PutRectOutline(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset);
-  PutRectGeometry(Line, ARect, Offset);
+    return PutRectOutline(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset, Options);
+  PutRectGeometry(Line, ARect, Offset, Options);
   if (!Options.CornerShapes) PutRadii(Line, XRadius, YRadius, ACorners);
 }
 
@@ -154,17 +186,19 @@ template <typename TSwitches>
 
 // The host's matrix, when the options record it and it is not the identity. The host
 // adds the offset first and then applies the matrix, as SVG applies a transform to the
-// element's own coordinates, which carry the offset.
+// element's own coordinates, which carry the offset. Each entry is written exactly (a
+// scale of 0.00015 rounded to four places would be 0.0002, and a rotation's entries
+// rounded so would move a point 20,000 units out by half a pixel).
 template <typename TSwitches>
 [[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSwitches& Options) {
   if (!Options.Transforms || Canvas.GetMatrixMeaning() == TMatrixMeaning::Identity) return;
   const TMatrix& M = Canvas.GetMatrix();
   Line.Attr("transform", [&] {
     Line.Put("matrix(");
-    Line.Put(static_cast<double>(M.m11));
+    Line.PutExact(M.m11);
     for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
       Line.Put(' ');
-      Line.Put(static_cast<double>(Entry));
+      Line.PutExact(Entry);
     }
     Line.Put(')');
   });

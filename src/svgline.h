@@ -108,6 +108,9 @@ class TLine {
   }
   void Put(char Character) { *FEnd++ = Character; }
   void Put(double Value) { FEnd += FormatReal(Value, TSvgCanvas::GetMaxDecimalPlaces(), FEnd); }
+  // A single as exactly as it reads back, for values a small error in which moves
+  // much of a picture (a matrix's entries).
+  void PutExact(float Value) { FEnd += FormatFloatExact(Value, FEnd); }
   void Put(std::int32_t Value) { FEnd = std::to_chars(FEnd, FEnd + MaxIntegerLength, Value).ptr; }
   void Put(TColorValue Value) {
     const TAlphaColor Color = Value.Color;

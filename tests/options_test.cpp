@@ -58,6 +58,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.DrawPolygon({{0, 0}, {5, 0}, {0, 5}}, 1);
       for (const TFillTextFlags Flags : {TFillTextFlags{}, TFillTextFlags{TFillTextFlag::RightToLeft}})
         C.FillText({10, 0, 110, 40}, u"<one> & twotwo three\nthree four", true, 1, Flags, TTextAlign::Leading);
+      C.FillText({10, 0, 110, 40}, u"ab \u05D0\u05D1\nab", false, 1, {}, TTextAlign::Leading);  // Hebrew's line kept
       for (const TTextAlign Align : {TTextAlign::Center, TTextAlign::Trailing})  // a CR before a LF is the break's
         C.FillText({0, 0, 100, 40}, std::u16string_view(u"\r\none two\r\nwide\n").substr(1), false, 1, {}, Align,
                    Align);
@@ -65,6 +66,10 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       C.FillText({0, 0, 100, 40}, u"a", false, 1, {}, TTextAlign::Leading);
       for (const TCornerType Curved : {TCornerType::Round, TCornerType::InnerRound, TCornerType::InnerLine})
         C.DrawRect({0, 0, 20, 10}, 4, 3, AllCorners, 1, Pen, Curved);
+      Host.SetMatrix({0.00015f, 4e-5f, 0, -0.f, 0.8660254f, 0, 20000, 1e-7f, 1});  // entries written exactly
+      C.ClearRect({20, 10, 0, 0}, 0xFF00FF00);  // right to left and bottom to top: normalised
+      C.FillRect({20, 10, 0, 0}, 0, 0, {}, 1, Red);
+      C.DrawEllipse({20, 0, 0, 10}, 1, Pen);
       const float Big = -3.4e38f;
       Host.SetOffset({Big, Big});
       Host.SetMatrix({Big, Big, 0, Big, Big, 0, Big, Big, 1});

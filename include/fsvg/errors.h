@@ -1,6 +1,8 @@
 // Every error the library and its hosts raise, in one hierarchy under Exception, so that
 // one catch is enough. Each class says when it is thrown; the message says what was
 // wrong with which call or which file.
+/// @file
+/// Exception and every library error: one catch of `const fsvg::Exception&` takes them all.
 #pragma once
 
 #include <stdexcept>
@@ -10,6 +12,9 @@
 namespace fsvg {
 
 /// The base of every error this library raises; a std::runtime_error.
+///
+///     try { fsvg::TSvgCanvas Canvas("/no/such/dir/a.svg", &Host); }
+///     catch (const fsvg::Exception& Error) { std::puts(Error.what()); }
 class FSVG_API Exception : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -35,7 +40,9 @@ class FSVG_API EOverflowError : public Exception {
   using Exception::Exception;
 };
 
-/// Thrown by a host canvas when the drawing library beneath it fails.
+/// Thrown by a host canvas when the drawing library beneath it fails, and by the
+/// recording canvas when a host answers what no document can hold (a layout that is not
+/// finite, lines that overlap).
 class FSVG_API EHostError : public Exception {
  public:
   using Exception::Exception;

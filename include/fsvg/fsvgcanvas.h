@@ -16,6 +16,8 @@
 // - Colours as #RRGGBB; alpha never reaches a colour, opacity has its own attribute.
 // - Text and font family escaped for XML (& < > "), and characters XML 1.0 forbids
 //   (C0 controls but tab, LF and CR; U+FFFE, U+FFFF; unpaired surrogates) as U+FFFD.
+/// @file
+/// The recording canvas (TSvgCanvas), its options, and the tee that lets drawing code written against TCanvas record.
 #pragma once
 
 #include <cstdint>
@@ -47,13 +49,24 @@ FSVG_API TBytes ToUtf8(std::u16string_view Text);
 /// Opt-in additions that make the document show what the host painted, chosen when a
 /// TSvgCanvas is made. Every switch is off and both texts are empty by default, and
 /// then the canvas writes exactly the plain recording. Each switch costs a few bytes on
-/// the elements it concerns and nothing on the others.
+/// the elements it concerns and nothing on the others. With any switch on, a rectangle,
+/// cleared rectangle or ellipse given right to left or bottom to top is written as the
+/// host paints it, normalised, its size taken in double (the plain recording writes a
+/// negative width, height or radius, which renderers draw as nothing, and a rectangle
+/// spanning the float range as "Infinity" wide).
+///
+///     fsvg::TSvgOptions Options = fsvg::TSvgOptions::Faithful();
+///     Options.Title = u"Sales";
+///     fsvg::TSvgCanvas Canvas("sales.svg", &Host, Options);
 struct FSVG_API TSvgOptions {
   /// width, height and viewBox="0 0 W H" on the root, from the host's size at
   /// construction.
   bool DocumentSize = false;
   /// The host's matrix, when not the identity, as transform="matrix(...)" on every
-  /// element but Clear's (which the host paints untransformed).
+  /// element but Clear's (which the host paints untransformed). Each entry is written
+  /// with the fewest digits that read back as the same float, so every device pixel
+  /// lands where the host puts it: fixed point from 10^-5 to below 10^12
+  /// ("0.00015"), scientific beyond ("1E-7", "-3.4E38").
   bool Transforms = false;
   /// Arcs take the host's offset like every other shape.
   bool ArcOffset = false;
@@ -68,7 +81,8 @@ struct FSVG_API TSvgOptions {
   bool StrokeStyle = false;
   /// Text aligned and wrapped as the host lays it out (MeasureLines): one tspan a line
   /// on the host's baselines. Right-to-left text gets direction="rtl", each tspan
-  /// centred on its line, its characters in the order the host paints them. A host
+  /// centred on its line, its characters in the order the host paints them; so does
+  /// a left-to-right line that holds right-to-left characters (Hebrew, Arabic). A host
   /// that lays out no lines gets the plain placing.
   bool TextLayout = false;
   /// A title element, escaped, when not empty.
@@ -86,6 +100,10 @@ struct FSVG_API TSvgOptions {
 
 /// A recording canvas over a host canvas. Not itself a TCanvas. One object is used from
 /// one thread at a time; distinct objects are independent.
+///
+///     fsvg::TCairoCanvas Host(640, 480);
+///     fsvg::TSvgCanvas Canvas("chart.svg", &Host);  // paints Host and records
+///     Canvas.FillEllipse({10, 10, 110, 60}, 1);
 class FSVG_API TSvgCanvas {
  public:
   /// Records into Stream, which stays the caller's (null: nothing is written anywhere).

@@ -3,6 +3,9 @@
 // over a 2D graphics library) derives from TCanvas and implements the protected Do*
 // hooks. This is the one include a host needs: it brings the value types, the paint
 // objects, the corner outline, the text layout and the errors with it.
+/// @file
+/// The host canvas layer: TCanvas, TNullCanvas and the pixel snapping every canvas shares; the one include a host
+/// needs.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +27,10 @@ namespace fsvg {
 
 /// A snapshot of a canvas's paint, font, offset, matrix and clip, made by SaveState.
 /// Owned by the canvas that made it; hosts may derive from it to save more.
+///
+///     TCanvasSaveState* Saved = Canvas.SaveState();
+///     Canvas.SetOffset({20, 20});
+///     Canvas.RestoreState(Saved);  // paint, font, offset and matrix as they were
 class FSVG_API TCanvasSaveState {
  public:
   virtual ~TCanvasSaveState() = default;
@@ -53,6 +60,10 @@ FSVG_API float SnapSpanToPixels(float Start, float Length, float Scale, float Fa
 /// drawing calls pass their arguments to the hooks unchanged; the brush-less overloads
 /// pass the current Fill or Stroke. A drawing call refuses a value that is not finite
 /// (NaN or an infinity) with EArgumentError before any hook runs, so no host paints it.
+///
+///     void DrawChart(fsvg::TCanvas& Canvas) {
+///       Canvas.FillRect({0, 0, 100, 50}, 4, 4, fsvg::AllCorners, 1);  // the current Fill
+///     }
 class FSVG_API TCanvas {
  public:
   /// A canvas of the given size in logical units and scale (device pixels per unit).
@@ -368,6 +379,10 @@ class FSVG_API TCanvas {
 /// A host that keeps all state and paints nothing: the host to use when only the SVG
 /// is wanted, and the base for test doubles. It has no text measurer, so it lays out no
 /// line and measures every text as empty, of no height either.
+///
+///     fsvg::TNullCanvas Host(640, 480);
+///     fsvg::TSvgCanvas Canvas("chart.svg", &Host);  // only the SVG is wanted
+///     Canvas.Clear(0xFFFFFFFF);
 class FSVG_API TNullCanvas : public TCanvas {
  public:
   using TCanvas::TCanvas;  ///< the constructors of TCanvas

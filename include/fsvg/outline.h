@@ -1,5 +1,7 @@
 // The outline of a rectangle with cut corners, as every host paints it and a faithful
 // recording writes it, and the one rectangle normalisation the hosts share.
+/// @file
+/// The corner outline of a rectangle every host paints, and the one rectangle normalisation.
 #pragma once
 
 #include <array>

@@ -1,6 +1,8 @@
 // Paint objects: the fill brush, the stroke brush with its dash, cap and join, and the
 // font. A host reads them when it paints; DashPattern gives the one dash pattern every
 // host and every recording of it shares.
+/// @file
+/// Paint: brushes, the stroke brush with its dash, cap and join, and fonts.
 #pragma once
 
 #include <span>
@@ -50,6 +52,10 @@ enum class TStrokeJoin {
 FSVG_API std::span<const float> DashPattern(TStrokeDash Dash);
 
 /// A fill paint. Gradient, bitmap and resource brushes carry a representative Color.
+///
+///     TBrush Fill(TBrushKind::Solid, 0xFF2266AA);
+///     Canvas.FillRect({10, 10, 90, 60}, 0, 0, AllCorners, 1, Fill);
+///     Canvas.SetFill(Fill);  // for the calls without a brush
 class TBrush {
  public:
   /// A solid opaque black brush.
@@ -65,6 +71,10 @@ class TBrush {
 };
 
 /// An outline paint: a brush with a thickness, dash, cap and join.
+///
+///     TStrokeBrush Pen(TBrushKind::Solid, 0xFF000000, 2);
+///     Pen.Dash = TStrokeDash::Dash;
+///     Canvas.DrawLine({0, 0}, {100, 50}, 1, Pen);
 class TStrokeBrush : public TBrush {
  public:
   /// A solid opaque black stroke one unit thick.
@@ -83,6 +93,9 @@ class TStrokeBrush : public TBrush {
 };
 
 /// A font by family name and size in logical units.
+///
+///     Canvas.GetFont() = TFont(u"DejaVu Sans", 14);
+///     Canvas.FillText({10, 10, 200, 30}, u"Total", false, 1, {}, TTextAlign::Leading);
 class TFont {
  public:
   /// 12-unit sans-serif.

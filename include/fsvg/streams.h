@@ -3,6 +3,8 @@
 // classes on that one seam, and so is any sink a caller writes. A sink with a buffer
 // of its own may also lend room in it (AcquireBuffer, CommitBuffer), so that a line
 // is built where it is to stay instead of being copied in.
+/// @file
+/// Byte sinks: TStream and its memory, file and std::ostream kinds.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +21,11 @@
 namespace fsvg {
 
 /// A byte sink. Freeing a stream closes it.
+///
+///     struct TCounter : fsvg::TStream {
+///       std::size_t Bytes = 0;
+///       void WriteBuffer(const void*, std::size_t Count) override { Bytes += Count; }
+///     };
 class FSVG_API TStream {
  public:
   virtual ~TStream() = default;
@@ -41,6 +48,10 @@ class FSVG_API TStream {
 };
 
 /// A stream that collects its bytes in memory, growing geometrically.
+///
+///     fsvg::TMemoryStream Stream;
+///     { fsvg::TSvgCanvas Canvas(&Stream, &Host); Canvas.Clear(0xFFFFFFFF); }
+///     std::string_view Svg = Stream.View();  // the whole document
 class FSVG_API TMemoryStream final : public TStream {
  public:
   TMemoryStream() = default;
@@ -98,6 +109,10 @@ enum class TFileBuffering {
 
 /// A file opened for writing, created or truncated to length zero. A write that fails
 /// partway through a regular file is cut back: none of its bytes stay in the file.
+///
+///     fsvg::TFileStream File("chart.svg", fsvg::TFileBuffering::Reserved);
+///     { fsvg::TSvgCanvas Canvas(&File, &Host); Canvas.Clear(0xFFFFFFFF); }
+///     File.Close();  // throws what closing meets
 class FSVG_API TFileStream final : public TStream {
  public:
   /// Creates or truncates FileName. Throws EFCreateError naming the path and the reason.
@@ -157,6 +172,10 @@ class FSVG_API TFileStream final : public TStream {
 /// when the std::ostream fails: a set failbit or badbit, or an exception of any type
 /// from the std::ostream or its buffer, which is nested in the EWriteError. Bytes the
 /// std::ostream took before it failed stay there: it cannot be cut back.
+///
+///     std::ostringstream Text;
+///     fsvg::TOStreamAdapter Stream(Text);
+///     fsvg::TSvgCanvas Canvas(&Stream, &Host);
 class FSVG_API TOStreamAdapter final : public TStream {
  public:
   /// Writes to Target, which must outlive the adapter.

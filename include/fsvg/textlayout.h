@@ -1,6 +1,8 @@
 // Text layout shared by every host that paints text: alignment and flags, font and line
 // metrics, the measurer a host supplies, and LayoutText, which breaks and places the
 // lines from the measurer's widths alone.
+/// @file
+/// The text layout every host that paints text shares: metrics, the measurer a host supplies, LayoutText.
 #pragma once
 
 #include <cstddef>
@@ -53,6 +55,10 @@ class TLineMetricInfo {
 /// the whole line again with RunWidth, which takes time quadratic in the length of a
 /// line, so a host that can extend a measurement by a piece (carrying the kerning
 /// across the join) overrides both and wraps in linear time.
+///
+///     struct TMonospace : TTextMeasurer {
+///       double RunWidth(std::u16string_view Run) override { return 7.0 * Run.size(); }
+///     };  // returned by a host's DoCreateTextMeasurer
 class FSVG_API TTextMeasurer {
  public:
   virtual ~TTextMeasurer();

@@ -1,6 +1,8 @@
 // Value types shared by every canvas: colours, points, rectangles, polygons, small sets,
 // corners, the transformation matrix and the few enumerations a host is created with.
 // Plain data with no behaviour beyond comparison and a rectangle's size.
+/// @file
+/// Value types: colours, points, rectangles, polygons, sets, corners, the matrix.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +10,9 @@
 #include <type_traits>
 #include <vector>
 
+/// Everything fsvgcanvas declares: the host canvas layer (value types, paint, text
+/// layout, TCanvas), the streams, the errors and the recording canvas. Internal pieces
+/// live in fsvg::detail and are not part of the interface.
 namespace fsvg {
 
 /// A colour as 0xAARRGGBB: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7.
@@ -46,6 +51,10 @@ using TPolygon = std::vector<TPointF>;
 
 /// A small set over an enumeration whose members number fewer than 32.
 template <typename E>
+///
+///     TCorners Corners{TCorner::TopLeft, TCorner::BottomRight};
+///     Corners.Include(TCorner::TopRight);
+///     if (Corners.Contains(TCorner::TopLeft)) { /* ... */ }
 class TSet {
  public:
   static_assert(std::is_enum_v<E>);
@@ -125,6 +134,10 @@ enum class TMatrixMeaning {
 
 /// A 3x3 affine matrix in row-vector form: x' = x*m11 + y*m21 + m31,
 /// y' = x*m12 + y*m22 + m32.
+///
+///     TMatrix Scale;            // the identity
+///     Scale.m11 = Scale.m22 = 2; // twice the size
+///     Canvas.SetMatrix(Scale);
 struct TMatrix {
   float m11 = 1;  ///< x scale (and rotation)
   float m12 = 0;  ///< y shear (and rotation)

@@ -1,6 +1,8 @@
 // TCairoCanvas: a raster host canvas that paints, anti-aliased, into a Cairo ARGB32
 // image surface. A TSvgCanvas can record over it, so one drawing gives both a picture
 // and its SVG; the fidelity tests compare the two.
+/// @file
+/// TCairoCanvas, the raster host over Cairo (component fsvg::fsvgcairo).
 #pragma once
 
 #include <cairo.h>
@@ -24,6 +26,10 @@ namespace fsvg {
 /// is not finite or is negative, a font size that is not finite, not positive or beyond
 /// 65535 device pixels, a stroke the transform makes wider than 8388608 device pixels or,
 /// dashed, cuts into more than a million dashes; EHostError when Cairo fails.
+///
+///     fsvg::TCairoCanvas Host(640, 480);
+///     { fsvg::TSvgCanvas Canvas("chart.svg", &Host); Canvas.Clear(0xFFFFFFFF); }
+///     Host.SaveToPNG("chart.png");
 class TCairoCanvas : public TCanvas {
  public:
   /// Throws EArgumentError for a negative size, a scale that is not positive or a
