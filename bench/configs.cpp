@@ -8,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <zlib.h>
+
 #include "floorwriter.h"
 #include "fsvg/fsvgcanvas.h"
 
@@ -38,6 +40,8 @@ const TConfigInfo ConfigTable[] = {
     {TConfig::OwnedFile, "file", "2 fsvg -> file name (reserved)", RunOwnedFile, true, true},
     {TConfig::LineFile, "line", "2b fsvg -> TFileStream (Line)", RunLineFile, true, true},
     {TConfig::BufferedFile, "full", "3 fsvg -> TFileStream (Full)", RunBufferedFile, true, true},
+    {TConfig::GzipFile, "svgz", "2z fsvg -> file name .svgz (gzip level 6)", RunGzipFile, true, true},
+    {TConfig::ZlibAlone, "zlib", "2zz zlib alone, level 6, floor's bytes -> memory", RunZlibAlone, true, false},
     {TConfig::Cairo, "cairo", "4 cairo SVG surface -> memory", RunCairo, HaveCairo, false},
     {TConfig::Qt, "qt", "5 Qt QSvgGenerator -> QBuffer", RunQt, HaveQt, false},
     {TConfig::Floor, "floor", "6 floor (hand-written writer)", RunFloor, true, true},
@@ -140,6 +144,66 @@ void RunOwnedFile(const TRunInput& Input, TProbe& Probe) {
   std::filesystem::remove(Input.File);
   Probe.Sample.Bytes = Written.size();
   Probe.Verify(Written, Input.Reference);
+}
+
+namespace {
+
+// A gzip member as zlib writes it (window 2^15, gzip wrapper) at the .svgz file's level.
+int GzipInit(z_stream& Z, bool Deflate) {
+  return Deflate ? deflateInit2(&Z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) : inflateInit2(&Z, 15 + 16);
+}
+
+// The decompressed text of a gzip member of Size bytes.
+std::string Inflated(std::string_view Member, std::size_t Size) {
+  z_stream Z{};
+  GzipInit(Z, false);
+  std::string Text(Size, '\0');
+  Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Member.data()));
+  Z.avail_in = static_cast<uInt>(Member.size());
+  Z.next_out = reinterpret_cast<Bytef*>(Text.data());
+  Z.avail_out = static_cast<uInt>(Size);
+  const int Result = inflate(&Z, Z_FINISH);
+  Text.resize(Size - Z.avail_out);
+  inflateEnd(&Z);
+  return Result == Z_STREAM_END ? Text : "not a whole gzip member";
+}
+
+}  // namespace
+
+void RunGzipFile(const TRunInput& Input, TProbe& Probe) {
+  TNullCanvas Host(SceneWidth, SceneHeight);
+  std::filesystem::path File = Input.File;
+  File.replace_extension(".svgz");
+  Probe.Baseline();
+  Probe.Start();
+  {
+    TSvgCanvas Canvas(File, &Host);
+    DrawWithNullHost(Canvas, *Input.Scene);
+  }
+  Probe.Stop();
+  const std::string Written = ReadFile(File);
+  std::filesystem::remove(File);
+  Probe.Sample.Bytes = Written.size();
+  Probe.Verify(Inflated(Written, Input.Reference.size()), Input.Reference);
+}
+
+void RunZlibAlone(const TRunInput& Input, TProbe& Probe) {
+  Probe.Baseline();
+  z_stream Z{};
+  GzipInit(Z, true);
+  const std::size_t Room = deflateBound(&Z, Input.Reference.size());
+  const auto Output = std::make_unique_for_overwrite<Bytef[]>(Room);
+  std::memset(Output.get(), 0, Room);
+  Probe.Start();
+  Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Input.Reference.data()));
+  Z.avail_in = static_cast<uInt>(Input.Reference.size());
+  Z.next_out = Output.get();
+  Z.avail_out = static_cast<uInt>(Room);
+  const int Result = deflate(&Z, Z_FINISH);
+  Probe.Stop();
+  Probe.Sample.Bytes = Room - Z.avail_out;
+  deflateEnd(&Z);
+  if (Result != Z_STREAM_END) Probe.Fail("zlib did not finish");
 }
 
 std::int64_t MaxBlockWrites(std::uint64_t Bytes) { return static_cast<std::int64_t>(Bytes / (1024 * 1024 - 4096) + 1); }

@@ -1,5 +1,6 @@
 // The configurations measured side by side: the recording canvas into memory, into an
-// owned file (reserving space ahead), and into a caller's line-buffered or fully buffered file; cairo's and Qt's
+// owned file (reserving space ahead; plain or .svgz, against zlib compressing the same
+// bytes alone), and into a caller's line-buffered or fully buffered file; cairo's and Qt's
 // SVG writers; the hand-written floor; and, when the raster host is built, painting
 // alone and recording over painting.
 #pragma once
@@ -27,7 +28,9 @@ enum class TConfig {
   RecordOverRaster,
   RecordOverRasterDiscarded,
   RasterByTurns,
-  MemoryFaithful
+  MemoryFaithful,
+  GzipFile,
+  ZlibAlone
 };
 
 /// What every run gets: the scene, the floor's bytes for it, a file name it may use.
@@ -61,6 +64,10 @@ void RunMemoryFaithful(const TRunInput& Input, TProbe& Probe);
 void RunOwnedFile(const TRunInput& Input, TProbe& Probe);
 void RunLineFile(const TRunInput& Input, TProbe& Probe);
 void RunBufferedFile(const TRunInput& Input, TProbe& Probe);
+/// The owned file, named .svgz: compressed as it is drawn.
+void RunGzipFile(const TRunInput& Input, TProbe& Probe);
+/// zlib alone, at the level the .svgz file uses, compressing the floor's bytes in memory.
+void RunZlibAlone(const TRunInput& Input, TProbe& Probe);
 void RunFloor(const TRunInput& Input, TProbe& Probe);
 /// Defined only when cairo's SVG surface is available (FSVG_BENCH_CAIRO).
 void RunCairo(const TRunInput& Input, TProbe& Probe);

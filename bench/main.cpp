@@ -177,8 +177,8 @@ std::string Grouped(std::size_t Value) {
 }
 
 bool OutputInMemory(TConfig Id) {
-  return Id != TConfig::OwnedFile && Id != TConfig::LineFile && Id != TConfig::BufferedFile && Id != TConfig::Raster &&
-         Id != TConfig::RecordOverRasterDiscarded;
+  return Id != TConfig::OwnedFile && Id != TConfig::GzipFile && Id != TConfig::LineFile &&
+         Id != TConfig::BufferedFile && Id != TConfig::Raster && Id != TConfig::RecordOverRasterDiscarded;
 }
 
 struct TResult {

@@ -5,7 +5,7 @@
 # the benchmarks compare against: Qt 5 with its SVG module, and strace.
 set -euo pipefail
 
-demo_packages=(build-essential cmake ninja-build pkg-config libcairo2-dev fonts-dejavu-core)
+demo_packages=(build-essential cmake ninja-build pkg-config zlib1g-dev libcairo2-dev fonts-dejavu-core)
 packages=(
   "${demo_packages[@]}" clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev

@@ -27,11 +27,8 @@ constexpr std::string_view HeaderStart =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
 constexpr std::string_view Footer = "</svg>";
 
-// Whether any switch of O is on.
-bool AnySwitch(const TSvgOptions& O) {
-  return O.DocumentSize || O.Transforms || O.ArcOffset || O.CornerShapes || O.ColorAlpha || O.StrokeStyle ||
-         O.TextLayout;
-}
+// Whether O asks for the plain recording: every switch off, and the plain places.
+bool IsPlain(const TSvgOptions& O) { return !detail::AnySwitch(O) && O.DecimalPlaces == detail::PlainDecimalPlaces; }
 
 // Where a closed canvas writes: every write is refused, so a drawing call after Close
 // paints the host and then raises instead of losing its element without a word.
@@ -100,15 +97,19 @@ TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas)
     : TSvgCanvas(FileName, Canvas, TSvgOptions{}) {}
 
 TSvgCanvas::TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options)
-    : FStream(Stream), FOptions(Options), FPlain(!AnySwitch(Options)) {
+    : FStream(Stream), FOptions(Options), FPlain(IsPlain(Options)) {
   Open(Canvas);
 }
 
 TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options)
-    : FOptions(Options), FPlain(!AnySwitch(Options)) {
+    : FOptions(Options), FPlain(IsPlain(Options)) {
   if (!FileName.empty()) {
     FOwnedStream = std::make_unique<TFileStream>(FileName, TFileBuffering::Reserved);
     FStream = FOwnedStream.get();
+    if (FileName.extension() == ".svgz") {
+      FOwnedGzip = std::make_unique<TGzipStream>(FStream);
+      FStream = FOwnedGzip.get();
+    }
   }
   Open(Canvas);
 }
@@ -119,6 +120,7 @@ TSvgCanvas::TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, c
 void TSvgCanvas::Open(TCanvas* Canvas) {
   try {
     Check(Canvas != nullptr, "Canvas parameter is required");
+    Check(FOptions.DecimalPlaces >= 0 && FOptions.DecimalPlaces <= 6, "DecimalPlaces must be 0 to 6");
     FCanvas = Canvas;
     Check(IsIdPrefix(FOptions.IdPrefix), "IdPrefix must be empty or an XML name without a colon");
     const TBytes Prefix = ToUtf8(FOptions.IdPrefix);
@@ -133,8 +135,8 @@ void TSvgCanvas::Open(TCanvas* Canvas) {
   }
 }
 
-// The footer, then the owned file's close, both attempted whatever the other did; the
-// first error of the two is the one raised. Afterwards every write is refused.
+// The footer, then the owned compression's and file's close, each attempted whatever
+// the others did; the first error is the one raised. Afterwards every write is refused.
 void TSvgCanvas::Finish() {
   FClosed = true;
   std::exception_ptr Error;
@@ -144,6 +146,14 @@ void TSvgCanvas::Finish() {
     Error = std::current_exception();
   }
   FStream = &ClosedStream;
+  if (FOwnedGzip) {
+    try {
+      FOwnedGzip->Close();
+    } catch (...) {
+      if (!Error) Error = std::current_exception();
+    }
+    FOwnedGzip.reset();
+  }
   if (FOwnedStream) {
     try {
       FOwnedStream->Close();
@@ -182,25 +192,26 @@ void TSvgCanvas::Write(std::string_view Text) {
 }
 
 void TSvgCanvas::Write(std::u16string_view Text) {
-  detail::WriteLine(FStream, detail::EncodedRoom(Text),
+  detail::WriteLine(FStream, detail::EncodedRoom(Text), FOptions.DecimalPlaces,
                     [&](TLine& Line) { Line.PutText(Text, detail::TTextEncoding::Plain); });
 }
 
 void TSvgCanvas::WriteEscaped(std::u16string_view Text) {
-  detail::WriteLine(FStream, detail::EncodedRoom(Text),
+  detail::WriteLine(FStream, detail::EncodedRoom(Text), FOptions.DecimalPlaces,
                     [&](TLine& Line) { Line.PutText(Text, detail::TTextEncoding::Xml); });
 }
 
 void TSvgCanvas::Write(double Value) {
-  detail::WriteLine(FStream, detail::MaxRealLength, [&](TLine& Line) { Line.Put(Value); });
+  detail::WriteLine(FStream, detail::MaxRealLength, FOptions.DecimalPlaces, [&](TLine& Line) { Line.Put(Value); });
 }
 
 void TSvgCanvas::Write(std::int32_t Value) {
-  detail::WriteLine(FStream, TLine::MaxIntegerLength, [&](TLine& Line) { Line.Put(Value); });
+  detail::WriteLine(FStream, TLine::MaxIntegerLength, FOptions.DecimalPlaces, [&](TLine& Line) { Line.Put(Value); });
 }
 
 void TSvgCanvas::WriteColor(TAlphaColor Color) {
-  detail::WriteLine(FStream, TLine::ColorLength, [&](TLine& Line) { Line.Put(TColorValue{Color}); });
+  detail::WriteLine(FStream, TLine::ColorLength, FOptions.DecimalPlaces,
+                    [&](TLine& Line) { Line.Put(TColorValue{Color}); });
 }
 
 // The XML declaration and the root's opening tag, with the document's size, title and
@@ -208,7 +219,7 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
 void TSvgCanvas::WriteHeader() {
   const std::size_t Room = detail::FixedLineRoom + detail::OptionsRoom + detail::EncodedRoom(FOptions.Title) +
                            detail::EncodedRoom(FOptions.Description);
-  detail::WriteLine(FStream, Room, [&](TLine& Line) {
+  detail::WriteLine(FStream, Room, FOptions.DecimalPlaces, [&](TLine& Line) {
     Line.Put(HeaderStart);
     if (FOptions.DocumentSize) {
       const std::int32_t Width = FCanvas->GetWidth();
@@ -568,7 +579,7 @@ void TSvgCanvas::OpenClipGroup(const TClip& Step) {
   const TMatrix& Matrix = S.Matrix;
   const std::size_t Room = detail::FixedLineRoom + detail::OptionsRoom + detail::PathRoom(S.Path);
   detail::TLineRoom ShapeRoom(Room, nullptr);
-  TLine Shape(ShapeRoom);
+  TLine Shape(ShapeRoom, FOptions.DecimalPlaces);
   if (S.Kind == TClipKind::IntersectRect) {
     detail::PutRectGeometry(Shape, Normalized(S.Rect), S.Offset, detail::TPlainSwitches{});
     detail::PutMatrix(Shape, Matrix);

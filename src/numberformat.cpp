@@ -171,10 +171,11 @@ void PutDigitsBackwards(std::uint64_t Value, int Count, char* End) {
   if (Count == 1) End[-1] = static_cast<char>('0' + Value % 10);
 }
 
-// Below this magnitude the integer part has at most eight digits, so every one of the
-// Decimals places fits within Decimals + 8 significant digits, and so does a carry to
-// 10^8 as long as there is a decimal place (without one, 10^8 is written "1E8").
-constexpr double SmallLimit = 1e8;
+// Below SmallLimit[Decimals] the integer part has at most eight digits and at most
+// twelve less Decimals, so every one of the Decimals places fits within twelve
+// significant digits, and so does a carry to the limit itself (its places are zeros).
+constexpr double SmallLimit[] = {1e8, 1e8, 1e8, 1e8, 1e8, 1e7, 1e6, 1e5, 1e4, 1e3, 1e2};
+static_assert(std::size(SmallLimit) == 11);
 
 constexpr std::uint64_t Pow5(int Exponent) { return Exponent == 0 ? 1 : 5 * Pow5(Exponent - 1); }
 
@@ -254,7 +255,7 @@ constexpr TFormatSmall FormatSmallFor[] = {nullptr,        FormatSmall<1>, Forma
   if (std::isnan(Value)) return CopyText("NaN", Out);
   if (std::isinf(Value)) return CopyText(Value < 0 ? "-Infinity" : "Infinity", Out);
 
-  const int Significant = Decimals + 8;
+  constexpr int Significant = MaxSignificantDigits;
   const double Magnitude = std::fabs(Value);
   const double Limit = static_cast<double>(Pow10[Significant]);
   if (Magnitude >= Limit) return FormatScientific(Value, Significant, Out);
@@ -313,7 +314,7 @@ constexpr TFormatSmall FormatSmallFor[] = {nullptr,        FormatSmall<1>, Forma
   const std::uint64_t Bits = std::bit_cast<std::uint64_t>(Value);
   const auto BiasedExponent = static_cast<int>((Bits >> 52) & 0x7FF);
   // Zero and subnormals have a biased exponent of 0; NaN fails the comparison.
-  if (std::fabs(Value) < SmallLimit && BiasedExponent != 0 && Decimals != 0) {
+  if (std::fabs(Value) < SmallLimit[Decimals] && BiasedExponent != 0 && Decimals != 0) {
     const std::uint64_t Mantissa = (Bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     return FormatSmallFor[Decimals]((Bits >> 63) != 0, Mantissa, BiasedExponent - 1075, Out);
   }

@@ -10,12 +10,15 @@ namespace fsvg::detail {
 /// Room FormatReal needs in its output buffer.
 inline constexpr std::size_t MaxRealLength = 32;
 
+/// Significant digits a real number keeps at most, whatever its places.
+inline constexpr int MaxSignificantDigits = 12;
+
 /// Writes Value into Out (at least MaxRealLength bytes) and returns the length.
 /// Fixed point, rounded exactly (halves to even) to Decimals places but to no more
-/// than Decimals + 8 significant digits, trailing zeros and a bare point trimmed,
-/// "0" for anything that rounds to zero. From 10^(Decimals + 8) up, once rounded:
-/// scientific notation ("1.5E12"). "NaN", "Infinity", "-Infinity" otherwise.
-/// Decimals is 0 to 10. Independent of every locale setting; never allocates.
+/// than twelve significant digits, trailing zeros and a bare point trimmed, "0" for
+/// anything that rounds to zero. From 10^12 up, once rounded: scientific notation
+/// ("1.5E12"). "NaN", "Infinity", "-Infinity" otherwise. Decimals is 0 to 10.
+/// Independent of every locale setting; never allocates.
 FSVG_API std::size_t FormatReal(double Value, int Decimals, char* Out);
 
 /// Writes a single-precision Value into Out (at least MaxRealLength bytes) with the

@@ -37,17 +37,20 @@ inline bool IsStrokeVisible(const TStrokeBrush& ABrush) {
 // paints it, normalised (a negative width or radius would draw nothing), its size
 // taken in double (the edges of a rectangle spanning the float range lie further
 // apart than a float holds). The plain recording writes the size as given.
-template <typename TSwitches>
-inline constexpr bool IsFaithful = !std::is_same_v<TSwitches, TPlainSwitches>;
+// Whether the options show it so: any switch on (a recording that only changes the
+// places of its numbers is the plain one otherwise).
+constexpr bool Normalizes(const TPlainSwitches&) { return false; }
+inline bool Normalizes(const TSvgOptions& Options) { return AnySwitch(Options); }
 
 // The lesser of two edges, and their distance, as the host paints between them.
 inline double Least(float A, float B) { return std::min<double>(A, B); }
 inline double Apart(float A, float B) { return std::fabs(static_cast<double>(B) - A); }
 
 template <typename TSwitches>
-[[gnu::always_inline]] inline void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset, const TSwitches&) {
+[[gnu::always_inline]] inline void PutRectGeometry(TLine& Line, const TRectF& ARect, TPointF Offset,
+                                                   const TSwitches& Options) {
   Line.Open("rect");
-  if constexpr (IsFaithful<TSwitches>) {
+  if (Normalizes(Options)) {
     Line.Attr("x", Least(ARect.Left, ARect.Right) + Offset.X);
     Line.Attr("y", Least(ARect.Top, ARect.Bottom) + Offset.Y);
     Line.Attr("width", Apart(ARect.Left, ARect.Right));
@@ -62,9 +65,9 @@ template <typename TSwitches>
 
 template <typename TSwitches>
 [[gnu::always_inline]] inline void PutEllipseGeometry(TLine& Line, const TRectF& ARect, TPointF Offset,
-                                                      const TSwitches&) {
+                                                      const TSwitches& Options) {
   Line.Open("ellipse");
-  if constexpr (IsFaithful<TSwitches>) {
+  if (Normalizes(Options)) {
     Line.Attr("cx", (static_cast<double>(ARect.Left) + ARect.Right) / 2 + Offset.X);
     Line.Attr("cy", (static_cast<double>(ARect.Top) + ARect.Bottom) / 2 + Offset.Y);
     Line.Attr("rx", Apart(ARect.Left, ARect.Right) / 2);

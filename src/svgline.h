@@ -20,6 +20,9 @@
 
 namespace fsvg::detail {
 
+// The places of the plain recording, and of every document by default.
+inline constexpr int PlainDecimalPlaces = 4;
+
 // Room for a line of fixed shape: the longest, a whole-turn arc, has fourteen numbers
 // and well under 200 bytes of literals.
 inline constexpr std::size_t FixedLineRoom = 16 * MaxRealLength + 256;
@@ -91,7 +94,8 @@ struct TColorValue {
 // the room, so that it stays in a register while the characters are stored.
 class TLine {
  public:
-  explicit TLine(const TLineRoom& Room) : FStart(Room.Start()), FEnd(Room.Start()) {}
+  // Numbers get Decimals places.
+  TLine(const TLineRoom& Room, int Decimals) : FStart(Room.Start()), FEnd(Room.Start()), FDecimals(Decimals) {}
 
   // The text built so far.
   std::string_view Text() const { return {FStart, static_cast<std::size_t>(FEnd - FStart)}; }
@@ -107,7 +111,7 @@ class TLine {
     FEnd += Text.size();
   }
   void Put(char Character) { *FEnd++ = Character; }
-  void Put(double Value) { FEnd += FormatReal(Value, TSvgCanvas::GetMaxDecimalPlaces(), FEnd); }
+  void Put(double Value) { FEnd += FormatReal(Value, FDecimals, FEnd); }
   // A single as exactly as it reads back, for values a small error in which moves
   // much of a picture (a matrix's entries).
   void PutExact(float Value) { FEnd += FormatFloatExact(Value, FEnd); }
@@ -153,36 +157,47 @@ class TLine {
  private:
   char* const FStart;
   char* FEnd;
+  const int FDecimals;
 };
 
 // One element line, or a value written on its own: built by Build in room for Size
-// bytes and handed to the stream in one piece, so a failing stream leaves no part of
-// an element behind.
+// bytes, its numbers with Decimals places, and handed to the stream in one piece, so a
+// failing stream leaves no part of an element behind.
 template <typename Builder>
-[[gnu::always_inline]] inline void WriteLine(TStream* Stream, std::size_t Size, Builder&& Build) {
+[[gnu::always_inline]] inline void WriteLine(TStream* Stream, std::size_t Size, int Decimals, Builder&& Build) {
   TLineRoom Room(Size, Stream);
-  TLine Line(Room);
+  TLine Line(Room, Decimals);
   Build(Line);
   Room.Write(Line.Text());
 }
 
-// The switches an element reads, of a recording with every option off, known as such
-// when the code is compiled: its elements are built without a single test of an option.
+// Whether any switch of O is on.
+inline bool AnySwitch(const TSvgOptions& O) {
+  return O.DocumentSize || O.Transforms || O.ArcOffset || O.CornerShapes || O.ColorAlpha || O.StrokeStyle ||
+         O.TextLayout;
+}
+
+// The switches an element reads, of a recording with every option off and four places,
+// known as such when the code is compiled: its elements are built without a single test
+// of an option.
 struct TPlainSwitches {
   static constexpr bool Transforms = false, CornerShapes = false, ColorAlpha = false, StrokeStyle = false,
                         TextLayout = false;
+  static constexpr int DecimalPlaces = PlainDecimalPlaces;
 };
 
 // An element line, built by Build(Line, Switches) in room for a fixed-shape line and
 // Extra bytes: against TPlainSwitches when Plain, else against Options, which may add
-// to any line.
+// to any line and set the places.
 template <typename Builder>
 [[gnu::always_inline]] inline void WriteElement(TStream* Stream, std::size_t Extra, bool Plain,
                                                 const TSvgOptions& Options, Builder&& Build) {
   if (Plain)
-    WriteLine(Stream, FixedLineRoom + Extra, [&](TLine& Line) { Build(Line, TPlainSwitches{}); });
+    WriteLine(Stream, FixedLineRoom + Extra, TPlainSwitches::DecimalPlaces,
+              [&](TLine& Line) { Build(Line, TPlainSwitches{}); });
   else
-    WriteLine(Stream, FixedLineRoom + OptionsRoom + Extra, [&](TLine& Line) { Build(Line, Options); });
+    WriteLine(Stream, FixedLineRoom + OptionsRoom + Extra, Options.DecimalPlaces,
+              [&](TLine& Line) { Build(Line, Options); });
 }
 
 }  // namespace fsvg::detail

@@ -1,8 +1,9 @@
 // Writes the documents the golden and XML checks compare: the shared scene with the rules
 // that catch real faults (radii, paint that leaves no mark, arc flags, short polygons) as
-// scene.svg, with the host calls it made as hostcalls.txt, and the scene without its raw
-// writers, text hostile to XML included, as valid.svg. Every line of scene.svg is built
-// in room lent exactly to size.
+// scene.svg, with the host calls it made as hostcalls.txt, the scene without its raw
+// writers, text hostile to XML included, as valid.svg and compressed as valid.svgz, and
+// the scene's shapes and writers at 0, 2, 4 and 6 places, each document ending in its
+// places, as decimals.txt. Every line of scene.svg is built in room lent exactly to size.
 // Usage: fsvg_documents <directory>
 #include <cstdio>
 #include <exception>
@@ -71,9 +72,19 @@ int main(int argc, char** argv) try {
   if (argc != 2) throw std::invalid_argument("usage: fsvg_documents <directory>");
   const std::filesystem::path Directory = argv[1];
   TNullCanvas Host(640, 400);
-  {
-    TOpenCanvas Valid(Directory / "valid.svg", &Host);
+  for (const char* Name : {"valid.svg", "valid.svgz"}) {
+    TOpenCanvas Valid(Directory / Name, &Host);
     for (std::size_t Index = 0; Index < SceneSize(); ++Index) SceneStep(Valid, Index, 0, false);
+  }
+  std::ofstream Decimals(Directory / "decimals.txt", std::ios::binary);
+  TOStreamAdapter DecimalsOut(Decimals);
+  for (const int Places : {0, 2, 4, 6}) {
+    TSvgOptions Options;
+    Options.DecimalPlaces = Places;
+    Decimals << "\n== " << Places << " places\n";
+    TOpenCanvas Canvas(&DecimalsOut, &Host, Options);
+    for (std::size_t Index = 0; Index <= 20; ++Index) SceneStep(Canvas, Index, 1234.56789f);
+    Canvas.Write(Canvas.GetMaxDecimalPlaces());
   }
   std::vector<std::string> Calls;
   std::string Scene = Recorded([](TOpenCanvas&& C) { DrawScene(C); }, Calls);  // in this order: Calls follows

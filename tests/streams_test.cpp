@@ -112,6 +112,11 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
   TMemoryStream Memory;
   TCountingStream Plain;  // lends nothing, so takes no commit
   TNullCanvas Host;
+  TGzipStream Gzip(&Memory);
+  Gzip.Close();
+  TSvgOptions Seven, Negative;
+  Seven.DecimalPlaces = 7;
+  Negative.DecimalPlaces = -1;
   const std::pair<std::function<void()>, std::string> Cases[] = {
       {[&] { TOStreamAdapter(Failed).WriteBuffer("x", 1); },
        "Stream write error: the std::ostream is in a failed state"},
@@ -127,6 +132,11 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { Fresh.CommitBuffer(1); }, "CommitBuffer for more than was acquired"},
       {[&] { Memory.CommitBuffer(1); }, "CommitBuffer for more than was acquired"},
       {[&] { Plain.TStream::CommitBuffer(1); }, "CommitBuffer without a buffer acquired"},
+      {[&] { Gzip.WriteBuffer("x", 1); }, "Cannot write to the gzip stream: it is closed"},
+      {[&] { TGzipStream(nullptr); }, "Cannot set up the gzip stream: the target stream is null"},
+      {[&] { TGzipStream(&Memory, 10); }, "Cannot set up the gzip stream: the level must be -1 to 9, not 10"},
+      {[&] { TSvgCanvas(&Plain, &Host, Seven); }, "DecimalPlaces must be 0 to 6"},
+      {[&] { TSvgCanvas(&Plain, &Host, Negative); }, "DecimalPlaces must be 0 to 6"},
       {[&] { TNullCanvas(-1, 0); }, "Canvas size must not be negative"},
       {[&] { Host.SetSize(0, -1); }, "Canvas size must not be negative"},
       {[&] { TNullCanvas(1, 1, 0); }, "Canvas scale must be positive"},

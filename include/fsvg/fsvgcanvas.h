@@ -5,10 +5,11 @@
 // The text it writes:
 // - UTF-8 without a byte-order mark; the header is an XML declaration and an <svg>
 //   element with xmlns and version only; destruction writes "</svg>".
-// - Real numbers in fixed point with at most four decimals and no trailing zeros, at
-//   most twelve significant digits, "." as separator whatever the locale. A value
-//   exactly halfway between two candidates goes to the one whose last digit is even
-//   (0.03125 gives 0.0312). A value that rounds to zero is "0", never "-0".
+// - Real numbers in fixed point with at most TSvgOptions::DecimalPlaces decimals (four
+//   by default) and no trailing zeros, at most twelve significant digits whatever the
+//   places, "." as separator whatever the locale. A value exactly halfway between two
+//   candidates goes to the one whose last digit is even (0.03125 gives 0.0312 at four
+//   places). A value that rounds to zero is "0", never "-0".
 // - Magnitudes from 10^12 up, once rounded, in scientific notation: a mantissa of at
 //   most twelve significant digits without trailing zeros, "E" and the exponent with
 //   no sign and no leading zeros ("1E20", "1.5E12", "-2.5E300").
@@ -31,6 +32,7 @@
 
 #include "fsvg/errors.h"
 #include "fsvg/export.h"
+#include "fsvg/gzipstream.h"
 #include "fsvg/hostcanvas.h"
 #include "fsvg/streams.h"
 
@@ -46,19 +48,23 @@ using TBytes = std::vector<std::uint8_t>;
 /// U+FFFD, so the result is always valid UTF-8.
 FSVG_API TBytes ToUtf8(std::u16string_view Text);
 
-/// Opt-in additions that make the document show what the host painted, chosen when a
-/// TSvgCanvas is made. Every switch is off and both texts are empty by default, and
-/// then the canvas writes exactly the plain recording. Each switch costs a few bytes on
-/// the elements it concerns and nothing on the others. With any switch on, a rectangle,
-/// cleared rectangle or ellipse given right to left or bottom to top is written as the
-/// host paints it, normalised, its size taken in double (the plain recording writes a
-/// negative width, height or radius, which renderers draw as nothing, and a rectangle
-/// spanning the float range as "Infinity" wide).
+/// Opt-in additions that make the document show what the host painted, and the places
+/// of its numbers, chosen when a TSvgCanvas is made. Every switch is off, both texts are
+/// empty and numbers have four places by default, and then the canvas writes exactly the
+/// plain recording. Each switch costs a few bytes on the elements it concerns and nothing
+/// on the others. With any switch on, a rectangle, cleared rectangle or ellipse given
+/// right to left or bottom to top is written as the host paints it, normalised, its size
+/// taken in double (the plain recording writes a negative width, height or radius, which
+/// renderers draw as nothing, and a rectangle spanning the float range as "Infinity" wide).
 ///
 ///     fsvg::TSvgOptions Options = fsvg::TSvgOptions::Faithful();
 ///     Options.Title = u"Sales";
 ///     fsvg::TSvgCanvas Canvas("sales.svg", &Host, Options);
 struct FSVG_API TSvgOptions {
+  /// Decimal places of every real number written, 0 to 6 (the constructor throws
+  /// ESvgError otherwise). Fewer places, smaller files: 2 places are a hundredth of a
+  /// unit, under the pixel for any drawing at a scale up to 100.
+  std::int32_t DecimalPlaces = 4;
   /// width, height and viewBox="0 0 W H" on the root, from the host's size at
   /// construction.
   bool DocumentSize = false;
@@ -94,7 +100,7 @@ struct FSVG_API TSvgOptions {
   /// colon; the constructor refuses any other with ESvgError.
   std::u16string IdPrefix;
 
-  /// Every switch on, no title and no description.
+  /// Every switch on, no title and no description, four places.
   static TSvgOptions Faithful();
 };
 
@@ -115,10 +121,14 @@ class FSVG_API TSvgCanvas {
   /// object (empty: nothing is written anywhere), through a TFileStream that reserves
   /// its space ahead (TFileBuffering::Reserved). Throws EFCreateError when the file
   /// cannot be created, ESvgError when Canvas is null (the file then holds "</svg>").
+  /// A name ending in ".svgz" is written compressed, as it is drawn, through a
+  /// TGzipStream over that file.
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas);
-  /// As the stream constructor, with the additions Options switches on.
+  /// As the stream constructor, with the additions Options switches on. Throws
+  /// ESvgError, after the same teardown, when Options.DecimalPlaces is not 0 to 6.
   TSvgCanvas(TStream* Stream, TCanvas* Canvas, const TSvgOptions& Options);
-  /// As the file constructor, with the additions Options switches on.
+  /// As the file constructor, with the additions Options switches on; DecimalPlaces is
+  /// checked as by the stream constructor.
   TSvgCanvas(const std::filesystem::path& FileName, TCanvas* Canvas, const TSvgOptions& Options);
   /// Closes the document as Close does, unless Close was called. Never throws: a failure
   /// is reported on the standard error stream; call Close to handle it.
@@ -294,8 +304,8 @@ class FSVG_API TSvgCanvas {
   void SetOffset(const TPointF& Value);
   /// The host's clipping change count.
   std::int32_t GetClippingChangeCount() const;
-  /// Decimal places of every real number written: always 4.
-  static constexpr std::int32_t GetMaxDecimalPlaces() { return FMaxDecimalPlaces; }
+  /// Decimal places of every real number written: TSvgOptions::DecimalPlaces.
+  std::int32_t GetMaxDecimalPlaces() const { return FOptions.DecimalPlaces; }
   /// The host's saved state count.
   std::int32_t GetSavingStateCount() const;
   ///@}
@@ -337,11 +347,11 @@ class FSVG_API TSvgCanvas {
   std::string ClipGroupsEnd() const;
 
   TCanvas* FCanvas = nullptr;
-  std::unique_ptr<TFileStream> FOwnedStream;            // set exactly when the object opened the stream
-  static constexpr std::int32_t FMaxDecimalPlaces = 4;  // what every writer uses
+  std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the object opened the stream
+  std::unique_ptr<TGzipStream> FOwnedGzip;    // a .svgz name: compresses into FOwnedStream
   TStream* FStream = nullptr;
   TSvgOptions FOptions;  // what the document adds to the plain recording
-  bool FPlain;           // every switch is off: elements are built by the plain code
+  bool FPlain;           // every switch is off, four places: elements are built by the plain code
   bool FClosed = false;  // Close (or a failed constructor) has ended the document
   // Clip recording: the steps whose groups are open, outermost first; the newest of
   // them; the id of each clipPath written, by its content; the last id number given.

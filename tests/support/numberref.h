@@ -26,7 +26,7 @@ inline std::string ReferenceReal(double Value, int Decimals) {
   if (std::isnan(Value)) return "NaN";
   if (std::isinf(Value)) return Value < 0 ? "-Infinity" : "Infinity";
   const std::string Sign = std::signbit(Value) ? "-" : "";
-  const int Significant = Decimals + 8;
+  const int Significant = 12;
   const double Magnitude = std::fabs(Value);
   const int IntegerDigits =
       Magnitude >= 1e19 ? 20 : static_cast<int>(std::to_string(static_cast<std::uint64_t>(Magnitude)).size());
