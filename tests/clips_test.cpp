@@ -122,25 +122,30 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
 TEST(Paths, ArcsBecomeQuarterTurnsOfCubicsOrLines) {
   struct TCase {
     TPointF From, Radius;
+    float Rotation;
     bool Large, Sweep;
     TPointF End;
     std::size_t Curves;
     double MidX, MidY;  // the end of the first curve
   };
-  const TCase Cases[] = {{{0, 0}, {10, 10}, false, true, {20, 0}, 2, 10, -10},
-                         {{0, 0}, {1, 1}, false, false, {20, 0}, 2, 10, 10},
-                         {{0, 0}, {10, 10}, true, true, {10, 10}, 3, 10, -10},
-                         {{0, 0}, {0, 5}, true, true, {3, 4}, 1, 3, 4},
-                         {{1, 1}, {5, 5}, true, true, {1, 1}, 0, 0, 0}};
+  const TCase Cases[] = {
+      {{0, 0}, {10, 10}, 0, false, true, {20, 0}, 2, 10, -10}, {{0, 0}, {1, 1}, 0, false, false, {20, 0}, 2, 10, 10},
+      {{0, 0}, {10, 10}, 0, true, true, {10, 10}, 3, 10, -10}, {{0, 0}, {20, 10}, 450, false, true, {0, 40}, 2, 10, 20},
+      {{0, 0}, {0, 5}, 0, true, true, {3, 4}, 1, 3, 4},        {{1, 1}, {5, 5}, 0, true, true, {1, 1}, 0, 0, 0}};
   for (const TCase& C : Cases) {
     std::array<TArcCurve, 4> Curves;
-    ASSERT_EQ(ArcToCurves(C.From, C.Radius, 0, C.Large, C.Sweep, C.End, Curves), C.Curves);
+    ASSERT_EQ(ArcToCurves(C.From, C.Radius, C.Rotation, C.Large, C.Sweep, C.End, Curves), C.Curves);
     if (C.Curves == 0) continue;
     EXPECT_NEAR(Curves[0].X, C.MidX, 1e-9);
     EXPECT_NEAR(Curves[0].Y, C.MidY, 1e-9);
     EXPECT_EQ(Curves[C.Curves - 1].X, C.End.X);
     EXPECT_EQ(Curves[C.Curves - 1].Y, C.End.Y);
   }
+  TPathData Path;
+  Path.MoveTo({0, 0}).ArcTo({1, 1}, 0, false, false, {1, 1});
+  Path.Clear();
+  EXPECT_TRUE(Path.IsEmpty());
+  EXPECT_TRUE(Path.Points().empty());
 }
 
 }  // namespace
