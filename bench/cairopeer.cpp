@@ -55,6 +55,10 @@ void SetSource(cairo_t* Context, const TElement& E) {
 void Draw(cairo_t* Context, const TScene& Scene) {
   cairo_select_font_face(Context, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(Context, SceneFontSize);
+  if (Scene.Kind == TSceneKind::Clipped) {
+    cairo_rectangle(Context, SceneClip.Left, SceneClip.Top, SceneClip.Width(), SceneClip.Height());
+    cairo_clip(Context);
+  }
   for (const TElement& E : Scene.Elements) {
     SetSource(Context, E);
     switch (E.Kind) {
@@ -87,6 +91,26 @@ void Draw(cairo_t* Context, const TScene& Scene) {
         cairo_move_to(Context, E.V[0], E.V[3]);
         cairo_show_text(Context, Scene.Utf8Labels[E.Label].c_str());
         break;
+      case TElementKind::Path: {
+        TPointF P[PathPointCount];
+        PathPoints(E, P);
+        const auto Quad = [&](const TPointF& From, const TPointF& Control, const TPointF& To) {
+          cairo_curve_to(Context, From.X + 2 * (Control.X - From.X) / 3.0, From.Y + 2 * (Control.Y - From.Y) / 3.0,
+                         To.X + 2 * (Control.X - To.X) / 3.0, To.Y + 2 * (Control.Y - To.Y) / 3.0, To.X, To.Y);
+        };
+        cairo_move_to(Context, P[0].X, P[0].Y);
+        cairo_line_to(Context, P[1].X, P[1].Y);
+        Quad(P[1], P[2], P[3]);
+        cairo_curve_to(Context, P[4].X, P[4].Y, P[5].X, P[5].Y, P[6].X, P[6].Y);
+        cairo_line_to(Context, P[7].X, P[7].Y);
+        Quad(P[7], P[8], P[9]);
+        cairo_curve_to(Context, P[10].X, P[10].Y, P[11].X, P[11].Y, P[12].X, P[12].Y);
+        cairo_line_to(Context, P[13].X, P[13].Y);
+        cairo_curve_to(Context, P[14].X, P[14].Y, P[15].X, P[15].Y, P[16].X, P[16].Y);
+        cairo_close_path(Context);
+        cairo_fill(Context);
+        break;
+      }
     }
   }
 }

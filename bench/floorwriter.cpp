@@ -80,6 +80,12 @@ inline char* PutFillTail(char* Out, const TElement& E) {
 constexpr char Header[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\">\n";
 constexpr char Footer[] = "</svg>";
+// The clipped scene's one clip, SceneClip, before its first element and closed at the end.
+constexpr char ClipStart[] =
+    "<clipPath id=\"c1\"><rect x=\"0\" y=\"0\" width=\"750\" height=\"750\"/></clipPath>\n<g "
+    "clip-path=\"url(#c1)\">\n";
+constexpr char ClipEnd[] = "</g>\n";
+static_assert(SceneClip.Right == 750 && SceneClip.Bottom == 750);
 
 }  // namespace
 
@@ -106,13 +112,15 @@ char* FloorReal(double Value, char* Out) {
 }
 
 std::size_t FloorCapacity(const TScene& Scene) {
-  // The longest element line: a polygon of six numbers of at most 14 characters each,
-  // or a text with its label, comes well under 192 bytes.
-  return sizeof Header + sizeof Footer + 192 * Scene.Elements.size();
+  // The longest element line: a path of 34 numbers of at most 14 characters each comes
+  // under 600 bytes; a polygon, a text with its label, well under 192.
+  return sizeof Header + sizeof Footer + sizeof ClipStart + sizeof ClipEnd + 600 * Scene.Elements.size();
 }
 
 std::size_t WriteFloor(const TScene& Scene, char* const Start) {
   char* Out = Put(Start, Header);
+  const bool Clipped = Scene.Kind == TSceneKind::Clipped && !Scene.Elements.empty();
+  if (Clipped) Out = Put(Out, ClipStart);
   for (const TElement& E : Scene.Elements) {
     switch (E.Kind) {
       case TElementKind::Rect:
@@ -186,8 +194,29 @@ std::size_t WriteFloor(const TScene& Scene, char* const Start) {
         Out = Put(Out, "</text>\n");
         break;
       }
+      case TElementKind::Path: {
+        TPointF P[PathPointCount];
+        PathPoints(E, P);
+        static constexpr char Commands[] = "MLQCAZ";
+        Out = Put(Out, "<path d=\"");
+        const TPointF* Point = P;
+        for (const TPathVerb Verb : PathVerbs) {
+          if (Point != P) *Out++ = ' ';
+          *Out++ = Commands[static_cast<int>(Verb)];
+          for (std::size_t Index = 0; Index < PathVerbPoints[static_cast<std::size_t>(Verb)]; ++Index, ++Point) {
+            *Out++ = ' ';
+            Out = FloorReal(Point->X, Out);
+            *Out++ = ' ';
+            Out = FloorReal(Point->Y, Out);
+          }
+        }
+        Out = PutFillTail(Out, E);
+        Out = Put(Out, "\"/>\n");
+        break;
+      }
     }
   }
+  if (Clipped) Out = Put(Out, ClipEnd);
   Out = Put(Out, Footer);
   return static_cast<std::size_t>(Out - Start);
 }

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLineF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 #include <QPointF>
 #include <QRectF>
@@ -30,6 +31,8 @@ void Draw(QPainter& Painter, const TScene& Scene, const std::vector<QString>& La
   QFont Font(QStringLiteral("sans-serif"));
   Font.setPixelSize(static_cast<int>(SceneFontSize));
   Painter.setFont(Font);
+  if (Scene.Kind == TSceneKind::Clipped)
+    Painter.setClipRect(QRectF(SceneClip.Left, SceneClip.Top, SceneClip.Width(), SceneClip.Height()));
   for (const TElement& E : Scene.Elements) {
     switch (E.Kind) {
       case TElementKind::Rect:
@@ -57,6 +60,25 @@ void Draw(QPainter& Painter, const TScene& Scene, const std::vector<QString>& La
         Painter.setPen(ColorOf(E));
         Painter.drawText(QPointF(E.V[0], E.V[3]), Labels[E.Label]);
         break;
+      case TElementKind::Path: {
+        TPointF P[PathPointCount];
+        PathPoints(E, P);
+        const auto Q = [&P](std::size_t I) { return QPointF(P[I].X, P[I].Y); };
+        QPainterPath Path(Q(0));
+        Path.lineTo(Q(1));
+        Path.quadTo(Q(2), Q(3));
+        Path.cubicTo(Q(4), Q(5), Q(6));
+        Path.lineTo(Q(7));
+        Path.quadTo(Q(8), Q(9));
+        Path.cubicTo(Q(10), Q(11), Q(12));
+        Path.lineTo(Q(13));
+        Path.cubicTo(Q(14), Q(15), Q(16));
+        Path.closeSubpath();
+        Painter.setPen(Qt::NoPen);
+        Painter.setBrush(ColorOf(E));
+        Painter.drawPath(Path);
+        break;
+      }
     }
   }
 }

@@ -50,6 +50,11 @@ void FillElement(TElement& E, TElementKind Kind, TRandom& Random) {
       for (int Index = 0; Index < 4; ++Index) E.V[Index] = Random.Uniform(0, SceneWidth);
       E.Thickness = Thicknesses[Random.Next() % std::size(Thicknesses)];
       break;
+    case TElementKind::Path:  // a corner and the four distances PathPoints moves it by
+      E.V[0] = Random.Uniform(0, SceneWidth - 100);
+      E.V[1] = Random.Uniform(0, SceneHeight - 100);
+      for (int Index = 2; Index < 6; ++Index) E.V[Index] = Random.Uniform(0, 50);
+      break;
     case TElementKind::Polygon: {
       const float X = Random.Uniform(0, SceneWidth - 50);
       const float Y = Random.Uniform(0, SceneHeight - 50);
@@ -73,7 +78,8 @@ TScene MakeScene(TSceneKind Kind, std::size_t Count) {
     Scene.Utf8Labels.push_back(Text);
     Scene.Labels.emplace_back(Text.begin(), Text.end());
   }
-  TRandom Random(0x5EED0000u + static_cast<unsigned>(Kind));
+  // The clipped scene draws the mix's very elements.
+  TRandom Random(0x5EED0000u + static_cast<unsigned>(Kind == TSceneKind::Clipped ? TSceneKind::Mix : Kind));
   Scene.Elements.resize(Count);
   for (std::size_t Index = 0; Index < Count; ++Index) {
     TElementKind ElementKind;
@@ -92,6 +98,9 @@ TScene MakeScene(TSceneKind Kind, std::size_t Count) {
         break;
       case TSceneKind::Texts:
         ElementKind = TElementKind::Text;
+        break;
+      case TSceneKind::Paths:
+        ElementKind = TElementKind::Path;
         break;
       default:
         ElementKind = static_cast<TElementKind>(Index % 5);
@@ -116,6 +125,10 @@ std::string_view SceneName(TSceneKind Kind) {
       return "text";
     case TSceneKind::Mix:
       return "mix";
+    case TSceneKind::Paths:
+      return "path";
+    case TSceneKind::Clipped:
+      return "clipped";
   }
   return "?";
 }
@@ -123,7 +136,8 @@ std::string_view SceneName(TSceneKind Kind) {
 TSceneKind SceneByName(std::string_view Name) {
   for (TSceneKind Kind : AllScenes)
     if (SceneName(Kind) == Name) return Kind;
-  throw std::invalid_argument("unknown scene \"" + std::string(Name) + "\" (rect, line, ellipse, polygon, text, mix)");
+  throw std::invalid_argument("unknown scene \"" + std::string(Name) +
+                              "\" (rect, line, ellipse, polygon, text, mix, path, clipped)");
 }
 
 }  // namespace fsvg::bench

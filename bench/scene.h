@@ -14,7 +14,7 @@
 namespace fsvg::bench {
 
 /// What one element is.
-enum class TElementKind : std::uint8_t { Rect, Line, Ellipse, Polygon, Text };
+enum class TElementKind : std::uint8_t { Rect, Line, Ellipse, Polygon, Text, Path };
 
 /// One drawing call. V holds the rectangle (Left, Top, Right, Bottom) of a rect, an
 /// ellipse or a text, the two ends of a line, or the three points of a polygon.
@@ -28,10 +28,11 @@ struct TElement {
 };
 
 /// The scenes the benchmark draws.
-enum class TSceneKind { Rects, Lines, Ellipses, Polygons, Texts, Mix };
+enum class TSceneKind { Rects, Lines, Ellipses, Polygons, Texts, Mix, Paths, Clipped };
 
-inline constexpr TSceneKind AllScenes[] = {TSceneKind::Rects,    TSceneKind::Lines, TSceneKind::Ellipses,
-                                           TSceneKind::Polygons, TSceneKind::Texts, TSceneKind::Mix};
+inline constexpr TSceneKind AllScenes[] = {TSceneKind::Rects,    TSceneKind::Lines,  TSceneKind::Ellipses,
+                                           TSceneKind::Polygons, TSceneKind::Texts,  TSceneKind::Mix,
+                                           TSceneKind::Paths,    TSceneKind::Clipped};
 
 /// The canvas every scene fits in, in logical units.
 inline constexpr int SceneWidth = 1000;
@@ -39,6 +40,26 @@ inline constexpr int SceneHeight = 1000;
 /// The font every text is drawn with.
 inline constexpr std::u16string_view SceneFontFamily = u"sans-serif";
 inline constexpr float SceneFontSize = 12;
+
+/// The clip of the clipped scene (the mix drawn under one clip rectangle).
+inline constexpr TRectF SceneClip{0, 0, SceneWidth * 0.75f, SceneHeight * 0.75f};
+
+/// The steps of a path element, eight segments with curves and a close; PathPoints gives
+/// the points they take, all from the element's six numbers.
+inline constexpr TPathVerb PathVerbs[] = {
+    TPathVerb::MoveTo,      TPathVerb::LineTo,  TPathVerb::QuadCurveTo, TPathVerb::CurveTo, TPathVerb::LineTo,
+    TPathVerb::QuadCurveTo, TPathVerb::CurveTo, TPathVerb::LineTo,      TPathVerb::CurveTo, TPathVerb::ClosePath};
+inline constexpr std::size_t PathPointCount = 17;
+
+/// The points of a path element: around (V[0], V[1]), moved by V[2] .. V[5].
+inline void PathPoints(const TElement& E, TPointF (&Points)[PathPointCount]) {
+  const float X = E.V[0], Y = E.V[1], A = E.V[2], B = E.V[3], C = E.V[4], D = E.V[5];
+  const float Xs[PathPointCount] = {X,     X + A, X + A + B, X + A, X + B, X + C, X,     X + D, X + C,
+                                    X + D, X + B, X + A,     X + C, X + B, X + D, X + A, X + C};
+  const float Ys[PathPointCount] = {Y,     Y,     Y + C, Y + D, Y + D, Y + A, Y + B, Y + C, Y + D,
+                                    Y + A, Y + B, Y + C, Y + A, Y + D, Y + B, Y + C, Y + A};
+  for (std::size_t I = 0; I < PathPointCount; ++I) Points[I] = {Xs[I], Ys[I]};
+}
 
 /// A generated scene and the text labels its elements refer to.
 struct TScene {
@@ -95,6 +116,18 @@ void DrawElements(TTarget& Canvas, const TScene& Scene, std::size_t First, std::
         Canvas.FillText(TRectF{E.V[0], E.V[1], E.V[2], E.V[3]}, Scene.Labels[E.Label], false, E.Opacity, {},
                         TTextAlign::Leading, TTextAlign::Center);
         break;
+      case TElementKind::Path: {
+        // One path rebuilt in place: after the first, drawing allocates nothing.
+        thread_local TPathData Path;
+        TPointF P[PathPointCount];
+        PathPoints(E, P);
+        Path.Clear();
+        Path.MoveTo(P[0]).LineTo(P[1]).QuadCurveTo(P[2], P[3]).CurveTo(P[4], P[5], P[6]).LineTo(P[7]);
+        Path.QuadCurveTo(P[8], P[9]).CurveTo(P[10], P[11], P[12]).LineTo(P[13]).CurveTo(P[14], P[15], P[16]);
+        Path.ClosePath();
+        Canvas.FillPath(Path, E.Opacity, TBrush(TBrushKind::Solid, E.Color));
+        break;
+      }
     }
   }
 }
@@ -103,6 +136,7 @@ void DrawElements(TTarget& Canvas, const TScene& Scene, std::size_t First, std::
 template <typename TTarget>
 void DrawScene(TTarget& Canvas, const TScene& Scene, TPolygon& Polygon) {
   PrepareDrawing(Canvas, Polygon);
+  if (Scene.Kind == TSceneKind::Clipped) Canvas.IntersectClipRect(SceneClip);
   DrawElements(Canvas, Scene, 0, Scene.Elements.size(), Polygon);
 }
 

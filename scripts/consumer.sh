@@ -33,7 +33,7 @@ pc_dir=$(dirname "$(find "$work/prefix-static" -name fsvgcanvas.pc)")
 # No -std here: the package's Cflags carry it.
 # shellcheck disable=SC2046
 g++ -Wall -Wextra -Wpedantic -Werror $consumer/main.cpp -o "$work/consumer-pkg-config" \
-  $(PKG_CONFIG_PATH="$pc_dir" pkg-config --static --cflags --libs fsvgcanvas)
+  $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgcanvas)
 check "$work/consumer-pkg-config" "$work/pkg-config.svg"
 # shellcheck disable=SC2046
 g++ -Wall -Wextra -Wpedantic -Werror $consumer/cairo_main.cpp -o "$work/consumer-cairo-pkg-config" \

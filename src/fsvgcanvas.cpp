@@ -4,6 +4,7 @@
 // svgelements.h.
 #include "fsvg/fsvgcanvas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -39,6 +40,34 @@ class TClosedStream final : public TStream {
 };
 
 TClosedStream ClosedStream;
+
+// Whether Code may start (Start) or continue an XML name; the colon is left out, so the
+// name is one an XML namespace processor takes too.
+bool IsNameCharacter(char32_t Code, bool Start) {
+  static constexpr char32_t StartRanges[][2] = {{'A', 'Z'},       {'_', '_'},       {'a', 'z'},        {0xC0, 0xD6},
+                                                {0xD8, 0xF6},     {0xF8, 0x2FF},    {0x370, 0x37D},    {0x37F, 0x1FFF},
+                                                {0x200C, 0x200D}, {0x2070, 0x218F}, {0x2C00, 0x2FEF},  {0x3001, 0xD7FF},
+                                                {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
+  static constexpr char32_t MoreRanges[][2] = {{'-', '.'}, {'0', '9'}, {0xB7, 0xB7}, {0x300, 0x36F}, {0x203F, 0x2040}};
+  const auto In = [Code](const auto& Ranges) {
+    for (const auto& Range : Ranges)
+      if (Code >= Range[0] && Code <= Range[1]) return true;
+    return false;
+  };
+  return In(StartRanges) || (!Start && In(MoreRanges));
+}
+
+// Whether Prefix followed by a letter and digits is an XML name without a colon.
+bool IsIdPrefix(std::u16string_view Prefix) {
+  for (std::size_t Index = 0; Index < Prefix.size(); ++Index) {
+    char32_t Code = Prefix[Index];
+    if (Code >= 0xD800 && Code <= 0xDBFF && Index + 1 < Prefix.size() && Prefix[Index + 1] >= 0xDC00 &&
+        Prefix[Index + 1] <= 0xDFFF)
+      Code = 0x10000 + ((Code - 0xD800) << 10) + (Prefix[++Index] - 0xDC00);
+    if (!IsNameCharacter(Code, Index == 0)) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -93,6 +122,9 @@ void TSvgCanvas::Open(TCanvas* Canvas) {
     Check(Canvas != nullptr, "Canvas parameter is required");
     Check(FOptions.DecimalPlaces >= 0 && FOptions.DecimalPlaces <= 6, "DecimalPlaces must be 0 to 6");
     FCanvas = Canvas;
+    Check(IsIdPrefix(FOptions.IdPrefix), "IdPrefix must be empty or an XML name without a colon");
+    const TBytes Prefix = ToUtf8(FOptions.IdPrefix);
+    FIdPrefix.assign(Prefix.begin(), Prefix.end());
     WriteHeader();
   } catch (...) {
     try {
@@ -109,7 +141,7 @@ void TSvgCanvas::Finish() {
   FClosed = true;
   std::exception_ptr Error;
   try {
-    Write(Footer);
+    Write(ClipGroupsEnd() + std::string(Footer));
   } catch (...) {
     Error = std::current_exception();
   }
@@ -268,6 +300,7 @@ using detail::WriteElement;
 
 void TSvgCanvas::Clear(TAlphaColor Color) {
   FCanvas->Clear(Color);
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Open("rect");
     Line.Attr("x", "0");
@@ -281,6 +314,7 @@ void TSvgCanvas::Clear(TAlphaColor Color) {
 
 void TSvgCanvas::ClearRect(const TRectF& ARect, TAlphaColor AColor) {
   FCanvas->ClearRect(ARect, AColor);
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
@@ -298,6 +332,7 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
@@ -315,6 +350,7 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
@@ -335,6 +371,7 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   FCanvas->DrawLine(APt1, APt2, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Open("line");
     Line.Attr("x1", static_cast<double>(APt1.X) + Offset.X);
@@ -355,6 +392,7 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
@@ -368,6 +406,7 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
@@ -389,6 +428,7 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
     detail::PutTransform(Line, *FCanvas, Options);
@@ -406,6 +446,7 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
+  SyncClip();
   WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
     detail::PutTransform(Line, *FCanvas, Options);
@@ -422,6 +463,7 @@ void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
   const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
   WriteElement(FStream, detail::PointListRoom(Points, 0), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Open("polygon");
     Line.Attr("points", [&] { detail::PutPointList(Line, Points, Offset, false); });
@@ -435,6 +477,7 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   FCanvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
   WriteElement(FStream, detail::PointListRoom(Points, 1), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     // The plain outline is a polyline that ends where it began, with no join there;
     // with the stroke's style recorded it is a closed polygon, joined at every vertex.
@@ -448,6 +491,150 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
     Line.Attr("fill", "none");
     Line.CloseEmpty();
   });
+}
+
+// ---------------------------------------------------------------------------
+// Paths
+
+void TSvgCanvas::FillPath(const TPathData& APath, float AOpacity) { FillPath(APath, AOpacity, GetFill()); }
+
+void TSvgCanvas::FillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
+  FCanvas->FillPath(APath, AOpacity, ABrush);
+  if (APath.IsEmpty() || !IsBrushVisible(ABrush)) return;
+  const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
+  WriteElement(FStream, detail::PathRoom(APath), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+    Line.Open("path");
+    Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
+    if (APath.FillRule == TFillRule::EvenOdd) Line.Attr("fill-rule", "evenodd");
+    detail::PutTransform(Line, *FCanvas, Options);
+    detail::PutFillTail(Line, AOpacity, ABrush, Options);
+    Line.CloseEmpty();
+  });
+}
+
+void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity) { DrawPath(APath, AOpacity, GetStroke()); }
+
+void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
+  FCanvas->DrawPath(APath, AOpacity, ABrush);
+  if (APath.IsEmpty() || !IsStrokeVisible(ABrush)) return;
+  const TPointF Offset = FCanvas->GetOffset();
+  SyncClip();
+  WriteElement(FStream, detail::PathRoom(APath), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+    Line.Open("path");
+    Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
+    detail::PutTransform(Line, *FCanvas, Options);
+    detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
+    // A path's caps and joins are part of its shape: recorded whatever the options.
+    if (!Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush);
+    Line.Attr("fill", "none");
+    Line.CloseEmpty();
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Clipping
+//
+// The host keeps the clip; the document follows it lazily. FOpenClips holds the steps
+// whose groups are open, a prefix of some chain of the host's. Before an element, the
+// groups of steps no longer in the host's chain are closed and one group is opened for
+// each step of the chain beyond them, so the nesting of groups intersects the clips as
+// the host does. Each write is made before the state it records changes: a write that
+// fails leaves the groups as the document has them, and the next element tries again.
+
+void TSvgCanvas::IntersectClipRect(const TRectF& ARect) { FCanvas->IntersectClipRect(ARect); }
+void TSvgCanvas::ExcludeClipRect(const TRectF& ARect) { FCanvas->ExcludeClipRect(ARect); }
+void TSvgCanvas::IntersectClipPath(const TPathData& APath) { FCanvas->IntersectClipPath(APath); }
+
+std::string TSvgCanvas::ClipGroupsEnd() const {
+  std::string End;
+  for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) End += "</g>\n";
+  return End;
+}
+
+void TSvgCanvas::OpenClipGroups() {
+  const TClip& Target = FCanvas->GetClip();
+  // The deepest open step that the host's chain still holds.
+  const TClipStep* Kept = Target.get();
+  while (Kept != nullptr && (Kept->Depth > FOpenClips.size() || FOpenClips[Kept->Depth - 1].get() != Kept))
+    Kept = Kept->Parent.get();
+  const std::size_t KeptDepth = Kept != nullptr ? Kept->Depth : 0;
+  while (FOpenClips.size() > KeptDepth) {
+    Write(std::string_view("</g>\n"));
+    FOpenClips.pop_back();
+    FOpenClip = FOpenClips.empty() ? nullptr : FOpenClips.back().get();
+  }
+  std::vector<TClip> New;
+  for (TClip Step = Target; Step && Step.get() != Kept; Step = Step->Parent) New.push_back(Step);
+  for (auto Step = New.rbegin(); Step != New.rend(); ++Step) OpenClipGroup(*Step);
+}
+
+// The step's shape in the document's coordinates: offset, and transformed by the matrix
+// it was set under, whatever the options (a clip is set under a matrix and then used by
+// drawing under another, often the identity). An excluded rectangle is the even-odd region
+// between a rectangle around the page and it, its corners mapped here so that the outer
+// rectangle stays in the page's own coordinates.
+void TSvgCanvas::OpenClipGroup(const TClip& Step) {
+  const TClipStep& S = *Step;
+  const TMatrix& Matrix = S.Matrix;
+  const std::size_t Room = detail::FixedLineRoom + detail::OptionsRoom + detail::PathRoom(S.Path);
+  detail::TLineRoom ShapeRoom(Room, nullptr);
+  TLine Shape(ShapeRoom, FOptions.DecimalPlaces);
+  if (S.Kind == TClipKind::IntersectRect) {
+    detail::PutRectGeometry(Shape, Normalized(S.Rect), S.Offset, detail::TPlainSwitches{});
+    detail::PutMatrix(Shape, Matrix);
+  } else if (S.Kind == TClipKind::IntersectPath) {
+    Shape.Open("path");
+    Shape.Attr("d", [&] {
+      if (S.Path.IsEmpty()) Shape.Put("M 0 0");
+      detail::PutPathData(Shape, S.Path, S.Offset);
+    });
+    if (S.Path.FillRule == TFillRule::EvenOdd) Shape.Attr("clip-rule", "evenodd");
+    detail::PutMatrix(Shape, Matrix);
+  } else {
+    // The rectangle's corners, mapped, inside the canvas and the corners' bounds grown by
+    // a unit: no renderer takes any part of the page as outside that outer rectangle.
+    const TRectF& R = S.Rect;
+    TPathData Inner;
+    TRectF Outer{-1, -1, static_cast<float>(FCanvas->GetWidth()) + 1, static_cast<float>(FCanvas->GetHeight()) + 1};
+    for (const TPointF Corner : {TPointF{R.Left, R.Top}, {R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left, R.Bottom}}) {
+      const double X = static_cast<double>(Corner.X) + S.Offset.X, Y = static_cast<double>(Corner.Y) + S.Offset.Y;
+      const TPointF Mapped{static_cast<float>(X * Matrix.m11 + Y * Matrix.m21 + Matrix.m31),
+                           static_cast<float>(X * Matrix.m12 + Y * Matrix.m22 + Matrix.m32)};
+      if (Inner.IsEmpty())
+        Inner.MoveTo(Mapped);
+      else
+        Inner.LineTo(Mapped);
+      Outer = {std::min(Outer.Left, std::floor(Mapped.X) - 1), std::min(Outer.Top, std::floor(Mapped.Y) - 1),
+               std::max(Outer.Right, std::ceil(Mapped.X) + 1), std::max(Outer.Bottom, std::ceil(Mapped.Y) + 1)};
+    }
+    TPathData Outline;
+    Outline.MoveTo({Outer.Left, Outer.Top}).LineTo({Outer.Right, Outer.Top}).LineTo({Outer.Right, Outer.Bottom});
+    Outline.LineTo({Outer.Left, Outer.Bottom}).ClosePath();
+    for (std::size_t Index = 0; Index < 4; ++Index) {
+      if (Index == 0)
+        Outline.MoveTo(Inner.Points()[Index]);
+      else
+        Outline.LineTo(Inner.Points()[Index]);
+    }
+    Outline.ClosePath();
+    Shape.Open("path");
+    Shape.Attr("d", [&] { detail::PutPathData(Shape, Outline, {}); });
+    Shape.Attr("clip-rule", "evenodd");
+  }
+  Shape.CloseEmpty();
+  const std::string_view Content = Shape.Text();
+  auto Found = FClipIds.find(std::string(Content));
+  if (Found == FClipIds.end()) {
+    const std::string Id = FIdPrefix + "c" + std::to_string(FLastId + 1);
+    // The content ends in "/>\n": the definition is one line.
+    Write("<clipPath id=\"" + Id + "\">" + std::string(Content.substr(0, Content.size() - 1)) + "</clipPath>\n");
+    ++FLastId;
+    Found = FClipIds.emplace(std::string(Content), Id).first;
+  }
+  Write("<g clip-path=\"url(#" + Found->second + ")\">\n");
+  FOpenClips.push_back(Step);
+  FOpenClip = Step.get();
 }
 
 // ---------------------------------------------------------------------------
@@ -468,6 +655,7 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   const TFont& Font = GetFont();
   const std::size_t Extra =
       detail::EncodedRoom(Font.Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128);
+  SyncClip();
   WriteElement(FStream, Extra, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     const bool Laid = Options.TextLayout && !Lines.Metrics.empty();
     const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);

@@ -8,6 +8,8 @@
 #include <iterator>
 #include <limits>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 namespace fsvg {
 
@@ -64,6 +66,18 @@ inline void RequireFinite(const TRectF& Rect, const char* Message) {
 }
 inline void RequireFinite(const TPolygon& Points, const char* Message) {
   for (const TPointF& Point : Points) RequireFinite(Point, Message);
+}
+
+// Throws EArgumentError when APath has a number that is not finite, or a step before its
+// first MoveTo (a line, curve, arc or close with no point to start from). Call names the
+// call for the message.
+void RequireUsable(const TPathData& APath, std::string_view Call) {
+  const auto Refuse = [Call](const char* What) { throw EArgumentError(std::string(Call) + What); };
+  for (const TPointF& Point : APath.Points())
+    if (!std::isfinite(Point.X) || !std::isfinite(Point.Y)) [[unlikely]]
+      Refuse(": the path must be finite");
+  if (!APath.IsEmpty() && APath.Verbs().front() != TPathVerb::MoveTo) [[unlikely]]
+    Refuse(": the path must begin with MoveTo");
 }
 
 }  // namespace
@@ -136,6 +150,7 @@ void TCanvas::DoSaveState(TCanvasSaveState& State) const {
   State.Font = FFont;
   State.Offset = FOffset;
   State.Matrix = FMatrix;
+  State.Clip = FClip;
 }
 
 void TCanvas::DoRestoreState(const TCanvasSaveState& State) {
@@ -145,6 +160,7 @@ void TCanvas::DoRestoreState(const TCanvasSaveState& State) {
   FStroke = State.Stroke;
   FFont = State.Font;
   FOffset = State.Offset;
+  SetClip(State.Clip);
 }
 
 TCanvasSaveState* TCanvas::SaveState() {
@@ -334,6 +350,47 @@ void TCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   RequireFinite(Points, "DrawPolygon: the points must be finite");
   RequireFinite({AOpacity}, "DrawPolygon: the opacity must be finite");
   DoDrawPolygon(Points, AOpacity);
+}
+
+void TCanvas::FillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
+  RequireUsable(APath, "FillPath");
+  RequireFinite({AOpacity}, "FillPath: the opacity must be finite");
+  if (!APath.IsEmpty()) DoFillPath(APath, AOpacity, ABrush);
+}
+
+void TCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
+  RequireUsable(APath, "DrawPath");
+  RequireFinite({AOpacity}, "DrawPath: the opacity must be finite");
+  if (!APath.IsEmpty()) DoDrawPath(APath, AOpacity, ABrush);
+}
+
+void TCanvas::FillPath(const TPathData& APath, float AOpacity) { FillPath(APath, AOpacity, FFill); }
+void TCanvas::DrawPath(const TPathData& APath, float AOpacity) { DrawPath(APath, AOpacity, FStroke); }
+
+// Clipping: each call adds one immutable step on top of the current chain, with the
+// offset and matrix in force, so a saved state holds its clip by one pointer.
+void TCanvas::SetClip(const TClip& Clip) {
+  if (Clip == FClip) return;
+  FClip = Clip;
+  ClippingChanged();
+}
+
+void TCanvas::IntersectClipRect(const TRectF& ARect) {
+  RequireFinite(ARect, "IntersectClipRect: the rectangle must be finite");
+  SetClip(std::make_shared<const TClipStep>(
+      TClipStep{TClipKind::IntersectRect, ARect, {}, FOffset, FMatrix, FClip, FClip ? FClip->Depth + 1 : 1}));
+}
+
+void TCanvas::ExcludeClipRect(const TRectF& ARect) {
+  RequireFinite(ARect, "ExcludeClipRect: the rectangle must be finite");
+  SetClip(std::make_shared<const TClipStep>(
+      TClipStep{TClipKind::ExcludeRect, ARect, {}, FOffset, FMatrix, FClip, FClip ? FClip->Depth + 1 : 1}));
+}
+
+void TCanvas::IntersectClipPath(const TPathData& APath) {
+  RequireUsable(APath, "IntersectClipPath");
+  SetClip(std::make_shared<const TClipStep>(
+      TClipStep{TClipKind::IntersectPath, {}, APath, FOffset, FMatrix, FClip, FClip ? FClip->Depth + 1 : 1}));
 }
 
 void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,

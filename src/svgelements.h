@@ -285,4 +285,58 @@ inline std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
   });
 }
 
+// Room for a path's data beyond a fixed-shape line: every point and a letter a step.
+inline std::size_t PathRoom(const TPathData& APath) {
+  return (APath.Points().size() + APath.Verbs().size()) * (2 * MaxRealLength + 4);
+}
+
+// A path's steps as absolute commands, each point offset: M, L, Q, C, A (the radii and
+// rotation as given, the two flags) and Z.
+inline void PutPathData(TLine& Line, const TPathData& APath, TPointF Offset) {
+  static constexpr std::string_view Commands[] = {"M", "L", "Q", "C", "A", "Z"};
+  static_assert(std::size(Commands) == PathVerbPoints.size());
+  const auto PutXY = [&](const TPointF& P) {
+    Line.Put(' ');
+    Line.Put(static_cast<double>(P.X) + Offset.X);
+    Line.Put(' ');
+    Line.Put(static_cast<double>(P.Y) + Offset.Y);
+  };
+  const TPointF* Point = APath.Points().data();
+  bool First = true;
+  for (const TPathVerb Verb : APath.Verbs()) {
+    if (!First) Line.Put(' ');
+    First = false;
+    Line.Put(Commands[static_cast<std::size_t>(Verb)]);
+    if (Verb == TPathVerb::ArcTo) {
+      const auto Flags = static_cast<unsigned>(Point[1].Y);
+      Line.Put(' ');
+      Line.Put(static_cast<double>(Point[0].X));
+      Line.Put(' ');
+      Line.Put(static_cast<double>(Point[0].Y));
+      Line.Put(' ');
+      Line.Put(static_cast<double>(Point[1].X));
+      Line.Put((Flags & TPathData::LargeArcFlag) != 0 ? " 1" : " 0");
+      Line.Put((Flags & TPathData::SweepFlag) != 0 ? " 1" : " 0");
+      PutXY(Point[2]);
+    } else {
+      for (std::size_t Index = 0; Index < PathVerbPoints[static_cast<std::size_t>(Verb)]; ++Index) PutXY(Point[Index]);
+    }
+    Point += PathVerbPoints[static_cast<std::size_t>(Verb)];
+  }
+}
+
+// A matrix as transform="matrix(...)", unless it is the identity.
+inline void PutMatrix(TLine& Line, const TMatrix& M) {
+  if (M == TMatrix{}) return;
+  Line.Attr("transform", [&] {
+    Line.Put("matrix(");
+    Line.Put(static_cast<double>(M.m11));
+    for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
+      Line.Put(' ');
+      Line.Put(static_cast<double>(Entry));
+    }
+    Line.Put(')');
+  });
+}
+
 }  // namespace fsvg::detail

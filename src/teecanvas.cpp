@@ -1,6 +1,6 @@
 // TTeeCanvas: a TCanvas whose every drawing call goes to a TSvgCanvas, so that
 // drawing code written against TCanvas paints and records. The host is brought to this
-// canvas's paint, font, offset and matrix before each call; a value already in force
+// canvas's paint, font, offset, matrix and clip before each call; a value already in force
 // is not set again, so a host that reacts to a change (a new matrix) sees only real ones.
 #include "fsvg/fsvgcanvas.h"
 
@@ -15,6 +15,7 @@ TTeeCanvas::TTeeCanvas(TSvgCanvas& Recorder)
   GetFont() = Host.GetFont();
   SetOffset(Host.GetOffset());
   SetMatrix(Host.GetMatrix());
+  SetClip(Host.GetClip());
 }
 
 TCanvas& TTeeCanvas::Synced() const {
@@ -24,6 +25,8 @@ TCanvas& TTeeCanvas::Synced() const {
   if (!(Host.GetFont() == GetFont())) Host.GetFont() = GetFont();
   if (!(Host.GetOffset() == GetOffset())) Host.SetOffset(GetOffset());
   if (!(Host.GetMatrix() == GetMatrix())) Host.SetMatrix(GetMatrix());
+  // The clip's steps are immutable and shared: the host takes this canvas's chain itself.
+  if (Host.GetClip() != GetClip()) Host.SetClip(GetClip());
   return Host;
 }
 
@@ -104,6 +107,16 @@ void TTeeCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
 void TTeeCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
   Synced();
   FRecorder.DrawPolygon(Points, AOpacity);
+}
+
+void TTeeCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
+  Synced();
+  FRecorder.FillPath(APath, AOpacity, ABrush);
+}
+
+void TTeeCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
+  Synced();
+  FRecorder.DrawPath(APath, AOpacity, ABrush);
 }
 
 void TTeeCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <sstream>
 #include <stdexcept>
 
 #include "support/testcanvas.h"
@@ -86,9 +87,14 @@ int main(int argc, char** argv) try {
     Canvas.Write(Canvas.GetMaxDecimalPlaces());
   }
   std::vector<std::string> Calls;
-  std::ofstream(Directory / "scene.svg", std::ios::binary)
-      << Recorded([](TOpenCanvas&& C) { DrawScene(C); }, Calls) << Recorded(DrawRules, Calls)
-      << Recorded([](TOpenCanvas&& C) { DrawScene(C, 1234.5f); }, Calls);
+  std::string Scene = Recorded([](TOpenCanvas&& C) { DrawScene(C); }, Calls);  // in this order: Calls follows
+  Scene += Recorded(DrawRules, Calls);
+  Scene += Recorded([](TOpenCanvas&& C) { DrawScene(C, 1234.5f); }, Calls);
+  const std::size_t SceneEnd = Scene.size();
+  Scene += (std::stringstream() << std::ifstream(Directory / "valid.svg").rdbuf()).str();
+  // Every id defined before its use, and every group closed.
+  if (const std::string Fault = ScanDocument(Scene); !Fault.empty()) throw std::runtime_error(Fault);
+  std::ofstream(Directory / "scene.svg", std::ios::binary) << Scene.substr(0, SceneEnd);
   std::ofstream Out(Directory / "hostcalls.txt", std::ios::binary);
   for (const std::string& Call : Calls) Out << Call << '\n';
 } catch (const std::exception& E) {

@@ -3,7 +3,9 @@
 // without lent room. (A stream that fails from then on, as a full disk does, is the file
 // tests'.) The fault reaches the
 // drawing call unchanged, the bytes before it stay, the next element is whole, and the
-// destructor still writes the footer.
+// destructor still writes the footer. In the clipping steps, which leave groups open and
+// write them lazily, a fault leaves a document whose groups are balanced and whose ids
+// are defined before use.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,8 +76,12 @@ TEST(Faults, StreamFailingAtEachWrite) {
       // The host was painted for every call, whatever the stream did. Only the failing
       // element is missing, from the failed write on; the footer's failure does not
       // escape the destructor.
-      EXPECT_EQ(Faulty->Host.Calls, Reference->Host.Calls);
       EXPECT_EQ(Faulty->Failed, Owner < Steps ? std::vector{Owner} : std::vector<std::size_t>{});
+      if (Owner >= ClipStep() && Owner < Steps) {
+        EXPECT_EQ(ScanDocument(Faulty->Stream.Text), "");
+        continue;
+      }
+      EXPECT_EQ(Faulty->Host.Calls, Reference->Host.Calls);
       EXPECT_EQ(Faulty->Stream.Text, Reference->Without(At, Owner < Steps ? Reference->Writes[Owner] : At));
     }
     // A host failing at its k-th call: that step raises and writes nothing at all.
@@ -85,6 +91,8 @@ TEST(Faults, StreamFailingAtEachWrite) {
       const auto Owner = static_cast<std::size_t>(
           std::lower_bound(Reference->Paints.begin(), Reference->Paints.end(), At) - Reference->Paints.begin());
       EXPECT_EQ(Faulty->Failed, std::vector{Owner});
+      EXPECT_EQ(ScanDocument(Faulty->Stream.Text), "");
+      if (Owner >= ClipStep()) continue;
       EXPECT_EQ(Faulty->Host.Calls, Reference->Host.Calls);
       EXPECT_EQ(Faulty->Stream.Text,
                 Reference->Without((Owner > 0 ? Reference->Writes[Owner - 1] : 1) + 1, Reference->Writes[Owner]));

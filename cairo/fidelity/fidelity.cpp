@@ -10,6 +10,7 @@
 //   fsvg_fidelity OUTPUT_DIRECTORY SCENE chromium CHROMIUM FONTS_CONF
 #include <cairo.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,8 @@ struct TStep {
   TAlphaColor Color = 0xFF1F2A44;
   float Thickness = 0, Opacity = 1;
   std::u16string Text;
+  std::string Commands;  // a path's commands, in order; their numbers are N's
+  bool EvenOdd = false;  // the path is filled even-odd
 };
 
 struct TScene {
@@ -49,7 +52,7 @@ struct TScene {
 
 // UTF-8 (no character beyond U+FFFF) as UTF-16, "\n" as a line break.
 std::u16string Utf16(std::string Text) {
-  for (std::size_t At; (At = Text.find("\\n")) != std::string::npos;) Text.replace(At, 2, "\n");
+  for (std::size_t At; (At = Text.find("\\n")) != std::string::npos;) Text.replace(At, 2, 1, '\n');
   constexpr int LeadBits[] = {0x7F, 0x1F, 0x0F};
   std::u16string Result;
   for (std::size_t I = 0; I < Text.size(); ++I) {
@@ -86,6 +89,10 @@ TScene Load(const std::string& Name) {
           Step.Thickness = std::stof(Word.substr(1));
         else if (Word[0] == '@')
           Step.Opacity = std::stof(Word.substr(1));
+        else if (Word == "eo")
+          Step.EvenOdd = true;
+        else if (std::isalpha(static_cast<unsigned char>(Word[0])))
+          Step.Commands.push_back(Word[0]);
         else
           Step.N.push_back(std::stof(Word));
       }
@@ -98,9 +105,43 @@ TScene Load(const std::string& Name) {
   return Scene;
 }
 
+// The path of a step: each command takes its numbers from N in turn (M and L a point,
+// Q two, C three, A the radii, rotation, both flags and the end, Z none).
+TPathData PathOf(const TStep& Step) {
+  TPathData Path;
+  Path.FillRule = Step.EvenOdd ? TFillRule::EvenOdd : TFillRule::NonZero;
+  std::size_t I = 0;
+  const auto Next = [&] {
+    const TPointF P{Step.N.at(I), Step.N.at(I + 1)};
+    I += 2;
+    return P;
+  };
+  for (const char Command : Step.Commands) {
+    if (Command == 'M') Path.MoveTo(Next());
+    if (Command == 'L') Path.LineTo(Next());
+    if (Command == 'Z') Path.ClosePath();
+    if (Command == 'Q') {
+      const TPointF Control = Next();
+      Path.QuadCurveTo(Control, Next());
+    }
+    if (Command == 'C') {
+      const TPointF Control1 = Next(), Control2 = Next();
+      Path.CurveTo(Control1, Control2, Next());
+    }
+    if (Command == 'A') {
+      const TPointF Radius = Next(), Flags = Next();
+      I += 1;
+      Path.ArcTo(Radius, Flags.X, Flags.Y != 0, Step.N.at(I - 1) != 0, Next());
+    }
+  }
+  return Path;
+}
+
 void Draw(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Steps) {
   TStrokeBrush Style(TBrushKind::Solid, 0);  // the dash, cap and join of the outlines that follow
-  for (const auto& [Op, N, Color, Thickness, Opacity, Text] : Steps) {
+  std::vector<TCanvasSaveState*> Saved;
+  for (const TStep& Step : Steps) {
+    const auto& [Op, N, Color, Thickness, Opacity, Text, Commands, EvenOdd] = Step;
     const auto At = [&N](std::size_t I) { return I < N.size() ? N[I] : 0.f; };
     const TRectF R{At(0), At(1), At(2), At(3)};
     const TPointF P{At(0), At(1)}, Q{At(2), At(3)};
@@ -127,6 +168,16 @@ void Draw(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Steps) {
     if (Op == 'L') C.DrawLine(P, Q, Opacity, Pen);
     if (Op == 'g') C.FillRect(R, 0, 0, AllCorners, Opacity, TBrush(TBrushKind::Gradient, Color));
     if (Op == 'c') C.ClearRect(R, White);
+    if (Op == 'f') C.FillPath(PathOf(Step), Opacity, Fill);
+    if (Op == 'F') C.DrawPath(PathOf(Step), Opacity, Pen);
+    if (Op == 'k') C.IntersectClipRect(R);
+    if (Op == 'x') C.ExcludeClipRect(R);
+    if (Op == 'K') C.IntersectClipPath(PathOf(Step));
+    if (Op == 'v') Saved.push_back(C.SaveState());
+    if (Op == '^') {
+      C.RestoreState(Saved.back());
+      Saved.pop_back();
+    }
     if (Op == 'o') C.SetOffset(P);
     if (Op == 'm') Host.SetMatrix({At(0), At(1), 0, At(2), At(3), 0, At(4), At(5), 1});
     if (Op == 's') {

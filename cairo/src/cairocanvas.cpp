@@ -1,5 +1,5 @@
 // TCairoCanvas's drawing hooks. Every operation paints through a cairo_t of its own, set
-// up by BeginPaint with the offset, matrix and scale, so a Cairo error state never
+// up by BeginPaint with the clip, offset, matrix and scale, so a Cairo error state never
 // outlives the call that caused it. Values the canvas takes are checked by TCanvas before
 // a hook runs; what is left here is Cairo's own: the stroke thickness and the dash count.
 #include "fsvg/cairocanvas.h"
@@ -15,6 +15,8 @@ using namespace detail;
 TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint(bool UseOffset) const {
   TContextPtr Context(cairo_create(FSurface.get()));
   CheckStatus(cairo_status(Context.get()));
+  // The clip first, each step through the offset and matrix it was set under.
+  if (GetClip() && !ApplyClip(Context.get(), GetClip(), GetScale())) return nullptr;
   const TMatrix& M = GetMatrix();
   // Row vectors: x' = x*m11 + y*m21 + m31, y' = x*m12 + y*m22 + m32. The projective
   // column (m13, m23, m33) has no meaning for a 2D affine painter and is ignored.
@@ -47,8 +49,10 @@ TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint(bool UseOffset) const {
   return Context;
 }
 
+// Clear replaces every pixel the clip leaves.
 void TCairoCanvas::DoClear(TAlphaColor Color) {
   TContextPtr Context(cairo_create(FSurface.get()));
+  if (GetClip() && !ApplyClip(Context.get(), GetClip(), GetScale())) return;
   cairo_set_operator(Context.get(), CAIRO_OPERATOR_SOURCE);
   SetSourceColor(Context.get(), Color, 1);
   cairo_paint(Context.get());
@@ -72,7 +76,7 @@ void TCairoCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius,
   TContextPtr Context = BeginPaint();
   if (!Context) return;
   AddRectPath(Context.get(), ARect, XRadius, YRadius, ACorners, ACornerType);
-  FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
+  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
   CheckStatus(cairo_status(Context.get()));
 }
 
@@ -99,7 +103,7 @@ void TCairoCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBru
   TContextPtr Context = BeginPaint();
   if (!Context) return;
   AddEllipsePath(Context.get(), ARect);
-  FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
+  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
   CheckStatus(cairo_status(Context.get()));
 }
 
@@ -118,7 +122,7 @@ void TCairoCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float
   if (!Context || SweepAngle == 0) return;
   // Filling the open path fills the region between the arc and its chord.
   AddArcPath(Context.get(), Center, Radius, StartAngle, SweepAngle);
-  FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
+  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
   CheckStatus(cairo_status(Context.get()));
 }
 
@@ -136,7 +140,7 @@ void TCairoCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
   TContextPtr Context = BeginPaint();
   if (!Context) return;
   AddPolygonPath(Context.get(), Points);
-  FillPath(Context.get(), GetFill(), ClampedOpacity(AOpacity));
+  detail::FillPath(Context.get(), GetFill(), ClampedOpacity(AOpacity));
   CheckStatus(cairo_status(Context.get()));
 }
 
@@ -146,6 +150,23 @@ void TCairoCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
   if (!Context) return;
   const double Length = AddPolygonPath(Context.get(), Points);
   StrokePath(Context.get(), GetStroke(), ClampedOpacity(AOpacity), Length);
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  AddPathData(Context.get(), APath);
+  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
+  CheckStatus(cairo_status(Context.get()));
+}
+
+void TCairoCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
+  CheckStroke(ABrush);
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  const double Length = AddPathData(Context.get(), APath);
+  StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Length);
   CheckStatus(cairo_status(Context.get()));
 }
 

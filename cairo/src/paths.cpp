@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <span>
+#include <vector>
 
 #include "checks.h"
 
@@ -99,6 +100,114 @@ double AddPolygonPath(cairo_t* Context, const TPolygon& Points) {
   }
   if (!Points.empty()) cairo_close_path(Context);
   return Length;
+}
+
+double AddPathData(cairo_t* Context, const TPathData& APath) {
+  cairo_new_path(Context);
+  cairo_set_fill_rule(Context,
+                      APath.FillRule == TFillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  const TPointF* P = APath.Points().data();
+  // The current point and the subpath's start, as the path gives them.
+  double X = 0, Y = 0, StartX = 0, StartY = 0, Length = 0;
+  const auto Step = [&](double ToX, double ToY, double Along) {
+    Length += Along;
+    X = ToX;
+    Y = ToY;
+  };
+  for (const TPathVerb Verb : APath.Verbs()) {
+    switch (Verb) {
+      case TPathVerb::MoveTo:
+        cairo_move_to(Context, P[0].X, P[0].Y);
+        StartX = P[0].X;
+        StartY = P[0].Y;
+        Step(P[0].X, P[0].Y, 0);
+        break;
+      case TPathVerb::LineTo:
+        cairo_line_to(Context, P[0].X, P[0].Y);
+        Step(P[0].X, P[0].Y, Distance(X, Y, P[0].X, P[0].Y));
+        break;
+      case TPathVerb::QuadCurveTo: {
+        // The cubic that is the quadratic: controls two thirds of the way to its control.
+        const double QX = P[0].X, QY = P[0].Y, EX = P[1].X, EY = P[1].Y;
+        cairo_curve_to(Context, X + 2 * (QX - X) / 3, Y + 2 * (QY - Y) / 3, EX + 2 * (QX - EX) / 3,
+                       EY + 2 * (QY - EY) / 3, EX, EY);
+        Step(EX, EY, Distance(X, Y, QX, QY) + Distance(QX, QY, EX, EY));
+        break;
+      }
+      case TPathVerb::CurveTo:
+        cairo_curve_to(Context, P[0].X, P[0].Y, P[1].X, P[1].Y, P[2].X, P[2].Y);
+        Step(P[2].X, P[2].Y,
+             Distance(X, Y, P[0].X, P[0].Y) + Distance(P[0].X, P[0].Y, P[1].X, P[1].Y) +
+                 Distance(P[1].X, P[1].Y, P[2].X, P[2].Y));
+        break;
+      case TPathVerb::ArcTo: {
+        std::array<TArcCurve, 4> Curves;
+        const auto Flags = static_cast<unsigned>(P[1].Y);
+        const std::size_t Count =
+            ArcToCurves({static_cast<float>(X), static_cast<float>(Y)}, P[0], P[1].X,
+                        (Flags & TPathData::LargeArcFlag) != 0, (Flags & TPathData::SweepFlag) != 0, P[2], Curves);
+        for (std::size_t I = 0; I < Count; ++I) {
+          const TArcCurve& C = Curves[I];
+          cairo_curve_to(Context, C.X1, C.Y1, C.X2, C.Y2, C.X, C.Y);
+          Length += Distance(X, Y, C.X1, C.Y1) + Distance(C.X1, C.Y1, C.X2, C.Y2) + Distance(C.X2, C.Y2, C.X, C.Y);
+          X = C.X;
+          Y = C.Y;
+        }
+        Step(P[2].X, P[2].Y, 0);
+        break;
+      }
+      case TPathVerb::ClosePath:
+        cairo_close_path(Context);
+        Step(StartX, StartY, Distance(X, Y, StartX, StartY));
+        break;
+    }
+    P += PathVerbPoints[static_cast<std::size_t>(Verb)];
+  }
+  return Length;
+}
+
+bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale) {
+  std::vector<const TClipStep*> Steps;
+  for (const TClipStep* S = Clip.get(); S != nullptr; S = S->Parent.get()) Steps.push_back(S);
+  for (auto It = Steps.rbegin(); It != Steps.rend(); ++It) {
+    const TClipStep& S = **It;
+    cairo_matrix_t Transform, Step;
+    cairo_matrix_init_scale(&Transform, Scale, Scale);
+    cairo_matrix_init(&Step, S.Matrix.m11, S.Matrix.m12, S.Matrix.m21, S.Matrix.m22, S.Matrix.m31, S.Matrix.m32);
+    cairo_matrix_multiply(&Transform, &Step, &Transform);
+    cairo_matrix_t Offset;
+    cairo_matrix_init_translate(&Offset, S.Offset.X, S.Offset.Y);
+    cairo_matrix_multiply(&Transform, &Offset, &Transform);
+    cairo_matrix_t Inverse = Transform;
+    const bool Flat = cairo_matrix_invert(&Inverse) != CAIRO_STATUS_SUCCESS;
+    // A flattened rectangle or path covers nothing: intersecting leaves nothing, and
+    // excluding it takes nothing away.
+    if (Flat) {
+      if (S.Kind == TClipKind::ExcludeRect) continue;
+      return false;
+    }
+    cairo_new_path(Context);
+    if (S.Kind == TClipKind::IntersectPath) {
+      cairo_set_matrix(Context, &Transform);
+      AddPathData(Context, S.Path);
+    } else {
+      cairo_set_fill_rule(Context, CAIRO_FILL_RULE_EVEN_ODD);
+      if (S.Kind == TClipKind::ExcludeRect) {
+        // The excluded rectangle inside one around the whole surface, filled even-odd.
+        cairo_identity_matrix(Context);
+        cairo_surface_t* Target = cairo_get_target(Context);
+        cairo_rectangle(Context, -1, -1, cairo_image_surface_get_width(Target) + 2.0,
+                        cairo_image_surface_get_height(Target) + 2.0);
+      }
+      cairo_set_matrix(Context, &Transform);
+      const TRectF R = Normalized(S.Rect);
+      cairo_rectangle(Context, R.Left, R.Top, static_cast<double>(R.Right) - R.Left,
+                      static_cast<double>(R.Bottom) - R.Top);
+    }
+    cairo_clip(Context);
+  }
+  cairo_set_fill_rule(Context, CAIRO_FILL_RULE_WINDING);
+  return true;
 }
 
 void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity) {

@@ -23,6 +23,13 @@ double AddLinePath(cairo_t* Context, const TPointF& APt1, const TPointF& APt2);
 /// The closed polygon through Points; no path for no points.
 double AddPolygonPath(cairo_t* Context, const TPolygon& Points);
 
+/// The subpaths of APath (arcs as ArcToCurves gives them), with its fill rule set.
+double AddPathData(cairo_t* Context, const TPathData& APath);
+/// Intersects Context's clip with every step of Clip, oldest first, each through the
+/// scale, then its own matrix and offset. Returns false when a step leaves nothing (a
+/// matrix that flattens its rectangle or path). Context's matrix is left changed.
+bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale);
+
 /// Fills the current path with ABrush, or clears it for a None brush.
 void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity);
 /// Strokes the current path of the given Length with ABrush's thickness, dash, cap and

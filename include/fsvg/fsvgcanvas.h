@@ -27,6 +27,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "fsvg/errors.h"
@@ -94,6 +95,10 @@ struct FSVG_API TSvgOptions {
   std::u16string Title;
   /// A desc element, escaped, when not empty.
   std::u16string Description;
+  /// Put before every id the document defines (clip paths are c1, c2, ...), so that two
+  /// documents inlined in one page never share one. Empty, or an XML name without a
+  /// colon; the constructor refuses any other with ESvgError.
+  std::u16string IdPrefix;
 
   /// Every switch on, no title and no description, four places.
   static TSvgOptions Faithful();
@@ -229,6 +234,29 @@ class FSVG_API TSvgCanvas {
   void FillPolygon(const TPolygon& Points, float AOpacity);
   /// Records a closed polyline of two or more points with the host's current Stroke.
   void DrawPolygon(const TPolygon& Points, float AOpacity);
+  /// FillPath with the host's current Fill.
+  void FillPath(const TPathData& APath, float AOpacity);
+  /// Records the path as one path element (absolute M, L, Q, C, A and Z, the host's
+  /// offset added to every point, fill-rule="evenodd" for the even-odd rule). An empty
+  /// path is neither painted nor recorded.
+  void FillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush);
+  /// DrawPath with the host's current Stroke.
+  void DrawPath(const TPathData& APath, float AOpacity);
+  /// Records the path as for FillPath, stroked, with fill="none".
+  void DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush);
+  ///@}
+
+  /// @name Clipping
+  /// Clips the host. Recorded lazily: before the next element written, groups of clips
+  /// no longer in force are closed, and each new clip is written as a clipPath (once per
+  /// document; an equal one reuses its id) and a g that refers to it.
+  ///@{
+  /// The host's IntersectClipRect.
+  void IntersectClipRect(const TRectF& ARect);
+  /// The host's ExcludeClipRect.
+  void ExcludeClipRect(const TRectF& ARect);
+  /// The host's IntersectClipPath.
+  void IntersectClipPath(const TPathData& APath);
   ///@}
 
   /// @name Text
@@ -308,6 +336,15 @@ class FSVG_API TSvgCanvas {
   void Open(TCanvas* Canvas);
   void Finish();
   TPointF ArcOffset() const;
+  // Brings the open groups to the host's clip before an element is written: one pointer
+  // compared when nothing changed.
+  void SyncClip() {
+    if (FCanvas->GetClip().get() != FOpenClip) [[unlikely]]
+      OpenClipGroups();
+  }
+  void OpenClipGroups();
+  void OpenClipGroup(const TClip& Step);
+  std::string ClipGroupsEnd() const;
 
   TCanvas* FCanvas = nullptr;
   std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the object opened the stream
@@ -316,6 +353,13 @@ class FSVG_API TSvgCanvas {
   TSvgOptions FOptions;  // what the document adds to the plain recording
   bool FPlain;           // every switch is off, four places: elements are built by the plain code
   bool FClosed = false;  // Close (or a failed constructor) has ended the document
+  // Clip recording: the steps whose groups are open, outermost first; the newest of
+  // them; the id of each clipPath written, by its content; the last id number given.
+  std::vector<TClip> FOpenClips;
+  const TClipStep* FOpenClip = nullptr;
+  std::unordered_map<std::string, std::string> FClipIds;
+  std::string FIdPrefix;
+  std::uint64_t FLastId = 0;
 };
 
 /// A TCanvas that paints on a host and records: drawing code written once against
@@ -360,6 +404,8 @@ class FSVG_API TTeeCanvas : public TCanvas {
                  const TStrokeBrush& ABrush) override;
   void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
   void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
+  void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) override;
+  void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   TFontMetrics DoGetFontMetrics() const override;

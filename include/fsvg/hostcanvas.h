@@ -19,12 +19,13 @@
 #include "fsvg/export.h"
 #include "fsvg/outline.h"
 #include "fsvg/paint.h"
+#include "fsvg/path.h"
 #include "fsvg/textlayout.h"
 #include "fsvg/types.h"
 
 namespace fsvg {
 
-/// A snapshot of a canvas's paint, font, offset and matrix, made by SaveState.
+/// A snapshot of a canvas's paint, font, offset, matrix and clip, made by SaveState.
 /// Owned by the canvas that made it; hosts may derive from it to save more.
 ///
 ///     TCanvasSaveState* Saved = Canvas.SaveState();
@@ -39,6 +40,7 @@ class FSVG_API TCanvasSaveState {
   TFont Font;           ///< the saved font
   TPointF Offset;       ///< the saved offset
   TMatrix Matrix;       ///< the saved matrix
+  TClip Clip;           ///< the saved clip
 };
 
 /// The snap to the device pixel grid that every canvas shares: nearest(v*s + 0.0001)/s
@@ -91,7 +93,7 @@ class FSVG_API TCanvas {
   /// Resizes the canvas in logical units. Throws EArgumentError for a negative
   /// size; when the host refuses the size (DoSetSize throws), the previous one stays.
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
-  /// Saves paint, font, offset and matrix; the state stays owned by this canvas.
+  /// Saves paint, font, offset, matrix and clip; the state stays owned by this canvas.
   TCanvasSaveState* SaveState();
   /// Restores State and releases it and every state saved after it, in time linear in
   /// the number released. Throws EMisuseError when State is not a live state of this
@@ -133,6 +135,11 @@ class FSVG_API TCanvas {
   void FillPolygon(const TPolygon& Points, float AOpacity);
   /// Outlines the polygon, closed, with the current Stroke.
   void DrawPolygon(const TPolygon& Points, float AOpacity);
+  /// Fills APath by its fill rule. An empty path paints nothing; a path with a step
+  /// before its first MoveTo, or a number that is not finite, is refused (EArgumentError).
+  void FillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush);
+  /// Strokes APath: each subpath open unless closed by ClosePath. Refusals as FillPath.
+  void DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush);
   ///@}
 
   /// @name Drawing with the current Fill or Stroke
@@ -153,6 +160,31 @@ class FSVG_API TCanvas {
   void FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity);
   /// DrawArc with the current Stroke.
   void DrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity);
+  /// FillPath with the current Fill.
+  void FillPath(const TPathData& APath, float AOpacity);
+  /// DrawPath with the current Stroke.
+  void DrawPath(const TPathData& APath, float AOpacity);
+  ///@}
+
+  /// @name Clipping
+  /// The clip is part of the state: SaveState keeps it and RestoreState brings it back.
+  /// Each step takes the offset and matrix in force when it is set, and every drawing
+  /// call after it paints only inside the region left. Each change is counted by
+  /// GetClippingChangeCount. A rectangle or path that is not finite is refused
+  /// (EArgumentError) and the clip stays as it was.
+  ///@{
+  /// Clips to the part of the current region inside ARect.
+  void IntersectClipRect(const TRectF& ARect);
+  /// Clips to the part of the current region outside ARect.
+  void ExcludeClipRect(const TRectF& ARect);
+  /// Clips to the part of the current region inside APath, by its fill rule. An empty
+  /// path leaves nothing; refusals as FillPath.
+  void IntersectClipPath(const TPathData& APath);
+  /// The current clip, newest step first; null when nothing is clipped. Hosts apply
+  /// every step of it when they paint.
+  const TClip& GetClip() const { return FClip; }
+  /// Replaces the clip with Clip (from GetClip of this or another canvas; null for none).
+  void SetClip(const TClip& Clip);
   ///@}
 
   /// @name Text, with the current Font and Fill
@@ -250,7 +282,7 @@ class FSVG_API TCanvas {
   virtual void DoRestoreState(const TCanvasSaveState& State);
   /// Called after the matrix has changed; may throw to refuse it.
   virtual void DoSetMatrix() {}
-  /// A host that clips calls this whenever its clipping region changes.
+  /// Counts a change of the clipping region; the clipping calls make it themselves.
   void ClippingChanged() { ++FClippingChangeCount; }
 
   /// @name Painting hooks
@@ -283,6 +315,11 @@ class FSVG_API TCanvas {
   virtual void DoFillPolygon(const TPolygon& Points, float AOpacity) = 0;
   /// Paints DrawPolygon with the current Stroke.
   virtual void DoDrawPolygon(const TPolygon& Points, float AOpacity) = 0;
+  /// Paints FillPath: never an empty path, and every number finite, every subpath
+  /// begun by a MoveTo. Arcs are painted as ArcToCurves gives them.
+  virtual void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) = 0;
+  /// Paints DrawPath; the path as for DoFillPath.
+  virtual void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) = 0;
   /// Paints FillText. A host that lays text out with LayoutText gets the lines from
   /// MeasureLines with the same arguments.
   virtual void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
@@ -332,6 +369,7 @@ class FSVG_API TCanvas {
   TMatrixMeaning FMatrixMeaning = TMatrixMeaning::Identity;
   std::int32_t FBeginSceneCount = 0;
   std::int32_t FClippingChangeCount = 0;
+  TClip FClip;
   std::vector<std::unique_ptr<TCanvasSaveState>> FSavedStates;
   // The states released last, oldest first, kept so that their addresses are not reused.
   static constexpr std::size_t ReleasedStatesKept = 256;
@@ -361,6 +399,8 @@ class FSVG_API TNullCanvas : public TCanvas {
   void DoDrawArc(const TPointF&, const TPointF&, float, float, float, const TStrokeBrush&) override {}
   void DoFillPolygon(const TPolygon&, float) override {}
   void DoDrawPolygon(const TPolygon&, float) override {}
+  void DoFillPath(const TPathData&, float, const TBrush&) override {}
+  void DoDrawPath(const TPathData&, float, const TStrokeBrush&) override {}
   void DoFillText(const TRectF&, std::u16string_view, bool, float, TFillTextFlags, TTextAlign, TTextAlign) override {}
   float DoTextHeight(std::u16string_view) override { return 0; }
 };

@@ -3,6 +3,7 @@
 // that draws every primitive and calls every writer.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <functional>
@@ -47,6 +48,11 @@ inline std::string Arg(const TPolygon& Points) {
   std::string Text;
   for (const TPointF& P : Points) Text += Arg(P);
   return Text;
+}
+inline std::string Arg(const TPathData& Path) {  // the verbs by number, the points, the rule
+  std::string Text;
+  for (const TPathVerb Verb : Path.Verbs()) Text += Arg(Verb);
+  return Text + Arg(Path.Points()) + ":" + Arg(Path.FillRule);
 }
 
 /// Records each call it gets as "Name(args...)": the drawing and measuring calls, the
@@ -100,6 +106,8 @@ class TRecordingCanvas : public TNullCanvas {
   void DoDrawArc(P C, P Rad, float S0, float W, float O, K Br) override { Record("DrawArc", C, Rad, S0, W, O, Br); }
   void DoFillPolygon(const TPolygon& Points, float O) override { Record("FillPolygon", Points, O); }
   void DoDrawPolygon(const TPolygon& Points, float O) override { Record("DrawPolygon", Points, O); }
+  void DoFillPath(const TPathData& Path, float O, B Br) override { Record("FillPath", Path, O, Br); }
+  void DoDrawPath(const TPathData& Path, float O, K Br) override { Record("DrawPath", Path, O, Br); }
   void DoFillText(R Rect, S T, bool W, float O, F Fl, A H, A V) override {
     Record("FillText", Rect, T, W, O, Fl, H, V);
   }
@@ -187,14 +195,16 @@ inline std::vector<std::u16string> Texts() {
   return Texts;
 }
 
-/// The number of steps of the scene.
-inline std::size_t SceneSize() { return 23 + Texts().size(); }
+/// The number of steps of the scene; the last of them clips (ClipStep() is the first).
+inline std::size_t SceneSize() { return 26 + Texts().size(); }
+inline std::size_t ClipStep() { return 25 + Texts().size(); }
 
 /// Step Index of the scene: every primitive through both overloads, paint that leaves no
 /// mark, every writer (unless not Writers: their bytes need not be XML), the longest
 /// lines there are (quotes take the most room of any unit, and no number is longer than
-/// the largest single's), then the texts (Texts().size() steps more). S moves positions
-/// and sizes.
+/// the largest single's), then the texts (Texts().size() steps more), a path of every
+/// step filled and stroked, and last the clips: rectangles kept and excluded, a path,
+/// a restore and an equal clip again, left open. S moves positions and sizes.
 inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers = true) {
   const TBrush Fill(TBrushKind::Solid, 0xFF336699);
   const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S), NoStroke(TBrushKind::None, 0xFF000000);
@@ -204,6 +214,7 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers =
   const std::u16string Family = u"Fira \"Sans\" & <Co>";
   const std::u16string Quotes(S == 0 ? 341 : 1025, u'"');
   if (Index == 0) {
+    C.GetCanvas().SetClip(nullptr);  // the last step leaves a clip on the host
     C.SetOffset({0.5f, -2});
     C.GetFont() = TFont(Family, 13.5f + S);
     C.SetFill(TBrush(TBrushKind::Solid, 0xFF0000FF));
@@ -247,6 +258,25 @@ inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers =
     C.DrawPolygon(TPolygon(Quotes.size() / 3, TPointF{Big, Big}), 1);
   }
   if (Index < 23) return;
+  TPathData Path;
+  Path.MoveTo({S, 1}).LineTo({10, 2}).QuadCurveTo({3, 4}, {5, 6}).CurveTo({7, 8}, {9, S}, {11, 12});
+  Path.ArcTo({4, 2}, 30, true, false, {1, 2}).ClosePath().MoveTo({Big, 3}).ArcTo({Big, 1}, Big, false, true, {2, Big});
+  Path.FillRule = S == 0 ? TFillRule::EvenOdd : TFillRule::NonZero;
+  if (Index == ClipStep() - 2) C.FillPath(Path, 0.5f);
+  if (Index == ClipStep() - 1) C.DrawPath(Path, S, Stroke);
+  if (Index == ClipStep()) {
+    TCanvasSaveState* const Saved = C.SaveState();
+    C.IntersectClipRect({S, 2, 300, 200});
+    C.ExcludeClipRect({10, 10, Big, 20});
+    C.FillPath(TPathData(), 1);  // nothing to paint or record: no group either
+    C.FillRect(Rect, 0, 0, {}, 1, Fill);
+    C.IntersectClipPath(Path);
+    C.DrawPath(Path, 1);
+    C.RestoreState(Saved);
+    C.IntersectClipRect({S, 2, 300, 200});
+    C.FillEllipse(Rect, 1);
+  }
+  if (Index >= ClipStep() - 2) return;
   const std::u16string Text = Texts()[Index - 23];
   const TBytes Bytes = ToUtf8(Text);
   C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
@@ -272,6 +302,32 @@ std::string ErrorOf(const std::function<void()>& Call) try {
   return "no error";
 } catch (const E& Error) {
   return Error.what();
+}
+
+/// Empty when every url(#id) in Document names an id defined on an earlier line of its
+/// document, no id is defined twice, and every group is closed before </svg>; else what
+/// is wrong. Documents may follow each other.
+inline std::string ScanDocument(const std::string& Document) {
+  std::vector<std::string> Ids;
+  long Depth = 0;
+  const auto Defined = [&](const std::string& Id) { return std::find(Ids.begin(), Ids.end(), Id) != Ids.end(); };
+  for (std::size_t Start = 0, End; Start < Document.size(); Start = End + 1) {
+    End = std::min(Document.find('\n', Start), Document.size());
+    const std::string Line = Document.substr(Start, End - Start);
+    for (std::size_t At = Line.find("url(#"); At != std::string::npos; At = Line.find("url(#", At + 1))
+      if (!Defined(Line.substr(At + 5, Line.find(')', At) - At - 5))) return "forward reference: " + Line;
+    if (Line.starts_with("<clipPath id=\"")) {
+      const std::string Id = Line.substr(14, Line.find('"', 14) - 14);
+      if (Defined(Id)) return "defined twice: " + Line;
+      Ids.push_back(Id);
+    }
+    Depth += Line.starts_with("<g ") ? 1 : Line == "</g>" ? -1 : 0;
+    if (Depth < 0) return "a group closed that is not open";
+    if (Line.find("</svg>") == std::string::npos) continue;
+    if (Depth != 0) return "a group left open at </svg>";
+    Ids.clear();
+  }
+  return Depth == 0 ? "" : "a group left open";
 }
 
 /// The document a TSvgCanvas writes for an empty drawing, less the footer.

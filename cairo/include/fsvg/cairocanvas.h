@@ -80,6 +80,8 @@ class TCairoCanvas : public TCanvas {
                  const TStrokeBrush& ABrush) override;
   void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
   void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
+  void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) override;
+  void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   /// @}
