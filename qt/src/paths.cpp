@@ -9,7 +9,7 @@
 #include <numbers>
 #include <span>
 
-namespace fsvg::detail {
+namespace fsvg::qthost {
 
 namespace {
 
@@ -147,4 +147,4 @@ void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush&
   Painter.strokePath(Path, Pen);
 }
 
-}  // namespace fsvg::detail
+}  // namespace fsvg::qthost

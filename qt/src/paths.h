@@ -12,7 +12,7 @@
 
 class QPainter;
 
-namespace fsvg::detail {
+namespace fsvg::qthost {
 
 /// The closed outline of a rectangle as RectOutline gives it.
 double AddRectPath(QPainterPath& Path, const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
@@ -48,4 +48,4 @@ inline constexpr double MaxStrokeWidth = 8388608;
 /// every dash.
 inline constexpr double MaxDashes = 1e6;
 
-}  // namespace fsvg::detail
+}  // namespace fsvg::qthost

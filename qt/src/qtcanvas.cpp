@@ -13,7 +13,7 @@
 
 namespace fsvg {
 
-using namespace detail;
+using namespace qthost;
 
 std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool UseOffset) {
   const TMatrix& M = GetMatrix();

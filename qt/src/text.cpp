@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace fsvg::detail {
+namespace fsvg::qthost {
 
 namespace {
 
@@ -82,4 +82,4 @@ void AddTextPath(QPainterPath& Path, const QFont& AFont, double Size, std::u16st
   Path.addPath(QTransform::fromScale(Scale, Scale).map(Glyphs));
 }
 
-}  // namespace fsvg::detail
+}  // namespace fsvg::qthost

@@ -13,7 +13,7 @@
 
 #include "fsvg/hostcanvas.h"
 
-namespace fsvg::detail {
+namespace fsvg::qthost {
 
 /// The size fonts are made at: the em of most outline fonts.
 inline constexpr double RefSize = 2048;
@@ -34,4 +34,4 @@ std::unique_ptr<TTextMeasurer> CreateMeasurer(const QFont& AFont, double Size);
 void AddTextPath(QPainterPath& Path, const QFont& AFont, double Size, std::u16string_view Text,
                  const TLineMetricInfo& Lines, float Ascent);
 
-}  // namespace fsvg::detail
+}  // namespace fsvg::qthost
