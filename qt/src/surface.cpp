@@ -3,6 +3,7 @@
 // device a caller gives.
 #include <QBuffer>
 #include <QByteArray>
+#include <QRgb>
 
 #include <charconv>
 #include <cmath>
@@ -56,8 +57,8 @@ TAlphaColor TQtCanvas::Pixel(std::int32_t X, std::int32_t Y) const {
   if (X < 0 || Y < 0 || X >= GetPixelWidth() || Y >= GetPixelHeight())
     throw EArgumentError("TQtCanvas::Pixel: (" + std::to_string(X) + ", " + std::to_string(Y) +
                          ") lies outside the image");
-  // QImage::pixel takes the premultiplication off.
-  return FImage.pixel(X, Y);
+  // QImage::pixel gives a premultiplied image's pixel premultiplied.
+  return qUnpremultiply(FImage.pixel(X, Y));
 }
 
 void TQtCanvas::SaveToPNG(const std::filesystem::path& FileName) const {
