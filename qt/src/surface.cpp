@@ -27,13 +27,21 @@ std::string PixelCount(double Count) {
   return std::string(Text, std::to_chars(Text, Text + sizeof Text, Count, std::chars_format::scientific).ptr);
 }
 
+// A device's size in device-independent pixels: a widget gives it so, an image or a
+// pixmap in its own pixels, which its pixel ratio divides.
+std::int32_t Independent(const QPaintDevice& ADevice, int Pixels) {
+  if (ADevice.devType() == QInternal::Widget) return Pixels;
+  return static_cast<std::int32_t>(std::lround(Pixels / ADevice.devicePixelRatioF()));
+}
+
 }  // namespace
 
 TQtCanvas::TQtCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)
     : TCanvas(AWidth, AHeight, AScale, AQuality), FImage(CreateImage()), FDevice(&FImage), FOwnsImage(true) {}
 
 TQtCanvas::TQtCanvas(QPaintDevice& ADevice, TCanvasQuality AQuality)
-    : TCanvas(ADevice.width(), ADevice.height(), static_cast<float>(ADevice.devicePixelRatioF()), AQuality),
+    : TCanvas(Independent(ADevice, ADevice.width()), Independent(ADevice, ADevice.height()),
+              static_cast<float>(ADevice.devicePixelRatioF()), AQuality),
       FDevice(&ADevice),
       FOwnsImage(false) {}
 
