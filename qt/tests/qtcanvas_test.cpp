@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 
 #include <cstdlib>
+#include <functional>
 
 namespace fsvg {
 namespace {
@@ -38,6 +39,52 @@ TEST(QtCanvas, ScaleMatrixOffsetAndClearing) {
   Turned.Clear(0xFF00FF00);
   EXPECT_EQ(CountPainted(Turned), 10000u);
   EXPECT_THROW(Turned.Pixel(100, 0), EArgumentError);
+}
+
+// The area painted, in device pixels: the sum of every pixel's coverage.
+double Coverage(const TQtCanvas& Canvas) {
+  double Sum = 0;
+  for (std::int32_t Y = 0; Y < Canvas.GetPixelHeight(); ++Y)
+    for (std::int32_t X = 0; X < Canvas.GetPixelWidth(); ++X) Sum += (Canvas.Pixel(X, Y) >> 24) / 255.0;
+  return Sum;
+}
+
+TEST(QtCanvas, ArcsAndCornersCoverTheirArea) {
+  const TStrokeBrush Pen(TBrushKind::Solid, 0xFFFF0000, 2);
+  const struct {
+    std::function<void(TCanvas&)> Draw;
+    double Area;
+  } Cases[] = {
+      {[](TCanvas& C) {
+         C.FillArc({50, 50}, {40, 40}, 0, 180, 1, RedBrush);
+       },
+       2513.27},  // a half disc
+      {[](TCanvas& C) {
+         C.FillArc({50, 50}, {40, 20}, -90, -90, 1, RedBrush);
+       },
+       228.32},  // arc to chord
+      {[](TCanvas& C) {
+         C.FillArc({50, 50}, {40, 40}, 30, 720, 1, RedBrush);
+       },
+       5026.55},  // one turn at most
+      {[&Pen](TCanvas& C) {
+         C.DrawArc({50, 50}, {40, 40}, 0, 90, 1, Pen);
+       },
+       125.66},
+      {[](TCanvas& C) {
+         C.FillRect({10, 10, 90, 90}, 20, 20, AllCorners, 1, RedBrush);
+       },
+       6056.64},
+      {[&Pen](TCanvas& C) {
+         C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, Pen);
+       },
+       640},
+  };
+  for (const auto& Case : Cases) {
+    TQtCanvas Canvas(100, 100);
+    Case.Draw(Canvas);
+    EXPECT_NEAR(Coverage(Canvas), Case.Area, Case.Area / 25);  // Qt's coverage is coarse on thin edges
+  }
 }
 
 TEST(QtCanvas, StrokesQtCannotPaintAreRefused) {
