@@ -79,6 +79,14 @@ TEST(QtCanvas, ArcsAndCornersCoverTheirArea) {
          C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, Pen);
        },
        640},
+      {[&Pen](TCanvas& C) {
+         C.DrawLine({10, 50}, {90, 50}, 1, Pen);
+       },
+       160},
+      {[](TCanvas& C) {
+         C.FillPolygon({{10, 10}, {90, 10}, {10, 90}}, 1);
+       },
+       3200},
   };
   for (const auto& Case : Cases) {
     TQtCanvas Canvas(100, 100);
