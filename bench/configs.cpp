@@ -27,6 +27,11 @@ constexpr bool HaveQt = true;
 #else
 constexpr bool HaveQt = false;
 #endif
+#ifdef FSVG_BENCH_QT_HOST
+constexpr bool HaveQtHost = true;
+#else
+constexpr bool HaveQtHost = false;
+#endif
 #ifdef FSVG_BENCH_RASTER
 constexpr bool HaveRaster = true;
 #else
@@ -50,6 +55,11 @@ const TConfigInfo ConfigTable[] = {
     {TConfig::RecordOverRasterDiscarded, "recdiscard", "7c fsvg over raster host, output discarded",
      RunRecordOverRasterDiscarded, HaveRaster, false, true},
     {TConfig::RasterByTurns, "turns", "7a, 7b, 7c by turns", RunRasterByTurns, HaveRaster, true, true},
+    {TConfig::QtHost, "qthost", "8a Qt host alone", RunQtHost, HaveQtHost, false, true},
+    {TConfig::RecordOverQt, "recqt", "8b fsvg over Qt host", RunRecordOverQt, HaveQtHost, true, true},
+    {TConfig::RecordOverQtDiscarded, "recqtdiscard", "8c fsvg over Qt host, output discarded", RunRecordOverQtDiscarded,
+     HaveQtHost, false, true},
+    {TConfig::QtHostByTurns, "qtturns", "8a, 8b, 8c by turns", RunQtHostByTurns, HaveQtHost, true, true},
 };
 
 void DrawWithNullHost(TSvgCanvas& Canvas, const TScene& Scene) {
@@ -66,7 +76,13 @@ void DrawWithNullHost(TSvgCanvas& Canvas, const TScene& Scene) {
 void RunCairo(const TRunInput&, TProbe& Probe) { Probe.Fail("built without cairo"); }
 #endif
 #ifndef FSVG_BENCH_QT
-void RunQt(const TRunInput&, TProbe& Probe) { Probe.Fail("built without Qt 5 Svg"); }
+void RunQt(const TRunInput&, TProbe& Probe) { Probe.Fail("built without Qt Svg"); }
+#endif
+#ifndef FSVG_BENCH_QT_HOST
+void RunQtHost(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgqt raster host"); }
+void RunRecordOverQt(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgqt raster host"); }
+void RunRecordOverQtDiscarded(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgqt raster host"); }
+void RunQtHostByTurns(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgqt raster host"); }
 #endif
 #ifndef FSVG_BENCH_RASTER
 void RunRaster(const TRunInput&, TProbe& Probe) { Probe.Fail("built without the fsvgcairo raster host"); }
@@ -78,6 +94,12 @@ void RunRasterByTurns(const TRunInput&, TProbe& Probe) { Probe.Fail("built witho
 #endif
 
 std::span<const TConfigInfo> Configs() { return ConfigTable; }
+
+std::array<TConfig, 3> TurnParts(TConfig ByTurns) {
+  if (ByTurns == TConfig::QtHostByTurns)
+    return {TConfig::QtHost, TConfig::RecordOverQt, TConfig::RecordOverQtDiscarded};
+  return {TConfig::Raster, TConfig::RecordOverRaster, TConfig::RecordOverRasterDiscarded};
+}
 
 const TConfigInfo& ConfigInfo(TConfig Id) {
   for (const TConfigInfo& Info : ConfigTable)

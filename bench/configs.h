@@ -2,9 +2,10 @@
 // owned file (reserving space ahead; plain or .svgz, against zlib compressing the same
 // bytes alone), and into a caller's line-buffered or fully buffered file; cairo's and Qt's
 // SVG writers; the hand-written floor; and, when the raster host is built, painting
-// alone and recording over painting.
+// alone and recording over painting, over the Cairo host (7) and the Qt host (8).
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -30,7 +31,11 @@ enum class TConfig {
   RasterByTurns,
   MemoryFaithful,
   GzipFile,
-  ZlibAlone
+  ZlibAlone,
+  QtHost,
+  RecordOverQt,
+  RecordOverQtDiscarded,
+  QtHostByTurns
 };
 
 /// What every run gets: the scene, the floor's bytes for it, a file name it may use.
@@ -71,7 +76,8 @@ void RunZlibAlone(const TRunInput& Input, TProbe& Probe);
 void RunFloor(const TRunInput& Input, TProbe& Probe);
 /// Defined only when cairo's SVG surface is available (FSVG_BENCH_CAIRO).
 void RunCairo(const TRunInput& Input, TProbe& Probe);
-/// Defined only when Qt 5 Svg is available (FSVG_BENCH_QT).
+/// Defined only when Qt's QSvgGenerator is available (FSVG_BENCH_QT): Qt 6's when the Qt
+/// host is built (one process cannot hold two Qt versions), else Qt 5's.
 void RunQt(const TRunInput& Input, TProbe& Probe);
 /// Defined only when the fsvgcairo raster host is built (FSVG_BENCH_RASTER).
 void RunRaster(const TRunInput& Input, TProbe& Probe);
@@ -81,6 +87,15 @@ void RunRecordOverRasterDiscarded(const TRunInput& Input, TProbe& Probe);
 /// processor times go to Sample.PartCpuSeconds in that order.
 void RunRasterByTurns(const TRunInput& Input, TProbe& Probe);
 inline constexpr std::size_t TurnLength = 1000;
+/// 8a, 8b, 8c and 8 by turns: as 7, over the Qt host. Defined only when the fsvgqt
+/// raster host is built (FSVG_BENCH_QT_HOST).
+void RunQtHost(const TRunInput& Input, TProbe& Probe);
+void RunRecordOverQt(const TRunInput& Input, TProbe& Probe);
+void RunRecordOverQtDiscarded(const TRunInput& Input, TProbe& Probe);
+void RunQtHostByTurns(const TRunInput& Input, TProbe& Probe);
+
+/// The configurations of a run by turns, its parts in order (a, b, c).
+std::array<TConfig, 3> TurnParts(TConfig ByTurns);
 
 /// The most write calls a file buffered in blocks of 1 MiB may take for Bytes: one a
 /// block, a block being a line's room short of full at worst.

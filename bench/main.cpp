@@ -12,6 +12,7 @@
 //                             a caller's line-buffered TFileStream) and prints nothing
 //                             (for counting its system calls with strace)
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -148,9 +149,9 @@ double RatioWithinRounds(const TSamples& Samples, TConfig A, TConfig B) {
   return Median(Ratios);
 }
 
-// The median over rounds of the run by turns' part Part divided by its part 0 (7a).
-double PartRatioWithinRounds(const TSamples& Samples, int Part) {
-  const auto Found = Samples.find(TConfig::RasterByTurns);
+// The median over rounds of the run by turns' part Part divided by its part 0 (7a, 8a).
+double PartRatioWithinRounds(const TSamples& Samples, int Part, TConfig ByTurns = TConfig::RasterByTurns) {
+  const auto Found = Samples.find(ByTurns);
   if (Found == Samples.end()) return NAN;
   std::vector<double> Ratios;
   for (const TSample& Sample : Found->second)
@@ -178,7 +179,8 @@ std::string Grouped(std::size_t Value) {
 
 bool OutputInMemory(TConfig Id) {
   return Id != TConfig::OwnedFile && Id != TConfig::GzipFile && Id != TConfig::LineFile &&
-         Id != TConfig::BufferedFile && Id != TConfig::Raster && Id != TConfig::RecordOverRasterDiscarded;
+         Id != TConfig::BufferedFile && Id != TConfig::Raster && Id != TConfig::RecordOverRasterDiscarded &&
+         Id != TConfig::QtHost && Id != TConfig::RecordOverQtDiscarded;
 }
 
 struct TResult {
@@ -189,8 +191,8 @@ struct TResult {
 
 // The rows of the run by turns: the processor time of each part. Wall time and memory
 // belong to the three together, and are left out.
-void PrintByTurns(const TResult& Result, const std::vector<TSample>& Samples) {
-  constexpr TConfig Parts[] = {TConfig::Raster, TConfig::RecordOverRaster, TConfig::RecordOverRasterDiscarded};
+void PrintByTurns(const TResult& Result, TConfig ByTurns, const std::vector<TSample>& Samples) {
+  const std::array<TConfig, 3> Parts = TurnParts(ByTurns);
   for (int Part = 0; Part < 3; ++Part) {
     const std::string Title = std::string(ConfigInfo(Parts[Part]).Title) + ", by turns";
     std::vector<double> CpuTimes;
@@ -214,8 +216,8 @@ void PrintMeasurements(const std::vector<TResult>& Results, const TOptions& Opti
   std::printf("|---|---:|---|---:|---:|---:|---:|---:|\n");
   for (const TResult& Result : Results) {
     for (const auto& [Id, Samples] : Result.Samples) {
-      if (Id == TConfig::RasterByTurns) {
-        PrintByTurns(Result, Samples);
+      if (Id == TConfig::RasterByTurns || Id == TConfig::QtHostByTurns) {
+        PrintByTurns(Result, Id, Samples);
         continue;
       }
       std::vector<double> Times, CpuTimes, Growths;
@@ -229,12 +231,13 @@ void PrintMeasurements(const std::vector<TResult>& Results, const TOptions& Opti
       }
       const double Growth = Median(Growths);
       const double LessOutput = OutputInMemory(Id) ? Growth - static_cast<double>(Bytes) / (1024 * 1024) : NAN;
-      std::printf(
-          "| %s | %s | %s | %s | %s | %s | %s | %s |\n", std::string(SceneName(Result.Scene)).c_str(),
-          Grouped(Result.Size).c_str(), std::string(ConfigInfo(Id).Title).c_str(), Fixed(Median(CpuTimes), 1).c_str(),
-          Fixed(Median(Times), 1).c_str(),
-          Id == TConfig::Raster ? "–" : Fixed(static_cast<double>(Bytes) / static_cast<double>(Result.Size), 1).c_str(),
-          Fixed(Growth, 1).c_str(), Fixed(LessOutput, 1).c_str());
+      std::printf("| %s | %s | %s | %s | %s | %s | %s | %s |\n", std::string(SceneName(Result.Scene)).c_str(),
+                  Grouped(Result.Size).c_str(), std::string(ConfigInfo(Id).Title).c_str(),
+                  Fixed(Median(CpuTimes), 1).c_str(), Fixed(Median(Times), 1).c_str(),
+                  Id == TConfig::Raster || Id == TConfig::QtHost
+                      ? "–"
+                      : Fixed(static_cast<double>(Bytes) / static_cast<double>(Result.Size), 1).c_str(),
+                  Fixed(Growth, 1).c_str(), Fixed(LessOutput, 1).c_str());
     }
   }
 }
@@ -272,8 +275,9 @@ void PrintTargets(const std::vector<TResult>& Results) {
       "| scene | N | 1/floor (<=2) | 1f/1 (<=1.5) | Qt/1 (>=10) | cairo/1 (>=40) | cairo/2 (>=3) | 2/1 (<=1.5) | 3/1 "
       "(<=1.5) | "
       "write calls per element: 2 (a MiB each) | 2b (=1 + 2 in all) | 3 (a MiB each) | 2: growth MiB (<2) | "
-      "7b/7a (<=1.05) | 7c/7a (no output) | 7b/7a back to back |\n");
-  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+      "7b/7a (<=1.05) | 7c/7a (no output) | 7b/7a back to back | 8b/8a Qt host (<=1.05) | 8c/8a (no output) | "
+      "8b/8a back to back |\n");
+  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (const TResult& Result : Results) {
     const double Floor = RatioWithinRounds(Result.Samples, TConfig::Memory, TConfig::Floor);
     const double Faithful = RatioWithinRounds(Result.Samples, TConfig::MemoryFaithful, TConfig::Memory);
@@ -289,6 +293,12 @@ void PrintTargets(const std::vector<TResult>& Results) {
     const double Discarded =
         ByTurns ? PartRatioWithinRounds(Result.Samples, 2)
                 : RatioWithinRounds(Result.Samples, TConfig::RecordOverRasterDiscarded, TConfig::Raster);
+    const double QtBackToBack = RatioWithinRounds(Result.Samples, TConfig::RecordOverQt, TConfig::QtHost);
+    const bool QtByTurns = Result.Samples.contains(TConfig::QtHostByTurns);
+    const double QtHost = QtByTurns ? PartRatioWithinRounds(Result.Samples, 1, TConfig::QtHostByTurns) : QtBackToBack;
+    const double QtDiscarded = QtByTurns
+                                   ? PartRatioWithinRounds(Result.Samples, 2, TConfig::QtHostByTurns)
+                                   : RatioWithinRounds(Result.Samples, TConfig::RecordOverQtDiscarded, TConfig::QtHost);
     std::string Growth = "–";
     if (const auto Found = Result.Samples.find(TConfig::OwnedFile); Found != Result.Samples.end()) {
       std::vector<double> Growths;
@@ -296,7 +306,7 @@ void PrintTargets(const std::vector<TResult>& Results) {
         if (Sample.GrowthKiB >= 0) Growths.push_back(static_cast<double>(Sample.GrowthKiB) / 1024);
       Growth = Judged(Median(Growths), 2, Median(Growths) < 2);
     }
-    std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
+    std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
                 std::string(SceneName(Result.Scene)).c_str(), Grouped(Result.Size).c_str(),
                 Judged(Floor, 2, Floor <= 2).c_str(), Judged(Faithful, 2, Faithful <= 1.5).c_str(),
                 Judged(Qt, 1, Qt >= 10).c_str(), Judged(Cairo, 1, Cairo >= 40).c_str(),
@@ -304,7 +314,8 @@ void PrintTargets(const std::vector<TResult>& Results) {
                 Judged(Full, 2, Full <= 1.5).c_str(), WriteCalls(Result, TConfig::OwnedFile).c_str(),
                 WriteCalls(Result, TConfig::LineFile).c_str(), WriteCalls(Result, TConfig::BufferedFile).c_str(),
                 Growth.c_str(), Judged(Raster, 3, Raster <= 1.05).c_str(), Fixed(Discarded, 3).c_str(),
-                Fixed(BackToBack, 3).c_str());
+                Fixed(BackToBack, 3).c_str(), Judged(QtHost, 3, QtHost <= 1.05).c_str(), Fixed(QtDiscarded, 3).c_str(),
+                Fixed(QtBackToBack, 3).c_str());
   }
 }
 
@@ -373,7 +384,7 @@ int Run(const TOptions& Options) {
           const TSample Sample = RunInChild([&](TProbe& Probe) { Info.Run(Input, Probe); });
           Result.Samples[Id].push_back(Sample);
           const auto PerElement = [&](double Seconds) { return Seconds * 1e9 / static_cast<double>(Size); };
-          if (Id == TConfig::RasterByTurns)
+          if (Id == TConfig::RasterByTurns || Id == TConfig::QtHostByTurns)
             std::fprintf(stderr, " %s %.1f/%.1f/%.1f", std::string(Info.Key).c_str(),
                          PerElement(Sample.PartCpuSeconds[0]), PerElement(Sample.PartCpuSeconds[1]),
                          PerElement(Sample.PartCpuSeconds[2]));

@@ -1,6 +1,6 @@
-// Configuration 5: Qt 5's QSvgGenerator into a QBuffer, painted with QPainter on the
-// offscreen platform. The QGuiApplication exists before the run starts; fonts load on
-// the first text, inside the run, as they would in a program.
+// Configuration 5: Qt's QSvgGenerator (Qt 6's beside the Qt host, else Qt 5's) into a QBuffer, painted with QPainter on
+// the offscreen platform. The QGuiApplication exists before the run starts; fonts load on the first text, inside the
+// run, as they would in a program.
 #include <QBuffer>
 #include <QColor>
 #include <QFont>

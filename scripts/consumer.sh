@@ -27,6 +27,8 @@ for kind in static shared; do
   check "$work/consumer-$kind/consumer" "$work/$kind-find-package.svg"
   "$work/consumer-$kind/consumer_cairo" "$work/$kind-cairo"
   xmllint --noout "$work/$kind-cairo.svg"
+  "$work/consumer-$kind/consumer_qt" "$work/$kind-qt"
+  xmllint --noout "$work/$kind-qt.svg"
 done
 
 pc_dir=$(dirname "$(find "$work/prefix-static" -name fsvgcanvas.pc)")
@@ -39,6 +41,10 @@ check "$work/consumer-pkg-config" "$work/pkg-config.svg"
 g++ -Wall -Wextra -Wpedantic -Werror $consumer/cairo_main.cpp -o "$work/consumer-cairo-pkg-config" \
   $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgcairo)
 "$work/consumer-cairo-pkg-config" "$work/pkg-config-cairo"
+# shellcheck disable=SC2046
+g++ -Wall -Wextra -Wpedantic -Werror -fPIC $consumer/qt_main.cpp -o "$work/consumer-qt-pkg-config" \
+  $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgqt)
+"$work/consumer-qt-pkg-config" "$work/pkg-config-qt"
 
 cmake -S $consumer -B "$work/consumer-subdirectory" -G Ninja -DFSVG_SOURCE_DIR="$root" >/dev/null
 cmake --build "$work/consumer-subdirectory" >/dev/null
@@ -48,4 +54,4 @@ check "$work/consumer-subdirectory/consumer" "$work/subdirectory.svg"
 sed -n '/<!-- consumer:begin -->/,/<!-- consumer:end -->/p' README.md | sed '1,2d;$d' | sed '$d' >"$work/readme.cpp"
 diff -u $consumer/main.cpp "$work/readme.cpp"
 
-echo "consumer: find_package (static, shared), pkg-config and add_subdirectory all built and wrote valid documents, with and without the Cairo host"
+echo "consumer: find_package (static, shared), pkg-config and add_subdirectory all built and wrote valid documents, with and without the Cairo and Qt hosts"

@@ -2,12 +2,13 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing,
 # and generates the comma-decimal locale the locale tests switch to. With --demo, only
 # what the demo needs (a compiler, CMake, Cairo and its font). With --bench, also what
-# the benchmarks compare against: Qt 5 with its SVG module, and strace.
+# the benchmarks compare against: Qt 6's SVG module (QSvgGenerator), and strace.
 set -euo pipefail
 
 demo_packages=(build-essential cmake ninja-build pkg-config zlib1g-dev libcairo2-dev fonts-dejavu-core)
 packages=(
   "${demo_packages[@]}" clang libclang-rt-14-dev
+  qt6-base-dev
   libgtest-dev libbenchmark-dev
   librsvg2-bin
   libxml2-utils libxml2-dev w3c-sgml-lib doxygen
@@ -18,7 +19,7 @@ packages=(
 command -v npm >/dev/null || packages+=(nodejs npm)
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(qtbase5-dev libqt5svg5-dev strace)
+  packages+=(qt6-svg-dev strace)
 fi
 
 missing=()

@@ -1,13 +1,18 @@
-// The fidelity check: a scene of scenes.txt is drawn through a TSvgCanvas over a
-// TCairoCanvas twice, once with the default options and once with TSvgOptions::Faithful();
-// one renderer renders both recorded SVGs, and the pixels where the host's picture and the
-// rendering (both over white) differ by more than 10% in any channel are counted against
-// the scene's limits. Writes the SVGs, the PNGs and a diff image per mode (differing pixels
-// red over the host's picture).
+// The fidelity check: a scene of scenes.txt is drawn through a TSvgCanvas over a host
+// canvas (TCairoCanvas, or TQtCanvas when the Qt host is built) twice, once with the
+// default options and once with TSvgOptions::Faithful(); one renderer renders both
+// recorded SVGs, and the pixels where the host's picture and the rendering (both over
+// white) differ by more than 10% in any channel are counted against the scene's limits.
+// Writes the SVGs, the PNGs and a diff image per mode (differing pixels red over the
+// host's picture).
 //
-//   fsvg_fidelity OUTPUT_DIRECTORY SCENE rsvg RSVG_CONVERT
-//   fsvg_fidelity OUTPUT_DIRECTORY SCENE resvg NODE RENDER_SCRIPT
-//   fsvg_fidelity OUTPUT_DIRECTORY SCENE chromium CHROMIUM FONTS_CONF
+//   fsvg_fidelity OUTPUT_DIRECTORY SCENE HOST rsvg RSVG_CONVERT
+//   fsvg_fidelity OUTPUT_DIRECTORY SCENE HOST resvg NODE RENDER_SCRIPT
+//   fsvg_fidelity OUTPUT_DIRECTORY SCENE HOST chromium CHROMIUM FONTS_CONF
+//   fsvg_fidelity OUTPUT_DIRECTORY SCENE same-bytes
+//
+// HOST is cairo or qt. The last form records the scene with the default options over
+// every host and fails unless the documents are byte for byte the same.
 #include <cairo.h>
 
 #include <cctype>
@@ -16,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -25,6 +31,11 @@
 #include "dashboard.h"
 #include "fsvg/cairocanvas.h"
 #include "fsvg/fsvgcanvas.h"
+#ifdef FSVG_FIDELITY_QT
+#include <QGuiApplication>
+
+#include "fsvg/qtcanvas.h"
+#endif
 
 namespace fsvg::fidelity {
 namespace {
@@ -51,11 +62,15 @@ struct TScene {
 };
 
 // UTF-8 (no character beyond U+FFFF) as UTF-16, "\n" as a line break.
-std::u16string Utf16(std::string Text) {
-  for (std::size_t At; (At = Text.find("\\n")) != std::string::npos;) Text.replace(At, 2, 1, '\n');
+std::u16string Utf16(const std::string& Text) {
   constexpr int LeadBits[] = {0x7F, 0x1F, 0x0F};
   std::u16string Result;
   for (std::size_t I = 0; I < Text.size(); ++I) {
+    if (Text.compare(I, 2, "\\n") == 0) {
+      Result += u'\n';
+      ++I;
+      continue;
+    }
     const auto Lead = static_cast<unsigned char>(Text[I]);
     const int Trailing = Lead < 0x80 ? 0 : Lead < 0xE0 ? 1 : 2;
     int Unit = Lead & LeadBits[Trailing];
@@ -137,7 +152,7 @@ TPathData PathOf(const TStep& Step) {
   return Path;
 }
 
-void Draw(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Steps) {
+void Draw(TSvgCanvas& C, TCanvas& Host, const std::vector<TStep>& Steps) {
   TStrokeBrush Style(TBrushKind::Solid, 0);  // the dash, cap and join of the outlines that follow
   std::vector<TCanvasSaveState*> Saved;
   for (const TStep& Step : Steps) {
@@ -204,6 +219,54 @@ void Draw(TSvgCanvas& C, TCairoCanvas& Host, const std::vector<TStep>& Steps) {
   }
 }
 
+// A host canvas of a scene's size and how to save its picture.
+struct THost {
+  std::unique_ptr<TCanvas> Canvas;
+  std::function<void(const std::string&)> SaveToPNG;
+};
+
+THost MakeHost(const std::string& Name, int Width, int Height) {
+  if (Name == "cairo") {
+    auto Canvas = std::make_unique<TCairoCanvas>(Width, Height);
+    TCairoCanvas* Painter = Canvas.get();
+    return {std::move(Canvas), [Painter](const std::string& File) { Painter->SaveToPNG(File); }};
+  }
+#ifdef FSVG_FIDELITY_QT
+  if (Name == "qt") {
+    auto Canvas = std::make_unique<TQtCanvas>(Width, Height);
+    TQtCanvas* Painter = Canvas.get();
+    return {std::move(Canvas), [Painter](const std::string& File) { Painter->SaveToPNG(File); }};
+  }
+#endif
+  throw std::runtime_error("no host canvas named " + Name);
+}
+
+// The scene recorded with the default options over the host Name.
+std::string Record(const TScene& Scene, const std::string& Name) {
+  const THost Host = MakeHost(Name, Scene.Width, Scene.Height);
+  TMemoryStream Stream;
+  {
+    TSvgCanvas Canvas(&Stream, Host.Canvas.get());
+    Canvas.Clear(White);
+    Draw(Canvas, *Host.Canvas, Scene.Steps);
+  }
+  return std::string(reinterpret_cast<const char*>(Stream.Data()), Stream.Size());
+}
+
+// Whether the scene records the same bytes over every host built.
+int SameBytes(const TScene& Scene) {
+  const std::string Cairo = Record(Scene, "cairo");
+#ifdef FSVG_FIDELITY_QT
+  const std::string Qt = Record(Scene, "qt");
+  const bool Same = Cairo == Qt;
+  std::printf("%s, default: %zu bytes over Cairo, %zu over Qt: %s\n", Scene.Name.c_str(), Cairo.size(), Qt.size(),
+              Same ? "the same bytes" : "DIFFERENT");
+  return Same ? 0 : 1;
+#else
+  return 0;
+#endif
+}
+
 using TSurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
 // Runs Arguments (quoted for the shell) with its output to Log; throws unless it exits with 0.
@@ -258,11 +321,16 @@ double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
   return 100.0 * Differing / Count;
 }
 
-int Check(const TScene& Scene, const std::filesystem::path& Directory, const std::vector<std::string>& Tool) {
+int Check(const TScene& Scene, const std::filesystem::path& Directory, const std::string& HostName,
+          const std::vector<std::string>& Tool) {
   const std::string& Renderer = Tool.at(0);
   std::filesystem::create_directories(Directory);
-  // Every file is named for the scene and the renderer: the tests run in parallel.
-  const std::string Base = (Directory / Scene.Name).string() + "." + Renderer, Log = Base + ".log";
+  // Every file is named for the scene, the host and the renderer: the tests run in
+  // parallel. The Cairo host's files keep their names of before there was a second host.
+  std::string Base = (Directory / Scene.Name).string();
+  if (HostName != "cairo") Base.append(".").append(HostName);
+  Base.append(".").append(Renderer);
+  const std::string Log = Base + ".log";
   const std::string W = std::to_string(Scene.Width), H = std::to_string(Scene.Height),
                     Modes[] = {"default", "faithful"};
   // Chromium renders at Scale device pixels a unit, averaged back to one: at one, it puts
@@ -274,11 +342,11 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
   int Failed = 0;
   for (int M = 0; M < 2; ++M) {
     const std::string Out = Base + "." + Modes[M], Svg = Out + ".svg", Png = Out + ".png";
-    TCairoCanvas Painter(Scene.Width, Scene.Height);
+    const THost Painter = MakeHost(HostName, Scene.Width, Scene.Height);
     {
-      TSvgCanvas Canvas(Svg, &Painter, M ? TSvgOptions::Faithful() : TSvgOptions());
+      TSvgCanvas Canvas(Svg, Painter.Canvas.get(), M ? TSvgOptions::Faithful() : TSvgOptions());
       Canvas.Clear(White);
-      Draw(Canvas, Painter, Scene.Steps);
+      Draw(Canvas, *Painter.Canvas, Scene.Steps);
     }
     if (Renderer == "rsvg")
       Run({Tool.at(1), "--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg}, Log);
@@ -298,9 +366,9 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
     const double Max = M == 1 ? (Scene.Text ? 2.0 : 0.5) : Scene.MaxPercent, Min = M == 1 ? 0 : Scene.MinPercent;
     const bool Passed = Percent <= Max && Percent >= Min;
     Failed += !Passed;
-    std::printf("%s, %s, %s: %.3f%% of the pixels differ; expected %s %.3g%%: %s\n  diff image: %s.diff.png\n",
-                Scene.Name.c_str(), Modes[M].c_str(), Renderer.c_str(), Percent, Min > 0 ? "at least" : "at most",
-                Min > 0 ? Min : Max, Passed ? "ok" : "FAILED", Out.c_str());
+    std::printf("%s, %s, %s, %s: %.3f%% of the pixels differ; expected %s %.3g%%: %s\n  diff image: %s.diff.png\n",
+                Scene.Name.c_str(), HostName.c_str(), Modes[M].c_str(), Renderer.c_str(), Percent,
+                Min > 0 ? "at least" : "at most", Min > 0 ? Min : Max, Passed ? "ok" : "FAILED", Out.c_str());
   }
   return Failed == 0 ? 0 : 1;
 }
@@ -309,13 +377,19 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
 }  // namespace fsvg::fidelity
 
 int main(int argc, char** argv) {
-  if (argc < 5) {
-    std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY SCENE RENDERER TOOL...\n", argv[0]);
+  if (argc < 4 || (argc < 6 && std::string(argv[3]) != "same-bytes")) {
+    std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY SCENE (HOST RENDERER TOOL... | same-bytes)\n", argv[0]);
     return 2;
   }
+#ifdef FSVG_FIDELITY_QT
+  // The Qt host's text needs an application; no window is ever shown.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const QGuiApplication Application(argc, argv);
+#endif
   try {
     using namespace fsvg::fidelity;
-    return Check(Load(argv[2]), argv[1], std::vector<std::string>(argv + 3, argv + argc));
+    if (std::string(argv[3]) == "same-bytes") return SameBytes(Load(argv[2]));
+    return Check(Load(argv[2]), argv[1], argv[3], std::vector<std::string>(argv + 4, argv + argc));
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "%s: %s\n", argv[2], Error.what());
     return 1;

@@ -1,0 +1,105 @@
+// TQtCanvas: a raster host canvas that paints, anti-aliased, through QPainter, into a
+// premultiplied ARGB32 QImage it owns or onto any QPaintDevice a caller gives (a widget
+// during its paint event, a printer page). A TSvgCanvas can record over it, so a Qt
+// application gets its picture and the SVG of it from one drawing.
+#pragma once
+
+#include <QImage>
+#include <QPaintDevice>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+#include "fsvg/hostcanvas.h"
+
+class QPainter;
+
+namespace fsvg {
+
+/// A host canvas over QPainter. Offset, then matrix, then scale apply to everything but
+/// Clear. Text uses Qt's fonts (fontconfig; DejaVu Sans when Family is empty), kerned,
+/// unhinted, laid out by the shared LayoutText with each line GetFontMetrics().LineHeight
+/// high; text and its measuring need a QGuiApplication (EMisuseError without one).
+/// Values TCanvas refuses never reach it. It throws EArgumentError for a thickness that
+/// is not finite or is negative, a font size that is not finite, not positive or beyond
+/// 65535 device pixels, a stroke the transform makes wider than 8388608 device pixels or,
+/// dashed, cuts into more than a million dashes; EHostError when QPainter cannot begin.
+class TQtCanvas : public TCanvas {
+ public:
+  /// A canvas over a QImage of its own, Width*Scale x Height*Scale device pixels (rounded
+  /// up), transparent. Throws EArgumentError for a negative size, a scale that is not
+  /// positive or an image beyond 32767 device pixels a side, EHostError when Qt cannot
+  /// allocate it.
+  explicit TQtCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale = 1,
+                     TCanvasQuality AQuality = TCanvasQuality::SystemDefault);
+  /// A canvas painting on ADevice, which the caller owns and keeps alive while this canvas
+  /// paints; a widget only during its paint event. Its size is the device's in
+  /// device-independent pixels, its scale the device's pixel ratio (which QPainter applies).
+  explicit TQtCanvas(QPaintDevice& ADevice, TCanvasQuality AQuality = TCanvasQuality::SystemDefault);
+  ~TQtCanvas() override;
+
+  /// The image painted into; a null image when this canvas paints on a caller's device.
+  const QImage& Image() const { return FImage; }
+  /// @{
+  /// The image size in device pixels (0 on a caller's device).
+  std::int32_t GetPixelWidth() const { return FImage.width(); }
+  std::int32_t GetPixelHeight() const { return FImage.height(); }
+  /// @}
+  /// The device pixel at (X, Y) as 0xAARRGGBB, not premultiplied. Throws EArgumentError
+  /// outside the image (always, on a caller's device).
+  TAlphaColor Pixel(std::int32_t X, std::int32_t Y) const;
+  /// Writes the image as a PNG file. Throws EFCreateError when the file cannot be
+  /// created, EWriteError when it cannot be written or there is no image to save; both
+  /// name the path and the reason.
+  void SaveToPNG(const std::filesystem::path& FileName) const;
+
+ protected:
+  /// Refuses a scene when there is nothing to paint on.
+  bool DoBeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) override;
+  /// Re-creates an owned image, transparent, at the new size; throws as the constructor.
+  /// A caller's device keeps its size: only the logical size changes.
+  void DoSetSize() override;
+
+  /// @{
+  /// Paints as TCanvas describes it; throws as the class comment says for bad values.
+  void DoClear(TAlphaColor Color) override;
+  void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
+  void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                  const TBrush& ABrush, TCornerType ACornerType) override;
+  void DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                  const TStrokeBrush& ABrush, TCornerType ACornerType) override;
+  void DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) override;
+  void DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) override;
+  void DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) override;
+  void DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
+                 const TBrush& ABrush) override;
+  void DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
+                 const TStrokeBrush& ABrush) override;
+  void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
+  void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
+  void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) override;
+  void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
+  void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
+                  TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
+  /// @}
+  /// The metrics of the current Font. Throws EArgumentError for a bad font size.
+  TFontMetrics DoGetFontMetrics() const override;
+  /// Measures runs in the current Font, kerned, as they are painted. Throws
+  /// EArgumentError for a bad font size.
+  std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override;
+
+ private:
+  /// A painter for one drawing operation with the offset (when UseOffset), the matrix and
+  /// the scale set and antialiasing on, or null when the matrix is singular and so nothing
+  /// drawn would cover any area. Throws EHostError when QPainter cannot begin.
+  std::unique_ptr<QPainter> BeginPaint(bool UseOffset = true);
+  QImage CreateImage() const;
+
+  QImage FImage;
+  QPaintDevice* FDevice;  // FImage, or the caller's device
+  bool FOwnsImage;
+};
+
+}  // namespace fsvg

@@ -1,0 +1,181 @@
+// TQtCanvas's drawing hooks. Every operation paints through a QPainter of its own, set up
+// by BeginPaint from the canvas's offset, matrix and scale, so that no painter state
+// outlives the call that set it. Values the canvas takes are checked by TCanvas before a
+// hook runs; what is left here is the stroke thickness and the limits of Qt's rasterizer.
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "fsvg/qtcanvas.h"
+#include "paths.h"
+#include "text.h"
+
+namespace fsvg {
+
+using namespace qthost;
+
+std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool UseOffset) {
+  const TMatrix& M = GetMatrix();
+  // Row vectors, as QTransform takes them: x' = x*m11 + y*m21 + m31, y' = x*m12 + y*m22 + m32.
+  // The projective column has no meaning for a 2D affine painter and is ignored. A
+  // caller's device applies its own pixel ratio.
+  QTransform Transform(M.m11, M.m12, M.m21, M.m22, M.m31, M.m32);
+  if (UseOffset) Transform = QTransform::fromTranslate(GetOffset().X, GetOffset().Y) * Transform;
+  if (FOwnsImage) Transform *= QTransform::fromScale(GetScale(), GetScale());
+  // A singular matrix flattens every shape to no area: there is nothing to paint; nor is
+  // there on an image without pixels.
+  if (!Transform.isInvertible() || (FOwnsImage && FImage.isNull())) return nullptr;
+  auto Painter = std::make_unique<QPainter>();
+  if (!Painter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  Painter->setRenderHint(QPainter::Antialiasing);
+  Painter->setTransform(Transform);
+  if (GetClip() &&
+      !ApplyClip(*Painter, GetClip(), FOwnsImage ? GetScale() : 1, QSizeF(FDevice->width(), FDevice->height())))
+    return nullptr;
+  return Painter;
+}
+
+void TQtCanvas::DoClear(TAlphaColor Color) {
+  std::unique_ptr<QPainter> Painter = BeginPaint(false);
+  if (!Painter) return;
+  Painter->resetTransform();
+  Painter->setCompositionMode(QPainter::CompositionMode_Source);
+  Painter->fillRect(QRect(0, 0, FDevice->width(), FDevice->height()), ToQColor(Color, 1));
+}
+
+void TQtCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  const TRectF Edges = Normalized(ARect);
+  QPainterPath Path;
+  Path.addRect(Edges.Left, Edges.Top, static_cast<double>(Edges.Right) - Edges.Left,
+               static_cast<double>(Edges.Bottom) - Edges.Top);
+  Painter->setCompositionMode(QPainter::CompositionMode_Source);
+  Painter->fillPath(Path, ToQColor(AColor, 1));
+}
+
+void TQtCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                           const TBrush& ABrush, TCornerType ACornerType) {
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  AddRectPath(Path, ARect, XRadius, YRadius, ACorners, ACornerType);
+  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
+}
+
+void TQtCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
+  CheckStroke(ABrush);
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  const double Length = AddRectPath(Path, ARect, XRadius, YRadius, ACorners, ACornerType);
+  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+}
+
+void TQtCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
+  CheckStroke(ABrush);
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  const double Length = AddLinePath(Path, APt1, APt2);
+  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+}
+
+void TQtCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  AddEllipsePath(Path, ARect);
+  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
+}
+
+void TQtCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
+  CheckStroke(ABrush);
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  const double Length = AddEllipsePath(Path, ARect);
+  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+}
+
+void TQtCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
+                          float AOpacity, const TBrush& ABrush) {
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter || SweepAngle == 0) return;
+  // Filling the open path fills the region between the arc and its chord.
+  QPainterPath Path;
+  AddArcPath(Path, Center, Radius, StartAngle, SweepAngle);
+  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
+}
+
+void TQtCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
+                          float AOpacity, const TStrokeBrush& ABrush) {
+  CheckStroke(ABrush);
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter || SweepAngle == 0) return;
+  QPainterPath Path;
+  const double Length = AddArcPath(Path, Center, Radius, StartAngle, SweepAngle);
+  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+}
+
+void TQtCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  AddPolygonPath(Path, Points);
+  qthost::FillPath(*Painter, Path, GetFill(), AOpacity);
+}
+
+void TQtCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
+  CheckStroke(GetStroke());
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  const double Length = AddPolygonPath(Path, Points);
+  StrokePath(*Painter, Path, GetStroke(), AOpacity, Length);
+}
+
+void TQtCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  AddPathData(Path, APath);
+  qthost::FillPath(*Painter, Path, ABrush, AOpacity, Path.fillRule());
+}
+
+void TQtCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
+  CheckStroke(ABrush);
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  QPainterPath Path;
+  const double Length = AddPathData(Path, APath);
+  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+}
+
+void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
+                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  TLineMetricInfo Lines;
+  MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  const float Ascent = GetFontMetrics().Ascent;
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  const QTransform& Device = Painter->combinedTransform();
+  const QFont Font =
+      RefFont(GetFont(), std::max(std::hypot(Device.m11(), Device.m12()), std::hypot(Device.m21(), Device.m22())));
+  // Glyph outlines filled as one path: exact sub-pixel positions under any transform, and
+  // one coverage for the whole text, so overlapping glyphs do not darken under a
+  // translucent fill.
+  QPainterPath Path;
+  AddTextPath(Path, Font, GetFont().Size, AText, Lines, Ascent);
+  qthost::FillPath(*Painter, Path, GetFill(), AOpacity);
+}
+
+TFontMetrics TQtCanvas::DoGetFontMetrics() const { return FontMetrics(RefFont(GetFont(), 0), GetFont().Size); }
+
+std::unique_ptr<TTextMeasurer> TQtCanvas::DoCreateTextMeasurer() const {
+  return CreateMeasurer(RefFont(GetFont(), 0), GetFont().Size);
+}
+
+}  // namespace fsvg
