@@ -157,7 +157,7 @@ void Draw(TSvgCanvas& C, TCanvas& Host, const std::vector<TStep>& Steps) {
   std::vector<TCanvasSaveState*> Saved;
   for (const TStep& Step : Steps) {
     const auto& [Op, N, Color, Thickness, Opacity, Text, Commands, EvenOdd] = Step;
-    const auto At = [&N](std::size_t I) { return I < N.size() ? N[I] : 0.f; };
+    const auto At = [&Step](std::size_t I) { return I < Step.N.size() ? Step.N[I] : 0.f; };
     const TRectF R{At(0), At(1), At(2), At(3)};
     const TPointF P{At(0), At(1)}, Q{At(2), At(3)};
     TCorners Corners;
