@@ -39,6 +39,11 @@ std::size_t CountPainted(const TCairoCanvas& Canvas, bool Fine = false) {
   return Count;
 }
 
+// Fills Text, wrapped or not, in a 10 by 10 rectangle at the origin.
+void PaintText(TCanvas& C, std::u16string_view Text = u"x", bool Wrap = false) {
+  C.FillText({0, 0, 10, 10}, Text, Wrap, 1, {}, TTextAlign::Leading);
+}
+
 TEST(CairoCanvas, ScaleMatrixOffsetQualityAndClearing) {
   TCairoCanvas Canvas(50, 40, 2, TCanvasQuality::HighPerformance);
   EXPECT_EQ(Canvas.GetPixelWidth(), 100);
@@ -63,7 +68,7 @@ TEST(CairoCanvas, ScaleMatrixOffsetQualityAndClearing) {
   Turned.SetMatrix({1, 0, 0, 0, 0, 0, 0, 0, 1});  // singular: nothing is painted
   Turned.SetSize(10, 10);
   Turned.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, RedBrush);
-  Turned.FillText({0, 0, 10, 10}, u"x", false, 1, {}, TTextAlign::Leading);
+  PaintText(Turned);
   EXPECT_EQ(CountPainted(Turned), 0u);  // and SetSize made a fresh, transparent surface
   // HighPerformance smooths edges with 16 levels of coverage, HighQuality with more.
   for (const TCanvasQuality Quality : {TCanvasQuality::HighPerformance, TCanvasQuality::HighQuality}) {
@@ -90,20 +95,16 @@ TEST(CairoCanvas, StrokesCairoCannotPaintAreRefusedAndPaintNothing) {
   struct TCase {
     float Thickness;
     TStrokeDash Dash;
-    TMatrix Matrix;
+    float ShearX, ShearY;
   };
   const TCase Cases[] = {
-      {NAN, TStrokeDash::Solid, {}},
-      {INFINITY, TStrokeDash::Solid, {}},
-      {-1, TStrokeDash::Solid, {}},
-      {1, TStrokeDash::Solid, {1, 1e13f, 0, 0, 1, 0, 0, 0, 1}},
-      {1, TStrokeDash::Dot, {1, 1e24f, 0, 0, 1, 0, 0, 0, 1}},
-      {1, TStrokeDash::DashDot, {1, 0, 0, FLT_MAX, 1, 0, 0, 0, 1}},
+      {NAN, TStrokeDash::Solid, 0, 0},   {INFINITY, TStrokeDash::Solid, 0, 0}, {-1, TStrokeDash::Solid, 0, 0},
+      {1, TStrokeDash::Solid, 1e13f, 0}, {1, TStrokeDash::Dot, 1e24f, 0},      {1, TStrokeDash::DashDot, 0, FLT_MAX},
   };
   for (const TCase& Case : Cases)
     for (int Kind = 0; Kind < 5; ++Kind) {
       TCairoCanvas Canvas(10, 10);
-      Canvas.SetMatrix(Case.Matrix);
+      Canvas.SetMatrix({1, Case.ShearX, 0, Case.ShearY, 1, 0, 0, 0, 1});
       TStrokeBrush Brush = RedStroke(Case.Thickness);
       Brush.Dash = Case.Dash;
       EXPECT_THROW(Stroke(Canvas, Kind, Brush), EArgumentError) << Case.Thickness << ", operation " << Kind;
@@ -114,28 +115,23 @@ TEST(CairoCanvas, StrokesCairoCannotPaintAreRefusedAndPaintNothing) {
   struct TLimit {
     float Scale, Thickness;
     TStrokeDash Dash;
-    bool Square;
+    int Kind;
     bool Painted;
   };
-  for (const TLimit& Limit :
-       {TLimit{200000, 1, TStrokeDash::Dot, false, true}, TLimit{200001, 1, TStrokeDash::Dot, false, false},
-        TLimit{50000, 1, TStrokeDash::Dot, true, true}, TLimit{50001, 1, TStrokeDash::Dot, true, false},
-        TLimit{2, 4194304, TStrokeDash::Solid, false, true}, TLimit{2, 4194304.5f, TStrokeDash::Solid, false, false}}) {
+  const TLimit Limits[] = {
+      {200000, 1, TStrokeDash::Dot, 1, true},    {200001, 1, TStrokeDash::Dot, 1, false},
+      {50000, 1, TStrokeDash::Dot, 5, true},     {50001, 1, TStrokeDash::Dot, 5, false},
+      {2, 4194304, TStrokeDash::Solid, 1, true}, {2, 4194304.5f, TStrokeDash::Solid, 1, false},
+  };
+  for (const TLimit& Limit : Limits) {
     TCairoCanvas Canvas(10, 10);
     Canvas.SetMatrix({Limit.Scale, 0, 0, 0, Limit.Scale, 0, 0, 0, 1});
     TStrokeBrush Brush = RedStroke(Limit.Thickness);
     Brush.Dash = Limit.Dash;
-    const auto Draw = [&] { Stroke(Canvas, Limit.Square ? 5 : 1, Brush); };
-    const std::string Error = test::ErrorOf<EArgumentError>(Draw);
+    const std::string Error = test::ErrorOf<EArgumentError>([&] { Stroke(Canvas, Limit.Kind, Brush); });
     EXPECT_EQ(Error == "no error", Limit.Painted) << Error;
     EXPECT_EQ(CountPainted(Canvas) > 0, Limit.Painted) << Limit.Scale;
   }
-  TCairoCanvas Canvas(10, 10);
-  for (const float Size : {NAN, INFINITY, 0.0f}) {
-    Canvas.GetFont().Size = Size;
-    EXPECT_THROW(Canvas.FillText({0, 0, 10, 10}, u"x", false, 1, {}, TTextAlign::Leading), EArgumentError);
-  }
-  EXPECT_EQ(CountPainted(Canvas), 0u);
 }
 
 TEST(CairoCanvas, PixelsSurfaceLimitsAndPngFiles) {
@@ -210,40 +206,42 @@ TEST(CairoText, Utf16MetricsKerningAlignmentAndWrapping) {
   // Word wrap breaks at the last space that keeps a line within the rectangle, as the
   // Cairo host measures it (a double space stays inside a line); a long word overflows.
   TLineMetricInfo Lines;
-  const auto Broken = [&](const TRectF& Rect, std::u16string_view Text, bool Wrap) {
-    Canvas.MeasureLines(Lines, Rect, Text, Wrap, {}, TTextAlign::Leading, TTextAlign::Leading);
+  const auto Broken = [&](const TRectF& Rect, std::u16string_view Text) {
+    Canvas.MeasureLines(Lines, Rect, Text, true, {}, TTextAlign::Leading, TTextAlign::Leading);
     std::vector<std::size_t> Spans;
     for (const auto& Line : Lines.Metrics) Spans.insert(Spans.end(), {Line.Index, Line.Length});
     return Spans;
   };
-  EXPECT_EQ(Broken({0, 0, Canvas.TextWidth(u"aaa  aaa") + 0.5f, 200}, u"aaa aaa aaa  aaa", true),
+  EXPECT_EQ(Broken({0, 0, Canvas.TextWidth(u"aaa  aaa") + 0.5f, 200}, u"aaa aaa aaa  aaa"),
             (std::vector<std::size_t>{0, 7, 8, 8}));
-  EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa widerthanten", true), (std::vector<std::size_t>{0, 3, 4, 12}));
+  EXPECT_EQ(Broken({0, 0, 10, 200}, u"aaa widerthanten"), (std::vector<std::size_t>{0, 3, 4, 12}));
   EXPECT_GT(Lines.Metrics[1].Rect.Width(), 10);
   // Word wrap measures kerned pairs ("AV") as they are painted: a line breaks just where
   // its width says it must.
   for (const float Slack : {0.01f, -0.01f})
-    EXPECT_EQ(Broken({0, 0, Canvas.TextWidth(u"AV AV") + Slack, 20}, u"AV AV", true).size(), Slack > 0 ? 2u : 4u);
+    EXPECT_EQ(Broken({0, 0, Canvas.TextWidth(u"AV AV") + Slack, 20}, u"AV AV").size(), Slack > 0 ? 2u : 4u);
 }
 
 // Misuse and hostile values: a failed call leaves the canvas usable, text Cairo would refuse
 // is painted, and sizes it cannot hold are refused cleanly.
 TEST(CairoMisuseTest, HostileTextAndSizesLeaveTheCanvasUsable) {
   TCairoCanvas Canvas(100, 20, 2);
-  // Sizes FreeType cannot render: in the measuring context, and in device pixels at scale 2.
-  for (const float Size : {1e5f, 4e4f}) {
+  // Sizes that are not finite or positive, and sizes FreeType cannot render: in the
+  // measuring context, and in device pixels at scale 2. Nothing is painted.
+  for (const float Size : {NAN, INFINITY, 0.0f, 1e5f, 4e4f}) {
     Canvas.GetFont().Size = Size;
-    EXPECT_THROW(Canvas.FillText({0, 0, 100, 20}, u"text", false, 1, {}, TTextAlign::Leading), EArgumentError);
-    Canvas.GetFont().Size = 12;
-    EXPECT_NO_THROW(Canvas.FillText({0, 0, 100, 20}, u"text", false, 1, {}, TTextAlign::Leading));
+    EXPECT_THROW(PaintText(Canvas), EArgumentError) << Size;
+    EXPECT_EQ(CountPainted(Canvas), 0u);
   }
+  Canvas.GetFont().Size = 12;
+  EXPECT_NO_THROW(PaintText(Canvas));
   // Sizes FreeType cannot render under a matrix that stretches the y axis alone, or
   // shears it.
   for (const TMatrix& Matrix : {TMatrix{1, 0, 0, 0, 100, 0, 0, 0, 1}, TMatrix{0.5f, 0.5f, 0, -1, 100, 0, 0, 0, 1}}) {
     TCairoCanvas Tall(10, 10);
     Tall.SetMatrix(Matrix);
     Tall.GetFont().Size = 925;  // 92500 and 66063 device pixels high
-    EXPECT_THROW(Tall.FillText({0, 0, 10, 10}, u"x", false, 1, {}, TTextAlign::Leading), EArgumentError);
+    EXPECT_THROW(PaintText(Tall), EArgumentError);
   }
   // Noncharacters (Cairo refuses them) and unpaired surrogates paint as U+FFFD; their
   // neighbours, and pairs that only look like them, as themselves (DejaVu Sans has no
@@ -251,7 +249,7 @@ TEST(CairoMisuseTest, HostileTextAndSizesLeaveTheCanvasUsable) {
   for (const std::u16string_view Text : {u"K\uFFFEK", u"K\uFFFFK", u"K\uFDD0K", u"K\uFDEFK", u"K\U0001FFFEK",
                                          u"K\U0010FFFFK", u"K\xD800K", u"K\xDFFFK"}) {
     EXPECT_EQ(Canvas.TextWidth(Text), Canvas.TextWidth(u"K\uFFFDK")) << int{Text[1]};
-    EXPECT_NO_THROW(Canvas.FillText({0, 0, 100, 20}, Text, true, 1, {}, TTextAlign::Leading));
+    EXPECT_NO_THROW(PaintText(Canvas, Text, true));
   }
   for (const std::u16string_view Text : {u"K\uFDCFK", u"K\uFDF0K", u"K\U000103FFK", u"K\U0001FFFDK"})
     EXPECT_NE(Canvas.TextWidth(Text), Canvas.TextWidth(u"K\uFFFDK")) << int{Text[1]};
