@@ -3,8 +3,7 @@
 // the refusals, the id prefix, a tee that clips, and the arc conversion every host shares.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include <fstream>
 
 #include "support/testcanvas.h"
 
@@ -62,52 +61,47 @@ TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
 }
 
 TEST(Clips, RefusedPathsAndRectanglesChangeAndWriteNothing) {
-  const float NaN = std::numeric_limits<float>::quiet_NaN();
   TPathData NotFinite, NoMove, LateMove;
-  NotFinite.MoveTo({0, 0}).QuadCurveTo({1, NaN}, {2, 2});
+  NotFinite.MoveTo({0, 0}).QuadCurveTo({1, NAN}, {2, 2});
   NoMove.LineTo({1, 1}).MoveTo({0, 0});
   LateMove.ClosePath();
-  const std::pair<std::function<void(TSvgCanvas&)>, const char*> Cases[] = {
-      {[&](TSvgCanvas& C) { C.FillPath(NotFinite, 1); }, "FillPath: the path must be finite"},
-      {[&](TSvgCanvas& C) { C.DrawPath(NoMove, 1); }, "DrawPath: the path must begin with MoveTo"},
-      {[&](TSvgCanvas& C) {
-         C.FillPath(TPathData().MoveTo({0, 0}), NaN);
+  TRecordingCanvas Host(10, 10);
+  TCountingStream Stream;
+  TSvgCanvas C(&Stream, &Host);
+  const std::pair<std::function<void()>, const char*> Cases[] = {
+      {[&] { C.FillPath(NotFinite, 1); }, "FillPath: the path must be finite"},
+      {[&] { C.DrawPath(NoMove, 1); }, "DrawPath: the path must begin with MoveTo"},
+      {[&] {
+         C.FillPath(TPathData().MoveTo({0, 0}), NAN);
        },
        "FillPath: the opacity must be finite"},
-      {[&](TSvgCanvas& C) { C.IntersectClipPath(LateMove); }, "IntersectClipPath: the path must begin with MoveTo"},
-      {[&](TSvgCanvas& C) {
-         C.IntersectClipRect({0, NaN, 1, 1});
+      {[&] { C.IntersectClipPath(LateMove); }, "IntersectClipPath: the path must begin with MoveTo"},
+      {[&] {
+         C.IntersectClipRect({0, NAN, 1, 1});
        },
        "IntersectClipRect: the rectangle must be finite"},
-      {[&](TSvgCanvas& C) {
+      {[&] {
          C.ExcludeClipRect({0, 0, INFINITY, 1});
        },
        "ExcludeClipRect: the rectangle must be finite"},
   };
-  for (const auto& [Call, Message] : Cases) {
-    TRecordingCanvas Host(10, 10);
-    TCountingStream Stream;
-    TSvgCanvas C(&Stream, &Host);
-    EXPECT_EQ(ErrorOf<EArgumentError>([&] { Call(C); }), Message);
-    C.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
-    EXPECT_EQ(Host.Calls.size(), 1u) << Message;
-    EXPECT_EQ(Host.GetClippingChangeCount(), 0) << Message;
-    EXPECT_EQ(Count(Stream.Text, "<"), 3u) << Message;  // the declaration, svg and the rect
-  }
+  for (const auto& [Call, Message] : Cases) EXPECT_EQ(ErrorOf<EArgumentError>(Call), Message);
+  C.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
+  EXPECT_EQ(Host.Calls.size(), 1u);
+  EXPECT_EQ(Host.GetClippingChangeCount(), 0);
+  EXPECT_EQ(Count(Stream.Text, "<"), 3u);  // the declaration, svg and the rect
 }
 
 TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   TNullCanvas Host(10, 10);
+  TSvgOptions Options;
+  TCountingStream Stream;
   for (const std::u16string Bad : {u"1a", u"a:b", u"a b", u"-", u"\u00D7"}) {
-    TSvgOptions Options;
     Options.IdPrefix = Bad;
-    TCountingStream Stream;
     EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, &Host, Options); }),
               "IdPrefix must be empty or an XML name without a colon");
   }
-  TSvgOptions Options;
   Options.IdPrefix = u"\u00E9t\u00E9-2.\U00010000_";
-  TCountingStream Stream;
   {
     TSvgCanvas Svg(&Stream, &Host, Options);
     TTeeCanvas Tee(Svg);  // the tee's own clip reaches the host it records
@@ -120,27 +114,27 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
 // Each end point exact, the radii scaled up when too small, a zero radius a line, equal
 // end points no curve.
 TEST(Paths, ArcsBecomeQuarterTurnsOfCubicsOrLines) {
-  struct TCase {
-    TPointF From, Radius;
-    float Rotation;
-    bool Large, Sweep;
-    TPointF End;
-    std::size_t Curves;
-    double MidX, MidY;  // the end of the first curve
-  };
-  const TCase Cases[] = {
-      {{0, 0}, {10, 10}, 0, false, true, {20, 0}, 2, 10, -10}, {{0, 0}, {1, 1}, 0, false, false, {20, 0}, 2, 10, 10},
-      {{0, 0}, {10, 10}, 0, true, true, {10, 10}, 3, 10, -10}, {{0, 0}, {20, 10}, 450, false, true, {0, 40}, 2, 10, 20},
-      {{0, 0}, {0, 5}, 0, true, true, {3, 4}, 1, 3, 4},        {{1, 1}, {5, 5}, 0, true, true, {1, 1}, 0, 0, 0}};
-  for (const TCase& C : Cases) {
+  // Each row: the start, the radii, the rotation, the large and sweep flags, the end, the
+  // number of curves and the end of the first.
+  std::ifstream Rows(FSVG_GOLDEN_DIR "/arcs.txt");
+  TPointF From, Radius, End;
+  float Rotation;
+  bool Large, Sweep;
+  std::size_t Expected;
+  double MidX, MidY;
+  int Read = 0;
+  while (Rows >> From.X >> From.Y >> Radius.X >> Radius.Y >> Rotation >> Large >> Sweep >> End.X >> End.Y >> Expected >>
+         MidX >> MidY) {
+    ++Read;
     std::array<TArcCurve, 4> Curves;
-    ASSERT_EQ(ArcToCurves(C.From, C.Radius, C.Rotation, C.Large, C.Sweep, C.End, Curves), C.Curves);
-    if (C.Curves == 0) continue;
-    EXPECT_NEAR(Curves[0].X, C.MidX, 1e-9);
-    EXPECT_NEAR(Curves[0].Y, C.MidY, 1e-9);
-    EXPECT_EQ(Curves[C.Curves - 1].X, C.End.X);
-    EXPECT_EQ(Curves[C.Curves - 1].Y, C.End.Y);
+    ASSERT_EQ(ArcToCurves(From, Radius, Rotation, Large, Sweep, End, Curves), Expected);
+    if (Expected == 0) continue;
+    EXPECT_NEAR(Curves[0].X, MidX, 1e-9);
+    EXPECT_NEAR(Curves[0].Y, MidY, 1e-9);
+    EXPECT_EQ(Curves[Expected - 1].X, End.X);
+    EXPECT_EQ(Curves[Expected - 1].Y, End.Y);
   }
+  EXPECT_EQ(Read, 6);
   TPathData Path;
   Path.MoveTo({0, 0}).ArcTo({1, 1}, 0, false, false, {1, 1});
   Path.Clear();

@@ -2,12 +2,8 @@
 // measuring and pixel alignment. None of them writes a byte or paints.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
+#include <fstream>
 
 #include "support/testcanvas.h"
 
@@ -180,18 +176,19 @@ TEST(Host, NestedStatesRestoredInnermostFirst) {
 
 TEST(Host, AlignmentToThePixelGrid) {
   const float Huge = 1e30f, Beyond = 3.39e38f;  // Beyond: snapped past the float range at a tiny scale
-  constexpr auto I = TMatrixMeaning::Identity, T = TMatrixMeaning::Translate, U = TMatrixMeaning::Unknown;
-  const struct {
-    float Value, Scale;
-    TMatrixMeaning Kind;
-    float Translation, Expected;
-  } Cases[] = {{10.4f, 1, I, 5, 10},      {10.5f, 1, I, 0, 11},         {-3.5f, 1, I, 0, -3},
-               {10.49995f, 1, I, 0, 11},  {-10.3f, 2, I, 0, -10.5f},    {7.2f, 1.5f, I, 0, 7.3333335f},
-               {-7.77f, 2, U, 0, -7.77f}, {10.3f, 1, T, 0.25f, 10.75f}, {10.3f, 1, T, -0.5f, 10.5f},
-               {Huge, 1, I, 0, Huge},     {-Huge, 1, I, 0, -Huge},      {Beyond, 2e-38f, I, 0, Beyond},
-               {1, 0, I, 0, 1},           {1.4f, INFINITY, I, 0, 1.4f}};
-  for (const auto& Case : Cases)
-    EXPECT_EQ(SnapToPixel(Case.Value, Case.Scale, Case.Kind, Case.Translation), Case.Expected) << Case.Value;
+  // Each row: a value, the scale, the matrix's meaning (Unknown, Identity, Translate), the
+  // translation, and where the value snaps to.
+  std::ifstream Rows(FSVG_GOLDEN_DIR "/snap.txt");
+  float Value, Scale, Translation, Expected;
+  char Kind;
+  int Read = 0;
+  while (Rows >> Value >> Scale >> Kind >> Translation >> Expected) {
+    const auto Meaning = static_cast<TMatrixMeaning>(std::string("UIT").find(Kind));
+    EXPECT_EQ(SnapToPixel(Value, Scale, Meaning, Translation), Expected) << Value;
+    ++Read;
+  }
+  EXPECT_EQ(Read, 13);
+  EXPECT_EQ(SnapToPixel(1.4f, INFINITY, TMatrixMeaning::Identity, 0), 1.4f);
   EXPECT_TRUE(std::isnan(SnapToPixel(NAN, 1, TMatrixMeaning::Identity, 0)));
   // Beyond the float range: the fallback.
   EXPECT_EQ(SnapSpanToPixels(10, 20.3f, 2, 0), 30.5f);
