@@ -29,7 +29,10 @@ static std::string AsParsed(std::u16string_view Text, bool Attribute) {
     } else if ((Unit >= 0xD800 && Unit <= 0xDFFF) || Unit >= 0xFFFE ||
                (Unit < 0x20 && Unit != '\t' && Unit != '\n' && Unit != '\r'))
       Unit = 0xFFFD;
-    if (Unit == '\r') Unit = '\n', Index += Next == '\n';
+    if (Unit == '\r') {
+      Unit = '\n';
+      Index += Next == '\n';
+    }
     Clean += Attribute && (Unit == '\t' || Unit == '\n') ? u' ' : Unit;
   }
   const TBytes Bytes = ToUtf8(Clean);
@@ -38,31 +41,33 @@ static std::string AsParsed(std::u16string_view Text, bool Attribute) {
 
 struct TInput {
   FuzzedDataProvider& In;
+  std::size_t UpTo(std::size_t Last) { return In.ConsumeIntegralInRange<std::size_t>(0, Last); }
+  TAlphaColor Color() { return In.ConsumeIntegral<TAlphaColor>(); }
   float Real() {
     constexpr float Specials[] = {NAN,      INFINITY, -INFINITY, -0.0f, 3.4e38f, -3.4e38f, 1e-45f, 999999999999.0f,
                                   0.00005f, 180,      360,       -360,  720};
-    const int Pick = In.ConsumeIntegralInRange<int>(0, 3);
+    const std::size_t Pick = UpTo(3);
     if (Pick == 0) return std::bit_cast<float>(In.ConsumeIntegral<std::uint32_t>());
-    if (Pick == 1) return Specials[In.ConsumeIntegralInRange<std::size_t>(0, std::size(Specials) - 1)];
+    if (Pick == 1) return Specials[UpTo(std::size(Specials) - 1)];
     return static_cast<float>(In.ConsumeIntegralInRange<std::int32_t>(-800000, 800000)) / 8.0f;
   }
   TPointF Point() { return {Real(), Real()}; }
   TRectF Rect() { return {Real(), Real(), Real(), Real()}; }
-  TBrushKind Kind() { return static_cast<TBrushKind>(In.ConsumeIntegralInRange<int>(0, 4)); }
-  TBrush Brush() { return TBrush(Kind(), In.ConsumeIntegral<TAlphaColor>()); }
-  TStrokeBrush Stroke() { return TStrokeBrush(Kind(), In.ConsumeIntegral<TAlphaColor>(), Real()); }
+  TBrushKind Kind() { return static_cast<TBrushKind>(UpTo(4)); }
+  TBrush Brush() { return TBrush(Kind(), Color()); }
+  TStrokeBrush Stroke() { return TStrokeBrush(Kind(), Color(), Real()); }
   TCorners Corners() { return In.ConsumeBool() ? AllCorners : TCorners{TCorner::BottomLeft}; }
-  TTextAlign Align() { return static_cast<TTextAlign>(In.ConsumeIntegralInRange<int>(0, 2)); }
+  TTextAlign Align() { return static_cast<TTextAlign>(UpTo(2)); }
   std::u16string Text() {
-    std::u16string Units(In.ConsumeIntegralInRange<std::size_t>(0, 200), u'\0');
+    std::u16string Units(UpTo(200), u'\0');
     for (char16_t& Unit : Units) Unit = In.ConsumeIntegral<char16_t>();
     return Units;
   }
   // Short polygons from the input; long ones (thousands of points) repeat one point.
   TPolygon Polygon() {
-    TPolygon Points(In.ConsumeIntegralInRange<std::size_t>(0, 6));
+    TPolygon Points(UpTo(6));
     for (TPointF& P : Points) P = Point();
-    if (In.ConsumeIntegralInRange<int>(0, 15) == 0) Points.resize(In.ConsumeIntegralInRange<std::size_t>(100, 5000));
+    if (UpTo(15) == 0) Points.resize(In.ConsumeIntegralInRange<std::size_t>(100, 5000));
     return Points;
   }
 };
@@ -76,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TSvgCanvas C(&Stream, &Host);
     TInput I{Provider};
     const std::function<void()> Steps[] = {
-        [&] { C.Clear(I.In.ConsumeIntegral<TAlphaColor>()); },
-        [&] { C.ClearRect(I.Rect(), I.In.ConsumeIntegral<TAlphaColor>()); },
+        [&] { C.Clear(I.Color()); },
+        [&] { C.ClearRect(I.Rect(), I.Color()); },
         [&] { C.FillRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Brush()); },
         [&] { C.DrawRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Stroke()); },
         [&] { C.DrawLine(I.Point(), I.Point(), I.Real(), I.Stroke()); },
@@ -108,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     };
     for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count) {
       try {
-        Steps[I.In.ConsumeIntegralInRange<std::size_t>(0, std::size(Steps) - 1)]();
+        Steps[I.UpTo(std::size(Steps) - 1)]();
       } catch (const EArgumentError&) {
         // A value that is not finite: refused before the host paints, nothing recorded.
       }

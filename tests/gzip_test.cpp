@@ -64,14 +64,17 @@ TEST(Gzip, FlushCloseAFailureAndAFullDiskLeaveWholeElements) {
     for (int Index = 0; Index < 400; ++Index) DrawElement(*Into, Index);  // past several buffers
   Gzip.Flush();
   EXPECT_EQ(Inflated(Compressed.View()), Expected.View());
-  for (TSvgCanvas* Into : {&Canvas, &Reference}) DrawElement(*Into, 400, TGzipStream::InputSize + 1);  // more than it
-  for (TSvgCanvas* Into : {&Canvas, &Reference}) Into->Close();
+  for (TSvgCanvas* Into : {&Canvas, &Reference}) {
+    DrawElement(*Into, 400, TGzipStream::InputSize + 1);  // more than its buffer
+    Into->Close();
+  }
   Gzip.Close();
   EXPECT_EQ(Inflated(Compressed.View()), Expected.View());
-  auto Pieces = std::make_unique<TGzipStream>(&Unclosed, 9);  // given pieces that straddle its buffer
-  for (std::size_t At = 0; At < Expected.Size(); At += 1000)
-    Pieces->WriteBuffer(Expected.Data() + At, std::min<std::size_t>(1000, Expected.Size() - At));
-  Pieces.reset();  // destroyed unclosed: closed all the same
+  {
+    TGzipStream Pieces(&Unclosed, 9);  // given pieces that straddle its buffer
+    for (std::size_t At = 0; At < Expected.Size(); At += 1000)
+      Pieces.WriteBuffer(Expected.Data() + At, std::min<std::size_t>(1000, Expected.Size() - At));
+  }  // destroyed unclosed: closed all the same
   EXPECT_EQ(Inflated(Unclosed.View()), Expected.View());
   TCountingStream Stream;
   Stream.FailAt = 2;  // the header's batch reaches it, the next fails
