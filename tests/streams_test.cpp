@@ -53,6 +53,8 @@ extern "C" int close(int Fd) {
 namespace fsvg::test {
 namespace {
 
+using enum TFileBuffering;
+
 // Every way a line reaches a stream gives the same bytes. A missing canvas is refused
 // after the teardown, which leaves the footer alone in the stream or the file (truncated,
 // and closed). An empty file name, as no stream: nothing is written, but the host paints.
@@ -74,7 +76,6 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   EXPECT_GE(Growing.Capacity(), Plain.Text.size());
   TScratch Scratch;
   const fs::path Path = Scratch.Path / "out.svg";
-  using enum TFileBuffering;
   for (const auto& [Buffering, Size] : {std::pair{Line, 1u << 16}, {Full, 1 << 16}, {Full, 100}, {Line, 1}}) {
     TFileStream File(Path, Buffering, Size);
     DrawScene(TOpenCanvas(&File, &Host));
@@ -124,7 +125,6 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { Closed.WriteBuffer("x", 1); }, "Cannot write to \"" + Path.string() + "\": the file is closed"},
       {[&] { TFileStream{fs::path()}; }, "Cannot create file \"\". The file name is empty"},
       {[&] { Fresh.CommitBuffer(1); }, "CommitBuffer for more than was acquired"},
-      {[&] { Memory.CommitBuffer(1); }, "CommitBuffer for more than was acquired"},
       {[&] { Plain.TStream::CommitBuffer(1); }, "CommitBuffer without a buffer acquired"},
       {[&] { Gzip.WriteBuffer("x", 1); }, "Cannot write to the gzip stream: it is closed"},
       {[&] { TGzipStream(nullptr); }, "Cannot set up the gzip stream: the target stream is null"},
@@ -167,7 +167,7 @@ TEST(Streams, MemoryStreamGrowsLendsAndCommits) {
   EXPECT_THROW(Small.CommitBuffer(13), EMisuseError);
   ASSERT_NE(Small.AcquireBuffer(8), nullptr);
   Small.WriteBuffer("xy", 2);  // a write takes the lent room back
-  EXPECT_THROW(Small.CommitBuffer(1), EMisuseError);
+  EXPECT_EQ(ErrorOf<EMisuseError>([&] { Small.CommitBuffer(1); }), "CommitBuffer for more than was acquired");
   Small.Reserve(8);  // never shrinks
   EXPECT_EQ(Small.Capacity(), 16u);
   EXPECT_EQ(Small.View(), "abcdxy");
@@ -255,7 +255,7 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
     Faults = {};
     EXPECT_TRUE(ReadFile(Path) == Prefix(3) + "</svg>") << Chunk;
   }
-  TFileStream Stream(Path, TFileBuffering::Full);
+  TFileStream Stream(Path, Full);
   Faults = {.Chunk = 0};
   Stream.WriteBuffer("x\n", 2);
   EXPECT_EQ(ErrorOf<EWriteError>([&] { Stream.Flush(); }),
@@ -279,7 +279,7 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   const fs::path Pipe = Scratch.Path / "pipe";
   ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
   const int Reader = ::open(Pipe.c_str(), O_RDONLY | O_NONBLOCK);
-  TFileStream Piped(Pipe, TFileBuffering::Full);  // held until flushed, as in a file
+  TFileStream Piped(Pipe, Full);  // held until flushed, as in a file
   TSvgCanvas Canvas(&Piped, &Host);
   ::close(Reader);
   DrawElement(Canvas, 0);
@@ -302,7 +302,7 @@ std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reaso
                          const std::function<void()>& Restore) {
   TNullCanvas Host;
   std::optional<TFileStream> Stream;
-  if (Mode != 0) Stream.emplace(File, Mode == 1 ? TFileBuffering::Line : TFileBuffering::Reserved, 5000);
+  if (Mode != 0) Stream.emplace(File, Mode == 1 ? Line : Reserved, 5000);
   std::optional<TSvgCanvas> Canvas;
   Stream ? Canvas.emplace(&*Stream, &Host) : Canvas.emplace(File, &Host);
   int Failed = 0;
@@ -358,7 +358,7 @@ TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
   // the buffer until there is room again. The signal is taken back, not left pending.
   TNullCanvas Host;
   for (const int Fits : {0, 150, 299}) {
-    TFileStream Stream(Scratch.Path / "limit.svg", TFileBuffering::Reserved, Prefix(311).size());
+    TFileStream Stream(Scratch.Path / "limit.svg", Reserved, Prefix(311).size());
     {
       TSvgCanvas Canvas(&Stream, &Host);
       int Drawn = 0;
