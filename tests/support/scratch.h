@@ -12,18 +12,20 @@
 
 namespace fsvg::test {
 
+namespace fs = std::filesystem;
+
 /// A fresh directory, removed with everything in it when the test is done.
 struct TScratch {
   inline static int Counter = 0;
-  const std::filesystem::path Path = std::filesystem::temp_directory_path() /
-                                     ("fsvg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter));
-  TScratch() { std::filesystem::create_directories(Path); }
-  ~TScratch() { std::filesystem::remove_all(Path, Ignored); }
+  const fs::path Path =
+      fs::temp_directory_path() / ("fsvg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter));
+  TScratch() { fs::create_directories(Path); }
+  ~TScratch() { fs::remove_all(Path, Ignored); }
   std::error_code Ignored;
 };
 
 /// The whole content of the file at Path ("" when it cannot be read).
-inline std::string ReadFile(const std::filesystem::path& Path) {
+inline std::string ReadFile(const fs::path& Path) {
   std::ifstream In(Path, std::ios::binary);
   return {std::istreambuf_iterator<char>(In), {}};
 }
