@@ -110,7 +110,7 @@ std::uint8_t* TGzipStream::AcquireBuffer(std::size_t Count) {
 }
 
 void TGzipStream::CommitBuffer(std::size_t Count) {
-  if (Count > FAcquired) throw std::length_error("CommitBuffer for more than was acquired");
+  if (Count > FAcquired) throw EMisuseError("CommitBuffer for more than was acquired");
   FBuffered += Count;
   FAcquired = 0;
 }
