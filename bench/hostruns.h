@@ -104,6 +104,7 @@ void RunRasterByTurns(const TRunInput& Input, TProbe& Probe) {
     TSvgCanvas Recording(Stream.get(), &Host), RecordingDiscarded(&Discarding, &Host);
     Host.BeginScene();
     PrepareDrawing(Host, Polygon);
+    if (Scene.Kind == TSceneKind::Clipped) Host.IntersectClipRect(SceneClip);
     const std::size_t Count = Scene.Elements.size();
     const std::size_t Turns = (Count + TurnLength - 1) / TurnLength;
     // Where each part (7a, 7b, 7c) starts, in turns.
