@@ -9,7 +9,6 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -20,39 +19,8 @@ using namespace fsvg::test;
 
 namespace {
 
-// Radii, paint that leaves no mark, arc flags, polygons of fewer than two points.
-void DrawRules(TOpenCanvas&& C) {
-  const float NaN = std::numeric_limits<float>::quiet_NaN();
-  for (const auto& [X, Y] :
-       {std::pair{3.f, 0.f}, {0.f, 3.f}, {-0.f, 0.f}, {1e-13f, 1e-13f}, {-3.f, 0.f}, {0.f, 1e-11f}})
-    for (const TCorners Corners : {TCorners{}, TCorners{TCorner::BottomLeft}}) {
-      C.FillRect({0, 0, 10, 10}, X, Y, Corners, 1);
-      C.DrawRect({0, 0, 10, 10}, X, Y, Corners, 1);
-    }
-  for (const float Thickness : {0.f, -0.f, -1.f, NaN, 1.f}) {
-    C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF102030, Thickness);
-    C.DrawRect({0, 0, 1, 1}, 0, 0, AllCorners, 1);
-    C.DrawLine({0, 0}, {1, 1}, 1);
-    C.DrawEllipse({0, 0, 1, 1}, 1);
-    C.DrawArc({0, 0}, {1, 1}, 0, 90, 1);
-    C.DrawPolygon({{0, 0}, {1, 0}}, 1);
-  }
-  for (int Kind = 0; Kind < 5; ++Kind) {
-    C.SetFill(TBrush(static_cast<TBrushKind>(Kind), 0x80123456 + Kind));
-    C.FillRect({0, 0, 1, 1}, 0, 0, AllCorners, 1);
-    C.FillEllipse({0, 0, 1, 1}, 1);
-    C.FillArc({0, 0}, {1, 1}, 0, 90, 1);
-    C.FillPolygon({{0, 0}, {1, 0}, {0, 1}}, 1);
-    C.FillText({0, 0, 1, 1}, u"", false, 1, {}, TTextAlign::Center);
-  }
-  for (const float Sweep : {45.f, -45.f, 180.f, 180.5f, -180.5f, -270.f, 359.5f, 360.f, 720.f, -360.f, 0.f})
-    for (const TPointF Radius : {TPointF{40, 20}, {0.5f, 0.25f}, {0.5f, -0.25f}, {-0.5f, -0.5f}})
-      C.DrawArc({100, 50}, Radius, 30, Sweep, 1);
-  for (std::size_t Points = 0; Points < 4; ++Points) {
-    C.FillPolygon(TPolygon(Points, TPointF{1, 2}), 1);
-    C.DrawPolygon(TPolygon(Points, TPointF{3, 4}), 1);
-  }
-}
+// The rules that catch real faults, a scene of their own.
+void DrawRules(TOpenCanvas&& C) { TScript(C).Run(Load(FSVG_TEST_SCENES, "rules").Steps); }
 
 // The document Draw records over a recording host, built in room lent exactly to size
 // (a line that runs past it is refused); the host's calls are appended to Calls. That
@@ -74,7 +42,7 @@ int main(int argc, char** argv) try {
   TNullCanvas Host(640, 400);
   for (const char* Name : {"valid.svg", "valid.svgz"}) {
     TOpenCanvas Valid(Directory / Name, &Host);
-    for (std::size_t Index = 0; Index < SceneSize(); ++Index) SceneStep(Valid, Index, 0, false);
+    DrawScene(Valid, 0, false);
   }
   std::ofstream Decimals(Directory / "decimals.txt", std::ios::binary);
   TOStreamAdapter DecimalsOut(Decimals);
@@ -83,7 +51,11 @@ int main(int argc, char** argv) try {
     Options.DecimalPlaces = Places;
     Decimals << "\n== " << Places << " places\n";
     TOpenCanvas Canvas(&DecimalsOut, &Host, Options);
-    for (std::size_t Index = 0; Index <= 20; ++Index) SceneStep(Canvas, Index, 1234.56789f);
+    TScript Script = ScriptOn(Canvas);
+    for (const TStep& Step : SceneSteps(1234.56789f)) {  // the shapes, up to the first writer
+      Script.Draw(Step);
+      if (Step.Op == 'W') break;
+    }
     Canvas.Write(Canvas.GetMaxDecimalPlaces());
   }
   std::vector<std::string> Calls;

@@ -39,9 +39,10 @@ std::unique_ptr<TRun> Record(bool Lend, std::size_t FailAt = 0, std::size_t Host
   Run->Host.FailAt = HostFailAt;
   try {
     TOpenCanvas Canvas(&Run->Stream, &Run->Host);
-    for (std::size_t Index = 0; Index < SceneSize(); ++Index) {
+    TScript Script = ScriptOn(Canvas);
+    for (std::size_t Index = 0; Index < SceneSteps().size(); ++Index) {
       try {
-        SceneStep(Canvas, Index, 0);
+        Script.Draw(SceneSteps()[Index]);
       } catch (const std::runtime_error& Error) {
         EXPECT_STREQ(Error.what(), HostFailAt != 0 ? "host failed" : "injected write failure");
         Run->Failed.push_back(Index);
@@ -61,7 +62,7 @@ TEST(Faults, StreamFailingAtEachWrite) {
     const auto Reference = Record(Lend);
     ASSERT_TRUE(Reference->Failed.empty());
     ASSERT_TRUE(Reference->Stream.Text.starts_with(Header));
-    const std::size_t Steps = SceneSize(), Writes = Reference->Stream.Calls;
+    const std::size_t Steps = SceneSteps().size(), Writes = Reference->Stream.Calls;
     for (std::size_t At = 1; At <= Writes; ++At) {
       SCOPED_TRACE("at write " + std::to_string(At) + (Lend ? ", lent" : ""));
       const auto Faulty = Record(Lend, At);

@@ -31,6 +31,7 @@
 #include "dashboard.h"
 #include "fsvg/cairocanvas.h"
 #include "fsvg/fsvgcanvas.h"
+#include "support/script.h"
 #ifdef FSVG_FIDELITY_QT
 #include <QGuiApplication>
 
@@ -42,181 +43,15 @@ namespace {
 
 constexpr TAlphaColor White = 0xFFFFFFFF;
 
-// One drawing call of a scene, as scenes.txt describes it.
-struct TStep {
-  char Op = 0;
-  std::vector<float> N;
-  TAlphaColor Color = 0xFF1F2A44;
-  float Thickness = 0, Opacity = 1;
-  std::u16string Text;
-  std::string Commands;  // a path's commands, in order; their numbers are N's
-  bool EvenOdd = false;  // the path is filled even-odd
-};
-
-struct TScene {
-  std::string Name;
-  int Width = 0, Height = 0;
-  bool Text = false;
-  double MaxPercent = 0, MinPercent = 0;
-  std::vector<TStep> Steps;
-};
-
-// UTF-8 (no character beyond U+FFFF) as UTF-16, "\n" as a line break.
-std::u16string Utf16(const std::string& Text) {
-  constexpr int LeadBits[] = {0x7F, 0x1F, 0x0F};
-  std::u16string Result;
-  for (std::size_t I = 0; I < Text.size(); ++I) {
-    if (Text.compare(I, 2, "\\n") == 0) {
-      Result += u'\n';
-      ++I;
-      continue;
-    }
-    const auto Lead = static_cast<unsigned char>(Text[I]);
-    const int Trailing = Lead < 0x80 ? 0 : Lead < 0xE0 ? 1 : 2;
-    int Unit = Lead & LeadBits[Trailing];
-    for (int K = 0; K < Trailing; ++K) Unit = Unit << 6 | (Text[++I] & 0x3F);
-    Result += static_cast<char16_t>(Unit);
-  }
-  return Result;
-}
-
-TScene Load(const std::string& Name) {
-  std::ifstream File(FSVG_FIDELITY_SCENES);
-  TScene Scene;
-  Scene.Name = Name;
-  bool Inside = false;
-  for (std::string Line; std::getline(File, Line);) {
-    std::istringstream In(Line);
-    std::string Op;
-    In >> Op;
-    if (Op == "=") {
-      std::string Header;
-      In >> Header;
-      Inside = Header == Name;
-      if (Inside) In >> Scene.Width >> Scene.Height >> Scene.Text >> Scene.MaxPercent >> Scene.MinPercent;
-    } else if (Inside && !Op.empty() && Op[0] != '#') {
-      TStep Step;
-      Step.Op = Op[0];
-      for (std::string Word; In >> Word && Word[0] != '"';) {
-        if (Word[0] == '#')
-          Step.Color = static_cast<TAlphaColor>(std::stoul(Word.substr(1), nullptr, 16));
-        else if (Word[0] == 'w')
-          Step.Thickness = std::stof(Word.substr(1));
-        else if (Word[0] == '@')
-          Step.Opacity = std::stof(Word.substr(1));
-        else if (Word == "eo")
-          Step.EvenOdd = true;
-        else if (std::isalpha(static_cast<unsigned char>(Word[0])))
-          Step.Commands.push_back(Word[0]);
-        else
-          Step.N.push_back(std::stof(Word));
-      }
-      if (const auto Quote = Line.find('"'); Quote != std::string::npos)
-        Step.Text = Utf16(Line.substr(Quote + 1, Line.rfind('"') - Quote - 1));
-      Scene.Steps.push_back(Step);
-    }
-  }
-  if (Scene.Width == 0) throw std::runtime_error("no such scene in " FSVG_FIDELITY_SCENES);
-  return Scene;
-}
-
-// The path of a step: each command takes its numbers from N in turn (M and L a point,
-// Q two, C three, A the radii, rotation, both flags and the end, Z none).
-TPathData PathOf(const TStep& Step) {
-  TPathData Path;
-  Path.FillRule = Step.EvenOdd ? TFillRule::EvenOdd : TFillRule::NonZero;
-  std::size_t I = 0;
-  const auto Next = [&] {
-    const TPointF P{Step.N.at(I), Step.N.at(I + 1)};
-    I += 2;
-    return P;
-  };
-  for (const char Command : Step.Commands) {
-    if (Command == 'M') Path.MoveTo(Next());
-    if (Command == 'L') Path.LineTo(Next());
-    if (Command == 'Z') Path.ClosePath();
-    if (Command == 'Q') {
-      const TPointF Control = Next();
-      Path.QuadCurveTo(Control, Next());
-    }
-    if (Command == 'C') {
-      const TPointF Control1 = Next(), Control2 = Next();
-      Path.CurveTo(Control1, Control2, Next());
-    }
-    if (Command == 'A') {
-      const TPointF Radius = Next(), Flags = Next();
-      I += 1;
-      Path.ArcTo(Radius, Flags.X, Flags.Y != 0, Step.N.at(I - 1) != 0, Next());
-    }
-  }
-  return Path;
-}
-
-void Draw(TSvgCanvas& C, TCanvas& Host, const std::vector<TStep>& Steps) {
-  TStrokeBrush Style(TBrushKind::Solid, 0);  // the dash, cap and join of the outlines that follow
-  std::vector<TCanvasSaveState*> Saved;
-  for (const TStep& Step : Steps) {
-    const auto& [Op, N, Color, Thickness, Opacity, Text, Commands, EvenOdd] = Step;
-    const auto At = [&Step](std::size_t I) { return I < Step.N.size() ? Step.N[I] : 0.f; };
-    const TRectF R{At(0), At(1), At(2), At(3)};
-    const TPointF P{At(0), At(1)}, Q{At(2), At(3)};
-    TCorners Corners;
-    for (int Corner = 0; Corner < 4; ++Corner)
-      if ((N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
-    TPolygon Points;
-    for (std::size_t I = 0; I + 1 < N.size(); I += 2) Points.push_back({N[I], N[I + 1]});
-    const TBrush Fill(TBrushKind::Solid, Color);
-    TStrokeBrush Pen = Style;
-    Pen.Color = Color;
-    Pen.Thickness = Thickness;
-    C.SetFill(Fill);  // for polygons and text
-    C.GetStroke() = Pen;
-    const auto Type = static_cast<TCornerType>(At(6));
-    if (Op == 'r') C.FillRect(R, At(4), At(5), Corners, Opacity, Fill, Type);
-    if (Op == 'R') C.DrawRect(R, At(4), At(5), Corners, Opacity, Pen, Type);
-    if (Op == 'e') C.FillEllipse(R, Opacity, Fill);
-    if (Op == 'E') C.DrawEllipse(R, Opacity, Pen);
-    if (Op == 'a') C.FillArc(P, Q, At(4), At(5), Opacity, Fill);
-    if (Op == 'A') C.DrawArc(P, Q, At(4), At(5), Opacity, Pen);
-    if (Op == 'p') C.FillPolygon(Points, Opacity);
-    if (Op == 'P') C.DrawPolygon(Points, Opacity);
-    if (Op == 'L') C.DrawLine(P, Q, Opacity, Pen);
-    if (Op == 'g') C.FillRect(R, 0, 0, AllCorners, Opacity, TBrush(TBrushKind::Gradient, Color));
-    if (Op == 'c') C.ClearRect(R, White);
-    if (Op == 'f') C.FillPath(PathOf(Step), Opacity, Fill);
-    if (Op == 'F') C.DrawPath(PathOf(Step), Opacity, Pen);
-    if (Op == 'k') C.IntersectClipRect(R);
-    if (Op == 'x') C.ExcludeClipRect(R);
-    if (Op == 'K') C.IntersectClipPath(PathOf(Step));
-    if (Op == 'v') Saved.push_back(C.SaveState());
-    if (Op == '^') {
-      C.RestoreState(Saved.back());
-      Saved.pop_back();
-    }
-    if (Op == 'o') C.SetOffset(P);
-    if (Op == 'm') Host.SetMatrix({At(0), At(1), 0, At(2), At(3), 0, At(4), At(5), 1});
-    if (Op == 's') {
-      Style.Dash = static_cast<TStrokeDash>(At(0));
-      Style.Cap = static_cast<TStrokeCap>(At(1));
-      Style.Join = static_cast<TStrokeJoin>(At(2));
-    }
-    if (Op == 't') {
-      C.GetFont() = TFont(demo::DashboardFont, At(4));
-      const TFillTextFlags Flags = At(8) == 1 ? TFillTextFlags{TFillTextFlag::RightToLeft} : TFillTextFlags{};
-      C.FillText(R, Text, At(7) == 1, Opacity, Flags, static_cast<TTextAlign>(At(5)), static_cast<TTextAlign>(At(6)));
-    }
-    if (Op == 'b') {
-      C.GetFont() = TFont(demo::DashboardFont, At(3));
-      const float Ascent = Host.GetFontMetrics().Ascent;
-      const TRectF Line{At(0), At(1) - Ascent, At(2), At(1)};
-      C.FillText(Line, Text, false, Opacity, {}, TTextAlign::Leading, TTextAlign::Leading);
-    }
-    if (Op == 'D') {
-      C.GetFont() = TFont(demo::DashboardFont, 100);
-      TTeeCanvas Canvas(C);
-      demo::DrawDashboard(Canvas, Host.GetFontMetrics().Ascent / 100);
-    }
-  }
+// Draws the scene on C, cleared to white, in the demo's font; "D" is the demo dashboard.
+void Draw(TSvgCanvas& C, const test::TScene& Scene) {
+  C.Clear(White);
+  C.GetFont() = TFont(demo::DashboardFont, 12);
+  test::TScript(C, [&C](const test::TStep&) {
+    C.GetFont() = TFont(demo::DashboardFont, 100);
+    TTeeCanvas Canvas(C);
+    demo::DrawDashboard(Canvas, C.GetCanvas().GetFontMetrics().Ascent / 100);
+  }).Run(Scene.Steps);
 }
 
 // A host canvas of a scene's size and how to save its picture.
@@ -242,19 +77,18 @@ THost MakeHost(const std::string& Name, int Width, int Height) {
 }
 
 // The scene recorded with the default options over the host Name.
-std::string Record(const TScene& Scene, const std::string& Name) {
+std::string Record(const test::TScene& Scene, const std::string& Name) {
   const THost Host = MakeHost(Name, Scene.Width, Scene.Height);
   TMemoryStream Stream;
   {
     TSvgCanvas Canvas(&Stream, Host.Canvas.get());
-    Canvas.Clear(White);
-    Draw(Canvas, *Host.Canvas, Scene.Steps);
+    Draw(Canvas, Scene);
   }
   return std::string(reinterpret_cast<const char*>(Stream.Data()), Stream.Size());
 }
 
 // Whether the scene records the same bytes over every host built.
-int SameBytes(const TScene& Scene) {
+int SameBytes(const test::TScene& Scene) {
   const std::string Cairo = Record(Scene, "cairo");
 #ifdef FSVG_FIDELITY_QT
   const std::string Qt = Record(Scene, "qt");
@@ -321,7 +155,7 @@ double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
   return 100.0 * Differing / Count;
 }
 
-int Check(const TScene& Scene, const std::filesystem::path& Directory, const std::string& HostName,
+int Check(const test::TScene& Scene, const std::filesystem::path& Directory, const std::string& HostName,
           const std::vector<std::string>& Tool) {
   const std::string& Renderer = Tool.at(0);
   std::filesystem::create_directories(Directory);
@@ -345,8 +179,7 @@ int Check(const TScene& Scene, const std::filesystem::path& Directory, const std
     const THost Painter = MakeHost(HostName, Scene.Width, Scene.Height);
     {
       TSvgCanvas Canvas(Svg, Painter.Canvas.get(), M ? TSvgOptions::Faithful() : TSvgOptions());
-      Canvas.Clear(White);
-      Draw(Canvas, *Painter.Canvas, Scene.Steps);
+      Draw(Canvas, Scene);
     }
     if (Renderer == "rsvg")
       Run({Tool.at(1), "--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg}, Log);
@@ -388,8 +221,9 @@ int main(int argc, char** argv) {
 #endif
   try {
     using namespace fsvg::fidelity;
-    if (std::string(argv[3]) == "same-bytes") return SameBytes(Load(argv[2]));
-    return Check(Load(argv[2]), argv[1], argv[3], std::vector<std::string>(argv + 4, argv + argc));
+    if (std::string(argv[3]) == "same-bytes") return SameBytes(fsvg::test::Load(FSVG_FIDELITY_SCENES, argv[2]));
+    return Check(fsvg::test::Load(FSVG_FIDELITY_SCENES, argv[2]), argv[1], argv[3],
+                 std::vector<std::string>(argv + 4, argv + argc));
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "%s: %s\n", argv[2], Error.what());
     return 1;

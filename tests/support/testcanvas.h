@@ -1,6 +1,6 @@
 // Test doubles: a host canvas that records every call it receives, a stream that
-// collects, fails and lends its writes, a canvas with its writers public, and one scene
-// that draws every primitive and calls every writer.
+// collects, fails and lends its writes, a canvas with its writers public, and the tests'
+// scene, which draws every primitive and calls every writer.
 #pragma once
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fsvg/fsvgcanvas.h"
+#include "support/script.h"
 
 namespace fsvg::test {
 
@@ -176,123 +177,45 @@ struct TOpenCanvas : TSvgCanvas {
   using TSvgCanvas::WriteEscaped;
 };
 
-/// Texts that try the encoder: plain runs of eight units and more with C0 controls, units
-/// from U+8000 up and characters XML forbids among them; paired and unpaired surrogates;
-/// each sequence length; and one long enough that its room is counted exactly.
-inline std::vector<std::u16string> Texts() {
-  std::vector<std::u16string> Texts = {u"plain <&\"> kept",
-                                       u"0123456789abcdefXYZ",
-                                       u"\u00E9\u03B1\u0416\u0800\u20AC\uFFFD",
-                                       u"\u8000abcdefgh",
-                                       u"abcdefg\uFFFFhijklmnop",
-                                       u"abc\u0001defghijk\u001F",
-                                       u"12345678\t\n\r\u007F\uFFFE>",
-                                       u"\U0001F600x\U00010000\U0010FFFD\U0010FFFF",
-                                       {u'a', 0xD800, u'b', 0xDFFF, u'c', 0xDBFF}};
-  std::u16string Long(30, u'"');
-  for (std::size_t Time = 0; Time < 12 * Texts.size(); ++Time) Long += Texts[Time % Texts.size()];
-  Texts.push_back(Long);
-  return Texts;
+/// A script on C whose "W" steps call C's writers, unless Writers is false: a text three
+/// ways (the same bytes twice, then escaped), or else the step's number, the smallest
+/// 32-bit integer and the colour; then a line end.
+inline TScript ScriptOn(TOpenCanvas& C, bool Writers = true) {
+  return TScript(C, [&C, Writers](const TStep& Step) {
+    const TBytes Bytes = ToUtf8(Step.Text);
+    if (Writers && !Step.Text.empty()) {
+      C.Write(std::u16string_view(Step.Text));
+      C.Write(std::span(Bytes));
+      C.WriteEscaped(Step.Text);
+    }
+    if (Writers && Step.Text.empty()) {
+      C.Write(static_cast<double>(Step.N.at(0)));
+      C.Write(std::int32_t{-2147483647 - 1});
+      C.WriteColor(Step.Color);
+    }
+    if (Writers) C.Write(std::string_view("\n"));
+  });
 }
 
-/// The number of steps of the scene; the last of them clips (ClipStep() is the first).
-inline std::size_t SceneSize() { return 26 + Texts().size(); }
-inline std::size_t ClipStep() { return 25 + Texts().size(); }
-
-/// Step Index of the scene: every primitive through both overloads, paint that leaves no
-/// mark, every writer (unless not Writers: their bytes need not be XML), the longest
-/// lines there are (quotes take the most room of any unit, and no number is longer than
-/// the largest single's), then the texts (Texts().size() steps more), a path of every
-/// step filled and stroked, and last the clips: rectangles kept and excluded, a path,
-/// a restore and an equal clip again, left open. S moves positions and sizes.
-inline void SceneStep(TOpenCanvas& C, std::size_t Index, float S, bool Writers = true) {
-  const TBrush Fill(TBrushKind::Solid, 0xFF336699);
-  const TStrokeBrush Stroke(TBrushKind::Solid, 0x80112233, 1.5f + S), NoStroke(TBrushKind::None, 0xFF000000);
-  const TPolygon Triangle{{0.5f, S}, {100.125f, 3}, {7, 1e7f}};
-  const TRectF Rect{S, 2, 3, 4};
-  const float Big = -3.4e38f;
-  const std::u16string Family = u"Fira \"Sans\" & <Co>";
-  const std::u16string Quotes(S == 0 ? 341 : 1025, u'"');
-  if (Index == 0) {
-    C.GetCanvas().SetClip(nullptr);  // the last step leaves a clip on the host
-    C.SetOffset({0.5f, -2});
-    C.GetFont() = TFont(Family, 13.5f + S);
-    C.SetFill(TBrush(TBrushKind::Solid, 0xFF0000FF));
-    C.GetStroke() = TStrokeBrush(TBrushKind::Solid, 0xFF00FF00);  // one unit thick
-    C.Clear(0xFFFFFFFF);
-  }
-  if (Index == 1) C.ClearRect({S, 2, 30, 40}, 0x80FF0000);
-  if (Index == 2) C.FillRect({1, S, 3, 4}, 0, 0, AllCorners, 1);
-  if (Index == 3) C.FillRect({-1, 2.5f, S, 40}, S, 2, {TCorner::BottomRight}, 0.5f, Fill, TCornerType::Bevel);
-  if (Index == 4) C.DrawRect({1, 2, 3, S}, 0, 0, {}, 1, TCornerType::InnerRound);
-  if (Index == 5) C.DrawRect(Rect, 2, S, {TCorner::TopLeft}, 0.25f, Stroke);
-  if (Index == 6) C.DrawLine({S, 0}, {10, 20}, 1);
-  if (Index == 7) C.DrawLine({-5, 1e9f}, {3.25f, S}, S, Stroke);
-  if (Index == 8) C.DrawLine({0, 0}, {1, 1}, 1, NoStroke);
-  if (Index == 9) C.FillEllipse({0, S, 10, 20}, 1);
-  if (Index == 10) C.FillEllipse({5, 5, S, 9}, 0.5f, TBrush(TBrushKind::Gradient, 0x00ABCDEF));
-  if (Index == 11) C.DrawEllipse({S, 0, 10, 20}, 1);
-  if (Index == 12) C.DrawEllipse({5, 5, 7, S}, 0.5f, Stroke);
-  if (Index == 13) C.FillArc({50, S}, {10, 20}, 30, 90, 1);
-  if (Index == 14) C.FillArc({S, S}, {S, S}, 0, 400, S, Fill);
-  if (Index == 15) C.DrawArc({50, 50}, {10, 20}, S, -200, 1);
-  if (Index == 16)
-    C.DrawArc({S, S}, {S, -S}, 45, -720, S, TStrokeBrush(TBrushKind::Solid, 0xFF112233, 1.5f + std::fabs(S)));
-  if (Index == 17) C.FillPolygon(Triangle, 0.5f);
-  if (Index == 18) C.DrawPolygon(Triangle, S);
-  if (Index == 19)  // the text ends on a high surrogate, its low half just past the end
-    C.FillText(Rect, std::u16string_view(u"a<b>&\"c\"\U0001F600\u0001\U0001F600", 12), false, 1, {},
-               TTextAlign::Leading);
-  if (Index == 20 && Writers) {
-    C.Write(S + 0.25);
-    C.Write(std::int32_t{-2147483647 - 1});
-    C.WriteColor(0x800A0BFC);
-    C.Write(std::string_view("\n"));
-  }
-  if (Index == 21) {
-    C.GetFont().Family = Quotes;
-    C.FillText({Big, Big, 1, Big}, Quotes, false, Big, {}, TTextAlign::Leading);
-  }
-  if (Index == 22) {
-    C.GetFont().Family = Family;
-    C.DrawPolygon(TPolygon(Quotes.size() / 3, TPointF{Big, Big}), 1);
-  }
-  if (Index < 23) return;
-  TPathData Path;
-  Path.MoveTo({S, 1}).LineTo({10, 2}).QuadCurveTo({3, 4}, {5, 6}).CurveTo({7, 8}, {9, S}, {11, 12});
-  Path.ArcTo({4, 2}, 30, true, false, {1, 2}).ClosePath().MoveTo({Big, 3}).ArcTo({Big, 1}, Big, false, true, {2, Big});
-  Path.FillRule = S == 0 ? TFillRule::EvenOdd : TFillRule::NonZero;
-  if (Index == ClipStep() - 2) C.FillPath(Path, 0.5f);
-  if (Index == ClipStep() - 1) C.DrawPath(Path, S, Stroke);
-  if (Index == ClipStep()) {
-    TCanvasSaveState* const Saved = C.SaveState();
-    C.IntersectClipRect({S, 2, 300, 200});
-    C.ExcludeClipRect({10, 10, Big, 20});
-    C.FillPath(TPathData(), 1);  // nothing to paint or record: no group either
-    C.FillRect(Rect, 0, 0, {}, 1, Fill);
-    C.IntersectClipPath(Path);
-    C.DrawPath(Path, 1);
-    C.RestoreState(Saved);
-    C.IntersectClipRect({S, 2, 300, 200});
-    C.FillEllipse(Rect, 1);
-  }
-  if (Index >= ClipStep() - 2) return;
-  const std::u16string Text = Texts()[Index - 23];
-  const TBytes Bytes = ToUtf8(Text);
-  C.FillText({S, S, 9, 9}, Text, true, S, {}, TTextAlign::Center);
-  if (!Writers) return;
-  C.Write(std::u16string_view(Text));  // the same bytes twice
-  C.Write(std::span(Bytes));
-  C.WriteEscaped(Text);
-  C.Write(std::string_view("\n"));
+/// The steps of the scene of tests/scenes.txt at Seed; those from ClipStep() on clip.
+inline std::vector<TStep> SceneSteps(float Seed) { return Load(FSVG_TEST_SCENES, "scene", Seed).Steps; }
+inline const std::vector<TStep>& SceneSteps() {
+  static const std::vector<TStep> Steps = SceneSteps(0);
+  return Steps;
+}
+inline std::size_t ClipStep() {
+  const auto& Steps = SceneSteps();
+  return static_cast<std::size_t>(
+      std::find_if(Steps.begin(), Steps.end(), [](const TStep& Step) { return Step.Op == 'k'; }) - Steps.begin());
 }
 
-/// Runs every step of the scene at Seed on Canvas.
-inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0) {
-  for (std::size_t Index = 0; Index < SceneSize(); ++Index) SceneStep(Canvas, Index, Seed);
+/// Draws the scene at Seed on Canvas, its host's clip reset first (the scene leaves one).
+inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0, bool Writers = true) {
+  Canvas.GetCanvas().SetClip(nullptr);
+  ScriptOn(Canvas, Writers).Run(SceneSteps(Seed));
 }
 
-/// Runs every step of the scene on a canvas made for it, which then ends its document.
+/// Draws the scene on a canvas made for it, which then ends its document.
 inline void DrawScene(TOpenCanvas&& Canvas) { DrawScene(Canvas); }
 
 /// The message of the E that Call throws ("no error" when it throws none).
