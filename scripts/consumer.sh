@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-consumer=tests/consumer
+consumer=examples
 
 check() {  # <program> <output>
   "$1" "$2"
@@ -34,15 +34,15 @@ done
 pc_dir=$(dirname "$(find "$work/prefix-static" -name fsvgcanvas.pc)")
 # No -std here: the package's Cflags carry it.
 # shellcheck disable=SC2046
-g++ -Wall -Wextra -Wpedantic -Werror $consumer/main.cpp -o "$work/consumer-pkg-config" \
+g++ -Wall -Wextra -Wpedantic -Werror $consumer/ownhost.cpp -o "$work/consumer-pkg-config" \
   $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgcanvas)
 check "$work/consumer-pkg-config" "$work/pkg-config.svg"
 # shellcheck disable=SC2046
-g++ -Wall -Wextra -Wpedantic -Werror $consumer/cairo_main.cpp -o "$work/consumer-cairo-pkg-config" \
+g++ -Wall -Wextra -Wpedantic -Werror $consumer/cairohost.cpp -o "$work/consumer-cairo-pkg-config" \
   $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgcairo)
 "$work/consumer-cairo-pkg-config" "$work/pkg-config-cairo"
 # shellcheck disable=SC2046
-g++ -Wall -Wextra -Wpedantic -Werror -fPIC $consumer/qt_main.cpp -o "$work/consumer-qt-pkg-config" \
+g++ -Wall -Wextra -Wpedantic -Werror -fPIC $consumer/qthost.cpp -o "$work/consumer-qt-pkg-config" \
   $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs fsvgqt)
 "$work/consumer-qt-pkg-config" "$work/pkg-config-qt"
 
@@ -52,6 +52,6 @@ check "$work/consumer-subdirectory/consumer" "$work/subdirectory.svg"
 
 # The README's example of a host of one's own is this program, verbatim.
 sed -n '/<!-- consumer:begin -->/,/<!-- consumer:end -->/p' README.md | sed '1,2d;$d' | sed '$d' >"$work/readme.cpp"
-diff -u $consumer/main.cpp "$work/readme.cpp"
+diff -u $consumer/ownhost.cpp "$work/readme.cpp"
 
 echo "consumer: find_package (static, shared), pkg-config and add_subdirectory all built and wrote valid documents, with and without the Cairo and Qt hosts"
