@@ -1,6 +1,6 @@
 // Paths and clips beyond the shared scene: a clip written once however often it is used,
 // nothing written for clipping with nothing drawn, the clip part of the saved state,
-// the refusals, the id prefix, a tee that clips, and the arc conversion every host shares.
+// the id prefix, a tee that clips, and the arc conversion every host shares.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -58,38 +58,6 @@ TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
   Host.RestoreState(Saved);
   EXPECT_EQ(Host.GetClip(), Outer);
   EXPECT_EQ(Host.GetClippingChangeCount(), 3);
-}
-
-TEST(Clips, RefusedPathsAndRectanglesChangeAndWriteNothing) {
-  TPathData NotFinite, NoMove, LateMove;
-  NotFinite.MoveTo({0, 0}).QuadCurveTo({1, NAN}, {2, 2});
-  NoMove.LineTo({1, 1}).MoveTo({0, 0});
-  LateMove.ClosePath();
-  TRecordingCanvas Host(10, 10);
-  TCountingStream Stream;
-  TSvgCanvas C(&Stream, &Host);
-  const std::pair<std::function<void()>, const char*> Cases[] = {
-      {[&] { C.FillPath(NotFinite, 1); }, "FillPath: the path must be finite"},
-      {[&] { C.DrawPath(NoMove, 1); }, "DrawPath: the path must begin with MoveTo"},
-      {[&] {
-         C.FillPath(TPathData().MoveTo({0, 0}), NAN);
-       },
-       "FillPath: the opacity must be finite"},
-      {[&] { C.IntersectClipPath(LateMove); }, "IntersectClipPath: the path must begin with MoveTo"},
-      {[&] {
-         C.IntersectClipRect({0, NAN, 1, 1});
-       },
-       "IntersectClipRect: the rectangle must be finite"},
-      {[&] {
-         C.ExcludeClipRect({0, 0, INFINITY, 1});
-       },
-       "ExcludeClipRect: the rectangle must be finite"},
-  };
-  for (const auto& [Call, Message] : Cases) EXPECT_EQ(ErrorOf<EArgumentError>(Call), Message);
-  C.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
-  EXPECT_EQ(Host.Calls.size(), 1u);
-  EXPECT_EQ(Host.GetClippingChangeCount(), 0);
-  EXPECT_EQ(Count(Stream.Text, "<"), 3u);  // the declaration, svg and the rect
 }
 
 TEST(Clips, IdsTakeThePrefixThatMustBeAName) {

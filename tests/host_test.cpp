@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 
+#include "support/scratch.h"
 #include "support/testcanvas.h"
 
 namespace fsvg::test {
@@ -117,40 +118,25 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_EQ(Stream.Text, Header);
 }
 
-// A value that is not finite is refused before any host paints, so nothing of it is
-// recorded either: one row for each kind of value, NaN and infinities in turn. The font
-// size is NaN throughout; only the last text, in a finite rectangle, is refused for it.
-// (A stroke's thickness is not refused: one that is NaN paints nothing, unrecorded.)
-TEST(Host, ValuesThatAreNotFiniteAreRefusedBeforeTheHostPaints) {
+// Each step of the refusals scene passes a value no call may take (NaN and infinities in
+// turn, paths that do not begin with MoveTo): it is refused before any host paints, in
+// the words of tests/golden/refusals.txt, and changes and writes nothing; the last step,
+// a rectangle, is drawn alone, under no clip. (A stroke's thickness is not refused: one
+// that is NaN paints nothing, unrecorded.)
+TEST(Host, RefusedValuesChangeAndWriteNothing) {
   TRecordingCanvas Host;
   TCountingStream Stream;
   TSvgCanvas Canvas(&Stream, &Host);
-  const float N = NAN, I = INFINITY;
-  const TRectF Unit{0, 0, 1, 1}, Wide{0, 0, I, 1};
-  const TPointF Origin, One{1, 1}, NotANumber{0, N}, Far{I, 0};
-  const TPolygon Points{Origin, NotANumber};
-  const TMatrix Stretched{.m22 = I};
-  Canvas.GetFont().Size = N;
-  const std::pair<std::function<void()>, std::string> Cases[] = {
-      {[&] { Canvas.ClearRect(Wide, 0); }, "ClearRect: the rectangle must be finite"},
-      {[&] { Canvas.FillRect(Unit, N, 0, AllCorners, 1); }, "FillRect: the radii must be finite"},
-      {[&] { Canvas.DrawEllipse(Unit, -I); }, "DrawEllipse: the opacity must be finite"},
-      {[&] { Canvas.DrawLine(NotANumber, One, 1); }, "DrawLine: the end points must be finite"},
-      {[&] { Canvas.FillArc(Far, One, 0, 90, 1); }, "FillArc: the centre must be finite"},
-      {[&] { Canvas.DrawArc(Origin, NotANumber, 0, 90, 1); }, "DrawArc: the radii must be finite"},
-      {[&] { Canvas.FillArc(Origin, One, 0, -I, 1); }, "FillArc: the angles must be finite"},
-      {[&] { Canvas.DrawPolygon(Points, 1); }, "DrawPolygon: the points must be finite"},
-      {[&] { Canvas.SetOffset(NotANumber); }, "SetOffset: the offset must be finite"},
-      {[&] { Host.SetMatrix(Stretched); }, "SetMatrix: the matrix must be finite"},
-      {[&] { Canvas.FillText(Wide, u"x", false, 1, {}, TTextAlign::Leading); },
-       "FillText: the rectangle must be finite"},
-      {[&] { Canvas.FillText(Unit, u"x", false, 1, {}, TTextAlign::Leading); },
-       "FillText: the font size must be finite"}};
-  for (const auto& [Call, Message] : Cases) EXPECT_EQ(ErrorOf<EArgumentError>(Call), Message);
-  EXPECT_TRUE(Host.Calls.empty());
-  EXPECT_EQ(Stream.Text, Header);
+  TScript Script(Canvas);
+  std::string Messages;
+  for (const TStep& Step : Load(FSVG_TEST_SCENES, "refusals").Steps)
+    Messages += ErrorOf<EArgumentError>([&] { Script.Draw(Step); }) + "\n";
+  EXPECT_EQ(Messages, ReadFile(FSVG_GOLDEN_DIR "/refusals.txt"));
+  EXPECT_EQ(Host.Calls.size(), 1u);
+  EXPECT_EQ(Stream.Text, Header + "<rect x=\"0\" y=\"0\" width=\"1\" height=\"1\" opacity=\"1\" fill=\"#1F2A44\"/>\n");
   EXPECT_EQ(Canvas.GetOffset(), TPointF{});
   EXPECT_EQ(Host.GetMatrixMeaning(), TMatrixMeaning::Identity);
+  EXPECT_EQ(Host.GetClippingChangeCount(), 0);
 }
 
 TEST(Host, SceneCountStopsAtItsLimit) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -91,8 +92,10 @@ inline TScene Load(const std::string& File, const std::string& Name, float Seed 
         Step.Current |= Word == "$";
         Step.EvenOdd |= Word == "eo";
         if (std::isupper(static_cast<unsigned char>(Word[0])) && Word != "eo") Step.Commands.push_back(Word[0]);
-        if (std::isdigit(static_cast<unsigned char>(Word.back())) && Word.find_first_of("#w@%*") != 0)
-          Step.N.push_back(Word[0] == '~' ? std::stof(Value) + Seed : std::stof(Word));
+        char* End = nullptr;  // a number ("nan" and "inf" too), taken whole
+        const float Number = std::strtof(Word.c_str() + (Word[0] == '~'), &End);
+        if (*End == 0 && End != Word.c_str() + (Word[0] == '~') && Word.find_first_of("#w@%*") != 0)
+          Step.N.push_back(Number + (Word[0] == '~' ? Seed : 0));
       }
       const auto Quote = Line.find('"');
       const std::u16string Text =

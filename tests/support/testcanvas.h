@@ -212,7 +212,7 @@ inline std::size_t ClipStep() {
 /// Draws the scene at Seed on Canvas, its host's clip reset first (the scene leaves one).
 inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0, bool Writers = true) {
   Canvas.GetCanvas().SetClip(nullptr);
-  ScriptOn(Canvas, Writers).Run(SceneSteps(Seed));
+  ScriptOn(Canvas, Writers).Run(Seed == 0 ? SceneSteps() : SceneSteps(Seed));  // loaded once at 0
 }
 
 /// Draws the scene on a canvas made for it, which then ends its document.
