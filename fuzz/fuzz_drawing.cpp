@@ -1,6 +1,7 @@
-// Fuzz target: arbitrary sequences of drawing, state and measuring calls with arbitrary
-// arguments (NaN, infinities, huge and tiny values, empty and long polygons, hostile text
-// and font families) on a TSvgCanvas over a TNullCanvas. No call may crash, the finished
+// Fuzz target: arbitrary sequences of drawing, path, clip, state and measuring calls with
+// arbitrary arguments (NaN, infinities, huge and tiny values, empty and long polygons,
+// hostile text and font families) on a TSvgCanvas over a TNullCanvas, drawn as steps of
+// the tests' drawing script. No call may crash, the finished
 // document is well-formed XML in valid UTF-8, and every text element reads back as the
 // caller's text and family, less what XML cannot carry: U+FFFD for forbidden characters
 // and unpaired surrogates, one LF for every line end, and in an attribute a space for tab
@@ -11,9 +12,11 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 
 #include "fsvg/fsvgcanvas.h"
 #include "fuzzsupport.h"
+#include "support/script.h"
 
 using namespace fsvg;
 
@@ -39,10 +42,12 @@ static std::string AsParsed(std::u16string_view Text, bool Attribute) {
   return std::string(Bytes.begin(), Bytes.end());
 }
 
+// A step of the drawing script (tests/support/script.h) from the input: any call, with
+// reals that are often NaN, infinities, huge or tiny; where the script reads a number as
+// a corner type, corner set, alignment or flag, a small whole one.
 struct TInput {
   FuzzedDataProvider& In;
   std::size_t UpTo(std::size_t Last) { return In.ConsumeIntegralInRange<std::size_t>(0, Last); }
-  TAlphaColor Color() { return In.ConsumeIntegral<TAlphaColor>(); }
   float Real() {
     constexpr float Specials[] = {NAN,      INFINITY, -INFINITY, -0.0f, 3.4e38f, -3.4e38f, 1e-45f, 999999999999.0f,
                                   0.00005f, 180,      360,       -360,  720};
@@ -51,24 +56,29 @@ struct TInput {
     if (Pick == 1) return Specials[UpTo(std::size(Specials) - 1)];
     return static_cast<float>(In.ConsumeIntegralInRange<std::int32_t>(-800000, 800000)) / 8.0f;
   }
-  TPointF Point() { return {Real(), Real()}; }
-  TRectF Rect() { return {Real(), Real(), Real(), Real()}; }
-  TBrushKind Kind() { return static_cast<TBrushKind>(UpTo(4)); }
-  TBrush Brush() { return TBrush(Kind(), Color()); }
-  TStrokeBrush Stroke() { return TStrokeBrush(Kind(), Color(), Real()); }
-  TCorners Corners() { return In.ConsumeBool() ? AllCorners : TCorners{TCorner::BottomLeft}; }
-  TTextAlign Align() { return static_cast<TTextAlign>(UpTo(2)); }
-  std::u16string Text() {
-    std::u16string Units(UpTo(200), u'\0');
-    for (char16_t& Unit : Units) Unit = In.ConsumeIntegral<char16_t>();
-    return Units;
-  }
-  // Short polygons from the input; long ones (thousands of points) repeat one point.
-  TPolygon Polygon() {
-    TPolygon Points(UpTo(6));
-    for (TPointF& P : Points) P = Point();
-    if (UpTo(15) == 0) Points.resize(In.ConsumeIntegralInRange<std::size_t>(100, 5000));
-    return Points;
+  test::TStep Step() {
+    test::TStep Step;
+    Step.Op = "rReEaALfFpPCckxKv^omnstyYzq"[UpTo(26)];
+    Step.N.resize(UpTo(9));
+    for (std::size_t Index = 0; Index < Step.N.size(); ++Index)
+      Step.N[Index] = Index == 6 || Index == 7 || Step.Op == 's' || (Index == 5 && Step.Op == 't')
+                          ? static_cast<float>(UpTo(2))
+                          : Real();
+    if (Step.Op == 'r' || Step.Op == 'R') Step.N.resize(8, static_cast<float>(UpTo(15)));
+    if ((Step.Op == 'p' || Step.Op == 'P') && UpTo(15) == 0) {  // long polygons
+      Step.N.resize(9);
+      Step.N.resize(In.ConsumeIntegralInRange<std::size_t>(200, 10000), Real());
+    }
+    Step.Color = In.ConsumeIntegral<TAlphaColor>();
+    Step.Kind = static_cast<TBrushKind>(UpTo(4));
+    Step.Thickness = Real();
+    Step.Opacity = Real();
+    Step.Current = In.ConsumeBool();
+    Step.Text.resize(UpTo(200));
+    for (char16_t& Unit : Step.Text) Unit = In.ConsumeIntegral<char16_t>();
+    for (std::size_t Count = UpTo(6); Count > 0; --Count) Step.Commands += "MLQCAZ"[UpTo(5)];
+    Step.EvenOdd = In.ConsumeBool();
+    return Step;
   }
 };
 
@@ -80,56 +90,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TNullCanvas Host(Provider.ConsumeIntegralInRange<std::int32_t>(0, 1 << 20), 100);
     TSvgCanvas C(&Stream, &Host);
     TInput I{Provider};
-    const std::function<void()> Steps[] = {
-        [&] { C.Clear(I.Color()); },
-        [&] { C.ClearRect(I.Rect(), I.Color()); },
-        [&] { C.FillRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Brush()); },
-        [&] { C.DrawRect(I.Rect(), I.Real(), I.Real(), I.Corners(), I.Real(), I.Stroke()); },
-        [&] { C.DrawLine(I.Point(), I.Point(), I.Real(), I.Stroke()); },
-        [&] { C.FillEllipse(I.Rect(), I.Real(), I.Brush()); },
-        [&] { C.DrawEllipse(I.Rect(), I.Real(), I.Stroke()); },
-        [&] { C.FillArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real(), I.Brush()); },
-        [&] { C.DrawArc(I.Point(), I.Point(), I.Real(), I.Real(), I.Real(), I.Stroke()); },
-        [&] { C.FillPolygon(I.Polygon(), I.Real()); },
-        [&] { C.DrawPolygon(I.Polygon(), I.Real()); },
-        [&] {
-          const std::u16string Text = I.Text();
-          C.FillText(I.Rect(), Text, I.In.ConsumeBool(), I.Real(), {}, I.Align(), I.Align());
-          Written += AsParsed(C.GetFont().Family, true) + '\1' + AsParsed(Text, false) + '\2';
-        },
-        [&] { C.SetFill(I.Brush()); },
-        [&] { Host.SetStroke(I.Stroke()); },
-        [&] { C.GetFont() = TFont(I.Text(), I.Real()); },
-        [&] { C.SetOffset(I.Point()); },
-        [&] {
-          Host.SetMatrix(TMatrix{I.Real(), 0, 0, 0, I.Real(), 0, I.Real(), I.Real(), 1});
-        },
-        [&] { C.SetSize(I.In.ConsumeIntegralInRange<std::int32_t>(0, 1 << 30), 7); },
-        [&] { (void)C.AlignToPixel(I.Rect()); },
-        [&] {
-          (void)C.AlignToPixel(I.Point());
-          (void)C.AlignToPixelVertically(I.Real());
-        },
-    };
+    test::TScript Script(C, [&](const test::TStep& Step) {
+      if (Step.Op == 'z') C.SetSize(I.In.ConsumeIntegralInRange<std::int32_t>(0, 1 << 30), 7);
+      if (Step.Op == 'q') (void)C.AlignToPixel(TRectF{I.Real(), I.Real(), I.Real(), I.Real()});
+      if (Step.Op == 'q') (void)C.AlignToPixelVertically(I.Real());
+    });
     for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count) {
+      const test::TStep Step = I.Step();
       try {
-        Steps[I.UpTo(std::size(Steps) - 1)]();
+        Script.Draw(Step);
+        if (Step.Op == 't') Written += AsParsed(C.GetFont().Family, true) + '\1' + AsParsed(Step.Text, false) + '\2';
       } catch (const EArgumentError&) {
         // A value that is not finite: refused before the host paints, nothing recorded.
+      } catch (const std::out_of_range&) {
+        // A path with fewer numbers than its commands take: the script draws nothing.
       }
     }
   }
   const fuzz::TXmlDocPtr Doc = fuzz::ParseOrFail(Stream.View());
-  std::string Parsed;  // of the text elements, the only ones with a font family
-  for (xmlNode* Element = xmlFirstElementChild(xmlDocGetRootElement(Doc.get())); Element != nullptr;
-       Element = xmlNextElementSibling(Element)) {
-    xmlChar* Family = xmlGetProp(Element, BAD_CAST "font-family");
-    xmlChar* Text = xmlNodeGetContent(Element);
-    if (Family != nullptr)
-      Parsed += std::string(reinterpret_cast<char*>(Family)) + '\1' + reinterpret_cast<char*>(Text) + '\2';
-    xmlFree(Family);
-    xmlFree(Text);
-  }
+  std::string Parsed;  // of the text elements, the only ones with a font family, in clip groups too
+  const std::function<void(xmlNode*)> Read = [&](xmlNode* Parent) {
+    for (xmlNode* Element = xmlFirstElementChild(Parent); Element != nullptr;
+         Element = xmlNextElementSibling(Element)) {
+      xmlChar* Family = xmlGetProp(Element, BAD_CAST "font-family");
+      xmlChar* Text = xmlNodeGetContent(Element);
+      if (Family != nullptr)
+        Parsed += std::string(reinterpret_cast<char*>(Family)) + '\1' + reinterpret_cast<char*>(Text) + '\2';
+      xmlFree(Family);
+      xmlFree(Text);
+      if (xmlStrEqual(Element->name, BAD_CAST "g")) Read(Element);
+    }
+  };
+  Read(xmlDocGetRootElement(Doc.get()));
   if (Parsed != Written) fuzz::Fail("the texts or their families do not read back as written", Stream.View());
   return 0;
 }

@@ -1,5 +1,5 @@
-// The scale run: records COUNT elements (the tests' scene's drawing steps in turn, each
-// one element line) into a file and prints the peak resident memory every million
+// The scale run: records COUNT elements (the steps of the elements scene of tests/scenes.txt
+// in turn, each one element line) into a file and prints the peak resident memory every million
 // elements, to show that the recording holds nothing per element. scripts/scale.sh runs
 // it, then checks the file with a streaming XML parser.
 //
@@ -25,15 +25,10 @@ int main(int argc, char** argv) {
     TFileStream File(argv[1], TFileBuffering::Full);
     {
       test::TOpenCanvas Canvas(&File, &Host);
-      std::vector<test::TStep> Steps;  // the shapes before the first writer that leave a mark, at 100 seeds
-      for (int Seed = 0; Seed < 100; ++Seed)
-        for (const test::TStep& Step : test::SceneSteps(static_cast<float>(Seed) * 37.1f)) {
-          if (Step.Op == 'W') break;
-          if (std::string_view("cRrLeEaApPt").find(Step.Op) != std::string_view::npos && Step.Kind != TBrushKind::None)
-            Steps.push_back(Step);
-        }
+      const std::vector<test::TStep> Steps = test::Load(FSVG_TEST_SCENES, "elements").Steps;
       test::TScript Script(Canvas);
       for (std::uint64_t Index = 0; Index < Count; ++Index) {
+        Canvas.SetOffset({static_cast<float>(Index % 100000) * 0.37f, 0});  // numbers of every length
         Script.Draw(Steps[Index % Steps.size()]);
         rusage Usage{};  // ru_maxrss: the peak resident memory in KiB
         if (((Index + 1) % 1'000'000 == 0 || Index + 1 == Count) && ::getrusage(RUSAGE_SELF, &Usage) == 0)

@@ -6,7 +6,6 @@
 // places, as decimals.txt. Every line of scene.svg is built in room lent exactly to size.
 // Usage: fsvg_documents <directory>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <sstream>

@@ -131,12 +131,7 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { TGzipStream(&Memory, 10); }, "Cannot set up the gzip stream: the level must be -1 to 9, not 10"},
       {[&] { TNullCanvas(-1, 0); }, "Canvas size must not be negative"},
       {[&] { Host.SetSize(0, -1); }, "Canvas size must not be negative"},
-      {[&] {
-         Host.BeginScene();
-         Host.EndScene();
-         Host.EndScene();
-       },
-       "EndScene without a matching BeginScene"},
+      {[&] { Host.EndScene(); }, "EndScene without a matching BeginScene"},
       {[&] { Host.RestoreState(nullptr); },
        "RestoreState: the state was not saved by this canvas, or was restored already"}};
   for (const auto& Case : Cases) EXPECT_EQ(ErrorOf(Case.first), Case.second);

@@ -15,15 +15,11 @@
 // every host and fails unless the documents are byte for byte the same.
 #include <cairo.h>
 
-#include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,18 +56,17 @@ struct THost {
   std::function<void(const std::string&)> SaveToPNG;
 };
 
+template <typename T>
+THost Make(int Width, int Height) {
+  auto Canvas = std::make_unique<T>(Width, Height);
+  T* Painter = Canvas.get();
+  return {std::move(Canvas), [Painter](const std::string& File) { Painter->SaveToPNG(File); }};
+}
+
 THost MakeHost(const std::string& Name, int Width, int Height) {
-  if (Name == "cairo") {
-    auto Canvas = std::make_unique<TCairoCanvas>(Width, Height);
-    TCairoCanvas* Painter = Canvas.get();
-    return {std::move(Canvas), [Painter](const std::string& File) { Painter->SaveToPNG(File); }};
-  }
+  if (Name == "cairo") return Make<TCairoCanvas>(Width, Height);
 #ifdef FSVG_FIDELITY_QT
-  if (Name == "qt") {
-    auto Canvas = std::make_unique<TQtCanvas>(Width, Height);
-    TQtCanvas* Painter = Canvas.get();
-    return {std::move(Canvas), [Painter](const std::string& File) { Painter->SaveToPNG(File); }};
-  }
+  if (Name == "qt") return Make<TQtCanvas>(Width, Height);
 #endif
   throw std::runtime_error("no host canvas named " + Name);
 }

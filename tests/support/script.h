@@ -91,7 +91,7 @@ inline TScene Load(const std::string& File, const std::string& Name, float Seed 
         if (Word[0] == '*') Repeat = std::stoul(Value);
         Step.Current |= Word == "$";
         Step.EvenOdd |= Word == "eo";
-        if (std::isupper(static_cast<unsigned char>(Word[0])) && Word != "eo") Step.Commands.push_back(Word[0]);
+        if (std::isupper(static_cast<unsigned char>(Word[0]))) Step.Commands.push_back(Word[0]);
         char* End = nullptr;  // a number ("nan" and "inf" too), taken whole
         const float Number = std::strtof(Word.c_str() + (Word[0] == '~'), &End);
         if (*End == 0 && End != Word.c_str() + (Word[0] == '~') && Word.find_first_of("#w@%*") != 0)
@@ -160,7 +160,7 @@ class TScript {
 
   void Draw(const TStep& Step) {
     const auto& [Op, N, Color, Kind, Thickness, Opacity, Current, Text, Commands, EvenOdd] = Step;
-    const auto At = [&N](std::size_t I) { return I < N.size() ? N[I] : 0.f; };
+    const auto At = [&Step](std::size_t I) { return I < Step.N.size() ? Step.N[I] : 0.f; };
     const TRectF R{At(0), At(1), At(2), At(3)};
     const TPointF P{At(0), At(1)}, Q{At(2), At(3)};
     TCorners Corners;
@@ -197,7 +197,7 @@ class TScript {
     if (Op == 'x') C.ExcludeClipRect(R);
     if (Op == 'K') C.IntersectClipPath(PathOf(Step));
     if (Op == 'v') FSaved.push_back(C.SaveState());
-    if (Op == '^') {
+    if (Op == '^' && !FSaved.empty()) {
       C.RestoreState(FSaved.back());
       FSaved.pop_back();
     }
