@@ -216,6 +216,10 @@ void Draw(TSvgCanvas& C, TCanvas& Host, const std::vector<TStep>& Steps) {
       TTeeCanvas Canvas(C);
       demo::DrawDashboard(Canvas, Host.GetFontMetrics().Ascent / 100);
     }
+    if (Op == 'G') C.BeginGroup(Text.substr(0, Text.find(u' ')), Text.substr(Text.find(u' ') + 1));
+    if (Op == 'H') C.EndGroup();
+    if (Op == 'U') C.BeginLink(Text);
+    if (Op == 'u') C.EndLink();
   }
 }
 
