@@ -313,30 +313,31 @@ class FSVG_API TSvgCanvas {
 
   /// @name Groups and links
   /// Structure for the document alone: nothing is painted and the host is not called.
-  /// Each call writes one line; groups and links nest as the calls do, and the clip
-  /// groups the recording opens nest inside them (those open when a group or link
-  /// begins are closed before it and opened again inside it by the next element that
-  /// needs them). Close and the destructor end whatever is still open, innermost first.
+  /// Each call writes its lines at once, in one write. Groups and links nest as the
+  /// calls do, and the clip groups the recording opens nest inside them: those open when
+  /// a group or link begins are closed before it, and opened again inside it by the next
+  /// element that needs them. Close and the destructor end whatever is still open,
+  /// innermost first.
   ///
   ///     Canvas.BeginGroup(u"legend", u"Legend");  // <g id="legend"> and its <title>
   ///     Canvas.FillRect({10, 10, 20, 20}, 0, 0, fsvg::AllCorners, 1);
   ///     Canvas.EndGroup();                         // </g>
   ///@{
-  /// Writes <g id="...">, the id after TSvgOptions::IdPrefix, or <g> for an empty Id;
-  /// then, when Title is not empty, <title>Title</title> (escaped) on a line of its own.
-  /// Throws ESvgError, writing nothing, when Id is not an XML name without a colon, was
-  /// given to an earlier BeginGroup of this document (every id given is kept, so each
-  /// costs its length in memory until the canvas goes), or is c or g followed by
-  /// digits (the forms of the ids the document makes itself).
+  /// Writes `<g id="...">`, the id after TSvgOptions::IdPrefix, or `<g>` for an empty
+  /// Id; then, when Title is not empty, `<title>Title</title>` (escaped) on a line of its
+  /// own. Throws ESvgError, writing nothing, when Id is not an XML name without a colon,
+  /// was given to an earlier BeginGroup of this document (every id given is kept, so
+  /// each costs its length in memory until the canvas goes), or is c or g followed by
+  /// digits (the forms of the ids the document numbers itself).
   void BeginGroup(std::u16string_view Id, std::u16string_view Title = {});
-  /// Writes </g> for the innermost open BeginGroup. Throws EMisuseError, writing
-  /// nothing, when no group is open or a link opened since is still open.
+  /// Writes `</g>` for the innermost open BeginGroup. Throws EMisuseError, writing
+  /// nothing, when no group is open or a link begun since is still open.
   void EndGroup();
-  /// Writes <a xlink:href="Url" xmlns:xlink="http://www.w3.org/1999/xlink">, Url escaped
-  /// and otherwise as given (its form is not checked).
+  /// Writes `<a xlink:href="Url" xmlns:xlink="http://www.w3.org/1999/xlink">`, Url
+  /// escaped and otherwise as given (its form is not checked).
   void BeginLink(std::u16string_view Url);
-  /// Writes </a> for the innermost open BeginLink. Throws EMisuseError, writing nothing,
-  /// when no link is open or a group opened since is still open.
+  /// Writes `</a>` for the innermost open BeginLink. Throws EMisuseError, writing
+  /// nothing, when no link is open or a group begun since is still open.
   void EndLink();
   ///@}
 
