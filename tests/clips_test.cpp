@@ -106,8 +106,12 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   {
     TSvgCanvas Svg(&Stream, &Host, Options);
     Svg.BeginGroup(u"a");  // a group's id takes it too; refused ids and ends write nothing
-    EXPECT_EQ(ErrorOf<ESvgError>([&] { Svg.BeginGroup(u"a"); }), "BeginGroup: the id \"a\" is used already");
-    for (const char16_t* Id : {u"a:b", u"c12", u"g3"}) EXPECT_THROW(Svg.BeginGroup(Id), ESvgError);
+    const std::pair<const char16_t*, const char*> Refused[] = {
+        {u"a", "BeginGroup: the id \"a\" is used already"},
+        {u"a:b", "BeginGroup: the id must be empty or an XML name without a colon"},
+        {u"c10", "BeginGroup: an id of c or g and digits is the document's own"},
+        {u"g9", "BeginGroup: an id of c or g and digits is the document's own"}};
+    for (const auto& [Id, Message] : Refused) EXPECT_EQ(ErrorOf<ESvgError>([&] { Svg.BeginGroup(Id); }), Message);
     EXPECT_THROW(Svg.EndLink(), EMisuseError);
     TTeeCanvas Tee(Svg);  // the tee's own clip reaches the host it records
     Tee.IntersectClipRect({1, 2, 3, 4});
