@@ -111,7 +111,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
         {u"a:b", "BeginGroup: the id must be empty or an XML name without a colon"},
         {u"c10", "BeginGroup: an id of c or g and digits is the document's own"},
         {u"g9", "BeginGroup: an id of c or g and digits is the document's own"}};
-    for (const auto& [Id, Message] : Refused) EXPECT_EQ(ErrorOf<ESvgError>([&] { Svg.BeginGroup(Id); }), Message);
+    for (const auto& Case : Refused) EXPECT_EQ(ErrorOf<ESvgError>([&] { Svg.BeginGroup(Case.first); }), Case.second);
     EXPECT_THROW(Svg.EndLink(), EMisuseError);
     TTeeCanvas Tee(Svg);  // the tee's own clip reaches the host it records
     Tee.IntersectClipRect({1, 2, 3, 4});
