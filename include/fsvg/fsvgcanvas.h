@@ -317,7 +317,7 @@ class FSVG_API TSvgCanvas {
   /// calls do, and the clip groups the recording opens nest inside them: those open when
   /// a group or link begins are closed before it, and opened again inside it by the next
   /// element that needs them. Close and the destructor end whatever is still open,
-  /// innermost first.
+  /// innermost first; after Close each call raises EMisuseError.
   ///
   ///     Canvas.BeginGroup(u"legend", u"Legend");  // <g id="legend"> and its <title>
   ///     Canvas.FillRect({10, 10, 20, 20}, 0, 0, fsvg::AllCorners, 1);
