@@ -75,6 +75,8 @@ void Check(bool Value, const char* Text) {
   if (!Value) throw ESvgError(Text);
 }
 
+bool detail::IsNameOrEmpty(std::u16string_view Text) { return IsIdPrefix(Text); }
+
 TBytes ToUtf8(std::u16string_view Text) {
   TBytes Bytes(detail::Utf8Length(Text, detail::TTextEncoding::Plain));
   detail::EncodeUtf8(Text, detail::TTextEncoding::Plain, Bytes.data());
@@ -141,7 +143,7 @@ void TSvgCanvas::Finish() {
   FClosed = true;
   std::exception_ptr Error;
   try {
-    Write(ClipGroupsEnd() + std::string(Footer));
+    Write(OpenGroupsEnd() + std::string(Footer));
   } catch (...) {
     Error = std::current_exception();
   }

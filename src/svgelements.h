@@ -339,4 +339,8 @@ inline void PutMatrix(TLine& Line, const TMatrix& M) {
   });
 }
 
+// Whether Text is empty or an XML name without a colon: the rule of the id prefix, which
+// group ids keep too.
+bool IsNameOrEmpty(std::u16string_view Text);
+
 }  // namespace fsvg::detail

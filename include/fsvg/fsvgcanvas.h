@@ -28,6 +28,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "fsvg/errors.h"
@@ -310,6 +311,36 @@ class FSVG_API TSvgCanvas {
   std::int32_t GetSavingStateCount() const;
   ///@}
 
+  /// @name Groups and links
+  /// Structure for the document alone: nothing is painted and the host is not called.
+  /// Each call writes its lines at once, in one write. Groups and links nest as the
+  /// calls do, and the clip groups the recording opens nest inside them: those open when
+  /// a group or link begins are closed before it, and opened again inside it by the next
+  /// element that needs them. Close and the destructor end whatever is still open,
+  /// innermost first; after Close each call raises EMisuseError.
+  ///
+  ///     Canvas.BeginGroup(u"legend", u"Legend");  // <g id="legend"> and its <title>
+  ///     Canvas.FillRect({10, 10, 20, 20}, 0, 0, fsvg::AllCorners, 1);
+  ///     Canvas.EndGroup();                         // </g>
+  ///@{
+  /// Writes `<g id="...">`, the id after TSvgOptions::IdPrefix, or `<g>` for an empty
+  /// Id; then, when Title is not empty, `<title>Title</title>` (escaped) on a line of its
+  /// own. Throws ESvgError, writing nothing, when Id is not an XML name without a colon,
+  /// was given to an earlier BeginGroup of this document (every id given is kept, so
+  /// each costs its length in memory until the canvas goes), or is c or g followed by
+  /// digits (the forms of the ids the document numbers itself).
+  void BeginGroup(std::u16string_view Id, std::u16string_view Title = {});
+  /// Writes `</g>` for the innermost open BeginGroup. Throws EMisuseError, writing
+  /// nothing, when no group is open or a link begun since is still open.
+  void EndGroup();
+  /// Writes `<a xlink:href="Url" xmlns:xlink="http://www.w3.org/1999/xlink">`, Url
+  /// escaped and otherwise as given (its form is not checked).
+  void BeginLink(std::u16string_view Url);
+  /// Writes `</a>` for the innermost open BeginLink. Throws EMisuseError, writing
+  /// nothing, when no link is open or a group begun since is still open.
+  void EndLink();
+  ///@}
+
  protected:
   /// @name Writers
   /// For classes that record more (an overridden FillText, say). Each hands its bytes
@@ -360,6 +391,13 @@ class FSVG_API TSvgCanvas {
   std::unordered_map<std::string, std::string> FClipIds;
   std::string FIdPrefix;
   std::uint64_t FLastId = 0;
+  // Groups and links: each open one, outermost first (true for a link), and every
+  // group id given so far, without the prefix.
+  std::vector<bool> FFrames;
+  std::unordered_set<std::u16string> FGroupIds;
+  void BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title);
+  void EndFrame(bool Link);
+  std::string OpenGroupsEnd() const;
 };
 
 /// A TCanvas that paints on a host and records: drawing code written once against

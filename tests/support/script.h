@@ -221,7 +221,11 @@ class TScript {
       C.FillText({At(0), At(1) - Ascent, At(2), At(1)}, Text, false, Opacity, {}, TTextAlign::Leading,
                  TTextAlign::Leading);
     }
-    if (std::string_view("rReEaALfFpPCckxKv^omsntbyY").find(Op) == std::string_view::npos && FOther) FOther(Step);
+    if (Op == 'G') C.BeginGroup(Text.substr(0, Text.find(u' ')), Text.substr(Text.find(u' ') + 1));
+    if (Op == 'H') C.EndGroup();
+    if (Op == 'U') C.BeginLink(Text);
+    if (Op == 'u') C.EndLink();
+    if (std::string_view("rReEaALfFpPCckxKv^omsntbyYGHUu").find(Op) == std::string_view::npos && FOther) FOther(Step);
   }
 
  private:

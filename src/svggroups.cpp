@@ -1,0 +1,97 @@
+// Groups and links: structure the caller gives the document, which the host never sees.
+// Each open one is a frame of its own. The recording's clip groups live inside the
+// innermost frame only: those open when a frame begins are closed before it, since a
+// clip group left around it would go on clipping inside it after the host's clip let go
+// of that step (a RestoreState inside the frame), and no group opened inside can undo
+// an ancestor's clip. The next element that needs them opens them again inside the
+// frame, reusing their ids; the end of a frame closes the clip groups opened in it.
+#include <algorithm>
+
+#include "fsvg/fsvgcanvas.h"
+#include "svgelements.h"
+#include "svgline.h"
+#include "textencoding.h"
+
+namespace fsvg {
+
+using detail::TLine;
+using detail::TTextEncoding;
+
+namespace {
+
+constexpr std::string_view GroupEnd = "</g>\n";
+constexpr std::string_view LinkEnd = "</a>\n";
+
+// Whether Id is c or g followed by digits: the forms of the clip paths' and gradients'
+// ids, which the document numbers itself.
+bool IsGeneratedId(std::u16string_view Id) {
+  return Id.size() > 1 && (Id[0] == u'c' || Id[0] == u'g') &&
+         std::all_of(Id.begin() + 1, Id.end(), [](char16_t Unit) { return Unit >= u'0' && Unit <= u'9'; });
+}
+
+}  // namespace
+
+void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
+  Check(detail::IsNameOrEmpty(Id), "BeginGroup: the id must be empty or an XML name without a colon");
+  Check(!IsGeneratedId(Id), "BeginGroup: an id of c or g and digits is the document's own");
+  if (FGroupIds.contains(std::u16string(Id))) {
+    const TBytes Name = ToUtf8(Id);
+    throw ESvgError("BeginGroup: the id \"" + std::string(Name.begin(), Name.end()) + "\" is used already");
+  }
+  BeginFrame(false, Id, Title);
+  if (!Id.empty()) FGroupIds.emplace(Id);
+}
+
+void TSvgCanvas::EndGroup() { EndFrame(false); }
+void TSvgCanvas::BeginLink(std::u16string_view Url) { BeginFrame(true, Url, {}); }
+void TSvgCanvas::EndLink() { EndFrame(true); }
+
+// The clip groups' ends and the frame's start, title and all, in one write: a write
+// that fails leaves the document and the frames as they were.
+void TSvgCanvas::BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title) {
+  const std::size_t Room = GroupEnd.size() * FOpenClips.size() + FIdPrefix.size() + detail::EncodedRoom(Target) +
+                           detail::EncodedRoom(Title) + 128;
+  detail::WriteLine(FStream, Room, FOptions.DecimalPlaces, [&](TLine& Line) {
+    for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) Line.Put(GroupEnd);
+    if (Link) {
+      Line.Open("a");
+      Line.Attr("xlink:href", [&] { Line.PutText(Target, TTextEncoding::Xml); });
+      Line.Attr("xmlns:xlink", "http://www.w3.org/1999/xlink");
+    } else {
+      Line.Open("g");
+      if (!Target.empty()) {
+        Line.Attr("id", [&] {
+          Line.Put(std::string_view(FIdPrefix));
+          Line.PutText(Target, TTextEncoding::Xml);
+        });
+      }
+    }
+    Line.Put(">\n");
+    if (!Title.empty()) {
+      Line.Put("<title>");
+      Line.PutText(Title, TTextEncoding::Xml);
+      Line.Put("</title>\n");
+    }
+  });
+  FOpenClips.clear();
+  FOpenClip = nullptr;
+  FFrames.push_back(Link);
+}
+
+void TSvgCanvas::EndFrame(bool Link) {
+  if (FFrames.empty() || FFrames.back() != Link)
+    throw EMisuseError(Link ? "EndLink without a matching BeginLink" : "EndGroup without a matching BeginGroup");
+  Write(ClipGroupsEnd() + std::string(Link ? LinkEnd : GroupEnd));
+  FOpenClips.clear();
+  FOpenClip = nullptr;
+  FFrames.pop_back();
+}
+
+// What closes every open group, innermost first: the clip groups, then the frames.
+std::string TSvgCanvas::OpenGroupsEnd() const {
+  std::string End = ClipGroupsEnd();
+  for (auto Frame = FFrames.rbegin(); Frame != FFrames.rend(); ++Frame) End += *Frame ? LinkEnd : GroupEnd;
+  return End;
+}
+
+}  // namespace fsvg
