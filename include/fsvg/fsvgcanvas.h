@@ -99,6 +99,14 @@ struct FSVG_API TSvgOptions {
   /// documents inlined in one page never share one. Empty, or an XML name without a
   /// colon; the constructor refuses any other with ESvgError.
   std::u16string IdPrefix;
+  /// A gradient brush that holds a gradient as that gradient: one line
+  /// <defs><linearGradient id="g1" ...> (or radialGradient) with its stops, in the
+  /// element's coordinates, before the first element that paints with it, and
+  /// fill="url(#g1)" or stroke="url(#g1)" on each such element (an equal gradient
+  /// placed alike reuses the id). Off, the brush is recorded as its Color. Unlike the
+  /// switches above, it changes nothing else: a drawing with no gradient is recorded as
+  /// without it.
+  bool Gradients = false;
 
   /// Every switch on, no title and no description, four places.
   static TSvgOptions Faithful();
@@ -360,6 +368,19 @@ class FSVG_API TSvgCanvas {
   std::unordered_map<std::string, std::string> FClipIds;
   std::string FIdPrefix;
   std::uint64_t FLastId = 0;
+
+  // Gradient recording: the id of the gradient ABrush paints with, defined before it is
+  // first used, placed at Offset (the element's own); empty when the brush is recorded
+  // as its colour.
+  std::string_view GradientRef(const TBrush& ABrush, TPointF Offset) {
+    if (!FOptions.Gradients || ABrush.GetGradient() == nullptr) [[likely]]
+      return {};
+    return DefineGradient(*ABrush.GetGradient(), Offset);
+  }
+  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset);
+  // The id of each gradient defined, by its definition's content; the last id number given.
+  std::unordered_map<std::string, std::string> FGradientIds;
+  std::uint64_t FLastGradientId = 0;
 };
 
 /// A TCanvas that paints on a host and records: drawing code written once against
