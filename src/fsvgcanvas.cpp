@@ -817,7 +817,7 @@ std::string_view TSvgCanvas::DefineGradient(const TGradient& Gradient, TPointF O
   auto Found = FGradientIds.find(Content);
   if (Found == FGradientIds.end()) {
     std::string Id = FIdPrefix + "g" + std::to_string(FLastGradientId + 1);
-    const char* const Element = Gradient.Kind == TGradientKind::Linear ? "linearGradient" : "radialGradient";
+    const char* const Element = detail::IsWrittenLinear(Gradient) ? "linearGradient" : "radialGradient";
     Write("<defs><" + std::string(Element) + " id=\"" + Id + "\"" + Content + "</defs>\n");
     ++FLastGradientId;
     Found = FGradientIds.emplace(std::move(Content), std::move(Id)).first;

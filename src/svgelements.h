@@ -358,15 +358,24 @@ inline std::size_t GradientRoom(const TGradient& G) {
   return FixedLineRoom + G.Stops.size() * (2 * MaxRealLength + 64);
 }
 
+// Whether a gradient is written as a linearGradient: a linear one, and a ramp of no
+// length, which paints its last stop's colour (see PutGradientBody).
+inline bool IsWrittenLinear(const TGradient& G) { return G.Kind == TGradientKind::Linear || G.IsDegenerate(); }
+
 // A gradient's definition after its id, up to its closing tag: its geometry, offset as
 // the element's own coordinates are, its spread when not pad, and its stops. An offset is
 // written exactly, whatever the places (at none, every stop would be at 0 or 1); a
-// colour's alpha, when not opaque, as stop-opacity.
+// colour's alpha, when not opaque, as stop-opacity. A ramp of no length, which renderers
+// paint each their own way (an average colour, nothing), is written as a ramp of length
+// one of its last stop alone: that stop's colour everywhere.
 inline void PutGradientBody(TLine& Line, const TGradient& G, TPointF Offset) {
   static constexpr std::string_view Spreads[] = {"pad", "reflect", "repeat"};
   static_assert(std::size(Spreads) == static_cast<std::size_t>(TGradientSpread::Repeat) + 1);
+  const bool Degenerate = G.IsDegenerate();
   Line.Attr("gradientUnits", "userSpaceOnUse");
-  if (G.Kind == TGradientKind::Linear) {
+  if (Degenerate) {
+    Line.Attr("x2", "1");
+  } else if (G.Kind == TGradientKind::Linear) {
     Line.Attr("x1", static_cast<double>(G.Start.X) + Offset.X);
     Line.Attr("y1", static_cast<double>(G.Start.Y) + Offset.Y);
     Line.Attr("x2", static_cast<double>(G.End.X) + Offset.X);
@@ -378,16 +387,17 @@ inline void PutGradientBody(TLine& Line, const TGradient& G, TPointF Offset) {
     Line.Attr("fx", static_cast<double>(G.Focal.X) + Offset.X);
     Line.Attr("fy", static_cast<double>(G.Focal.Y) + Offset.Y);
   }
-  if (G.Spread != TGradientSpread::Pad) Line.Attr("spreadMethod", Spreads[static_cast<std::size_t>(G.Spread)]);
+  if (G.Spread != TGradientSpread::Pad && !Degenerate)
+    Line.Attr("spreadMethod", Spreads[static_cast<std::size_t>(G.Spread)]);
   Line.Put('>');
-  for (const TGradientStop& Stop : G.Stops) {
+  for (const TGradientStop& Stop : Degenerate ? std::span(G.Stops).last(1) : std::span(G.Stops)) {
     Line.Open("stop");
     Line.Attr("offset", [&] { Line.PutExact(Stop.Offset); });
     Line.Attr("stop-color", TColorValue{Stop.Color});
     if (Stop.Color >> 24 != 0xFF) Line.Attr("stop-opacity", static_cast<double>(Stop.Color >> 24) / 255.0);
     Line.Put("/>");
   }
-  Line.Put(G.Kind == TGradientKind::Linear ? std::string_view("</linearGradient>") : "</radialGradient>");
+  Line.Put(IsWrittenLinear(G) ? std::string_view("</linearGradient>") : "</radialGradient>");
 }
 
 }  // namespace fsvg::detail

@@ -49,9 +49,9 @@ struct TStep {
   TAlphaColor Color = 0xFF1F2A44;
   float Thickness = 0, Opacity = 1;
   std::u16string Text;
-  std::string Commands;             // a path's commands, in order; their numbers are N's
-  bool EvenOdd = false;             // the path is filled even-odd
-  std::vector<TAlphaColor> Colors;  // every colour given, in order: a gradient's stops
+  std::string Commands;              // a path's commands, in order; their numbers are N's
+  bool EvenOdd = false;              // the path is filled even-odd
+  std::vector<TGradientStop> Stops;  // a gradient's, each given as OFFSET#AARRGGBB
 };
 
 struct TScene {
@@ -100,7 +100,10 @@ TScene Load(const std::string& Name) {
       Step.Op = Op[0];
       for (std::string Word; In >> Word && Word[0] != '"';) {
         if (Word[0] == '#')
-          Step.Colors.push_back(Step.Color = static_cast<TAlphaColor>(std::stoul(Word.substr(1), nullptr, 16)));
+          Step.Color = static_cast<TAlphaColor>(std::stoul(Word.substr(1), nullptr, 16));
+        else if (const auto Hash = Word.find('#'); Hash != std::string::npos)
+          Step.Stops.push_back(
+              {std::stof(Word), static_cast<TAlphaColor>(std::stoul(Word.substr(Hash + 1), nullptr, 16))});
         else if (Word[0] == 'w')
           Step.Thickness = std::stof(Word.substr(1));
         else if (Word[0] == '@')
@@ -158,7 +161,7 @@ void Draw(TSvgCanvas& C, TCanvas& Host, const std::vector<TStep>& Steps) {
   std::vector<TCanvasSaveState*> Saved;
   std::shared_ptr<const TGradient> Gradient;  // what the fills and outlines that follow paint with
   for (const TStep& Step : Steps) {
-    const auto& [Op, N, Color, Thickness, Opacity, Text, Commands, EvenOdd, Colors] = Step;
+    const auto& [Op, N, Color, Thickness, Opacity, Text, Commands, EvenOdd, Stops] = Step;
     const auto At = [&Step](std::size_t I) { return I < Step.N.size() ? Step.N[I] : 0.f; };
     const TRectF R{At(0), At(1), At(2), At(3)};
     const TPointF P{At(0), At(1)}, Q{At(2), At(3)};
@@ -167,20 +170,14 @@ void Draw(TSvgCanvas& C, TCanvas& Host, const std::vector<TStep>& Steps) {
       if ((N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
     TPolygon Points;
     for (std::size_t I = 0; I + 1 < N.size(); I += 2) Points.push_back({N[I], N[I + 1]});
-    if (Op == 'G') {
-      std::vector<TGradientStop> Stops;
-      for (std::size_t I = 0; I < Colors.size(); ++I) Stops.push_back({N.at(N.size() - Colors.size() + I), Colors[I]});
-      const auto Spread = static_cast<TGradientSpread>(At(1));
+    if (Op == 'G')
       Gradient = Stops.empty() ? nullptr
-                 : At(0) == 0  ? TGradient::Linear({At(2), At(3)}, {At(4), At(5)}, Stops, Spread)
-                               : TGradient::Radial({At(2), At(3)}, At(4), {At(5), At(6)}, Stops, Spread);
-    }
-    TBrush Fill(TBrushKind::Solid, Color);
-    if (Gradient) Fill = TBrush(Gradient, Color);
+                 : N.size() == 5
+                     ? TGradient::Linear(P, Q, Stops, static_cast<TGradientSpread>(At(4)))
+                     : TGradient::Radial(P, At(2), {At(3), At(4)}, Stops, static_cast<TGradientSpread>(At(5)));
+    const TBrush Fill = Gradient ? TBrush(Gradient, Color) : TBrush(TBrushKind::Solid, Color);
     TStrokeBrush Pen = Style;
-    Pen.Kind = Fill.Kind;
-    Pen.Gradient = Fill.Gradient;
-    Pen.Color = Color;
+    static_cast<TBrush&>(Pen) = Fill;
     Pen.Thickness = Thickness;
     C.SetFill(Fill);  // for polygons and text
     C.GetStroke() = Pen;
