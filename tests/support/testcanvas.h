@@ -316,9 +316,8 @@ inline std::string ScanDocument(const std::string& Document) {
     const std::string Line = Document.substr(Start, End - Start);
     for (std::size_t At = Line.find("url(#"); At != std::string::npos; At = Line.find("url(#", At + 1))
       if (!Defined(Line.substr(At + 5, Line.find(')', At) - At - 5))) return "forward reference: " + Line;
-    if (Line.starts_with("<clipPath ") || Line.starts_with("<defs>")) {
-      const std::size_t At = Line.find(" id=\"") + 5;
-      const std::string Id = Line.substr(At, Line.find('"', At) - At);
+    if (Line.starts_with("<clipPath id=\"")) {
+      const std::string Id = Line.substr(14, Line.find('"', 14) - 14);
       if (Defined(Id)) return "defined twice: " + Line;
       Ids.push_back(Id);
     }
