@@ -95,17 +95,17 @@ struct FSVG_API TSvgOptions {
   std::u16string Title;
   /// A desc element, escaped, when not empty.
   std::u16string Description;
-  /// Put before every id the document defines (clip paths are c1, c2, ...), so that two
-  /// documents inlined in one page never share one. Empty, or an XML name without a
-  /// colon; the constructor refuses any other with ESvgError.
+  /// Put before every id the document defines (clip paths are c1, c2, ..., gradients
+  /// g1, g2, ...), so that two documents inlined in one page never share one. Empty, or
+  /// an XML name without a colon; the constructor refuses any other with ESvgError.
   std::u16string IdPrefix;
   /// A gradient brush that holds a gradient as that gradient: one line
-  /// <defs><linearGradient id="g1" ...> (or radialGradient) with its stops, in the
+  /// `<defs><linearGradient id="g1" ...>` (or `radialGradient`) with its stops, in the
   /// element's coordinates, before the first element that paints with it, and
-  /// fill="url(#g1)" or stroke="url(#g1)" on each such element (an equal gradient
-  /// placed alike reuses the id). Off, the brush is recorded as its Color. Unlike the
-  /// switches above, it changes nothing else: a drawing with no gradient is recorded as
-  /// without it.
+  /// `fill="url(#g1)"` or `stroke="url(#g1)"` on each such element (an equal gradient
+  /// placed alike reuses the id; ids are g1, g2, ... after IdPrefix). Off, the brush is
+  /// recorded as its Color. Unlike the switches above, it changes nothing else: a
+  /// drawing with no gradient is recorded as without it.
   bool Gradients = false;
 
   /// Every switch on, no title and no description, four places.
