@@ -28,7 +28,9 @@ constexpr std::string_view HeaderStart =
 constexpr std::string_view Footer = "</svg>";
 
 // Whether O asks for the plain recording: every switch off, and the plain places.
-bool IsPlain(const TSvgOptions& O) { return !detail::AnySwitch(O) && O.DecimalPlaces == detail::PlainDecimalPlaces; }
+bool IsPlain(const TSvgOptions& O) {
+  return !detail::AnySwitch(O) && !O.Gradients && O.DecimalPlaces == detail::PlainDecimalPlaces;
+}
 
 // Where a closed canvas writes: every write is refused, so a drawing call after Close
 // paints the host and then raises instead of losing its element without a word.
@@ -89,7 +91,7 @@ TBytes ToUtf8(std::u16string_view Text) {
 TSvgOptions TSvgOptions::Faithful() {
   TSvgOptions Options;
   Options.DocumentSize = Options.Transforms = Options.ArcOffset = Options.CornerShapes = Options.ColorAlpha =
-      Options.StrokeStyle = Options.TextLayout = true;
+      Options.StrokeStyle = Options.TextLayout = Options.Gradients = true;
   return Options;
 }
 
@@ -335,10 +337,11 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
   FCanvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsBrushVisible(ABrush)) return;
   SyncClip();
-  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(ABrush, FCanvas->GetOffset());
+  WriteElement(FStream, Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutFillTail(Line, AOpacity, ABrush, Options);
+    detail::PutFillTail(Line, AOpacity, ABrush, Options, Paint);
     Line.CloseEmpty();
   });
 }
@@ -353,10 +356,11 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
   FCanvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
   if (!IsStrokeVisible(ABrush)) return;
   SyncClip();
-  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(ABrush, FCanvas->GetOffset());
+  WriteElement(FStream, Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
+    detail::PutStrokeTail(Line, AOpacity, ABrush, Options, Paint);
     Line.Attr("fill", "none");
     Line.CloseEmpty();
   });
@@ -374,14 +378,15 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
   if (!IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
   SyncClip();
-  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(ABrush, Offset);
+  WriteElement(FStream, Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     Line.Open("line");
     Line.Attr("x1", static_cast<double>(APt1.X) + Offset.X);
     Line.Attr("y1", static_cast<double>(APt1.Y) + Offset.Y);
     Line.Attr("x2", static_cast<double>(APt2.X) + Offset.X);
     Line.Attr("y2", static_cast<double>(APt2.Y) + Offset.Y);
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
+    detail::PutStrokeTail(Line, AOpacity, ABrush, Options, Paint);
     Line.CloseEmpty();
   });
 }
@@ -395,10 +400,11 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& 
   FCanvas->FillEllipse(ARect, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
   SyncClip();
-  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(ABrush, FCanvas->GetOffset());
+  WriteElement(FStream, Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutFillTail(Line, AOpacity, ABrush, Options);
+    detail::PutFillTail(Line, AOpacity, ABrush, Options, Paint);
     Line.CloseEmpty();
   });
 }
@@ -409,10 +415,11 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeB
   FCanvas->DrawEllipse(ARect, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   SyncClip();
-  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(ABrush, FCanvas->GetOffset());
+  WriteElement(FStream, Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutEllipseGeometry(Line, ARect, FCanvas->GetOffset(), Options);
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
+    detail::PutStrokeTail(Line, AOpacity, ABrush, Options, Paint);
     Line.Attr("fill", "none");
     Line.CloseEmpty();
   });
@@ -431,10 +438,11 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
   FCanvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsBrushVisible(ABrush)) return;
   SyncClip();
-  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(ABrush, ArcOffset());
+  WriteElement(FStream, Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutFillTail(Line, AOpacity, ABrush, Options);
+    detail::PutFillTail(Line, AOpacity, ABrush, Options, Paint);
     Line.CloseEmpty();
   });
 }
@@ -449,10 +457,11 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
   FCanvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
   if (!IsStrokeVisible(ABrush)) return;
   SyncClip();
-  WriteElement(FStream, 0, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(ABrush, ArcOffset());
+  WriteElement(FStream, Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, ArcOffset());
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
+    detail::PutStrokeTail(Line, AOpacity, ABrush, Options, Paint);
     Line.Attr("fill", "none");
     Line.CloseEmpty();
   });
@@ -466,13 +475,15 @@ void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   if (Points.size() < 2 || !IsBrushVisible(GetFill())) return;
   const TPointF Offset = FCanvas->GetOffset();
   SyncClip();
-  WriteElement(FStream, detail::PointListRoom(Points, 0), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    Line.Open("polygon");
-    Line.Attr("points", [&] { detail::PutPointList(Line, Points, Offset, false); });
-    detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutFillTail(Line, AOpacity, GetFill(), Options);
-    Line.CloseEmpty();
-  });
+  const std::string_view Paint = GradientRef(GetFill(), Offset);
+  WriteElement(FStream, detail::PointListRoom(Points, 0) + Paint.size(), FPlain, FOptions,
+               [&](TLine& Line, const auto& Options) {
+                 Line.Open("polygon");
+                 Line.Attr("points", [&] { detail::PutPointList(Line, Points, Offset, false); });
+                 detail::PutTransform(Line, *FCanvas, Options);
+                 detail::PutFillTail(Line, AOpacity, GetFill(), Options, Paint);
+                 Line.CloseEmpty();
+               });
 }
 
 void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
@@ -480,19 +491,21 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   if (Points.size() < 2 || !IsStrokeVisible(GetStroke())) return;
   const TPointF Offset = FCanvas->GetOffset();
   SyncClip();
-  WriteElement(FStream, detail::PointListRoom(Points, 1), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    // The plain outline is a polyline that ends where it began, with no join there;
-    // with the stroke's style recorded it is a closed polygon, joined at every vertex.
-    if (Options.StrokeStyle)
-      Line.Open("polygon");
-    else
-      Line.Open("polyline");
-    Line.Attr("points", [&] { detail::PutPointList(Line, Points, Offset, !Options.StrokeStyle); });
-    detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutStrokeTail(Line, AOpacity, GetStroke(), Options);
-    Line.Attr("fill", "none");
-    Line.CloseEmpty();
-  });
+  const std::string_view Paint = GradientRef(GetStroke(), Offset);
+  WriteElement(FStream, detail::PointListRoom(Points, 1) + Paint.size(), FPlain, FOptions,
+               [&](TLine& Line, const auto& Options) {
+                 // The plain outline is a polyline that ends where it began, with no join there;
+                 // with the stroke's style recorded it is a closed polygon, joined at every vertex.
+                 if (Options.StrokeStyle)
+                   Line.Open("polygon");
+                 else
+                   Line.Open("polyline");
+                 Line.Attr("points", [&] { detail::PutPointList(Line, Points, Offset, !Options.StrokeStyle); });
+                 detail::PutTransform(Line, *FCanvas, Options);
+                 detail::PutStrokeTail(Line, AOpacity, GetStroke(), Options, Paint);
+                 Line.Attr("fill", "none");
+                 Line.CloseEmpty();
+               });
 }
 
 // ---------------------------------------------------------------------------
@@ -505,14 +518,16 @@ void TSvgCanvas::FillPath(const TPathData& APath, float AOpacity, const TBrush& 
   if (APath.IsEmpty() || !IsBrushVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
   SyncClip();
-  WriteElement(FStream, detail::PathRoom(APath), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    Line.Open("path");
-    Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
-    if (APath.FillRule == TFillRule::EvenOdd) Line.Attr("fill-rule", "evenodd");
-    detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutFillTail(Line, AOpacity, ABrush, Options);
-    Line.CloseEmpty();
-  });
+  const std::string_view Paint = GradientRef(ABrush, Offset);
+  WriteElement(FStream, detail::PathRoom(APath) + Paint.size(), FPlain, FOptions,
+               [&](TLine& Line, const auto& Options) {
+                 Line.Open("path");
+                 Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
+                 if (APath.FillRule == TFillRule::EvenOdd) Line.Attr("fill-rule", "evenodd");
+                 detail::PutTransform(Line, *FCanvas, Options);
+                 detail::PutFillTail(Line, AOpacity, ABrush, Options, Paint);
+                 Line.CloseEmpty();
+               });
 }
 
 void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity) { DrawPath(APath, AOpacity, GetStroke()); }
@@ -522,16 +537,18 @@ void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeB
   if (APath.IsEmpty() || !IsStrokeVisible(ABrush)) return;
   const TPointF Offset = FCanvas->GetOffset();
   SyncClip();
-  WriteElement(FStream, detail::PathRoom(APath), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
-    Line.Open("path");
-    Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
-    detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutStrokeTail(Line, AOpacity, ABrush, Options);
-    // A path's caps and joins are part of its shape: recorded whatever the options.
-    if (!Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush);
-    Line.Attr("fill", "none");
-    Line.CloseEmpty();
-  });
+  const std::string_view Paint = GradientRef(ABrush, Offset);
+  WriteElement(FStream, detail::PathRoom(APath) + Paint.size(), FPlain, FOptions,
+               [&](TLine& Line, const auto& Options) {
+                 Line.Open("path");
+                 Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
+                 detail::PutTransform(Line, *FCanvas, Options);
+                 detail::PutStrokeTail(Line, AOpacity, ABrush, Options, Paint);
+                 // A path's caps and joins are part of its shape: recorded whatever the options.
+                 if (!Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush);
+                 Line.Attr("fill", "none");
+                 Line.CloseEmpty();
+               });
 }
 
 // ---------------------------------------------------------------------------
@@ -658,7 +675,8 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   const std::size_t Extra =
       detail::EncodedRoom(Font.Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128);
   SyncClip();
-  WriteElement(FStream, Extra, FPlain, FOptions, [&](TLine& Line, const auto& Options) {
+  const std::string_view Paint = GradientRef(GetFill(), Offset);
+  WriteElement(FStream, Extra + Paint.size(), FPlain, FOptions, [&](TLine& Line, const auto& Options) {
     const bool Laid = Options.TextLayout && !Lines.Metrics.empty();
     const bool RightToLeft = Laid && Flags.Contains(TFillTextFlag::RightToLeft);
     Line.Open("text");
@@ -669,7 +687,7 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     Line.Attr("font-family", [&] { Line.PutText(Font.Family, detail::TTextEncoding::Xml); });
     Line.Attr("font-size", static_cast<double>(Font.Size));
     detail::PutTransform(Line, *FCanvas, Options);
-    detail::PutFillTail(Line, AOpacity, GetFill(), Options);
+    detail::PutFillTail(Line, AOpacity, GetFill(), Options, Paint);
     if (!Laid) {
       Line.Put('>');
       Line.PutText(AText, detail::TTextEncoding::Xml);
@@ -782,6 +800,31 @@ TRectF TSvgCanvas::AlignToPixel(const TRectF& Rect) const {
   const float Top = FCanvas->AlignToPixelVertically(Rect.Top);
   return {Left, Top, SnapSpanToPixels(Left, Rect.Width(), Scale, Rect.Right),
           SnapSpanToPixels(Top, Rect.Height(), Scale, Rect.Bottom)};
+}
+
+// ---------------------------------------------------------------------------
+// Gradients
+//
+// Defined lazily, as clip paths are: just before the first element that paints with one,
+// on a line of its own, keyed by its content (the gradient in the element's coordinates),
+// so every later use of an equal gradient at the same place, by whatever brush, reuses
+// the id, and the memory holds one entry per distinct definition. The id is kept only
+// once the definition is written.
+
+std::string_view TSvgCanvas::DefineGradient(const TGradient& Gradient, TPointF Offset) {
+  detail::TLineRoom Room(detail::GradientRoom(Gradient), nullptr);
+  TLine Body(Room, FOptions.DecimalPlaces);
+  detail::PutGradientBody(Body, Gradient, Offset);
+  std::string Content(Body.Text());
+  auto Found = FGradientIds.find(Content);
+  if (Found == FGradientIds.end()) {
+    std::string Id = FIdPrefix + "g" + std::to_string(FLastGradientId + 1);
+    const char* const Element = detail::IsWrittenLinear(Gradient) ? "linearGradient" : "radialGradient";
+    Write("<defs><" + std::string(Element) + " id=\"" + Id + "\"" + Content + "</defs>\n");
+    ++FLastGradientId;
+    Found = FGradientIds.emplace(std::move(Content), std::move(Id)).first;
+  }
+  return Found->second;
 }
 
 }  // namespace fsvg

@@ -182,7 +182,7 @@ inline bool AnySwitch(const TSvgOptions& O) {
 // of an option.
 struct TPlainSwitches {
   static constexpr bool Transforms = false, CornerShapes = false, ColorAlpha = false, StrokeStyle = false,
-                        TextLayout = false;
+                        TextLayout = false, Gradients = false;
   static constexpr int DecimalPlaces = PlainDecimalPlaces;
 };
 

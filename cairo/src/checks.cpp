@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <memory>
 #include <string>
 
 namespace fsvg::detail {
@@ -23,11 +25,36 @@ void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity) {
                         ((Color >> 24) & 0xFF) / 255.0 * Opacity);
 }
 
-// Every kind of brush but None paints with its colour.
+// Every kind of brush but None paints: a gradient brush with its gradient when it holds
+// one, every other with its colour.
 bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity) {
   if (ABrush.Kind == TBrushKind::None) return false;
-  SetSourceColor(Context, ABrush.Color, Opacity);
+  if (const TGradient* Gradient = ABrush.GetGradient())
+    SetSourceGradient(Context, *Gradient, Opacity);
+  else
+    SetSourceColor(Context, ABrush.Color, Opacity);
   return true;
+}
+
+// The pattern takes the user space in force when it is set: the shape's, offset and
+// transformed as the shape is. The radial ramp runs from a circle of no radius at the
+// focal point out to the gradient's circle, as SVG's does.
+void SetSourceGradient(cairo_t* Context, const TGradient& Gradient, double Opacity) {
+  if (Gradient.IsDegenerate()) return SetSourceColor(Context, Gradient.Stops.back().Color, Opacity);
+  static constexpr cairo_extend_t Extends[] = {CAIRO_EXTEND_PAD, CAIRO_EXTEND_REFLECT, CAIRO_EXTEND_REPEAT};
+  const TGradient& G = Gradient;
+  const std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)> Pattern(
+      G.Kind == TGradientKind::Linear
+          ? cairo_pattern_create_linear(G.Start.X, G.Start.Y, G.End.X, G.End.Y)
+          : cairo_pattern_create_radial(G.Focal.X, G.Focal.Y, 0, G.Center.X, G.Center.Y, G.Radius),
+      cairo_pattern_destroy);
+  cairo_pattern_set_extend(Pattern.get(), Extends[static_cast<std::size_t>(G.Spread)]);
+  for (const TGradientStop& Stop : G.Stops) {
+    const TAlphaColor C = Stop.Color;
+    cairo_pattern_add_color_stop_rgba(Pattern.get(), Stop.Offset, ((C >> 16) & 0xFF) / 255.0, ((C >> 8) & 0xFF) / 255.0,
+                                      (C & 0xFF) / 255.0, ((C >> 24) & 0xFF) / 255.0 * Opacity);
+  }
+  cairo_set_source(Context, Pattern.get());
 }
 
 }  // namespace fsvg::detail

@@ -22,7 +22,11 @@ double ClampedOpacity(float AOpacity);
 /// Sets Color, its alpha multiplied by Opacity, as the source of Context.
 void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity);
 
-/// Sets the colour of ABrush as the source; false, and nothing set, for a None brush.
+/// Sets ABrush's gradient, or its colour, as the source; false, and nothing set, for a
+/// None brush.
 bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity);
+/// Sets Gradient as Context's source, every stop's alpha multiplied by Opacity; a
+/// degenerate gradient as its last stop's colour.
+void SetSourceGradient(cairo_t* Context, const TGradient& Gradient, double Opacity);
 
 }  // namespace fsvg::detail

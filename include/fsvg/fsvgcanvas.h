@@ -96,10 +96,18 @@ struct FSVG_API TSvgOptions {
   std::u16string Title;
   /// A desc element, escaped, when not empty.
   std::u16string Description;
-  /// Put before every id the document defines (clip paths are c1, c2, ...), so that two
-  /// documents inlined in one page never share one. Empty, or an XML name without a
-  /// colon; the constructor refuses any other with ESvgError.
+  /// Put before every id the document defines (clip paths are c1, c2, ..., gradients
+  /// g1, g2, ...), so that two documents inlined in one page never share one. Empty, or
+  /// an XML name without a colon; the constructor refuses any other with ESvgError.
   std::u16string IdPrefix;
+  /// A gradient brush that holds a gradient as that gradient: one line
+  /// `<defs><linearGradient id="g1" ...>` (or `radialGradient`) with its stops, in the
+  /// element's coordinates, before the first element that paints with it, and
+  /// `fill="url(#g1)"` or `stroke="url(#g1)"` on each such element (an equal gradient
+  /// placed alike reuses the id; ids are g1, g2, ... after IdPrefix). Off, the brush is
+  /// recorded as its Color. Unlike the switches above, it changes nothing else: a
+  /// drawing with no gradient is recorded as without it.
+  bool Gradients = false;
 
   /// Every switch on, no title and no description, four places.
   static TSvgOptions Faithful();
@@ -398,6 +406,19 @@ class FSVG_API TSvgCanvas {
   void BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title);
   void EndFrame(bool Link);
   std::string OpenGroupsEnd() const;
+
+  // Gradient recording: the id of the gradient ABrush paints with, defined before it is
+  // first used, placed at Offset (the element's own); empty when the brush is recorded
+  // as its colour.
+  std::string_view GradientRef(const TBrush& ABrush, TPointF Offset) {
+    if (!FOptions.Gradients || ABrush.GetGradient() == nullptr) [[likely]]
+      return {};
+    return DefineGradient(*ABrush.GetGradient(), Offset);
+  }
+  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset);
+  // The id of each gradient defined, by its definition's content; the last id number given.
+  std::unordered_map<std::string, std::string> FGradientIds;
+  std::uint64_t FLastGradientId = 0;
 };
 
 /// A TCanvas that paints on a host and records: drawing code written once against

@@ -5,21 +5,24 @@
 /// Paint: brushes, the stroke brush with its dash, cap and join, and fonts.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
 
 #include "fsvg/export.h"
+#include "fsvg/gradient.h"
 #include "fsvg/types.h"
 
 namespace fsvg {
 
 /// What a brush paints with. Only None leaves no mark; every other kind is recorded
-/// with the brush's one Color.
+/// with the brush's one Color, but a Gradient brush that holds a gradient under
+/// TSvgOptions::Gradients.
 enum class TBrushKind {
   None,      ///< paints nothing
   Solid,     ///< one colour
-  Gradient,  ///< a gradient, represented by Color
+  Gradient,  ///< the brush's Gradient, represented by Color; Color alone when it holds none
   Bitmap,    ///< a bitmap, represented by Color
   Resource   ///< a shared resource, represented by Color
 };
@@ -51,7 +54,8 @@ enum class TStrokeJoin {
 /// Custom is solid too.
 FSVG_API std::span<const float> DashPattern(TStrokeDash Dash);
 
-/// A fill paint. Gradient, bitmap and resource brushes carry a representative Color.
+/// A fill paint. Gradient, bitmap and resource brushes carry a representative Color; a
+/// gradient brush paints with its Gradient when it holds one.
 ///
 ///     TBrush Fill(TBrushKind::Solid, 0xFF2266AA);
 ///     Canvas.FillRect({10, 10, 90, 60}, 0, 0, AllCorners, 1, Fill);
@@ -62,12 +66,22 @@ class TBrush {
   TBrush() = default;
   /// A brush of the given kind and colour.
   TBrush(TBrushKind AKind, TAlphaColor AColor) : Kind(AKind), Color(AColor) {}
+  /// A gradient brush painting with AGradient, represented by AColor.
+  TBrush(std::shared_ptr<const TGradient> AGradient, TAlphaColor AColor)
+      : Kind(TBrushKind::Gradient), Color(AColor), Gradient(std::move(AGradient)) {}
 
-  TBrushKind Kind = TBrushKind::Solid;  ///< what it paints with; None paints nothing
-  TAlphaColor Color = 0xFF000000;       ///< its colour, or the colour that represents it
+  TBrushKind Kind = TBrushKind::Solid;        ///< what it paints with; None paints nothing
+  TAlphaColor Color = 0xFF000000;             ///< its colour, or the colour that represents it
+  std::shared_ptr<const TGradient> Gradient;  ///< what a Gradient brush paints with; shared, never changed
 
-  /// Equal when kind and colour are.
-  friend bool operator==(const TBrush&, const TBrush&) = default;
+  /// The gradient the brush paints with: its Gradient when its Kind is Gradient, else null.
+  const TGradient* GetGradient() const { return Kind == TBrushKind::Gradient ? Gradient.get() : nullptr; }
+
+  /// Equal when kind and colour are, and the gradients are the same or equal.
+  friend bool operator==(const TBrush& A, const TBrush& B) {
+    return A.Kind == B.Kind && A.Color == B.Color &&
+           (A.Gradient == B.Gradient || (A.Gradient && B.Gradient && *A.Gradient == *B.Gradient));
+  }
 };
 
 /// An outline paint: a brush with a thickness, dash, cap and join.
@@ -82,6 +96,9 @@ class TStrokeBrush : public TBrush {
   /// A stroke of the given kind, colour and thickness.
   TStrokeBrush(TBrushKind AKind, TAlphaColor AColor, float AThickness = 1)
       : TBrush(AKind, AColor), Thickness(AThickness) {}
+  /// A stroke painting with AGradient, represented by AColor, of the given thickness.
+  TStrokeBrush(std::shared_ptr<const TGradient> AGradient, TAlphaColor AColor, float AThickness = 1)
+      : TBrush(std::move(AGradient), AColor), Thickness(AThickness) {}
 
   float Thickness = 1;                    ///< width in logical units; 0, negative or NaN paints nothing
   TStrokeDash Dash = TStrokeDash::Solid;  ///< dash pattern

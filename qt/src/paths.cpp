@@ -212,11 +212,40 @@ bool ApplyClip(QPainter& Painter, const TClip& Clip, double Scale, const QSizeF&
   return true;
 }
 
+// The gradient is in the painter's logical coordinates, the shape's own. Qt keeps one
+// stop an offset, so a stop at the offset of the one before it (a sharp step) goes just
+// after it.
+QBrush ToQBrush(const TBrush& ABrush, float AOpacity) {
+  const TGradient* const G = ABrush.GetGradient();
+  if (G == nullptr) return ToQColor(ABrush.Color, AOpacity);
+  if (G->IsDegenerate()) return ToQColor(G->Stops.back().Color, AOpacity);
+  static constexpr QGradient::Spread Spreads[] = {QGradient::PadSpread, QGradient::ReflectSpread,
+                                                  QGradient::RepeatSpread};
+  QLinearGradient Linear(G->Start.X, G->Start.Y, G->End.X, G->End.Y);
+  QRadialGradient Radial(G->Center.X, G->Center.Y, G->Radius, G->Focal.X, G->Focal.Y);
+  QGradient& Ramp = G->Kind == TGradientKind::Linear ? static_cast<QGradient&>(Linear) : Radial;
+  Ramp.setSpread(Spreads[static_cast<std::size_t>(G->Spread)]);
+  QGradientStops Stops;
+  constexpr double Step = 1e-9;
+  for (const TGradientStop& Stop : G->Stops) {
+    double Offset = Stop.Offset;
+    if (!Stops.empty() && Offset <= Stops.back().first) {
+      if (Offset + Step <= 1)
+        Offset = Stops.back().first + Step;
+      else
+        Stops.back().first = Offset - Step;  // at the end, the one before moves back instead
+    }
+    Stops.append({Offset, ToQColor(Stop.Color, AOpacity)});
+  }
+  Ramp.setStops(Stops);
+  return Ramp;
+}
+
 void FillPath(QPainter& Painter, QPainterPath& Path, const TBrush& ABrush, float AOpacity, Qt::FillRule Rule) {
-  // Every kind of brush but None paints with its colour.
+  // Every kind of brush but None paints.
   if (ABrush.Kind == TBrushKind::None) return;
   Path.setFillRule(Rule);
-  Painter.fillPath(Path, ToQColor(ABrush.Color, AOpacity));
+  Painter.fillPath(Path, ToQBrush(ABrush, AOpacity));
 }
 
 void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush& ABrush, float AOpacity,
@@ -231,7 +260,7 @@ void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush&
     throw EArgumentError("A stroke would be wider than 8388608 device pixels under this transform");
   if (!Pattern.empty() && !(Length * Stretch / PatternLength <= MaxDashes))
     throw EArgumentError("A dashed stroke would be cut into more than 1000000 dashes under this transform");
-  QPen Pen(ToQColor(ABrush.Color, AOpacity), ABrush.Thickness);
+  QPen Pen(ToQBrush(ABrush, AOpacity), ABrush.Thickness);
   Pen.setCapStyle(ABrush.Cap == TStrokeCap::Round ? Qt::RoundCap : Qt::FlatCap);
   Pen.setJoinStyle(LineJoins[static_cast<std::size_t>(ABrush.Join)]);
   // Qt measures the miter from the join's centre in half widths, SVG from edge to edge in

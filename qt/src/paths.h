@@ -5,6 +5,7 @@
 // stroke of it needs.
 #pragma once
 
+#include <QBrush>
 #include <QColor>
 #include <QPainterPath>
 #include <QSizeF>
@@ -40,6 +41,9 @@ bool ApplyClip(QPainter& Painter, const TClip& Clip, double Scale, const QSizeF&
 
 /// Color with its alpha multiplied by AOpacity, clamped to [0, 1].
 QColor ToQColor(TAlphaColor Color, float AOpacity);
+/// ABrush as Qt paints it, its alpha multiplied by AOpacity: its gradient when it holds
+/// one (a degenerate one as its last stop's colour), else its colour.
+QBrush ToQBrush(const TBrush& ABrush, float AOpacity);
 /// Throws EArgumentError for a thickness that is not finite or is negative.
 void CheckStroke(const TStrokeBrush& ABrush);
 

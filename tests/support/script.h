@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -26,8 +27,9 @@ struct TStep {
   float Thickness = 0, Opacity = 1;
   bool Current = false;  // through the overload that takes the canvas's own Fill or Stroke
   std::u16string Text;
-  std::string Commands;  // a path's commands, in order; their numbers are N's
-  bool EvenOdd = false;  // the path is filled even-odd
+  std::string Commands;              // a path's commands, in order; their numbers are N's
+  bool EvenOdd = false;              // the path is filled even-odd
+  std::vector<TGradientStop> Stops;  // a gradient's, each given as OFFSET#AARRGGBB
 };
 
 /// A scene: its size, whether it has text, the limits of its default recording, its steps.
@@ -85,6 +87,9 @@ inline TScene Load(const std::string& File, const std::string& Name, float Seed 
       for (std::string Word; Words >> Word && Word[0] != '"';) {
         const std::string Value = Word.substr(1);
         if (Word[0] == '#') Step.Color = static_cast<TAlphaColor>(std::stoul(Value, nullptr, 16));
+        if (const auto Hash = Word.find('#'); Hash != std::string::npos && Hash > 0)
+          Step.Stops.push_back(
+              {std::stof(Word), static_cast<TAlphaColor>(std::stoul(Word.substr(Hash + 1), nullptr, 16))});
         if (Word[0] == 'w') Step.Thickness = std::stof(Value);
         if (Word[0] == '@') Step.Opacity = std::stof(Value);
         if (Word[0] == '%') Step.Kind = static_cast<TBrushKind>(std::stoi(Value));
@@ -159,7 +164,7 @@ class TScript {
   }
 
   void Draw(const TStep& Step) {
-    const auto& [Op, N, Color, Kind, Thickness, Opacity, Current, Text, Commands, EvenOdd] = Step;
+    const auto& [Op, N, Color, Kind, Thickness, Opacity, Current, Text, Commands, EvenOdd, Stops] = Step;
     const auto At = [&Step](std::size_t I) { return I < Step.N.size() ? Step.N[I] : 0.f; };
     const TRectF R{At(0), At(1), At(2), At(3)};
     const TPointF P{At(0), At(1)}, Q{At(2), At(3)};
@@ -168,7 +173,12 @@ class TScript {
       if ((N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
     TPolygon Points;
     for (std::size_t I = 0; I + 1 < N.size(); I += 2) Points.push_back({N[I], N[I + 1]});
-    const TBrush Fill(Kind, Color);
+    if (Op == 'g')
+      FGradient = Stops.empty() ? nullptr
+                  : N.size() == 5
+                      ? TGradient::Linear(P, Q, Stops, static_cast<TGradientSpread>(At(4)))
+                      : TGradient::Radial(P, At(2), {At(3), At(4)}, Stops, static_cast<TGradientSpread>(At(5)));
+    const TBrush Fill = FGradient ? TBrush(FGradient, Color) : TBrush(Kind, Color);
     TStrokeBrush Pen = FStyle;
     static_cast<TBrush&>(Pen) = Fill;
     Pen.Thickness = Thickness;
@@ -225,13 +235,14 @@ class TScript {
     if (Op == 'H') C.EndGroup();
     if (Op == 'U') C.BeginLink(Text);
     if (Op == 'u') C.EndLink();
-    if (std::string_view("rReEaALfFpPCckxKv^omsntbyYGHUu").find(Op) == std::string_view::npos && FOther) FOther(Step);
+    if (std::string_view("rReEaALfFpPCckxKv^omsntbyYGHUug").find(Op) == std::string_view::npos && FOther) FOther(Step);
   }
 
  private:
   TSvgCanvas& C;
   std::function<void(const TStep&)> FOther;
-  TStrokeBrush FStyle{TBrushKind::Solid, 0};  // the dash, cap and join of the outlines that follow
+  TStrokeBrush FStyle{TBrushKind::Solid, 0};   // the dash, cap and join of the outlines that follow
+  std::shared_ptr<const TGradient> FGradient;  // what the fills and outlines that follow paint with
   std::vector<TCanvasSaveState*> FSaved;
 };
 
