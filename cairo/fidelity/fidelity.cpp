@@ -211,6 +211,14 @@ void Draw(TSvgCanvas& C, TCanvas& Host, const std::vector<TStep>& Steps) {
       const TRectF Line{At(0), At(1) - Ascent, At(2), At(1)};
       C.FillText(Line, Text, false, Opacity, {}, TTextAlign::Leading, TTextAlign::Leading);
     }
+    if (Op == 'i') {
+      std::vector<TAlphaColor> Pixels;
+      for (std::uint32_t Y = 0; Y < 64; ++Y)
+        for (std::uint32_t X = 0; X < 64; ++X)
+          Pixels.push_back(At(9) == 1 ? ((X / 4 + Y / 4) % 2 ? 0xFF2F6BD8 : 0xFFF0C81E)
+                                      : (255 - Y) << 24 | X * 4 << 16 | Y * 4 << 8 | 160);
+      C.DrawBitmap(TBitmap(64, 64, Pixels), R, {At(4), At(5), At(6), At(7)}, Opacity, At(8) == 1);
+    }
     if (Op == 'D') {
       C.GetFont() = TFont(demo::DashboardFont, 100);
       TTeeCanvas Canvas(C);
