@@ -100,7 +100,7 @@ void PutChunk(TBase64Writer& Out, const char (&Type)[5], std::span<const std::ui
 struct TDeflater {
   z_stream Stream{};
   TDeflater() {
-    if (deflateInit(&Stream, Z_DEFAULT_COMPRESSION) != Z_OK)
+    if (deflateInit2(&Stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_FILTERED) != Z_OK)
       throw EOverflowError("DrawBitmap: zlib cannot get the memory to compress the image");
   }
   ~TDeflater() { deflateEnd(&Stream); }
