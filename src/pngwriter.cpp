@@ -44,7 +44,7 @@ class TBase64Writer {
     if (FCarried != 0) {
       std::fill(FCarry.begin() + FCarried, FCarry.end(), 0);
       Encode(FCarry.data());
-      std::fill(FText.begin() + FUsed - (3 - FCarried), FText.begin() + FUsed, '=');
+      std::fill(FText.get() + FUsed - (3 - FCarried), FText.get() + FUsed, '=');
     }
     Flush();
   }
@@ -52,9 +52,9 @@ class TBase64Writer {
  private:
   void Encode(const std::uint8_t* Group) {
     static constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    if (FUsed + 4 > FText.size()) Flush();
+    if (FUsed + 4 > TextSize) Flush();
     const std::uint32_t Bits = static_cast<std::uint32_t>(Group[0]) << 16 | Group[1] << 8 | Group[2];
-    char* const Out = FText.data() + FUsed;
+    char* const Out = FText.get() + FUsed;
     Out[0] = Digits[Bits >> 18];
     Out[1] = Digits[Bits >> 12 & 63];
     Out[2] = Digits[Bits >> 6 & 63];
@@ -62,12 +62,14 @@ class TBase64Writer {
     FUsed += 4;
   }
   void Flush() {
-    if (FUsed != 0) FStream.WriteBuffer(FText.data(), FUsed);
+    if (FUsed != 0) FStream.WriteBuffer(FText.get(), FUsed);
     FUsed = 0;
   }
 
+  static constexpr std::size_t TextSize = 64 * 1024;
+
   TStream& FStream;
-  std::array<char, 64 * 1024> FText;
+  std::unique_ptr<char[]> FText = std::make_unique_for_overwrite<char[]>(TextSize);
   std::size_t FUsed = 0;
   std::array<std::uint8_t, 3> FCarry{};
   std::size_t FCarried = 0;
@@ -156,18 +158,20 @@ void WritePngBase64(TStream& Stream, const TBitmap& Bitmap, TPixelArea Area) {
 
   TDeflater Deflater;
   z_stream& Z = Deflater.Stream;
-  std::array<std::uint8_t, 32 * 1024> Chunk;
-  Z.next_out = Chunk.data();
-  Z.avail_out = Chunk.size();
+  // The output buffers are on the heap: a drawing call may run on a thread of small stack.
+  constexpr uInt ChunkSize = 32 * 1024;
+  const std::unique_ptr<std::uint8_t[]> Chunk = std::make_unique_for_overwrite<std::uint8_t[]>(ChunkSize);
+  Z.next_out = Chunk.get();
+  Z.avail_out = ChunkSize;
   // Deflates Z's input with Flush, handing each filled buffer on as an IDAT chunk.
   const auto Deflate = [&](int Flush) {
     int Result;
     do {
       Result = deflate(&Z, Flush);
-      if (Z.avail_out == 0 || (Result == Z_STREAM_END && Z.avail_out != Chunk.size())) {
-        PutChunk(Out, "IDAT", std::span(Chunk.data(), Chunk.size() - Z.avail_out));
-        Z.next_out = Chunk.data();
-        Z.avail_out = Chunk.size();
+      if (Z.avail_out == 0 || (Result == Z_STREAM_END && Z.avail_out != ChunkSize)) {
+        PutChunk(Out, "IDAT", std::span(Chunk.get(), ChunkSize - Z.avail_out));
+        Z.next_out = Chunk.get();
+        Z.avail_out = ChunkSize;
       }
     } while (Z.avail_in != 0 || (Flush == Z_FINISH && Result != Z_STREAM_END));
   };
