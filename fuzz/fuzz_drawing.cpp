@@ -110,6 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
           (void)C.AlignToPixel(I.Point());
           (void)C.AlignToPixelVertically(I.Real());
         },
+        [&] {
+          const TBitmap Bitmap(3, 2, std::vector<TAlphaColor>(6, I.Color()));
+          C.DrawBitmap(Bitmap, I.Rect(), I.Rect(), I.Real(), I.In.ConsumeBool());
+        },
     };
     for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count) {
       try {
