@@ -376,8 +376,8 @@ void TCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRe
   if (!Whole(Source.Left) || !Whole(Source.Top) || !Whole(Source.Right) || !Whole(Source.Bottom))
     throw EArgumentError("DrawBitmap: the source rectangle's edges must be whole pixels");
   if (!(Source.Left >= 0 && Source.Top >= 0 && Source.Left < Source.Right && Source.Top < Source.Bottom &&
-        Source.Right <= static_cast<float>(ABitmap.GetWidth()) &&
-        Source.Bottom <= static_cast<float>(ABitmap.GetHeight())))
+        static_cast<double>(Source.Right) <= ABitmap.GetWidth() &&
+        static_cast<double>(Source.Bottom) <= ABitmap.GetHeight()))
     throw EArgumentError("DrawBitmap: the source rectangle must lie inside the bitmap and not be empty");
   if (Dest.Left < Dest.Right && Dest.Top < Dest.Bottom) DoDrawBitmap(ABitmap, Source, Dest, AOpacity, HighSpeed);
 }
