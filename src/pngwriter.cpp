@@ -171,17 +171,17 @@ void WritePngBase64(TStream& Stream, const TBitmap& Bitmap, TPixelArea Area) {
   const std::unique_ptr<std::uint8_t[]> Chunk = std::make_unique_for_overwrite<std::uint8_t[]>(ChunkSize);
   Z.next_out = Chunk.get();
   Z.avail_out = ChunkSize;
-  // Deflates Z's input with Flush, handing each filled buffer on as an IDAT chunk.
+  // zlib's own idiom: deflate again while the output buffer fills (only then may input or
+  // the end's bits be left); each full buffer becomes a chunk, what stays is written last.
   const auto Deflate = [&](int Flush) {
-    int Result;
     do {
-      Result = deflate(&Z, Flush);
-      if (Z.avail_out == 0 || (Result == Z_STREAM_END && Z.avail_out != ChunkSize)) {
-        PutChunk(Out, "IDAT", std::span(Chunk.get(), ChunkSize - Z.avail_out));
+      if (Z.avail_out == 0) {
+        PutChunk(Out, "IDAT", std::span(Chunk.get(), ChunkSize));
         Z.next_out = Chunk.get();
         Z.avail_out = ChunkSize;
       }
-    } while (Z.avail_in != 0 || (Flush == Z_FINISH && Result != Z_STREAM_END));
+      deflate(&Z, Flush);
+    } while (Z.avail_out == 0);
   };
   TPngRows Rows(Bitmap, Area);
   for (std::int32_t Y = 0; Y < Area.Height; ++Y) {
@@ -196,6 +196,7 @@ void WritePngBase64(TStream& Stream, const TBitmap& Bitmap, TPixelArea Area) {
     }
   }
   Deflate(Z_FINISH);
+  if (Z.avail_out != ChunkSize) PutChunk(Out, "IDAT", std::span(Chunk.get(), ChunkSize - Z.avail_out));
   PutChunk(Out, "IEND", {});
   Out.Finish();
 }

@@ -9,12 +9,13 @@ namespace {
 
 // A tiny image drawn cropped through a tee (which brings the offset to the host), smooth
 // and fast: the caller's values reach the host, and the line holds the PNG of the source
-// rectangle's two pixels, 0x80FF0000 and 0xFF00FF00 (reviewed: it decodes to them).
+// rectangle, two rows of 0x80FF0000 and 0xFF00FF00 (reviewed: it decodes to them, the
+// second row filtered Up, to zeros).
 TEST(Images, RecordedAsOneImageLine) {
-  const std::vector<TAlphaColor> Pixels = {0xFF0000FF, 0x80FF0000, 0xFF00FF00};
+  const std::vector<TAlphaColor> Pixels = {0xFF0000FF, 0x80FF0000, 0xFF00FF00, 0xFF0000FF, 0x80FF0000, 0xFF00FF00};
   const std::string Png =
       "xmlns:xlink=\"http://www.w3.org/1999/xlink\" xlink:href=\"data:image/png;base64,"
-      "iVBORw0KGgoAAAANSUhEUgAAAAIAAAABCAYAAAD0In+KAAAAEUlEQVR4nGP4z8DQwPCf4T8ADn0Dfur2k8AAAAAASUVORK5CYII=\"/>\n";
+      "iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAYAAABytg0kAAAAFUlEQVR4nGP4z8DQwPCf4T8TAxQAAC39A4BTpHM+AAAAAElFTkSuQmCC\"/>\n";
   const std::pair<bool, std::string> Cases[] = {
       {false, R"(<image x="13" y="24" width="50.5" height="20" preserveAspectRatio="none" )"},
       {true, R"(<image x="13" y="24" width="50.5" height="20" preserveAspectRatio="none" opacity="0.25" )"
@@ -25,9 +26,9 @@ TEST(Images, RecordedAsOneImageLine) {
     TSvgCanvas Canvas(&Stream, &Host);
     TTeeCanvas Tee(Canvas);
     Tee.SetOffset({3, 4});
-    Tee.DrawBitmap(TBitmap(3, 1, Pixels), {1, 0, 3, 1}, {10, 20, 60.5f, 40}, HighSpeed ? 0.25f : 1, HighSpeed);
+    Tee.DrawBitmap(TBitmap(3, 2, Pixels), {1, 0, 3, 2}, {10, 20, 60.5f, 40}, HighSpeed ? 0.25f : 1, HighSpeed);
     EXPECT_EQ(Host.Calls.back(),
-              "DrawBitmap(3,[1,0,3,1],[10,20,60.5,40]," + Arg(HighSpeed ? 0.25 : 1) + "," + Arg(HighSpeed) + ")");
+              "DrawBitmap(3,[1,0,3,2],[10,20,60.5,40]," + Arg(HighSpeed ? 0.25 : 1) + "," + Arg(HighSpeed) + ")");
     EXPECT_EQ(Stream.Text, Header + Line + Png);
   }
 }

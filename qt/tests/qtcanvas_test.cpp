@@ -109,16 +109,16 @@ TEST(QtCanvas, PaintsOnACallersDeviceAndSavesPng) {
 // rectangle's pixels exactly. Rows of noise make the PNG several chunks long; rows of
 // translucent ramps between them take the row filters that predict.
 TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
-  std::vector<TAlphaColor> Pixels(256 * 192);
+  std::vector<TAlphaColor> Pixels(4096 * 48);
   std::uint32_t Noise = 1;
   for (std::uint32_t I = 0; I < Pixels.size(); ++I) {
     Noise = Noise * 1664525 + 1013904223;
-    const std::uint32_t X = I % 256, Y = I / 256;
+    const std::uint32_t X = I % 4096, Y = I / 4096;
     Pixels[I] = Y % 4 == 0 ? Noise : X << 24 | (X * Y / 8 & 0xFF) << 16 | Y << 8 | 0x40;
   }
   TQtCanvas Host(10, 10);
   TMemoryStream Stream;
-  TSvgCanvas(&Stream, &Host).DrawBitmap(TBitmap(256, 192, Pixels), {7, 2, 250, 190}, {0, 0, 5, 5}, 1, false);
+  TSvgCanvas(&Stream, &Host).DrawBitmap(TBitmap(4096, 48, Pixels), {7, 2, 4090, 47}, {0, 0, 5, 5}, 1, false);
   const std::string_view Svg = Stream.View();
   const std::size_t Start = Svg.find("base64,") + 7;
   const QByteArray Png = QByteArray::fromBase64(QByteArray(Svg.data() + Start, Svg.find('"', Start) - Start));
@@ -126,7 +126,7 @@ TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
   std::vector<TAlphaColor> Decoded, Expected;
   for (int Y = 0; Y < Image.height(); ++Y)
     for (int X = 0; X < Image.width(); ++X) Decoded.push_back(Image.pixel(X, Y));
-  for (std::size_t Y = 2; Y < 190; ++Y) Expected.insert(Expected.end(), &Pixels[Y * 256 + 7], &Pixels[Y * 256 + 250]);
+  for (std::size_t Y = 2; Y < 47; ++Y) Expected.insert(Expected.end(), &Pixels[Y * 4096 + 7], &Pixels[Y * 4096 + 4090]);
   EXPECT_EQ(Decoded, Expected);
 }
 
