@@ -73,7 +73,8 @@ TEST(Images, RefusedBeforeTheHostPaints) {
        },
        Inside}};
   for (const auto& [Call, Message] : Cases) EXPECT_EQ(ErrorOf<EArgumentError>(Call), Message);
-  Canvas.DrawBitmap(Bitmap, Whole, {5, 5, 5, 9}, 1, false);
+  for (const TRectF& Empty : {TRectF{5, 5, 5, 9}, TRectF{5, 9, 9, 5}})
+    Canvas.DrawBitmap(Bitmap, Whole, Empty, 1, false);
   EXPECT_TRUE(Host.Calls.empty());
   EXPECT_EQ(Stream.Text, Header);
 }
