@@ -34,46 +34,39 @@ TEST(Images, RecordedAsOneImageLine) {
 }
 
 // A bitmap whose size does not match its pixels, or a source rectangle of parts of pixels,
-// outside the bitmap or empty, is refused before the host paints; an empty destination
-// paints and records nothing.
+// outside the bitmap or empty, is refused before the host paints; a destination of no
+// width or height paints and records nothing.
 TEST(Images, RefusedBeforeTheHostPaints) {
   TRecordingCanvas Host;
   TCountingStream Stream;
   TSvgCanvas Canvas(&Stream, &Host);
   const TBitmap Bitmap(4, 4, std::vector<TAlphaColor>(16));
   const TRectF Whole{0, 0, 4, 4};
+  const std::string Parts = "DrawBitmap: the source rectangle's edges must be whole pixels";
   const std::string Inside = "DrawBitmap: the source rectangle must lie inside the bitmap and not be empty";
-  const std::pair<std::function<void()>, std::string> Cases[] = {
-      {[&] { TBitmap(-1, 0, std::vector<TAlphaColor>()); }, "TBitmap: the size must not be negative"},
-      {[&] { TBitmap(2, 2, std::vector<TAlphaColor>(3)); },
-       "TBitmap: the pixel count must be the width times the height"},
-      {[&] {
-         Canvas.DrawBitmap(Bitmap, {0, 0, NAN, 4}, Whole, 1, false);
-       },
-       "DrawBitmap: the source rectangle must be finite"},
-      {[&] {
-         Canvas.DrawBitmap(Bitmap, Whole, {0, 0, 4, INFINITY}, 1, false);
-       },
-       "DrawBitmap: the destination rectangle must be finite"},
-      {[&] { Canvas.DrawBitmap(Bitmap, Whole, Whole, NAN, false); }, "DrawBitmap: the opacity must be finite"},
-      {[&] {
-         Canvas.DrawBitmap(Bitmap, {0, 0.5f, 4, 4}, Whole, 1, false);
-       },
-       "DrawBitmap: the source rectangle's edges must be whole pixels"},
-      {[&] {
-         Canvas.DrawBitmap(Bitmap, {-1, 0, 4, 4}, Whole, 1, false);
-       },
-       Inside},
-      {[&] {
-         Canvas.DrawBitmap(Bitmap, {0, 0, 4, 5}, Whole, 1, false);
-       },
-       Inside},
-      {[&] {
-         Canvas.DrawBitmap(Bitmap, {2, 0, 2, 4}, Whole, 1, false);
-       },
-       Inside}};
-  for (const auto& [Call, Message] : Cases) EXPECT_EQ(ErrorOf<EArgumentError>(Call), Message);
-  for (const TRectF& Empty : {TRectF{5, 5, 5, 9}, TRectF{5, 9, 9, 5}})
+  struct TCase {
+    TRectF Source, Dest;
+    float Opacity;
+    std::string Message;
+  };
+  const TCase Cases[] = {{{0, 0, NAN, 4}, Whole, 1, "DrawBitmap: the source rectangle must be finite"},
+                         {Whole, {0, 0, 4, INFINITY}, 1, "DrawBitmap: the destination rectangle must be finite"},
+                         {Whole, Whole, NAN, "DrawBitmap: the opacity must be finite"},
+                         {{0, 0.5f, 4, 4}, Whole, 1, Parts},
+                         {{0, 0, 4, 3.5f}, Whole, 1, Parts},
+                         {{-1, 0, 4, 4}, Whole, 1, Inside},
+                         {{0, 0, 4, 5}, Whole, 1, Inside},
+                         {{2, 0, 2, 4}, Whole, 1, Inside},
+                         {{0, 2, 4, 2}, Whole, 1, Inside}};
+  for (const TCase& Case : Cases) {
+    const auto Draw = [&] { Canvas.DrawBitmap(Bitmap, Case.Source, Case.Dest, Case.Opacity, false); };
+    EXPECT_EQ(ErrorOf<EArgumentError>(Draw), Case.Message);
+  }
+  EXPECT_EQ(ErrorOf<EArgumentError>([] { TBitmap(-1, 0, std::vector<TAlphaColor>()); }),
+            "TBitmap: the size must not be negative");
+  EXPECT_EQ(ErrorOf<EArgumentError>([] { TBitmap(2, 2, std::vector<TAlphaColor>(3)); }),
+            "TBitmap: the pixel count must be the width times the height");
+  for (const TRectF& Empty : {TRectF{5, 5, 5, 9}, TRectF{5, 9, 9, 9}})
     Canvas.DrawBitmap(Bitmap, Whole, Empty, 1, false);
   EXPECT_TRUE(Host.Calls.empty());
   EXPECT_EQ(Stream.Text, Header);
