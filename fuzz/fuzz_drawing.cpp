@@ -58,7 +58,7 @@ struct TInput {
   }
   test::TStep Step() {
     test::TStep Step;
-    Step.Op = "rReEaALfFpPCckxKv^omnstyYzq"[UpTo(26)];
+    Step.Op = "rReEaALfFpPCckxKv^omnstyYzqi"[UpTo(27)];
     Step.N.resize(UpTo(9));
     for (std::size_t Index = 0; Index < Step.N.size(); ++Index)
       Step.N[Index] = Index == 6 || Index == 7 || Step.Op == 's' || (Index == 5 && Step.Op == 't')

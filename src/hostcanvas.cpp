@@ -367,6 +367,21 @@ void TCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrus
 void TCanvas::FillPath(const TPathData& APath, float AOpacity) { FillPath(APath, AOpacity, FFill); }
 void TCanvas::DrawPath(const TPathData& APath, float AOpacity) { DrawPath(APath, AOpacity, FStroke); }
 
+void TCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
+                         bool HighSpeed) {
+  RequireFinite(Source, "DrawBitmap: the source rectangle must be finite");
+  RequireFinite(Dest, "DrawBitmap: the destination rectangle must be finite");
+  RequireFinite({AOpacity}, "DrawBitmap: the opacity must be finite");
+  const auto Whole = [](float Edge) { return std::floor(Edge) == Edge; };
+  if (!Whole(Source.Left) || !Whole(Source.Top) || !Whole(Source.Right) || !Whole(Source.Bottom))
+    throw EArgumentError("DrawBitmap: the source rectangle's edges must be whole pixels");
+  if (!(Source.Left >= 0 && Source.Top >= 0 && Source.Left < Source.Right && Source.Top < Source.Bottom &&
+        static_cast<double>(Source.Right) <= ABitmap.GetWidth() &&
+        static_cast<double>(Source.Bottom) <= ABitmap.GetHeight()))
+    throw EArgumentError("DrawBitmap: the source rectangle must lie inside the bitmap and not be empty");
+  if (Dest.Left < Dest.Right && Dest.Top < Dest.Bottom) DoDrawBitmap(ABitmap, Source, Dest, AOpacity, HighSpeed);
+}
+
 // Clipping: each call adds one immutable step on top of the current chain, with the
 // offset and matrix in force, so a saved state holds its clip by one pointer.
 void TCanvas::SetClip(const TClip& Clip) {

@@ -143,4 +143,10 @@ float TTeeCanvas::DoTextWidth(std::u16string_view AText) { return Synced().TextW
 
 float TTeeCanvas::DoTextHeight(std::u16string_view AText) { return Synced().TextHeight(AText); }
 
+void TTeeCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
+                              bool HighSpeed) {
+  Synced();
+  FRecorder.DrawBitmap(ABitmap, Source, Dest, AOpacity, HighSpeed);
+}
+
 }  // namespace fsvg

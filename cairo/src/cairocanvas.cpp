@@ -186,4 +186,43 @@ void TCairoCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bo
   CheckStatus(cairo_status(Context.get()));
 }
 
+// The source's pixels, premultiplied, in an image surface of their own, scaled onto the
+// destination and clipped to it. The pattern pads its edges, so that a smooth filter
+// does not fade a scaled image's border into transparency.
+void TCairoCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
+                                bool HighSpeed) {
+  TContextPtr Context = BeginPaint();
+  if (!Context) return;
+  const auto Left = static_cast<std::int32_t>(Source.Left), Top = static_cast<std::int32_t>(Source.Top);
+  const auto Width = static_cast<std::int32_t>(Source.Right) - Left;
+  const auto Height = static_cast<std::int32_t>(Source.Bottom) - Top;
+  TSurfacePtr Image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Width, Height));
+  CheckStatus(cairo_surface_status(Image.get()));
+  unsigned char* const Data = cairo_image_surface_get_data(Image.get());
+  const int Stride = cairo_image_surface_get_stride(Image.get());
+  for (std::int32_t Y = 0; Y < Height; ++Y) {
+    const TAlphaColor* const In = ABitmap.Row(Top + Y) + Left;
+    auto* const Out = reinterpret_cast<std::uint32_t*>(Data + static_cast<std::ptrdiff_t>(Y) * Stride);
+    for (std::int32_t X = 0; X < Width; ++X) {
+      const TAlphaColor C = In[X];
+      const std::uint32_t A = C >> 24;
+      const auto Scaled = [A](std::uint32_t Channel) { return (Channel * A + 127) / 255; };
+      Out[X] = A << 24 | Scaled(C >> 16 & 0xFF) << 16 | Scaled(C >> 8 & 0xFF) << 8 | Scaled(C & 0xFF);
+    }
+  }
+  cairo_surface_mark_dirty(Image.get());
+  const double DestWidth = static_cast<double>(Dest.Right) - Dest.Left;
+  const double DestHeight = static_cast<double>(Dest.Bottom) - Dest.Top;
+  cairo_rectangle(Context.get(), Dest.Left, Dest.Top, DestWidth, DestHeight);
+  cairo_clip(Context.get());
+  cairo_translate(Context.get(), Dest.Left, Dest.Top);
+  cairo_scale(Context.get(), DestWidth / Width, DestHeight / Height);
+  cairo_set_source_surface(Context.get(), Image.get(), 0, 0);
+  cairo_pattern_t* const Pattern = cairo_get_source(Context.get());
+  cairo_pattern_set_extend(Pattern, CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(Pattern, HighSpeed ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_paint_with_alpha(Context.get(), ClampedOpacity(AOpacity));
+  CheckStatus(cairo_status(Context.get()));
+}
+
 }  // namespace fsvg

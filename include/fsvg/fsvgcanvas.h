@@ -253,6 +253,12 @@ class FSVG_API TSvgCanvas {
   void DrawPath(const TPathData& APath, float AOpacity);
   /// Records the path as for FillPath, stroked, with fill="none".
   void DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush);
+  /// Records an image of Dest (offset) holding Source's pixels as an embedded PNG, with
+  /// opacity when below 1 and, under HighSpeed, pixelated rendering; refusals as
+  /// TCanvas::DrawBitmap. An empty or reversed Dest is neither painted nor recorded. The
+  /// line goes to the stream in pieces: a stream that fails partway keeps the part of it
+  /// written before.
+  void DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity, bool HighSpeed);
   ///@}
 
   /// @name Clipping
@@ -467,6 +473,8 @@ class FSVG_API TTeeCanvas : public TCanvas {
   void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
+  void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
+                    bool HighSpeed) override;
   TFontMetrics DoGetFontMetrics() const override;
   void DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                       TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;

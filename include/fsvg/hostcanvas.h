@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fsvg/bitmap.h"
 #include "fsvg/errors.h"
 #include "fsvg/export.h"
 #include "fsvg/outline.h"
@@ -140,6 +141,12 @@ class FSVG_API TCanvas {
   void FillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush);
   /// Strokes APath: each subpath open unless closed by ClosePath. Refusals as FillPath.
   void DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush);
+  /// Paints the pixels of ABitmap inside Source stretched over Dest (offset), at AOpacity;
+  /// HighSpeed asks for the nearest pixel rather than a smooth filter. Source's edges must
+  /// be whole pixels inside the bitmap, with Left < Right and Top < Bottom; Source, Dest
+  /// and AOpacity must be finite (EArgumentError otherwise). An empty or reversed Dest
+  /// paints nothing.
+  void DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity, bool HighSpeed);
   ///@}
 
   /// @name Drawing with the current Fill or Stroke
@@ -324,6 +331,10 @@ class FSVG_API TCanvas {
   /// MeasureLines with the same arguments.
   virtual void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                           TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) = 0;
+  /// Paints DrawBitmap: Source is whole pixels inside the bitmap and not empty, Dest has
+  /// a positive width and height.
+  virtual void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
+                            bool HighSpeed) = 0;
   ///@}
 
   /// @name Text layout hooks
@@ -403,6 +414,7 @@ class FSVG_API TNullCanvas : public TCanvas {
   void DoDrawPath(const TPathData&, float, const TStrokeBrush&) override {}
   void DoFillText(const TRectF&, std::u16string_view, bool, float, TFillTextFlags, TTextAlign, TTextAlign) override {}
   float DoTextHeight(std::u16string_view) override { return 0; }
+  void DoDrawBitmap(const TBitmap&, const TRectF&, const TRectF&, float, bool) override {}
 };
 
 }  // namespace fsvg

@@ -178,4 +178,21 @@ std::unique_ptr<TTextMeasurer> TQtCanvas::DoCreateTextMeasurer() const {
   return CreateMeasurer(RefFont(GetFont(), 0), GetFont().Size);
 }
 
+// The source's pixels, viewed where they lie (Qt's ARGB32 is 0xAARRGGBB, not
+// premultiplied, as TAlphaColor is), scaled onto the destination.
+void TQtCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
+                             bool HighSpeed) {
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter) return;
+  const auto Left = static_cast<std::int32_t>(Source.Left), Top = static_cast<std::int32_t>(Source.Top);
+  const QImage Image(reinterpret_cast<const uchar*>(ABitmap.Row(Top) + Left), static_cast<int>(Source.Right) - Left,
+                     static_cast<int>(Source.Bottom) - Top, static_cast<qsizetype>(ABitmap.GetWidth()) * 4,
+                     QImage::Format_ARGB32);
+  Painter->setRenderHint(QPainter::SmoothPixmapTransform, !HighSpeed);
+  Painter->setOpacity(std::clamp(AOpacity, 0.f, 1.f));
+  Painter->drawImage(QRectF(Dest.Left, Dest.Top, static_cast<double>(Dest.Right) - Dest.Left,
+                            static_cast<double>(Dest.Bottom) - Dest.Top),
+                     Image);
+}
+
 }  // namespace fsvg

@@ -1,6 +1,6 @@
 // Unit tests of TQtCanvas: device pixels after the transform (scale, matrix, offset) and
 // clearing, strokes Qt cannot paint refused, text measured at any size as it is kerned,
-// a caller's device, and PNG files.
+// a caller's device, PNG files, and a recorded image read back by Qt's PNG reader.
 #include "fsvg/qtcanvas.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 
 #include <cstdlib>
+
+#include "fsvg/fsvgcanvas.h"
 
 namespace fsvg {
 namespace {
@@ -101,6 +103,31 @@ TEST(QtCanvas, PaintsOnACallersDeviceAndSavesPng) {
   }
   EXPECT_EQ(Image.pixel(5, 5), 0xFFFF0000);
   EXPECT_THROW(TQtCanvas(4, 4).SaveToPNG("/nonexistent/x.png"), EFCreateError);
+}
+
+// A recorded image decodes (Qt's PNG reader checks every chunk's CRC) to the source
+// rectangle's pixels exactly. Rows of noise make the PNG several chunks long; rows of
+// translucent ramps between them take the row filters that predict.
+TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
+  std::vector<TAlphaColor> Pixels(4096 * 48);
+  std::uint32_t Noise = 1;
+  for (std::uint32_t I = 0; I < Pixels.size(); ++I) {
+    Noise = Noise * 1664525 + 1013904223;
+    const std::uint32_t X = I % 4096, Y = I / 4096;
+    Pixels[I] = Y % 4 == 0 ? Noise : X << 24 | (X * Y / 8 & 0xFF) << 16 | Y << 8 | 0x40;
+  }
+  TQtCanvas Host(10, 10);
+  TMemoryStream Stream;
+  TSvgCanvas(&Stream, &Host).DrawBitmap(TBitmap(4096, 48, Pixels), {7, 2, 4090, 47}, {0, 0, 5, 5}, 1, false);
+  const std::string_view Svg = Stream.View();
+  const std::size_t Start = Svg.find("base64,") + 7;
+  const QByteArray Png = QByteArray::fromBase64(QByteArray(Svg.data() + Start, Svg.find('"', Start) - Start));
+  const QImage Image = QImage::fromData(Png).convertToFormat(QImage::Format_ARGB32);
+  std::vector<TAlphaColor> Decoded, Expected;
+  for (int Y = 0; Y < Image.height(); ++Y)
+    for (int X = 0; X < Image.width(); ++X) Decoded.push_back(Image.pixel(X, Y));
+  for (std::size_t Y = 2; Y < 47; ++Y) Expected.insert(Expected.end(), &Pixels[Y * 4096 + 7], &Pixels[Y * 4096 + 4090]);
+  EXPECT_EQ(Decoded, Expected);
 }
 
 }  // namespace

@@ -231,11 +231,19 @@ class TScript {
       C.FillText({At(0), At(1) - Ascent, At(2), At(1)}, Text, false, Opacity, {}, TTextAlign::Leading,
                  TTextAlign::Leading);
     }
+    if (Op == 'i') {  // a 64-pixel square: a colour ramp fading downwards, or (the tenth number 1) a checkerboard
+      std::vector<TAlphaColor> Pixels;
+      for (std::uint32_t Y = 0; Y < 64; ++Y)
+        for (std::uint32_t X = 0; X < 64; ++X)
+          Pixels.push_back(At(9) == 1 ? ((X / 4 + Y / 4) % 2 ? 0xFF2F6BD8 : 0xFFF0C81E)
+                                      : (255 - Y) << 24 | X * 4 << 16 | Y * 4 << 8 | 160);
+      C.DrawBitmap(TBitmap(64, 64, Pixels), R, {At(4), At(5), At(6), At(7)}, Opacity, At(8) == 1);
+    }
     if (Op == 'G') C.BeginGroup(Text.substr(0, Text.find(u' ')), Text.substr(Text.find(u' ') + 1));
     if (Op == 'H') C.EndGroup();
     if (Op == 'U') C.BeginLink(Text);
     if (Op == 'u') C.EndLink();
-    if (std::string_view("rReEaALfFpPCckxKv^omsntbyYGHUug").find(Op) == std::string_view::npos && FOther) FOther(Step);
+    if (std::string_view("rReEaALfFpPCckxKv^omsntbyYGHUugi").find(Op) == std::string_view::npos && FOther) FOther(Step);
   }
 
  private:

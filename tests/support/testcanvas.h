@@ -112,6 +112,9 @@ class TRecordingCanvas : public TNullCanvas {
   void DoFillText(R Rect, S T, bool W, float O, F Fl, A H, A V) override {
     Record("FillText", Rect, T, W, O, Fl, H, V);
   }
+  void DoDrawBitmap(const TBitmap& Bm, R Src, R Dest, float O, bool H) override {
+    Record("DrawBitmap", Bm.GetWidth(), Src, Dest, O, H);
+  }
   void DoMeasureText(TRectF& Rect, S T, bool, F, A, A) override {
     Record("MeasureText", Rect, T);
     Rect = {1, 2, 3, 4};

@@ -84,6 +84,8 @@ class TCairoCanvas : public TCanvas {
   void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
+  void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
+                    bool HighSpeed) override;
   /// @}
   /// The metrics of the current Font. Throws EArgumentError for a bad font size.
   TFontMetrics DoGetFontMetrics() const override;

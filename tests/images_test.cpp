@@ -1,0 +1,76 @@
+// Images: the recorded line, and the refusals. (The Qt host's tests decode a large image
+// back to its pixels.)
+#include <gtest/gtest.h>
+
+#include "support/testcanvas.h"
+
+namespace fsvg::test {
+namespace {
+
+// A tiny image drawn cropped through a tee (which brings the offset to the host), smooth
+// and fast: the caller's values reach the host, and the line holds the PNG of the source
+// rectangle, two rows of 0x80FF0000 and 0xFF00FF00 (reviewed: it decodes to them, the
+// second row filtered Up, to zeros).
+TEST(Images, RecordedAsOneImageLine) {
+  const std::vector<TAlphaColor> Pixels = {0xFF0000FF, 0x80FF0000, 0xFF00FF00, 0xFF0000FF, 0x80FF0000, 0xFF00FF00};
+  const std::string Png =
+      "xmlns:xlink=\"http://www.w3.org/1999/xlink\" xlink:href=\"data:image/png;base64,"
+      "iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAYAAABytg0kAAAAFUlEQVR4nGP4z8DQwPCf4T8TAxQAAC39A4BTpHM+AAAAAElFTkSuQmCC\"/>\n";
+  const std::pair<bool, std::string> Cases[] = {
+      {false, R"(<image x="13" y="24" width="50.5" height="20" preserveAspectRatio="none" )"},
+      {true, R"(<image x="13" y="24" width="50.5" height="20" preserveAspectRatio="none" opacity="0.25" )"
+             R"(image-rendering="optimizeSpeed" style="image-rendering:pixelated;image-rendering:optimizeSpeed" )"}};
+  for (const auto& [HighSpeed, Line] : Cases) {
+    TRecordingCanvas Host;
+    TCountingStream Stream;
+    TSvgCanvas Canvas(&Stream, &Host);
+    TTeeCanvas Tee(Canvas);
+    Tee.SetOffset({3, 4});
+    Tee.DrawBitmap(TBitmap(3, 2, Pixels), {1, 0, 3, 2}, {10, 20, 60.5f, 40}, HighSpeed ? 0.25f : 1, HighSpeed);
+    EXPECT_EQ(Host.Calls.back(),
+              "DrawBitmap(3,[1,0,3,2],[10,20,60.5,40]," + Arg(HighSpeed ? 0.25 : 1) + "," + Arg(HighSpeed) + ")");
+    EXPECT_EQ(Stream.Text, Header + Line + Png);
+  }
+}
+
+// A bitmap whose size does not match its pixels, or a source rectangle of parts of pixels,
+// outside the bitmap or empty, is refused before the host paints; a destination of no
+// width or height paints and records nothing.
+TEST(Images, RefusedBeforeTheHostPaints) {
+  TRecordingCanvas Host;
+  TCountingStream Stream;
+  TSvgCanvas Canvas(&Stream, &Host);
+  const TBitmap Bitmap(4, 4, std::vector<TAlphaColor>(16));
+  const TRectF Whole{0, 0, 4, 4};
+  const std::string Parts = "DrawBitmap: the source rectangle's edges must be whole pixels";
+  const std::string Inside = "DrawBitmap: the source rectangle must lie inside the bitmap and not be empty";
+  struct TCase {
+    TRectF Source, Dest;
+    float Opacity;
+    std::string Message;
+  };
+  const TCase Cases[] = {{{0, 0, NAN, 4}, Whole, 1, "DrawBitmap: the source rectangle must be finite"},
+                         {Whole, {0, 0, 4, INFINITY}, 1, "DrawBitmap: the destination rectangle must be finite"},
+                         {Whole, Whole, NAN, "DrawBitmap: the opacity must be finite"},
+                         {{0, 0.5f, 4, 4}, Whole, 1, Parts},
+                         {{0, 0, 4, 3.5f}, Whole, 1, Parts},
+                         {{-1, 0, 4, 4}, Whole, 1, Inside},
+                         {{0, 0, 4, 5}, Whole, 1, Inside},
+                         {{2, 0, 2, 4}, Whole, 1, Inside},
+                         {{0, 2, 4, 2}, Whole, 1, Inside}};
+  for (const TCase& Case : Cases) {
+    const auto Draw = [&] { Canvas.DrawBitmap(Bitmap, Case.Source, Case.Dest, Case.Opacity, false); };
+    EXPECT_EQ(ErrorOf<EArgumentError>(Draw), Case.Message);
+  }
+  EXPECT_EQ(ErrorOf<EArgumentError>([] { TBitmap(-1, 0, std::vector<TAlphaColor>()); }),
+            "TBitmap: the size must not be negative");
+  EXPECT_EQ(ErrorOf<EArgumentError>([] { TBitmap(2, 2, std::vector<TAlphaColor>(3)); }),
+            "TBitmap: the pixel count must be the width times the height");
+  for (const TRectF& Empty : {TRectF{5, 5, 5, 9}, TRectF{5, 9, 9, 9}})
+    Canvas.DrawBitmap(Bitmap, Whole, Empty, 1, false);
+  EXPECT_TRUE(Host.Calls.empty());
+  EXPECT_EQ(Stream.Text, Header);
+}
+
+}  // namespace
+}  // namespace fsvg::test
