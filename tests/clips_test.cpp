@@ -64,7 +64,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   TNullCanvas Host(10, 10);
   TSvgOptions Options;
   TCountingStream Stream;
-  for (const std::u16string Bad : {u"1a", u"a:b", u"a b", u"-", u"\u00D7"}) {
+  for (const std::u16string Bad : {u"1a", u"a:b", u"a b", u"-", u"\u00D7", u"a\U000F0000"}) {
     Options.IdPrefix = Bad;
     EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, &Host, Options); }),
               "IdPrefix must be empty or an XML name without a colon");

@@ -205,8 +205,10 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   std::memcpy(Full.AcquireBuffer(6), "ab\n", 3);  // no room for 6 more: flushed first
   Full.CommitBuffer(3);
   EXPECT_EQ(ReadFile(Path), "line\n");
-  EXPECT_EQ(Full.AcquireBuffer(9), nullptr);  // more than the whole buffer
-  Full.WriteBuffer("0123456789", 10);         // more than the buffer: written through
+  ASSERT_NE(Full.AcquireBuffer(2), nullptr);
+  EXPECT_EQ(Full.AcquireBuffer(9), nullptr);         // more than the whole buffer: nothing lent,
+  EXPECT_THROW(Full.CommitBuffer(1), EMisuseError);  // and the room lent before is taken back
+  Full.WriteBuffer("0123456789", 10);                // more than the buffer: written through
   EXPECT_EQ(ReadFile(Path), "line\nab\n0123456789");
   Full.Close();                                          // flushing on close is the first test's
   EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);      // closed, as a write (the refusals)
