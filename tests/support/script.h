@@ -168,9 +168,11 @@ class TScript {
     const auto At = [&Step](std::size_t I) { return I < Step.N.size() ? Step.N[I] : 0.f; };
     const TRectF R{At(0), At(1), At(2), At(3)};
     const TPointF P{At(0), At(1)}, Q{At(2), At(3)};
+    const bool Rect = Op == 'r' || Op == 'R';  // the only steps whose numbers name corners
     TCorners Corners;
     for (int Corner = 0; Corner < 4; ++Corner)
-      if ((N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1) Corners.Include(static_cast<TCorner>(Corner));
+      if ((Rect && N.size() > 7 ? static_cast<int>(N[7]) : 15) >> Corner & 1)
+        Corners.Include(static_cast<TCorner>(Corner));
     TPolygon Points;
     for (std::size_t I = 0; I + 1 < N.size(); I += 2) Points.push_back({N[I], N[I + 1]});
     if (Op == 'g')
@@ -185,7 +187,7 @@ class TScript {
     // Polygons and text take the canvas's paint: their own, unless "$"; "y" and "Y" set it.
     if (!Current && std::string_view("ptby").find(Op) != std::string_view::npos) C.SetFill(Fill);
     if (!Current && std::string_view("PY").find(Op) != std::string_view::npos) C.GetStroke() = Pen;
-    const auto Type = static_cast<TCornerType>(At(6));
+    const auto Type = static_cast<TCornerType>(Rect ? At(6) : 0);
     if (Op == 'r')
       Current ? C.FillRect(R, At(4), At(5), Corners, Opacity, Type)
               : C.FillRect(R, At(4), At(5), Corners, Opacity, Fill, Type);
