@@ -144,8 +144,8 @@ inline TPathData PathOf(const TStep& Step) {
     }
     if (Command == 'A') {
       const TPointF Radius = Next(), Flags = Next();
-      I += 1;
-      Path.ArcTo(Radius, Flags.X, Flags.Y != 0, N.at(I - 1) != 0, Next());
+      const bool Sweep = N.at(I++) != 0;  // read before the end point: arguments have no order
+      Path.ArcTo(Radius, Flags.X, Flags.Y != 0, Sweep, Next());
     }
   }
   return Path;
