@@ -33,9 +33,13 @@ class FSVG_API TBitmap {
   /// Views Pixels, the caller's; refusals as above.
   TBitmap(std::int32_t Width, std::int32_t Height, std::span<const TAlphaColor> Pixels);
 
+  /// A copy: of the pixels when Other owns them, else a second view of the caller's.
   TBitmap(const TBitmap& Other);
+  /// Copies as the copy constructor does.
   TBitmap& operator=(const TBitmap& Other);
+  /// Takes Other's pixels or view.
   TBitmap(TBitmap&& Other) noexcept = default;
+  /// Takes Other's pixels or view.
   TBitmap& operator=(TBitmap&& Other) noexcept = default;
 
   /// Width in pixels.
