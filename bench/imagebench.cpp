@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fsvg/fsvgcanvas.h"
-#include "pngwriter.h"
+#include "encoders/pngwriter.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "fsvg/cairocanvas.h"
 #endif
 #include "fsvg/fsvgcanvas.h"
-#include "numberformat.h"
+#include "encoders/numberformat.h"
 #include "scene.h"
 
 namespace {

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-consumer=examples
+consumer=examples/consumer
 
 check() {  # <program> <output>
   "$1" "$2"

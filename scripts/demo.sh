@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh --demo
 cmake -S . -B build-demo -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFSVG_BUILD_TESTS=OFF
 cmake --build build-demo -j2 --target fsvg_demo
-./build-demo/demo/fsvg_demo "$PWD"
+./build-demo/examples/demo/fsvg_demo "$PWD"

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The size of the tests against the size of the code, in C++ tokens.
 
-Tests are tests/, fuzz/ and each host's tests/ and fidelity/ (cairo/tests, qt/fidelity...);
+Tests are tests/ (the fidelity harness too), fuzz/ and each host's tests/ (hosts/cairo/tests, ...);
 code is every other .h and .cpp file git tracks. Comments and blank lines are left out; a
 string or character literal (raw or prefixed too) is one token, and so is every identifier,
 number and operator or punctuator. Prints both sizes in tokens and in lines, and the token
@@ -25,7 +25,7 @@ TOKEN = re.compile(
     """,
     re.S | re.X,
 )
-TESTS = re.compile(r"^(tests|fuzz)/|^[^/]+/(tests|fidelity)/")
+TESTS = re.compile(r"^(tests|fuzz)/|^hosts/[^/]+/tests/")
 
 
 def measure(paths):

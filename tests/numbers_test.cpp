@@ -10,7 +10,7 @@
 #include <random>
 #include <sstream>
 
-#include "numberformat.h"
+#include "encoders/numberformat.h"
 #include "support/numberref.h"
 
 namespace fsvg::test {

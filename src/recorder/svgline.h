@@ -15,8 +15,8 @@
 #include <type_traits>
 
 #include "fsvg/fsvgcanvas.h"
-#include "numberformat.h"
-#include "textencoding.h"
+#include "encoders/numberformat.h"
+#include "encoders/textencoding.h"
 
 namespace fsvg::detail {
 

@@ -10,7 +10,7 @@
 #include "fsvg/fsvgcanvas.h"
 #include "svgelements.h"
 #include "svgline.h"
-#include "textencoding.h"
+#include "encoders/textencoding.h"
 
 namespace fsvg {
 

@@ -10,11 +10,11 @@
 #include <exception>
 #include <memory>
 
-#include "numberformat.h"
-#include "pngwriter.h"
+#include "encoders/numberformat.h"
+#include "encoders/pngwriter.h"
 #include "svgelements.h"
 #include "svgline.h"
-#include "textencoding.h"
+#include "encoders/textencoding.h"
 
 namespace fsvg {
 
