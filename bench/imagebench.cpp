@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "fsvg/fsvgcanvas.h"
 #include "encoders/pngwriter.h"
+#include "fsvg/fsvgcanvas.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #ifdef FSVG_MICRO_CAIRO
 #include "fsvg/cairocanvas.h"
 #endif
-#include "fsvg/fsvgcanvas.h"
 #include "encoders/numberformat.h"
+#include "fsvg/fsvgcanvas.h"
 #include "scene.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "fuzzsupport.h"
 #include "encoders/numberformat.h"
+#include "fuzzsupport.h"
 #include "support/numberref.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {

@@ -12,9 +12,9 @@
 
 #include "encoders/numberformat.h"
 #include "encoders/pngwriter.h"
+#include "encoders/textencoding.h"
 #include "svgelements.h"
 #include "svgline.h"
-#include "encoders/textencoding.h"
 
 namespace fsvg {
 

@@ -7,10 +7,10 @@
 // frame, reusing their ids; the end of a frame closes the clip groups opened in it.
 #include <algorithm>
 
+#include "encoders/textencoding.h"
 #include "fsvg/fsvgcanvas.h"
 #include "svgelements.h"
 #include "svgline.h"
-#include "encoders/textencoding.h"
 
 namespace fsvg {
 

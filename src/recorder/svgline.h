@@ -14,9 +14,9 @@
 #include <string_view>
 #include <type_traits>
 
-#include "fsvg/fsvgcanvas.h"
 #include "encoders/numberformat.h"
 #include "encoders/textencoding.h"
+#include "fsvg/fsvgcanvas.h"
 
 namespace fsvg::detail {
 
