@@ -42,11 +42,10 @@ class TQtCanvas : public TCanvas {
 
   /// The image painted into; a null image when this canvas paints on a caller's device.
   const QImage& Image() const { return FImage; }
-  /// @{
-  /// The image size in device pixels (0 on a caller's device).
+  /// The image width in device pixels (0 on a caller's device).
   std::int32_t GetPixelWidth() const { return FImage.width(); }
+  /// The image height in device pixels (0 on a caller's device).
   std::int32_t GetPixelHeight() const { return FImage.height(); }
-  /// @}
   /// The device pixel at (X, Y) as 0xAARRGGBB, not premultiplied. Throws EArgumentError
   /// outside the image (always, on a caller's device).
   TAlphaColor Pixel(std::int32_t X, std::int32_t Y) const;
@@ -62,8 +61,11 @@ class TQtCanvas : public TCanvas {
   /// A caller's device keeps its size: only the logical size changes.
   void DoSetSize() override;
 
+  /// @name Painting hooks
+  /// Each paints as TCanvas describes it and throws as the class comment says for bad
+  /// values.
   /// @{
-  /// Paints as TCanvas describes it; throws as the class comment says for bad values.
+
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
   void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
