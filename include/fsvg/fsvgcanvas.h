@@ -38,6 +38,8 @@
 #include "fsvg/streams.h"
 
 namespace fsvg {
+/// @addtogroup recording
+/// @{
 
 /// Throws ESvgError with the message Text when Value is false.
 FSVG_API void Check(bool Value, const char* Text);
@@ -374,7 +376,9 @@ class FSVG_API TSvgCanvas {
   void Write(std::string_view Text);
   /// UTF-16 text as UTF-8, in one stream call.
   void Write(std::u16string_view Text);
-  /// A real number: see the file comment for its form.
+  /// A real number, in the form every number of the document takes.
+  ///
+  /// See @ref numbers.
   void Write(double Value);
   /// A decimal integer.
   void Write(std::int32_t Value);
@@ -498,4 +502,5 @@ class FSVG_API TTeeCanvas : public TCanvas {
   TSvgCanvas& FRecorder;
 };
 
+/// @}
 }  // namespace fsvg

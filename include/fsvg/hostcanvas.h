@@ -25,6 +25,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// A snapshot of a canvas's paint, font, offset, matrix and clip, made by SaveState.
 /// Owned by the canvas that made it; hosts may derive from it to save more.
@@ -49,11 +51,13 @@ class FSVG_API TCanvasSaveState {
 /// unchanged otherwise. Exact halves of nearest() go to the even integer; a scale that
 /// is not positive, a scaled value outside the 64-bit range or a result beyond the
 /// float range leaves v unchanged.
+/// @ingroup writinghost
 FSVG_API float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation);
 /// The far edge of a span whose length is rounded to whole device pixels:
 /// Start + nearest(Length*s)/s, in double precision, with the same rounding and limits
 /// as SnapToPixel (an unroundable length is kept). Fallback when the edge lies beyond
 /// the float range.
+/// @ingroup writinghost
 FSVG_API float SnapSpanToPixels(float Start, float Length, float Scale, float Fallback);
 
 /// The host canvas: state kept here, painting done by the protected Do* hooks.
@@ -426,4 +430,5 @@ class FSVG_API TNullCanvas : public TCanvas {
   void DoDrawBitmap(const TBitmap&, const TRectF&, const TRectF&, float, bool) override {}
 };
 
+/// @}
 }  // namespace fsvg

@@ -19,6 +19,8 @@
 #include "fsvg/export.h"
 
 namespace fsvg {
+/// @addtogroup streams
+/// @{
 
 /// A byte sink. Freeing a stream closes it.
 ///
@@ -198,4 +200,5 @@ class FSVG_API TOStreamAdapter final : public TStream {
   std::ostream& FTarget;
 };
 
+/// @}
 }  // namespace fsvg

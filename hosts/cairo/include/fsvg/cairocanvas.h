@@ -16,6 +16,8 @@
 #include "fsvg/hostcanvas.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// A host canvas over a Cairo image surface of Width*Scale x Height*Scale device pixels
 /// (rounded up). Starts transparent. Offset, then matrix, then scale apply to everything
@@ -121,4 +123,5 @@ class TCairoCanvas : public TCanvas {
   mutable TContextPtr FMeasureContext;
 };
 
+/// @}
 }  // namespace fsvg

@@ -2,6 +2,8 @@
 // premultiplied ARGB32 QImage it owns or onto any QPaintDevice a caller gives (a widget
 // during its paint event, a printer page). A TSvgCanvas can record over it, so a Qt
 // application gets its picture and the SVG of it from one drawing.
+/// @file
+/// TQtCanvas, the raster host over QPainter (component fsvg::fsvgqt).
 #pragma once
 
 #include <QImage>
@@ -17,6 +19,8 @@
 class QPainter;
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// A host canvas over QPainter. Offset, then matrix, then scale apply to everything but
 /// Clear. Text uses Qt's fonts (fontconfig; DejaVu Sans when Family is empty), kerned,
@@ -26,6 +30,10 @@ namespace fsvg {
 /// is not finite or is negative, a font size that is not finite, not positive or beyond
 /// 65535 device pixels, a stroke the transform makes wider than 8388608 device pixels or,
 /// dashed, cuts into more than a million dashes; EHostError when QPainter cannot begin.
+///
+///     fsvg::TQtCanvas Host(640, 480);                // a QImage of its own
+///     { fsvg::TSvgCanvas Canvas("chart.svg", &Host); Canvas.FillEllipse({10, 10, 90, 90}, 1); }
+///     Host.SaveToPNG("chart.png");                    // the same picture, painted
 class TQtCanvas : public TCanvas {
  public:
   /// A canvas over a QImage of its own, Width*Scale x Height*Scale device pixels (rounded
@@ -106,4 +114,5 @@ class TQtCanvas : public TCanvas {
   bool FOwnsImage;
 };
 
+/// @}
 }  // namespace fsvg
