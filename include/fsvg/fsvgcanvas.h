@@ -378,7 +378,7 @@ class FSVG_API TSvgCanvas {
   void Write(std::u16string_view Text);
   /// A real number, in the form every number of the document takes.
   ///
-  /// See @ref numbers.
+  /// See [How numbers are written](../../docs/numbers.md).
   void Write(double Value);
   /// A decimal integer.
   void Write(std::int32_t Value);
