@@ -7,7 +7,9 @@ directly above that line in the header (or the `///<` comment after it) and requ
 brief to be part of it, letters and digits compared. A brief that is not there was taken
 from somewhere else: a neighbour's comment merged through a group marker, or a group's
 text handed to members that have none. Overrides that inherit their base's text are
-skipped. Exit status 1, with one line per summary, when any is foreign.
+skipped. It also refuses the usual cause in the public headers: a group opener (`/// @{`)
+whose comment block runs on into the next member's. Exit status 1, with one line per
+finding, when any is found.
 
 Usage: check-briefs.py XML_DIR SOURCE_DIR
 """
@@ -80,10 +82,20 @@ def main(xml_dir, source_dir):
             if letters(brief) not in letters(written):
                 where = header.relative_to(source_dir) if header.is_relative_to(source_dir) else header
                 foreign.append(f"{where}:{line}: {name}: the summary \"{brief}\" is not the comment written above it")
+    taken = len(foreign)
+    # The cause itself: a group opener whose block runs on into a member's comment.
+    headers = sorted(source_dir.glob("include/fsvg/*.h")) + sorted(source_dir.glob("hosts/*/include/fsvg/*.h"))
+    for header in headers:
+        lines = header.read_text(encoding="utf-8").splitlines()
+        for number, (line, after) in enumerate(zip(lines, lines[1:] + [""]), 1):
+            if re.fullmatch(r"\s*///\s*[@\\]\{\s*", line) and after.strip().startswith("///"):
+                where = header.relative_to(source_dir)
+                foreign.append(f"{where}:{number}: a group opener runs on into the next comment; end its block with a blank line")
     for entry in foreign:
         print(entry)
     if foreign:
-        print(f"{len(foreign)} of {checked} summaries are taken from another member")
+        print(f"{taken} of {checked} summaries are taken from another member; "
+              f"{len(foreign) - taken} group openers run on into a member's comment")
         return 1
     print(f"All {checked} summaries are their members' own")
     return 0
