@@ -2,7 +2,7 @@
 # Builds a small program against the library four ways and checks what each writes:
 # the installed static package through find_package and through pkg-config, the
 # installed shared package through find_package, and the source tree through
-# add_subdirectory. Also checks that the README shows that program as it is.
+# add_subdirectory. Also checks that docs/hosts.md shows that program as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -50,8 +50,8 @@ cmake -S $consumer -B "$work/consumer-subdirectory" -G Ninja -DFSVG_SOURCE_DIR="
 cmake --build "$work/consumer-subdirectory" >/dev/null
 check "$work/consumer-subdirectory/consumer" "$work/subdirectory.svg"
 
-# The README's example of a host of one's own is this program, verbatim.
-sed -n '/<!-- consumer:begin -->/,/<!-- consumer:end -->/p' README.md | sed '1,2d;$d' | sed '$d' >"$work/readme.cpp"
+# The documentation's example of a host of one's own (docs/hosts.md) is this program, verbatim.
+sed -n '/<!-- consumer:begin -->/,/<!-- consumer:end -->/p' docs/hosts.md | sed '1,2d;$d' | sed '$d' >"$work/readme.cpp"
 diff -u $consumer/ownhost.cpp "$work/readme.cpp"
 
 echo "consumer: find_package (static, shared), pkg-config and add_subdirectory all built and wrote valid documents, with and without the Cairo and Qt hosts"

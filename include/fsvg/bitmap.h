@@ -14,6 +14,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// Width by Height pixels, 0xAARRGGBB each (not premultiplied), row after row from the
 /// top left. Made from pixels it owns, or as a view of the caller's, which must then
@@ -58,4 +60,5 @@ class FSVG_API TBitmap {
   std::span<const TAlphaColor> FPixels;
 };
 
+/// @}
 }  // namespace fsvg

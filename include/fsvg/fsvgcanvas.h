@@ -38,6 +38,8 @@
 #include "fsvg/streams.h"
 
 namespace fsvg {
+/// @addtogroup recording
+/// @{
 
 /// Throws ESvgError with the message Text when Value is false.
 FSVG_API void Check(bool Value, const char* Text);
@@ -160,7 +162,8 @@ class FSVG_API TSvgCanvas {
   static void Unlock();
 
   /// @name Answered by the host canvas alone; nothing is written
-  ///@{
+  /// @{
+
   /// Resizes the host canvas.
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
   /// Begins a scene on the host canvas and returns its answer. Drawing is recorded
@@ -174,11 +177,12 @@ class FSVG_API TSvgCanvas {
   TCanvasSaveState* SaveState();
   /// Restores a state saved by SaveState.
   void RestoreState(const TCanvasSaveState* State);
-  ///@}
+  /// @}
 
   /// @name Pixel alignment, as the host canvas would align
   /// Nothing is written. See SnapToPixel for the rule.
-  ///@{
+  /// @{
+
   /// Value snapped to the device pixel grid on both axes, under one reading of the
   /// host's matrix.
   TPointF AlignToPixel(const TPointF& Value) const;
@@ -189,7 +193,7 @@ class FSVG_API TSvgCanvas {
   float AlignToPixelVertically(float Value) const;
   /// Value snapped on the horizontal axis.
   float AlignToPixelHorizontally(float Value) const;
-  ///@}
+  /// @}
 
   /// @name Drawing
   /// Each call paints the host canvas first, once, with the caller's values (an error
@@ -197,7 +201,8 @@ class FSVG_API TSvgCanvas {
   /// mark, records one element line. Positions add the host's offset, but for arcs and
   /// Clear. The brush-less overloads take the host's current Fill or Stroke. A stream
   /// error reaches the caller; what was written stays, and the canvas stays usable.
-  ///@{
+  /// @{
+
   /// Clears the host canvas and records a rect of its whole size, at 0, 0.
   void Clear(TAlphaColor Color);
   /// Clears ARect on the host canvas and records it as a rect.
@@ -259,23 +264,25 @@ class FSVG_API TSvgCanvas {
   /// line goes to the stream in pieces: a stream that fails partway keeps the part of it
   /// written before.
   void DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity, bool HighSpeed);
-  ///@}
+  /// @}
 
   /// @name Clipping
   /// Clips the host. Recorded lazily: before the next element written, groups of clips
   /// no longer in force are closed, and each new clip is written as a clipPath (once per
   /// document; an equal one reuses its id) and a g that refers to it.
-  ///@{
+  /// @{
+
   /// The host's IntersectClipRect.
   void IntersectClipRect(const TRectF& ARect);
   /// The host's ExcludeClipRect.
   void ExcludeClipRect(const TRectF& ARect);
   /// The host's IntersectClipPath.
   void IntersectClipPath(const TPathData& APath);
-  ///@}
+  /// @}
 
   /// @name Text
-  ///@{
+  /// @{
+
   /// Paints the text on the host, then records it at the rectangle's left and bottom
   /// edges with the host's font family, size and fill colour; always recorded. Layout
   /// (alignment, wrapping, flags) reaches the host only.
@@ -291,12 +298,13 @@ class FSVG_API TSvgCanvas {
   float TextWidth(std::u16string_view AText);
   /// The host's TextHeight.
   float TextHeight(std::u16string_view AText);
-  ///@}
+  /// @}
 
   /// @name Properties, answered by the host canvas
   /// The paint and font objects are the host's own: changes made through them show in
   /// the next element.
-  ///@{
+  /// @{
+
   /// The host's open scene count.
   std::int32_t GetBeginSceneCount() const;
   /// The host's quality.
@@ -323,7 +331,7 @@ class FSVG_API TSvgCanvas {
   std::int32_t GetMaxDecimalPlaces() const { return FOptions.DecimalPlaces; }
   /// The host's saved state count.
   std::int32_t GetSavingStateCount() const;
-  ///@}
+  /// @}
 
   /// @name Groups and links
   /// Structure for the document alone: nothing is painted and the host is not called.
@@ -336,7 +344,8 @@ class FSVG_API TSvgCanvas {
   ///     Canvas.BeginGroup(u"legend", u"Legend");  // <g id="legend"> and its <title>
   ///     Canvas.FillRect({10, 10, 20, 20}, 0, 0, fsvg::AllCorners, 1);
   ///     Canvas.EndGroup();                         // </g>
-  ///@{
+  /// @{
+
   /// Writes `<g id="...">`, the id after TSvgOptions::IdPrefix, or `<g>` for an empty
   /// Id; then, when Title is not empty, `<title>Title</title>` (escaped) on a line of its
   /// own. Throws ESvgError, writing nothing, when Id is not an XML name without a colon,
@@ -353,20 +362,23 @@ class FSVG_API TSvgCanvas {
   /// Writes `</a>` for the innermost open BeginLink. Throws EMisuseError, writing
   /// nothing, when no link is open or a group begun since is still open.
   void EndLink();
-  ///@}
+  /// @}
 
  protected:
   /// @name Writers
   /// For classes that record more (an overridden FillText, say). Each hands its bytes
   /// to the stream at once; with a null stream they do nothing.
-  ///@{
+  /// @{
+
   /// Bytes unchanged, in one stream call; an empty block makes none.
   void Write(std::span<const std::uint8_t> Data);
   /// UTF-8 text unchanged (literal fragments), in one stream call.
   void Write(std::string_view Text);
   /// UTF-16 text as UTF-8, in one stream call.
   void Write(std::u16string_view Text);
-  /// A real number: see the file comment for its form.
+  /// A real number, in the form every number of the document takes.
+  ///
+  /// See [How numbers are written](../../docs/numbers.md).
   void Write(double Value);
   /// A decimal integer.
   void Write(std::int32_t Value);
@@ -374,7 +386,7 @@ class FSVG_API TSvgCanvas {
   void WriteColor(TAlphaColor Color);
   /// UTF-16 text escaped for XML content and attribute values, as UTF-8 in one call.
   void WriteEscaped(std::u16string_view Text);
-  ///@}
+  /// @}
 
  private:
   void WriteHeader();
@@ -490,4 +502,5 @@ class FSVG_API TTeeCanvas : public TCanvas {
   TSvgCanvas& FRecorder;
 };
 
+/// @}
 }  // namespace fsvg

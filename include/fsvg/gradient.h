@@ -12,6 +12,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// The shape of a gradient's ramp.
 enum class TGradientKind {
@@ -27,6 +29,10 @@ enum class TGradientSpread {
 };
 
 /// A colour at a place on the ramp: 0 is the start (or focal point), 1 the end (or circle).
+///
+///     std::vector<fsvg::TGradientStop> Stops{{0, 0xFFFF0000}, {0.5f, 0x800000FF}};
+///     Stops.push_back({1, 0xFF00FF00});
+///     auto Ramp = fsvg::TGradient::Linear({0, 0}, {100, 0}, Stops);
 struct TGradientStop {
   float Offset = 0;                ///< 0 to 1
   TAlphaColor Color = 0xFF000000;  ///< alpha included
@@ -78,4 +84,5 @@ class FSVG_API TGradient {
             const TPointF& AFocal, std::vector<TGradientStop> AStops, TGradientSpread ASpread);
 };
 
+/// @}
 }  // namespace fsvg

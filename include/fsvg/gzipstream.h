@@ -4,6 +4,8 @@
 // compressed a buffer at a time, each batch ending in a sync flush and handed to the
 // sink under it in one write: whatever of the compressed data reaches that sink
 // decompresses to whole writes.
+/// @file
+/// TGzipStream, the stream that writes an .svgz: gzip compression into another stream.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +16,8 @@
 #include "fsvg/streams.h"
 
 namespace fsvg {
+/// @addtogroup streams
+/// @{
 
 /// Compresses into another stream as a gzip member, in fixed memory (about 0.5 MiB at
 /// the default level), with zlib. Writes are gathered in a buffer of InputSize bytes;
@@ -22,6 +26,10 @@ namespace fsvg {
 /// writing (the drawing call whose element did not fit); the stream then refuses every
 /// later write with EWriteError, and what reached the target before decompresses to
 /// whole writes: a truncated member, but never a torn element.
+///
+///     fsvg::TFileStream File("chart.svgz", fsvg::TFileBuffering::Reserved);
+///     fsvg::TGzipStream Gzip(&File);  // TSvgCanvas("chart.svgz", &Host) does the same
+///     { fsvg::TSvgCanvas Canvas(&Gzip, &Host); }  // then Gzip.Close() and File.Close()
 class FSVG_API TGzipStream final : public TStream {
  public:
   /// Input gathered before it is compressed and handed on. A single write larger than
@@ -30,8 +38,8 @@ class FSVG_API TGzipStream final : public TStream {
 
   /// Compresses into Target, which stays the caller's and must outlive this stream, at
   /// zlib's Level: 1 (fastest) to 9 (smallest), 0 (stored) or -1 (zlib's default, 6).
-  /// Throws EStreamError for a null Target, a Level out of range, or when zlib cannot
-  /// be set up.
+  /// Throws EArgumentError for a null Target or a Level out of range, EOverflowError
+  /// when zlib cannot start (it cannot get its memory).
   explicit TGzipStream(TStream* Target, int Level = 6);
   /// Closes as Close does, unless closed; an error is dropped (call Close to see it).
   /// The target is not closed.
@@ -40,14 +48,14 @@ class FSVG_API TGzipStream final : public TStream {
   TGzipStream& operator=(const TGzipStream&) = delete;
 
   /// Takes the bytes into the input buffer, compressing and handing on what it holds
-  /// first when they do not fit. Throws what the target throws; EWriteError once closed
-  /// or after the target failed.
+  /// first when they do not fit. Throws what the target throws; EWriteError once closed,
+  /// after the target failed, or when zlib fails to compress.
   void WriteBuffer(const void* Buffer, std::size_t Count) override;
   /// Lends room in the input buffer, compressing and handing on what it holds first
   /// when the room is not there; nullptr when Count is more than InputSize. Throws as
   /// WriteBuffer does.
   std::uint8_t* AcquireBuffer(std::size_t Count) override;
-  /// Takes the bytes into the input buffer. Throws std::length_error for more than was
+  /// Takes the bytes into the input buffer. Throws EMisuseError for more than was
   /// acquired.
   void CommitBuffer(std::size_t Count) override;
   /// Compresses every byte written so far up to a sync flush and hands it to the
@@ -56,8 +64,8 @@ class FSVG_API TGzipStream final : public TStream {
   void Flush();
   /// Compresses what is left, writes the gzip trailer to the target and frees zlib's
   /// memory; the target stays open. Throws what the target throws, or EWriteError when
-  /// an earlier write of the target failed (no trailer is written then). Closing twice
-  /// does nothing.
+  /// an earlier write of the target failed (no trailer is written then) or zlib fails to
+  /// compress. Closing twice does nothing.
   void Close();
 
   /// False once Close has run.
@@ -78,4 +86,5 @@ class FSVG_API TGzipStream final : public TStream {
   TState FState = TState::Open;
 };
 
+/// @}
 }  // namespace fsvg

@@ -25,6 +25,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// A snapshot of a canvas's paint, font, offset, matrix and clip, made by SaveState.
 /// Owned by the canvas that made it; hosts may derive from it to save more.
@@ -49,11 +51,13 @@ class FSVG_API TCanvasSaveState {
 /// unchanged otherwise. Exact halves of nearest() go to the even integer; a scale that
 /// is not positive, a scaled value outside the 64-bit range or a result beyond the
 /// float range leaves v unchanged.
+/// @ingroup writinghost
 FSVG_API float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation);
 /// The far edge of a span whose length is rounded to whole device pixels:
 /// Start + nearest(Length*s)/s, in double precision, with the same rounding and limits
 /// as SnapToPixel (an unroundable length is kept). Fallback when the edge lies beyond
 /// the float range.
+/// @ingroup writinghost
 FSVG_API float SnapSpanToPixels(float Start, float Length, float Scale, float Fallback);
 
 /// The host canvas: state kept here, painting done by the protected Do* hooks.
@@ -83,7 +87,8 @@ class FSVG_API TCanvas {
   static void Unlock();
 
   /// @name Scene, state and size
-  ///@{
+  /// @{
+
   /// Opens a scene; nested calls only count. Returns false (and counts nothing) when
   /// the host cannot begin; throws EOverflowError when INT32_MAX scenes are open.
   bool BeginScene(PClipRects AClipRects = nullptr, std::uintptr_t AContextHandle = 0);
@@ -101,14 +106,15 @@ class FSVG_API TCanvas {
   /// canvas; a state restored already is caught while fewer than 256 states have been
   /// released since.
   void RestoreState(const TCanvasSaveState* State);
-  ///@}
+  /// @}
 
   /// @name Drawing with an explicit paint
   /// Opacity multiplies the paint's alpha. Positions are offset by GetOffset(), but
   /// for Clear. Coordinates, sizes, radii, angles, opacity and the points of a polygon
   /// must be finite (EArgumentError otherwise); a stroke's thickness need not be: one
   /// that is NaN, zero or negative paints nothing.
-  ///@{
+  /// @{
+
   /// Replaces every pixel with Color.
   void Clear(TAlphaColor Color);
   /// Replaces the pixels of ARect with AColor.
@@ -147,10 +153,11 @@ class FSVG_API TCanvas {
   /// and AOpacity must be finite (EArgumentError otherwise). An empty or reversed Dest
   /// paints nothing.
   void DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity, bool HighSpeed);
-  ///@}
+  /// @}
 
   /// @name Drawing with the current Fill or Stroke
-  ///@{
+  /// @{
+
   /// FillRect with the current Fill.
   void FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                 TCornerType ACornerType = TCornerType::Round);
@@ -171,7 +178,7 @@ class FSVG_API TCanvas {
   void FillPath(const TPathData& APath, float AOpacity);
   /// DrawPath with the current Stroke.
   void DrawPath(const TPathData& APath, float AOpacity);
-  ///@}
+  /// @}
 
   /// @name Clipping
   /// The clip is part of the state: SaveState keeps it and RestoreState brings it back.
@@ -179,7 +186,8 @@ class FSVG_API TCanvas {
   /// call after it paints only inside the region left. Each change is counted by
   /// GetClippingChangeCount. A rectangle or path that is not finite is refused
   /// (EArgumentError) and the clip stays as it was.
-  ///@{
+  /// @{
+
   /// Clips to the part of the current region inside ARect.
   void IntersectClipRect(const TRectF& ARect);
   /// Clips to the part of the current region outside ARect.
@@ -192,10 +200,11 @@ class FSVG_API TCanvas {
   const TClip& GetClip() const { return FClip; }
   /// Replaces the clip with Clip (from GetClip of this or another canvas; null for none).
   void SetClip(const TClip& Clip);
-  ///@}
+  /// @}
 
   /// @name Text, with the current Font and Fill
-  ///@{
+  /// @{
+
   /// Paints AText laid out in ARect: ATextAlign horizontally, AVTextAlign vertically,
   /// broken at spaces when WordWrap is set, at line feeds always. The rectangle, the
   /// opacity and the current Font's size must be finite (EArgumentError otherwise).
@@ -215,20 +224,22 @@ class FSVG_API TCanvas {
   float TextWidth(std::u16string_view AText);
   /// The height of AText's line.
   float TextHeight(std::u16string_view AText);
-  ///@}
+  /// @}
 
   /// @name Pixel alignment under the current scale and matrix (see SnapToPixel)
-  ///@{
+  /// @{
+
   /// Value snapped to the device pixel grid on the horizontal axis.
   virtual float AlignToPixelHorizontally(float Value) const;
   /// Value snapped to the device pixel grid on the vertical axis.
   virtual float AlignToPixelVertically(float Value) const;
-  ///@}
+  /// @}
 
   /// @name State
   /// The paint and font objects are this canvas's own: changes made through them show
   /// in the next drawing call.
-  ///@{
+  /// @{
+
   /// The current fill.
   TBrush& GetFill() { return FFill; }
   /// The current fill.
@@ -272,7 +283,7 @@ class FSVG_API TCanvas {
   std::int32_t GetClippingChangeCount() const { return FClippingChangeCount; }
   /// How many saved states are held.
   std::int32_t GetSavingStateCount() const { return static_cast<std::int32_t>(FSavedStates.size()); }
-  ///@}
+  /// @}
 
  protected:
   /// Called when the outermost scene begins; false refuses the scene.
@@ -295,7 +306,8 @@ class FSVG_API TCanvas {
   /// @name Painting hooks
   /// One per drawing call, with the caller's arguments (the brush-less calls pass the
   /// current paint). A hook may throw; the error reaches the caller unchanged.
-  ///@{
+  /// @{
+
   /// Paints Clear.
   virtual void DoClear(TAlphaColor Color) = 0;
   /// Paints ClearRect.
@@ -335,7 +347,7 @@ class FSVG_API TCanvas {
   /// a positive width and height.
   virtual void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
                             bool HighSpeed) = 0;
-  ///@}
+  /// @}
 
   /// @name Text layout hooks
   /// A host that paints text supplies a measurer of its current Font and its font
@@ -343,7 +355,8 @@ class FSVG_API TCanvas {
   /// layout, as LayoutText describes it. A host that lays text out its own way
   /// overrides DoMeasureLines, which the other defaults go through. A host without a
   /// measurer lays out no lines, and the recording canvas then places its text plainly.
-  ///@{
+  /// @{
+
   /// A measurer of runs in the current Font, or null (the default) when this canvas
   /// lays no text out. May throw for a font the host cannot use.
   virtual std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const;
@@ -365,7 +378,7 @@ class FSVG_API TCanvas {
   /// Answers TextHeight: DoMeasureLines's lines, unwrapped, one at least (so empty text
   /// has the height of a line), times GetFontMetrics().LineHeight.
   virtual float DoTextHeight(std::u16string_view AText);
-  ///@}
+  /// @}
 
  private:
   TBrush FFill;
@@ -417,4 +430,5 @@ class FSVG_API TNullCanvas : public TCanvas {
   void DoDrawBitmap(const TBitmap&, const TRectF&, const TRectF&, float, bool) override {}
 };
 
+/// @}
 }  // namespace fsvg

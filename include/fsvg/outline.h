@@ -11,6 +11,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup writinghost
+/// @{
 
 /// ARect with its edges in order: Left <= Right and Top <= Bottom. A rectangle may be
 /// given right to left or bottom to top; every host reads it through this.
@@ -21,6 +23,10 @@ constexpr TRectF Normalized(const TRectF& ARect) {
 
 /// One step of an outline: a straight line to (X, Y), or, when Curve is set, a cubic
 /// Bézier curve to (X, Y) with the control points (X1, Y1) and (X2, Y2).
+///
+///     fsvg::TRectOutline Steps;
+///     std::size_t Count = fsvg::RectOutline(ARect, 8, 8, fsvg::AllCorners, fsvg::TCornerType::Bevel, Steps);
+///     for (std::size_t I = 0; I < Count; ++I) { /* a line or curve to Steps[I].X, Steps[I].Y */ }
 struct TOutlineStep {
   bool Curve = false;  ///< a curve, not a line
   double X1 = 0;       ///< first control point, x
@@ -42,4 +48,5 @@ using TRectOutline = std::array<TOutlineStep, 12>;
 FSVG_API std::size_t RectOutline(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners,
                                  TCornerType ACornerType, TRectOutline& Steps);
 
+/// @}
 }  // namespace fsvg

@@ -15,6 +15,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// What a brush paints with. Only None leaves no mark; every other kind is recorded
 /// with the brush's one Color, but a Gradient brush that holds a gradient under
@@ -52,6 +54,7 @@ enum class TStrokeJoin {
 /// multiples of the stroke's thickness, on and off in turn, starting at the start of the
 /// outline; empty for a solid stroke. A stroke brush carries no pattern of its own, so
 /// Custom is solid too.
+/// @ingroup writinghost
 FSVG_API std::span<const float> DashPattern(TStrokeDash Dash);
 
 /// A fill paint. Gradient, bitmap and resource brushes carry a representative Color; a
@@ -127,4 +130,5 @@ class TFont {
   friend bool operator==(const TFont&, const TFont&) = default;
 };
 
+/// @}
 }  // namespace fsvg

@@ -2,6 +2,8 @@
 // Béziers and SVG's endpoint arcs, with its fill rule; the clip steps a canvas keeps as
 // an immutable chain; and the one conversion of an endpoint arc into cubic Béziers that
 // every host paints arcs with, so that they all paint the same curve.
+/// @file
+/// Paths (TPathData), the clip steps a canvas keeps, and the conversion of an arc into Bézier curves.
 #pragma once
 
 #include <array>
@@ -14,6 +16,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// Which points a filled path covers where its outline crosses itself.
 enum class TFillRule {
@@ -37,6 +41,10 @@ inline constexpr std::array<std::size_t, 6> PathVerbPoints = {1, 1, 2, 3, 3, 0};
 /// An outline made of subpaths, with the rule that fills it. The data is kept as given:
 /// a path that a drawing call cannot take (a step before the first MoveTo, a number that
 /// is not finite) is refused by that call with EArgumentError, before any host paints.
+///
+///     fsvg::TPathData Leaf;
+///     Leaf.MoveTo({10, 50}).QuadCurveTo({40, 0}, {70, 50}).ClosePath();
+///     Canvas.FillPath(Leaf, 1);  // with the current Fill
 class FSVG_API TPathData {
  public:
   /// The flags of an ArcTo as held in the y of its second point.
@@ -85,6 +93,10 @@ enum class TClipKind : std::uint8_t {
 /// One step of a canvas's clip, immutable once made: the region is the parent's cut by
 /// this step. The rectangle or path is in the coordinates of the drawing calls, taken
 /// through the offset and then the matrix that were in force when the step was set.
+///
+///     for (const fsvg::TClipStep* Step = GetClip().get(); Step; Step = Step->Parent.get()) {
+///       // newest first: Step->Kind with Step->Rect or Step->Path, under Step->Offset, Step->Matrix
+///     }
 struct FSVG_API TClipStep {
   TClipKind Kind = TClipKind::IntersectRect;  ///< what the step does
   TRectF Rect;                                ///< the rectangle of a rect step
@@ -100,6 +112,11 @@ struct FSVG_API TClipStep {
 using TClip = std::shared_ptr<const TClipStep>;
 
 /// One cubic Bézier curve of an arc's conversion: control points and end, in double.
+/// @ingroup writinghost
+///
+///     std::array<fsvg::TArcCurve, 4> Curves;
+///     std::size_t Count = fsvg::ArcToCurves(From, {20, 10}, 0, false, true, End, Curves);
+///     for (std::size_t I = 0; I < Count; ++I) { /* a cubic to Curves[I].X, Curves[I].Y */ }
 struct TArcCurve {
   double X1 = 0;  ///< first control point, x
   double Y1 = 0;  ///< first control point, y
@@ -114,7 +131,9 @@ struct TArcCurve {
 /// when too small to join both ends. Returns the number of curves put in Curves: none
 /// when both ends coincide (the arc is left out), one straight "curve" when a radius is
 /// zero (the arc is a line).
+/// @ingroup writinghost
 FSVG_API std::size_t ArcToCurves(const TPointF& From, const TPointF& Radius, float XAxisRotationDegrees, bool LargeArc,
                                  bool Sweep, const TPointF& End, std::array<TArcCurve, 4>& Curves);
 
+/// @}
 }  // namespace fsvg

@@ -19,6 +19,8 @@
 #include "fsvg/export.h"
 
 namespace fsvg {
+/// @addtogroup streams
+/// @{
 
 /// A byte sink. Freeing a stream closes it.
 ///
@@ -36,7 +38,8 @@ class FSVG_API TStream {
   /// A stream that keeps its bytes in a buffer of its own may lend room at the end of
   /// it, so that a writer builds its bytes there instead of copying them in. Between
   /// AcquireBuffer and CommitBuffer the writer makes no other call to the stream.
-  ///@{
+  /// @{
+
   /// Room for at least Count bytes at the end of the stream, or nullptr when the stream
   /// lends none (the default): the writer then calls WriteBuffer. May throw as
   /// WriteBuffer does. Room that is never committed is simply not written.
@@ -44,7 +47,7 @@ class FSVG_API TStream {
   /// Takes the first Count bytes of the room last acquired, as WriteBuffer would. Throws
   /// EMisuseError for more than was acquired; may throw as WriteBuffer does.
   virtual void CommitBuffer(std::size_t Count);
-  ///@}
+  /// @}
 };
 
 /// A stream that collects its bytes in memory, growing geometrically.
@@ -197,4 +200,5 @@ class FSVG_API TOStreamAdapter final : public TStream {
   std::ostream& FTarget;
 };
 
+/// @}
 }  // namespace fsvg

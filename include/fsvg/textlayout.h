@@ -14,6 +14,8 @@
 #include "fsvg/types.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// Options of text layout.
 enum class TFillTextFlag {
@@ -30,6 +32,10 @@ enum class TTextAlign {
 };
 
 /// Vertical metrics of a font as a host lays text out, in logical units.
+///
+///     fsvg::TFontMetrics Metrics = Canvas.GetFontMetrics();
+///     float Baseline = Line.Rect.Top + Metrics.Ascent;  // Line from MeasureLines
+///     float NextBaseline = Baseline + Metrics.LineHeight;
 struct TFontMetrics {
   float Ascent = 0;      ///< baseline down from the top of a line
   float Descent = 0;     ///< bottom of a line down from the baseline
@@ -38,6 +44,10 @@ struct TFontMetrics {
 
 /// Line metrics filled in by MeasureLines. The recording canvas reads them only under
 /// TSvgOptions::TextLayout, to write each line where the host put it.
+///
+///     fsvg::TLineMetricInfo Lines;
+///     Canvas.MeasureLines(Lines, {0, 0, 200, 100}, u"One two three", true, {}, fsvg::TTextAlign::Leading);
+///     for (const auto& Line : Lines.Metrics) { /* Line.Index, Line.Length, Line.Rect */ }
 class TLineMetricInfo {
  public:
   /// One laid-out line.
@@ -59,6 +69,7 @@ class TLineMetricInfo {
 ///     struct TMonospace : TTextMeasurer {
 ///       double RunWidth(std::u16string_view Run) override { return 7.0 * Run.size(); }
 ///     };  // returned by a host's DoCreateTextMeasurer
+/// @ingroup writinghost
 class FSVG_API TTextMeasurer {
  public:
   virtual ~TTextMeasurer();
@@ -93,8 +104,10 @@ class FSVG_API TTextMeasurer {
 /// ARect may be given right to left or bottom to top. Throws EArgumentError when
 /// an edge of ARect is not finite; an error of AMeasurer's reaches the caller unchanged.
 /// ALines is left as it was whenever the layout throws.
+/// @ingroup writinghost
 FSVG_API void LayoutText(TLineMetricInfo& ALines, TTextMeasurer& AMeasurer, float ALineHeight, const TRectF& ARect,
                          std::u16string_view AText, bool WordWrap, TFillTextFlags Flags, TTextAlign ATextAlign,
                          TTextAlign AVTextAlign);
 
+/// @}
 }  // namespace fsvg

@@ -14,11 +14,17 @@
 /// layout, TCanvas), the streams, the errors and the recording canvas. Internal pieces
 /// live in fsvg::detail and are not part of the interface.
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// A colour as 0xAARRGGBB: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7.
 using TAlphaColor = std::uint32_t;
 
 /// A point in logical units.
+///
+///     fsvg::TPointF Start{10, 20};
+///     fsvg::TPointF End{110, 20};
+///     Canvas.DrawLine(Start, End, 1);
 struct TPointF {
   float X = 0;  ///< horizontal coordinate, growing to the right
   float Y = 0;  ///< vertical coordinate, growing downwards
@@ -29,6 +35,10 @@ struct TPointF {
 
 /// A rectangle by its four edges, never normalised: Right may lie left of Left
 /// (Normalized, in outline.h, puts the edges in order).
+///
+///     fsvg::TRectF Bar{10, 20, 110, 70};  // left, top, right, bottom
+///     float Width = Bar.Width();          // 100
+///     Canvas.FillRect(Bar, 0, 0, fsvg::AllCorners, 1);
 struct TRectF {
   float Left = 0;    ///< x of the left edge
   float Top = 0;     ///< y of the top edge
@@ -156,4 +166,5 @@ struct TMatrix {
 /// Clip rectangles handed to BeginScene; passed through unexamined.
 using PClipRects = const std::vector<TRectF>*;
 
+/// @}
 }  // namespace fsvg

@@ -25,9 +25,11 @@ struct TGzipStream::TDeflate {
   explicit TDeflate(int Level) {
     // 15 + 16: a 32 KiB window, with the gzip header and trailer around the data.
     const int Result = deflateInit2(&Stream, Level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    // The level is checked before, so memory is what zlib can lack here; the PNG encoder
+    // raises the same family when its deflate cannot start.
     if (Result != Z_OK)
-      throw EStreamError(std::string("Cannot set up the gzip stream: ") +
-                         (Result == Z_MEM_ERROR ? "out of memory" : "zlib refused the parameters"));
+      throw EOverflowError(std::string("Cannot set up the gzip stream: ") +
+                           (Result == Z_MEM_ERROR ? "zlib cannot get the memory to compress" : "zlib cannot start"));
     // The bound of a whole member, and room for the sync flush's marker and bits.
     OutputSize = deflateBound(&Stream, InputSize) + 64;
     Output = std::make_unique_for_overwrite<std::uint8_t[]>(OutputSize);

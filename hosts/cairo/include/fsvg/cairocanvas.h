@@ -16,6 +16,8 @@
 #include "fsvg/hostcanvas.h"
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// A host canvas over a Cairo image surface of Width*Scale x Height*Scale device pixels
 /// (rounded up). Starts transparent. Offset, then matrix, then scale apply to everything
@@ -40,11 +42,10 @@ class TCairoCanvas : public TCanvas {
 
   /// The surface painted into; owned by this canvas and replaced by SetSize.
   cairo_surface_t* Surface() const { return FSurface.get(); }
-  /// @{
-  /// The surface size in device pixels.
+  /// The surface width in device pixels.
   std::int32_t GetPixelWidth() const;
+  /// The surface height in device pixels.
   std::int32_t GetPixelHeight() const;
-  /// @}
   /// The device pixel at (X, Y) as 0xAARRGGBB, not premultiplied.
   /// Throws EArgumentError outside the surface.
   TAlphaColor Pixel(std::int32_t X, std::int32_t Y) const;
@@ -63,8 +64,11 @@ class TCairoCanvas : public TCanvas {
   /// Re-creates the surface, transparent, at the new size; throws as the constructor.
   void DoSetSize() override;
 
+  /// @name Painting hooks
+  /// Each paints as TCanvas describes it and throws as the class comment says for bad
+  /// values.
   /// @{
-  /// Paints as TCanvas describes it; throws as the class comment says for bad values.
+
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
   void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -119,4 +123,5 @@ class TCairoCanvas : public TCanvas {
   mutable TContextPtr FMeasureContext;
 };
 
+/// @}
 }  // namespace fsvg

@@ -2,6 +2,8 @@
 // premultiplied ARGB32 QImage it owns or onto any QPaintDevice a caller gives (a widget
 // during its paint event, a printer page). A TSvgCanvas can record over it, so a Qt
 // application gets its picture and the SVG of it from one drawing.
+/// @file
+/// TQtCanvas, the raster host over QPainter (component fsvg::fsvgqt).
 #pragma once
 
 #include <QImage>
@@ -17,6 +19,8 @@
 class QPainter;
 
 namespace fsvg {
+/// @addtogroup hostcanvas
+/// @{
 
 /// A host canvas over QPainter. Offset, then matrix, then scale apply to everything but
 /// Clear. Text uses Qt's fonts (fontconfig; DejaVu Sans when Family is empty), kerned,
@@ -26,6 +30,10 @@ namespace fsvg {
 /// is not finite or is negative, a font size that is not finite, not positive or beyond
 /// 65535 device pixels, a stroke the transform makes wider than 8388608 device pixels or,
 /// dashed, cuts into more than a million dashes; EHostError when QPainter cannot begin.
+///
+///     fsvg::TQtCanvas Host(640, 480);                // a QImage of its own
+///     { fsvg::TSvgCanvas Canvas("chart.svg", &Host); Canvas.FillEllipse({10, 10, 90, 90}, 1); }
+///     Host.SaveToPNG("chart.png");                    // the same picture, painted
 class TQtCanvas : public TCanvas {
  public:
   /// A canvas over a QImage of its own, Width*Scale x Height*Scale device pixels (rounded
@@ -42,11 +50,10 @@ class TQtCanvas : public TCanvas {
 
   /// The image painted into; a null image when this canvas paints on a caller's device.
   const QImage& Image() const { return FImage; }
-  /// @{
-  /// The image size in device pixels (0 on a caller's device).
+  /// The image width in device pixels (0 on a caller's device).
   std::int32_t GetPixelWidth() const { return FImage.width(); }
+  /// The image height in device pixels (0 on a caller's device).
   std::int32_t GetPixelHeight() const { return FImage.height(); }
-  /// @}
   /// The device pixel at (X, Y) as 0xAARRGGBB, not premultiplied. Throws EArgumentError
   /// outside the image (always, on a caller's device).
   TAlphaColor Pixel(std::int32_t X, std::int32_t Y) const;
@@ -62,8 +69,11 @@ class TQtCanvas : public TCanvas {
   /// A caller's device keeps its size: only the logical size changes.
   void DoSetSize() override;
 
+  /// @name Painting hooks
+  /// Each paints as TCanvas describes it and throws as the class comment says for bad
+  /// values.
   /// @{
-  /// Paints as TCanvas describes it; throws as the class comment says for bad values.
+
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
   void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -104,4 +114,5 @@ class TQtCanvas : public TCanvas {
   bool FOwnsImage;
 };
 
+/// @}
 }  // namespace fsvg
