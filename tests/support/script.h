@@ -81,11 +81,11 @@ inline const std::vector<TParam>& Arguments() {
   return Table;
 }
 
-/// The words of Text, separated by spaces.
-inline std::vector<std::string_view> Words(std::string_view Text) {
+/// The words of Text, separated by Separator.
+inline std::vector<std::string_view> Words(std::string_view Text, char Separator = ' ') {
   std::vector<std::string_view> Words;
   for (std::size_t Start = 0; Start < Text.size();) {
-    const std::size_t End = std::min(Text.find(' ', Start), Text.size());
+    const std::size_t End = std::min(Text.find(Separator, Start), Text.size());
     if (End > Start) Words.push_back(Text.substr(Start, End - Start));
     Start = End + 1;
   }
@@ -115,6 +115,13 @@ struct TVerb {
     if (Named.size() != Words(ANamed).size()) throw std::logic_error("an unknown argument in " + std::string(ANamed));
   }
 
+  /// The place of the named argument Param among Named; Named.size() when it has none.
+  std::size_t Index(std::string_view Param) const {
+    std::size_t I = 0;
+    while (I < Named.size() && Named[I]->Name != Param) ++I;
+    return I;
+  }
+
   std::string_view Name, Usage, Help;
   std::vector<std::string_view> Numbers;
   TTail Tail;
@@ -137,11 +144,7 @@ struct TStep {
 
   std::string_view Name() const { return Verb->Name; }
   /// The value of the named argument Param.
-  double Get(std::string_view Param) const {
-    for (std::size_t I = 0; I < Verb->Named.size(); ++I)
-      if (Verb->Named[I]->Name == Param) return Values.at(I);
-    throw std::logic_error(std::string(Name()) + " has no argument " + std::string(Param));
-  }
+  double Get(std::string_view Param) const { return Values.at(Verb->Index(Param)); }
   float Number(std::string_view Param) const { return static_cast<float>(Get(Param)); }
   TAlphaColor Color(std::string_view Param) const { return static_cast<TAlphaColor>(Get(Param)); }
   bool Is(std::string_view Param) const { return Get(Param) != 0; }
@@ -220,23 +223,16 @@ inline double ParseValue(const TParam& Param, const std::string& Word, float See
     case TKind::Choice:
       return Names(Word);
     case TKind::Corners: {
-      if (Word == "all" || Word == "none") return Word == "all" ? 15 : 0;
-      int Bits = 0;
-      for (std::size_t Start = 0; Start <= Word.size();) {
-        const std::size_t End = std::min(Word.find('+', Start), Word.size());
-        Bits |= 1 << Names(std::string_view(Word).substr(Start, End - Start));
-        Start = End + 1;
-      }
+      const std::string_view Named = Word == "all" || Word == "none" ? std::string_view() : Word;
+      int Bits = Word == "all" ? 15 : 0;
+      for (const std::string_view Corner : Words(Named, '+')) Bits |= 1 << Names(Corner);
       return Bits;
     }
     case TKind::Stops:
-      for (std::size_t Start = 0; Start < Word.size();) {
-        const std::size_t End = std::min(Word.find(',', Start), Word.size());
-        const std::string Stop = Word.substr(Start, End - Start);
-        const std::size_t Colon = Stop.find(':');
-        if (Colon == std::string::npos) throw std::invalid_argument("not a stop OFFSET:#AARRGGBB: " + Stop);
-        Step.Stops.push_back({ParseNumber(Stop.substr(0, Colon), Seed), Hex(Stop.substr(Colon + 1))});
-        Start = End + 1;
+      for (const std::string_view Stop : Words(Word, ',')) {
+        const std::vector<std::string_view> Parts = Words(Stop, ':');
+        if (Parts.size() != 2) throw std::invalid_argument("not a stop OFFSET:#AARRGGBB: " + std::string(Stop));
+        Step.Stops.push_back({ParseNumber(std::string(Parts[0]), Seed), Hex(std::string(Parts[1]))});
       }
       return static_cast<double>(Step.Stops.size());
   }
@@ -255,10 +251,7 @@ inline TStep ParseStep(const TVerb& Verb, const std::string& Line, float Seed) {
   std::istringstream Words(Line.substr(0, Quote));
   for (std::string Word; Words >> Word;) {
     const std::size_t Equals = Word.find('=');
-    std::size_t Index = 0;
-    while (Equals != std::string::npos && Index < Verb.Named.size() &&
-           Verb.Named[Index]->Name != Word.substr(0, Equals))
-      ++Index;
+    const std::size_t Index = Verb.Index(Word.substr(0, Equals));
     if (Equals != std::string::npos && Index == Verb.Named.size())
       throw std::invalid_argument(std::string(Verb.Name) + " has no argument " + Word);
     if (Equals != std::string::npos)
@@ -317,8 +310,7 @@ inline TScene Load(const std::string& File, const std::string& Name, float Seed 
       std::string Rest;
       std::getline(Words, Rest);
       TStep Step = ParseStep(VerbNamed(Word), Rest, Seed);
-      const bool Repeats = std::any_of(Step.Verb->Named.begin(), Step.Verb->Named.end(),
-                                       [](const TParam* Param) { return Param->Name == "repeat"; });
+      const bool Repeats = Step.Verb->Index("repeat") < Step.Verb->Named.size();
       const std::u16string Text = Step.Text;
       const std::vector<float> Numbers = Step.N;
       for (double Repeat = Repeats ? Step.Get("repeat") : 1; Repeat > 1; --Repeat) {
