@@ -1,7 +1,8 @@
-// Fuzz target: arbitrary sequences of drawing, path, clip, state and measuring calls with
-// arbitrary arguments (NaN, infinities, huge and tiny values, empty and long polygons,
-// hostile text and font families) on a TSvgCanvas over a TNullCanvas, drawn as steps of
-// the tests' drawing script. No call may crash, the finished
+// Fuzz target: arbitrary sequences of the calls the tests' drawing script knows (every
+// drawing verb of its table: shapes, paths, clips, state, gradients, images, groups,
+// links, text and its font, sizes and alignment) with arbitrary arguments (NaN,
+// infinities, huge and tiny values, empty and long polygons, hostile text, font families,
+// ids and links) on a TSvgCanvas over a TNullCanvas. No call may crash, the finished
 // document is well-formed XML in valid UTF-8, and every text element reads back as the
 // caller's text and family, less what XML cannot carry: U+FFFD for forbidden characters
 // and unpaired surrogates, one LF for every line end, and in an attribute a space for tab
@@ -42,9 +43,9 @@ static std::string AsParsed(std::u16string_view Text, bool Attribute) {
   return std::string(Bytes.begin(), Bytes.end());
 }
 
-// A step of the drawing script (tests/support/script.h) from the input: any call, with
-// reals that are often NaN, infinities, huge or tiny; where the script reads a number as
-// a corner type, corner set, alignment or flag, a small whole one.
+// A step of the drawing script (tests/support/script.h) from the input: any verb of its
+// table that draws, with reals that are often NaN, infinities, huge or tiny, and every
+// named argument drawn from what it takes.
 struct TInput {
   FuzzedDataProvider& In;
   std::size_t UpTo(std::size_t Last) { return In.ConsumeIntegralInRange<std::size_t>(0, Last); }
@@ -56,28 +57,47 @@ struct TInput {
     if (Pick == 1) return Specials[UpTo(std::size(Specials) - 1)];
     return static_cast<float>(In.ConsumeIntegralInRange<std::int32_t>(-800000, 800000)) / 8.0f;
   }
-  test::TStep Step() {
-    test::TStep Step;
-    Step.Op = "rReEaALfFpPCckxKv^omnstyYzqi"[UpTo(27)];
-    Step.N.resize(UpTo(9));
-    for (std::size_t Index = 0; Index < Step.N.size(); ++Index)
-      Step.N[Index] = Index == 6 || Index == 7 || Step.Op == 's' || (Index == 5 && Step.Op == 't')
-                          ? static_cast<float>(UpTo(2))
-                          : Real();
-    if (Step.Op == 'r' || Step.Op == 'R') Step.N.resize(8, static_cast<float>(UpTo(15)));
-    if ((Step.Op == 'p' || Step.Op == 'P') && UpTo(15) == 0) {  // long polygons
-      Step.N.resize(9);
-      Step.N.resize(In.ConsumeIntegralInRange<std::size_t>(200, 10000), Real());
+  double Value(const test::TParam& Param, test::TStep& Step) {
+    switch (Param.Kind) {
+      case test::TKind::Number:
+        return Real();
+      case test::TKind::Whole:
+        return In.ConsumeIntegralInRange<std::int32_t>(-1, 1 << 30);  // -1: all
+      case test::TKind::Paint:
+        Step.Current = In.ConsumeBool();
+        return In.ConsumeIntegral<TAlphaColor>();
+      case test::TKind::Color:
+        return In.ConsumeIntegral<TAlphaColor>();
+      case test::TKind::Choice:
+        return static_cast<double>(UpTo(test::Words(Param.Choices).size() - 1));
+      case test::TKind::Corners:
+        return static_cast<double>(UpTo(15));
+      case test::TKind::Stops:
+        for (std::size_t Count = UpTo(4); Count > 0; --Count)
+          Step.Stops.push_back({Real(), In.ConsumeIntegral<TAlphaColor>()});
+        return static_cast<double>(Step.Stops.size());
     }
-    Step.Color = In.ConsumeIntegral<TAlphaColor>();
-    Step.Kind = static_cast<TBrushKind>(UpTo(4));
-    Step.Thickness = Real();
-    Step.Opacity = Real();
-    Step.Current = In.ConsumeBool();
-    Step.Text.resize(UpTo(200));
+    return 0;
+  }
+  test::TStep Step() {
+    static const std::vector<const test::TVerb*> Drawing = [] {
+      std::vector<const test::TVerb*> Verbs;
+      for (const test::TVerb& Verb : test::Verbs())
+        if (Verb.Draw) Verbs.push_back(&Verb);
+      return Verbs;
+    }();
+    test::TStep Step;
+    Step.Verb = Drawing[UpTo(Drawing.size() - 1)];
+    Step.N.resize(Step.Verb->Numbers.size());
+    if (Step.Verb->Tail != test::TTail::None) Step.N.resize(UpTo(12));
+    for (float& Number : Step.N) Number = Real();
+    if (Step.Verb->Tail == test::TTail::Points && UpTo(15) == 0)  // long polygons
+      Step.N.resize(In.ConsumeIntegralInRange<std::size_t>(200, 10000), Real());
+    if (Step.Verb->Tail == test::TTail::Path)
+      for (std::size_t Count = UpTo(6); Count > 0; --Count) Step.Commands += "MLQCAZ"[UpTo(5)];
+    for (const test::TParam* Param : Step.Verb->Named) Step.Values.push_back(Value(*Param, Step));
+    if (Step.Verb->Text) Step.Text.resize(UpTo(200));
     for (char16_t& Unit : Step.Text) Unit = In.ConsumeIntegral<char16_t>();
-    for (std::size_t Count = UpTo(6); Count > 0; --Count) Step.Commands += "MLQCAZ"[UpTo(5)];
-    Step.EvenOdd = In.ConsumeBool();
     return Step;
   }
 };
@@ -90,25 +110,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TNullCanvas Host(Provider.ConsumeIntegralInRange<std::int32_t>(0, 1 << 20), 100);
     TSvgCanvas C(&Stream, &Host);
     TInput I{Provider};
-    test::TScript Script(C, [&](const test::TStep& Step) {
-      if (Step.Op == 'z') C.SetSize(I.In.ConsumeIntegralInRange<std::int32_t>(0, 1 << 30), 7);
-      if (Step.Op == 'q') (void)C.AlignToPixel(TRectF{I.Real(), I.Real(), I.Real(), I.Real()});
-      if (Step.Op == 'q') (void)C.AlignToPixelVertically(I.Real());
-    });
+    test::TScript Script(C);
     for (int Count = 0; Count < 200 && I.In.remaining_bytes() > 0; ++Count) {
       const test::TStep Step = I.Step();
       try {
         Script.Draw(Step);
-        if (Step.Op == 't') Written += AsParsed(C.GetFont().Family, true) + '\1' + AsParsed(Step.Text, false) + '\2';
+        if (Step.Name().starts_with("FillText"))
+          Written += AsParsed(C.GetFont().Family, true) + '\1' + AsParsed(test::ShownText(Step), false) + '\2';
       } catch (const EArgumentError&) {
         // A value that is not finite: refused before the host paints, nothing recorded.
+      } catch (const EMisuseError&) {
+        // An end of a group or link that was never begun: refused, nothing recorded.
+      } catch (const ESvgError&) {
+        // A group id that is no XML name: refused, nothing recorded.
       } catch (const std::out_of_range&) {
         // A path with fewer numbers than its commands take: the script draws nothing.
       }
     }
   }
   const fuzz::TXmlDocPtr Doc = fuzz::ParseOrFail(Stream.View());
-  std::string Parsed;  // of the text elements, the only ones with a font family, in clip groups too
+  std::string Parsed;  // of the text elements, the only ones with a font family, in groups and links too
   const std::function<void(xmlNode*)> Read = [&](xmlNode* Parent) {
     for (xmlNode* Element = xmlFirstElementChild(Parent); Element != nullptr;
          Element = xmlNextElementSibling(Element)) {
@@ -118,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         Parsed += std::string(reinterpret_cast<char*>(Family)) + '\1' + reinterpret_cast<char*>(Text) + '\2';
       xmlFree(Family);
       xmlFree(Text);
-      if (xmlStrEqual(Element->name, BAD_CAST "g")) Read(Element);
+      if (xmlStrEqual(Element->name, BAD_CAST "g") || xmlStrEqual(Element->name, BAD_CAST "a")) Read(Element);
     }
   };
   Read(xmlDocGetRootElement(Doc.get()));

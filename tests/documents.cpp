@@ -53,7 +53,7 @@ int main(int argc, char** argv) try {
     TScript Script = ScriptOn(Canvas);
     for (const TStep& Step : SceneSteps(1234.56789f)) {  // the shapes, up to the first writer
       Script.Draw(Step);
-      if (Step.Op == 'W') break;
+      if (Step.Name() == "Write") break;
     }
     Canvas.Write(Canvas.GetMaxDecimalPlaces());
   }

@@ -1,18 +1,31 @@
-// The fidelity check: a scene of scenes.txt is drawn through a TSvgCanvas over a host
-// canvas (TCairoCanvas, or TQtCanvas when the Qt host is built) twice, once with the
-// default options and once with TSvgOptions::Faithful(); one renderer renders both
-// recorded SVGs, and the pixels where the host's picture and the rendering (both over
-// white) differ by more than 10% in any channel are counted against the scene's limits.
-// Writes the SVGs, the PNGs and a diff image per mode (differing pixels red over the
-// host's picture).
+// The fidelity check: a scene of scenes/ (scenes/NAME.txt, a drawing script) is drawn
+// through a TSvgCanvas over a host canvas (TCairoCanvas, or TQtCanvas when the Qt host is
+// built) twice, once with the default options and once with TSvgOptions::Faithful(); one
+// renderer renders both recorded SVGs, and the pixels where the host's picture and the
+// rendering (both over white) differ by more than 10% in any channel are counted against
+// the scene's limits. Writes the SVGs, the PNGs and a diff image per mode (differing
+// pixels red over the host's picture).
 //
 //   fsvg_fidelity OUTPUT_DIRECTORY SCENE HOST rsvg RSVG_CONVERT
 //   fsvg_fidelity OUTPUT_DIRECTORY SCENE HOST resvg NODE RENDER_SCRIPT
 //   fsvg_fidelity OUTPUT_DIRECTORY SCENE HOST chromium CHROMIUM FONTS_CONF
 //   fsvg_fidelity OUTPUT_DIRECTORY SCENE same-bytes
+//   fsvg_fidelity --help       (the verbs a scene is written in)
 //
-// HOST is cairo or qt. The last form records the scene with the default options over
-// every host and fails unless the documents are byte for byte the same.
+// HOST is cairo or qt. The same-bytes form records the scene with the default options
+// over every host and fails unless the documents are byte for byte the same.
+//
+// Each scene is drawn over a host canvas cleared to white, in the demo's font. Its
+// "Scene" line gives its size, whether it has text (renderers shape and smooth text each
+// their own way: 2% of the pixels may differ when recorded faithfully, 0.5% without
+// text), and with the default options at most max% of the pixels may differ and at least
+// min% must (a difference by design: it keeps the documented differences honest and
+// proves the comparison can see them). Recorded with the default options, the scenes
+// that must agree keep to what the plain recording can say: opaque brush colours (the
+// SVG fill drops a colour's alpha; translucency goes through the opacity), solid strokes
+// with flat caps and miter joins, round corners on all four corners, arcs without an
+// offset, the identity matrix, and single-line text whose baseline lies on its
+// rectangle's bottom. The "-by-design" scenes break those rules on purpose.
 #include <cairo.h>
 
 #include <cstdio>
@@ -39,7 +52,7 @@ namespace {
 
 constexpr TAlphaColor White = 0xFFFFFFFF;
 
-// Draws the scene on C, cleared to white, in the demo's font; "D" is the demo dashboard.
+// Draws the scene on C, cleared to white, in the demo's font; Dashboard is the demo's.
 void Draw(TSvgCanvas& C, const test::TScene& Scene) {
   C.Clear(White);
   C.GetFont() = TFont(demo::DashboardFont, 12);
@@ -205,6 +218,10 @@ int Check(const test::TScene& Scene, const std::filesystem::path& Directory, con
 }  // namespace fsvg::fidelity
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--help") {
+    std::fputs(fsvg::test::Help().c_str(), stdout);
+    return 0;
+  }
   if (argc < 4 || (argc < 6 && std::string(argv[3]) != "same-bytes")) {
     std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY SCENE (HOST RENDERER TOOL... | same-bytes)\n", argv[0]);
     return 2;
@@ -216,9 +233,9 @@ int main(int argc, char** argv) {
 #endif
   try {
     using namespace fsvg::fidelity;
-    if (std::string(argv[3]) == "same-bytes") return SameBytes(fsvg::test::Load(FSVG_FIDELITY_SCENES, argv[2]));
-    return Check(fsvg::test::Load(FSVG_FIDELITY_SCENES, argv[2]), argv[1], argv[3],
-                 std::vector<std::string>(argv + 4, argv + argc));
+    const std::string File = FSVG_FIDELITY_SCENES "/" + std::string(argv[2]) + ".txt";
+    if (std::string(argv[3]) == "same-bytes") return SameBytes(fsvg::test::Load(File, argv[2]));
+    return Check(fsvg::test::Load(File, argv[2]), argv[1], argv[3], std::vector<std::string>(argv + 4, argv + argc));
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "%s: %s\n", argv[2], Error.what());
     return 1;

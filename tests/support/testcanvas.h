@@ -180,7 +180,7 @@ struct TOpenCanvas : TSvgCanvas {
   using TSvgCanvas::WriteEscaped;
 };
 
-/// A script on C whose "W" steps call C's writers, unless Writers is false: a text three
+/// A script on C whose Write steps call C's writers, unless Writers is false: a text three
 /// ways (the same bytes twice, then escaped), or else the step's number, the smallest
 /// 32-bit integer and the colour; then a line end.
 inline TScript ScriptOn(TOpenCanvas& C, bool Writers = true) {
@@ -194,7 +194,7 @@ inline TScript ScriptOn(TOpenCanvas& C, bool Writers = true) {
     if (Writers && Step.Text.empty()) {
       C.Write(static_cast<double>(Step.N.at(0)));
       C.Write(std::int32_t{-2147483647 - 1});
-      C.WriteColor(Step.Color);
+      C.WriteColor(Step.Color("color"));
     }
     if (Writers) C.Write(std::string_view("\n"));
   });
@@ -209,7 +209,8 @@ inline const std::vector<TStep>& SceneSteps() {
 inline std::size_t ClipStep() {
   const auto& Steps = SceneSteps();
   return static_cast<std::size_t>(
-      std::find_if(Steps.begin(), Steps.end(), [](const TStep& Step) { return Step.Op == 'k'; }) - Steps.begin());
+      std::find_if(Steps.begin(), Steps.end(), [](const TStep& Step) { return Step.Name() == "IntersectClipRect"; }) -
+      Steps.begin());
 }
 
 /// Draws the scene at Seed on Canvas, its host's clip reset first (the scene leaves one).
