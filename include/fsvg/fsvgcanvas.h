@@ -27,8 +27,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "fsvg/errors.h"
@@ -152,7 +150,7 @@ class FSVG_API TSvgCanvas {
   void Close();
 
   /// The host canvas every call is passed to.
-  TCanvas& GetCanvas() const { return *FCanvas; }
+  TCanvas& GetCanvas() const;
 
   /// Takes the process-wide lock of every TCanvas (TCanvas::Lock).
   static void Lock();
@@ -320,7 +318,7 @@ class FSVG_API TSvgCanvas {
   /// The host's clipping change count.
   std::int32_t GetClippingChangeCount() const;
   /// Decimal places of every real number written: TSvgOptions::DecimalPlaces.
-  std::int32_t GetMaxDecimalPlaces() const { return FOptions.DecimalPlaces; }
+  std::int32_t GetMaxDecimalPlaces() const;
   /// The host's saved state count.
   std::int32_t GetSavingStateCount() const;
   ///@}
@@ -377,54 +375,9 @@ class FSVG_API TSvgCanvas {
   ///@}
 
  private:
-  void WriteHeader();
-  void Open(TCanvas* Canvas);
-  void Finish();
-  TPointF ArcOffset() const;
-  // Brings the open groups to the host's clip before an element is written: one pointer
-  // compared when nothing changed.
-  void SyncClip() {
-    if (FCanvas->GetClip().get() != FOpenClip) [[unlikely]]
-      OpenClipGroups();
-  }
-  void OpenClipGroups();
-  void OpenClipGroup(const TClip& Step);
-  std::string ClipGroupsEnd() const;
-
-  TCanvas* FCanvas = nullptr;
-  std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the object opened the stream
-  std::unique_ptr<TGzipStream> FOwnedGzip;    // a .svgz name: compresses into FOwnedStream
-  TStream* FStream = nullptr;
-  TSvgOptions FOptions;  // what the document adds to the plain recording
-  bool FPlain;           // every switch is off, four places: elements are built by the plain code
-  bool FClosed = false;  // Close (or a failed constructor) has ended the document
-  // Clip recording: the steps whose groups are open, outermost first; the newest of
-  // them; the id of each clipPath written, by its content; the last id number given.
-  std::vector<TClip> FOpenClips;
-  const TClipStep* FOpenClip = nullptr;
-  std::unordered_map<std::string, std::string> FClipIds;
-  std::string FIdPrefix;
-  std::uint64_t FLastId = 0;
-  // Groups and links: each open one, outermost first (true for a link), and every
-  // group id given so far, without the prefix.
-  std::vector<bool> FFrames;
-  std::unordered_set<std::u16string> FGroupIds;
-  void BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title);
-  void EndFrame(bool Link);
-  std::string OpenGroupsEnd() const;
-
-  // Gradient recording: the id of the gradient ABrush paints with, defined before it is
-  // first used, placed at Offset (the element's own); empty when the brush is recorded
-  // as its colour.
-  std::string_view GradientRef(const TBrush& ABrush, TPointF Offset) {
-    if (!FOptions.Gradients || ABrush.GetGradient() == nullptr) [[likely]]
-      return {};
-    return DefineGradient(*ABrush.GetGradient(), Offset);
-  }
-  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset);
-  // The id of each gradient defined, by its definition's content; the last id number given.
-  std::unordered_map<std::string, std::string> FGradientIds;
-  std::uint64_t FLastGradientId = 0;
+  // The host, the document and the steps every element takes (src/recorder/svgrecording.h).
+  class TRecording;
+  std::unique_ptr<TRecording> FRecording;
 };
 
 /// A TCanvas that paints on a host and records: drawing code written once against
