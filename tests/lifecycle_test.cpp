@@ -33,8 +33,9 @@ TEST(Lifecycle, TheDestructorReportsAFailedClose) {
             "fsvgcanvas: the document could not be closed: injected write failure\n");
 }
 
-// State set on the tee reaches the host before each call: paint, font, offset, matrix.
+// State set on the tee reaches the host before each call: size, paint, font, offset, matrix.
 void Draw(TCanvas& C) {
+  C.SetSize(100, 40);
   C.SetOffset({1, 2});
   C.SetFill(TBrush(TBrushKind::Solid, 0xFF102030));
   C.FillPolygon({{0, 0}, {4, 0}, {0, 4}}, 1);
@@ -58,6 +59,7 @@ TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
     Draw(Tee);
   }
   EXPECT_EQ(Host.Calls, Alone.Calls);
+  EXPECT_EQ(Host.GetHeight(), 40);
   EXPECT_EQ(Stream.Text, Header +
                              "<polygon points=\"1,2 5,2 1,6\" opacity=\"1\" fill=\"#102030\"/>\n"
                              "<ellipse cx=\"5\" cy=\"4\" rx=\"4\" ry=\"2\" transform=\"matrix(2 0 0 2 5 6)\" "
