@@ -44,18 +44,30 @@ class TSvgCanvas::TRecording {
     return DefineGradient(*ABrush.GetGradient(), Offset);
   }
 
-  // A filled shape, when ABrush leaves a mark: Geometry(Line, Switches, Offset) opens its
-  // element with its geometry at Offset, in room for a fixed-shape line and Extra bytes;
-  // the transform, the opacity, the fill and the end follow.
+  // An element painted with ABrush: brings the clip groups to the host's clip, defines
+  // the brush's gradient at Offset, then writes one line in room for a fixed-shape line
+  // and Extra bytes: Open(Line, Switches, Offset) puts the element's name and geometry,
+  // the host's transform follows, and Close(Line, Switches, Paint) puts the paint (Paint:
+  // the gradient's id, or empty) and ends the element.
+  template <typename TOpen, typename TClose>
+  [[gnu::always_inline]] void Record(const TBrush& ABrush, TPointF Offset, std::size_t Extra, TOpen&& Open,
+                                     TClose&& Close) {
+    SyncClip();
+    const std::string_view Paint = GradientRef(ABrush, Offset);
+    Document.WriteElement(Extra + Paint.size(), [&](detail::TLine& Line, const auto& Options) {
+      Open(Line, Options, Offset);
+      detail::PutTransform(Line, *Canvas, Options);
+      Close(Line, Options, Paint);
+    });
+  }
+
+  // A filled shape, when ABrush leaves a mark: Geometry opens it as Record's Open does;
+  // the opacity and the fill follow.
   template <typename TGeometry>
   [[gnu::always_inline]] void RecordFilled(const TBrush& ABrush, float AOpacity, TPointF Offset, std::size_t Extra,
                                            TGeometry&& Geometry) {
     if (!detail::IsBrushVisible(ABrush)) return;
-    SyncClip();
-    const std::string_view Paint = GradientRef(ABrush, Offset);
-    Document.WriteElement(Extra + Paint.size(), [&](detail::TLine& Line, const auto& Options) {
-      Geometry(Line, Options, Offset);
-      detail::PutTransform(Line, *Canvas, Options);
+    Record(ABrush, Offset, Extra, Geometry, [&](detail::TLine& Line, const auto& Options, std::string_view Paint) {
       detail::PutFillTail(Line, AOpacity, ABrush, Options, Paint);
       Line.CloseEmpty();
     });
@@ -65,16 +77,13 @@ class TSvgCanvas::TRecording {
   // dash, cap and join whatever the options, as they are part of its shape.
   enum class TOutline { Line, Shape, Path };
 
-  // A stroked element, as RecordFilled, with the stroke's tail and, but for a line, no fill.
+  // A stroked element, when ABrush leaves a mark, as RecordFilled: the stroke's tail
+  // follows and, but for a line, no fill.
   template <typename TGeometry>
   [[gnu::always_inline]] void RecordStroked(const TStrokeBrush& ABrush, float AOpacity, TPointF Offset,
                                             std::size_t Extra, TGeometry&& Geometry, TOutline Kind = TOutline::Shape) {
     if (!detail::IsStrokeVisible(ABrush)) return;
-    SyncClip();
-    const std::string_view Paint = GradientRef(ABrush, Offset);
-    Document.WriteElement(Extra + Paint.size(), [&](detail::TLine& Line, const auto& Options) {
-      Geometry(Line, Options, Offset);
-      detail::PutTransform(Line, *Canvas, Options);
+    Record(ABrush, Offset, Extra, Geometry, [&](detail::TLine& Line, const auto& Options, std::string_view Paint) {
       detail::PutStrokeTail(Line, AOpacity, ABrush, Options, Paint);
       if (Kind == TOutline::Path && !Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush);
       if (Kind != TOutline::Line) Line.Attr("fill", "none");

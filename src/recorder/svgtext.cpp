@@ -97,20 +97,19 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   const TFont& Font = Host.GetFont();
   const std::size_t Extra =
       detail::EncodedRoom(Font.Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128);
-  R.SyncClip();
-  const std::string_view Paint = R.GradientRef(Host.GetFill(), Offset);
-  R.Document.WriteElement(Extra + Paint.size(), [&](TLine& Line, const auto& Options) {
-    const bool Laid = Options.TextLayout && !Lines.Metrics.empty();
+  const auto IsLaid = [&](const auto& Options) { return Options.TextLayout && !Lines.Metrics.empty(); };
+  const auto Open = [&](TLine& Line, const auto& Options, TPointF) {
     Line.Open("text");
-    if (!Laid) {
+    if (!IsLaid(Options)) {
       Line.Attr("x", static_cast<double>(ARect.Left) + Offset.X);
       Line.Attr("y", static_cast<double>(ARect.Bottom) + Offset.Y);
     }
     Line.Attr("font-family", [&] { Line.PutText(Font.Family, detail::TTextEncoding::Xml); });
     Line.Attr("font-size", static_cast<double>(Font.Size));
-    detail::PutTransform(Line, Host, Options);
+  };
+  R.Record(Host.GetFill(), Offset, Extra, Open, [&](TLine& Line, const auto& Options, std::string_view Paint) {
     detail::PutFillTail(Line, AOpacity, Host.GetFill(), Options, Paint);
-    if (!Laid) {
+    if (!IsLaid(Options)) {
       Line.Put('>');
       Line.PutText(AText, detail::TTextEncoding::Xml);
       Line.Put("</text>\n");
