@@ -45,6 +45,16 @@ bool IsNameCharacter(char32_t Code, bool Start) {
   return In(StartRanges) || (!Start && In(MoreRanges));
 }
 
+// Whether FileName's extension is ".svgz" as std::filesystem::path::extension reads it (a
+// name of a dot and "svgz" alone has none), read from the name's text: the path's parsing
+// is code a recording to a plain name would otherwise run, and keep resident, for nothing.
+bool IsCompressedName(const std::filesystem::path& FileName) {
+  constexpr std::string_view Extension = ".svgz";
+  const std::string& Name = FileName.native();
+  const std::size_t Dot = Name.size() - Extension.size();
+  return Name.ends_with(Extension) && Dot > 0 && Name[Dot - 1] != '/';
+}
+
 }  // namespace
 
 bool IsNameOrEmpty(std::u16string_view Text) {
@@ -66,7 +76,7 @@ TSvgDocument::TSvgDocument(const std::filesystem::path& FileName, const TSvgOpti
   if (FileName.empty()) return;
   FOwnedStream = std::make_unique<TFileStream>(FileName, TFileBuffering::Reserved);
   FStream = FOwnedStream.get();
-  if (FileName.extension() == ".svgz") {
+  if (IsCompressedName(FileName)) {
     FOwnedGzip = std::make_unique<TGzipStream>(FStream);
     FStream = FOwnedGzip.get();
   }
