@@ -78,5 +78,20 @@ TEST(RecorderFaults, LaidOutTextFitsTheRoomItIsGiven) {
   }
 }
 
+// A laid-out left-to-right line keeps its stored order by an override when it holds a
+// right-to-left mark or character (of a script beyond the BMP too), and only then.
+TEST(RecorderFaults, LinesHoldingRightToLeftKeepTheirOrder) {
+  const std::pair<std::u16string, bool> Cases[] = {
+      {u"a\u202B", true}, {u"a\U00010800", true}, {u"a\U0001E800", true}, {u"a\U0001F300", false}};
+  for (const auto& [Text, Overridden] : Cases) {
+    THostileCanvas Host(100, 50);
+    THostileCanvas::Width = 10;
+    TCountingStream Stream;
+    TSvgCanvas Canvas(&Stream, &Host, TSvgOptions::Faithful());
+    Canvas.FillText({0, 0, 100, 40}, Text, false, 1, {}, TTextAlign::Leading);
+    EXPECT_EQ(Stream.Text.find("bidi-override") != std::string::npos, Overridden);
+  }
+}
+
 }  // namespace
 }  // namespace fsvg::test
