@@ -64,12 +64,12 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   TNullCanvas Host(10, 10);
   TSvgOptions Options;
   TCountingStream Stream;
-  for (const std::u16string Bad : {u"1a", u"a:b", u"a b", u"-", u"\u00D7", u"a\U000F0000"}) {
+  for (const std::u16string Bad : {u"1a", u"a:b", u"a b", u"-", u"\u00D7", u"a\U000F0000", u"a\xD800\xE000"}) {
     Options.IdPrefix = Bad;
     EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, &Host, Options); }),
               "IdPrefix must be empty or an XML name without a colon");
   }
-  Options.IdPrefix = u"\u00E9t\u00E9-2.\U00010000_";
+  Options.IdPrefix = u"\u00E9t\u00E9-2.\U00010000\U000EFFFF_";
   {
     TSvgCanvas Svg(&Stream, &Host, Options);
     Svg.BeginGroup(u"a");  // a group's id takes it too; refused ids and ends write nothing
@@ -86,8 +86,8 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
     Svg.EndGroup();
     EXPECT_THROW(Svg.EndGroup(), EMisuseError);
   }
-  EXPECT_NE(Stream.Text.find("<g id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80_a\">\n<clipPath "
-                             "id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80_c1\">"),
+  EXPECT_NE(Stream.Text.find("<g id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_a\">\n<clipPath "
+                             "id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_c1\">"),
             std::string::npos);
 }
 

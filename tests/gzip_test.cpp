@@ -97,5 +97,16 @@ TEST(Gzip, FlushCloseAFailureAndAFullDiskLeaveWholeElements) {
   ::umount(Scratch.Path.c_str());
 }
 
+// A file name is written compressed when its extension is .svgz; a name of a dot and
+// svgz alone has none.
+TEST(Gzip, ANameWithTheExtensionIsCompressed) {
+  TNullCanvas Host;
+  TScratch Scratch;
+  for (const auto& [Name, Start] : {std::pair{"a.svgz", "\x1f\x8b"}, {"..svgz", "\x1f\x8b"}, {".svgz", "<?"}}) {
+    TSvgCanvas(Scratch.Path / Name, &Host).Close();
+    EXPECT_EQ(ReadFile(Scratch.Path / Name).substr(0, 2), Start);
+  }
+}
+
 }  // namespace
 }  // namespace fsvg::test

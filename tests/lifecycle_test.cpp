@@ -33,8 +33,9 @@ TEST(Lifecycle, TheDestructorReportsAFailedClose) {
             "fsvgcanvas: the document could not be closed: injected write failure\n");
 }
 
-// State set on the tee reaches the host before each call: paint, font, offset, matrix.
+// State set on the tee reaches the host before each call: size, paint, font, offset, matrix, clip.
 void Draw(TCanvas& C) {
+  C.SetSize(100, 40);
   C.SetOffset({1, 2});
   C.SetFill(TBrush(TBrushKind::Solid, 0xFF102030));
   C.FillPolygon({{0, 0}, {4, 0}, {0, 4}}, 1);
@@ -43,6 +44,10 @@ void Draw(TCanvas& C) {
   C.DrawEllipse({0, 0, 8, 4}, 0.5f);
   C.GetFont().Size = 20;
   C.FillText({0, 0, 50, 30}, u"tee", true, 1, {}, TTextAlign::Center);
+  C.IntersectClipRect({0, 0, 8, 8});
+  C.Clear(0xFF405060);
+  C.IntersectClipRect({0, 0, 4, 4});
+  C.DrawArc({0, 0}, {4, 2}, 0, 90, 1);
 }
 
 TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
@@ -58,12 +63,20 @@ TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
     Draw(Tee);
   }
   EXPECT_EQ(Host.Calls, Alone.Calls);
+  EXPECT_EQ(Host.GetHeight(), 40);
   EXPECT_EQ(Stream.Text, Header +
                              "<polygon points=\"1,2 5,2 1,6\" opacity=\"1\" fill=\"#102030\"/>\n"
                              "<ellipse cx=\"5\" cy=\"4\" rx=\"4\" ry=\"2\" transform=\"matrix(2 0 0 2 5 6)\" "
                              "stroke-width=\"3\" stroke=\"#000000\" opacity=\"0.5\" fill=\"none\"/>\n"
                              "<text x=\"1\" y=\"32\" font-family=\"sans-serif\" font-size=\"20\" "
-                             "transform=\"matrix(2 0 0 2 5 6)\" opacity=\"1\" fill=\"#102030\">tee</text>\n</svg>");
+                             "transform=\"matrix(2 0 0 2 5 6)\" opacity=\"1\" fill=\"#102030\">tee</text>\n"
+                             "<clipPath id=\"c1\"><rect x=\"1\" y=\"2\" width=\"8\" height=\"8\" "
+                             "transform=\"matrix(2 0 0 2 5 6)\"/></clipPath>\n<g clip-path=\"url(#c1)\">\n"
+                             "<rect x=\"0\" y=\"0\" width=\"100\" height=\"40\" fill=\"#405060\"/>\n"
+                             "<clipPath id=\"c2\"><rect x=\"1\" y=\"2\" width=\"4\" height=\"4\" "
+                             "transform=\"matrix(2 0 0 2 5 6)\"/></clipPath>\n<g clip-path=\"url(#c2)\">\n"
+                             "<path d=\"M 4 0 A 4 2 0 0 1 0 2\" transform=\"matrix(2 0 0 2 5 6)\" stroke-width=\"3\" "
+                             "stroke=\"#000000\" opacity=\"1\" fill=\"none\"/>\n</g>\n</g>\n</svg>");
 }
 
 }  // namespace

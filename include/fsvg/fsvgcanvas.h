@@ -18,7 +18,7 @@
 // - Text and font family escaped for XML (& < > "), and characters XML 1.0 forbids
 //   (C0 controls but tab, LF and CR; U+FFFE, U+FFFF; unpaired surrogates) as U+FFFD.
 /// @file
-/// The recording canvas (TSvgCanvas), its options, and the tee that lets drawing code written against TCanvas record.
+/// The recording canvas (TSvgCanvas) and its options; includes the tee (teecanvas.h).
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "fsvg/errors.h"
@@ -36,6 +34,7 @@
 #include "fsvg/gzipstream.h"
 #include "fsvg/hostcanvas.h"
 #include "fsvg/streams.h"
+#include "fsvg/teecanvas.h"  // TTeeCanvas, which records into a TSvgCanvas
 
 namespace fsvg {
 /// @addtogroup recording
@@ -154,7 +153,7 @@ class FSVG_API TSvgCanvas {
   void Close();
 
   /// The host canvas every call is passed to.
-  TCanvas& GetCanvas() const { return *FCanvas; }
+  TCanvas& GetCanvas() const;
 
   /// Takes the process-wide lock of every TCanvas (TCanvas::Lock).
   static void Lock();
@@ -328,7 +327,7 @@ class FSVG_API TSvgCanvas {
   /// The host's clipping change count.
   std::int32_t GetClippingChangeCount() const;
   /// Decimal places of every real number written: TSvgOptions::DecimalPlaces.
-  std::int32_t GetMaxDecimalPlaces() const { return FOptions.DecimalPlaces; }
+  std::int32_t GetMaxDecimalPlaces() const;
   /// The host's saved state count.
   std::int32_t GetSavingStateCount() const;
   /// @}
@@ -389,117 +388,9 @@ class FSVG_API TSvgCanvas {
   /// @}
 
  private:
-  void WriteHeader();
-  void Open(TCanvas* Canvas);
-  void Finish();
-  TPointF ArcOffset() const;
-  // Brings the open groups to the host's clip before an element is written: one pointer
-  // compared when nothing changed.
-  void SyncClip() {
-    if (FCanvas->GetClip().get() != FOpenClip) [[unlikely]]
-      OpenClipGroups();
-  }
-  void OpenClipGroups();
-  void OpenClipGroup(const TClip& Step);
-  std::string ClipGroupsEnd() const;
-
-  TCanvas* FCanvas = nullptr;
-  std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the object opened the stream
-  std::unique_ptr<TGzipStream> FOwnedGzip;    // a .svgz name: compresses into FOwnedStream
-  TStream* FStream = nullptr;
-  TSvgOptions FOptions;  // what the document adds to the plain recording
-  bool FPlain;           // every switch is off, four places: elements are built by the plain code
-  bool FClosed = false;  // Close (or a failed constructor) has ended the document
-  // Clip recording: the steps whose groups are open, outermost first; the newest of
-  // them; the id of each clipPath written, by its content; the last id number given.
-  std::vector<TClip> FOpenClips;
-  const TClipStep* FOpenClip = nullptr;
-  std::unordered_map<std::string, std::string> FClipIds;
-  std::string FIdPrefix;
-  std::uint64_t FLastId = 0;
-  // Groups and links: each open one, outermost first (true for a link), and every
-  // group id given so far, without the prefix.
-  std::vector<bool> FFrames;
-  std::unordered_set<std::u16string> FGroupIds;
-  void BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title);
-  void EndFrame(bool Link);
-  std::string OpenGroupsEnd() const;
-
-  // Gradient recording: the id of the gradient ABrush paints with, defined before it is
-  // first used, placed at Offset (the element's own); empty when the brush is recorded
-  // as its colour.
-  std::string_view GradientRef(const TBrush& ABrush, TPointF Offset) {
-    if (!FOptions.Gradients || ABrush.GetGradient() == nullptr) [[likely]]
-      return {};
-    return DefineGradient(*ABrush.GetGradient(), Offset);
-  }
-  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset);
-  // The id of each gradient defined, by its definition's content; the last id number given.
-  std::unordered_map<std::string, std::string> FGradientIds;
-  std::uint64_t FLastGradientId = 0;
-};
-
-/// A TCanvas that paints on a host and records: drawing code written once against
-/// `fsvg::TCanvas&` paints a host alone when given the host, and paints and records when
-/// given this canvas. Every drawing call goes to Recorder (which paints its host first,
-/// then writes the element) with this canvas's paint, font, offset and matrix copied to
-/// the host beforehand; measuring and alignment are the host's. State, scenes and saved
-/// states are this canvas's own, as for any TCanvas.
-///
-///     fsvg::TSvgCanvas Svg("chart.svg", &Host);
-///     fsvg::TTeeCanvas Canvas(Svg);
-///     DrawChart(Canvas);  // void DrawChart(fsvg::TCanvas&)
-class FSVG_API TTeeCanvas : public TCanvas {
- public:
-  /// A canvas of the host's size, scale and quality that records into Recorder, which
-  /// must outlive it.
-  explicit TTeeCanvas(TSvgCanvas& Recorder);
-  /// The host's Flush.
-  void Flush() override;
-  /// The host's alignment, under this canvas's state.
-  float AlignToPixelHorizontally(float Value) const override;
-  /// The host's alignment, under this canvas's state.
-  float AlignToPixelVertically(float Value) const override;
-
- protected:
-  bool DoBeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) override;
-  void DoEndScene() override;
-  void DoSetSize() override;
-  void DoSetMatrix() override;
-  void DoClear(TAlphaColor Color) override;
-  void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
-  void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TStrokeBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TBrush& ABrush) override;
-  void DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TStrokeBrush& ABrush) override;
-  void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
-                  TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
-  void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
-                    bool HighSpeed) override;
-  TFontMetrics DoGetFontMetrics() const override;
-  void DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
-                      TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
-  void DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
-                     TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
-  float DoTextWidth(std::u16string_view AText) override;
-  float DoTextHeight(std::u16string_view AText) override;
-
- private:
-  // The host with this canvas's paint, font, offset and matrix; only what differs is set.
-  TCanvas& Synced() const;
-
-  TSvgCanvas& FRecorder;
+  // The host, the document and the steps every element takes (src/recorder/svgrecording.h).
+  class TRecording;
+  std::unique_ptr<TRecording> FRecording;
 };
 
 /// @}

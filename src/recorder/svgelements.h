@@ -1,6 +1,6 @@
 // The pieces several element lines share, each writing whole attributes: a rectangle's
 // and an ellipse's geometry, the radius pair, a rectangle's outline as the host cuts its
-// corners, the fill and stroke tails, the transform, point lists and an arc's path.
+// corners, the fill and stroke tails, the transform, point lists, an arc's path and a path's data.
 // Always inlined, so the line's cursor stays in a register (a call would put it in
 // memory and reload it after every character stored). Positions add the host's offset,
 // read once for the element; a piece that the options extend takes the switches an
@@ -351,56 +351,6 @@ inline void PutMatrix(TLine& Line, const TMatrix& M) {
     }
     Line.Put(')');
   });
-}
-
-// Whether Text is empty or an XML name without a colon: the rule of the id prefix, which
-// group ids keep too.
-bool IsNameOrEmpty(std::u16string_view Text);
-// Room for a gradient's definition: a fixed-shape line and each stop's.
-inline std::size_t GradientRoom(const TGradient& G) {
-  return FixedLineRoom + G.Stops.size() * (2 * MaxRealLength + 64);
-}
-
-// Whether a gradient is written as a linearGradient: a linear one, and a ramp of no
-// length, which paints its last stop's colour (see PutGradientBody).
-inline bool IsWrittenLinear(const TGradient& G) { return G.Kind == TGradientKind::Linear || G.IsDegenerate(); }
-
-// A gradient's definition after its id, up to its closing tag: its geometry, offset as
-// the element's own coordinates are, its spread when not pad, and its stops. An offset is
-// written exactly, whatever the places (at none, every stop would be at 0 or 1); a
-// colour's alpha, when not opaque, as stop-opacity. A ramp of no length, which renderers
-// paint each their own way (an average colour, nothing), is written as a ramp of length
-// one of its last stop alone: that stop's colour everywhere.
-inline void PutGradientBody(TLine& Line, const TGradient& G, TPointF Offset) {
-  static constexpr std::string_view Spreads[] = {"pad", "reflect", "repeat"};
-  static_assert(std::size(Spreads) == static_cast<std::size_t>(TGradientSpread::Repeat) + 1);
-  const bool Degenerate = G.IsDegenerate();
-  Line.Attr("gradientUnits", "userSpaceOnUse");
-  if (Degenerate) {
-    Line.Attr("x2", "1");
-  } else if (G.Kind == TGradientKind::Linear) {
-    Line.Attr("x1", static_cast<double>(G.Start.X) + Offset.X);
-    Line.Attr("y1", static_cast<double>(G.Start.Y) + Offset.Y);
-    Line.Attr("x2", static_cast<double>(G.End.X) + Offset.X);
-    Line.Attr("y2", static_cast<double>(G.End.Y) + Offset.Y);
-  } else {
-    Line.Attr("cx", static_cast<double>(G.Center.X) + Offset.X);
-    Line.Attr("cy", static_cast<double>(G.Center.Y) + Offset.Y);
-    Line.Attr("r", static_cast<double>(G.Radius));
-    Line.Attr("fx", static_cast<double>(G.Focal.X) + Offset.X);
-    Line.Attr("fy", static_cast<double>(G.Focal.Y) + Offset.Y);
-  }
-  if (G.Spread != TGradientSpread::Pad && !Degenerate)
-    Line.Attr("spreadMethod", Spreads[static_cast<std::size_t>(G.Spread)]);
-  Line.Put('>');
-  for (const TGradientStop& Stop : Degenerate ? std::span(G.Stops).last(1) : std::span(G.Stops)) {
-    Line.Open("stop");
-    Line.Attr("offset", [&] { Line.PutExact(Stop.Offset); });
-    Line.Attr("stop-color", TColorValue{Stop.Color});
-    if (Stop.Color >> 24 != 0xFF) Line.Attr("stop-opacity", static_cast<double>(Stop.Color >> 24) / 255.0);
-    Line.Put("/>");
-  }
-  Line.Put(IsWrittenLinear(G) ? std::string_view("</linearGradient>") : "</radialGradient>");
 }
 
 }  // namespace fsvg::detail

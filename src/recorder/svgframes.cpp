@@ -1,21 +1,16 @@
-// Groups and links: structure the caller gives the document, which the host never sees.
-// Each open one is a frame of its own. The recording's clip groups live inside the
-// innermost frame only: those open when a frame begins are closed before it, since a
-// clip group left around it would go on clipping inside it after the host's clip let go
-// of that step (a RestoreState inside the frame), and no group opened inside can undo
-// an ancestor's clip. The next element that needs them opens them again inside the
+// The document's frames: groups and links, structure the caller gives the document, which
+// the host never sees, and the clip groups the recording opens. The clip groups live
+// inside the innermost frame only: those open when a frame begins are closed before it,
+// since a clip group left around it would go on clipping inside it after the host's clip
+// let go of that step (a RestoreState inside the frame), and no group opened inside can
+// undo an ancestor's clip. The next element that needs them opens them again inside the
 // frame, reusing their ids; the end of a frame closes the clip groups opened in it.
 #include <algorithm>
 
 #include "encoders/textencoding.h"
-#include "fsvg/fsvgcanvas.h"
-#include "svgelements.h"
-#include "svgline.h"
+#include "svgdocument.h"
 
-namespace fsvg {
-
-using detail::TLine;
-using detail::TTextEncoding;
+namespace fsvg::detail {
 
 namespace {
 
@@ -31,8 +26,8 @@ bool IsGeneratedId(std::u16string_view Id) {
 
 }  // namespace
 
-void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
-  Check(detail::IsNameOrEmpty(Id), "BeginGroup: the id must be empty or an XML name without a colon");
+void TSvgDocument::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
+  Check(IsNameOrEmpty(Id), "BeginGroup: the id must be empty or an XML name without a colon");
   Check(!IsGeneratedId(Id), "BeginGroup: an id of c or g and digits is the document's own");
   if (FGroupIds.contains(std::u16string(Id))) {
     const TBytes Name = ToUtf8(Id);
@@ -42,16 +37,12 @@ void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
   if (!Id.empty()) FGroupIds.emplace(Id);
 }
 
-void TSvgCanvas::EndGroup() { EndFrame(false); }
-void TSvgCanvas::BeginLink(std::u16string_view Url) { BeginFrame(true, Url, {}); }
-void TSvgCanvas::EndLink() { EndFrame(true); }
-
 // The clip groups' ends and the frame's start, title and all, in one write: a write
 // that fails leaves the document and the frames as they were.
-void TSvgCanvas::BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title) {
-  const std::size_t Room = GroupEnd.size() * FOpenClips.size() + FIdPrefix.size() + detail::EncodedRoom(Target) +
-                           detail::EncodedRoom(Title) + 128;
-  detail::WriteLine(FStream, Room, FOptions.DecimalPlaces, [&](TLine& Line) {
+void TSvgDocument::BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title) {
+  const std::size_t Room =
+      GroupEnd.size() * FOpenClips.size() + FIdPrefix.size() + EncodedRoom(Target) + EncodedRoom(Title) + 128;
+  WriteLine(Room, [&](TLine& Line) {
     for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) Line.Put(GroupEnd);
     if (Link) {
       Line.Open("a");
@@ -78,7 +69,7 @@ void TSvgCanvas::BeginFrame(bool Link, std::u16string_view Target, std::u16strin
   FFrames.push_back(Link);
 }
 
-void TSvgCanvas::EndFrame(bool Link) {
+void TSvgDocument::EndFrame(bool Link) {
   if (FFrames.empty() || FFrames.back() != Link)
     throw EMisuseError(Link ? "EndLink without a matching BeginLink" : "EndGroup without a matching BeginGroup");
   Write(ClipGroupsEnd() + std::string(Link ? LinkEnd : GroupEnd));
@@ -87,11 +78,28 @@ void TSvgCanvas::EndFrame(bool Link) {
   FFrames.pop_back();
 }
 
-// What closes every open group, innermost first: the clip groups, then the frames.
-std::string TSvgCanvas::OpenGroupsEnd() const {
+void TSvgDocument::BeginClipGroup(const TClip& Step, std::string_view Id) {
+  Write("<g clip-path=\"url(#" + std::string(Id) + ")\">\n");
+  FOpenClips.push_back(Step);
+  FOpenClip = Step.get();
+}
+
+void TSvgDocument::EndClipGroup() {
+  Write(GroupEnd);
+  FOpenClips.pop_back();
+  FOpenClip = FOpenClips.empty() ? nullptr : FOpenClips.back().get();
+}
+
+std::string TSvgDocument::ClipGroupsEnd() const {
+  std::string End;
+  for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) End += GroupEnd;
+  return End;
+}
+
+std::string TSvgDocument::OpenGroupsEnd() const {
   std::string End = ClipGroupsEnd();
   for (auto Frame = FFrames.rbegin(); Frame != FFrames.rend(); ++Frame) End += *Frame ? LinkEnd : GroupEnd;
   return End;
 }
 
-}  // namespace fsvg
+}  // namespace fsvg::detail

@@ -1,0 +1,73 @@
+// Gradients. Each is defined lazily, as clip paths are: just before the first element
+// that paints with it, on a line of its own, found in the document's store by its content
+// (the gradient in the element's coordinates), so every later use of an equal gradient at
+// the same place, by whatever brush, reuses the id, and the memory holds one entry per
+// distinct definition.
+#include <span>
+
+#include "svgrecording.h"
+
+namespace fsvg {
+
+using detail::TLine;
+
+namespace {
+
+// Room for a gradient's definition: a fixed-shape line and each stop's.
+std::size_t GradientRoom(const TGradient& G) {
+  return detail::FixedLineRoom + G.Stops.size() * (2 * detail::MaxRealLength + 64);
+}
+
+// A gradient's definition line, with the id Id: its geometry, offset as the element's own
+// coordinates are, its spread when not pad, and its stops. An offset is written exactly,
+// whatever the places (at none, every stop would be at 0 or 1); a colour's alpha, when not
+// opaque, as stop-opacity. A ramp of no length, which renderers paint each their own way
+// (an average colour, nothing), is written as a linear ramp of length one of its last stop
+// alone: that stop's colour everywhere.
+void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G, TPointF Offset) {
+  static constexpr std::string_view Spreads[] = {"pad", "reflect", "repeat"};
+  static_assert(std::size(Spreads) == static_cast<std::size_t>(TGradientSpread::Repeat) + 1);
+  const bool Degenerate = G.IsDegenerate();
+  const bool Linear = G.Kind == TGradientKind::Linear || Degenerate;
+  Line.Put("<defs>");
+  if (Linear)
+    Line.Open("linearGradient");
+  else
+    Line.Open("radialGradient");
+  Line.Attr("id", Id);
+  Line.Attr("gradientUnits", "userSpaceOnUse");
+  if (Degenerate) {
+    Line.Attr("x2", "1");
+  } else if (Linear) {
+    Line.Attr("x1", static_cast<double>(G.Start.X) + Offset.X);
+    Line.Attr("y1", static_cast<double>(G.Start.Y) + Offset.Y);
+    Line.Attr("x2", static_cast<double>(G.End.X) + Offset.X);
+    Line.Attr("y2", static_cast<double>(G.End.Y) + Offset.Y);
+  } else {
+    Line.Attr("cx", static_cast<double>(G.Center.X) + Offset.X);
+    Line.Attr("cy", static_cast<double>(G.Center.Y) + Offset.Y);
+    Line.Attr("r", static_cast<double>(G.Radius));
+    Line.Attr("fx", static_cast<double>(G.Focal.X) + Offset.X);
+    Line.Attr("fy", static_cast<double>(G.Focal.Y) + Offset.Y);
+  }
+  if (G.Spread != TGradientSpread::Pad && !Degenerate)
+    Line.Attr("spreadMethod", Spreads[static_cast<std::size_t>(G.Spread)]);
+  Line.Put('>');
+  for (const TGradientStop& Stop : Degenerate ? std::span(G.Stops).last(1) : std::span(G.Stops)) {
+    Line.Open("stop");
+    Line.Attr("offset", [&] { Line.PutExact(Stop.Offset); });
+    Line.Attr("stop-color", detail::TColorValue{Stop.Color});
+    if (Stop.Color >> 24 != 0xFF) Line.Attr("stop-opacity", static_cast<double>(Stop.Color >> 24) / 255.0);
+    Line.Put("/>");
+  }
+  Line.Put(Linear ? std::string_view("</linearGradient></defs>\n") : "</radialGradient></defs>\n");
+}
+
+}  // namespace
+
+std::string_view TSvgCanvas::TRecording::DefineGradient(const TGradient& Gradient, TPointF Offset) {
+  return Document.Define(detail::TDefinitionKind::Gradient, GradientRoom(Gradient),
+                         [&](TLine& Line, std::string_view Id) { PutGradientDefinition(Line, Id, Gradient, Offset); });
+}
+
+}  // namespace fsvg

@@ -1,0 +1,143 @@
+// Text: FillText paints on the host, then records a text element, always: plainly at the
+// rectangle's left and bottom edges, or, under the options, as the host lays it out, one
+// run a line on the host's baselines. Measuring is the host's alone.
+#include <cmath>
+
+#include "svgrecording.h"
+
+namespace fsvg {
+
+using detail::TLine;
+
+namespace {
+
+// Whether Text holds a character of a right-to-left script (Hebrew, Arabic, Syriac,
+// Thaana, N'Ko and their kin, their presentation forms, the right-to-left scripts
+// beyond the BMP) or a right-to-left mark, embedding, override or isolate. Renderers
+// reorder such a line; the host paints it in stored order.
+bool HoldsRightToLeft(std::u16string_view Text) {
+  for (const char16_t Unit : Text) {
+    if ((Unit >= 0x0590 && Unit <= 0x08FF) || (Unit >= 0xFB1D && Unit <= 0xFDFF) ||
+        (Unit >= 0xFE70 && Unit <= 0xFEFE) || Unit == 0x200F || Unit == 0x202B || Unit == 0x202E || Unit == 0x2067 ||
+        (Unit >= 0xD802 && Unit <= 0xD803) || (Unit >= 0xD83A && Unit <= 0xD83B))
+      return true;
+  }
+  return false;
+}
+
+// The room the runs of a laid-out text take, each encoded, once the host's answer is
+// known to be writable: the runs together hold no more of the text than there is (a
+// host whose lines overlap would have the line hold its text many times over), and
+// every edge of every line and the font's ascent are finite (a measurer or metrics
+// answering NaN, an infinity or a width beyond the float range, as a font size near
+// the float range makes the default metrics do, would put them into the document).
+// Refused before anything is written.
+std::size_t LaidTextRoom(const TLineMetricInfo& Lines, std::u16string_view AText, float Ascent) {
+  if (!std::isfinite(Ascent)) throw EHostError("TSvgCanvas: the host's font metrics are not finite");
+  std::size_t Units = 0;
+  std::size_t Room = 0;
+  for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
+    const TRectF& R = Run.Rect;
+    if (!std::isfinite(R.Left) || !std::isfinite(R.Top) || !std::isfinite(R.Right) || !std::isfinite(R.Bottom))
+      throw EHostError("TSvgCanvas: the host laid a line of text out where no number can place it");
+    if (Run.Length == 0 || Run.Index >= AText.size()) continue;
+    const std::u16string_view Text = AText.substr(Run.Index, Run.Length);
+    Units += Text.size();
+    if (Units > AText.size()) throw EHostError("TSvgCanvas: the host laid out lines that hold more than the text");
+    Room += detail::EncodedRoom(Text);
+  }
+  return Room;
+}
+
+// The runs of a laid-out text, each a tspan on the host's baseline (the line's top and
+// the font's Ascent), offset. Spaces as the host keeps them. Right-to-left text is
+// directed so, while each run keeps the stored order the host paints its glyphs in (no
+// neutral moves to the other end), centred on its line: renderers disagree on which end
+// a right-to-left run starts at, never on its middle. A left-to-right line that holds
+// right-to-left characters keeps its stored order the same way; other lines need no
+// markup.
+void PutRuns(TLine& Line, const TLineMetricInfo& Lines, std::u16string_view AText, float Ascent, TPointF Offset,
+             bool RightToLeft) {
+  for (const TLineMetricInfo::TLineMetric& Run : Lines.Metrics) {
+    if (Run.Length == 0 || Run.Index >= AText.size()) continue;
+    Line.Open("tspan");
+    Line.Attr("x",
+              (RightToLeft ? (static_cast<double>(Run.Rect.Left) + Run.Rect.Right) / 2 : Run.Rect.Left) + Offset.X);
+    Line.Attr("y", static_cast<double>(Run.Rect.Top) + Ascent + Offset.Y);
+    const std::u16string_view Text = AText.substr(Run.Index, Run.Length);
+    const bool Override = RightToLeft || HoldsRightToLeft(Text);
+    if (Override) {
+      Line.Attr("direction", "ltr");
+      Line.Attr("unicode-bidi", "bidi-override");
+    }
+    Line.Put('>');
+    // The override once more as characters, left-to-right override to pop
+    // directional formatting, which resvg keeps where it ignores unicode-bidi.
+    if (Override) Line.Put("&#x202D;");
+    Line.PutText(Text, detail::TTextEncoding::Xml);
+    if (Override) Line.Put("&#x202C;");
+    Line.Put("</tspan>");
+  }
+}
+
+}  // namespace
+
+void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
+                          TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  TRecording& R = *FRecording;
+  TCanvas& Host = *R.Canvas;
+  Host.FillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
+  // A host that lays out no lines (a null host measures none) gets the plain placing.
+  TLineMetricInfo Lines;
+  if (R.Document.Options().TextLayout && !AText.empty())
+    Host.MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  const float Ascent = Lines.Metrics.empty() ? 0 : Host.GetFontMetrics().Ascent;
+  const std::size_t TextRoom = Lines.Metrics.empty() ? detail::EncodedRoom(AText) : LaidTextRoom(Lines, AText, Ascent);
+  const TPointF Offset = Host.GetOffset();
+  const TFont& Font = Host.GetFont();
+  const std::size_t Extra =
+      detail::EncodedRoom(Font.Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128);
+  const auto IsLaid = [&](const auto& Options) { return Options.TextLayout && !Lines.Metrics.empty(); };
+  const auto Open = [&](TLine& Line, const auto& Options, TPointF) {
+    Line.Open("text");
+    if (!IsLaid(Options)) {
+      Line.Attr("x", static_cast<double>(ARect.Left) + Offset.X);
+      Line.Attr("y", static_cast<double>(ARect.Bottom) + Offset.Y);
+    }
+    Line.Attr("font-family", [&] { Line.PutText(Font.Family, detail::TTextEncoding::Xml); });
+    Line.Attr("font-size", static_cast<double>(Font.Size));
+  };
+  R.Record(Host.GetFill(), Offset, Extra, Open, [&](TLine& Line, const auto& Options, std::string_view Paint) {
+    detail::PutFillTail(Line, AOpacity, Host.GetFill(), Options, Paint);
+    if (!IsLaid(Options)) {
+      Line.Put('>');
+      Line.PutText(AText, detail::TTextEncoding::Xml);
+      Line.Put("</text>\n");
+      return;
+    }
+    const bool RightToLeft = Flags.Contains(TFillTextFlag::RightToLeft);
+    if (RightToLeft) {
+      Line.Attr("direction", "rtl");
+      Line.Attr("text-anchor", "middle");
+    }
+    Line.Attr("xml:space", "preserve");
+    Line.Put('>');
+    PutRuns(Line, Lines, AText, Ascent, Offset, RightToLeft);
+    Line.Put("</text>\n");
+  });
+}
+
+void TSvgCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
+                             TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  FRecording->Canvas->MeasureText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+}
+
+void TSvgCanvas::MeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                              TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  FRecording->Canvas->MeasureLines(ALines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+}
+
+float TSvgCanvas::TextWidth(std::u16string_view AText) { return FRecording->Canvas->TextWidth(AText); }
+float TSvgCanvas::TextHeight(std::u16string_view AText) { return FRecording->Canvas->TextHeight(AText); }
+
+}  // namespace fsvg
