@@ -1,7 +1,8 @@
 // TQtCanvas's drawing hooks. Every operation paints through a QPainter of its own, set up
 // by BeginPaint from the canvas's offset, matrix and scale, so that no painter state
 // outlives the call that set it. Values the canvas takes are checked by TCanvas before a
-// hook runs; what is left here is the stroke thickness and the limits of Qt's rasterizer.
+// hook runs. Every shape is the one TOutline every host paints, filled or stroked in one
+// place each, and the stroke's thickness and limits are the outline's.
 #include <QPainter>
 
 #include <algorithm>
@@ -55,103 +56,66 @@ void TQtCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
   Painter->fillPath(Path, ToQColor(AColor, 1));
 }
 
-void TQtCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                           const TBrush& ABrush, TCornerType ACornerType) {
+void TQtCanvas::FillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
   std::unique_ptr<QPainter> Painter = BeginPaint();
   if (!Painter) return;
-  QPainterPath Path;
-  AddRectPath(Path, ARect, XRadius, YRadius, ACorners, ACornerType);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
+  qthost::FillPath(*Painter, ToPainterPath(Outline), ABrush, AOpacity);
+}
+
+// The thickness is refused first, whether or not anything would be painted.
+void TQtCanvas::StrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
+  CheckThickness(ABrush);
+  std::unique_ptr<QPainter> Painter = BeginPaint();
+  if (!Painter || Outline.Steps().empty()) return;
+  StrokePath(*Painter, ToPainterPath(Outline), ABrush, AOpacity, Outline);
+}
+
+void TQtCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
+                           const TBrush& ABrush, TCornerType ACornerType) {
+  FillOutline(TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                            const TStrokeBrush& ABrush, TCornerType ACornerType) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddRectPath(Path, ARect, XRadius, YRadius, ACorners, ACornerType);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+  StrokeOutline(TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddLinePath(Path, APt1, APt2);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+  StrokeOutline(TOutline::Line(APt1, APt2), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  AddEllipsePath(Path, ARect);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
+  FillOutline(TOutline::Ellipse(ARect), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddEllipsePath(Path, ARect);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+  StrokeOutline(TOutline::Ellipse(ARect), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                           float AOpacity, const TBrush& ABrush) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter || SweepAngle == 0) return;
-  // Filling the open path fills the region between the arc and its chord.
-  QPainterPath Path;
-  AddArcPath(Path, Center, Radius, StartAngle, SweepAngle);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
+  FillOutline(TOutline::Arc(Center, Radius, StartAngle, SweepAngle), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                           float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter || SweepAngle == 0) return;
-  QPainterPath Path;
-  const double Length = AddArcPath(Path, Center, Radius, StartAngle, SweepAngle);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+  StrokeOutline(TOutline::Arc(Center, Radius, StartAngle, SweepAngle), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  AddPolygonPath(Path, Points);
-  qthost::FillPath(*Painter, Path, GetFill(), AOpacity);
+  FillOutline(TOutline::Polygon(Points), GetFill(), AOpacity);
 }
 
 void TQtCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
-  CheckStroke(GetStroke());
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddPolygonPath(Path, Points);
-  StrokePath(*Painter, Path, GetStroke(), AOpacity, Length);
+  StrokeOutline(TOutline::Polygon(Points), GetStroke(), AOpacity);
 }
 
 void TQtCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  AddPathData(Path, APath);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity, Path.fillRule());
+  FillOutline(TOutline::Path(APath), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddPathData(Path, APath);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+  StrokeOutline(TOutline::Path(APath), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
@@ -168,6 +132,7 @@ void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool 
   // one coverage for the whole text, so overlapping glyphs do not darken under a
   // translucent fill.
   QPainterPath Path;
+  Path.setFillRule(Qt::WindingFill);  // a glyph's overlapping contours all fill
   AddTextPath(Path, Font, GetFont().Size, AText, Lines, Ascent);
   qthost::FillPath(*Painter, Path, GetFill(), AOpacity);
 }

@@ -106,7 +106,12 @@ class TCairoCanvas : public TCanvas {
   TSurfacePtr CreateSurface() const;
   /// A fresh context for one drawing operation with the offset, matrix and scale set,
   /// or null when the matrix is singular and so nothing drawn would cover any area.
-  TContextPtr BeginPaint(bool UseOffset = true) const;
+  TContextPtr BeginPaint() const;
+  /// Fills Outline with ABrush at AOpacity under the canvas's state.
+  void FillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity);
+  /// Strokes Outline with ABrush at AOpacity; throws EArgumentError for a thickness or a
+  /// stroke the outline refuses.
+  void StrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity);
   /// The context text is measured on, replaced first when an earlier call left it in error.
   cairo_t* MeasureContext() const;
   /// Selects the current Font into Context; throws for a bad size.

@@ -97,6 +97,11 @@ class TQtCanvas : public TCanvas {
   /// the scale set and antialiasing on, or null when the matrix is singular and so nothing
   /// drawn would cover any area. Throws EHostError when QPainter cannot begin.
   std::unique_ptr<QPainter> BeginPaint(bool UseOffset = true);
+  /// Fills Outline with ABrush at AOpacity under the canvas's state.
+  void FillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity);
+  /// Strokes Outline with ABrush at AOpacity; throws EArgumentError for a thickness or a
+  /// stroke the outline refuses.
+  void StrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity);
   QImage CreateImage() const;
 
   QImage FImage;
