@@ -1,6 +1,6 @@
 // The conformance suite every raster host passes, a typed test over its canvas class:
 // device pixels after the transform (scale, matrix, offset), clearing and resizing, the
-// area every shape covers, the strokes no host paints (decided by the
+// area every shape covers, SVG's joins, the strokes no host paints (decided by the
 // outline's length), sizes, pixels and PNG files, and text metrics. A host's test
 // program instantiates it with its canvas, which takes (width, height, scale):
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Cairo, HostSuite, TCairoCanvas);
@@ -119,6 +119,14 @@ TYPED_TEST_P(HostSuite, ShapesCoverTheirArea) {
   }
 }
 
+// A join of 40 degrees is mitred under SVG's default limit of 4 (from 29 degrees on), so
+// its tip, 8.8 above the join, is painted where a bevel would end 1 above it.
+TYPED_TEST_P(HostSuite, JoinsAreMitredAsSvgRendersThem) {
+  TypeParam Canvas(100, 100);
+  Canvas.DrawPath(TPathData().MoveTo({29.48f, 76.38f}).LineTo({50, 20}).LineTo({70.52f, 76.38f}), 1, RedStroke(6));
+  EXPECT_GT(Alpha(Canvas, 49, 14), 200u);
+}
+
 TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefusedAndPaintNothing) {
   // The unpaintable scene: every step but its matrices and scales (14 of 45) refused.
   TypeParam Canvas(10, 10);
@@ -210,7 +218,7 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirArea,
-                            StrokesNoHostCanPaintAreRefusedAndPaintNothing, PixelsSizesAndPngFiles,
-                            TextMetricsScaleAndBadSizesAreRefused);
+                            JoinsAreMitredAsSvgRendersThem, StrokesNoHostCanPaintAreRefusedAndPaintNothing,
+                            PixelsSizesAndPngFiles, TextMetricsScaleAndBadSizesAreRefused);
 
 }  // namespace fsvg::test

@@ -132,9 +132,9 @@ void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush&
   QPen Pen(ToQBrush(ABrush, AOpacity), ABrush.Thickness);
   Pen.setCapStyle(ABrush.Cap == TStrokeCap::Round ? Qt::RoundCap : Qt::FlatCap);
   Pen.setJoinStyle(LineJoins[static_cast<std::size_t>(ABrush.Join)]);
-  // Qt measures the miter from the join's centre in half widths, SVG from edge to edge in
-  // whole widths: 2 here is SVG's default limit of 4.
-  Pen.setMiterLimit(2);
+  // SVG's default limit. Qt's limit is SVG's ratio of miter length to width, measured:
+  // under 4 a join is mitred from 29.0 degrees on, as 2 asin(1/4) says; under 2, from 60.
+  Pen.setMiterLimit(4);
   const std::span<const float> Pattern = DashPattern(ABrush.Dash);
   if (!Pattern.empty()) {
     // Qt's pattern is in multiples of the pen width already, as DashPattern's is.
