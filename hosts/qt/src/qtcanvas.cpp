@@ -16,14 +16,17 @@ namespace fsvg {
 
 using namespace qthost;
 
-std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool UseOffset) {
+std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool Transformed) {
   const TMatrix& M = GetMatrix();
   // Row vectors, as QTransform takes them: x' = x*m11 + y*m21 + m31, y' = x*m12 + y*m22 + m32.
   // The projective column has no meaning for a 2D affine painter and is ignored. A
   // caller's device applies its own pixel ratio.
-  QTransform Transform(M.m11, M.m12, M.m21, M.m22, M.m31, M.m32);
-  if (UseOffset) Transform = QTransform::fromTranslate(GetOffset().X, GetOffset().Y) * Transform;
-  if (FOwnsImage) Transform *= QTransform::fromScale(GetScale(), GetScale());
+  QTransform Transform;
+  if (Transformed) {
+    Transform =
+        QTransform::fromTranslate(GetOffset().X, GetOffset().Y) * QTransform(M.m11, M.m12, M.m21, M.m22, M.m31, M.m32);
+    if (FOwnsImage) Transform *= QTransform::fromScale(GetScale(), GetScale());
+  }
   // A singular matrix flattens every shape to no area: there is nothing to paint; nor is
   // there on an image without pixels.
   if (!Transform.isInvertible() || (FOwnsImage && FImage.isNull())) return nullptr;
@@ -37,10 +40,11 @@ std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool UseOffset) {
   return Painter;
 }
 
+// Clear replaces every device pixel the clip leaves, whatever the matrix: a singular one
+// flattens shapes, not the surface.
 void TQtCanvas::DoClear(TAlphaColor Color) {
   std::unique_ptr<QPainter> Painter = BeginPaint(false);
   if (!Painter) return;
-  Painter->resetTransform();
   Painter->setCompositionMode(QPainter::CompositionMode_Source);
   Painter->fillRect(QRect(0, 0, FDevice->width(), FDevice->height()), ToQColor(Color, 1));
 }

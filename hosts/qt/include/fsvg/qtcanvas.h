@@ -93,10 +93,11 @@ class TQtCanvas : public TCanvas {
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override;
 
  private:
-  /// A painter for one drawing operation with the offset (when UseOffset), the matrix and
-  /// the scale set and antialiasing on, or null when the matrix is singular and so nothing
-  /// drawn would cover any area. Throws EHostError when QPainter cannot begin.
-  std::unique_ptr<QPainter> BeginPaint(bool UseOffset = true);
+  /// A painter for one drawing operation, antialiased, with the offset, the matrix and the
+  /// scale set when Transformed (else the device's own pixels), or null when the matrix is
+  /// singular and so nothing drawn would cover any area. Throws EHostError when QPainter
+  /// cannot begin.
+  std::unique_ptr<QPainter> BeginPaint(bool Transformed = true);
   /// Fills Outline with ABrush at AOpacity under the canvas's state.
   void FillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity);
   /// Strokes Outline with ABrush at AOpacity; throws EArgumentError for a thickness or a
