@@ -1,8 +1,8 @@
 // TCairoCanvas's drawing hooks. Every operation paints through a cairo_t of its own, set
 // up by BeginPaint with the clip, offset, matrix and scale, so a Cairo error state never
-// outlives the call that caused it. Every shape is the one TOutline every host paints,
-// filled or stroked in one place each; values the canvas takes are checked by TCanvas
-// before a hook runs, and the stroke's thickness and limits by the outline.
+// outlives the call that caused it. Every shape comes as the one TOutline every host
+// paints (TOutlineCanvas), filled or stroked here; values the canvas takes are checked
+// by TCanvas before a hook runs, and the stroke's thickness and limits by the outline.
 #include "fsvg/cairocanvas.h"
 
 #include "checks.h"
@@ -70,7 +70,7 @@ void TCairoCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
   CheckStatus(cairo_status(Context.get()));
 }
 
-void TCairoCanvas::FillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
+void TCairoCanvas::DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
   TContextPtr Context = BeginPaint();
   if (!Context) return;
   AddOutline(Context.get(), Outline);
@@ -78,62 +78,12 @@ void TCairoCanvas::FillOutline(const TOutline& Outline, const TBrush& ABrush, fl
   CheckStatus(cairo_status(Context.get()));
 }
 
-// The thickness is refused first, whether or not anything would be painted.
-void TCairoCanvas::StrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
-  CheckThickness(ABrush);
+void TCairoCanvas::DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
   TContextPtr Context = BeginPaint();
-  if (!Context || Outline.Steps().empty()) return;
+  if (!Context) return;
   AddOutline(Context.get(), Outline);
   StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Outline);
   CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                              const TBrush& ABrush, TCornerType ACornerType) {
-  FillOutline(TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                              const TStrokeBrush& ABrush, TCornerType ACornerType) {
-  StrokeOutline(TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Line(APt1, APt2), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
-  FillOutline(TOutline::Ellipse(ARect), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Ellipse(ARect), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                             float AOpacity, const TBrush& ABrush) {
-  FillOutline(TOutline::Arc(Center, Radius, StartAngle, SweepAngle), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                             float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Arc(Center, Radius, StartAngle, SweepAngle), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
-  FillOutline(TOutline::Polygon(Points), GetFill(), AOpacity);
-}
-
-void TCairoCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
-  StrokeOutline(TOutline::Polygon(Points), GetStroke(), AOpacity);
-}
-
-void TCairoCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
-  FillOutline(TOutline::Path(APath), ABrush, AOpacity);
-}
-
-void TCairoCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Path(APath), ABrush, AOpacity);
 }
 
 void TCairoCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,

@@ -1,8 +1,8 @@
 // TQtCanvas's drawing hooks. Every operation paints through a QPainter of its own, set up
 // by BeginPaint from the canvas's offset, matrix and scale, so that no painter state
 // outlives the call that set it. Values the canvas takes are checked by TCanvas before a
-// hook runs. Every shape is the one TOutline every host paints, filled or stroked in one
-// place each, and the stroke's thickness and limits are the outline's.
+// hook runs. Every shape comes as the one TOutline every host paints (TOutlineCanvas),
+// filled or stroked here, and the stroke's thickness and limits are the outline's.
 #include <QPainter>
 
 #include <algorithm>
@@ -60,66 +60,16 @@ void TQtCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
   Painter->fillPath(Path, ToQColor(AColor, 1));
 }
 
-void TQtCanvas::FillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
+void TQtCanvas::DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
   std::unique_ptr<QPainter> Painter = BeginPaint();
   if (!Painter) return;
   qthost::FillPath(*Painter, ToPainterPath(Outline), ABrush, AOpacity);
 }
 
-// The thickness is refused first, whether or not anything would be painted.
-void TQtCanvas::StrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
-  CheckThickness(ABrush);
+void TQtCanvas::DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
   std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter || Outline.Steps().empty()) return;
+  if (!Painter) return;
   StrokePath(*Painter, ToPainterPath(Outline), ABrush, AOpacity, Outline);
-}
-
-void TQtCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                           const TBrush& ABrush, TCornerType ACornerType) {
-  FillOutline(TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
-  StrokeOutline(TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Line(APt1, APt2), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
-  FillOutline(TOutline::Ellipse(ARect), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Ellipse(ARect), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                          float AOpacity, const TBrush& ABrush) {
-  FillOutline(TOutline::Arc(Center, Radius, StartAngle, SweepAngle), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                          float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Arc(Center, Radius, StartAngle, SweepAngle), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
-  FillOutline(TOutline::Polygon(Points), GetFill(), AOpacity);
-}
-
-void TQtCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
-  StrokeOutline(TOutline::Polygon(Points), GetStroke(), AOpacity);
-}
-
-void TQtCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
-  FillOutline(TOutline::Path(APath), ABrush, AOpacity);
-}
-
-void TQtCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
-  StrokeOutline(TOutline::Path(APath), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string_view>
 
-#include "fsvg/hostcanvas.h"
+#include "fsvg/outlinecanvas.h"
 
 class QPainter;
 
@@ -26,7 +26,7 @@ namespace fsvg {
 /// is not finite or is negative, a font size that is not finite, not positive or beyond
 /// 65535 device pixels, a stroke the transform makes wider than 8388608 device pixels or,
 /// dashed, cuts into more than a million dashes; EHostError when QPainter cannot begin.
-class TQtCanvas : public TCanvas {
+class TQtCanvas : public TOutlineCanvas {
  public:
   /// A canvas over a QImage of its own, Width*Scale x Height*Scale device pixels (rounded
   /// up), transparent. Throws EArgumentError for a negative size, a scale that is not
@@ -63,24 +63,12 @@ class TQtCanvas : public TCanvas {
   void DoSetSize() override;
 
   /// @{
-  /// Paints as TCanvas describes it; throws as the class comment says for bad values.
+  /// Paints as TCanvas and TOutlineCanvas describe it; throws as the class comment says
+  /// for bad values.
+  void DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) override;
+  void DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) override;
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
-  void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TStrokeBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TBrush& ABrush) override;
-  void DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TStrokeBrush& ABrush) override;
-  void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
@@ -98,11 +86,6 @@ class TQtCanvas : public TCanvas {
   /// singular and so nothing drawn would cover any area. Throws EHostError when QPainter
   /// cannot begin.
   std::unique_ptr<QPainter> BeginPaint(bool Transformed = true);
-  /// Fills Outline with ABrush at AOpacity under the canvas's state.
-  void FillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity);
-  /// Strokes Outline with ABrush at AOpacity; throws EArgumentError for a thickness or a
-  /// stroke the outline refuses.
-  void StrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity);
   QImage CreateImage() const;
 
   QImage FImage;
