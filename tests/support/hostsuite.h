@@ -1,7 +1,8 @@
 // The conformance suite every raster host passes, a typed test over its canvas class:
 // device pixels after the transform (scale, matrix, offset), clearing and resizing, the
-// area every shape covers, SVG's joins, the strokes no host paints (decided by the
-// outline's length), sizes, pixels and PNG files, and text metrics. A host's test
+// area every shape covers, SVG's joins, bitmaps, the strokes no host paints (decided by
+// the outline's length), sizes, pixels and PNG files, and text: metrics, kerning (unless
+// FSVG_TEST_UNKERNED), refused sizes. A host's test
 // program instantiates it with its canvas, which takes (width, height, scale):
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Cairo, HostSuite, TCairoCanvas);
 #pragma once
@@ -80,51 +81,52 @@ inline void PaintShape(TCanvas& C, int Kind) {
   TStrokeBrush Round = RedStroke(4);
   Round.Cap = TStrokeCap::Round;
   TPathData Path;
-  if (Kind == 0) C.FillArc({50, 50}, {40, 40}, 0, 180, 1, RedBrush);    // a half disc
-  if (Kind == 1) C.FillArc({50, 50}, {40, 20}, -90, -90, 1, RedBrush);  // arc to chord
-  if (Kind == 2) C.FillArc({50, 50}, {40, 40}, 30, 720, 1, RedBrush);   // one turn at most
-  if (Kind == 3) C.DrawArc({50, 50}, {40, 40}, 0, 90, 1, Pen);
-  if (Kind == 4) C.FillRect({10, 10, 90, 90}, 20, 20, AllCorners, 1, RedBrush);
-  if (Kind == 5) C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, Pen);
-  if (Kind == 6) C.DrawLine({10, 50}, {90, 50}, 1, Pen);
-  if (Kind == 7) C.FillPolygon({{10, 10}, {90, 10}, {10, 90}}, 1);
-  if (Kind == 8) C.FillEllipse({90, 60, 10, 10}, 1, RedBrush);
+  if (Kind == 0) C.FillArc({50, 50}, {40, 20}, -90, -90, 1);  // arc to chord
+  if (Kind == 1) C.FillArc({50, 50}, {40, 40}, 30, 720, 1);   // one turn at most
+  if (Kind == 2) C.FillRect({10, 10, 90, 90}, 20, 20, AllCorners, 1);
+  if (Kind == 3) C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, Pen);
+  if (Kind == 4) C.DrawLine({10, 50}, {90, 50}, 1, Pen);
+  if (Kind == 5) C.FillPolygon({{10, 10}, {90, 10}, {10, 90}}, 1);
   // Right to left, a radius zero on one axis (square corners), an opacity above 1 taken
   // as 1: a colour of alpha 0x80 stays at 0x80.
-  if (Kind == 9) C.FillRect({50, 40, 10, 10}, 0, 20, AllCorners, 2, TBrush(TBrushKind::Solid, 0x80FF0000));
-  if (Kind == 10) {  // paint that leaves no mark, an arc without sweep even with round caps
+  if (Kind == 6) C.FillRect({50, 40, 10, 10}, 0, 20, AllCorners, 2, TBrush(TBrushKind::Solid, 0x80FF0000));
+  if (Kind == 7) {  // paint that leaves no mark, an arc without sweep even with round caps
     C.FillRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, TBrush(TBrushKind::None, Red));
-    C.FillRect({10, 10, 90, 90}, 0, 0, AllCorners, -1, RedBrush);
+    C.FillRect({10, 10, 90, 90}, 0, 0, AllCorners, -1);
     C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, TStrokeBrush(TBrushKind::None, Red, 4));
     C.DrawLine({10, 50}, {90, 50}, 1, RedStroke(0));
     C.DrawArc({50, 50}, {10, 10}, 0, 0, 1, Round);
   }
-  if (Kind == 11) C.DrawArc({50, 50}, {10, 10}, 0, 1, 1, Round);  // one degree and its caps
-  if (Kind == 12) {                                               // a square with a square hole, filled even-odd
+  if (Kind == 8) C.DrawArc({50, 50}, {10, 10}, 0, 1, 1, Round);  // one degree and its caps
+  if (Kind == 9) {                                               // a square with a square hole, filled even-odd
     Path.MoveTo({10, 10}).LineTo({90, 10}).LineTo({90, 90}).LineTo({10, 90}).ClosePath();
     Path.MoveTo({30, 30}).LineTo({70, 30}).LineTo({70, 70}).LineTo({30, 70}).ClosePath();
     Path.FillRule = TFillRule::EvenOdd;
-    C.FillPath(Path, 1, RedBrush);
+    C.FillPath(Path, 1);
   }
-  if (Kind == 13) C.DrawPath(Path.MoveTo({10, 50}).QuadCurveTo({50, 50}, {90, 50}), 1, Pen);
 }
-inline const double Areas[] = {2513.27, 228.32,  5026.55, 125.66, 6056.64, 640,  160,
-                               3200,    3141.59, 602.35,  0,      13.26,   4800, 160};
+inline const double Areas[] = {228.32, 5026.55, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 4800};
 
-TYPED_TEST_P(HostSuite, ShapesCoverTheirArea) {
-  for (int Kind = 0; Kind < 14; ++Kind) {
+// A join of 40 degrees is mitred under SVG's default limit of 4 (from 29 degrees on), so
+// its tip, 8.8 above the join, is painted where a bevel would end 1 above it.
+TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
+  for (int Kind = 0; Kind < 10; ++Kind) {
     TypeParam Canvas(100, 100);
     PaintShape(Canvas, Kind);
     EXPECT_NEAR(Coverage(Canvas), Areas[Kind], Areas[Kind] / 25) << Kind;  // Qt's coverage is coarse on thin edges
   }
-}
-
-// A join of 40 degrees is mitred under SVG's default limit of 4 (from 29 degrees on), so
-// its tip, 8.8 above the join, is painted where a bevel would end 1 above it.
-TYPED_TEST_P(HostSuite, JoinsAreMitredAsSvgRendersThem) {
   TypeParam Canvas(100, 100);
   Canvas.DrawPath(TPathData().MoveTo({29.48f, 76.38f}).LineTo({50, 20}).LineTo({70.52f, 76.38f}), 1, RedStroke(6));
   EXPECT_GT(Alpha(Canvas, 49, 14), 200u);
+}
+
+// Of a red, a translucent green and a blue pixel, the last two, each drawn 10 pixels wide
+// and sharp.
+TYPED_TEST_P(HostSuite, BitmapsDrawTheirSourceRectangle) {
+  TypeParam Canvas(20, 10);
+  Canvas.DrawBitmap(TBitmap(3, 1, {Red, 0x8000FF00, 0xFF0000FF}), {1, 0, 3, 1}, {0, 0, 20, 10}, 1, true);
+  EXPECT_EQ(Canvas.Pixel(9, 5), 0x8000FF00u);
+  EXPECT_EQ(Canvas.Pixel(10, 5), 0xFF0000FFu);
 }
 
 TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefusedAndPaintNothing) {
@@ -137,18 +139,17 @@ TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefusedAndPaintNothing) {
     Refused += ErrorOf<EArgumentError>([&] { Script.Draw(Step); }) != "no error";
   EXPECT_EQ(Refused, 31u);
   EXPECT_EQ(Coverage(Canvas), 0);
-  // The limits, met exactly and passed: a million dashes (dots 2 long on a line 10 long
-  // scaled by 200000, on a square's 40 scaled by 50000), a stroke 8388608 device pixels
-  // wide. A circle of length 10 pi, starting at the origin, is dashed by the length of
-  // its curves' control polygons: at least its own, and within 11% of it.
+  // The limits, met exactly and passed: a million dashes (dots 2 long on a square's 40
+  // scaled by 50000), a stroke 8388608 device pixels wide. A circle of length 10 pi, starting at the origin, is dashed
+  // by the length of its curves' control polygons: at least its own, and within 11% of it.
   struct TLimit {
     float Scale, Thickness;
     int Shape;
     bool Painted;
   };
   const TLimit Limits[] = {
-      {200000, 1, 0, true}, {200001, 1, 0, false}, {50000, 1, 1, true},   {50001, 1, 1, false},
-      {57300, 1, 2, true},  {63670, 1, 2, false},  {2, 4194304, 3, true}, {2, 4194304.5f, 3, false},
+      {50000, 1, 1, true},  {50001, 1, 1, false},  {57300, 1, 2, true},
+      {63670, 1, 2, false}, {2, 4194304, 3, true}, {2, 4194304.5f, 3, false},
   };
   for (const TLimit& Limit : Limits) {
     TypeParam Canvas(10, 10);
@@ -157,7 +158,7 @@ TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefusedAndPaintNothing) {
     const std::string Error = ErrorOf<EArgumentError>([&] {
       if (Limit.Shape == 1) Canvas.DrawRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, Brush);
       if (Limit.Shape == 2) Canvas.DrawEllipse({-10, -5, 0, 5}, 1, Brush);
-      if (Limit.Shape % 3 == 0) Canvas.DrawLine({0, 0}, {10, 0}, 1, Brush);
+      if (Limit.Shape == 3) Canvas.DrawLine({0, 0}, {10, 0}, 1, Brush);
     });
     EXPECT_EQ(Error == "no error", Limit.Painted) << Error;
     EXPECT_EQ(Coverage(Canvas) > 0, Limit.Painted) << Limit.Scale;
@@ -167,7 +168,9 @@ TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefusedAndPaintNothing) {
 TYPED_TEST_P(HostSuite, PixelsSizesAndPngFiles) {
   TypeParam Canvas(8, 1);
   for (const auto& [X, Y] : {std::pair{-1, 0}, {8, 0}, {0, 1}}) EXPECT_THROW(Canvas.Pixel(X, Y), EArgumentError);
-  // The raster's largest side, and one more; device sizes beyond any integer type.
+  // A scene begins on a usable surface. The raster's largest side, and one more; device
+  // sizes beyond any integer type.
+  EXPECT_TRUE(Canvas.BeginScene());
   EXPECT_NO_THROW(TypeParam(32767, 1));
   EXPECT_NO_THROW(TypeParam(1, 32767));
   EXPECT_THROW(TypeParam(32768, 1), EArgumentError);
@@ -179,7 +182,7 @@ TYPED_TEST_P(HostSuite, PixelsSizesAndPngFiles) {
   EXPECT_EQ(Canvas.GetWidth(), 8);
   // A file in a folder that does not exist, a full device, an image without pixels.
   const std::filesystem::path Dir = std::filesystem::temp_directory_path() / "fsvghost-no-such-folder";
-  EXPECT_NE(ErrorOf<EFCreateError>([&] { Canvas.SaveToPNG(Dir / "out.png"); }).find(Dir.string()), std::string::npos);
+  EXPECT_THROW(Canvas.SaveToPNG(Dir / "out.png"), EFCreateError);
   EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
   EXPECT_THROW(TypeParam(0, 0).SaveToPNG(Dir.string() + ".png"), EWriteError);
   EXPECT_FALSE(std::filesystem::exists(Dir.string() + ".png"));
@@ -192,24 +195,27 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   const TFontMetrics Metrics = Canvas.GetFontMetrics();
   EXPECT_NEAR(Metrics.Ascent, 20 * 1901 / 2048.f, 0.01);
   EXPECT_NEAR(Metrics.Descent, 20 * 483 / 2048.f, 0.01);
-  EXPECT_GE(Metrics.LineHeight, Metrics.Ascent + Metrics.Descent);
+  EXPECT_NEAR(Metrics.LineHeight, 20 * 2384 / 2048.f, 0.01);
   EXPECT_FLOAT_EQ(Canvas.TextHeight(u""), Metrics.LineHeight);
   const float Short = Canvas.TextWidth(u"abc");
   EXPECT_EQ(Canvas.TextWidth(u""), 0);
+#ifndef FSVG_TEST_UNKERNED
+  // DejaVu Sans kerns "AV"; "HH" has no kerning.
+  EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
+  EXPECT_NEAR(Canvas.TextWidth(u"HH"), 2 * Canvas.TextWidth(u"H"), 0.01);
+#endif
   Canvas.GetFont().Size = 40;  // unhinted metrics scale linearly with the size
   EXPECT_NEAR(Canvas.TextWidth(u"abc"), 2 * Short, 0.05);
   EXPECT_NEAR(Canvas.TextHeight(u"a\nb\r\nc"), 6 * Metrics.LineHeight, 0.05);
   // Sizes that are not finite or positive, and sizes FreeType cannot render: 40000 at
-  // scale 2, and 925 under a matrix that stretches the y axis alone or shears it.
-  for (const float Size : {NAN, INFINITY, 0.0f, 1e5f, 4e4f}) {
+  // scale 2, and 925 under a matrix that stretches the y axis alone.
+  for (const float Size : {NAN, INFINITY, 0.0f, 4e4f}) {
     Canvas.GetFont().Size = Size;
     EXPECT_THROW(PaintText(Canvas), EArgumentError) << Size;
   }
-  for (const TMatrix& Matrix : {TMatrix{1, 0, 0, 0, 100, 0, 0, 0, 1}, TMatrix{0.5f, 0.5f, 0, -1, 100, 0, 0, 0, 1}}) {
-    Canvas.SetMatrix(Matrix);
-    Canvas.GetFont().Size = 925;
-    EXPECT_THROW(PaintText(Canvas), EArgumentError);
-  }
+  Canvas.SetMatrix({1, 0, 0, 0, 100, 0, 0, 0, 1});
+  Canvas.GetFont().Size = 925;
+  EXPECT_THROW(PaintText(Canvas), EArgumentError);
   EXPECT_EQ(Coverage(Canvas), 0);
   Canvas.SetMatrix({});
   Canvas.GetFont().Size = 20;
@@ -217,8 +223,8 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_GT(Coverage(Canvas), 80);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirArea,
-                            JoinsAreMitredAsSvgRendersThem, StrokesNoHostCanPaintAreRefusedAndPaintNothing,
+REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirAreaAndJoinsAreMitred,
+                            BitmapsDrawTheirSourceRectangle, StrokesNoHostCanPaintAreRefusedAndPaintNothing,
                             PixelsSizesAndPngFiles, TextMetricsScaleAndBadSizesAreRefused);
 
 }  // namespace fsvg::test

@@ -1,6 +1,5 @@
 // Unit tests of TQtCanvas: the conformance suite every host passes, and what is the Qt
-// host's own: text kerned and laid out the same at any size, a caller's device, and a
-// recorded image read back by Qt's PNG reader.
+// host's own: a caller's device, and a recorded image read back by Qt's PNG reader.
 #include "fsvg/qtcanvas.h"
 
 #include <gtest/gtest.h>
@@ -16,15 +15,6 @@ namespace {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, HostSuite, TQtCanvas);
 
-TEST(QtCanvas, TextIsKernedAndLaidOutTheSameAtAnySize) {
-  TQtCanvas Canvas(100, 100);
-  Canvas.GetFont() = TFont(u"DejaVu Sans", 10.3f);
-  const float Small = Canvas.TextWidth(u"AV Hello");
-  EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V"));
-  Canvas.GetFont().Size = 103;
-  EXPECT_FLOAT_EQ(Canvas.TextWidth(u"AV Hello"), Small * 10);
-}
-
 TEST(QtCanvas, PaintsOnACallersDeviceAndSavesPng) {
   QImage Image(20, 10, QImage::Format_ARGB32_Premultiplied);
   Image.fill(Qt::transparent);
@@ -35,7 +25,6 @@ TEST(QtCanvas, PaintsOnACallersDeviceAndSavesPng) {
     EXPECT_THROW(Canvas.SaveToPNG("x.png"), EWriteError);
   }
   EXPECT_EQ(Image.pixel(5, 5), 0xFFFF0000);
-  EXPECT_THROW(TQtCanvas(4, 4).SaveToPNG("/nonexistent/x.png"), EFCreateError);
 }
 
 // A recorded image decodes (Qt's PNG reader checks every chunk's CRC) to the source
@@ -55,12 +44,8 @@ TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
   const std::string_view Svg = Stream.View();
   const std::size_t Start = Svg.find("base64,") + 7;
   const QByteArray Png = QByteArray::fromBase64(QByteArray(Svg.data() + Start, Svg.find('"', Start) - Start));
-  const QImage Image = QImage::fromData(Png).convertToFormat(QImage::Format_ARGB32);
-  std::vector<TAlphaColor> Decoded, Expected;
-  for (int Y = 0; Y < Image.height(); ++Y)
-    for (int X = 0; X < Image.width(); ++X) Decoded.push_back(Image.pixel(X, Y));
-  for (std::size_t Y = 2; Y < 47; ++Y) Expected.insert(Expected.end(), &Pixels[Y * 4096 + 7], &Pixels[Y * 4096 + 4090]);
-  EXPECT_EQ(Decoded, Expected);
+  const QImage Source(reinterpret_cast<const uchar*>(Pixels.data()), 4096, 48, QImage::Format_ARGB32);
+  EXPECT_TRUE(QImage::fromData(Png).convertToFormat(QImage::Format_ARGB32) == Source.copy(7, 2, 4083, 45));
 }
 
 }  // namespace
