@@ -26,16 +26,10 @@ constexpr TRectF Normalized(const TRectF& ARect) {
           ARect.Left < ARect.Right ? ARect.Right : ARect.Left, ARect.Top < ARect.Bottom ? ARect.Bottom : ARect.Top};
 }
 
-/// One step of an outline: a straight line to (X, Y), or, when Curve is set, a cubic
-/// Bézier curve to (X, Y) with the control points (X1, Y1) and (X2, Y2).
-struct TOutlineStep {
+/// One step of a rectangle's outline: a straight line to (X, Y), or, when Curve is set,
+/// a cubic Bézier curve to (X, Y) with the control points (X1, Y1) and (X2, Y2).
+struct TOutlineStep : TArcCurve {
   bool Curve = false;  ///< a curve, not a line
-  double X1 = 0;       ///< first control point, x
-  double Y1 = 0;       ///< first control point, y
-  double X2 = 0;       ///< second control point, x
-  double Y2 = 0;       ///< second control point, y
-  double X = 0;        ///< end point, x
-  double Y = 0;        ///< end point, y
 };
 /// The closed outline of a rectangle as every host paints it: at most three steps a
 /// corner.
@@ -79,15 +73,10 @@ class FSVG_API TOutline {
     CurveTo,  ///< a cubic Bézier curve to (X, Y) with the controls (X1, Y1) and (X2, Y2)
     Close     ///< a line back to the subpath's start, (X, Y), which closes it
   };
-  /// One step of the outline; the control points are zero but in a curve.
-  struct TStep {
+  /// One step of the outline: its verb and points; the control points are zero but in
+  /// a curve.
+  struct TStep : TArcCurve {
     TVerb Verb = TVerb::MoveTo;  ///< what the step does
-    double X1 = 0;               ///< first control point, x
-    double Y1 = 0;               ///< first control point, y
-    double X2 = 0;               ///< second control point, x
-    double Y2 = 0;               ///< second control point, y
-    double X = 0;                ///< end point, x
-    double Y = 0;                ///< end point, y
   };
 
   /// The closed outline RectOutline gives, starting at its first step's end.

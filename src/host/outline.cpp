@@ -41,7 +41,7 @@ std::size_t RectOutline(const TRectF& ARect, float XRadius, float YRadius, TCorn
       {TCorner::BottomLeft, Left, Bottom, Rx, 0, 0, -Ry},
   };
   std::size_t Count = 0;
-  const auto LineTo = [&](double X, double Y) { Steps[Count++] = {false, 0, 0, 0, 0, X, Y}; };
+  const auto LineTo = [&](double X, double Y) { Steps[Count++] = {{0, 0, 0, 0, X, Y}, false}; };
   for (const TCornerShape& S : Shapes) {
     if (!ACorners.Contains(S.Corner)) {
       LineTo(S.X, S.Y);
@@ -51,26 +51,18 @@ std::size_t RectOutline(const TRectF& ARect, float XRadius, float YRadius, TCorn
     LineTo(S.X + S.InX, S.Y + S.InY);
     switch (ACornerType) {
       case TCornerType::Round:
-        Steps[Count++] = {true,
-                          S.X + S.InX * (1 - Kappa),
-                          S.Y + S.InY * (1 - Kappa),
-                          S.X + S.OutX * (1 - Kappa),
-                          S.Y + S.OutY * (1 - Kappa),
-                          OutX,
-                          OutY};
+        Steps[Count++] = {{S.X + S.InX * (1 - Kappa), S.Y + S.InY * (1 - Kappa), S.X + S.OutX * (1 - Kappa),
+                           S.Y + S.OutY * (1 - Kappa), OutX, OutY},
+                          true};
         break;
       case TCornerType::Bevel:
         LineTo(OutX, OutY);
         break;
       case TCornerType::InnerRound:
         // A quarter ellipse centred on the corner point, bulging into the rectangle.
-        Steps[Count++] = {true,
-                          S.X + S.InX + S.OutX * Kappa,
-                          S.Y + S.InY + S.OutY * Kappa,
-                          S.X + S.OutX + S.InX * Kappa,
-                          S.Y + S.OutY + S.InY * Kappa,
-                          OutX,
-                          OutY};
+        Steps[Count++] = {{S.X + S.InX + S.OutX * Kappa, S.Y + S.InY + S.OutY * Kappa, S.X + S.OutX + S.InX * Kappa,
+                           S.Y + S.OutY + S.InY * Kappa, OutX, OutY},
+                          true};
         break;
       case TCornerType::InnerLine:
         LineTo(S.X + S.InX + S.OutX, S.Y + S.InY + S.OutY);
@@ -186,20 +178,20 @@ TOutline TOutline::Path(const TPathData& APath) {
 }
 
 void TOutline::MoveTo(double X, double Y) {
-  FSteps.push_back({TVerb::MoveTo, 0, 0, 0, 0, X, Y});
+  FSteps.push_back({{0, 0, 0, 0, X, Y}, TVerb::MoveTo});
   FX = FStartX = X;
   FY = FStartY = Y;
 }
 
 void TOutline::LineTo(double X, double Y) {
-  FSteps.push_back({TVerb::LineTo, 0, 0, 0, 0, X, Y});
+  FSteps.push_back({{0, 0, 0, 0, X, Y}, TVerb::LineTo});
   FLength += std::hypot(X - FX, Y - FY);
   FX = X;
   FY = Y;
 }
 
 void TOutline::CurveTo(double X1, double Y1, double X2, double Y2, double X, double Y) {
-  FSteps.push_back({TVerb::CurveTo, X1, Y1, X2, Y2, X, Y});
+  FSteps.push_back({{X1, Y1, X2, Y2, X, Y}, TVerb::CurveTo});
   FLength += std::hypot(X1 - FX, Y1 - FY) + std::hypot(X2 - X1, Y2 - Y1) + std::hypot(X - X2, Y - Y2);
   FX = X;
   FY = Y;
@@ -208,7 +200,7 @@ void TOutline::CurveTo(double X1, double Y1, double X2, double Y2, double X, dou
 void TOutline::CurveTo(const TArcCurve& C) { CurveTo(C.X1, C.Y1, C.X2, C.Y2, C.X, C.Y); }
 
 void TOutline::Close() {
-  FSteps.push_back({TVerb::Close, 0, 0, 0, 0, FStartX, FStartY});
+  FSteps.push_back({{0, 0, 0, 0, FStartX, FStartY}, TVerb::Close});
   FLength += std::hypot(FStartX - FX, FStartY - FY);
   FX = FStartX;
   FY = FStartY;
