@@ -8,6 +8,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cfloat>
 #include <cmath>
@@ -180,11 +181,12 @@ TYPED_TEST_P(HostSuite, PixelsSizesAndPngFiles) {
   Canvas.FillRect({0, 0, 1, 4}, 0, 0, AllCorners, 1);
   EXPECT_THROW(Canvas.SetSize(40000, 10), EArgumentError);  // the old surface stays
   EXPECT_EQ(Canvas.Pixel(0, 3), 0xFF000000u);
-  // A full device, an image without pixels.
-  const std::filesystem::path Dir = std::filesystem::temp_directory_path() / "fsvghost-empty";
+  // A full device, an image without pixels (named for this process, so that a failed
+  // run leaves nothing in the next one's way).
+  const std::string Png = "fsvghost-" + std::to_string(getpid()) + ".png";
   EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
-  EXPECT_THROW(TypeParam(0, 1).SaveToPNG(Dir.string() + ".png"), EWriteError);
-  EXPECT_FALSE(std::filesystem::exists(Dir.string() + ".png"));
+  EXPECT_THROW(TypeParam(0, 1).SaveToPNG(Png), EWriteError);
+  EXPECT_FALSE(std::filesystem::exists(Png));
 }
 
 // DejaVu Sans is what CI installs; the expectations hold for any scalable font.
