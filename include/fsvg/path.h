@@ -111,7 +111,8 @@ struct FSVG_API TClipStep {
 /// saving a state costs one pointer, and equal pointers are equal clips.
 using TClip = std::shared_ptr<const TClipStep>;
 
-/// One cubic Bézier curve of an arc's conversion: control points and end, in double.
+/// One cubic Bézier curve from the current point, in double: its control points and end.
+/// ArcToCurves gives an arc as such curves; every step of an outline carries one.
 /// @ingroup writinghost
 ///
 ///     std::array<fsvg::TArcCurve, 4> Curves;

@@ -1,7 +1,8 @@
 // TCairoCanvas's drawing hooks. Every operation paints through a cairo_t of its own, set
 // up by BeginPaint with the clip, offset, matrix and scale, so a Cairo error state never
-// outlives the call that caused it. Values the canvas takes are checked by TCanvas before
-// a hook runs; what is left here is Cairo's own: the stroke thickness and the dash count.
+// outlives the call that caused it. Every shape comes as the one TOutline every host
+// paints (TOutlineCanvas), filled or stroked here; values the canvas takes are checked
+// by TCanvas before a hook runs, and the stroke's thickness and limits by the outline.
 #include "fsvg/cairocanvas.h"
 
 #include "checks.h"
@@ -12,7 +13,7 @@ namespace fsvg {
 
 using namespace detail;
 
-TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint(bool UseOffset) const {
+TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint() const {
   TContextPtr Context(cairo_create(FSurface.get()));
   CheckStatus(cairo_status(Context.get()));
   // The clip first, each step through the offset and matrix it was set under.
@@ -25,11 +26,9 @@ TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint(bool UseOffset) const {
   cairo_matrix_t Canvas;
   cairo_matrix_init(&Canvas, M.m11, M.m12, M.m21, M.m22, M.m31, M.m32);
   cairo_matrix_multiply(&Transform, &Canvas, &Transform);
-  if (UseOffset) {
-    cairo_matrix_t Offset;
-    cairo_matrix_init_translate(&Offset, GetOffset().X, GetOffset().Y);
-    cairo_matrix_multiply(&Transform, &Offset, &Transform);
-  }
+  cairo_matrix_t Offset;
+  cairo_matrix_init_translate(&Offset, GetOffset().X, GetOffset().Y);
+  cairo_matrix_multiply(&Transform, &Offset, &Transform);
   // A singular matrix flattens every shape to no area: there is nothing to paint.
   cairo_matrix_t Inverse = Transform;
   if (cairo_matrix_invert(&Inverse) != CAIRO_STATUS_SUCCESS) return nullptr;
@@ -71,102 +70,19 @@ void TCairoCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
   CheckStatus(cairo_status(Context.get()));
 }
 
-void TCairoCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                              const TBrush& ABrush, TCornerType ACornerType) {
+void TCairoCanvas::DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
   TContextPtr Context = BeginPaint();
   if (!Context) return;
-  AddRectPath(Context.get(), ARect, XRadius, YRadius, ACorners, ACornerType);
+  AddOutline(Context.get(), Outline);
   detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
   CheckStatus(cairo_status(Context.get()));
 }
 
-void TCairoCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                              const TStrokeBrush& ABrush, TCornerType ACornerType) {
-  CheckStroke(ABrush);
+void TCairoCanvas::DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
   TContextPtr Context = BeginPaint();
   if (!Context) return;
-  const double Length = AddRectPath(Context.get(), ARect, XRadius, YRadius, ACorners, ACornerType);
-  StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Length);
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  TContextPtr Context = BeginPaint();
-  if (!Context) return;
-  const double Length = AddLinePath(Context.get(), APt1, APt2);
-  StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Length);
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
-  TContextPtr Context = BeginPaint();
-  if (!Context) return;
-  AddEllipsePath(Context.get(), ARect);
-  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  TContextPtr Context = BeginPaint();
-  if (!Context) return;
-  const double Length = AddEllipsePath(Context.get(), ARect);
-  StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Length);
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                             float AOpacity, const TBrush& ABrush) {
-  TContextPtr Context = BeginPaint();
-  if (!Context || SweepAngle == 0) return;
-  // Filling the open path fills the region between the arc and its chord.
-  AddArcPath(Context.get(), Center, Radius, StartAngle, SweepAngle);
-  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                             float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  TContextPtr Context = BeginPaint();
-  if (!Context || SweepAngle == 0) return;
-  const double Length = AddArcPath(Context.get(), Center, Radius, StartAngle, SweepAngle);
-  StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Length);
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
-  TContextPtr Context = BeginPaint();
-  if (!Context) return;
-  AddPolygonPath(Context.get(), Points);
-  detail::FillPath(Context.get(), GetFill(), ClampedOpacity(AOpacity));
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
-  CheckStroke(GetStroke());
-  TContextPtr Context = BeginPaint();
-  if (!Context) return;
-  const double Length = AddPolygonPath(Context.get(), Points);
-  StrokePath(Context.get(), GetStroke(), ClampedOpacity(AOpacity), Length);
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
-  TContextPtr Context = BeginPaint();
-  if (!Context) return;
-  AddPathData(Context.get(), APath);
-  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
-  CheckStatus(cairo_status(Context.get()));
-}
-
-void TCairoCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  TContextPtr Context = BeginPaint();
-  if (!Context) return;
-  const double Length = AddPathData(Context.get(), APath);
-  StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Length);
+  AddOutline(Context.get(), Outline);
+  StrokePath(Context.get(), ABrush, ClampedOpacity(AOpacity), Outline);
   CheckStatus(cairo_status(Context.get()));
 }
 

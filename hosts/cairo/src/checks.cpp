@@ -13,11 +13,6 @@ void CheckStatus(cairo_status_t Status) {
   if (Status != CAIRO_STATUS_SUCCESS) throw EHostError(std::string("Cairo: ") + cairo_status_to_string(Status));
 }
 
-void CheckStroke(const TStrokeBrush& ABrush) {
-  if (!std::isfinite(ABrush.Thickness)) throw EArgumentError("Stroke thickness must be finite");
-  if (ABrush.Thickness < 0) throw EArgumentError("Stroke thickness must not be negative");
-}
-
 double ClampedOpacity(float AOpacity) { return std::clamp(static_cast<double>(AOpacity), 0.0, 1.0); }
 
 void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity) {

@@ -1,6 +1,5 @@
 // Checks and helpers every part of the Cairo host shares: a Cairo status as a library
-// error, the stroke thickness rule, opacity, and colours as
-// Cairo sources.
+// error, opacity, and colours and gradients as Cairo sources.
 #pragma once
 
 #include <cairo.h>
@@ -12,9 +11,6 @@ namespace fsvg::detail {
 
 /// Throws EHostError naming Cairo's reason when Status is not success.
 void CheckStatus(cairo_status_t Status);
-
-/// Throws EArgumentError for a thickness that is not finite or is negative.
-void CheckStroke(const TStrokeBrush& ABrush);
 
 /// AOpacity clamped to [0, 1].
 double ClampedOpacity(float AOpacity);

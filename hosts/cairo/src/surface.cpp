@@ -47,7 +47,7 @@ cairo_status_t WritePngBytes(void* Closure, const unsigned char* Data, unsigned 
 }  // namespace
 
 TCairoCanvas::TCairoCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)
-    : TCanvas(AWidth, AHeight, AScale, AQuality), FSurface(CreateSurface()) {
+    : TOutlineCanvas(AWidth, AHeight, AScale, AQuality), FSurface(CreateSurface()) {
   FMeasureSurface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
   CheckStatus(cairo_surface_status(FMeasureSurface.get()));
   MeasureContext();

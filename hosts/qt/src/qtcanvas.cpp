@@ -1,7 +1,8 @@
 // TQtCanvas's drawing hooks. Every operation paints through a QPainter of its own, set up
 // by BeginPaint from the canvas's offset, matrix and scale, so that no painter state
 // outlives the call that set it. Values the canvas takes are checked by TCanvas before a
-// hook runs; what is left here is the stroke thickness and the limits of Qt's rasterizer.
+// hook runs. Every shape comes as the one TOutline every host paints (TOutlineCanvas),
+// filled or stroked here, and the stroke's thickness and limits are the outline's.
 #include <QPainter>
 
 #include <algorithm>
@@ -15,14 +16,17 @@ namespace fsvg {
 
 using namespace qthost;
 
-std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool UseOffset) {
+std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool Transformed) {
   const TMatrix& M = GetMatrix();
   // Row vectors, as QTransform takes them: x' = x*m11 + y*m21 + m31, y' = x*m12 + y*m22 + m32.
   // The projective column has no meaning for a 2D affine painter and is ignored. A
   // caller's device applies its own pixel ratio.
-  QTransform Transform(M.m11, M.m12, M.m21, M.m22, M.m31, M.m32);
-  if (UseOffset) Transform = QTransform::fromTranslate(GetOffset().X, GetOffset().Y) * Transform;
-  if (FOwnsImage) Transform *= QTransform::fromScale(GetScale(), GetScale());
+  QTransform Transform;
+  if (Transformed) {
+    Transform =
+        QTransform::fromTranslate(GetOffset().X, GetOffset().Y) * QTransform(M.m11, M.m12, M.m21, M.m22, M.m31, M.m32);
+    if (FOwnsImage) Transform *= QTransform::fromScale(GetScale(), GetScale());
+  }
   // A singular matrix flattens every shape to no area: there is nothing to paint; nor is
   // there on an image without pixels.
   if (!Transform.isInvertible() || (FOwnsImage && FImage.isNull())) return nullptr;
@@ -36,10 +40,11 @@ std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool UseOffset) {
   return Painter;
 }
 
+// Clear replaces every device pixel the clip leaves, whatever the matrix: a singular one
+// flattens shapes, not the surface.
 void TQtCanvas::DoClear(TAlphaColor Color) {
   std::unique_ptr<QPainter> Painter = BeginPaint(false);
   if (!Painter) return;
-  Painter->resetTransform();
   Painter->setCompositionMode(QPainter::CompositionMode_Source);
   Painter->fillRect(QRect(0, 0, FDevice->width(), FDevice->height()), ToQColor(Color, 1));
 }
@@ -55,103 +60,16 @@ void TQtCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
   Painter->fillPath(Path, ToQColor(AColor, 1));
 }
 
-void TQtCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                           const TBrush& ABrush, TCornerType ACornerType) {
+void TQtCanvas::DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
   std::unique_ptr<QPainter> Painter = BeginPaint();
   if (!Painter) return;
-  QPainterPath Path;
-  AddRectPath(Path, ARect, XRadius, YRadius, ACorners, ACornerType);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
+  qthost::FillPath(*Painter, ToPainterPath(Outline), ABrush, AOpacity);
 }
 
-void TQtCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
-  CheckStroke(ABrush);
+void TQtCanvas::DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
   std::unique_ptr<QPainter> Painter = BeginPaint();
   if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddRectPath(Path, ARect, XRadius, YRadius, ACorners, ACornerType);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
-}
-
-void TQtCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddLinePath(Path, APt1, APt2);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
-}
-
-void TQtCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  AddEllipsePath(Path, ARect);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
-}
-
-void TQtCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddEllipsePath(Path, ARect);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
-}
-
-void TQtCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                          float AOpacity, const TBrush& ABrush) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter || SweepAngle == 0) return;
-  // Filling the open path fills the region between the arc and its chord.
-  QPainterPath Path;
-  AddArcPath(Path, Center, Radius, StartAngle, SweepAngle);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity);
-}
-
-void TQtCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
-                          float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter || SweepAngle == 0) return;
-  QPainterPath Path;
-  const double Length = AddArcPath(Path, Center, Radius, StartAngle, SweepAngle);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
-}
-
-void TQtCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  AddPolygonPath(Path, Points);
-  qthost::FillPath(*Painter, Path, GetFill(), AOpacity);
-}
-
-void TQtCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
-  CheckStroke(GetStroke());
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddPolygonPath(Path, Points);
-  StrokePath(*Painter, Path, GetStroke(), AOpacity, Length);
-}
-
-void TQtCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  AddPathData(Path, APath);
-  qthost::FillPath(*Painter, Path, ABrush, AOpacity, Path.fillRule());
-}
-
-void TQtCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
-  CheckStroke(ABrush);
-  std::unique_ptr<QPainter> Painter = BeginPaint();
-  if (!Painter) return;
-  QPainterPath Path;
-  const double Length = AddPathData(Path, APath);
-  StrokePath(*Painter, Path, ABrush, AOpacity, Length);
+  StrokePath(*Painter, ToPainterPath(Outline), ABrush, AOpacity, Outline);
 }
 
 void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
@@ -168,6 +86,7 @@ void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool 
   // one coverage for the whole text, so overlapping glyphs do not darken under a
   // translucent fill.
   QPainterPath Path;
+  Path.setFillRule(Qt::WindingFill);  // a glyph's overlapping contours all fill
   AddTextPath(Path, Font, GetFont().Size, AText, Lines, Ascent);
   qthost::FillPath(*Painter, Path, GetFill(), AOpacity);
 }

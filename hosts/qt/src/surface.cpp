@@ -37,11 +37,11 @@ std::int32_t Independent(const QPaintDevice& ADevice, int Pixels) {
 }  // namespace
 
 TQtCanvas::TQtCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)
-    : TCanvas(AWidth, AHeight, AScale, AQuality), FImage(CreateImage()), FDevice(&FImage), FOwnsImage(true) {}
+    : TOutlineCanvas(AWidth, AHeight, AScale, AQuality), FImage(CreateImage()), FDevice(&FImage), FOwnsImage(true) {}
 
 TQtCanvas::TQtCanvas(QPaintDevice& ADevice, TCanvasQuality AQuality)
-    : TCanvas(Independent(ADevice, ADevice.width()), Independent(ADevice, ADevice.height()),
-              static_cast<float>(ADevice.devicePixelRatioF()), AQuality),
+    : TOutlineCanvas(Independent(ADevice, ADevice.width()), Independent(ADevice, ADevice.height()),
+                     static_cast<float>(ADevice.devicePixelRatioF()), AQuality),
       FDevice(&ADevice),
       FOwnsImage(false) {}
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "fsvg/hostcanvas.h"
+#include "fsvg/outlinecanvas.h"
 
 namespace fsvg {
 /// @addtogroup hostcanvas
@@ -32,7 +32,7 @@ namespace fsvg {
 ///     fsvg::TCairoCanvas Host(640, 480);
 ///     { fsvg::TSvgCanvas Canvas("chart.svg", &Host); Canvas.Clear(0xFFFFFFFF); }
 ///     Host.SaveToPNG("chart.png");
-class TCairoCanvas : public TCanvas {
+class TCairoCanvas : public TOutlineCanvas {
  public:
   /// Throws EArgumentError for a negative size, a scale that is not positive or a
   /// surface beyond 32767 device pixels a side, EHostError when Cairo cannot make it.
@@ -69,23 +69,10 @@ class TCairoCanvas : public TCanvas {
   /// values.
   /// @{
 
+  void DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) override;
+  void DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) override;
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
-  void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TStrokeBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TBrush& ABrush) override;
-  void DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TStrokeBrush& ABrush) override;
-  void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
@@ -110,7 +97,7 @@ class TCairoCanvas : public TCanvas {
   TSurfacePtr CreateSurface() const;
   /// A fresh context for one drawing operation with the offset, matrix and scale set,
   /// or null when the matrix is singular and so nothing drawn would cover any area.
-  TContextPtr BeginPaint(bool UseOffset = true) const;
+  TContextPtr BeginPaint() const;
   /// The context text is measured on, replaced first when an earlier call left it in error.
   cairo_t* MeasureContext() const;
   /// Selects the current Font into Context; throws for a bad size.

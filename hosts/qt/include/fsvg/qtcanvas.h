@@ -14,7 +14,7 @@
 #include <memory>
 #include <string_view>
 
-#include "fsvg/hostcanvas.h"
+#include "fsvg/outlinecanvas.h"
 
 class QPainter;
 
@@ -34,7 +34,7 @@ namespace fsvg {
 ///     fsvg::TQtCanvas Host(640, 480);                // a QImage of its own
 ///     { fsvg::TSvgCanvas Canvas("chart.svg", &Host); Canvas.FillEllipse({10, 10, 90, 90}, 1); }
 ///     Host.SaveToPNG("chart.png");                    // the same picture, painted
-class TQtCanvas : public TCanvas {
+class TQtCanvas : public TOutlineCanvas {
  public:
   /// A canvas over a QImage of its own, Width*Scale x Height*Scale device pixels (rounded
   /// up), transparent. Throws EArgumentError for a negative size, a scale that is not
@@ -74,23 +74,10 @@ class TQtCanvas : public TCanvas {
   /// values.
   /// @{
 
+  void DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) override;
+  void DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) override;
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
-  void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
-                  const TStrokeBrush& ABrush, TCornerType ACornerType) override;
-  void DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) override;
-  void DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TBrush& ABrush) override;
-  void DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle, float AOpacity,
-                 const TStrokeBrush& ABrush) override;
-  void DoFillPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoDrawPolygon(const TPolygon& Points, float AOpacity) override;
-  void DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) override;
-  void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override;
   void DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
                   TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
   void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
@@ -103,10 +90,11 @@ class TQtCanvas : public TCanvas {
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override;
 
  private:
-  /// A painter for one drawing operation with the offset (when UseOffset), the matrix and
-  /// the scale set and antialiasing on, or null when the matrix is singular and so nothing
-  /// drawn would cover any area. Throws EHostError when QPainter cannot begin.
-  std::unique_ptr<QPainter> BeginPaint(bool UseOffset = true);
+  /// A painter for one drawing operation, antialiased, with the offset, the matrix and the
+  /// scale set when Transformed (else the device's own pixels), or null when the matrix is
+  /// singular and so nothing drawn would cover any area. Throws EHostError when QPainter
+  /// cannot begin.
+  std::unique_ptr<QPainter> BeginPaint(bool Transformed = true);
   QImage CreateImage() const;
 
   QImage FImage;

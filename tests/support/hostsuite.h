@@ -1,0 +1,229 @@
+// The conformance suite every raster host passes, a typed test over its canvas class:
+// device pixels after the transform (scale, matrix, offset), clearing and resizing, the
+// area every shape covers, SVG's joins, bitmaps, gradients, clips, the strokes no host
+// paints (decided by the outline's length), sizes, pixels and PNG files, and text:
+// metrics, kerning (unless FSVG_TEST_UNKERNED), refused sizes. A host's test
+// program instantiates it with its canvas, which takes (width, height, scale):
+//   INSTANTIATE_TYPED_TEST_SUITE_P(Cairo, HostSuite, TCairoCanvas);
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "fsvg/fsvgcanvas.h"
+#include "support/testcanvas.h"
+
+namespace fsvg::test {
+
+constexpr TAlphaColor Red = 0xFFFF0000;
+inline TStrokeBrush RedStroke(float Thickness, TStrokeDash Dash = TStrokeDash::Solid) {
+  TStrokeBrush Brush(TBrushKind::Solid, Red, Thickness);
+  Brush.Dash = Dash;
+  return Brush;
+}
+
+// The area painted, in device pixels: the sum of every pixel's coverage.
+template <typename THost>
+double Coverage(const THost& Canvas) {
+  double Sum = 0;
+  for (std::int32_t Y = 0; Y < Canvas.GetPixelHeight(); ++Y)
+    for (std::int32_t X = 0; X < Canvas.GetPixelWidth(); ++X) Sum += (Canvas.Pixel(X, Y) >> 24) / 255.0;
+  return Sum;
+}
+
+// Fills Text in a 10 by 10 rectangle at the origin.
+inline void PaintText(TCanvas& C, std::u16string_view Text = u"x") {
+  C.FillText({0, 0, 10, 10}, Text, false, 1, {}, TTextAlign::Leading);
+}
+
+template <typename THost>
+class HostSuite : public testing::Test {};
+TYPED_TEST_SUITE_P(HostSuite);
+
+TYPED_TEST_P(HostSuite, ScaleMatrixOffsetClearingAndSize) {
+  TypeParam Scaled(50, 40, 2);
+  EXPECT_EQ(Scaled.GetPixelHeight(), 80);
+  EXPECT_EQ(TypeParam(100, 10, 1.1f).GetPixelWidth(), 110);
+  Scaled.FillRect({10, 10, 20, 20}, 0, 0, AllCorners, 1);  // scale multiplies logical units
+  EXPECT_EQ(Coverage(Scaled), 400);
+  // A quarter turn, x' = -y + 100, y' = x, applied after the offset; Clear ignores both.
+  TypeParam Turned(100, 100);
+  Turned.SetMatrix({0, 1, 0, -1, 0, 0, 100, 0, 1});
+  Turned.SetOffset({0, 5});
+  Turned.FillRect({10, 10, 30, 20}, 0, 0, AllCorners, 0.5f);  // y in [15, 25]: x' in [75, 85]
+  EXPECT_NEAR(Coverage(Turned), 100.39, 0.01);                // 200 pixels at 128/255
+                                                              // not premultiplied
+  Turned.ClearRect({25, 20, 15, 18}, 0x00000000);             // replaces; right to left
+  EXPECT_NEAR(Coverage(Turned), 90.35, 0.01);
+  Turned.SetMatrix({1, 0, 0, 0, 0, 0, 0, 0, 1});  // singular: nothing is painted, but Clear clears
+  Turned.FillRect({0, 0, 100, 100}, 0, 0, AllCorners, 1);
+  EXPECT_NEAR(Coverage(Turned), 90.35, 0.01);
+  Turned.Clear(0x8000FFFF);
+  EXPECT_EQ(Turned.Pixel(80, 20), 0x8000FFFFu);
+  Turned.SetSize(10, 10);  // a fresh, transparent surface
+  PaintText(Turned);
+  EXPECT_EQ(Coverage(Turned), 0);
+}
+
+// Paints shape Kind, of the area Areas[Kind] in pixels, on a canvas 100 by 100.
+inline void PaintShape(TCanvas& C, int Kind) {
+  const TStrokeBrush Pen = RedStroke(2);
+  TStrokeBrush Round = RedStroke(4);
+  Round.Cap = TStrokeCap::Round;
+  TPathData Path;
+  if (Kind == 0) C.FillArc({50, 50}, {40, 20}, -90, -90, 1);  // arc to chord
+  if (Kind == 1) C.FillRect({10, 10, 90, 90}, 20, 20, AllCorners, 1);
+  if (Kind == 2) C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, Pen);
+  if (Kind == 3) C.DrawLine({10, 50}, {90, 50}, 1, Pen);
+  if (Kind == 9) C.DrawLine({10, 50}, {90, 50}, 1, RedStroke(2, TStrokeDash::Dot));  // 20 dots
+  if (Kind == 4) C.FillPolygon({{10, 10}, {90, 10}, {10, 90}}, 1);
+  // Right to left, a radius zero on one axis (square corners), an opacity above 1 taken
+  // as 1: a colour of alpha 0x80 stays at 0x80.
+  if (Kind == 5) C.FillRect({50, 40, 10, 10}, 0, 20, AllCorners, 2, TBrush(TBrushKind::Solid, 0x80FF0000));
+  if (Kind == 6) {  // paint that leaves no mark, an arc without sweep even with round caps
+    C.FillRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, TBrush(TBrushKind::None, Red));
+    C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, TStrokeBrush(TBrushKind::None, Red, 4));
+    C.DrawLine({10, 50}, {90, 50}, 1, RedStroke(0));
+    C.DrawArc({50, 50}, {10, 10}, 0, 0, 1, Round);
+  }
+  if (Kind == 7) C.DrawArc({50, 50}, {10, 10}, 0, 1, 1, Round);  // one degree and its caps
+  if (Kind == 8) {                                               // a square with a square hole, filled even-odd
+    Path.MoveTo({10, 10}).LineTo({90, 10}).LineTo({90, 90}).LineTo({10, 90}).ClosePath();
+    Path.MoveTo({30, 30}).LineTo({70, 30}).LineTo({70, 70}).LineTo({30, 70}).ClosePath();
+    Path.FillRule = TFillRule::EvenOdd;
+    C.FillPath(Path, 1);
+  }
+}
+inline const double Areas[] = {228.32, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 4800, 80};
+
+// A join of 40 degrees is mitred under SVG's default limit of 4 (from 29 degrees on), so
+// its tip, 8.8 above the join, is painted where a bevel would end 1 above it.
+TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
+  for (int Kind = 0; Kind < 10; ++Kind) {
+    TypeParam Canvas(100, 100);
+    PaintShape(Canvas, Kind);
+    EXPECT_NEAR(Coverage(Canvas), Areas[Kind], Areas[Kind] / 25) << Kind;  // Qt's coverage is coarse on thin edges
+  }
+  TypeParam Canvas(100, 100);
+  Canvas.DrawPath(TPathData().MoveTo({29.48f, 76.38f}).LineTo({50, 20}).LineTo({70.52f, 76.38f}), 1, RedStroke(6));
+  EXPECT_GT(Canvas.Pixel(49, 14) >> 24, 200u);
+}
+
+// The right column's lower two pixels of a red bitmap, a translucent green and a blue,
+// each drawn 10 pixels high and sharp; cleared, a ramp from red to a sharp step to blue at
+// half opacity, padded beyond its ends.
+TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
+  TypeParam Canvas(10, 20);
+  Canvas.DrawBitmap(TBitmap(2, 3, {Red, Red, Red, 0x8000FF00, Red, 0xFF0000FF}), {1, 1, 2, 3}, {-10, 0, 10, 20}, 1,
+                    true);
+  EXPECT_EQ(Canvas.Pixel(5, 9), 0x8000FF00u);
+  EXPECT_EQ(Canvas.Pixel(5, 10), 0xFF0000FFu);
+  const TBrush Ramp(TGradient::Linear({2, 0}, {8, 0}, {{0, Red}, {0.5f, Red}, {0.5f, 0xFF0000FF}}), Red);
+  Canvas.Clear(0);
+  Canvas.FillRect({0, 0, 10, 20}, 0, 0, AllCorners, 0.5f, Ramp);
+  EXPECT_EQ(Canvas.Pixel(0, 0), 0x80FF0000u);
+  EXPECT_EQ(Canvas.Pixel(9, 0), 0x800000FFu);
+}
+
+// Clips through the offset and scale they were set under: inside a rectangle, outside
+// one, inside a triangle.
+TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
+  TypeParam Canvas(50, 50, 2);
+  Canvas.SetOffset({10, 0});
+  Canvas.IntersectClipRect({0, 0, 30, 40});  // device x from 20 to 80, y to 80
+  Canvas.ExcludeClipRect({10, 0, 20, 20});   // less x from 40 to 60, y to 40
+  Canvas.IntersectClipPath(TPathData().MoveTo({-10, 0}).LineTo({50, 0}).LineTo({-10, 60}).ClosePath());  // x + y to 120
+  Canvas.FillRect({-10, 0, 50, 50}, 0, 0, AllCorners, 1);
+  EXPECT_NEAR(Coverage(Canvas), 3200, 2);
+}
+
+// A thickness that is not finite or is negative; each shape at the largest scale that
+// strokes it and one that refuses it: a million dashes (dots 2 long on a square's 40
+// scaled by 50000, on a circle of length 10 pi starting at the origin, dashed by its
+// curves' control polygons: at least its own length, and within 11% of it), a stroke
+// 8388608 device pixels wide.
+TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefused) {
+  TypeParam Canvas(10, 10);
+  EXPECT_THROW(Canvas.DrawEllipse({0, 0, 9, 9}, 1, RedStroke(NAN)), EArgumentError);
+  EXPECT_THROW(Canvas.DrawPath(TPathData().MoveTo({0, 0}).LineTo({9, 9}), 1, RedStroke(-1)), EArgumentError);
+  const float Scales[][2] = {{50000, 50001}, {57300, 63670}, {2, 2.0000003f}};
+  for (int Shape = 0; Shape < 3; ++Shape)
+    for (const int Refused : {0, 1}) {
+      const float Scale = Scales[Shape][Refused];
+      Canvas.SetMatrix({Scale, 0, 0, 0, Scale, 0, 0, 0, 1});
+      const TStrokeBrush Brush = Shape < 2 ? RedStroke(1, TStrokeDash::Dot) : RedStroke(4194304);
+      const std::string Error = ErrorOf<EArgumentError>([&] {
+        if (Shape == 0) Canvas.DrawRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, Brush);
+        if (Shape == 1) Canvas.DrawEllipse({-10, -5, 0, 5}, 1, Brush);
+        if (Shape == 2) Canvas.DrawLine({0, 0}, {10, 0}, 1, Brush);
+      });
+      EXPECT_EQ(Error == "no error", Refused == 0) << Scale;
+    }
+}
+
+TYPED_TEST_P(HostSuite, PixelsSizesAndPngFiles) {
+  TypeParam Canvas(1, 8);
+  for (const auto& [X, Y] : {std::pair{-1, 0}, {0, 8}}) EXPECT_THROW(Canvas.Pixel(X, Y), EArgumentError);
+  EXPECT_NE(ErrorOf<EArgumentError>([&] { Canvas.Pixel(1, 0); }).find("::Pixel: (1, 0) lies outside"),
+            std::string::npos);
+  // A scene begins on a usable surface. The raster's largest side, and one more; device
+  // sizes beyond any integer type.
+  EXPECT_TRUE(Canvas.BeginScene());
+  EXPECT_NO_THROW(TypeParam(32767, 1));
+  EXPECT_THROW(TypeParam(32768, 1), EArgumentError);
+  EXPECT_THROW(TypeParam(1, 32768), EArgumentError);
+  EXPECT_NE(ErrorOf<EArgumentError>([] { TypeParam(10, 10, FLT_MAX); }).find(" 3.4"), std::string::npos);
+  Canvas.FillRect({0, 0, 1, 4}, 0, 0, AllCorners, 1);
+  EXPECT_THROW(Canvas.SetSize(40000, 10), EArgumentError);  // the old surface stays
+  EXPECT_EQ(Canvas.Pixel(0, 3), 0xFF000000u);
+  // A full device, an image without pixels (named for this process, so that a failed
+  // run leaves nothing in the next one's way).
+  const std::string Png = "fsvghost-" + std::to_string(getpid()) + ".png";
+  EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
+  EXPECT_THROW(TypeParam(0, 1).SaveToPNG(Png), EWriteError);
+  EXPECT_FALSE(std::filesystem::exists(Png));
+}
+
+// DejaVu Sans is what CI installs; the expectations hold for any scalable font.
+TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
+  TypeParam Canvas(100, 20, 2);
+  Canvas.GetFont() = TFont(u"DejaVu Sans", 20);
+  const TFontMetrics Metrics = Canvas.GetFontMetrics();
+  EXPECT_NEAR(Metrics.Ascent, 20 * 1901 / 2048.f, 0.01);
+  EXPECT_NEAR(Metrics.Descent, 20 * 483 / 2048.f, 0.01);
+  EXPECT_NEAR(Metrics.LineHeight, 20 * 2384 / 2048.f, 0.01);
+  const float Short = Canvas.TextWidth(u"abc");
+  EXPECT_NEAR(Short, 35.947, 0.01);  // a, b and c: 1255, 1300 and 1126 of 2048 units an em
+  Canvas.GetFont().Size = 40;        // unhinted metrics scale linearly with the size
+  EXPECT_NEAR(Canvas.TextWidth(u"abc"), 2 * Short, 0.05);
+  Canvas.GetFont().Size = 2048;  // a pixel a font unit
+#ifndef FSVG_TEST_UNKERNED
+  // DejaVu Sans kerns "AV", at every size.
+  EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
+#endif
+  // Sizes that are not finite or positive, and sizes FreeType cannot render: 40000 at
+  // scale 2, and 925 under a matrix that stretches the y axis alone.
+  for (const float Size : {NAN, INFINITY, 0.0f, 4e4f}) {
+    Canvas.GetFont().Size = Size;
+    EXPECT_THROW(PaintText(Canvas), EArgumentError);
+  }
+  Canvas.SetMatrix({1, 0, 0, 0, 100, 0, 0, 0, 1});
+  Canvas.GetFont().Size = 925;
+  EXPECT_THROW(PaintText(Canvas), EArgumentError);
+  EXPECT_EQ(Coverage(Canvas), 0);
+  Canvas.SetMatrix({});
+  Canvas.GetFont().Size = 20;
+  PaintText(Canvas);
+  EXPECT_GT(Coverage(Canvas), 80);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirAreaAndJoinsAreMitred,
+                            BitmapsAndGradients, ClipsKeepTheirRegion, StrokesNoHostCanPaintAreRefused,
+                            PixelsSizesAndPngFiles, TextMetricsScaleAndBadSizesAreRefused);
+
+}  // namespace fsvg::test
