@@ -6,6 +6,7 @@
 // an ancestor's clip. The next element that needs them opens them again inside the
 // frame, reusing their ids; the end of a frame closes the clip groups opened in it.
 #include <algorithm>
+#include <string>
 
 #include "encoders/textencoding.h"
 #include "fsvg/fsvgcanvas.h"
@@ -29,6 +30,23 @@ bool IsGeneratedId(std::u16string_view Id) {
          std::all_of(Id.begin() + 1, Id.end(), [](char16_t Unit) { return Unit >= u'0' && Unit <= u'9'; });
 }
 
+// Whether Url, read as a browser reads it (leading spaces and control characters
+// skipped, tabs and line breaks dropped anywhere, letters in either case), has a scheme
+// that runs script or carries a document of its own: javascript:, vbscript: or data:.
+bool IsActiveScheme(std::u16string_view Url) {
+  std::size_t At = 0;
+  while (At < Url.size() && Url[At] <= u' ') ++At;
+  std::string Scheme;
+  for (; At < Url.size() && Scheme.size() <= 10; ++At) {
+    const char16_t Unit = Url[At];
+    if (Unit == u'\t' || Unit == u'\n' || Unit == u'\r') continue;
+    if (Unit == u':') return Scheme == "javascript" || Scheme == "vbscript" || Scheme == "data";
+    if (Unit >= 0x80) return false;
+    Scheme += static_cast<char>(Unit >= u'A' && Unit <= u'Z' ? Unit + (u'a' - u'A') : Unit);
+  }
+  return false;
+}
+
 }  // namespace
 
 void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
@@ -43,7 +61,13 @@ void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
 }
 
 void TSvgCanvas::EndGroup() { EndFrame(false); }
-void TSvgCanvas::BeginLink(std::u16string_view Url) { BeginFrame(true, Url, {}); }
+
+void TSvgCanvas::BeginLink(std::u16string_view Url) {
+  if (!FOptions.AnyLinkScheme && IsActiveScheme(Url))
+    throw EArgumentError("BeginLink: a javascript:, vbscript: or data: target is refused unless AnyLinkScheme is set");
+  BeginFrame(true, Url, {});
+}
+
 void TSvgCanvas::EndLink() { EndFrame(true); }
 
 // The clip groups' ends and the frame's start, title and all, in one write: a write
