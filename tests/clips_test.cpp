@@ -45,6 +45,25 @@ TEST(Clips, EachClipIsDefinedOnceAndWrittenOnlyBeforeAnElement) {
   EXPECT_EQ(ScanDocument(Stream.Text), "");
 }
 
+// The matrix a clip was set under keeps the exact digits an element's transform gets,
+// whatever the places: rounded, a small scale keeps less or nothing, a rotation none.
+TEST(Clips, MatrixWrittenWithExactDigits) {
+  const std::tuple<int, TMatrix, std::string> Cases[] = {
+      {4, {0.00015f, 0, 0, 0, 0.00015f, 0, 0, 0, 1}, "matrix(0.00015 0 0 0.00015 0 0)"},
+      {0, {0.8660254f, 0.5f, 0, -0.5f, 0.8660254f, 0, 2.5f, 0, 1}, "matrix(0.8660254 0.5 -0.5 0.8660254 2.5 0)"}};
+  for (const auto& [Places, Matrix, Transform] : Cases) {
+    TNullCanvas Host(10, 10);
+    TCountingStream Stream;
+    TSvgOptions Options;
+    Options.DecimalPlaces = Places;
+    TSvgCanvas Canvas(&Stream, &Host, Options);
+    Host.SetMatrix(Matrix);
+    Host.IntersectClipRect({0, 0, 8, 8});
+    Canvas.Clear(0);
+    EXPECT_NE(Stream.Text.find(" transform=\"" + Transform + "\"/>"), std::string::npos);
+  }
+}
+
 TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
   TNullCanvas Host(10, 10);
   Host.IntersectClipRect({1, 2, 3, 4});

@@ -344,10 +344,10 @@ inline void PutMatrix(TLine& Line, const TMatrix& M) {
   if (M == TMatrix{}) return;
   Line.Attr("transform", [&] {
     Line.Put("matrix(");
-    Line.Put(static_cast<double>(M.m11));
+    Line.PutExact(M.m11);
     for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
       Line.Put(' ');
-      Line.Put(static_cast<double>(Entry));
+      Line.PutExact(Entry);
     }
     Line.Put(')');
   });
