@@ -80,6 +80,26 @@ void RequireUsable(const TPathData& APath, std::string_view Call) {
     Refuse(": the path must begin with MoveTo");
 }
 
+// Frees a step a canvas made, then each ancestor this chain alone held, one after
+// another: freed by their own destructors, steps recurse once each, and a chain of a
+// few hundred thousand overflows the stack. Such a step was made by new, not const, so
+// its parent may be taken from it; a step made by hand is left to its destructor.
+struct TClipRelease {
+  void operator()(const TClipStep* Step) const noexcept {
+    TClip Parent = std::move(const_cast<TClipStep*>(Step)->Parent);
+    delete Step;
+    while (Parent && Parent.use_count() == 1 && std::get_deleter<TClipRelease>(Parent)) {
+      TClip Next = std::move(const_cast<TClipStep*>(Parent.get())->Parent);
+      Parent = std::move(Next);
+    }
+  }
+};
+
+TClip MakeClipStep(TClipKind Kind, const TRectF& Rect, const TPathData& Path, const TPointF& Offset,
+                   const TMatrix& Matrix, const TClip& Parent) {
+  return TClip(new TClipStep{Kind, Rect, Path, Offset, Matrix, Parent, Parent ? Parent->Depth + 1 : 1}, TClipRelease{});
+}
+
 }  // namespace
 
 float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation) {
@@ -392,20 +412,17 @@ void TCanvas::SetClip(const TClip& Clip) {
 
 void TCanvas::IntersectClipRect(const TRectF& ARect) {
   RequireFinite(ARect, "IntersectClipRect: the rectangle must be finite");
-  SetClip(std::make_shared<const TClipStep>(
-      TClipStep{TClipKind::IntersectRect, ARect, {}, FOffset, FMatrix, FClip, FClip ? FClip->Depth + 1 : 1}));
+  SetClip(MakeClipStep(TClipKind::IntersectRect, ARect, {}, FOffset, FMatrix, FClip));
 }
 
 void TCanvas::ExcludeClipRect(const TRectF& ARect) {
   RequireFinite(ARect, "ExcludeClipRect: the rectangle must be finite");
-  SetClip(std::make_shared<const TClipStep>(
-      TClipStep{TClipKind::ExcludeRect, ARect, {}, FOffset, FMatrix, FClip, FClip ? FClip->Depth + 1 : 1}));
+  SetClip(MakeClipStep(TClipKind::ExcludeRect, ARect, {}, FOffset, FMatrix, FClip));
 }
 
 void TCanvas::IntersectClipPath(const TPathData& APath) {
   RequireUsable(APath, "IntersectClipPath");
-  SetClip(std::make_shared<const TClipStep>(
-      TClipStep{TClipKind::IntersectPath, {}, APath, FOffset, FMatrix, FClip, FClip ? FClip->Depth + 1 : 1}));
+  SetClip(MakeClipStep(TClipKind::IntersectPath, {}, APath, FOffset, FMatrix, FClip));
 }
 
 void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
