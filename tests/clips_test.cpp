@@ -79,6 +79,29 @@ TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
   EXPECT_EQ(Host.GetClippingChangeCount(), 3);
 }
 
+// A chain made by hand must be one a canvas could have made: indexed by depth, a step
+// of depth 0 read before the recorder's array; a path without MoveTo reached the document.
+TEST(Clips, SetClipRefusesStepsNoCanvasMakes) {
+  TNullCanvas Host(10, 10);
+  Host.IntersectClipRect({0, 0, 5, 5});
+  const TClip Made = Host.GetClip();
+  const auto Step = [](TClipKind Kind, TRectF Rect, TPathData Path, TClip Parent, std::size_t Depth) {
+    return std::make_shared<const TClipStep>(TClipStep{Kind, Rect, Path, {}, {}, Parent, Depth});
+  };
+  const TClip Refused[] = {Step(TClipKind::IntersectRect, {}, {}, nullptr, 0),
+                           Step(TClipKind::ExcludeRect, {}, {}, Made, 1),
+                           Step(TClipKind::IntersectRect, {0, 0, NAN, 1}, {}, nullptr, 1),
+                           Step(static_cast<TClipKind>(3), {}, {}, nullptr, 1)};
+  const std::string Message = "SetClip: the clip holds a step no canvas could have made";
+  for (const TClip& Clip : Refused) EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(Clip); }), Message);
+  const TClip NoMove = Step(TClipKind::IntersectPath, {}, TPathData().LineTo({1, 1}), Made, 2);
+  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(NoMove); }), "SetClip: the path must begin with MoveTo");
+  EXPECT_EQ(Host.GetClip(), Made);
+  const TClip Valid = Step(TClipKind::ExcludeRect, {1, 1, 2, 2}, {}, Made, 2);
+  Host.SetClip(Valid);
+  EXPECT_EQ(Host.GetClip(), Valid);
+}
+
 TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   TNullCanvas Host(10, 10);
   TSvgOptions Options;

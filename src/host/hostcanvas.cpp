@@ -83,7 +83,8 @@ void RequireUsable(const TPathData& APath, std::string_view Call) {
 // Frees a step a canvas made, then each ancestor this chain alone held, one after
 // another: freed by their own destructors, steps recurse once each, and a chain of a
 // few hundred thousand overflows the stack. Such a step was made by new, not const, so
-// its parent may be taken from it; a step made by hand is left to its destructor.
+// its parent may be taken from it; a step made by hand is left to its destructor. The
+// deleter also marks the steps a canvas made.
 struct TClipRelease {
   void operator()(const TClipStep* Step) const noexcept {
     TClip Parent = std::move(const_cast<TClipStep*>(Step)->Parent);
@@ -98,6 +99,22 @@ struct TClipRelease {
 TClip MakeClipStep(TClipKind Kind, const TRectF& Rect, const TPathData& Path, const TPointF& Offset,
                    const TMatrix& Matrix, const TClip& Parent) {
   return TClip(new TClipStep{Kind, Rect, Path, Offset, Matrix, Parent, Parent ? Parent->Depth + 1 : 1}, TClipRelease{});
+}
+
+// Throws EArgumentError unless each step of Clip is one a canvas could have made: a
+// known kind, every value finite, a depth one more than its parent's, a path that
+// FillPath takes. A step a canvas made ends the check: its ancestors passed it already.
+void RequireCanvasMade(const TClip& Clip) {
+  for (const TClip* Link = &Clip; *Link && !std::get_deleter<TClipRelease>(*Link); Link = &(*Link)->Parent) {
+    const TClipStep& S = **Link;
+    const TMatrix& M = S.Matrix;
+    const float Values[] = {S.Rect.Left, S.Rect.Top, S.Rect.Right, S.Rect.Bottom, S.Offset.X, S.Offset.Y, M.m11, M.m12,
+                            M.m13,       M.m21,      M.m22,        M.m23,         M.m31,      M.m32,      M.m33};
+    const bool Finite = std::all_of(std::begin(Values), std::end(Values), [](float V) { return std::isfinite(V); });
+    if (S.Kind > TClipKind::IntersectPath || S.Depth != (S.Parent ? S.Parent->Depth + 1 : 1) || !Finite)
+      throw EArgumentError("SetClip: the clip holds a step no canvas could have made");
+    RequireUsable(S.Path, "SetClip");
+  }
 }
 
 }  // namespace
@@ -406,6 +423,7 @@ void TCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRe
 // offset and matrix in force, so a saved state holds its clip by one pointer.
 void TCanvas::SetClip(const TClip& Clip) {
   if (Clip == FClip) return;
+  RequireCanvasMade(Clip);
   FClip = Clip;
   ClippingChanged();
 }
