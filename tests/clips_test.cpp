@@ -45,22 +45,30 @@ TEST(Clips, EachClipIsDefinedOnceAndWrittenOnlyBeforeAnElement) {
   EXPECT_EQ(ScanDocument(Stream.Text), "");
 }
 
-// The matrix a clip was set under keeps the exact digits an element's transform gets,
-// whatever the places: rounded, a small scale keeps less or nothing, a rotation none.
-TEST(Clips, MatrixWrittenWithExactDigits) {
-  const std::tuple<int, TMatrix, std::string> Cases[] = {
-      {4, {0.00015f, 0, 0, 0, 0.00015f, 0, 0, 0, 1}, "matrix(0.00015 0 0 0.00015 0 0)"},
-      {0, {0.8660254f, 0.5f, 0, -0.5f, 0.8660254f, 0, 2.5f, 0, 1}, "matrix(0.8660254 0.5 -0.5 0.8660254 2.5 0)"}};
-  for (const auto& [Places, Matrix, Transform] : Cases) {
+// A clip is written as the host clips it: its matrix with the exact digits an element's
+// transform gets, whatever the places (rounded, a small scale kept less or nothing, a
+// rotation none), its sizes in double and an exclusion's corners mapped in double (in
+// float they reached the document as Infinity).
+TEST(Clips, WrittenAsTheHostClips) {
+  const std::tuple<int, TMatrix, TRectF, std::string> Cases[] = {
+      {4, {0.00015f, 0, 0, 0, 0.00015f, 0, 0, 0, 1}, {0, 0, 8, 8}, "matrix(0.00015 0 0 0.00015 0 0)\"/>"},
+      {0,
+       {0.8660254f, 0.5f, 0, -0.5f, 0.8660254f, 0, 2.5f, 0, 1},
+       {0, 0, 8, 8},
+       "matrix(0.8660254 0.5 -0.5 0.8660254 2.5 0)\"/>"},
+      {4, {}, {3e38f, 0, -3e38f, 8}, " width=\"6.000000011E38\" height=\"8\"/>"},
+      {4, {1e30f, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, -3e38f, 1}, "M 0 0 L -3.00000005064E68 0 L"}};
+  for (const auto& [Places, Matrix, Rect, Written] : Cases) {
     TNullCanvas Host(10, 10);
     TCountingStream Stream;
     TSvgOptions Options;
     Options.DecimalPlaces = Places;
     TSvgCanvas Canvas(&Stream, &Host, Options);
     Host.SetMatrix(Matrix);
-    Host.IntersectClipRect({0, 0, 8, 8});
+    Host.IntersectClipRect(Rect);
+    Host.ExcludeClipRect(Rect);
     Canvas.Clear(0);
-    EXPECT_NE(Stream.Text.find(" transform=\"" + Transform + "\"/>"), std::string::npos);
+    EXPECT_NE(Stream.Text.find(Written), std::string::npos);
   }
 }
 
@@ -92,8 +100,9 @@ TEST(Clips, SetClipRefusesStepsNoCanvasMakes) {
                            Step(TClipKind::ExcludeRect, {}, {}, Made, 1),
                            Step(TClipKind::IntersectRect, {0, 0, NAN, 1}, {}, nullptr, 1),
                            Step(static_cast<TClipKind>(3), {}, {}, nullptr, 1)};
-  const std::string Message = "SetClip: the clip holds a step no canvas could have made";
-  for (const TClip& Clip : Refused) EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(Clip); }), Message);
+  for (const TClip& Clip : Refused)
+    EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(Clip); }),
+              "SetClip: the clip holds a step no canvas could have made");
   const TClip NoMove = Step(TClipKind::IntersectPath, {}, TPathData().LineTo({1, 1}), Made, 2);
   EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(NoMove); }), "SetClip: the path must begin with MoveTo");
   EXPECT_EQ(Host.GetClip(), Made);

