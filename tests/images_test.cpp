@@ -33,6 +33,20 @@ TEST(Images, RecordedAsOneImageLine) {
   }
 }
 
+// A stream that fails partway through an image leaves its line torn: the next element
+// closes it first, so that it and the footer stay outside (they went into its data).
+TEST(Images, ATornLineIsClosedBeforeTheNextElement) {
+  TNullCanvas Host;
+  TCountingStream Stream;
+  {
+    TSvgCanvas Canvas(&Stream, &Host);
+    Stream.FailAt = 3;  // the PNG's text, after the line's head
+    EXPECT_THROW(Canvas.DrawBitmap(TBitmap(1, 1, {0}), {0, 0, 1, 1}, {0, 0, 1, 1}, 1, false), EWriteError);
+    Canvas.FillEllipse({0, 0, 1, 1}, 1);
+  }
+  EXPECT_NE(Stream.Text.find("base64,\"/>\n<ellipse "), std::string::npos);
+}
+
 // A bitmap whose size does not match its pixels or that was moved from, or a source rectangle of parts of pixels,
 // outside the bitmap or empty, is refused before the host paints; a destination of no
 // width or height paints and records nothing.

@@ -390,9 +390,15 @@ class FSVG_API TSvgCanvas {
   // Brings the open groups to the host's clip before an element is written: one pointer
   // compared when nothing changed.
   void SyncClip() {
+    if (FTornImage) [[unlikely]]
+      CloseTornImage();
     if (FCanvas->GetClip().get() != FOpenClip) [[unlikely]]
       OpenClipGroups();
   }
+  // An image line whose head went out and whose end did not (a write failed between):
+  // closed before anything else is written, so that it holds nothing after it.
+  bool FTornImage = false;
+  void CloseTornImage();
   void OpenClipGroups();
   void OpenClipGroup(const TClip& Step);
   std::string ClipGroupsEnd() const;

@@ -146,6 +146,7 @@ void TSvgCanvas::Finish() {
   FClosed = true;
   std::exception_ptr Error;
   try {
+    if (FTornImage) CloseTornImage();
     Write(OpenGroupsEnd() + std::string(Footer));
   } catch (...) {
     Error = std::current_exception();
@@ -560,7 +561,8 @@ void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeB
 //
 // An image line has no bound, so it is not built whole: its head (geometry, opacity,
 // transform, rendering) is built in a line room, then the PNG's base64 text streams out
-// in pieces, then the line's end. The line has no line feed inside.
+// in pieces, then the line's end. The line has no line feed inside. A write that fails
+// after the head leaves the line torn, and whatever is written next closes it first.
 
 void TSvgCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
                             bool HighSpeed) {
@@ -597,11 +599,19 @@ void TSvgCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const 
   else
     PutHead(FOptions);
   Write(Line.Text());
+  FTornImage = true;
   const auto Whole = [](float Edge) { return static_cast<std::int32_t>(Edge); };
   detail::WritePngBase64(*FStream, ABitmap,
                          {Whole(Source.Left), Whole(Source.Top), Whole(Source.Right) - Whole(Source.Left),
                           Whole(Source.Bottom) - Whole(Source.Top)});
   Write(std::string_view("\"/>\n"));
+  FTornImage = false;
+}
+
+// The torn line's data stops where the stream failed; a renderer shows a broken image.
+void TSvgCanvas::CloseTornImage() {
+  Write(std::string_view("\"/>\n"));
+  FTornImage = false;
 }
 
 // ---------------------------------------------------------------------------

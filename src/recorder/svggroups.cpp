@@ -73,6 +73,7 @@ void TSvgCanvas::EndLink() { EndFrame(true); }
 // The clip groups' ends and the frame's start, title and all, in one write: a write
 // that fails leaves the document and the frames as they were.
 void TSvgCanvas::BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title) {
+  if (FTornImage) CloseTornImage();
   const std::size_t Room = GroupEnd.size() * FOpenClips.size() + FIdPrefix.size() + detail::EncodedRoom(Target) +
                            detail::EncodedRoom(Title) + 128;
   detail::WriteLine(FStream, Room, FOptions.DecimalPlaces, [&](TLine& Line) {
@@ -105,6 +106,7 @@ void TSvgCanvas::BeginFrame(bool Link, std::u16string_view Target, std::u16strin
 void TSvgCanvas::EndFrame(bool Link) {
   if (FFrames.empty() || FFrames.back() != Link)
     throw EMisuseError(Link ? "EndLink without a matching BeginLink" : "EndGroup without a matching BeginGroup");
+  if (FTornImage) CloseTornImage();
   Write(ClipGroupsEnd() + std::string(Link ? LinkEnd : GroupEnd));
   FOpenClips.clear();
   FOpenClip = nullptr;
