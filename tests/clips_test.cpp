@@ -45,6 +45,31 @@ TEST(Clips, EachClipIsDefinedOnceAndWrittenOnlyBeforeAnElement) {
   EXPECT_EQ(ScanDocument(Stream.Text), "");
 }
 
+// A clip is written as the host clips it: its matrix with the exact digits an element's
+// transform gets, whatever the places (rounded to none, a 30° rotation became a
+// translation), its sizes in double and an exclusion's corners mapped in double (in
+// float they reached the document as Infinity).
+TEST(Clips, WrittenAsTheHostClips) {
+  const std::tuple<TMatrix, TRectF, std::string> Cases[] = {
+      {{0.8660254f, 0.5f, 0, -0.5f, 0.8660254f, 0, 2.5f, 0, 1},
+       {0, 0, 8, 8},
+       "matrix(0.8660254 0.5 -0.5 0.8660254 2.5 0)"},
+      {{}, {3e38f, 0, -3e38f, 8}, " width=\"6.000000011E38\" height=\"8\"/>"},
+      {{1e30f, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, -3e38f, 1}, "M 0 0 L -3.00000005064E68 0 L"}};
+  for (const auto& [Matrix, Rect, Written] : Cases) {
+    TNullCanvas Host(10, 10);
+    TCountingStream Stream;
+    TSvgOptions Options;
+    Options.DecimalPlaces = 0;
+    TSvgCanvas Canvas(&Stream, &Host, Options);
+    Host.SetMatrix(Matrix);
+    Host.IntersectClipRect(Rect);
+    Host.ExcludeClipRect(Rect);
+    Canvas.Clear(0);
+    EXPECT_NE(Stream.Text.find(Written), std::string::npos);
+  }
+}
+
 TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
   TNullCanvas Host(10, 10);
   Host.IntersectClipRect({1, 2, 3, 4});
@@ -58,6 +83,29 @@ TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
   Host.RestoreState(Saved);
   EXPECT_EQ(Host.GetClip(), Outer);
   EXPECT_EQ(Host.GetClippingChangeCount(), 3);
+}
+
+// A chain made by hand must be one a canvas could have made: indexed by depth, a step
+// of depth 0 read before the recorder's array; a path without MoveTo reached the document.
+TEST(Clips, SetClipRefusesStepsNoCanvasMakes) {
+  TNullCanvas Host(10, 10);
+  Host.IntersectClipRect({0, 0, 5, 5});
+  const TClip Made = Host.GetClip();
+  const auto Step = [](TClipKind Kind, TRectF Rect, TPathData Path, TClip Parent, std::size_t Depth) {
+    return std::make_shared<const TClipStep>(TClipStep{Kind, Rect, Path, {}, {}, Parent, Depth});
+  };
+  const TClip Refused[] = {Step(TClipKind::IntersectRect, {}, {}, nullptr, 0),
+                           Step(TClipKind::ExcludeRect, {}, {}, Made, 1),
+                           Step(TClipKind::IntersectRect, {0, 0, NAN, 1}, {}, nullptr, 1),
+                           Step(static_cast<TClipKind>(3), {}, {}, nullptr, 1)};
+  for (const TClip& Clip : Refused)
+    EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(Clip); }),
+              "SetClip: the clip holds a step no canvas could have made");
+  const TClip NoMove = Step(TClipKind::IntersectPath, {}, TPathData().LineTo({1, 1}), Made, 2);
+  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(NoMove); }), "SetClip: the path must begin with MoveTo");
+  const TClip Valid = Step(TClipKind::ExcludeRect, {1, 1, 2, 2}, {}, Made, 2);
+  Host.SetClip(Valid);
+  EXPECT_EQ(Host.GetClip(), Valid);
 }
 
 TEST(Clips, IdsTakeThePrefixThatMustBeAName) {

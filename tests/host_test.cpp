@@ -119,9 +119,10 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
 }
 
 // Each step of the refusals scene passes a value no call may take (NaN and infinities in
-// turn, paths that do not begin with MoveTo): it is refused before any host paints, in
-// the words of tests/golden/refusals.txt, and changes and writes nothing; the last step,
-// a rectangle, is drawn alone, under no clip. (A stroke's thickness is not refused: one
+// turn, paths that do not begin with MoveTo, link targets that run script unless an
+// option allows them): it is refused before any host paints, in the words of
+// tests/golden/refusals.txt, and changes and writes nothing; the last step, a
+// rectangle, is drawn alone, under no clip. (A stroke's thickness is not refused: one
 // that is NaN paints nothing, unrecorded.)
 TEST(Host, RefusedValuesChangeAndWriteNothing) {
   TRecordingCanvas Host;
@@ -137,6 +138,19 @@ TEST(Host, RefusedValuesChangeAndWriteNothing) {
   EXPECT_EQ(Canvas.GetOffset(), TPointF{});
   EXPECT_EQ(Host.GetMatrixMeaning(), TMatrixMeaning::Identity);
   EXPECT_EQ(Host.GetClippingChangeCount(), 0);
+  TSvgOptions Options;
+  Options.AnyLinkScheme = true;
+  TSvgCanvas Allowing(&Stream, &Host, Options);
+  EXPECT_EQ(ErrorOf([&] { Allowing.BeginLink(u"javascript:alert(1)"); }), "no error");
+}
+
+// A chain of 500,000 clip steps is released one step after another by a restore: freed
+// by recursion, it overflowed the stack (the test crashed).
+TEST(Host, DeepClipChainsAreReleasedWithoutRecursion) {
+  TNullCanvas Canvas(10, 10);
+  TCanvasSaveState* const Saved = Canvas.SaveState();
+  for (int Step = 0; Step < 500000; ++Step) Canvas.IntersectClipRect({0, 0, 5, 5});
+  Canvas.RestoreState(Saved);
 }
 
 TEST(Host, SceneCountStopsAtItsLimit) {

@@ -33,7 +33,21 @@ TEST(Images, RecordedAsOneImageLine) {
   }
 }
 
-// A bitmap whose size does not match its pixels, or a source rectangle of parts of pixels,
+// A stream that fails partway through an image leaves its line torn: the next element
+// closes it first, so that it and the footer stay outside (they went into its data).
+TEST(Images, ATornLineIsClosedBeforeTheNextElement) {
+  TNullCanvas Host;
+  TCountingStream Stream;
+  {
+    TSvgCanvas Canvas(&Stream, &Host);
+    Stream.FailAt = 3;  // the PNG's text, after the line's head
+    EXPECT_THROW(Canvas.DrawBitmap(TBitmap(1, 1, {0}), {0, 0, 1, 1}, {0, 0, 1, 1}, 1, false), EWriteError);
+    Canvas.FillEllipse({0, 0, 1, 1}, 1);
+  }
+  EXPECT_NE(Stream.Text.find("base64,\"/>\n<ellipse "), std::string::npos);
+}
+
+// A bitmap whose size does not match its pixels or that was moved from, or a source rectangle of parts of pixels,
 // outside the bitmap or empty, is refused before the host paints; a destination of no
 // width or height paints and records nothing.
 TEST(Images, RefusedBeforeTheHostPaints) {
@@ -68,6 +82,12 @@ TEST(Images, RefusedBeforeTheHostPaints) {
             "TBitmap: the pixel count must be the width times the height");
   for (const TRectF& Empty : {TRectF{5, 5, 5, 9}, TRectF{5, 9, 9, 9}})
     Canvas.DrawBitmap(Bitmap, Whole, Empty, 1, false);
+  // A bitmap moved from is empty: it no longer views the pixels it gave away.
+  TBitmap Source(Bitmap);
+  TBitmap Target(std::move(Source));
+  EXPECT_TRUE(Source.Pixels().empty());
+  Source = std::move(Target);
+  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Canvas.DrawBitmap(Target, Whole, Whole, 1, false); }), Inside);
   EXPECT_TRUE(Host.Calls.empty());
   EXPECT_EQ(Stream.Text, Header);
 }

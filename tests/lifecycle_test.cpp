@@ -21,15 +21,26 @@ TEST(Lifecycle, CloseRaisesWhatTheFooterMeetsAndLaterDrawingIsRefusedAfterPainti
   EXPECT_EQ(Stream.Text, Header);
 }
 
+// A caller's stream that throws a type of its own (an int) from its second write on.
+struct TForeignStream : TStream {
+  std::size_t Calls = 0;
+  void WriteBuffer(const void*, std::size_t) override {
+    if (++Calls > 1) throw 35;
+  }
+};
+
 TEST(Lifecycle, TheDestructorReportsAFailedClose) {
   TCountingStream Stream;
+  TForeignStream Foreign;
   TNullCanvas Host;
   testing::internal::CaptureStderr();
   {
     TSvgCanvas Canvas(&Stream, &Host);
+    TSvgCanvas Other(&Foreign, &Host);
     Stream.FailAt = 2;
   }
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "fsvgcanvas: the document could not be closed: an exception of an unknown type\n"
             "fsvgcanvas: the document could not be closed: injected write failure\n");
 }
 

@@ -39,10 +39,10 @@ class FSVG_API TBitmap {
   TBitmap(const TBitmap& Other);
   /// Copies as the copy constructor does.
   TBitmap& operator=(const TBitmap& Other);
-  /// Takes Other's pixels or view.
-  TBitmap(TBitmap&& Other) noexcept = default;
-  /// Takes Other's pixels or view.
-  TBitmap& operator=(TBitmap&& Other) noexcept = default;
+  /// Takes Other's pixels or view, and leaves Other empty (no pixels, of no size).
+  TBitmap(TBitmap&& Other) noexcept;
+  /// Takes Other's pixels or view, and leaves Other empty (no pixels, of no size).
+  TBitmap& operator=(TBitmap&& Other) noexcept;
 
   /// Width in pixels.
   std::int32_t GetWidth() const { return FWidth; }

@@ -109,6 +109,10 @@ struct FSVG_API TSvgOptions {
   /// recorded as its Color. Unlike the switches above, it changes nothing else: a
   /// drawing with no gradient is recorded as without it.
   bool Gradients = false;
+  /// BeginLink takes a target of any scheme, which the caller must then vet. Off, a
+  /// javascript:, vbscript: or data: target (a document opened as a page would run or
+  /// open it) is refused with EArgumentError. It changes nothing else.
+  bool AnyLinkScheme = false;
 
   /// Every switch on, no title and no description, four places.
   static TSvgOptions Faithful();
@@ -356,7 +360,9 @@ class FSVG_API TSvgCanvas {
   /// nothing, when no group is open or a link begun since is still open.
   void EndGroup();
   /// Writes `<a xlink:href="Url" xmlns:xlink="http://www.w3.org/1999/xlink">`, Url
-  /// escaped and otherwise as given (its form is not checked).
+  /// escaped and otherwise as given. Throws EArgumentError, writing nothing, for a
+  /// javascript:, vbscript: or data: Url (in any case, after leading spaces and control
+  /// characters, as browsers read it) unless TSvgOptions::AnyLinkScheme is set.
   void BeginLink(std::u16string_view Url);
   /// Writes `</a>` for the innermost open BeginLink. Throws EMisuseError, writing
   /// nothing, when no link is open or a group begun since is still open.

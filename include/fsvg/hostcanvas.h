@@ -199,6 +199,9 @@ class FSVG_API TCanvas {
   /// every step of it when they paint.
   const TClip& GetClip() const { return FClip; }
   /// Replaces the clip with Clip (from GetClip of this or another canvas; null for none).
+  /// A chain made by hand is refused (EArgumentError) unless a canvas could have made
+  /// it: known kinds, finite values, paths that FillPath takes, each depth one more than
+  /// its parent's.
   void SetClip(const TClip& Clip);
   /// @}
 

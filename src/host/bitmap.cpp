@@ -1,4 +1,4 @@
-// TBitmap's checks of its size against its pixels, and its copies.
+// TBitmap's checks of its size against its pixels, its copies and its moves.
 #include "fsvg/bitmap.h"
 
 #include <limits>
@@ -38,6 +38,25 @@ TBitmap::TBitmap(const TBitmap& Other)
 
 TBitmap& TBitmap::operator=(const TBitmap& Other) {
   if (this != &Other) *this = TBitmap(Other);
+  return *this;
+}
+
+// The view goes with the pixels: a source left viewing them would read them after the
+// new owner frees them.
+TBitmap::TBitmap(TBitmap&& Other) noexcept
+    : FWidth(std::exchange(Other.FWidth, 0)),
+      FHeight(std::exchange(Other.FHeight, 0)),
+      FOwned(std::move(Other.FOwned)),
+      FPixels(std::exchange(Other.FPixels, {})) {}
+
+TBitmap& TBitmap::operator=(TBitmap&& Other) noexcept {
+  if (this != &Other) {
+    FWidth = std::exchange(Other.FWidth, 0);
+    FHeight = std::exchange(Other.FHeight, 0);
+    FOwned = std::move(Other.FOwned);
+    FPixels = std::exchange(Other.FPixels, {});
+    Other.FOwned.clear();
+  }
   return *this;
 }
 

@@ -65,13 +65,16 @@ void TSvgCanvas::Close() {
 }
 
 // A destructor cannot raise: a close that fails here is reported on the standard error
-// stream, as a caller who must know calls Close first.
+// stream, as a caller who must know calls Close first. A caller's stream may throw a
+// type of its own, which must not reach std::terminate either.
 TSvgCanvas::~TSvgCanvas() {
   if (FRecording->Document.IsClosed()) return;
   try {
     FRecording->Document.Finish();
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "fsvgcanvas: the document could not be closed: %s\n", Error.what());
+  } catch (...) {
+    std::fprintf(stderr, "fsvgcanvas: the document could not be closed: an exception of an unknown type\n");
   }
 }
 

@@ -37,33 +37,32 @@ namespace {
 // it, its corners offset and mapped here so that the outer rectangle stays in the page's
 // own coordinates. The outer rectangle holds the canvas (Width by Height) and the
 // corners' bounds grown by a unit: no renderer takes any part of the page as outside it.
-TPathData ExcludedOutline(const TClipStep& S, std::int32_t Width, std::int32_t Height) {
+// In double, where no mapped corner of finite input overflows.
+void PutExcludedOutline(TLine& Line, const TClipStep& S, std::int32_t Width, std::int32_t Height) {
   const TRectF& R = S.Rect;
   const TMatrix& Matrix = S.Matrix;
-  TPathData Inner;
-  TRectF Outer{-1, -1, static_cast<float>(Width) + 1, static_cast<float>(Height) + 1};
-  for (const TPointF Corner : {TPointF{R.Left, R.Top}, {R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left, R.Bottom}}) {
-    const double X = static_cast<double>(Corner.X) + S.Offset.X, Y = static_cast<double>(Corner.Y) + S.Offset.Y;
-    const TPointF Mapped{static_cast<float>(X * Matrix.m11 + Y * Matrix.m21 + Matrix.m31),
-                         static_cast<float>(X * Matrix.m12 + Y * Matrix.m22 + Matrix.m32)};
-    if (Inner.IsEmpty())
-      Inner.MoveTo(Mapped);
-    else
-      Inner.LineTo(Mapped);
-    Outer = {std::min(Outer.Left, std::floor(Mapped.X) - 1), std::min(Outer.Top, std::floor(Mapped.Y) - 1),
-             std::max(Outer.Right, std::ceil(Mapped.X) + 1), std::max(Outer.Bottom, std::ceil(Mapped.Y) + 1)};
-  }
-  TPathData Outline;
-  Outline.MoveTo({Outer.Left, Outer.Top}).LineTo({Outer.Right, Outer.Top}).LineTo({Outer.Right, Outer.Bottom});
-  Outline.LineTo({Outer.Left, Outer.Bottom}).ClosePath();
+  const double Xs[] = {R.Left, R.Right, R.Right, R.Left}, Ys[] = {R.Top, R.Top, R.Bottom, R.Bottom};
+  double Inner[8];
+  double Left = -1, Top = -1, Right = Width + 1.0, Bottom = Height + 1.0;
   for (std::size_t Index = 0; Index < 4; ++Index) {
-    if (Index == 0)
-      Outline.MoveTo(Inner.Points()[Index]);
-    else
-      Outline.LineTo(Inner.Points()[Index]);
+    const double X = Xs[Index] + S.Offset.X, Y = Ys[Index] + S.Offset.Y;
+    Inner[2 * Index] = X * Matrix.m11 + Y * Matrix.m21 + Matrix.m31;
+    Inner[2 * Index + 1] = X * Matrix.m12 + Y * Matrix.m22 + Matrix.m32;
+    Left = std::min(Left, std::floor(Inner[2 * Index]) - 1);
+    Top = std::min(Top, std::floor(Inner[2 * Index + 1]) - 1);
+    Right = std::max(Right, std::ceil(Inner[2 * Index]) + 1);
+    Bottom = std::max(Bottom, std::ceil(Inner[2 * Index + 1]) + 1);
   }
-  Outline.ClosePath();
-  return Outline;
+  const double Outer[] = {Left, Top, Right, Top, Right, Bottom, Left, Bottom};
+  for (const double* Ring : {Outer, static_cast<const double*>(Inner)}) {
+    for (std::size_t Index = 0; Index < 4; ++Index) {
+      Line.Put(Index != 0 ? " L " : Ring == Outer ? "M " : " M ");
+      Line.Put(Ring[2 * Index]);
+      Line.Put(' ');
+      Line.Put(Ring[2 * Index + 1]);
+    }
+    Line.Put(" Z");
+  }
 }
 
 }  // namespace
@@ -74,8 +73,6 @@ TPathData ExcludedOutline(const TClipStep& S, std::int32_t Width, std::int32_t H
 // under another, often the identity).
 void TSvgCanvas::TRecording::OpenClipGroup(const TClip& Step) {
   const TClipStep& S = *Step;
-  const TPathData Excluded =
-      S.Kind == TClipKind::ExcludeRect ? ExcludedOutline(S, Canvas->GetWidth(), Canvas->GetHeight()) : TPathData();
   const std::size_t Room = detail::FixedLineRoom + detail::OptionsRoom + detail::PathRoom(S.Path);
   const std::string_view Id =
       Document.Define(detail::TDefinitionKind::ClipPath, Room, [&](TLine& Line, std::string_view Id) {
@@ -83,7 +80,7 @@ void TSvgCanvas::TRecording::OpenClipGroup(const TClip& Step) {
         Line.Put(Id);
         Line.Put("\">");
         if (S.Kind == TClipKind::IntersectRect) {
-          detail::PutRectGeometry(Line, Normalized(S.Rect), S.Offset, detail::TPlainSwitches{});
+          detail::PutRectGeometry(Line, S.Rect, S.Offset, detail::TNormalizing{});
           detail::PutMatrix(Line, S.Matrix);
         } else if (S.Kind == TClipKind::IntersectPath) {
           Line.Open("path");
@@ -95,7 +92,7 @@ void TSvgCanvas::TRecording::OpenClipGroup(const TClip& Step) {
           detail::PutMatrix(Line, S.Matrix);
         } else {
           Line.Open("path");
-          Line.Attr("d", [&] { detail::PutPathData(Line, Excluded, {}); });
+          Line.Attr("d", [&] { PutExcludedOutline(Line, S, Canvas->GetWidth(), Canvas->GetHeight()); });
           Line.Attr("clip-rule", "evenodd");
         }
         Line.Put("/></clipPath>\n");

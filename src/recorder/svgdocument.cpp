@@ -125,6 +125,7 @@ void TSvgDocument::Finish() {
   FClosed = true;
   std::exception_ptr Error;
   try {
+    CloseTornLine();
     Write(OpenGroupsEnd() + std::string(Footer));
   } catch (...) {
     Error = std::current_exception();

@@ -53,6 +53,19 @@ class TSvgDocument {
   const TSvgOptions& Options() const { return FOptions; }
   TStream* Stream() const { return FStream; }
 
+  // A line written in pieces (an image's, which has no bound): marked torn from its head
+  // until its end, so that when a write fails in between, whatever is written next closes
+  // it first and stays outside it.
+  void BeginPieces() { FTornLine = true; }
+  void EndPieces(std::string_view End) {
+    Write(End);
+    FTornLine = false;
+  }
+  void CloseTornLine() {
+    if (FTornLine) [[unlikely]]
+      EndPieces("\"/>\n");
+  }
+
   // Bytes unchanged, in one stream call; nothing for none.
   void Write(std::string_view Text) {
     if (FStream != nullptr && !Text.empty()) FStream->WriteBuffer(Text.data(), Text.size());
@@ -119,9 +132,10 @@ class TSvgDocument {
   std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the document opened the stream
   std::unique_ptr<TGzipStream> FOwnedGzip;    // a .svgz name: compresses into FOwnedStream
   TStream* FStream = nullptr;
-  TSvgOptions FOptions;  // what the document adds to the plain recording
-  bool FPlain;           // every switch is off, four places: elements are built by the plain code
-  bool FClosed = false;  // Finish has ended the document
+  TSvgOptions FOptions;    // what the document adds to the plain recording
+  bool FPlain;             // every switch is off, four places: elements are built by the plain code
+  bool FClosed = false;    // Finish has ended the document
+  bool FTornLine = false;  // a line written in pieces lost its end to a failed write
   // Groups and links: each open one, outermost first (true for a link), and every group
   // id given so far, without the prefix.
   std::vector<bool> FFrames;

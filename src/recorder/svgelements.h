@@ -40,6 +40,9 @@ inline bool IsStrokeVisible(const TStrokeBrush& ABrush) {
 // Whether the options show it so: any switch on (a recording that only changes the
 // places of its numbers is the plain one otherwise).
 constexpr bool Normalizes(const TPlainSwitches&) { return false; }
+// A clip's rectangle, written as the host clips it whatever the options.
+struct TNormalizing {};
+constexpr bool Normalizes(const TNormalizing&) { return true; }
 inline bool Normalizes(const TSvgOptions& Options) { return AnySwitch(Options); }
 
 // The lesser of two edges, and their distance, as the host paints between them.
@@ -344,10 +347,10 @@ inline void PutMatrix(TLine& Line, const TMatrix& M) {
   if (M == TMatrix{}) return;
   Line.Attr("transform", [&] {
     Line.Put("matrix(");
-    Line.Put(static_cast<double>(M.m11));
+    Line.PutExact(M.m11);
     for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
       Line.Put(' ');
-      Line.Put(static_cast<double>(Entry));
+      Line.PutExact(Entry);
     }
     Line.Put(')');
   });

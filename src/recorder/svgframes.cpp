@@ -6,6 +6,7 @@
 // undo an ancestor's clip. The next element that needs them opens them again inside the
 // frame, reusing their ids; the end of a frame closes the clip groups opened in it.
 #include <algorithm>
+#include <string>
 
 #include "encoders/textencoding.h"
 #include "svgdocument.h"
@@ -24,6 +25,23 @@ bool IsGeneratedId(std::u16string_view Id) {
          std::all_of(Id.begin() + 1, Id.end(), [](char16_t Unit) { return Unit >= u'0' && Unit <= u'9'; });
 }
 
+// Whether Url, read as a browser reads it (leading spaces and control characters
+// skipped, tabs and line breaks dropped anywhere, letters in either case), has a scheme
+// that runs script or carries a document of its own: javascript:, vbscript: or data:.
+bool IsActiveScheme(std::u16string_view Url) {
+  std::size_t At = 0;
+  while (At < Url.size() && Url[At] <= u' ') ++At;
+  std::string Scheme;
+  for (; At < Url.size() && Scheme.size() <= 10; ++At) {
+    const char16_t Unit = Url[At];
+    if (Unit == u'\t' || Unit == u'\n' || Unit == u'\r') continue;
+    if (Unit == u':') return Scheme == "javascript" || Scheme == "vbscript" || Scheme == "data";
+    if (Unit >= 0x80) return false;
+    Scheme += static_cast<char>(Unit >= u'A' && Unit <= u'Z' ? Unit + (u'a' - u'A') : Unit);
+  }
+  return false;
+}
+
 }  // namespace
 
 void TSvgDocument::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
@@ -40,6 +58,9 @@ void TSvgDocument::BeginGroup(std::u16string_view Id, std::u16string_view Title)
 // The clip groups' ends and the frame's start, title and all, in one write: a write
 // that fails leaves the document and the frames as they were.
 void TSvgDocument::BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title) {
+  if (Link && !FOptions.AnyLinkScheme && IsActiveScheme(Target))
+    throw EArgumentError("BeginLink: a javascript:, vbscript: or data: target is refused unless AnyLinkScheme is set");
+  CloseTornLine();
   const std::size_t Room =
       GroupEnd.size() * FOpenClips.size() + FIdPrefix.size() + EncodedRoom(Target) + EncodedRoom(Title) + 128;
   WriteLine(Room, [&](TLine& Line) {
@@ -72,6 +93,7 @@ void TSvgDocument::BeginFrame(bool Link, std::u16string_view Target, std::u16str
 void TSvgDocument::EndFrame(bool Link) {
   if (FFrames.empty() || FFrames.back() != Link)
     throw EMisuseError(Link ? "EndLink without a matching BeginLink" : "EndGroup without a matching BeginGroup");
+  CloseTornLine();
   Write(ClipGroupsEnd() + std::string(Link ? LinkEnd : GroupEnd));
   FOpenClips.clear();
   FOpenClip = nullptr;

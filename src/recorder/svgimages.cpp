@@ -1,6 +1,7 @@
 // Images. An image line has no bound, so it is not built whole: its head (geometry,
 // opacity, transform, rendering) is built in a line room, then the PNG's base64 text
-// streams out in pieces, then the line's end. The line has no line feed inside.
+// streams out in pieces, then the line's end. The line has no line feed inside. A write
+// that fails after the head leaves the line torn, and whatever is written next closes it.
 #include <algorithm>
 
 #include "encoders/pngwriter.h"
@@ -43,11 +44,12 @@ void TSvgCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const 
     Line.Put(" xlink:href=\"data:image/png;base64,");
   });
   R.Document.Write(Line.Text());
+  R.Document.BeginPieces();
   const auto Whole = [](float Edge) { return static_cast<std::int32_t>(Edge); };
   detail::WritePngBase64(*Stream, ABitmap,
                          {Whole(Source.Left), Whole(Source.Top), Whole(Source.Right) - Whole(Source.Left),
                           Whole(Source.Bottom) - Whole(Source.Top)});
-  R.Document.Write("\"/>\n");
+  R.Document.EndPieces("\"/>\n");
 }
 
 }  // namespace fsvg

@@ -29,6 +29,7 @@ class TSvgCanvas::TRecording {
   // Brings the open groups to the host's clip before an element is written: one
   // pointer compared when nothing changed.
   void SyncClip() {
+    Document.CloseTornLine();
     if (Canvas->GetClip().get() != Document.InnermostClip()) [[unlikely]]
       OpenClipGroups();
   }
