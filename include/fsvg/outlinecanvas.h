@@ -33,7 +33,8 @@ class FSVG_API TOutlineCanvas : public TCanvas {
 
   /// @name Shape hooks
   /// Each shape as its TOutline.
-  ///@{
+  /// @{
+
   void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                   const TBrush& ABrush, TCornerType ACornerType) override {
     DoFillOutline(TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType), ABrush, AOpacity);
@@ -71,7 +72,7 @@ class FSVG_API TOutlineCanvas : public TCanvas {
   void DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) override {
     Stroke(TOutline::Path(APath), ABrush, AOpacity);
   }
-  ///@}
+  /// @}
 
  private:
   void Stroke(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
