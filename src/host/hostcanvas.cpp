@@ -1,5 +1,5 @@
-// The state, scene, save-state and alignment logic that every host canvas shares, and
-// the one refusal of values that are not finite, made before any host paints.
+// The state, scene and save-state logic that every host canvas shares, and each drawing
+// call's refusal of values that are not finite, made before any host paints.
 #include "fsvg/hostcanvas.h"
 
 #include <algorithm>
@@ -11,23 +11,18 @@
 #include <string>
 #include <string_view>
 
+#include "hostchecks.h"
+
 namespace fsvg {
+
+using detail::RequireFinite;
+using detail::RequireUsable;
 
 namespace {
 
 std::recursive_mutex& CanvasLock() {
   static std::recursive_mutex Mutex;
   return Mutex;
-}
-
-// nearest(x) as a double, or nothing when x cannot be held in a signed 64-bit integer.
-// Exact halves go to the even neighbour (the default floating-point rounding mode).
-bool NearestInteger(double X, double& Result) {
-  // 2^63 is exactly representable; anything at or beyond it, or NaN, is out of range.
-  constexpr double Limit = 9223372036854775808.0;
-  if (!(X > -Limit && X < Limit)) return false;
-  Result = static_cast<double>(std::llrint(X));
-  return true;
 }
 
 // Calls a host hook that may refuse a change just made; when it throws, Undo puts the
@@ -42,102 +37,7 @@ void CallOrUndo(THook&& Hook, TUndo&& Undo) {
   }
 }
 
-bool IsUsableScale(double Scale) { return Scale > 0 && std::isfinite(Scale); }
-
-// Value as a float, or Fallback when Value lies beyond the float range (a conversion
-// that would be undefined).
-float NarrowOr(double Value, float Fallback) {
-  return std::fabs(Value) <= std::numeric_limits<float>::max() ? static_cast<float>(Value) : Fallback;
-}
-
-// Out of line and cold, so that a drawing call's checks are a few compares and a branch
-// that is never taken.
-[[noreturn, gnu::cold, gnu::noinline]] void RefuseNotFinite(const char* Message) { throw EArgumentError(Message); }
-
-// Throws EArgumentError with Message when one of Values is NaN or an infinity.
-inline void RequireFinite(std::initializer_list<float> Values, const char* Message) {
-  for (const float Value : Values)
-    if (!std::isfinite(Value)) [[unlikely]]
-      RefuseNotFinite(Message);
-}
-inline void RequireFinite(const TPointF& Point, const char* Message) { RequireFinite({Point.X, Point.Y}, Message); }
-inline void RequireFinite(const TRectF& Rect, const char* Message) {
-  RequireFinite({Rect.Left, Rect.Top, Rect.Right, Rect.Bottom}, Message);
-}
-inline void RequireFinite(const TPolygon& Points, const char* Message) {
-  for (const TPointF& Point : Points) RequireFinite(Point, Message);
-}
-
-// Throws EArgumentError when APath has a number that is not finite, or a step before its
-// first MoveTo (a line, curve, arc or close with no point to start from). Call names the
-// call for the message.
-void RequireUsable(const TPathData& APath, std::string_view Call) {
-  const auto Refuse = [Call](const char* What) { throw EArgumentError(std::string(Call) + What); };
-  for (const TPointF& Point : APath.Points())
-    if (!std::isfinite(Point.X) || !std::isfinite(Point.Y)) [[unlikely]]
-      Refuse(": the path must be finite");
-  if (!APath.IsEmpty() && APath.Verbs().front() != TPathVerb::MoveTo) [[unlikely]]
-    Refuse(": the path must begin with MoveTo");
-}
-
-// Frees a step a canvas made, then each ancestor this chain alone held, one after
-// another: freed by their own destructors, steps recurse once each, and a chain of a
-// few hundred thousand overflows the stack. Such a step was made by new, not const, so
-// its parent may be taken from it; a step made by hand is left to its destructor. The
-// deleter also marks the steps a canvas made.
-struct TClipRelease {
-  void operator()(const TClipStep* Step) const noexcept {
-    TClip Parent = std::move(const_cast<TClipStep*>(Step)->Parent);
-    delete Step;
-    while (Parent && Parent.use_count() == 1 && std::get_deleter<TClipRelease>(Parent)) {
-      TClip Next = std::move(const_cast<TClipStep*>(Parent.get())->Parent);
-      Parent = std::move(Next);
-    }
-  }
-};
-
-TClip MakeClipStep(TClipKind Kind, const TRectF& Rect, const TPathData& Path, const TPointF& Offset,
-                   const TMatrix& Matrix, const TClip& Parent) {
-  return TClip(new TClipStep{Kind, Rect, Path, Offset, Matrix, Parent, Parent ? Parent->Depth + 1 : 1}, TClipRelease{});
-}
-
-// Throws EArgumentError unless each step of Clip is one a canvas could have made: a
-// known kind, every value finite, a depth one more than its parent's, a path that
-// FillPath takes. A step a canvas made ends the check: its ancestors passed it already.
-void RequireCanvasMade(const TClip& Clip) {
-  for (const TClip* Link = &Clip; *Link && !std::get_deleter<TClipRelease>(*Link); Link = &(*Link)->Parent) {
-    const TClipStep& S = **Link;
-    const TMatrix& M = S.Matrix;
-    const float Values[] = {S.Rect.Left, S.Rect.Top, S.Rect.Right, S.Rect.Bottom, S.Offset.X, S.Offset.Y, M.m11, M.m12,
-                            M.m13,       M.m21,      M.m22,        M.m23,         M.m31,      M.m32,      M.m33};
-    const bool Finite = std::all_of(std::begin(Values), std::end(Values), [](float V) { return std::isfinite(V); });
-    if (S.Kind > TClipKind::IntersectPath || S.Depth != (S.Parent ? S.Parent->Depth + 1 : 1) || !Finite)
-      throw EArgumentError("SetClip: the clip holds a step no canvas could have made");
-    RequireUsable(S.Path, "SetClip");
-  }
-}
-
 }  // namespace
-
-float SnapToPixel(float Value, float Scale, TMatrixMeaning Kind, float Translation) {
-  const double V = Value;
-  const double S = Scale;
-  const double T = Kind == TMatrixMeaning::Translate ? static_cast<double>(Translation) : 0.0;
-  if (Kind == TMatrixMeaning::Unknown || !IsUsableScale(S)) return Value;
-  // The 0.0001 is added after scaling, so an exact half goes to the higher pixel.
-  double Nearest;
-  if (!NearestInteger((V + T) * S + 0.0001, Nearest)) return Value;
-  return NarrowOr(Nearest / S - T, Value);
-}
-
-float SnapSpanToPixels(float Start, float Length, float Scale, float Fallback) {
-  const double S = Scale;
-  double Nearest;
-  const double Rounded = IsUsableScale(S) && NearestInteger(static_cast<double>(Length) * S, Nearest)
-                             ? Nearest / S
-                             : static_cast<double>(Length);
-  return NarrowOr(Start + Rounded, Fallback);
-}
 
 TCanvas::TCanvas(std::int32_t AWidth, std::int32_t AHeight, float AScale, TCanvasQuality AQuality)
     : FWidth(AWidth), FHeight(AHeight), FScale(AScale), FQuality(AQuality) {
@@ -417,30 +317,6 @@ void TCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRe
         static_cast<double>(Source.Bottom) <= ABitmap.GetHeight()))
     throw EArgumentError("DrawBitmap: the source rectangle must lie inside the bitmap and not be empty");
   if (Dest.Left < Dest.Right && Dest.Top < Dest.Bottom) DoDrawBitmap(ABitmap, Source, Dest, AOpacity, HighSpeed);
-}
-
-// Clipping: each call adds one immutable step on top of the current chain, with the
-// offset and matrix in force, so a saved state holds its clip by one pointer.
-void TCanvas::SetClip(const TClip& Clip) {
-  if (Clip == FClip) return;
-  RequireCanvasMade(Clip);
-  FClip = Clip;
-  ClippingChanged();
-}
-
-void TCanvas::IntersectClipRect(const TRectF& ARect) {
-  RequireFinite(ARect, "IntersectClipRect: the rectangle must be finite");
-  SetClip(MakeClipStep(TClipKind::IntersectRect, ARect, {}, FOffset, FMatrix, FClip));
-}
-
-void TCanvas::ExcludeClipRect(const TRectF& ARect) {
-  RequireFinite(ARect, "ExcludeClipRect: the rectangle must be finite");
-  SetClip(MakeClipStep(TClipKind::ExcludeRect, ARect, {}, FOffset, FMatrix, FClip));
-}
-
-void TCanvas::IntersectClipPath(const TPathData& APath) {
-  RequireUsable(APath, "IntersectClipPath");
-  SetClip(MakeClipStep(TClipKind::IntersectPath, {}, APath, FOffset, FMatrix, FClip));
 }
 
 void TCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
