@@ -113,7 +113,7 @@ class TSvgDocument {
   std::string_view Define(TDefinitionKind Kind, std::size_t Room, Builder&& Build) {
     TLineRoom ContentRoom(Room, nullptr);
     TLine Content(ContentRoom, FOptions.DecimalPlaces);
-    Build(Content, std::string_view());
+    Build(Content, std::string_view(""));  // empty, yet never a null pointer to copy from
     const auto Found = FDefinitions.find(Content.Text());
     if (Found != FDefinitions.end()) return Found->second;
     const std::string Id = NextId(Kind);
