@@ -43,13 +43,6 @@ namespace fsvg {
 /// Throws ESvgError with the message Text when Value is false.
 FSVG_API void Check(bool Value, const char* Text);
 
-/// A block of bytes.
-using TBytes = std::vector<std::uint8_t>;
-
-/// The UTF-8 encoding of Text, without a byte-order mark. An unpaired surrogate becomes
-/// U+FFFD, so the result is always valid UTF-8.
-FSVG_API TBytes ToUtf8(std::u16string_view Text);
-
 /// Opt-in additions that make the document show what the host painted, and the places
 /// of its numbers, chosen when a TSvgCanvas is made. Every switch is off, both texts are
 /// empty and numbers have four places by default, and then the canvas writes exactly the

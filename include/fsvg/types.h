@@ -1,14 +1,18 @@
 // Value types shared by every canvas: colours, points, rectangles, polygons, small sets,
-// corners, the transformation matrix and the few enumerations a host is created with.
-// Plain data with no behaviour beyond comparison and a rectangle's size.
+// corners, the transformation matrix and the few enumerations a host is created with;
+// plain data with no behaviour beyond comparison and a rectangle's size. Also the bytes
+// of UTF-8 text, which hosts and the recording both make.
 /// @file
 /// Value types: colours, points, rectangles, polygons, sets, corners, the matrix.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
+#include <string_view>
 #include <type_traits>
 #include <vector>
+
+#include "fsvg/export.h"
 
 /// Everything fsvgcanvas declares: the host canvas layer (value types, paint, text
 /// layout, TCanvas), the streams, the errors and the recording canvas. Internal pieces
@@ -165,6 +169,13 @@ struct TMatrix {
 
 /// Clip rectangles handed to BeginScene; passed through unexamined.
 using PClipRects = const std::vector<TRectF>*;
+
+/// A block of bytes.
+using TBytes = std::vector<std::uint8_t>;
+
+/// The UTF-8 encoding of Text, without a byte-order mark. An unpaired surrogate becomes
+/// U+FFFD, so the result is always valid UTF-8.
+FSVG_API TBytes ToUtf8(std::u16string_view Text);
 
 /// @}
 }  // namespace fsvg

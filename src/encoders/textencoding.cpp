@@ -2,6 +2,8 @@
 // so they can never disagree on what a character becomes.
 #include "textencoding.h"
 
+#include "fsvg/types.h"
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -173,3 +175,13 @@ std::uint8_t* EncodeUtf8(std::u16string_view Text, TTextEncoding Encoding, std::
 }
 
 }  // namespace fsvg::detail
+
+namespace fsvg {
+
+TBytes ToUtf8(std::u16string_view Text) {
+  TBytes Bytes(detail::Utf8Length(Text, detail::TTextEncoding::Plain));
+  detail::EncodeUtf8(Text, detail::TTextEncoding::Plain, Bytes.data());
+  return Bytes;
+}
+
+}  // namespace fsvg

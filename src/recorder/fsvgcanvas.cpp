@@ -19,12 +19,6 @@ void Check(bool Value, const char* Text) {
   if (!Value) throw ESvgError(Text);
 }
 
-TBytes ToUtf8(std::u16string_view Text) {
-  TBytes Bytes(detail::Utf8Length(Text, detail::TTextEncoding::Plain));
-  detail::EncodeUtf8(Text, detail::TTextEncoding::Plain, Bytes.data());
-  return Bytes;
-}
-
 TSvgOptions TSvgOptions::Faithful() {
   TSvgOptions Options;
   Options.DocumentSize = Options.Transforms = Options.ArcOffset = Options.CornerShapes = Options.ColorAlpha =

@@ -9,7 +9,7 @@
 
 #include "checks.h"
 #include "fsvg/cairocanvas.h"
-#include "fsvg/fsvgcanvas.h"
+#include "fsvg/hostcanvas.h"
 #include "textshaping.h"
 
 #ifdef FSVG_CAIRO_HAS_FREETYPE
