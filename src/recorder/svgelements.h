@@ -204,15 +204,9 @@ template <typename TSwitches>
   Line.Attr("opacity", static_cast<double>(AOpacity));
 }
 
-// The host's matrix, when the options record it and it is not the identity. The host
-// adds the offset first and then applies the matrix, as SVG applies a transform to the
-// element's own coordinates, which carry the offset. Each entry is written exactly (a
-// scale of 0.00015 rounded to four places would be 0.0002, and a rotation's entries
-// rounded so would move a point 20,000 units out by half a pixel).
-template <typename TSwitches>
-[[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSwitches& Options) {
-  if (!Options.Transforms || Canvas.GetMatrixMeaning() == TMatrixMeaning::Identity) return;
-  const TMatrix& M = Canvas.GetMatrix();
+// A matrix as transform="matrix(...)", unless it is the identity.
+inline void PutMatrix(TLine& Line, const TMatrix& M) {
+  if (M == TMatrix{}) return;
   Line.Attr("transform", [&] {
     Line.Put("matrix(");
     Line.PutExact(M.m11);
@@ -222,6 +216,17 @@ template <typename TSwitches>
     }
     Line.Put(')');
   });
+}
+
+// The host's matrix, when the options record it and it is not the identity. The host
+// adds the offset first and then applies the matrix, as SVG applies a transform to the
+// element's own coordinates, which carry the offset. Each entry is written exactly (a
+// scale of 0.00015 rounded to four places would be 0.0002, and a rotation's entries
+// rounded so would move a point 20,000 units out by half a pixel).
+template <typename TSwitches>
+[[gnu::always_inline]] inline void PutTransform(TLine& Line, const TCanvas& Canvas, const TSwitches& Options) {
+  if (!Options.Transforms || Canvas.GetMatrixMeaning() == TMatrixMeaning::Identity) return;
+  PutMatrix(Line, Canvas.GetMatrix());
 }
 
 [[gnu::always_inline]] inline void PutPoint(TLine& Line, const TPointF& APoint, TPointF Offset) {
@@ -340,20 +345,6 @@ inline void PutPathData(TLine& Line, const TPathData& APath, TPointF Offset) {
     }
     Point += PathVerbPoints[static_cast<std::size_t>(Verb)];
   }
-}
-
-// A matrix as transform="matrix(...)", unless it is the identity.
-inline void PutMatrix(TLine& Line, const TMatrix& M) {
-  if (M == TMatrix{}) return;
-  Line.Attr("transform", [&] {
-    Line.Put("matrix(");
-    Line.PutExact(M.m11);
-    for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
-      Line.Put(' ');
-      Line.PutExact(Entry);
-    }
-    Line.Put(')');
-  });
 }
 
 }  // namespace fsvg::detail
