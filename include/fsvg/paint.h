@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "fsvg/export.h"
 #include "fsvg/gradient.h"
@@ -36,12 +37,13 @@ enum class TStrokeDash {
   Dot,         ///< dots
   DashDot,     ///< dashes and dots
   DashDotDot,  ///< a dash and two dots
-  Custom       ///< a host-defined pattern
+  Custom       ///< the stroke brush's own DashArray
 };
 /// The ends of an open stroke.
 enum class TStrokeCap {
-  Flat,  ///< cut at the end point
-  Round  ///< a half disc beyond the end point
+  Flat,   ///< cut at the end point
+  Round,  ///< a half disc beyond the end point
+  Square  ///< a half square beyond the end point
 };
 /// The joins of a stroke's segments.
 enum class TStrokeJoin {
@@ -52,8 +54,8 @@ enum class TStrokeJoin {
 
 /// The dash pattern of Dash as every host paints it and a recording writes it, in
 /// multiples of the stroke's thickness, on and off in turn, starting at the start of the
-/// outline; empty for a solid stroke. A stroke brush carries no pattern of its own, so
-/// Custom is solid too.
+/// outline; empty for a solid stroke and for Custom, whose pattern is the stroke brush's
+/// DashArray.
 /// @ingroup writinghost
 FSVG_API std::span<const float> DashPattern(TStrokeDash Dash);
 
@@ -87,10 +89,11 @@ class TBrush {
   }
 };
 
-/// An outline paint: a brush with a thickness, dash, cap and join.
+/// An outline paint: a brush with a thickness, dash, cap, join and miter limit; or a
+/// hairline, one device pixel wide under any matrix.
 ///
 ///     TStrokeBrush Pen(TBrushKind::Solid, 0xFF000000, 2);
-///     Pen.Dash = TStrokeDash::Dash;
+///     Pen.Dash = TStrokeDash::Custom, Pen.DashArray = {4, 1, 1, 1}, Pen.DashOffset = 2;
 ///     Canvas.DrawLine({0, 0}, {100, 50}, 1, Pen);
 class TStrokeBrush : public TBrush {
  public:
@@ -107,14 +110,30 @@ class TStrokeBrush : public TBrush {
   TStrokeDash Dash = TStrokeDash::Solid;  ///< dash pattern
   TStrokeCap Cap = TStrokeCap::Flat;      ///< end caps
   TStrokeJoin Join = TStrokeJoin::Miter;  ///< segment joins
+  /// The pattern of a Custom dash, in multiples of the thickness, on and off in turn; an odd
+  /// list repeats twice over. A length negative or not finite, or every length 0, is refused
+  /// by the drawing call.
+  std::vector<float> DashArray;
+  float DashOffset = 0;  ///< where the pattern starts along the outline, in multiples of the thickness
+  float MiterLimit = 4;  ///< a miter join longer than this times the thickness is bevelled; at least 1
+  bool Hairline = false;  ///< one device pixel wide under any matrix, whatever the thickness
 
   /// Equal when every member is.
   friend bool operator==(const TStrokeBrush&, const TStrokeBrush&) = default;
 };
 
-/// A font by family name and size in logical units.
+/// The slant of a font's letters.
+enum class TFontSlant {
+  Normal,  ///< upright
+  Italic,  ///< the family's italic letters
+  Oblique  ///< the upright letters, slanted
+};
+
+/// A font by family name (or a comma-separated list of families, the first a host has
+/// painting), size in logical units, weight and slant.
 ///
-///     Canvas.GetFont() = TFont(u"DejaVu Sans", 14);
+///     Canvas.GetFont() = TFont(u"Inter, DejaVu Sans, sans-serif", 14);
+///     Canvas.GetFont().Weight = 700;
 ///     Canvas.FillText({10, 10, 200, 30}, u"Total", false, 1, {}, TTextAlign::Leading);
 class TFont {
  public:
@@ -125,8 +144,10 @@ class TFont {
 
   std::u16string Family = u"sans-serif";  ///< family name, as a host's font lookup takes it
   float Size = 12;                        ///< size in logical units
+  int Weight = 400;                       ///< 100 to 900: 400 normal, 700 bold
+  TFontSlant Slant = TFontSlant::Normal;  ///< upright, italic or oblique
 
-  /// Equal when family and size are.
+  /// Equal when every member is.
   friend bool operator==(const TFont&, const TFont&) = default;
 };
 
