@@ -76,6 +76,9 @@ struct TInput {
         for (std::size_t Count = UpTo(4); Count > 0; --Count)
           Step.Stops.push_back({Real(), In.ConsumeIntegral<TAlphaColor>()});
         return static_cast<double>(Step.Stops.size());
+      case test::TKind::Dashes:
+        for (std::size_t Count = UpTo(5); Count > 0; --Count) Step.Dashes.push_back(Real());
+        return static_cast<double>(UpTo(test::Words(Param.Choices).size() - 1));
     }
     return 0;
   }

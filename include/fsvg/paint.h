@@ -59,6 +59,13 @@ enum class TStrokeJoin {
 /// @ingroup writinghost
 FSVG_API std::span<const float> DashPattern(TStrokeDash Dash);
 
+class TStrokeBrush;
+/// The dash pattern ABrush is painted and recorded with, in multiples of its thickness:
+/// DashPattern(Dash) for a preset, the DashArray for Custom (an odd list twice over, as
+/// SVG repeats it); empty for a solid stroke.
+/// @ingroup writinghost
+FSVG_API std::vector<float> DashPattern(const TStrokeBrush& ABrush);
+
 /// A fill paint. Gradient, bitmap and resource brushes carry a representative Color; a
 /// gradient brush paints with its Gradient when it holds one.
 ///
@@ -114,8 +121,8 @@ class TStrokeBrush : public TBrush {
   /// list repeats twice over. A length negative or not finite, or every length 0, is refused
   /// by the drawing call.
   std::vector<float> DashArray;
-  float DashOffset = 0;  ///< where the pattern starts along the outline, in multiples of the thickness
-  float MiterLimit = 4;  ///< a miter join longer than this times the thickness is bevelled; at least 1
+  float DashOffset = 0;   ///< where the pattern starts along the outline, in multiples of the thickness
+  float MiterLimit = 4;   ///< a miter join longer than this times the thickness is bevelled; at least 1
   bool Hairline = false;  ///< one device pixel wide under any matrix, whatever the thickness
 
   /// Equal when every member is.
@@ -150,6 +157,12 @@ class TFont {
   /// Equal when every member is.
   friend bool operator==(const TFont&, const TFont&) = default;
 };
+
+/// The families of AFont.Family in order: split at commas, each without the spaces and
+/// the pair of quotes (' or ") around it; empty ones left out. A host paints with the
+/// first it has.
+/// @ingroup writinghost
+FSVG_API std::vector<std::u16string> FontFamilies(const TFont& AFont);
 
 /// @}
 }  // namespace fsvg

@@ -1,5 +1,6 @@
 // The state, scene and save-state logic that every host canvas shares, and each drawing
-// call's refusal of values that are not finite, made before any host paints.
+// call's refusal of values that are not finite or that no host can paint (a stroke's
+// dashes and miter limit, a font's weight), made before any host paints.
 #include "fsvg/hostcanvas.h"
 
 #include <algorithm>
@@ -16,7 +17,9 @@
 namespace fsvg {
 
 using detail::RequireFinite;
+using detail::RequireStrokable;
 using detail::RequireUsable;
+using detail::RequireWeight;
 
 namespace {
 
@@ -238,12 +241,14 @@ void TCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorne
   RequireFinite(ARect, "DrawRect: the rectangle must be finite");
   RequireFinite({XRadius, YRadius}, "DrawRect: the radii must be finite");
   RequireFinite({AOpacity}, "DrawRect: the opacity must be finite");
+  RequireStrokable(ABrush, "DrawRect");
   DoDrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
 }
 
 void TCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
   RequireFinite({APt1.X, APt1.Y, APt2.X, APt2.Y}, "DrawLine: the end points must be finite");
   RequireFinite({AOpacity}, "DrawLine: the opacity must be finite");
+  RequireStrokable(ABrush, "DrawLine");
   DoDrawLine(APt1, APt2, AOpacity, ABrush);
 }
 
@@ -256,6 +261,7 @@ void TCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABr
 void TCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   RequireFinite(ARect, "DrawEllipse: the rectangle must be finite");
   RequireFinite({AOpacity}, "DrawEllipse: the opacity must be finite");
+  RequireStrokable(ABrush, "DrawEllipse");
   DoDrawEllipse(ARect, AOpacity, ABrush);
 }
 
@@ -274,6 +280,7 @@ void TCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float StartA
   RequireFinite(Radius, "DrawArc: the radii must be finite");
   RequireFinite({StartAngle, SweepAngle}, "DrawArc: the angles must be finite");
   RequireFinite({AOpacity}, "DrawArc: the opacity must be finite");
+  RequireStrokable(ABrush, "DrawArc");
   DoDrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
 }
 
@@ -286,6 +293,7 @@ void TCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
 void TCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   RequireFinite(Points, "DrawPolygon: the points must be finite");
   RequireFinite({AOpacity}, "DrawPolygon: the opacity must be finite");
+  RequireStrokable(FStroke, "DrawPolygon");
   DoDrawPolygon(Points, AOpacity);
 }
 
@@ -298,6 +306,7 @@ void TCanvas::FillPath(const TPathData& APath, float AOpacity, const TBrush& ABr
 void TCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
   RequireUsable(APath, "DrawPath");
   RequireFinite({AOpacity}, "DrawPath: the opacity must be finite");
+  RequireStrokable(ABrush, "DrawPath");
   if (!APath.IsEmpty()) DoDrawPath(APath, AOpacity, ABrush);
 }
 
@@ -351,6 +360,7 @@ void TCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool Word
   RequireFinite(ARect, "FillText: the rectangle must be finite");
   RequireFinite({AOpacity}, "FillText: the opacity must be finite");
   RequireFinite({FFont.Size}, "FillText: the font size must be finite");
+  RequireWeight(FFont, "FillText");
   DoFillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "fsvg/errors.h"
+#include "fsvg/paint.h"
 #include "fsvg/path.h"
 #include "fsvg/types.h"
 
@@ -43,6 +44,31 @@ inline void RequireUsable(const TPathData& APath, std::string_view Call) {
       Refuse(": the path must be finite");
   if (!APath.IsEmpty() && APath.Verbs().front() != TPathVerb::MoveTo) [[unlikely]]
     Refuse(": the path must begin with MoveTo");
+}
+
+// Throws EArgumentError when ABrush's dash, offset or miter limit cannot be painted: a
+// custom dash length negative or not finite, a custom array of zeros alone, an offset
+// not finite, a miter limit below 1 or not finite. Call names the call for the message.
+inline void RequireStrokable(const TStrokeBrush& ABrush, std::string_view Call) {
+  const auto Refuse = [Call](const char* What) { throw EArgumentError(std::string(Call) + What); };
+  if (ABrush.Dash == TStrokeDash::Custom) [[unlikely]] {
+    bool Zero = true;
+    for (const float Dash : ABrush.DashArray) {
+      if (!(Dash >= 0) || !std::isfinite(Dash)) Refuse(": a dash length must be finite and not negative");
+      Zero = Zero && Dash == 0;
+    }
+    if (Zero && !ABrush.DashArray.empty()) Refuse(": a dash array must not be all zeros");
+  }
+  if (!std::isfinite(ABrush.DashOffset)) [[unlikely]]
+    Refuse(": the dash offset must be finite");
+  if (!(ABrush.MiterLimit >= 1) || !std::isfinite(ABrush.MiterLimit)) [[unlikely]]
+    Refuse(": the miter limit must be finite and at least 1");
+}
+
+// Throws EArgumentError when AFont's weight lies outside 100 to 900.
+inline void RequireWeight(const TFont& AFont, std::string_view Call) {
+  if (AFont.Weight < 100 || AFont.Weight > 900) [[unlikely]]
+    throw EArgumentError(std::string(Call) + ": the font weight must be 100 to 900");
 }
 
 }  // namespace fsvg::detail

@@ -207,10 +207,11 @@ void TOutline::Close() {
 }
 
 void TOutline::CheckStroke(const TStrokeBrush& ABrush, double Stretch) const {
-  if (!(ABrush.Thickness * Stretch <= MaxStrokeWidth))
+  // A hairline is one device pixel wide, and its dashes are multiples of that pixel.
+  if (!ABrush.Hairline && !(ABrush.Thickness * Stretch <= MaxStrokeWidth))
     throw EArgumentError("A stroke would be wider than 8388608 device pixels under this transform");
   double PatternLength = 0;
-  for (const float Dash : DashPattern(ABrush.Dash)) PatternLength += Dash * ABrush.Thickness;
+  for (const float Dash : DashPattern(ABrush)) PatternLength += Dash * (ABrush.Hairline ? 1 : ABrush.Thickness);
   if (PatternLength > 0 && !(FLength * Stretch / PatternLength <= MaxDashes))
     throw EArgumentError("A dashed stroke would be cut into more than 1000000 dashes under this transform");
 }

@@ -1,6 +1,9 @@
-// The dash patterns every host paints and a faithful recording writes.
+// The dash patterns every host paints and a faithful recording writes (the presets, and
+// a stroke brush's own), and the families of a font's list.
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <string_view>
 
 #include "fsvg/paint.h"
 
@@ -16,5 +19,33 @@ static_assert(std::size(DashPatterns) == static_cast<std::size_t>(TStrokeDash::C
 }  // namespace
 
 std::span<const float> DashPattern(TStrokeDash Dash) { return DashPatterns[static_cast<std::size_t>(Dash)]; }
+
+std::vector<float> DashPattern(const TStrokeBrush& ABrush) {
+  if (ABrush.Dash != TStrokeDash::Custom) {
+    const std::span<const float> Preset = DashPattern(ABrush.Dash);
+    return {Preset.begin(), Preset.end()};
+  }
+  std::vector<float> Pattern = ABrush.DashArray;
+  // An odd list, on and off in turn, swaps its roles on each repeat: twice over it is whole.
+  if (Pattern.size() % 2 != 0) Pattern.insert(Pattern.end(), ABrush.DashArray.begin(), ABrush.DashArray.end());
+  return Pattern;
+}
+
+std::vector<std::u16string> FontFamilies(const TFont& AFont) {
+  std::vector<std::u16string> Families;
+  const std::u16string_view List = AFont.Family;
+  for (std::size_t Start = 0; Start <= List.size();) {
+    const std::size_t End = std::min(List.find(u',', Start), List.size());
+    std::u16string_view Name = List.substr(Start, End - Start);
+    const auto Space = [](char16_t Unit) { return Unit == u' ' || Unit == u'\t' || Unit == u'\n' || Unit == u'\r'; };
+    while (!Name.empty() && Space(Name.front())) Name.remove_prefix(1);
+    while (!Name.empty() && Space(Name.back())) Name.remove_suffix(1);
+    if (Name.size() >= 2 && (Name.front() == u'"' || Name.front() == u'\'') && Name.back() == Name.front())
+      Name = Name.substr(1, Name.size() - 2);
+    if (!Name.empty()) Families.emplace_back(Name);
+    Start = End + 1;
+  }
+  return Families;
+}
 
 }  // namespace fsvg

@@ -32,7 +32,8 @@ enum class TKind {
   Paint,    ///< #AARRGGBB, or "canvas": the overload that paints with the canvas's own Fill or Stroke
   Choice,   ///< one of Choices, kept as its index
   Corners,  ///< corner names of Choices joined by "+", "all" or "none", kept as bits (the first 1)
-  Stops     ///< a gradient's stops, OFFSET:#AARRGGBB joined by ","
+  Stops,    ///< a gradient's stops, OFFSET:#AARRGGBB joined by ","
+  Dashes    ///< one of Choices, or the lengths of a custom dash joined by "," (kept as the last choice)
 };
 
 /// A named argument: NAME=VALUE on a line, Default when not given. A name means the
@@ -52,8 +53,11 @@ inline const std::vector<TParam>& Arguments() {
       {"stroke", TKind::Paint, "#FF1F2A44"},
       {"kind", TKind::Choice, "Solid", "None Solid Gradient Bitmap Resource"},
       {"thickness"},
-      {"dash", TKind::Choice, "Solid", "Solid Dash Dot DashDot DashDotDot Custom"},
-      {"cap", TKind::Choice, "Flat", "Flat Round"},
+      {"dash", TKind::Dashes, "Solid", "Solid Dash Dot DashDot DashDotDot Custom"},
+      {"dashoffset"},
+      {"miter", TKind::Number, "4"},
+      {"hairline", TKind::Choice, "false", "false true"},
+      {"cap", TKind::Choice, "Flat", "Flat Round Square"},
       {"join", TKind::Choice, "Miter", "Miter Round Bevel"},
       {"opacity", TKind::Number, "1"},
       {"xradius"},
@@ -62,6 +66,8 @@ inline const std::vector<TParam>& Arguments() {
       {"type", TKind::Choice, "Round", "Round Bevel InnerRound InnerLine"},
       {"rule", TKind::Choice, "NonZero", "NonZero EvenOdd"},
       {"size", TKind::Number, "12"},
+      {"weight", TKind::Number, "400"},
+      {"slant", TKind::Choice, "Normal", "Normal Italic Oblique"},
       {"halign", TKind::Choice, "Center", "Center Leading Trailing"},
       {"valign", TKind::Choice, "Center", "Center Leading Trailing"},
       {"wordwrap", TKind::Choice, "false", "false true"},
@@ -140,6 +146,7 @@ struct TStep {
   std::vector<double> Values;        // the named arguments', in the verb's order
   bool Current = false;              // "canvas" given for its paint
   std::vector<TGradientStop> Stops;  // a gradient's
+  std::vector<float> Dashes;         // a custom dash's lengths
   std::u16string Text;
 
   std::string_view Name() const { return Verb->Name; }
@@ -228,6 +235,11 @@ inline double ParseValue(const TParam& Param, const std::string& Word, float See
       for (const std::string_view Corner : Words(Named, '+')) Bits |= 1 << Names(Corner);
       return Bits;
     }
+    case TKind::Dashes:
+      if (Word.find(',') == std::string::npos && Param.Choices.find(Word) != std::string_view::npos) return Names(Word);
+      for (const std::string_view Length : Words(Word, ','))
+        Step.Dashes.push_back(ParseNumber(std::string(Length), Seed));
+      return static_cast<double>(TStrokeDash::Custom);
     case TKind::Stops:
       for (const std::string_view Stop : Words(Word, ',')) {
         const std::vector<std::string_view> Parts = Words(Stop, ':');
@@ -392,12 +404,17 @@ class TScript {
     return FGradient ? TBrush(FGradient, Color) : TBrush(static_cast<TBrushKind>(Step.Get("kind")), Color);
   }
 
-  /// The outline the step paints with: its stroke as a fill, thickness, dash, cap and join.
+  /// The outline the step paints with: its stroke as a fill, thickness, dash, cap, join
+  /// and the rest of its style.
   TStrokeBrush Pen(const TStep& Step) const {
     TStrokeBrush Pen;
     static_cast<TBrush&>(Pen) = Fill(Step, "stroke");
     Pen.Thickness = Step.Number("thickness");
     Pen.Dash = static_cast<TStrokeDash>(Step.Get("dash"));
+    Pen.DashArray = Step.Dashes;
+    Pen.DashOffset = Step.Number("dashoffset");
+    Pen.MiterLimit = Step.Number("miter");
+    Pen.Hairline = Step.Is("hairline");
     Pen.Cap = static_cast<TStrokeCap>(Step.Get("cap"));
     Pen.Join = static_cast<TStrokeJoin>(Step.Get("join"));
     return Pen;
@@ -449,6 +466,12 @@ inline void SetFill(TScript& S, const TStep& Step) {
 inline void SetStroke(TScript& S, const TStep& Step) {
   if (!Step.Current) S.C.GetStroke() = S.Pen(Step);
 }
+// The canvas's font, its family kept, at the step's size, weight and slant.
+inline void SetFont(TScript& S, const TStep& Step) {
+  S.C.GetFont().Size = Step.Number("size");
+  S.C.GetFont().Weight = static_cast<int>(Step.Get("weight"));
+  S.C.GetFont().Slant = static_cast<TFontSlant>(Step.Get("slant"));
+}
 // A 64-pixel square: a colour ramp fading downwards, or a checkerboard of 4-pixel cells.
 inline TBitmap Image(bool Checkerboard) {
   std::vector<TAlphaColor> Pixels;
@@ -482,7 +505,8 @@ inline const std::vector<TVerb>& Verbs() {
                         Type);
          });
        }},
-      {"DrawRect", "left top right bottom", "xradius yradius corners type stroke kind thickness dash cap join opacity",
+      {"DrawRect", "left top right bottom",
+       "xradius yradius corners type stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "an outlined rectangle, its corners rounded by the radii",
        [](S S, T T) {
          Stroking(S, T, [&](const auto&... Brush) {
@@ -495,7 +519,7 @@ inline const std::vector<TVerb>& Verbs() {
        [](S S, T T) {
          Filling(S, T, [&](const auto&... Brush) { S.C.FillEllipse(Rect(T), T.Number("opacity"), Brush...); });
        }},
-      {"DrawEllipse", "left top right bottom", "stroke kind thickness dash cap join opacity",
+      {"DrawEllipse", "left top right bottom", "stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "an outlined ellipse in the rectangle",
        [](S S, T T) {
          Stroking(S, T, [&](const auto&... Brush) { S.C.DrawEllipse(Rect(T), T.Number("opacity"), Brush...); });
@@ -507,14 +531,14 @@ inline const std::vector<TVerb>& Verbs() {
            S.C.FillArc(Point(T, 0), Point(T, 2), T.N[4], T.N[5], T.Number("opacity"), Brush...);
          });
        }},
-      {"DrawArc", "cx cy rx ry start sweep", "stroke kind thickness dash cap join opacity",
+      {"DrawArc", "cx cy rx ry start sweep", "stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "an outlined arc: centre, radii, start and sweep in degrees",
        [](S S, T T) {
          Stroking(S, T, [&](const auto&... Brush) {
            S.C.DrawArc(Point(T, 0), Point(T, 2), T.N[4], T.N[5], T.Number("opacity"), Brush...);
          });
        }},
-      {"DrawLine", "x1 y1 x2 y2", "stroke kind thickness dash cap join opacity", "a line",
+      {"DrawLine", "x1 y1 x2 y2", "stroke kind thickness dash dashoffset miter hairline cap join opacity", "a line",
        [](S S, T T) {
          Stroking(S, T,
                   [&](const auto&... Brush) { S.C.DrawLine(Point(T, 0), Point(T, 2), T.Number("opacity"), Brush...); });
@@ -523,7 +547,8 @@ inline const std::vector<TVerb>& Verbs() {
        [](S S, T T) {
          Filling(S, T, [&](const auto&... Brush) { S.C.FillPath(PathOf(T), T.Number("opacity"), Brush...); });
        }},
-      {"DrawPath", "path", "rule stroke kind thickness dash cap join opacity", "an outlined path",
+      {"DrawPath", "path", "rule stroke kind thickness dash dashoffset miter hairline cap join opacity",
+       "an outlined path",
        [](S S, T T) {
          Stroking(S, T, [&](const auto&... Brush) { S.C.DrawPath(PathOf(T), T.Number("opacity"), Brush...); });
        }},
@@ -533,36 +558,39 @@ inline const std::vector<TVerb>& Verbs() {
          SetFill(S, T);
          S.C.FillPolygon(Points(T), T.Number("opacity"));
        }},
-      {"DrawPolygon", "x y ...", "repeat stroke kind thickness dash cap join opacity",
+      {"DrawPolygon", "x y ...", "repeat stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "a closed polygon outlined with the canvas's Stroke, set to its paint",
        [](S S, T T) {
          SetStroke(S, T);
          S.C.DrawPolygon(Points(T), T.Number("opacity"));
        }},
-      {"FillText", "left top right bottom", "size halign valign wordwrap flags count repeat fill kind opacity",
-       "TEXT in the rectangle, in the font's family at the size, with the canvas's Fill set to its paint",
+      {"FillText", "left top right bottom",
+       "size weight slant halign valign wordwrap flags count repeat fill kind opacity",
+       "TEXT in the rectangle, in the font's family at the size, weight and slant, with the canvas's Fill set to its "
+       "paint",
        [](S S, T T) {
          SetFill(S, T);
-         S.C.GetFont().Size = T.Number("size");
+         SetFont(S, T);
          const auto H = static_cast<TTextAlign>(T.Get("halign"));
          const auto V = static_cast<TTextAlign>(T.Get("valign"));
          S.C.FillText(Rect(T), ShownText(T), T.Is("wordwrap"), T.Number("opacity"), Flags(T), H, V);
        },
        true},
-      {"FillTextOnBaseline", "x1 y x2", "size count fill kind opacity",
+      {"FillTextOnBaseline", "x1 y x2", "size weight slant count fill kind opacity",
        "TEXT from x1 to x2 on the baseline y: FillText in a rectangle as high as the font's ascent, leading",
        [](S S, T T) {
          SetFill(S, T);
-         S.C.GetFont().Size = T.Number("size");
+         SetFont(S, T);
          const float Ascent = S.C.GetCanvas().GetFontMetrics().Ascent;
          const TRectF Box{T.N[0], T.N[1] - Ascent, T.N[2], T.N[1]};
          S.C.FillText(Box, ShownText(T), false, T.Number("opacity"), {}, TTextAlign::Leading, TTextAlign::Leading);
        },
        true},
-      {"SetFont", "", "size repeat", "the font: TEXT its family",
+      {"SetFont", "", "size repeat", "the font: TEXT its family, or families joined by \",\"",
        [](S S, T T) { S.C.GetFont() = TFont(T.Text, T.Number("size")); }, true},
       {"SetFill", "", "fill kind opacity", "the canvas's Fill", SetFill},
-      {"SetStroke", "", "stroke kind thickness dash cap join opacity", "the canvas's Stroke", SetStroke},
+      {"SetStroke", "", "stroke kind thickness dash dashoffset miter hairline cap join opacity", "the canvas's Stroke",
+       SetStroke},
       {"IntersectClipRect", "left top right bottom", "", "clip to the rectangle",
        [](S S, T T) { S.C.IntersectClipRect(Rect(T)); }},
       {"ExcludeClipRect", "left top right bottom", "", "clip to all but the rectangle",
@@ -646,8 +674,9 @@ inline std::string Help() {
                                         "#AARRGGBB or canvas",
                                         "one of: ",
                                         "all, none, or joined by +: ",
-                                        "OFFSET:#AARRGGBB joined by ,"};
-  static_assert(std::size(Takes) == static_cast<std::size_t>(TKind::Stops) + 1);
+                                        "OFFSET:#AARRGGBB joined by ,",
+                                        "lengths joined by , or one of: "};
+  static_assert(std::size(Takes) == static_cast<std::size_t>(TKind::Dashes) + 1);
   Text += "\nThe named arguments take:\n";
   for (const TParam& Param : Arguments())
     Text += "  " + std::string(Param.Name) + ": " + std::string(Takes[static_cast<int>(Param.Kind)]) +
