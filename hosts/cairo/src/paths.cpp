@@ -2,8 +2,6 @@
 #include "paths.h"
 
 #include <algorithm>
-#include <array>
-#include <span>
 #include <vector>
 
 #include "checks.h"
@@ -12,6 +10,8 @@ namespace fsvg::detail {
 
 namespace {
 
+constexpr cairo_line_cap_t LineCaps[] = {CAIRO_LINE_CAP_BUTT, CAIRO_LINE_CAP_ROUND, CAIRO_LINE_CAP_SQUARE};
+static_assert(std::size(LineCaps) == static_cast<std::size_t>(TStrokeCap::Square) + 1);
 constexpr cairo_line_join_t LineJoins[] = {CAIRO_LINE_JOIN_MITER, CAIRO_LINE_JOIN_ROUND, CAIRO_LINE_JOIN_BEVEL};
 static_assert(std::size(LineJoins) == static_cast<std::size_t>(TStrokeJoin::Bevel) + 1);
 
@@ -92,7 +92,7 @@ void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity) {
 
 void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity, const TOutline& Outline) {
   // A zero thickness leaves no mark, and Cairo refuses a dash pattern of zero length.
-  if (ABrush.Thickness == 0 || !SetSourceBrush(Context, ABrush, Opacity)) {
+  if ((ABrush.Thickness == 0 && !ABrush.Hairline) || !SetSourceBrush(Context, ABrush, Opacity)) {
     cairo_new_path(Context);
     return;
   }
@@ -100,17 +100,20 @@ void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity, co
   cairo_matrix_t Device;
   cairo_get_matrix(Context, &Device);
   Outline.CheckStroke(ABrush, LargestStretch(Device.xx, Device.yx, Device.xy, Device.yy));
-  const std::span<const float> Pattern = DashPattern(ABrush.Dash);
-  std::array<double, 6> Dashes{};
-  const std::size_t DashCount = std::min(Pattern.size(), Dashes.size());
-  for (std::size_t I = 0; I < DashCount; ++I) Dashes[I] = Pattern[I] * ABrush.Thickness;
-  cairo_set_line_width(Context, ABrush.Thickness);
-  cairo_set_line_cap(Context, ABrush.Cap == TStrokeCap::Round ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+  // A hairline is stroked one pixel wide under the identity: the path is held in device
+  // space already, and the source keeps the matrix it was set under.
+  const double Width = ABrush.Hairline ? 1 : ABrush.Thickness;
+  std::vector<double> Dashes;
+  for (const float Dash : DashPattern(ABrush)) Dashes.push_back(Dash * Width);
+  if (ABrush.Hairline) cairo_identity_matrix(Context);
+  cairo_set_line_width(Context, Width);
+  cairo_set_line_cap(Context, LineCaps[static_cast<std::size_t>(ABrush.Cap)]);
   cairo_set_line_join(Context, LineJoins[static_cast<std::size_t>(ABrush.Join)]);
-  // SVG's default miter limit, so that a recording of this canvas renders the same joins.
-  cairo_set_miter_limit(Context, 4);
-  cairo_set_dash(Context, Dashes.data(), static_cast<int>(DashCount), 0);
+  // Cairo's limit is SVG's, the ratio of a miter's length to the stroke's width.
+  cairo_set_miter_limit(Context, ABrush.MiterLimit);
+  cairo_set_dash(Context, Dashes.data(), static_cast<int>(Dashes.size()), ABrush.DashOffset * Width);
   cairo_stroke(Context);
+  if (ABrush.Hairline) cairo_set_matrix(Context, &Device);
 }
 
 }  // namespace fsvg::detail

@@ -17,8 +17,9 @@ bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale);
 
 /// Fills the current path with ABrush, or clears it for a None brush.
 void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity);
-/// Strokes Outline, the current path, with ABrush's thickness, dash, cap and join, or
-/// clears it when the stroke leaves no mark. Throws EArgumentError, painting nothing,
+/// Strokes Outline, the current path, with ABrush's thickness (one device pixel for a
+/// hairline), dash and offset, cap, join and miter limit, or clears it when the stroke
+/// leaves no mark. Throws EArgumentError, painting nothing,
 /// for a stroke TOutline::CheckStroke refuses under Context's matrix.
 void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity, const TOutline& Outline);
 

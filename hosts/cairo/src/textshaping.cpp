@@ -4,7 +4,9 @@
 // line breaks exactly where its painted width says it must.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "checks.h"
@@ -24,7 +26,6 @@ namespace detail {
 
 namespace {
 
-constexpr const char* DefaultFontFamily = "DejaVu Sans";
 // FreeType refuses a font whose size in device pixels exceeds this.
 constexpr double MaxFontPixels = 65535;
 
@@ -188,6 +189,42 @@ struct TFontOptionsDeleter {
   void operator()(cairo_font_options_t* Options) const noexcept { cairo_font_options_destroy(Options); }
 };
 
+// Selects into Context the face of Font: through fontconfig, the first of its families
+// that is installed, at its weight and slant; without FreeType, Cairo's own choice for
+// the first family, bold from 600 on. Fontconfig resolves families it does not know
+// to its default sans face.
+void SelectFace(cairo_t* Context, const TFont& Font) {
+  std::vector<std::u16string> Families = FontFamilies(Font);
+  if (Families.empty()) Families.emplace_back(u"DejaVu Sans");
+#ifdef FSVG_CAIRO_HAS_FREETYPE
+  // The face of the font asked for last is kept: a new face for every call would miss
+  // Cairo's cache of scaled fonts, and load the font file again each time.
+  struct TFaceDeleter {
+    void operator()(cairo_font_face_t* Face) const noexcept { cairo_font_face_destroy(Face); }
+  };
+  thread_local TFont Last{u"", 0};
+  thread_local std::unique_ptr<cairo_font_face_t, TFaceDeleter> Face;
+  if (!Face || Last.Family != Font.Family || Last.Weight != Font.Weight || Last.Slant != Font.Slant) {
+    constexpr int Slants[] = {FC_SLANT_ROMAN, FC_SLANT_ITALIC, FC_SLANT_OBLIQUE};
+    static_assert(std::size(Slants) == static_cast<std::size_t>(TFontSlant::Oblique) + 1);
+    FcPattern* Pattern = FcPatternCreate();
+    for (const std::u16string& Family : Families)
+      FcPatternAddString(Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(CairoText(Family).c_str()));
+    FcPatternAddInteger(Pattern, FC_WEIGHT, FcWeightFromOpenType(Font.Weight));
+    FcPatternAddInteger(Pattern, FC_SLANT, Slants[static_cast<std::size_t>(Font.Slant)]);
+    FcConfigSubstitute(nullptr, Pattern, FcMatchPattern);
+    Face.reset(cairo_ft_font_face_create_for_pattern(Pattern));
+    FcPatternDestroy(Pattern);
+    Last = Font;
+  }
+  cairo_set_font_face(Context, Face.get());
+#else
+  constexpr cairo_font_slant_t Slants[] = {CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_SLANT_ITALIC, CAIRO_FONT_SLANT_OBLIQUE};
+  cairo_select_font_face(Context, CairoText(Families.front()).c_str(), Slants[static_cast<std::size_t>(Font.Slant)],
+                         Font.Weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+#endif
+}
+
 }  // namespace
 
 std::string CairoText(std::u16string_view Text) {
@@ -233,9 +270,7 @@ void TCairoCanvas::SelectFont(cairo_t* Context) const {
   const double YScale = XScale == 0 ? 0 : std::abs(Device.xx * Device.yy - Device.xy * Device.yx) / XScale;
   if (std::max(XScale, YScale) * Font.Size > MaxFontPixels)
     throw EArgumentError("Font size must not exceed 65535 device pixels");
-  // Fontconfig resolves a family it does not know to its default sans face.
-  const std::string Family = Font.Family.empty() ? std::string(DefaultFontFamily) : CairoText(Font.Family);
-  cairo_select_font_face(Context, Family.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  SelectFace(Context, Font);
   cairo_set_font_size(Context, Font.Size);
   // Unhinted outlines and unrounded advances: the layout is then the same at every
   // scale, and it matches SVG renderers, which lay text out the same way.

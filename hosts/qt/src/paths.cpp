@@ -5,7 +5,6 @@
 #include <QPen>
 
 #include <algorithm>
-#include <span>
 #include <vector>
 
 namespace fsvg::qthost {
@@ -13,6 +12,8 @@ namespace fsvg::qthost {
 namespace {
 
 // SVG's miter turns into a bevel beyond the limit; Qt's plain one is clipped instead.
+constexpr Qt::PenCapStyle LineCaps[] = {Qt::FlatCap, Qt::RoundCap, Qt::SquareCap};
+static_assert(std::size(LineCaps) == static_cast<std::size_t>(TStrokeCap::Square) + 1);
 constexpr Qt::PenJoinStyle LineJoins[] = {Qt::SvgMiterJoin, Qt::RoundJoin, Qt::BevelJoin};
 static_assert(std::size(LineJoins) == static_cast<std::size_t>(TStrokeJoin::Bevel) + 1);
 
@@ -126,20 +127,23 @@ void FillPath(QPainter& Painter, const QPainterPath& Path, const TBrush& ABrush,
 void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush& ABrush, float AOpacity,
                 const TOutline& Outline) {
   // A zero thickness leaves no mark; Qt would draw it as a one-pixel cosmetic pen.
-  if (ABrush.Thickness == 0 || ABrush.Kind == TBrushKind::None) return;
+  if ((ABrush.Thickness == 0 && !ABrush.Hairline) || ABrush.Kind == TBrushKind::None) return;
   const QTransform& M = Painter.combinedTransform();
   Outline.CheckStroke(ABrush, LargestStretch(M.m11(), M.m12(), M.m21(), M.m22()));
-  QPen Pen(ToQBrush(ABrush, AOpacity), ABrush.Thickness);
-  Pen.setCapStyle(ABrush.Cap == TStrokeCap::Round ? Qt::RoundCap : Qt::FlatCap);
+  // A hairline is Qt's cosmetic pen: one device pixel wide, its dashes in device pixels.
+  QPen Pen(ToQBrush(ABrush, AOpacity), ABrush.Hairline ? 1 : ABrush.Thickness);
+  Pen.setCosmetic(ABrush.Hairline);
+  Pen.setCapStyle(LineCaps[static_cast<std::size_t>(ABrush.Cap)]);
   Pen.setJoinStyle(LineJoins[static_cast<std::size_t>(ABrush.Join)]);
-  // SVG's default limit. Qt's limit is SVG's ratio of miter length to width, measured:
-  // under 4 a join is mitred from 29.0 degrees on, as 2 asin(1/4) says; under 2, from 60.
-  Pen.setMiterLimit(4);
-  const std::span<const float> Pattern = DashPattern(ABrush.Dash);
+  // Qt's limit is SVG's ratio of miter length to width, measured: under 4 a join is
+  // mitred from 29.0 degrees on, as 2 asin(1/4) says; under 2, from 60.
+  Pen.setMiterLimit(ABrush.MiterLimit);
+  const std::vector<float> Pattern = DashPattern(ABrush);
   if (!Pattern.empty()) {
-    // Qt's pattern is in multiples of the pen width already, as DashPattern's is.
+    // Qt's pattern and offset are in multiples of the pen width already, as ours are.
     QList<qreal> Dashes(Pattern.begin(), Pattern.end());
     Pen.setDashPattern(Dashes);
+    Pen.setDashOffset(ABrush.DashOffset);
   }
   Painter.strokePath(Path, Pen);
 }

@@ -29,8 +29,9 @@ QColor ToQColor(TAlphaColor Color, float AOpacity);
 QBrush ToQBrush(const TBrush& ABrush, float AOpacity);
 /// Fills Path with ABrush by its own fill rule (nothing for a None brush).
 void FillPath(QPainter& Painter, const QPainterPath& Path, const TBrush& ABrush, float AOpacity);
-/// Strokes Path, which is Outline, with ABrush's thickness, dash, cap and join (nothing
-/// when the stroke leaves no mark). Throws EArgumentError, painting nothing, for a stroke
+/// Strokes Path, which is Outline, with ABrush's thickness (a cosmetic pen for a
+/// hairline), dash and offset, cap, join and miter limit (nothing when the stroke leaves
+/// no mark). Throws EArgumentError, painting nothing, for a stroke
 /// TOutline::CheckStroke refuses under the painter's transform.
 void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush& ABrush, float AOpacity,
                 const TOutline& Outline);

@@ -5,10 +5,13 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QTransform>
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string>
 
 namespace fsvg::qthost {
 
@@ -53,7 +56,16 @@ QFont RefFont(const TFont& AFont, double DeviceStretch) {
   if (!std::isfinite(AFont.Size)) throw EArgumentError("Font size must be finite");
   if (!(AFont.Size > 0)) throw EArgumentError("Font size must be positive");
   if (DeviceStretch * AFont.Size > MaxFontPixels) throw EArgumentError("Font size must not exceed 65535 device pixels");
-  QFont Font(AFont.Family.empty() ? QStringLiteral("DejaVu Sans") : ToQString(AFont.Family));
+  // Qt paints with the first of the families it has; its weights are the CSS ones.
+  QStringList Families;
+  for (const std::u16string& Family : FontFamilies(AFont)) Families.append(ToQString(Family));
+  if (Families.empty()) Families.append(QStringLiteral("DejaVu Sans"));
+  QFont Font;
+  Font.setFamilies(Families);
+  Font.setWeight(static_cast<QFont::Weight>(AFont.Weight));
+  constexpr QFont::Style Styles[] = {QFont::StyleNormal, QFont::StyleItalic, QFont::StyleOblique};
+  static_assert(std::size(Styles) == static_cast<std::size_t>(TFontSlant::Oblique) + 1);
+  Font.setStyle(Styles[static_cast<std::size_t>(AFont.Slant)]);
   Font.setPointSizeF(RefSize);
   // Unhinted outlines and kerning: the layout of SVG renderers.
   Font.setHintingPreference(QFont::PreferNoHinting);
