@@ -86,6 +86,11 @@ struct FSVG_API TSvgOptions {
   /// a left-to-right line that holds right-to-left characters (Hebrew, Arabic). A host
   /// that lays out no lines gets the plain placing.
   bool TextLayout = false;
+  /// The font's weight and slant as font-weight and font-style, when not normal, and its
+  /// family list as a CSS list: generic families (serif, sans-serif, monospace, cursive,
+  /// fantasy, system-ui) bare, a name quoted and escaped unless it is plain words.
+  /// Off, font-family is the family as given.
+  bool FontStyle = false;
   /// A title element, escaped, when not empty.
   std::u16string Title;
   /// A desc element, escaped, when not empty.

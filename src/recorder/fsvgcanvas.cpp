@@ -22,7 +22,7 @@ void Check(bool Value, const char* Text) {
 TSvgOptions TSvgOptions::Faithful() {
   TSvgOptions Options;
   Options.DocumentSize = Options.Transforms = Options.ArcOffset = Options.CornerShapes = Options.ColorAlpha =
-      Options.StrokeStyle = Options.TextLayout = Options.Gradients = true;
+      Options.StrokeStyle = Options.TextLayout = Options.FontStyle = Options.Gradients = true;
   return Options;
 }
 

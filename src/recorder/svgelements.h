@@ -13,6 +13,7 @@
 #include <span>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "fsvg/fsvgcanvas.h"
 #include "svgline.h"
@@ -28,8 +29,31 @@ inline bool IsZero(double Value) { return std::fabs(Value) <= RadiusTolerance; }
 inline bool IsBrushVisible(const TBrush& ABrush) { return ABrush.Kind != TBrushKind::None; }
 
 inline bool IsStrokeVisible(const TStrokeBrush& ABrush) {
-  // Strictly positive: 0, negative and NaN thicknesses leave no mark.
-  return ABrush.Kind != TBrushKind::None && static_cast<double>(ABrush.Thickness) > 0.0;
+  // Strictly positive: 0, negative and NaN thicknesses leave no mark, but for a hairline.
+  return ABrush.Kind != TBrushKind::None && (ABrush.Hairline || static_cast<double>(ABrush.Thickness) > 0.0);
+}
+
+// The width ABrush is recorded with: its thickness, or for a hairline the width that is
+// one device pixel under the element's matrix (the host's when the options record it)
+// and the host's scale. A matrix that scales unevenly or shears gets the width whose
+// square is the pixel's area in user units, 1/sqrt(|det|): a line along an axis the
+// matrix stretches less comes out wider than a pixel, a line along one it stretches
+// more narrower. A matrix that flattens everything gets one pixel at the host's scale.
+template <typename TSwitches>
+double StrokeWidth(const TStrokeBrush& ABrush, const TCanvas& Canvas, const TSwitches& Options) {
+  if (!ABrush.Hairline) return ABrush.Thickness;
+  double Stretch = 1;
+  if (Options.Transforms && Canvas.GetMatrixMeaning() != TMatrixMeaning::Identity) {
+    const TMatrix& M = Canvas.GetMatrix();
+    Stretch = std::sqrt(std::fabs(static_cast<double>(M.m11) * M.m22 - static_cast<double>(M.m12) * M.m21));
+    if (!(Stretch > 0) || !std::isfinite(Stretch)) Stretch = 1;
+  }
+  return 1 / (Stretch * Canvas.GetScale());
+}
+
+// Room for the dash pattern, offset and miter limit of ABrush beyond a fixed-shape line.
+inline std::size_t StrokeStyleRoom(const TStrokeBrush& ABrush) {
+  return (2 * ABrush.DashArray.size() + 2) * (MaxRealLength + 1) + 64;
 }
 
 // Whether an element is built for a recording with some option on. Such a recording
@@ -173,34 +197,37 @@ template <typename TSwitches>
   PutFillColor(Line, ABrush.Color, Options);
 }
 
-// Dash pattern, cap and join where they are not SVG's defaults.
-inline void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush) {
-  const std::span<const float> Dashes = DashPattern(ABrush.Dash);
+// Dash pattern and offset, cap, join and miter limit where they are not SVG's defaults,
+// the dashes in multiples of Width, the width the stroke is recorded with.
+inline void PutStrokeStyle(TLine& Line, const TStrokeBrush& ABrush, double Width) {
+  const std::vector<float> Dashes = DashPattern(ABrush);
   if (!Dashes.empty()) {
     Line.Attr("stroke-dasharray", [&] {
       for (std::size_t Index = 0; Index < Dashes.size(); ++Index) {
         if (Index != 0) Line.Put(',');
-        Line.Put(static_cast<double>(Dashes[Index]) * ABrush.Thickness);
+        Line.Put(static_cast<double>(Dashes[Index]) * Width);
       }
     });
+    if (ABrush.DashOffset != 0) Line.Attr("stroke-dashoffset", static_cast<double>(ABrush.DashOffset) * Width);
   }
   if (ABrush.Cap != TStrokeCap::Flat) Line.Attr("stroke-linecap", detail::CapName(ABrush.Cap));
   if (ABrush.Join != TStrokeJoin::Miter) Line.Attr("stroke-linejoin", detail::JoinName(ABrush.Join));
+  if (ABrush.MiterLimit != 4) Line.Attr("stroke-miterlimit", static_cast<double>(ABrush.MiterLimit));
 }
 
-// stroke-width, the stroke's gradient (as for PutFillTail) or colour, its style under
-// the options, then opacity.
+// stroke-width (Width), the stroke's gradient (as for PutFillTail) or colour, its style
+// under the options, then opacity.
 template <typename TSwitches>
-[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush,
+[[gnu::always_inline]] inline void PutStrokeTail(TLine& Line, float AOpacity, const TStrokeBrush& ABrush, double Width,
                                                  const TSwitches& Options, std::string_view Paint = {}) {
-  Line.Attr("stroke-width", static_cast<double>(ABrush.Thickness));
+  Line.Attr("stroke-width", Width);
   if (Options.Gradients && !Paint.empty()) {
     Line.Attr("stroke", [&] { PutPaintRef(Line, Paint); });
   } else {
     Line.Attr("stroke", TColorValue{ABrush.Color});
     PutAlpha(Line, "stroke-opacity", ABrush.Color, Options);
   }
-  if (Options.StrokeStyle) PutStrokeStyle(Line, ABrush);
+  if (Options.StrokeStyle) PutStrokeStyle(Line, ABrush, Width);
   Line.Attr("opacity", static_cast<double>(AOpacity));
 }
 

@@ -174,7 +174,7 @@ template <typename Builder>
 // Whether any switch of O is on.
 inline bool AnySwitch(const TSvgOptions& O) {
   return O.DocumentSize || O.Transforms || O.ArcOffset || O.CornerShapes || O.ColorAlpha || O.StrokeStyle ||
-         O.TextLayout;
+         O.TextLayout || O.FontStyle;
 }
 
 // The switches an element reads, of a recording with every option off and four places,
@@ -182,7 +182,7 @@ inline bool AnySwitch(const TSvgOptions& O) {
 // of an option.
 struct TPlainSwitches {
   static constexpr bool Transforms = false, CornerShapes = false, ColorAlpha = false, StrokeStyle = false,
-                        TextLayout = false, Gradients = false;
+                        TextLayout = false, FontStyle = false, Gradients = false;
   static constexpr int DecimalPlaces = PlainDecimalPlaces;
 };
 

@@ -75,7 +75,7 @@ class TSvgCanvas::TRecording {
   }
 
   // What a stroked element is: a line has no inside to leave unfilled; a path records its
-  // dash, cap and join whatever the options, as they are part of its shape.
+  // stroke style whatever the options, as it is part of its shape.
   enum class TOutline { Line, Shape, Path };
 
   // A stroked element, when ABrush leaves a mark, as RecordFilled: the stroke's tail
@@ -84,9 +84,11 @@ class TSvgCanvas::TRecording {
   [[gnu::always_inline]] void RecordStroked(const TStrokeBrush& ABrush, float AOpacity, TPointF Offset,
                                             std::size_t Extra, TGeometry&& Geometry, TOutline Kind = TOutline::Shape) {
     if (!detail::IsStrokeVisible(ABrush)) return;
+    Extra += detail::StrokeStyleRoom(ABrush);
     Record(ABrush, Offset, Extra, Geometry, [&](detail::TLine& Line, const auto& Options, std::string_view Paint) {
-      detail::PutStrokeTail(Line, AOpacity, ABrush, Options, Paint);
-      if (Kind == TOutline::Path && !Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush);
+      const double Width = detail::StrokeWidth(ABrush, *Canvas, Options);
+      detail::PutStrokeTail(Line, AOpacity, ABrush, Width, Options, Paint);
+      if (Kind == TOutline::Path && !Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush, Width);
       if (Kind != TOutline::Line) Line.Attr("fill", "none");
       Line.CloseEmpty();
     });

@@ -1,7 +1,10 @@
 // Text: FillText paints on the host, then records a text element, always: plainly at the
 // rectangle's left and bottom edges, or, under the options, as the host lays it out, one
 // run a line on the host's baselines. Measuring is the host's alone.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string>
 
 #include "svgrecording.h"
 
@@ -23,6 +26,55 @@ bool HoldsRightToLeft(std::u16string_view Text) {
       return true;
   }
   return false;
+}
+
+// Whether Name may stand unquoted in a CSS family list: words of letters, digits, "-"
+// and "_" (any character beyond ASCII counting as a letter), one space apart, none
+// starting with a digit, "--" or "-" and a digit, and no word a CSS-wide keyword.
+bool IsPlainFamily(std::u16string_view Name) {
+  constexpr std::u16string_view Keywords[] = {u"inherit", u"initial", u"unset", u"default", u"revert"};
+  const auto Letter = [](char16_t C) { return (C | 0x20) >= u'a' && (C | 0x20) <= u'z'; };
+  const auto Digit = [](char16_t C) { return C >= u'0' && C <= u'9'; };
+  for (std::size_t Start = 0; Start <= Name.size();) {
+    const std::size_t End = std::min(Name.find(u' ', Start), Name.size());
+    const std::u16string_view Word = Name.substr(Start, End - Start);
+    if (Word.empty() || Digit(Word[0])) return false;
+    if (Word[0] == u'-' && (Word.size() == 1 || Word[1] == u'-' || Digit(Word[1]))) return false;
+    for (const char16_t C : Word)
+      if (!Letter(C) && !Digit(C) && C != u'-' && C != u'_' && C < 0x80) return false;
+    for (const std::u16string_view Keyword : Keywords)
+      if (Word.size() == Keyword.size() &&
+          std::equal(Word.begin(), Word.end(), Keyword.begin(), [](char16_t A, char16_t B) { return (A | 0x20) == B; }))
+        return false;
+    Start = End + 1;
+  }
+  return true;
+}
+
+// AFont's families as a CSS family list: generic families bare, plain names as they
+// are, every other name in single quotes with quotes, backslashes and line breaks
+// escaped for CSS (the XML escaping follows when the list is written).
+std::u16string CssFamilyList(const TFont& AFont) {
+  constexpr std::u16string_view Generic[] = {u"serif",   u"sans-serif", u"monospace",
+                                             u"cursive", u"fantasy",    u"system-ui"};
+  std::u16string List;
+  for (const std::u16string& Name : FontFamilies(AFont)) {
+    if (!List.empty()) List += u", ";
+    if (IsPlainFamily(Name) || std::find(std::begin(Generic), std::end(Generic), Name) != std::end(Generic)) {
+      List += Name;
+      continue;
+    }
+    List += u'\'';
+    for (const char16_t C : Name) {
+      if (C == u'\'' || C == u'\\') List += u'\\';
+      if (C == u'\n' || C == u'\r' || C == u'\f')
+        List += C == u'\n' ? u"\\a " : C == u'\r' ? u"\\d " : u"\\c ";
+      else
+        List += C;
+    }
+    List += u'\'';
+  }
+  return List;
 }
 
 // The room the runs of a laid-out text take, each encoded, once the host's answer is
@@ -95,8 +147,9 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   const std::size_t TextRoom = Lines.Metrics.empty() ? detail::EncodedRoom(AText) : LaidTextRoom(Lines, AText, Ascent);
   const TPointF Offset = Host.GetOffset();
   const TFont& Font = Host.GetFont();
-  const std::size_t Extra =
-      detail::EncodedRoom(Font.Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128);
+  const std::u16string FamilyList = R.Document.Options().FontStyle ? CssFamilyList(Font) : std::u16string();
+  const std::size_t Extra = detail::EncodedRoom(Font.Family) + detail::EncodedRoom(FamilyList) + TextRoom +
+                            Lines.Metrics.size() * (2 * detail::MaxRealLength + 128) + 64;
   const auto IsLaid = [&](const auto& Options) { return Options.TextLayout && !Lines.Metrics.empty(); };
   const auto Open = [&](TLine& Line, const auto& Options, TPointF) {
     Line.Open("text");
@@ -104,8 +157,15 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
       Line.Attr("x", static_cast<double>(ARect.Left) + Offset.X);
       Line.Attr("y", static_cast<double>(ARect.Bottom) + Offset.Y);
     }
-    Line.Attr("font-family", [&] { Line.PutText(Font.Family, detail::TTextEncoding::Xml); });
+    if (!Options.FontStyle) {
+      Line.Attr("font-family", [&] { Line.PutText(Font.Family, detail::TTextEncoding::Xml); });
+      Line.Attr("font-size", static_cast<double>(Font.Size));
+      return;
+    }
+    Line.Attr("font-family", [&] { Line.PutText(FamilyList, detail::TTextEncoding::Xml); });
     Line.Attr("font-size", static_cast<double>(Font.Size));
+    if (Font.Weight != 400) Line.Attr("font-weight", static_cast<double>(Font.Weight));
+    if (Font.Slant != TFontSlant::Normal) Line.Attr("font-style", detail::SlantName(Font.Slant));
   };
   R.Record(Host.GetFill(), Offset, Extra, Open, [&](TLine& Line, const auto& Options, std::string_view Paint) {
     detail::PutFillTail(Line, AOpacity, Host.GetFill(), Options, Paint);
