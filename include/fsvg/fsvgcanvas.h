@@ -77,8 +77,9 @@ struct FSVG_API TSvgOptions {
   bool CornerShapes = false;
   /// A colour's alpha, when not opaque, as fill-opacity or stroke-opacity.
   bool ColorAlpha = false;
-  /// Dash pattern, cap and join, when not SVG's defaults, as the host paints them; a
-  /// polygon's outline is then a closed polygon, joined at every vertex.
+  /// Dash pattern and offset, cap, join and miter limit, when not SVG's defaults, as the
+  /// host paints them; a polygon's outline is then a closed polygon, joined at every
+  /// vertex. A path records them whatever the options.
   bool StrokeStyle = false;
   /// Text aligned and wrapped as the host lays it out (MeasureLines): one tspan a line
   /// on the host's baselines. Right-to-left text gets direction="rtl", each tspan

@@ -121,9 +121,12 @@ class TStrokeBrush : public TBrush {
   /// list repeats twice over. A length negative or not finite, or every length 0, is refused
   /// by the drawing call.
   std::vector<float> DashArray;
-  float DashOffset = 0;   ///< where the pattern starts along the outline, in multiples of the thickness
-  float MiterLimit = 4;   ///< a miter join longer than this times the thickness is bevelled; at least 1
-  bool Hairline = false;  ///< one device pixel wide under any matrix, whatever the thickness
+  float DashOffset = 0;  ///< where the pattern starts along the outline, in multiples of the thickness
+  float MiterLimit = 4;  ///< a miter join longer than this times the thickness is bevelled; at least 1
+  /// One device pixel wide under any matrix, whatever the thickness; its dashes are
+  /// multiples of that pixel. Recorded as the width of one device pixel under the
+  /// element's matrix, 1/sqrt(|det|) for a matrix that scales unevenly or shears.
+  bool Hairline = false;
 
   /// Equal when every member is.
   friend bool operator==(const TStrokeBrush&, const TStrokeBrush&) = default;
