@@ -71,12 +71,12 @@ TEST(Clips, WrittenAsTheHostClips) {
 }
 
 // Readers refuse groups nested 256 deep, and some ignore a clipPath's own clip-path.
-// Beyond the first 32 steps in force a group holds a run of them, a mask of two halves:
-// 302 steps are 32 groups of a step and masks of 256, 8, 4 and 2 steps; restored to 301,
-// the mask of 2 gives way to a group of one step.
+// Beyond the first 32 steps in force a group holds a run of them, a mask of up to 16
+// steps or of two halves: 302 steps are 32 groups of a step and masks of 256 (31 masks),
+// 8, 4 and 2 steps; restored to 301, the mask of 2 gives way to a group of one step.
 TEST(Clips, ManyStepsInForceNestFewGroups) {
-  const std::tuple<int, std::size_t, std::size_t> Cases[] = {{301, 4, 33}, {3000, 6, 33}};
-  for (const auto& [Steps, Masked, Clipped] : Cases) {
+  const std::tuple<int, std::size_t, std::size_t, std::size_t> Cases[] = {{301, 4, 33, 34}, {3000, 6, 33, 366}};
+  for (const auto& [Steps, Masked, Clipped, Masks] : Cases) {
     TNullCanvas Host(100, 100);
     TCountingStream Stream;
     {
@@ -90,6 +90,7 @@ TEST(Clips, ManyStepsInForceNestFewGroups) {
     }
     EXPECT_EQ(Count(Stream.Text, "\n<g mask="), Masked);
     EXPECT_EQ(Count(Stream.Text, "\n<g clip-path="), Clipped);
+    EXPECT_EQ(Count(Stream.Text, "<mask "), Masks);
     EXPECT_EQ(ScanDocument(Stream.Text), "");
   }
 }

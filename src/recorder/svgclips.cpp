@@ -5,12 +5,12 @@
 // The first 32 steps get a group each, naming the step's clipPath. Beyond them, readers
 // refuse a document nested 256 deep, so a group holds a run of steps: runs of the powers
 // of two that sum to the steps left, largest first, and n steps nest 32 + log2(n) groups
-// at most. A run of two or more is a mask, white where its first half and its second
-// half (each a mask or a clipPath in turn) both let through, so a reader also follows
-// references log2(n) deep only: some readers ignore a clipPath's own clip-path, others
-// refuse a long chain of references. Each write is made before the state it records
-// changes: a write that fails leaves the groups as the document has them, and the next
-// element tries again.
+// at most. A run of two or more is a mask: white where each of its steps lets through,
+// or, beyond 16 steps, where both its halves (masks in turn) do, so a reader also
+// follows references log2(n) deep only: some readers ignore a clipPath's own
+// clip-path, others refuse a long chain of references. Each write is made before the
+// state it records changes: a write that fails leaves the groups as the document has
+// them, and the next element tries again.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -29,6 +29,9 @@ namespace {
 
 // How many steps, outermost first, get a group each: as many as documents of today nest.
 constexpr std::size_t OwnGroupSteps = 32;
+// The longest run a mask holds as groups nested in it (a longer one is two halves): a
+// mask costs a reader a layer as large as the page.
+constexpr std::size_t NestedRunSteps = 16;
 
 // The depths at which the groups that hold a chain of Depth steps end, outermost first.
 std::vector<std::size_t> ClipGroupEnds(std::size_t Depth) {
@@ -145,15 +148,23 @@ std::string_view TSvgCanvas::TRecording::DefineClipPath(const TClipStep& S) {
 }
 
 // What a group holding Steps refers to: one step's clipPath, or a mask of the run
-// (numbered with the clip paths), defined once per document after its halves. Its box
-// and its white rectangle hold the canvas with a unit to spare.
+// (numbered with the clip paths), defined once per document after what it refers to:
+// white where each step of a short run lets through (groups nested in the mask), or
+// where both halves of a longer one do. Its box and its white rectangle hold the canvas
+// with a unit to spare.
 TSvgCanvas::TRecording::TClipRef TSvgCanvas::TRecording::DefineClipRun(std::span<const TClip> Steps) {
   if (Steps.size() == 1) return {"clip-path", DefineClipPath(*Steps.front())};
-  const std::size_t Half = Steps.size() / 2;
-  const TClipRef Halves[] = {DefineClipRun(Steps.first(Half)), DefineClipRun(Steps.subspan(Half))};
+  std::vector<TClipRef> Parts;
+  if (Steps.size() <= NestedRunSteps) {
+    for (const TClip& Step : Steps) Parts.push_back({"clip-path", DefineClipPath(*Step)});
+  } else {
+    Parts.push_back(DefineClipRun(Steps.first(Steps.size() / 2)));
+    Parts.push_back(DefineClipRun(Steps.subspan(Steps.size() / 2)));
+  }
   const double Width = Canvas->GetWidth() + 2.0;
   const double Height = Canvas->GetHeight() + 2.0;
-  const std::size_t Room = detail::FixedLineRoom + Halves[0].Id.size() + Halves[1].Id.size();
+  std::size_t Room = detail::FixedLineRoom;
+  for (const TClipRef& Part : Parts) Room += Part.Id.size() + 32;
   const std::string_view Id =
       Document.Define(detail::TDefinitionKind::ClipPath, Room, [&](TLine& Line, std::string_view Id) {
         const auto PutBox = [&] {
@@ -167,17 +178,19 @@ TSvgCanvas::TRecording::TClipRef TSvgCanvas::TRecording::DefineClipRun(std::span
         Line.Put("\" maskUnits=\"userSpaceOnUse\"");
         PutBox();
         Line.Put('>');
-        for (const TClipRef& Half : Halves) {
+        for (const TClipRef& Part : Parts) {
           Line.Put("<g ");
-          Line.Put(Half.Attribute);
+          Line.Put(Part.Attribute);
           Line.Put("=\"url(#");
-          Line.Put(Half.Id);
+          Line.Put(Part.Id);
           Line.Put(")\">");
         }
         Line.Open("rect");
         PutBox();
         Line.Attr("fill", "#FFFFFF");
-        Line.Put("/></g></g></mask>\n");
+        Line.Put("/>");
+        for (std::size_t Part = 0; Part < Parts.size(); ++Part) Line.Put("</g>");
+        Line.Put("</mask>\n");
       });
   return {"mask", Id};
 }
