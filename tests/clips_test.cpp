@@ -70,6 +70,49 @@ TEST(Clips, WrittenAsTheHostClips) {
   }
 }
 
+// Readers refuse groups nested 256 deep, and some ignore a clipPath's own clip-path.
+// Beyond the first 32 steps in force a group holds a run of them, a mask of up to 16
+// steps or of two halves: 302 steps are 32 groups of a step and masks of 256 (31 masks),
+// 8, 4 and 2 steps; restored to 301, the mask of 2 gives way to a group of one step.
+TEST(Clips, ManyStepsInForceNestFewGroups) {
+  const std::tuple<int, std::size_t, std::size_t, std::size_t> Cases[] = {{301, 4, 33, 34}, {3000, 6, 33, 366}};
+  for (const auto& [Steps, Masked, Clipped, Masks] : Cases) {
+    TNullCanvas Host(100, 100);
+    TCountingStream Stream;
+    {
+      TSvgCanvas Canvas(&Stream, &Host);
+      for (int Step = 0; Step < Steps; ++Step) Host.IntersectClipRect({0, 0, 100.0f + Step, 100});
+      TCanvasSaveState* const Saved = Host.SaveState();
+      Host.ExcludeClipRect({1, 1, 2, 2});
+      Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
+      Host.RestoreState(Saved);
+      Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
+    }
+    EXPECT_EQ(Count(Stream.Text, "\n<g mask="), Masked);
+    EXPECT_EQ(Count(Stream.Text, "\n<g clip-path="), Clipped);
+    EXPECT_EQ(Count(Stream.Text, "<mask "), Masks);
+    EXPECT_EQ(ScanDocument(Stream.Text), "");
+  }
+}
+
+// An exclusion's outer rectangle and a mask's box hold the canvas their group was
+// opened under: after the canvas grows, drawing under the same clip is in groups drawn
+// around the new size (the steps before them keep theirs).
+TEST(Clips, GroupsFollowTheCanvasSize) {
+  TNullCanvas Host(10, 10);
+  TCountingStream Stream;
+  TSvgCanvas Canvas(&Stream, &Host);
+  for (int Step = 0; Step < 33; ++Step) Host.IntersectClipRect({0, 0, 10.0f + Step, 10});
+  Host.ExcludeClipRect({1, 1, 2, 2});
+  Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
+  Canvas.SetSize(100, 100);
+  Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
+  EXPECT_EQ(Count(Stream.Text, "\n<g clip-path="), 32u);
+  EXPECT_EQ(Count(Stream.Text, "\n<g mask="), 2u);
+  EXPECT_NE(Stream.Text.find("M -1 -1 L 101 -1 L 101 101 L -1 101 Z"), std::string::npos);
+  EXPECT_NE(Stream.Text.find("<rect x=\"-1\" y=\"-1\" width=\"102\" height=\"102\""), std::string::npos);
+}
+
 TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
   TNullCanvas Host(10, 10);
   Host.IntersectClipRect({1, 2, 3, 4});

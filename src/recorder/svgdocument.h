@@ -97,11 +97,14 @@ class TSvgDocument {
   void BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title);
   void EndFrame(bool Link);
 
-  // The clip groups open in the innermost frame, outermost first, and the newest.
+  // The steps the clip groups open in the innermost frame hold, by depth (outermost
+  // first), the depth of the newest step of each group, and the newest step.
   const std::vector<TClip>& OpenClips() const { return FOpenClips; }
+  const std::vector<std::size_t>& ClipGroupEnds() const { return FClipGroupEnds; }
   const TClipStep* InnermostClip() const { return FOpenClip; }
-  // Writes `<g clip-path="url(#Id)">` and counts Step's group as open.
-  void BeginClipGroup(const TClip& Step, std::string_view Id);
+  // Writes `<g Attribute="url(#Id)">` and counts a group as open that holds the steps
+  // of Newest's chain beyond those open already.
+  void BeginClipGroup(const TClip& Newest, std::string_view Attribute, std::string_view Id);
   // Writes `</g>` for the innermost clip group.
   void EndClipGroup();
 
@@ -140,8 +143,10 @@ class TSvgDocument {
   // id given so far, without the prefix.
   std::vector<bool> FFrames;
   std::unordered_set<std::u16string> FGroupIds;
-  // The steps whose clip groups are open, outermost first, and the newest of them.
+  // The steps the open clip groups hold, outermost first, the depth each group ends at,
+  // and the newest step.
   std::vector<TClip> FOpenClips;
+  std::vector<std::size_t> FClipGroupEnds;
   const TClipStep* FOpenClip = nullptr;
   // The store: the id of every definition written, by its line with an empty id, looked
   // up without a copy of the key; the id prefix in UTF-8; the last number of each kind.

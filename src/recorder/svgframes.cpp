@@ -62,9 +62,9 @@ void TSvgDocument::BeginFrame(bool Link, std::u16string_view Target, std::u16str
     throw EArgumentError("BeginLink: a javascript:, vbscript: or data: target is refused unless AnyLinkScheme is set");
   CloseTornLine();
   const std::size_t Room =
-      GroupEnd.size() * FOpenClips.size() + FIdPrefix.size() + EncodedRoom(Target) + EncodedRoom(Title) + 128;
+      GroupEnd.size() * FClipGroupEnds.size() + FIdPrefix.size() + EncodedRoom(Target) + EncodedRoom(Title) + 128;
   WriteLine(Room, [&](TLine& Line) {
-    for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) Line.Put(GroupEnd);
+    for (std::size_t Level = 0; Level < FClipGroupEnds.size(); ++Level) Line.Put(GroupEnd);
     if (Link) {
       Line.Open("a");
       Line.Attr("xlink:href", [&] { Line.PutText(Target, TTextEncoding::Xml); });
@@ -86,6 +86,7 @@ void TSvgDocument::BeginFrame(bool Link, std::u16string_view Target, std::u16str
     }
   });
   FOpenClips.clear();
+  FClipGroupEnds.clear();
   FOpenClip = nullptr;
   FFrames.push_back(Link);
 }
@@ -96,25 +97,31 @@ void TSvgDocument::EndFrame(bool Link) {
   CloseTornLine();
   Write(ClipGroupsEnd() + std::string(Link ? LinkEnd : GroupEnd));
   FOpenClips.clear();
+  FClipGroupEnds.clear();
   FOpenClip = nullptr;
   FFrames.pop_back();
 }
 
-void TSvgDocument::BeginClipGroup(const TClip& Step, std::string_view Id) {
-  Write("<g clip-path=\"url(#" + std::string(Id) + ")\">\n");
-  FOpenClips.push_back(Step);
-  FOpenClip = Step.get();
+void TSvgDocument::BeginClipGroup(const TClip& Newest, std::string_view Attribute, std::string_view Id) {
+  Write("<g " + std::string(Attribute) + "=\"url(#" + std::string(Id) + ")\">\n");
+  const std::size_t Held = FOpenClips.size();
+  FOpenClips.resize(Newest->Depth);
+  for (const TClip* Step = &Newest; *Step && (*Step)->Depth > Held; Step = &(*Step)->Parent)
+    FOpenClips[(*Step)->Depth - 1] = *Step;
+  FClipGroupEnds.push_back(Newest->Depth);
+  FOpenClip = Newest.get();
 }
 
 void TSvgDocument::EndClipGroup() {
   Write(GroupEnd);
-  FOpenClips.pop_back();
+  FClipGroupEnds.pop_back();
+  FOpenClips.resize(FClipGroupEnds.empty() ? 0 : FClipGroupEnds.back());
   FOpenClip = FOpenClips.empty() ? nullptr : FOpenClips.back().get();
 }
 
 std::string TSvgDocument::ClipGroupsEnd() const {
   std::string End;
-  for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) End += GroupEnd;
+  for (std::size_t Level = 0; Level < FClipGroupEnds.size(); ++Level) End += GroupEnd;
   return End;
 }
 

@@ -5,6 +5,8 @@
 // its geometry; the rest of its line (transform, paint, end) is theirs.
 #pragma once
 
+#include <span>
+
 #include "fsvg/fsvgcanvas.h"
 #include "svgdocument.h"
 #include "svgelements.h"
@@ -15,7 +17,11 @@ namespace fsvg {
 class TSvgCanvas::TRecording {
  public:
   template <typename TTarget>
-  TRecording(TCanvas* Host, TTarget&& Target, const TSvgOptions& Options) : Canvas(Host), Document(Target, Options) {}
+  TRecording(TCanvas* Host, TTarget&& Target, const TSvgOptions& Options)
+      : Canvas(Host),
+        Document(Target, Options),
+        ClipWidth(Host != nullptr ? Host->GetWidth() : 0),
+        ClipHeight(Host != nullptr ? Host->GetHeight() : 0) {}
 
   TCanvas* const Canvas;  // null only in a constructor about to fail
   detail::TSvgDocument Document;
@@ -26,11 +32,12 @@ class TSvgCanvas::TRecording {
   // constructor fail is the one that leaves it.
   void Start();
 
-  // Brings the open groups to the host's clip before an element is written: one
-  // pointer compared when nothing changed.
+  // Brings the open groups to the host's clip, and to its size, before an element is
+  // written: one pointer and the size compared when nothing changed.
   void SyncClip() {
     Document.CloseTornLine();
-    if (Canvas->GetClip().get() != Document.InnermostClip()) [[unlikely]]
+    if (Canvas->GetClip().get() != Document.InnermostClip() || Canvas->GetWidth() != ClipWidth ||
+        Canvas->GetHeight() != ClipHeight) [[unlikely]]
       OpenClipGroups();
   }
 
@@ -95,9 +102,21 @@ class TSvgCanvas::TRecording {
   }
 
  private:
+  // What a clip group refers to: its attribute and the id of the definition it names.
+  struct TClipRef {
+    std::string_view Attribute;
+    std::string_view Id;
+  };
+
   void OpenClipGroups();
-  void OpenClipGroup(const TClip& Step);
+  std::string_view DefineClipPath(const TClipStep& S);
+  TClipRef DefineClipRun(std::span<const TClip> Steps);
   std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset);
+
+  // The canvas size the open clip groups were written for: the outer rectangle of an
+  // exclusion and the box of a mask are drawn around it.
+  std::int32_t ClipWidth;
+  std::int32_t ClipHeight;
 };
 
 }  // namespace fsvg

@@ -232,8 +232,8 @@ std::string ErrorOf(const std::function<void()>& Call) try {
 }
 
 /// Empty when every url(#id) in Document names an id defined on an earlier line of its
-/// document, no id is defined twice, and every group is closed before </svg>; else what
-/// is wrong. Documents may follow each other.
+/// document, no id is defined twice, no group nests 256 deep (readers refuse it), and
+/// every group is closed before </svg>; else what is wrong. Documents may follow each other.
 inline std::string ScanDocument(const std::string& Document) {
   std::vector<std::string> Ids;
   long Depth = 0;
@@ -243,12 +243,14 @@ inline std::string ScanDocument(const std::string& Document) {
     const std::string Line = Document.substr(Start, End - Start);
     for (std::size_t At = Line.find("url(#"); At != std::string::npos; At = Line.find("url(#", At + 1))
       if (!Defined(Line.substr(At + 5, Line.find(')', At) - At - 5))) return "forward reference: " + Line;
-    if (Line.starts_with("<clipPath id=\"")) {
-      const std::string Id = Line.substr(14, Line.find('"', 14) - 14);
+    if (Line.starts_with("<clipPath id=\"") || Line.starts_with("<mask id=\"")) {
+      const std::size_t From = Line.find('"') + 1;
+      const std::string Id = Line.substr(From, Line.find('"', From) - From);
       if (Defined(Id)) return "defined twice: " + Line;
       Ids.push_back(Id);
     }
     Depth += Line.starts_with("<g ") ? 1 : Line == "</g>" ? -1 : 0;
+    if (Depth > 255) return "groups nested 256 deep";
     if (Depth < 0) return "a group closed that is not open";
     if (Line.find("</svg>") == std::string::npos) continue;
     if (Depth != 0) return "a group left open at </svg>";
