@@ -5,6 +5,10 @@
 // its geometry; the rest of its line (transform, paint, end) is theirs.
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
 #include "fsvg/fsvgcanvas.h"
 #include "svgdocument.h"
 #include "svgelements.h"
@@ -92,10 +96,21 @@ class TSvgCanvas::TRecording {
     });
   }
 
+  // Text as the outlines of the glyphs the host paints it with (GlyphOutlines): each new
+  // glyph defined, then a group a line with a use a glyph that inks. False, with nothing
+  // written, when the host has no outlines. Throws EHostError, before anything is
+  // written, when the host's glyphs cannot be placed.
+  bool RecordGlyphs(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
+                    TTextAlign ATextAlign, TTextAlign AVTextAlign);
+
  private:
   void OpenClipGroups();
   void OpenClipGroup(const TClip& Step);
-  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset);
+  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset, double Scale = 1);
+
+  // The id of each glyph defined so far, by its face's key and its id in the face, empty
+  // for one that inks nothing: one entry a distinct glyph, whatever the length of text.
+  std::unordered_map<std::string, std::string_view> FGlyphIds;
 };
 
 }  // namespace fsvg
