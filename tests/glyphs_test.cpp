@@ -63,6 +63,27 @@ TEST(Glyphs, TheOverlayHoldsTheTextAndAHostWithoutOutlinesKeepsTheElement) {
   EXPECT_EQ(With.Text.substr(With.Text.find('\n', 40)), Without.Text.substr(Without.Text.find('\n', 40)));
 }
 
+// A gradient is resolved where each use moves its glyph, so a gradient-painted line is
+// a clip path of its glyphs and one rectangle over them, in font units (a glyph N units
+// wide and 700 high, ten units apart at 12 units an em of 1000).
+TEST(Glyphs, AGradientPaintsTheLineOnce) {
+  TLayingCanvas Host(640, 480);
+  Host.SetFill(TBrush(TGradient::Linear({0, 0}, {12, 0}, {{0, 0xFF000000}, {1, 0xFFFFFFFF}}), 0xFF000000));
+  TCountingStream Stream;
+  TSvgOptions Options = Outlines(false);
+  Options.Gradients = true;
+  {
+    TSvgCanvas Canvas(&Stream, &Host, Options);
+    Canvas.FillText({0, 0, 100, 20}, u"ab", false, 1, {}, TTextAlign::Leading);
+  }
+  EXPECT_NE(Stream.Text.find("x1=\"0\" y1=\"-1033.3333\" x2=\"1000\""), std::string::npos);
+  EXPECT_NE(Stream.Text.find("<clipPath id=\"c1\"><use xlink:href=\"#o1\"/><use xlink:href=\"#o2\" x=\"833.3333\"/>"),
+            std::string::npos);
+  EXPECT_NE(Stream.Text.find("clip-path=\"url(#c1)\"><rect x=\"0\" y=\"-700\" width=\"931.3333\" height=\"700\""),
+            std::string::npos);
+  EXPECT_EQ(ScanDocument(Stream.Text), "");
+}
+
 // A pen that is not finite is refused before anything is written.
 TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   TLayingCanvas Host(640, 480);

@@ -108,9 +108,14 @@ class TSvgCanvas::TRecording {
   void OpenClipGroup(const TClip& Step);
   std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset, double Scale = 1);
 
-  // The id of each glyph defined so far, by its face's key and its id in the face, empty
-  // for one that inks nothing: one entry a distinct glyph, whatever the length of text.
-  std::unordered_map<std::string, std::string_view> FGlyphIds;
+  // The id of each glyph defined so far (empty for one that inks nothing) and the bounds
+  // of its outline, by its face's key and its id in the face: one entry a distinct
+  // glyph, whatever the length of text.
+  struct TGlyphUse {
+    std::string_view Id;
+    TRectF Bounds;
+  };
+  std::unordered_map<std::string, TGlyphUse> FGlyphIds;
 };
 
 }  // namespace fsvg

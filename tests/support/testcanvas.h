@@ -272,8 +272,9 @@ inline std::string ScanDocument(const std::string& Document) {
       if (!Defined(Line.substr(At + 5, Line.find(')', At) - At - 5))) return "forward reference: " + Line;
     for (std::size_t At = Line.find("href=\"#"); At != std::string::npos; At = Line.find("href=\"#", At + 1))
       if (!Defined(Line.substr(At + 7, Line.find('"', At + 7) - At - 7))) return "forward reference: " + Line;
-    const std::size_t Head = Line.starts_with("<clipPath id=\"") ? 14 : Line.starts_with("<defs><path id=\"") ? 16 : 0;
-    if (Head != 0) {
+    const std::size_t Head =
+        Line.starts_with("<clipPath id=\"") || Line.starts_with("<defs><") ? Line.find(" id=\"") + 5 : 0;
+    if (Head > 4) {
       const std::string Id = Line.substr(Head, Line.find('"', Head) - Head);
       if (Defined(Id)) return "defined twice: " + Line;
       Ids.push_back(Id);
