@@ -19,6 +19,7 @@ const std::pair<const char*, bool O::*> Cases[] = {{"plain", nullptr},
                                                    {"CornerShapes", &O::CornerShapes},
                                                    {"StrokeStyle", &O::StrokeStyle},
                                                    {"TextLayout", &O::TextLayout},
+                                                   {"GlyphOutlines", &O::GlyphOutlines},
                                                    {"faithful", nullptr}};
 
 // The "title" case also escapes markup in the title and description; "faithful" turns

@@ -112,6 +112,19 @@ struct FSVG_API TSvgOptions {
   /// javascript:, vbscript: or data: target (a document opened as a page would run or
   /// open it) is refused with EArgumentError. It changes nothing else.
   bool AnyLinkScheme = false;
+  /// Text as the outlines of the glyphs the host paints: each glyph used defined once per
+  /// face, in font units, as one `<defs><path id="o1" .../></defs>` line before its first
+  /// use (ids o1, o2, ... after IdPrefix), and each line of text one group carrying the
+  /// paint and the transform from font units, with a `<use>` per glyph that inks. The
+  /// text then looks as painted where a viewer lacks the font. Not in Faithful(): it
+  /// makes text shapes (larger, not editable as text, and searchable only through the
+  /// overlay), a trade the caller makes knowingly. A host without outlines keeps the
+  /// text element; so does every text without the switch.
+  bool GlyphOutlines = false;
+  /// With GlyphOutlines, the text itself over its outlines, invisible (fill-opacity="0"),
+  /// on the host's lines as TextLayout places them, so that the document can be searched,
+  /// selected and read aloud. Off, the outlines alone.
+  bool SelectableText = true;
 
   /// Every switch on, no title and no description, four places.
   static TSvgOptions Faithful();

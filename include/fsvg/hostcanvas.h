@@ -18,6 +18,7 @@
 #include "fsvg/bitmap.h"
 #include "fsvg/errors.h"
 #include "fsvg/export.h"
+#include "fsvg/glyphs.h"
 #include "fsvg/outline.h"
 #include "fsvg/paint.h"
 #include "fsvg/path.h"
@@ -223,6 +224,11 @@ class FSVG_API TCanvas {
   /// from MeasureLines has its baseline at its Rect.Top + Ascent. A recording that
   /// keeps the host's layout places each line there.
   TFontMetrics GetFontMetrics() const { return DoGetFontMetrics(); }
+  /// Fills AGlyphs with the glyph runs FillText paints with the same arguments, one
+  /// entry a line of MeasureLines's; none when the host has no outlines (the default).
+  /// Refusals as FillText's; AGlyphs is left as it was whenever it throws.
+  void MeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                     TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign = TTextAlign::Center);
   /// The width of AText on one line.
   float TextWidth(std::u16string_view AText);
   /// The height of AText's line.
@@ -378,6 +384,10 @@ class FSVG_API TCanvas {
                              TTextAlign ATextAlign, TTextAlign AVTextAlign);
   /// Answers TextWidth: the widest of DoMeasureLines's lines, unwrapped; 0 without one.
   virtual float DoTextWidth(std::u16string_view AText);
+  /// Answers MeasureGlyphs: the glyph runs of the lines DoFillText paints, in the faces
+  /// it paints them in. This default fills no line: the host has no outlines.
+  virtual void DoMeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                               TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign);
   /// Answers TextHeight: DoMeasureLines's lines, unwrapped, one at least (so empty text
   /// has the height of a line), times GetFontMetrics().LineHeight.
   virtual float DoTextHeight(std::u16string_view AText);

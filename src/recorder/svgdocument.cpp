@@ -16,7 +16,9 @@ constexpr std::string_view HeaderStart =
 constexpr std::string_view Footer = "</svg>";
 
 // Whether O asks for the plain recording: every switch off, and the plain places.
-bool IsPlain(const TSvgOptions& O) { return !AnySwitch(O) && !O.Gradients && O.DecimalPlaces == PlainDecimalPlaces; }
+bool IsPlain(const TSvgOptions& O) {
+  return !AnySwitch(O) && !O.Gradients && !O.GlyphOutlines && O.DecimalPlaces == PlainDecimalPlaces;
+}
 
 // Where a closed document writes: every write is refused, so a drawing call after Close
 // paints the host and then raises instead of losing its element without a word.
@@ -107,6 +109,8 @@ void TSvgDocument::WriteHeader(std::int32_t Width, std::int32_t Height) {
         Line.Put(Height);
       });
     }
+    // The glyphs' uses link by xlink:href, declared once on the root.
+    if (FOptions.GlyphOutlines) Line.Attr("xmlns:xlink", "http://www.w3.org/1999/xlink");
     Line.Put(">\n");
     const auto PutElement = [&](std::string_view Open, std::u16string_view Text, std::string_view Close) {
       if (Text.empty()) return;

@@ -26,10 +26,11 @@ namespace fsvg::detail {
 bool IsNameOrEmpty(std::u16string_view Text);
 
 // What the store defines, each kind numbered on its own after the id prefix, by the
-// letter of its entry in DefinitionLetters: clip paths c1, c2, ..., gradients g1, g2, ...
-enum class TDefinitionKind { ClipPath, Gradient };
-inline constexpr char DefinitionLetters[] = {'c', 'g'};
-static_assert(std::size(DefinitionLetters) == static_cast<std::size_t>(TDefinitionKind::Gradient) + 1);
+// letter of its entry in DefinitionLetters: clip paths c1, c2, ..., gradients g1, g2, ...,
+// glyph outlines o1, o2, ...
+enum class TDefinitionKind { ClipPath, Gradient, Glyph };
+inline constexpr char DefinitionLetters[] = {'c', 'g', 'o'};
+static_assert(std::size(DefinitionLetters) == static_cast<std::size_t>(TDefinitionKind::Glyph) + 1);
 
 class TSvgDocument {
  public:

@@ -231,18 +231,21 @@ template <typename TSwitches>
   Line.Attr("opacity", static_cast<double>(AOpacity));
 }
 
+// A matrix as the transform function matrix(...), each entry exact.
+inline void PutMatrixFunction(TLine& Line, const TMatrix& M) {
+  Line.Put("matrix(");
+  Line.PutExact(M.m11);
+  for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
+    Line.Put(' ');
+    Line.PutExact(Entry);
+  }
+  Line.Put(')');
+}
+
 // A matrix as transform="matrix(...)", unless it is the identity.
 inline void PutMatrix(TLine& Line, const TMatrix& M) {
   if (M == TMatrix{}) return;
-  Line.Attr("transform", [&] {
-    Line.Put("matrix(");
-    Line.PutExact(M.m11);
-    for (const float Entry : {M.m12, M.m21, M.m22, M.m31, M.m32}) {
-      Line.Put(' ');
-      Line.PutExact(Entry);
-    }
-    Line.Put(')');
-  });
+  Line.Attr("transform", [&] { PutMatrixFunction(Line, M); });
 }
 
 // The host's matrix, when the options record it and it is not the identity. The host

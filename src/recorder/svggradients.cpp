@@ -21,10 +21,11 @@ std::size_t GradientRoom(const TGradient& G) {
 // A gradient's definition line, with the id Id: its geometry, offset as the element's own
 // coordinates are, its spread when not pad, and its stops. An offset is written exactly,
 // whatever the places (at none, every stop would be at 0 or 1); a colour's alpha, when not
-// opaque, as stop-opacity. A ramp of no length, which renderers paint each their own way
+// opaque, as stop-opacity. Scale multiplies every coordinate and the radius (outlined
+// text defines its gradient in font units). A ramp of no length, which renderers paint each their own way
 // (an average colour, nothing), is written as a linear ramp of length one of its last stop
 // alone: that stop's colour everywhere.
-void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G, TPointF Offset) {
+void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G, TPointF Offset, double Scale) {
   static constexpr std::string_view Spreads[] = {"pad", "reflect", "repeat"};
   static_assert(std::size(Spreads) == static_cast<std::size_t>(TGradientSpread::Repeat) + 1);
   const bool Degenerate = G.IsDegenerate();
@@ -39,16 +40,16 @@ void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G,
   if (Degenerate) {
     Line.Attr("x2", "1");
   } else if (Linear) {
-    Line.Attr("x1", static_cast<double>(G.Start.X) + Offset.X);
-    Line.Attr("y1", static_cast<double>(G.Start.Y) + Offset.Y);
-    Line.Attr("x2", static_cast<double>(G.End.X) + Offset.X);
-    Line.Attr("y2", static_cast<double>(G.End.Y) + Offset.Y);
+    Line.Attr("x1", (static_cast<double>(G.Start.X) + Offset.X) * Scale);
+    Line.Attr("y1", (static_cast<double>(G.Start.Y) + Offset.Y) * Scale);
+    Line.Attr("x2", (static_cast<double>(G.End.X) + Offset.X) * Scale);
+    Line.Attr("y2", (static_cast<double>(G.End.Y) + Offset.Y) * Scale);
   } else {
-    Line.Attr("cx", static_cast<double>(G.Center.X) + Offset.X);
-    Line.Attr("cy", static_cast<double>(G.Center.Y) + Offset.Y);
-    Line.Attr("r", static_cast<double>(G.Radius));
-    Line.Attr("fx", static_cast<double>(G.Focal.X) + Offset.X);
-    Line.Attr("fy", static_cast<double>(G.Focal.Y) + Offset.Y);
+    Line.Attr("cx", (static_cast<double>(G.Center.X) + Offset.X) * Scale);
+    Line.Attr("cy", (static_cast<double>(G.Center.Y) + Offset.Y) * Scale);
+    Line.Attr("r", static_cast<double>(G.Radius) * Scale);
+    Line.Attr("fx", (static_cast<double>(G.Focal.X) + Offset.X) * Scale);
+    Line.Attr("fy", (static_cast<double>(G.Focal.Y) + Offset.Y) * Scale);
   }
   if (G.Spread != TGradientSpread::Pad && !Degenerate)
     Line.Attr("spreadMethod", Spreads[static_cast<std::size_t>(G.Spread)]);
@@ -65,9 +66,10 @@ void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G,
 
 }  // namespace
 
-std::string_view TSvgCanvas::TRecording::DefineGradient(const TGradient& Gradient, TPointF Offset) {
-  return Document.Define(detail::TDefinitionKind::Gradient, GradientRoom(Gradient),
-                         [&](TLine& Line, std::string_view Id) { PutGradientDefinition(Line, Id, Gradient, Offset); });
+std::string_view TSvgCanvas::TRecording::DefineGradient(const TGradient& Gradient, TPointF Offset, double Scale) {
+  return Document.Define(
+      detail::TDefinitionKind::Gradient, GradientRoom(Gradient),
+      [&](TLine& Line, std::string_view Id) { PutGradientDefinition(Line, Id, Gradient, Offset, Scale); });
 }
 
 }  // namespace fsvg

@@ -6,6 +6,9 @@
 #pragma once
 
 #include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "fsvg/fsvgcanvas.h"
 #include "svgdocument.h"
@@ -101,6 +104,13 @@ class TSvgCanvas::TRecording {
     });
   }
 
+  // Text as the outlines of the glyphs the host paints it with (GlyphOutlines): each new
+  // glyph defined, then a group a line with a use a glyph that inks. False, with nothing
+  // written, when the host has no outlines. Throws EHostError, before anything is
+  // written, when the host's glyphs cannot be placed.
+  bool RecordGlyphs(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity, TFillTextFlags Flags,
+                    TTextAlign ATextAlign, TTextAlign AVTextAlign);
+
  private:
   // What a clip group refers to: its attribute and the id of the definition it names.
   struct TClipRef {
@@ -111,12 +121,21 @@ class TSvgCanvas::TRecording {
   void OpenClipGroups();
   std::string_view DefineClipPath(const TClipStep& S);
   TClipRef DefineClipRun(std::span<const TClip> Steps);
-  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset);
+  std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset, double Scale = 1);
 
   // The canvas size the open clip groups were written for: the outer rectangle of an
   // exclusion and the box of a mask are drawn around it.
   std::int32_t ClipWidth;
   std::int32_t ClipHeight;
+
+  // The id of each glyph defined so far (empty for one that inks nothing) and the bounds
+  // of its outline, by its face's key and its id in the face: one entry a distinct
+  // glyph, whatever the length of text.
+  struct TGlyphUse {
+    std::string_view Id;
+    TRectF Bounds;
+  };
+  std::unordered_map<std::string, TGlyphUse> FGlyphIds;
 };
 
 }  // namespace fsvg

@@ -1,6 +1,8 @@
 // Text: FillText paints on the host, then records a text element, always: plainly at the
 // rectangle's left and bottom edges, or, under the options, as the host lays it out, one
-// run a line on the host's baselines. Measuring is the host's alone.
+// run a line on the host's baselines. With glyph outlines, the outlines come first and
+// the text element, laid out the same way, is their invisible overlay (or is left out).
+// Measuring is the host's alone.
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -139,9 +141,13 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   TRecording& R = *FRecording;
   TCanvas& Host = *R.Canvas;
   Host.FillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
+  // A host without outlines gets the text element.
+  const bool Outlined = R.Document.Options().GlyphOutlines && !AText.empty() &&
+                        R.RecordGlyphs(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
+  if (Outlined && !R.Document.Options().SelectableText) return;
   // A host that lays out no lines (a null host measures none) gets the plain placing.
   TLineMetricInfo Lines;
-  if (R.Document.Options().TextLayout && !AText.empty())
+  if ((R.Document.Options().TextLayout || Outlined) && !AText.empty())
     Host.MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const float Ascent = Lines.Metrics.empty() ? 0 : Host.GetFontMetrics().Ascent;
   const std::size_t TextRoom = Lines.Metrics.empty() ? detail::EncodedRoom(AText) : LaidTextRoom(Lines, AText, Ascent);
@@ -150,7 +156,9 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   const std::u16string FamilyList = R.Document.Options().FontStyle ? CssFamilyList(Font) : std::u16string();
   const std::size_t Extra = detail::EncodedRoom(Font.Family) + detail::EncodedRoom(FamilyList) + TextRoom +
                             Lines.Metrics.size() * (2 * detail::MaxRealLength + 128) + 64;
-  const auto IsLaid = [&](const auto& Options) { return Options.TextLayout && !Lines.Metrics.empty(); };
+  const auto IsLaid = [&](const auto& Options) { return (Options.TextLayout || Outlined) && !Lines.Metrics.empty(); };
+  // The overlay is painted with nothing: no gradient of the fill's is defined for it.
+  const TBrush Invisible;
   const auto Open = [&](TLine& Line, const auto& Options, TPointF) {
     Line.Open("text");
     if (!IsLaid(Options)) {
@@ -167,24 +175,28 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     if (Font.Weight != 400) Line.Attr("font-weight", static_cast<double>(Font.Weight));
     if (Font.Slant != TFontSlant::Normal) Line.Attr("font-style", detail::SlantName(Font.Slant));
   };
-  R.Record(Host.GetFill(), Offset, Extra, Open, [&](TLine& Line, const auto& Options, std::string_view Paint) {
-    detail::PutFillTail(Line, AOpacity, Host.GetFill(), Options, Paint);
-    if (!IsLaid(Options)) {
-      Line.Put('>');
-      Line.PutText(AText, detail::TTextEncoding::Xml);
-      Line.Put("</text>\n");
-      return;
-    }
-    const bool RightToLeft = Flags.Contains(TFillTextFlag::RightToLeft);
-    if (RightToLeft) {
-      Line.Attr("direction", "rtl");
-      Line.Attr("text-anchor", "middle");
-    }
-    Line.Attr("xml:space", "preserve");
-    Line.Put('>');
-    PutRuns(Line, Lines, AText, Ascent, Offset, RightToLeft);
-    Line.Put("</text>\n");
-  });
+  R.Record(Outlined ? Invisible : Host.GetFill(), Offset, Extra, Open,
+           [&](TLine& Line, const auto& Options, std::string_view Paint) {
+             if (Outlined)
+               Line.Attr("fill-opacity", "0");
+             else
+               detail::PutFillTail(Line, AOpacity, Host.GetFill(), Options, Paint);
+             if (!IsLaid(Options)) {
+               Line.Put('>');
+               Line.PutText(AText, detail::TTextEncoding::Xml);
+               Line.Put("</text>\n");
+               return;
+             }
+             const bool RightToLeft = Flags.Contains(TFillTextFlag::RightToLeft);
+             if (RightToLeft) {
+               Line.Attr("direction", "rtl");
+               Line.Attr("text-anchor", "middle");
+             }
+             Line.Attr("xml:space", "preserve");
+             Line.Put('>');
+             PutRuns(Line, Lines, AText, Ascent, Offset, RightToLeft);
+             Line.Put("</text>\n");
+           });
 }
 
 void TSvgCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,

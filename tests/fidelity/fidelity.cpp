@@ -1,7 +1,8 @@
 // The fidelity check: a scene of scenes/ (scenes/NAME.txt, a drawing script) is drawn
 // through a TSvgCanvas over a host canvas (TCairoCanvas, or TQtCanvas when the Qt host is
-// built) twice, once with the default options and once with TSvgOptions::Faithful(); one
-// renderer renders both recorded SVGs, and the pixels where the host's picture and the
+// built) twice, once with the default options and once with TSvgOptions::Faithful(), and
+// a scene with text a third time, faithfully with glyph outlines; one renderer renders
+// every recorded SVG, and the pixels where the host's picture and the
 // rendering (both over white) differ by more than 10% in any channel are counted against
 // the scene's limits. Writes the SVGs, the PNGs and a diff image per mode (differing
 // pixels red over the host's picture).
@@ -18,11 +19,10 @@
 // Each scene is drawn over a host canvas cleared to white, in the demo's font. Its
 // "Scene" line gives its size, whether it has text (renderers shape and smooth text each
 // their own way: 2% of the pixels may differ when recorded faithfully, 0.5% without
-// text), and with the default options at most max% of the pixels may differ and at least
-// min% must (a difference by design: it keeps the documented differences honest and
-// proves the comparison can see them). Recorded with the default options, the scenes
-// that must agree keep to what the plain recording can say: opaque brush colours (the
-// SVG fill drops a colour's alpha; translucency goes through the opacity), solid strokes
+// text; with glyph outlines, text is shapes: 0.5%), and with the default options at most max% of the pixels may differ
+// and at least min% must (a difference by design: it keeps the documented differences honest and proves the comparison
+// can see them). Recorded with the default options, the scenes that must agree keep to what the plain recording can
+// say: opaque brush colours (the SVG fill drops a colour's alpha; translucency goes through the opacity), solid strokes
 // with flat caps and miter joins, round corners on all four corners, arcs without an
 // offset, the identity matrix, and single-line text whose baseline lies on its
 // rectangle's bottom. The "-by-design" scenes break those rules on purpose.
@@ -174,7 +174,7 @@ int Check(const test::TScene& Scene, const std::filesystem::path& Directory, con
   Base.append(".").append(Renderer);
   const std::string Log = Base + ".log";
   const std::string W = std::to_string(Scene.Width), H = std::to_string(Scene.Height),
-                    Modes[] = {"default", "faithful"};
+                    Modes[] = {"default", "faithful", "outlines"};
   // Chromium renders at Scale device pixels a unit, averaged back to one: at one, it puts
   // every text baseline on a whole pixel (its glyphs take sub-pixel positions only along
   // the line), which moves wrapped lines by up to half a pixel from the host's. Its fonts
@@ -182,11 +182,13 @@ int Check(const test::TScene& Scene, const std::filesystem::path& Directory, con
   const int Scale = Renderer == "chromium" ? 4 : 1;
   if (Renderer == "chromium") setenv("FONTCONFIG_FILE", Tool.at(2).c_str(), 1);
   int Failed = 0;
-  for (int M = 0; M < 2; ++M) {
+  for (int M = 0; M < (Scene.Text ? 3 : 2); ++M) {
     const std::string Out = Base + "." + Modes[M], Svg = Out + ".svg", Png = Out + ".png";
     const THost Painter = MakeHost(HostName, Scene.Width, Scene.Height);
     {
-      TSvgCanvas Canvas(Svg, Painter.Canvas.get(), M ? TSvgOptions::Faithful() : TSvgOptions());
+      TSvgOptions Options = M ? TSvgOptions::Faithful() : TSvgOptions();
+      Options.GlyphOutlines = M == 2;
+      TSvgCanvas Canvas(Svg, Painter.Canvas.get(), Options);
       Draw(Canvas, Scene);
     }
     if (Renderer == "rsvg")
@@ -204,7 +206,7 @@ int Check(const test::TScene& Scene, const std::filesystem::path& Directory, con
     const double Percent = Compare(Painted.get(), OverWhite(Png, Scene.Width, Scene.Height, Scale).get());
     cairo_surface_write_to_png(Painted.get(), (Out + ".diff.png").c_str());
     // Faithful recordings must agree; default ones keep the scene's documented limits.
-    const double Max = M == 1 ? (Scene.Text ? 2.0 : 0.5) : Scene.MaxPercent, Min = M == 1 ? 0 : Scene.MinPercent;
+    const double Max = M == 0 ? Scene.MaxPercent : (M == 1 && Scene.Text ? 2.0 : 0.5), Min = M ? 0 : Scene.MinPercent;
     const bool Passed = Percent <= Max && Percent >= Min;
     Failed += !Passed;
     std::printf("%s, %s, %s, %s: %.3f%% of the pixels differ; expected %s %.3g%%: %s\n  diff image: %s.diff.png\n",

@@ -41,6 +41,20 @@ inline void PaintText(TCanvas& C, std::u16string_view Text = u"x") {
   C.FillText({0, 0, 10, 10}, Text, false, 1, {}, TTextAlign::Leading);
 }
 
+// Appends Glyph's steps to Path, scaled by Scale and moved to Pen.
+inline void AppendPlaced(TPathData& Path, const TPathData& Glyph, float Scale, TPointF Pen) {
+  const TPointF* Point = Glyph.Points().data();
+  const auto At = [&](std::size_t I) { return TPointF{Point[I].X * Scale + Pen.X, Point[I].Y * Scale + Pen.Y}; };
+  for (const TPathVerb Verb : Glyph.Verbs()) {
+    if (Verb == TPathVerb::MoveTo) Path.MoveTo(At(0));
+    if (Verb == TPathVerb::LineTo) Path.LineTo(At(0));
+    if (Verb == TPathVerb::QuadCurveTo) Path.QuadCurveTo(At(0), At(1));
+    if (Verb == TPathVerb::CurveTo) Path.CurveTo(At(0), At(1), At(2));
+    if (Verb == TPathVerb::ClosePath) Path.ClosePath();
+    Point += PathVerbPoints[static_cast<std::size_t>(Verb)];
+  }
+}
+
 template <typename THost>
 class HostSuite : public testing::Test {};
 TYPED_TEST_SUITE_P(HostSuite);
@@ -222,8 +236,36 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_GT(Coverage(Canvas), 80);
 }
 
+// The glyphs a text is painted with: DejaVu Sans's em of 2048 units, pens on the
+// baselines, a space that inks nothing, and outlines that, filled at the pens, cover what
+// the text covers.
+TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
+  const TRectF Box{10, 5, 110, 55};
+  TypeParam Text(120, 60);
+  Text.GetFont() = TFont(u"DejaVu Sans", 20);
+  Text.FillText(Box, u"Ab c\nVA", false, 1, {}, TTextAlign::Leading, TTextAlign::Leading);
+  TGlyphLines Glyphs;
+  Text.MeasureGlyphs(Glyphs, Box, u"Ab c\nVA", false, {}, TTextAlign::Leading, TTextAlign::Leading);
+  ASSERT_EQ(Glyphs.Lines.size(), 2u);
+  const TGlyphRun& Run = Glyphs.Lines[0].Runs.at(0);
+  EXPECT_EQ(Run.Face->GetUnitsPerEm(), 2048);
+  ASSERT_EQ(Run.Glyphs.size(), 4u);
+  EXPECT_NEAR(Run.Glyphs[0].Pen.X, 10, 0.01);
+  EXPECT_NEAR(Run.Glyphs[0].Pen.Y, 5 + 20 * 1901 / 2048.f, 0.01);
+  EXPECT_NEAR(Run.Glyphs[1].Pen.X, 10 + 20 * 1401 / 2048.f, 0.01);
+  EXPECT_TRUE(Run.Face->Outline(Run.Glyphs[2].Id).IsEmpty());
+  TPathData Outlines;
+  for (const TGlyphLines::TGlyphLine& Line : Glyphs.Lines)
+    for (const TGlyphRun& Each : Line.Runs)
+      for (const TPlacedGlyph& Glyph : Each.Glyphs)
+        AppendPlaced(Outlines, Each.Face->Outline(Glyph.Id), Each.Size / Each.Face->GetUnitsPerEm(), Glyph.Pen);
+  TypeParam Filled(120, 60);
+  Filled.FillPath(Outlines, 1);
+  EXPECT_NEAR(Coverage(Filled), Coverage(Text), Coverage(Text) * 0.005);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirAreaAndJoinsAreMitred,
                             BitmapsAndGradients, ClipsKeepTheirRegion, StrokesNoHostCanPaintAreRefused,
-                            PixelsSizesAndPngFiles, TextMetricsScaleAndBadSizesAreRefused);
+                            PixelsSizesAndPngFiles, TextMetricsScaleAndBadSizesAreRefused, GlyphOutlinesPaintAsTheText);
 
 }  // namespace fsvg::test

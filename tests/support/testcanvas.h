@@ -161,14 +161,41 @@ class TCountingStream : public TStream {
   std::string FRoom;
 };
 
+/// A face of 1000 units an em whose glyph N is the character N: a box N units wide and
+/// 700 high on the baseline, nothing for a space.
+struct TBoxFace : TGlyphFace {
+  TBoxFace() : TGlyphFace("box", 1000) {}
+  TPathData Outline(std::uint32_t AGlyph) const override {
+    TPathData Box;
+    if (AGlyph != ' ') Box.MoveTo({0, 0}).LineTo({static_cast<float>(AGlyph), 0}).LineTo({0, -700}).ClosePath();
+    return Box;
+  }
+};
+
 /// A null host whose runs are ten units a character wide while Lays is set, so that the
-/// shared layout places its text; without it, it lays out no line.
+/// shared layout places its text; without it, it lays out no line. Its glyphs are a
+/// TBoxFace's, one a character, each pen Pen.Y below the baseline.
 struct TLayingCanvas : TNullCanvas, TTextMeasurer {
   using TNullCanvas::TNullCanvas;
   bool Lays = true;
+  float PenY = 0;
   double RunWidth(std::u16string_view Run) override { return 10.0 * Run.size(); }
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override {
     return Lays ? std::make_unique<TLayingCanvas>() : nullptr;
+  }
+  void DoMeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                       TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override {
+    TLineMetricInfo Lines;
+    MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+    const auto Face = std::make_shared<TBoxFace>();
+    for (const TLineMetricInfo::TLineMetric& Line : Lines.Metrics) {
+      TGlyphRun Run{Face, GetFont().Size, {}};
+      for (std::size_t I = 0; I < Line.Length; ++I) {
+        const float Baseline = Line.Rect.Top + GetFontMetrics().Ascent + PenY;
+        Run.Glyphs.push_back({AText[Line.Index + I], {Line.Rect.Left + 10.0f * I, Baseline}});
+      }
+      AGlyphs.Lines.push_back({{Run}});
+    }
   }
 };
 
@@ -243,13 +270,17 @@ inline std::string ScanDocument(const std::string& Document) {
     const std::string Line = Document.substr(Start, End - Start);
     for (std::size_t At = Line.find("url(#"); At != std::string::npos; At = Line.find("url(#", At + 1))
       if (!Defined(Line.substr(At + 5, Line.find(')', At) - At - 5))) return "forward reference: " + Line;
-    if (Line.starts_with("<clipPath id=\"") || Line.starts_with("<mask id=\"")) {
-      const std::size_t From = Line.find('"') + 1;
-      const std::string Id = Line.substr(From, Line.find('"', From) - From);
+    for (std::size_t At = Line.find("href=\"#"); At != std::string::npos; At = Line.find("href=\"#", At + 1))
+      if (!Defined(Line.substr(At + 7, Line.find('"', At + 7) - At - 7))) return "forward reference: " + Line;
+    const bool Defines =
+        Line.starts_with("<clipPath id=\"") || Line.starts_with("<mask id=\"") || Line.starts_with("<defs><");
+    const std::size_t Head = Defines ? Line.find(" id=\"") + 5 : 0;
+    if (Head > 4) {
+      const std::string Id = Line.substr(Head, Line.find('"', Head) - Head);
       if (Defined(Id)) return "defined twice: " + Line;
       Ids.push_back(Id);
     }
-    Depth += Line.starts_with("<g ") ? 1 : Line == "</g>" ? -1 : 0;
+    Depth += Line.starts_with("<g ") && !Line.ends_with("</g>") ? 1 : Line == "</g>" ? -1 : 0;
     if (Depth > 255) return "groups nested 256 deep";
     if (Depth < 0) return "a group closed that is not open";
     if (Line.find("</svg>") == std::string::npos) continue;

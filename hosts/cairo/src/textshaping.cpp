@@ -239,16 +239,21 @@ std::string CairoText(std::u16string_view Text) {
   return std::string(Utf8.begin(), Utf8.end());
 }
 
+std::vector<cairo_glyph_t> ShapeLine(cairo_scaled_font_t* Font, double Size, std::u16string_view Text,
+                                     const TLineMetricInfo::TLineMetric& Line, float Ascent) {
+  double Advance;
+  std::vector<cairo_glyph_t> Placed = ShapeText(Font, Size, Text.substr(Line.Index, Line.Length), Advance);
+  for (cairo_glyph_t& Glyph : Placed) {
+    Glyph.x += Line.Rect.Left;
+    Glyph.y += Line.Rect.Top + Ascent;
+  }
+  return Placed;
+}
+
 void AddTextPath(cairo_t* Context, cairo_scaled_font_t* Font, double Size, std::u16string_view Text,
                  const TLineMetricInfo& Lines, float Ascent) {
-  std::vector<cairo_glyph_t> Placed;
   for (const TLineMetricInfo::TLineMetric& Line : Lines.Metrics) {
-    double Advance;
-    Placed = ShapeText(Font, Size, Text.substr(Line.Index, Line.Length), Advance);
-    for (cairo_glyph_t& Glyph : Placed) {
-      Glyph.x += Line.Rect.Left;
-      Glyph.y += Line.Rect.Top + Ascent;
-    }
+    const std::vector<cairo_glyph_t> Placed = ShapeLine(Font, Size, Text, Line, Ascent);
     cairo_glyph_path(Context, Placed.data(), static_cast<int>(Placed.size()));
   }
 }

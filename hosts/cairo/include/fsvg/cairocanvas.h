@@ -83,6 +83,10 @@ class TCairoCanvas : public TOutlineCanvas {
   /// Measures runs in the current Font, kerned, as they are painted; word wrap extends
   /// a line a piece at a time. Throws EArgumentError for a bad font size.
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override;
+  /// The glyphs DoFillText paints, line by line, in the face of the current Font;
+  /// throws as DoFillText.
+  void DoMeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                       TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
 
  private:
   struct TSurfaceDeleter {

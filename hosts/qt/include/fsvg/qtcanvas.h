@@ -88,6 +88,10 @@ class TQtCanvas : public TOutlineCanvas {
   /// Measures runs in the current Font, kerned, as they are painted. Throws
   /// EArgumentError for a bad font size.
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override;
+  /// The glyphs DoFillText paints, line by line, in the faces Qt shapes them in; throws
+  /// as DoFillText.
+  void DoMeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
+                       TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
 
  private:
   /// A painter for one drawing operation, antialiased, with the offset, the matrix and the

@@ -1,0 +1,99 @@
+// Text as glyph outlines: each glyph defined once however much text uses it, a group a
+// line, the invisible text over it, and a host's glyphs refused before a byte is written
+// when they cannot be placed. Their exact lines are in golden/options.txt.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/testcanvas.h"
+
+namespace fsvg::test {
+namespace {
+
+std::size_t CountOf(const std::string& Text, std::string_view Part) {
+  std::size_t Count = 0;
+  for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1)) ++Count;
+  return Count;
+}
+
+TSvgOptions Outlines(bool Selectable) {
+  TSvgOptions Options;
+  Options.GlyphOutlines = true;
+  Options.SelectableText = Selectable;
+  return Options;
+}
+
+// "Item 0" to "Item 9999": I, t, e, m and ten digits, the space inking nothing; a use
+// for each of the 78,890 glyphs that ink.
+TEST(Glyphs, TenThousandLabelsDefineEachGlyphOnce) {
+  TLayingCanvas Host(640, 480);
+  TCountingStream Stream;
+  {
+    TSvgCanvas Canvas(&Stream, &Host, Outlines(false));
+    for (int I = 0; I < 10000; ++I) {
+      const std::string Digits = std::to_string(I);
+      Canvas.FillText({0, 0, 100, 20}, u"Item " + std::u16string(Digits.begin(), Digits.end()), false, 1, {},
+                      TTextAlign::Leading);
+    }
+  }
+  EXPECT_EQ(CountOf(Stream.Text, "<defs><path id="), 14u);
+  EXPECT_EQ(CountOf(Stream.Text, "<use "), 78890u);
+  EXPECT_EQ(CountOf(Stream.Text, "<text"), 0u);
+  EXPECT_EQ(ScanDocument(Stream.Text), "");
+}
+
+// The overlay holds the text drawn, escaped; a host without outlines keeps the text
+// element as it is without the switch.
+TEST(Glyphs, TheOverlayHoldsTheTextAndAHostWithoutOutlinesKeepsTheElement) {
+  TLayingCanvas Host(640, 480);
+  TCountingStream Stream;
+  {
+    TSvgCanvas Canvas(&Stream, &Host, Outlines(true));
+    Canvas.FillText({0, 0, 100, 20}, u"a<b", false, 1, {}, TTextAlign::Leading);
+  }
+  EXPECT_NE(Stream.Text.find("fill-opacity=\"0\" xml:space=\"preserve\"><tspan x=\"0\" y=\"12.4\">a&lt;b</tspan>"),
+            std::string::npos);
+  TNullCanvas Plain(640, 480);
+  TCountingStream Without;
+  TCountingStream With;
+  for (TCountingStream* Each : {&Without, &With}) {
+    TSvgCanvas Canvas(Each, &Plain, Outlines(Each == &With));
+    Canvas.FillText({0, 0, 100, 20}, u"a", false, 1, {}, TTextAlign::Leading);
+  }
+  EXPECT_EQ(With.Text.substr(With.Text.find('\n', 40)), Without.Text.substr(Without.Text.find('\n', 40)));
+}
+
+// A gradient is resolved where each use moves its glyph, so a gradient-painted line is
+// a clip path of its glyphs and one rectangle over them, in font units (a glyph N units
+// wide and 700 high, ten units apart at 12 units an em of 1000).
+TEST(Glyphs, AGradientPaintsTheLineOnce) {
+  TLayingCanvas Host(640, 480);
+  Host.SetFill(TBrush(TGradient::Linear({0, 0}, {12, 0}, {{0, 0xFF000000}, {1, 0xFFFFFFFF}}), 0xFF000000));
+  TCountingStream Stream;
+  TSvgOptions Options = Outlines(false);
+  Options.Gradients = true;
+  {
+    TSvgCanvas Canvas(&Stream, &Host, Options);
+    Canvas.FillText({0, 0, 100, 20}, u"ab", false, 1, {}, TTextAlign::Leading);
+  }
+  EXPECT_NE(Stream.Text.find("x1=\"0\" y1=\"-1033.3333\" x2=\"1000\""), std::string::npos);
+  EXPECT_NE(Stream.Text.find("<clipPath id=\"c1\"><use xlink:href=\"#o1\"/><use xlink:href=\"#o2\" x=\"833.3333\"/>"),
+            std::string::npos);
+  EXPECT_NE(Stream.Text.find("clip-path=\"url(#c1)\"><rect x=\"0\" y=\"-700\" width=\"931.3333\" height=\"700\""),
+            std::string::npos);
+  EXPECT_EQ(ScanDocument(Stream.Text), "");
+}
+
+// A pen that is not finite is refused before anything is written.
+TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
+  TLayingCanvas Host(640, 480);
+  Host.PenY = NAN;
+  TCountingStream Stream;
+  TSvgCanvas Canvas(&Stream, &Host, Outlines(true));
+  const std::size_t Written = Stream.Text.size();
+  EXPECT_THROW(Canvas.FillText({0, 0, 100, 20}, u"a", false, 1, {}, TTextAlign::Leading), EHostError);
+  EXPECT_EQ(Stream.Text.size(), Written);
+}
+
+}  // namespace
+}  // namespace fsvg::test
