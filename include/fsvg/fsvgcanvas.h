@@ -350,7 +350,7 @@ class FSVG_API TSvgCanvas {
   /// digits (the forms of the ids the document numbers itself).
   void BeginGroup(std::u16string_view Id, std::u16string_view Title = {});
   /// Writes `</g>` for the innermost open BeginGroup. Throws EMisuseError, writing
-  /// nothing, when no group is open or a link begun since is still open.
+  /// nothing, when no group is open or a link or layer begun since is still open.
   void EndGroup();
   /// Writes `<a xlink:href="Url" xmlns:xlink="http://www.w3.org/1999/xlink">`, Url
   /// escaped and otherwise as given. Throws EArgumentError, writing nothing, for a
@@ -358,8 +358,30 @@ class FSVG_API TSvgCanvas {
   /// characters, as browsers read it) unless TSvgOptions::AnyLinkScheme is set.
   void BeginLink(std::u16string_view Url);
   /// Writes `</a>` for the innermost open BeginLink. Throws EMisuseError, writing
-  /// nothing, when no link is open or a group begun since is still open.
+  /// nothing, when no link is open or a group or layer begun since is still open.
   void EndLink();
+  /// @}
+
+  /// @name Layers
+  /// A layer is painted by the host as a picture of its own (TCanvas::BeginLayer) and
+  /// recorded as a group that the renderer composites alike. It nests with groups and
+  /// links as they nest with each other; Close and the destructor end the host's layers
+  /// begun here that are still open, and their groups.
+  ///
+  ///     Canvas.BeginLayer(0.5f);  // <g opacity="0.5">
+  ///     Canvas.FillEllipse({10, 10, 60, 60}, 1);
+  ///     Canvas.FillEllipse({40, 10, 90, 60}, 1);  // the overlap no darker than the rest
+  ///     Canvas.EndLayer();        // </g>
+  /// @{
+
+  /// Begins a layer on the host, then writes `<g opacity="...">`, with
+  /// `style="mix-blend-mode:...;isolation:isolate"` for a blend mode other than Normal.
+  /// Throws EArgumentError, beginning none, for an opacity NaN or outside 0 to 1.
+  void BeginLayer(float Opacity, TBlendMode Blend = TBlendMode::Normal);
+  /// Ends the innermost layer on the host, then writes `</g>`. Throws EMisuseError,
+  /// ending none and writing nothing, when no layer is open or a group or link begun
+  /// since is still open.
+  void EndLayer();
   /// @}
 
  protected:

@@ -30,6 +30,19 @@ enum class TBrushKind {
   Resource   ///< a shared resource, represented by Color
 };
 
+/// How a layer's picture is combined with what lies under it (TCanvas::BeginLayer): the
+/// separable blend modes that Cairo's operators, QPainter's composition modes and CSS's
+/// mix-blend-mode share, each over the backdrop as source-over does.
+enum class TBlendMode {
+  Normal,     ///< the layer over the backdrop
+  Multiply,   ///< the product of both colours: never lighter
+  Screen,     ///< the inverse of the product of the inverses: never darker
+  Overlay,    ///< multiply where the backdrop is dark, screen where it is light
+  Darken,     ///< the darker of both, channel by channel
+  Lighten,    ///< the lighter of both, channel by channel
+  Difference  ///< the difference of both, channel by channel
+};
+
 /// The dash pattern of a stroke (see DashPattern).
 enum class TStrokeDash {
   Solid,       ///< a continuous line
@@ -114,8 +127,8 @@ class TStrokeBrush : public TBrush {
   /// list repeats twice over. A length negative or not finite, or every length 0, is refused
   /// by the drawing call.
   std::vector<float> DashArray;
-  float DashOffset = 0;  ///< where the pattern starts along the outline, in multiples of the thickness
-  float MiterLimit = 4;  ///< a miter join longer than this times the thickness is bevelled; at least 1
+  float DashOffset = 0;   ///< where the pattern starts along the outline, in multiples of the thickness
+  float MiterLimit = 4;   ///< a miter join longer than this times the thickness is bevelled; at least 1
   bool Hairline = false;  ///< one device pixel wide under any matrix, whatever the thickness
 
   /// Equal when every member is.

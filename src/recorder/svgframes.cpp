@@ -1,11 +1,13 @@
 // The document's frames: groups and links, structure the caller gives the document, which
-// the host never sees, and the clip groups the recording opens. The clip groups live
-// inside the innermost frame only: those open when a frame begins are closed before it,
+// the host never sees; layers, which the host paints as pictures of their own; and the
+// clip groups the recording opens. The clip groups live inside the innermost frame only:
+// those open when a frame begins are closed before it,
 // since a clip group left around it would go on clipping inside it after the host's clip
 // let go of that step (a RestoreState inside the frame), and no group opened inside can
 // undo an ancestor's clip. The next element that needs them opens them again inside the
 // frame, reusing their ids; the end of a frame closes the clip groups opened in it.
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "encoders/textencoding.h"
@@ -42,7 +44,30 @@ bool IsActiveScheme(std::u16string_view Url) {
   return false;
 }
 
+// The names of the blend modes in CSS, in TBlendMode's order.
+constexpr std::string_view BlendNames[] = {"normal", "multiply", "screen",    "overlay",
+                                           "darken", "lighten",  "difference"};
+static_assert(std::size(BlendNames) == static_cast<std::size_t>(TBlendMode::Difference) + 1);
+
+// What ends a frame of each kind, in TFrameKind's order.
+constexpr std::string_view FrameEnds[] = {GroupEnd, LinkEnd, GroupEnd};
+static_assert(std::size(FrameEnds) == static_cast<std::size_t>(TFrameKind::Layer) + 1);
+
 }  // namespace
+
+// The clip groups' ends and the frame's start in one write: a write that fails leaves the
+// document and the frames as they were.
+template <typename TPut>
+void TSvgDocument::BeginFrame(TFrameKind Kind, std::size_t Room, TPut&& Put) {
+  CloseTornLine();
+  WriteLine(GroupEnd.size() * FOpenClips.size() + Room, [&](TLine& Line) {
+    for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) Line.Put(GroupEnd);
+    Put(Line);
+  });
+  FOpenClips.clear();
+  FOpenClip = nullptr;
+  FFrames.push_back(Kind);
+}
 
 void TSvgDocument::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
   Check(IsNameOrEmpty(Id), "BeginGroup: the id must be empty or an XML name without a colon");
@@ -51,32 +76,13 @@ void TSvgDocument::BeginGroup(std::u16string_view Id, std::u16string_view Title)
     const TBytes Name = ToUtf8(Id);
     throw ESvgError("BeginGroup: the id \"" + std::string(Name.begin(), Name.end()) + "\" is used already");
   }
-  BeginFrame(false, Id, Title);
-  if (!Id.empty()) FGroupIds.emplace(Id);
-}
-
-// The clip groups' ends and the frame's start, title and all, in one write: a write
-// that fails leaves the document and the frames as they were.
-void TSvgDocument::BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title) {
-  if (Link && !FOptions.AnyLinkScheme && IsActiveScheme(Target))
-    throw EArgumentError("BeginLink: a javascript:, vbscript: or data: target is refused unless AnyLinkScheme is set");
-  CloseTornLine();
-  const std::size_t Room =
-      GroupEnd.size() * FOpenClips.size() + FIdPrefix.size() + EncodedRoom(Target) + EncodedRoom(Title) + 128;
-  WriteLine(Room, [&](TLine& Line) {
-    for (std::size_t Level = 0; Level < FOpenClips.size(); ++Level) Line.Put(GroupEnd);
-    if (Link) {
-      Line.Open("a");
-      Line.Attr("xlink:href", [&] { Line.PutText(Target, TTextEncoding::Xml); });
-      Line.Attr("xmlns:xlink", "http://www.w3.org/1999/xlink");
-    } else {
-      Line.Open("g");
-      if (!Target.empty()) {
-        Line.Attr("id", [&] {
-          Line.Put(std::string_view(FIdPrefix));
-          Line.PutText(Target, TTextEncoding::Xml);
-        });
-      }
+  BeginFrame(TFrameKind::Group, FIdPrefix.size() + EncodedRoom(Id) + EncodedRoom(Title) + 64, [&](TLine& Line) {
+    Line.Open("g");
+    if (!Id.empty()) {
+      Line.Attr("id", [&] {
+        Line.Put(std::string_view(FIdPrefix));
+        Line.PutText(Id, TTextEncoding::Xml);
+      });
     }
     Line.Put(">\n");
     if (!Title.empty()) {
@@ -85,16 +91,48 @@ void TSvgDocument::BeginFrame(bool Link, std::u16string_view Target, std::u16str
       Line.Put("</title>\n");
     }
   });
-  FOpenClips.clear();
-  FOpenClip = nullptr;
-  FFrames.push_back(Link);
+  if (!Id.empty()) FGroupIds.emplace(Id);
 }
 
-void TSvgDocument::EndFrame(bool Link) {
-  if (FFrames.empty() || FFrames.back() != Link)
-    throw EMisuseError(Link ? "EndLink without a matching BeginLink" : "EndGroup without a matching BeginGroup");
+void TSvgDocument::BeginLink(std::u16string_view Url) {
+  if (!FOptions.AnyLinkScheme && IsActiveScheme(Url))
+    throw EArgumentError("BeginLink: a javascript:, vbscript: or data: target is refused unless AnyLinkScheme is set");
+  BeginFrame(TFrameKind::Link, EncodedRoom(Url) + 96, [&](TLine& Line) {
+    Line.Open("a");
+    Line.Attr("xlink:href", [&] { Line.PutText(Url, TTextEncoding::Xml); });
+    Line.Attr("xmlns:xlink", "http://www.w3.org/1999/xlink");
+    Line.Put(">\n");
+  });
+}
+
+// A layer is a group with an opacity, of its own even at 1, so that every layer reads
+// alike; a blend mode blends the group as one picture (isolation keeps its children from
+// blending with what lies under it one by one).
+void TSvgDocument::BeginLayer(float Opacity, TBlendMode Blend) {
+  BeginFrame(TFrameKind::Layer, MaxRealLength + 96, [&](TLine& Line) {
+    Line.Open("g");
+    Line.Attr("opacity", static_cast<double>(Opacity));
+    if (Blend != TBlendMode::Normal) {
+      Line.Attr("style", [&] {
+        Line.Put("mix-blend-mode:");
+        Line.Put(BlendNames[static_cast<std::size_t>(Blend)]);
+        Line.Put(";isolation:isolate");
+      });
+    }
+    Line.Put(">\n");
+  });
+}
+
+void TSvgDocument::RequireFrame(TFrameKind Kind) const {
+  constexpr const char* Messages[] = {"EndGroup without a matching BeginGroup", "EndLink without a matching BeginLink",
+                                      "EndLayer without a matching BeginLayer"};
+  if (FFrames.empty() || FFrames.back() != Kind) throw EMisuseError(Messages[static_cast<std::size_t>(Kind)]);
+}
+
+void TSvgDocument::EndFrame(TFrameKind Kind) {
+  RequireFrame(Kind);
   CloseTornLine();
-  Write(ClipGroupsEnd() + std::string(Link ? LinkEnd : GroupEnd));
+  Write(ClipGroupsEnd() + std::string(FrameEnds[static_cast<std::size_t>(Kind)]));
   FOpenClips.clear();
   FOpenClip = nullptr;
   FFrames.pop_back();
@@ -120,7 +158,8 @@ std::string TSvgDocument::ClipGroupsEnd() const {
 
 std::string TSvgDocument::OpenGroupsEnd() const {
   std::string End = ClipGroupsEnd();
-  for (auto Frame = FFrames.rbegin(); Frame != FFrames.rend(); ++Frame) End += *Frame ? LinkEnd : GroupEnd;
+  for (auto Frame = FFrames.rbegin(); Frame != FFrames.rend(); ++Frame)
+    End += FrameEnds[static_cast<std::size_t>(*Frame)];
   return End;
 }
 
