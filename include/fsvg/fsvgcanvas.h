@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -106,8 +107,16 @@ struct FSVG_API TSvgOptions {
   /// javascript:, vbscript: or data: target (a document opened as a page would run or
   /// open it) is refused with EArgumentError. It changes nothing else.
   bool AnyLinkScheme = false;
+  /// A colour a page may restyle: fills and strokes of exactly this colour (alpha too)
+  /// are written as `currentColor`, and the root gets `color` with it, so that the
+  /// document standing alone looks as drawn and a page's CSS `color` recolours it.
+  std::optional<TAlphaColor> ThemeColor;
+  /// `shape-rendering="crispEdges"` on the root, for a host that paints without
+  /// anti-aliasing: renderers then leave edges hard, as it painted them. Not part of
+  /// Faithful(), whose hosts smooth their edges.
+  bool CrispEdges = false;
 
-  /// Every switch on, no title and no description, four places.
+  /// Every switch on but CrispEdges, no title, no description, no theme colour, four places.
   static TSvgOptions Faithful();
 };
 
@@ -343,12 +352,15 @@ class FSVG_API TSvgCanvas {
   /// @{
 
   /// Writes `<g id="...">`, the id after TSvgOptions::IdPrefix, or `<g>` for an empty
-  /// Id; then, when Title is not empty, `<title>Title</title>` (escaped) on a line of its
-  /// own. Throws ESvgError, writing nothing, when Id is not an XML name without a colon,
-  /// was given to an earlier BeginGroup of this document (every id given is kept, so
-  /// each costs its length in memory until the canvas goes), or is c or g followed by
-  /// digits (the forms of the ids the document numbers itself).
-  void BeginGroup(std::u16string_view Id, std::u16string_view Title = {});
+  /// Id, with `class="..."` for the names in Classes (separated by spaces; no attribute
+  /// for none); then, when Title is not empty, `<title>Title</title>` (escaped) on a line
+  /// of its own. Throws ESvgError, writing nothing, when Id is not an XML name without a
+  /// colon, was given to an earlier BeginGroup of this document (every id given is kept,
+  /// so each costs its length in memory until the canvas goes), or is c or g followed by
+  /// digits (the forms of the ids the document numbers itself); EArgumentError when a
+  /// class name is not a CSS identifier (letters, digits, "-", "_" and characters beyond
+  /// ASCII, not starting with a digit nor with "-" and a digit).
+  void BeginGroup(std::u16string_view Id, std::u16string_view Title = {}, std::u16string_view Classes = {});
   /// Writes `</g>` for the innermost open BeginGroup. Throws EMisuseError, writing
   /// nothing, when no group is open or a link or layer begun since is still open.
   void EndGroup();

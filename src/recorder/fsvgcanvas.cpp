@@ -115,8 +115,8 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
   FRecording->Document.WriteLine(TLine::ColorLength, [&](TLine& Line) { Line.Put(detail::TColorValue{Color}); });
 }
 
-void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
-  FRecording->Document.BeginGroup(Id, Title);
+void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title, std::u16string_view Classes) {
+  FRecording->Document.BeginGroup(Id, Title, Classes);
 }
 
 void TSvgCanvas::EndGroup() { FRecording->Document.EndFrame(detail::TFrameKind::Group); }

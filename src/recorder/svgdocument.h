@@ -98,7 +98,7 @@ class TSvgDocument {
 
   // Groups, links and layers. Each call writes its lines in one write, before the frames
   // change.
-  void BeginGroup(std::u16string_view Id, std::u16string_view Title);
+  void BeginGroup(std::u16string_view Id, std::u16string_view Title, std::u16string_view Classes);
   void BeginLink(std::u16string_view Url);
   void BeginLayer(float Opacity, TBlendMode Blend);
   // Throws EMisuseError unless the innermost frame is of Kind.

@@ -27,6 +27,26 @@ bool IsGeneratedId(std::u16string_view Id) {
          std::all_of(Id.begin() + 1, Id.end(), [](char16_t Unit) { return Unit >= u'0' && Unit <= u'9'; });
 }
 
+// Whether Name is a CSS identifier without escapes, which a selector names as `.Name`:
+// letters, digits, "-", "_" and every character beyond ASCII, not starting with a digit,
+// nor with "-" and a digit. Unpaired surrogates, which no text holds, are refused.
+bool IsCssIdentifier(std::u16string_view Name) {
+  const auto Start = [](char16_t Unit) {
+    return (Unit >= u'a' && Unit <= u'z') || (Unit >= u'A' && Unit <= u'Z') || Unit == u'_' || Unit >= 0x80;
+  };
+  const auto Inner = [&](char16_t Unit) { return Start(Unit) || (Unit >= u'0' && Unit <= u'9') || Unit == u'-'; };
+  const std::size_t First = !Name.empty() && Name[0] == u'-' ? 1 : 0;
+  if (First == Name.size() || !(Start(Name[First]) || Name[First] == u'-')) return false;
+  for (std::size_t At = 0; At < Name.size(); ++At) {
+    const char16_t Unit = Name[At];
+    const bool High = Unit >= 0xD800 && Unit < 0xDC00, Low = Unit >= 0xDC00 && Unit < 0xE000;
+    if (High && !(At + 1 < Name.size() && Name[At + 1] >= 0xDC00 && Name[At + 1] < 0xE000)) return false;
+    if (Low && !(At > 0 && Name[At - 1] >= 0xD800 && Name[At - 1] < 0xDC00)) return false;
+    if (!Inner(Unit)) return false;
+  }
+  return true;
+}
+
 // Whether Url, read as a browser reads it (leading spaces and control characters
 // skipped, tabs and line breaks dropped anywhere, letters in either case), has a scheme
 // that runs script or carries a document of its own: javascript:, vbscript: or data:.
@@ -69,19 +89,36 @@ void TSvgDocument::BeginFrame(TFrameKind Kind, std::size_t Room, TPut&& Put) {
   FFrames.push_back(Kind);
 }
 
-void TSvgDocument::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
+void TSvgDocument::BeginGroup(std::u16string_view Id, std::u16string_view Title, std::u16string_view Classes) {
   Check(IsNameOrEmpty(Id), "BeginGroup: the id must be empty or an XML name without a colon");
+  std::vector<std::u16string_view> Names;
+  for (std::size_t Start = 0; Start < Classes.size();) {
+    const std::size_t End = std::min(Classes.find(u' ', Start), Classes.size());
+    if (End > Start) Names.push_back(Classes.substr(Start, End - Start));
+    Start = End + 1;
+  }
+  for (const std::u16string_view Name : Names)
+    if (!IsCssIdentifier(Name)) throw EArgumentError("BeginGroup: a class name must be a CSS identifier");
   Check(!IsGeneratedId(Id), "BeginGroup: an id of c or g and digits is the document's own");
   if (FGroupIds.contains(std::u16string(Id))) {
     const TBytes Name = ToUtf8(Id);
     throw ESvgError("BeginGroup: the id \"" + std::string(Name.begin(), Name.end()) + "\" is used already");
   }
-  BeginFrame(TFrameKind::Group, FIdPrefix.size() + EncodedRoom(Id) + EncodedRoom(Title) + 64, [&](TLine& Line) {
+  const std::size_t Room = FIdPrefix.size() + EncodedRoom(Id) + EncodedRoom(Title) + EncodedRoom(Classes) + 64;
+  BeginFrame(TFrameKind::Group, Room, [&](TLine& Line) {
     Line.Open("g");
     if (!Id.empty()) {
       Line.Attr("id", [&] {
         Line.Put(std::string_view(FIdPrefix));
         Line.PutText(Id, TTextEncoding::Xml);
+      });
+    }
+    if (!Names.empty()) {
+      Line.Attr("class", [&] {
+        for (std::size_t Index = 0; Index < Names.size(); ++Index) {
+          if (Index != 0) Line.Put(' ');
+          Line.PutText(Names[Index], TTextEncoding::Xml);
+        }
       });
     }
     Line.Put(">\n");

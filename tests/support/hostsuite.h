@@ -143,7 +143,7 @@ TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
 }
 
 // A layer at half opacity, no darker where the squares in it overlap; a multiplying layer
-// over a blue backdrop, each call inside it clipped, the picture laid down unclipped.
+// over a blue backdrop, each call inside it clipped.
 TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   TypeParam Canvas(20, 10);
   Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF0000FF));
@@ -157,7 +157,6 @@ TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   Canvas.IntersectClipRect({0, 0, 15, 10});
   Canvas.BeginLayer(1, TBlendMode::Multiply);
   Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1);
-  Canvas.SetClip(nullptr);
   Canvas.EndLayer();
   EXPECT_EQ(Canvas.Pixel(12, 5), 0xFF000000u);
   EXPECT_EQ(Canvas.Pixel(17, 5), 0xFF0000FFu);
