@@ -20,11 +20,13 @@ const std::pair<const char*, bool O::*> Cases[] = {{"plain", nullptr},
                                                    {"StrokeStyle", &O::StrokeStyle},
                                                    {"TextLayout", &O::TextLayout},
                                                    {"GlyphOutlines", &O::GlyphOutlines},
+                                                   {"CrispEdges", &O::CrispEdges},
+                                                   {"ThemeColor", nullptr},
                                                    {"faithful", nullptr}};
 
-// The "title" case also escapes markup in the title and description; "faithful" turns
-// every switch on. The drawing is the options scene of tests/scenes.txt; every line is
-// built in room lent exactly to size.
+// The "title" case also escapes markup in the title and description; "ThemeColor" is the
+// strokes' colour, alpha and all; "faithful" turns every switch on. The drawing is the options scene of
+// tests/scenes.txt; every line is built in room lent exactly to size.
 TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
   std::string Recorded;
   for (const auto& [Name, Switch] : Cases) {
@@ -34,6 +36,7 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
       Options.Title = u"Sales & \"costs\"";
       Options.Description = u"<2024>";
     }
+    if (Name == std::string("ThemeColor")) Options.ThemeColor = 0x800000FF;
     if (Name == std::string("faithful")) Options = TSvgOptions::Faithful();
     test::TLayingCanvas Host(640, 480);
     test::TCountingStream Stream;

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -125,8 +126,16 @@ struct FSVG_API TSvgOptions {
   /// on the host's lines as TextLayout places them, so that the document can be searched,
   /// selected and read aloud. Off, the outlines alone.
   bool SelectableText = true;
+  /// A colour a page may restyle: fills and strokes of exactly this colour (alpha too)
+  /// are written as `currentColor`, and the root gets `color` with it, so that the
+  /// document standing alone looks as drawn and a page's CSS `color` recolours it.
+  std::optional<TAlphaColor> ThemeColor;
+  /// `shape-rendering="crispEdges"` on the root, for a host that paints without
+  /// anti-aliasing: renderers then leave edges hard, as it painted them. Not part of
+  /// Faithful(), whose hosts smooth their edges.
+  bool CrispEdges = false;
 
-  /// Every switch on, no title and no description, four places.
+  /// Every switch on but CrispEdges, no title, no description, no theme colour, four places.
   static TSvgOptions Faithful();
 };
 
@@ -362,14 +371,17 @@ class FSVG_API TSvgCanvas {
   /// @{
 
   /// Writes `<g id="...">`, the id after TSvgOptions::IdPrefix, or `<g>` for an empty
-  /// Id; then, when Title is not empty, `<title>Title</title>` (escaped) on a line of its
-  /// own. Throws ESvgError, writing nothing, when Id is not an XML name without a colon,
-  /// was given to an earlier BeginGroup of this document (every id given is kept, so
-  /// each costs its length in memory until the canvas goes), or is c or g followed by
-  /// digits (the forms of the ids the document numbers itself).
-  void BeginGroup(std::u16string_view Id, std::u16string_view Title = {});
+  /// Id, with `class="..."` for the names in Classes (separated by spaces; no attribute
+  /// for none); then, when Title is not empty, `<title>Title</title>` (escaped) on a line
+  /// of its own. Throws ESvgError, writing nothing, when Id is not an XML name without a
+  /// colon, was given to an earlier BeginGroup of this document (every id given is kept,
+  /// so each costs its length in memory until the canvas goes), or is c or g followed by
+  /// digits (the forms of the ids the document numbers itself); EArgumentError when a
+  /// class name is not a CSS identifier (letters, digits, "-", "_" and characters beyond
+  /// ASCII, not starting with a digit nor with "-" and a digit).
+  void BeginGroup(std::u16string_view Id, std::u16string_view Title = {}, std::u16string_view Classes = {});
   /// Writes `</g>` for the innermost open BeginGroup. Throws EMisuseError, writing
-  /// nothing, when no group is open or a link begun since is still open.
+  /// nothing, when no group is open or a link or layer begun since is still open.
   void EndGroup();
   /// Writes `<a xlink:href="Url" xmlns:xlink="http://www.w3.org/1999/xlink">`, Url
   /// escaped and otherwise as given. Throws EArgumentError, writing nothing, for a
@@ -377,8 +389,30 @@ class FSVG_API TSvgCanvas {
   /// characters, as browsers read it) unless TSvgOptions::AnyLinkScheme is set.
   void BeginLink(std::u16string_view Url);
   /// Writes `</a>` for the innermost open BeginLink. Throws EMisuseError, writing
-  /// nothing, when no link is open or a group begun since is still open.
+  /// nothing, when no link is open or a group or layer begun since is still open.
   void EndLink();
+  /// @}
+
+  /// @name Layers
+  /// A layer is painted by the host as a picture of its own (TCanvas::BeginLayer) and
+  /// recorded as a group that the renderer composites alike. It nests with groups and
+  /// links as they nest with each other; Close and the destructor end the host's layers
+  /// begun here that are still open, and their groups.
+  ///
+  ///     Canvas.BeginLayer(0.5f);  // <g opacity="0.5">
+  ///     Canvas.FillEllipse({10, 10, 60, 60}, 1);
+  ///     Canvas.FillEllipse({40, 10, 90, 60}, 1);  // the overlap no darker than the rest
+  ///     Canvas.EndLayer();        // </g>
+  /// @{
+
+  /// Begins a layer on the host, then writes `<g opacity="...">`, with
+  /// `style="mix-blend-mode:...;isolation:isolate"` for a blend mode other than Normal.
+  /// Throws EArgumentError, beginning none, for an opacity NaN or outside 0 to 1.
+  void BeginLayer(float Opacity, TBlendMode Blend = TBlendMode::Normal);
+  /// Ends the innermost layer on the host, then writes `</g>`. Throws EMisuseError,
+  /// ending none and writing nothing, when no layer is open or a group or link begun
+  /// since is still open.
+  void EndLayer();
   /// @}
 
  protected:

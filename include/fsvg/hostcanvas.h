@@ -109,6 +109,24 @@ class FSVG_API TCanvas {
   void RestoreState(const TCanvasSaveState* State);
   /// @}
 
+  /// @name Layers
+  /// Everything drawn between BeginLayer and its EndLayer is painted into a picture of its
+  /// own, which EndLayer lays over what lies under it at the layer's opacity, by its blend
+  /// mode. Each drawing call inside is clipped by the clip in force when it is made; the
+  /// picture itself is not clipped again. Layers nest; the state (paint, matrix, clip,
+  /// saved states) is not part of a layer and goes on across its ends.
+  /// @{
+
+  /// Begins a layer. Throws EArgumentError, beginning none, for an opacity that is NaN or
+  /// outside 0 to 1, or a blend mode that is not one of TBlendMode's.
+  void BeginLayer(float Opacity, TBlendMode Blend = TBlendMode::Normal);
+  /// Ends the innermost layer and lays its picture down. Throws EMisuseError when no layer
+  /// is open.
+  void EndLayer();
+  /// How many layers are open.
+  std::int32_t GetLayerCount() const { return static_cast<std::int32_t>(FLayers.size()); }
+  /// @}
+
   /// @name Drawing with an explicit paint
   /// Opacity multiplies the paint's alpha. Positions are offset by GetOffset(), but
   /// for Clear. Coordinates, sizes, radii, angles, opacity and the points of a polygon
@@ -358,6 +376,17 @@ class FSVG_API TCanvas {
                             bool HighSpeed) = 0;
   /// @}
 
+  /// @name Layer hooks
+  /// @{
+
+  /// Starts painting into a new transparent picture, over the pictures of the layers open.
+  virtual void DoBeginLayer(float Opacity, TBlendMode Blend) = 0;
+  /// Lays the innermost layer's picture, begun with these values, over what lies under it,
+  /// unclipped; later painting goes there again. Called before the layer leaves
+  /// GetLayerCount.
+  virtual void DoEndLayer(float Opacity, TBlendMode Blend) = 0;
+  /// @}
+
   /// @name Text layout hooks
   /// A host that paints text supplies a measurer of its current Font and its font
   /// metrics; the defaults below then answer every measuring call from the shared
@@ -408,6 +437,12 @@ class FSVG_API TCanvas {
   std::int32_t FClippingChangeCount = 0;
   TClip FClip;
   std::vector<std::unique_ptr<TCanvasSaveState>> FSavedStates;
+  // The open layers' opacity and blend mode, outermost first.
+  struct TLayer {
+    float Opacity;
+    TBlendMode Blend;
+  };
+  std::vector<TLayer> FLayers;
   // The states released last, oldest first, kept so that their addresses are not reused.
   static constexpr std::size_t ReleasedStatesKept = 256;
   std::deque<std::unique_ptr<TCanvasSaveState>> FReleasedStates;
@@ -441,6 +476,8 @@ class FSVG_API TNullCanvas : public TCanvas {
   void DoFillText(const TRectF&, std::u16string_view, bool, float, TFillTextFlags, TTextAlign, TTextAlign) override {}
   float DoTextHeight(std::u16string_view) override { return 0; }
   void DoDrawBitmap(const TBitmap&, const TRectF&, const TRectF&, float, bool) override {}
+  void DoBeginLayer(float, TBlendMode) override {}
+  void DoEndLayer(float, TBlendMode) override {}
 };
 
 /// @}

@@ -30,6 +30,19 @@ enum class TBrushKind {
   Resource   ///< a shared resource, represented by Color
 };
 
+/// How a layer's picture is combined with what lies under it (TCanvas::BeginLayer): the
+/// separable blend modes that Cairo's operators, QPainter's composition modes and CSS's
+/// mix-blend-mode share, each over the backdrop as source-over does.
+enum class TBlendMode {
+  Normal,     ///< the layer over the backdrop
+  Multiply,   ///< the product of both colours: never lighter
+  Screen,     ///< the inverse of the product of the inverses: never darker
+  Overlay,    ///< multiply where the backdrop is dark, screen where it is light
+  Darken,     ///< the darker of both, channel by channel
+  Lighten,    ///< the lighter of both, channel by channel
+  Difference  ///< the difference of both, channel by channel
+};
+
 /// The dash pattern of a stroke (see DashPattern).
 enum class TStrokeDash {
   Solid,       ///< a continuous line

@@ -41,6 +41,8 @@ class FSVG_API TTeeCanvas : public TCanvas {
   void DoEndScene() override;
   void DoSetSize() override;
   void DoSetMatrix() override;
+  void DoBeginLayer(float Opacity, TBlendMode Blend) override;
+  void DoEndLayer(float Opacity, TBlendMode Blend) override;
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
   void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,

@@ -160,6 +160,25 @@ void TCanvas::SetOffset(const TPointF& Value) {
   FOffset = Value;
 }
 
+// The layer is counted once the host has begun it, so a host that throws begins none.
+void TCanvas::BeginLayer(float Opacity, TBlendMode Blend) {
+  if (!(Opacity >= 0 && Opacity <= 1)) throw EArgumentError("BeginLayer: the opacity must be from 0 to 1");
+  if (Blend < TBlendMode::Normal || Blend > TBlendMode::Difference)
+    throw EArgumentError("BeginLayer: the blend mode is not one of TBlendMode's");
+  FLayers.reserve(FLayers.size() + 1);
+  DoBeginLayer(Opacity, Blend);
+  FLayers.push_back({Opacity, Blend});
+}
+
+// The layer leaves the count even when the host fails to lay it down: its picture is
+// gone either way, and the layers under it stay matched.
+void TCanvas::EndLayer() {
+  if (FLayers.empty()) throw EMisuseError("EndLayer without a matching BeginLayer");
+  const TLayer Layer = FLayers.back();
+  CallOrUndo([&] { DoEndLayer(Layer.Opacity, Layer.Blend); }, [this] { FLayers.pop_back(); });
+  FLayers.pop_back();
+}
+
 std::unique_ptr<TTextMeasurer> TCanvas::DoCreateTextMeasurer() const { return nullptr; }
 
 void TCanvas::DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,

@@ -4,6 +4,7 @@
 // svgimages.cpp; the document in svgdocument.h.
 #include "fsvg/fsvgcanvas.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -55,7 +56,21 @@ void TSvgCanvas::TRecording::Start() {
 }
 
 void TSvgCanvas::Close() {
-  if (!FRecording->Document.IsClosed()) FRecording->Document.Finish();
+  if (!FRecording->Document.IsClosed()) FRecording->Finish();
+}
+
+// The host's layers begun through this canvas are laid down, so that the picture is
+// whole when the document is; the document is finished whatever the host does.
+void TSvgCanvas::TRecording::Finish() {
+  std::exception_ptr Error;
+  try {
+    for (std::size_t Open = std::min<std::size_t>(Document.LayerCount(), Canvas->GetLayerCount()); Open > 0; --Open)
+      Canvas->EndLayer();
+  } catch (...) {
+    Error = std::current_exception();
+  }
+  Document.Finish();
+  if (Error) std::rethrow_exception(Error);
 }
 
 // A destructor cannot raise: a close that fails here is reported on the standard error
@@ -64,7 +79,7 @@ void TSvgCanvas::Close() {
 TSvgCanvas::~TSvgCanvas() {
   if (FRecording->Document.IsClosed()) return;
   try {
-    FRecording->Document.Finish();
+    FRecording->Finish();
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "fsvgcanvas: the document could not be closed: %s\n", Error.what());
   } catch (...) {
@@ -100,12 +115,33 @@ void TSvgCanvas::WriteColor(TAlphaColor Color) {
   FRecording->Document.WriteLine(TLine::ColorLength, [&](TLine& Line) { Line.Put(detail::TColorValue{Color}); });
 }
 
-void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title) {
-  FRecording->Document.BeginGroup(Id, Title);
+void TSvgCanvas::BeginGroup(std::u16string_view Id, std::u16string_view Title, std::u16string_view Classes) {
+  FRecording->Document.BeginGroup(Id, Title, Classes);
 }
 
-void TSvgCanvas::EndGroup() { FRecording->Document.EndFrame(false); }
-void TSvgCanvas::BeginLink(std::u16string_view Url) { FRecording->Document.BeginFrame(true, Url, {}); }
-void TSvgCanvas::EndLink() { FRecording->Document.EndFrame(true); }
+void TSvgCanvas::EndGroup() { FRecording->Document.EndFrame(detail::TFrameKind::Group); }
+void TSvgCanvas::BeginLink(std::u16string_view Url) { FRecording->Document.BeginLink(Url); }
+void TSvgCanvas::EndLink() { FRecording->Document.EndFrame(detail::TFrameKind::Link); }
+
+// The host begins the layer first (and refuses bad values); a write that fails ends it
+// again, so that the host's layers and the document's stay matched.
+void TSvgCanvas::BeginLayer(float Opacity, TBlendMode Blend) {
+  TCanvas& Host = GetCanvas();
+  Host.BeginLayer(Opacity, Blend);
+  try {
+    FRecording->Document.BeginLayer(Opacity, Blend);
+  } catch (...) {
+    Host.EndLayer();
+    throw;
+  }
+}
+
+// A layer the document cannot end (a group or link begun in it is open) is not ended on
+// the host either.
+void TSvgCanvas::EndLayer() {
+  FRecording->Document.RequireFrame(detail::TFrameKind::Layer);
+  GetCanvas().EndLayer();
+  FRecording->Document.EndFrame(detail::TFrameKind::Layer);
+}
 
 }  // namespace fsvg

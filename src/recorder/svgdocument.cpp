@@ -17,7 +17,7 @@ constexpr std::string_view Footer = "</svg>";
 
 // Whether O asks for the plain recording: every switch off, and the plain places.
 bool IsPlain(const TSvgOptions& O) {
-  return !AnySwitch(O) && !O.Gradients && !O.GlyphOutlines && O.DecimalPlaces == PlainDecimalPlaces;
+  return !AnySwitch(O) && !O.Gradients && !O.GlyphOutlines && !O.ThemeColor && O.DecimalPlaces == PlainDecimalPlaces;
 }
 
 // Where a closed document writes: every write is refused, so a drawing call after Close
@@ -92,8 +92,8 @@ void TSvgDocument::Start(std::int32_t Width, std::int32_t Height) {
   WriteHeader(Width, Height);
 }
 
-// The XML declaration and the root's opening tag, with the document's size, title and
-// description when the options ask for them; one write.
+// The XML declaration and the root's opening tag, with the document's size, the theme
+// colour, crisp edges, title and description when the options ask for them; one write.
 void TSvgDocument::WriteHeader(std::int32_t Width, std::int32_t Height) {
   const std::size_t Room =
       FixedLineRoom + OptionsRoom + EncodedRoom(FOptions.Title) + EncodedRoom(FOptions.Description);
@@ -111,6 +111,8 @@ void TSvgDocument::WriteHeader(std::int32_t Width, std::int32_t Height) {
     }
     // The glyphs' uses link by xlink:href, declared once on the root.
     if (FOptions.GlyphOutlines) Line.Attr("xmlns:xlink", "http://www.w3.org/1999/xlink");
+    if (FOptions.ThemeColor) Line.Attr("color", TColorValue{*FOptions.ThemeColor});
+    if (FOptions.CrispEdges) Line.Attr("shape-rendering", "crispEdges");
     Line.Put(">\n");
     const auto PutElement = [&](std::string_view Open, std::u16string_view Text, std::string_view Close) {
       if (Text.empty()) return;

@@ -5,6 +5,7 @@
 // never sees the host canvas.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -24,6 +25,9 @@ namespace fsvg::detail {
 // Whether Text is empty or an XML name without a colon: the rule of the id prefix, which
 // group ids keep too.
 bool IsNameOrEmpty(std::u16string_view Text);
+
+// What a frame of the document is: a caller's group, a link or a layer.
+enum class TFrameKind { Group, Link, Layer };
 
 // What the store defines, each kind numbered on its own after the id prefix, by the
 // letter of its entry in DefinitionLetters: clip paths c1, c2, ..., gradients g1, g2, ...,
@@ -93,10 +97,16 @@ class TSvgDocument {
       Put(FOptions);
   }
 
-  // Groups and links. Each call writes its lines in one write, before the frames change.
-  void BeginGroup(std::u16string_view Id, std::u16string_view Title);
-  void BeginFrame(bool Link, std::u16string_view Target, std::u16string_view Title);
-  void EndFrame(bool Link);
+  // Groups, links and layers. Each call writes its lines in one write, before the frames
+  // change.
+  void BeginGroup(std::u16string_view Id, std::u16string_view Title, std::u16string_view Classes);
+  void BeginLink(std::u16string_view Url);
+  void BeginLayer(float Opacity, TBlendMode Blend);
+  // Throws EMisuseError unless the innermost frame is of Kind.
+  void RequireFrame(TFrameKind Kind) const;
+  void EndFrame(TFrameKind Kind);
+  // How many layers are open.
+  std::size_t LayerCount() const { return static_cast<std::size_t>(std::ranges::count(FFrames, TFrameKind::Layer)); }
 
   // The steps the clip groups open in the innermost frame hold, by depth (outermost
   // first), the depth of the newest step of each group, and the newest step.
@@ -129,6 +139,10 @@ class TSvgDocument {
   std::string NextId(TDefinitionKind Kind) const;
   std::string_view Keep(TDefinitionKind Kind, std::string_view Content, const std::string& Id);
   void WriteHeader(std::int32_t Width, std::int32_t Height);
+  // The clip groups' ends and the frame Put opens (its start tag and what follows it), in
+  // one write in room for Room bytes more; then the frame counts as open.
+  template <typename TPut>
+  void BeginFrame(TFrameKind Kind, std::size_t Room, TPut&& Put);
   // What closes the open clip groups; and every open group, innermost first.
   std::string ClipGroupsEnd() const;
   std::string OpenGroupsEnd() const;
@@ -140,9 +154,9 @@ class TSvgDocument {
   bool FPlain;             // every switch is off, four places: elements are built by the plain code
   bool FClosed = false;    // Finish has ended the document
   bool FTornLine = false;  // a line written in pieces lost its end to a failed write
-  // Groups and links: each open one, outermost first (true for a link), and every group
-  // id given so far, without the prefix.
-  std::vector<bool> FFrames;
+  // Groups, links and layers: each open one, outermost first, and every group id given so
+  // far, without the prefix.
+  std::vector<TFrameKind> FFrames;
   std::unordered_set<std::u16string> FGroupIds;
   // The steps the open clip groups hold, outermost first, the depth each group ends at,
   // and the newest step.

@@ -173,10 +173,20 @@ template <typename TSwitches>
   if (!Options.CornerShapes) PutRadii(Line, XRadius, YRadius, ACorners);
 }
 
+// A paint's colour as the attribute Name: currentColor for the options' theme colour,
+// which the root carries, so that a page restyles it; else #RRGGBB.
+template <std::size_t N, typename TSwitches>
+[[gnu::always_inline]] inline void PutColor(TLine& Line, const char (&Name)[N], TAlphaColor Color,
+                                            const TSwitches& Options) {
+  if (Options.ThemeColor == Color) [[unlikely]]
+    return Line.Attr(Name, "currentColor");
+  Line.Attr(Name, TColorValue{Color});
+}
+
 // A fill colour and, under the options, its alpha.
 template <typename TSwitches>
 [[gnu::always_inline]] inline void PutFillColor(TLine& Line, TAlphaColor Color, const TSwitches& Options) {
-  Line.Attr("fill", TColorValue{Color});
+  PutColor(Line, "fill", Color, Options);
   PutAlpha(Line, "fill-opacity", Color, Options);
 }
 
@@ -224,7 +234,7 @@ template <typename TSwitches>
   if (Options.Gradients && !Paint.empty()) {
     Line.Attr("stroke", [&] { PutPaintRef(Line, Paint); });
   } else {
-    Line.Attr("stroke", TColorValue{ABrush.Color});
+    PutColor(Line, "stroke", ABrush.Color, Options);
     PutAlpha(Line, "stroke-opacity", ABrush.Color, Options);
   }
   if (Options.StrokeStyle) PutStrokeStyle(Line, ABrush, Width);

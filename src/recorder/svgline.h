@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 
@@ -183,6 +184,7 @@ inline bool AnySwitch(const TSvgOptions& O) {
 struct TPlainSwitches {
   static constexpr bool Transforms = false, CornerShapes = false, ColorAlpha = false, StrokeStyle = false,
                         TextLayout = false, FontStyle = false, Gradients = false;
+  static constexpr std::optional<TAlphaColor> ThemeColor = std::nullopt;
   static constexpr int DecimalPlaces = PlainDecimalPlaces;
 };
 

@@ -34,6 +34,9 @@ class TSvgCanvas::TRecording {
   // document was never opened) and an owned file closes; the error that made the
   // constructor fail is the one that leaves it.
   void Start();
+  // Ends the host's layers that the document has open, then finishes the document; raises
+  // the host's error, else the document's.
+  void Finish();
 
   // Brings the open groups to the host's clip, and to its size, before an element is
   // written: one pointer and the size compared when nothing changed.

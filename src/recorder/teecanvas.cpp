@@ -50,6 +50,9 @@ void TTeeCanvas::DoSetMatrix() {
   if (!(Host.GetMatrix() == GetMatrix())) Host.SetMatrix(GetMatrix());
 }
 
+void TTeeCanvas::DoBeginLayer(float Opacity, TBlendMode Blend) { FRecorder.BeginLayer(Opacity, Blend); }
+void TTeeCanvas::DoEndLayer(float, TBlendMode) { FRecorder.EndLayer(); }
+
 void TTeeCanvas::DoClear(TAlphaColor Color) {
   Synced();
   FRecorder.Clear(Color);

@@ -156,6 +156,26 @@ TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
   EXPECT_NEAR(Coverage(Canvas), 3200, 2);
 }
 
+// A layer at half opacity, no darker where the squares in it overlap; a multiplying layer
+// over a blue backdrop, each call inside it clipped.
+TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
+  TypeParam Canvas(20, 10);
+  Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF0000FF));
+  Canvas.SetFill(TBrush(TBrushKind::Solid, 0xFFFFFF00));
+  Canvas.BeginLayer(0.5f);
+  Canvas.FillRect({0, 0, 6, 10}, 0, 0, AllCorners, 1);
+  Canvas.FillRect({4, 0, 8, 10}, 0, 0, AllCorners, 1);
+  Canvas.EndLayer();
+  EXPECT_EQ(Canvas.Pixel(5, 5), Canvas.Pixel(1, 5));
+  EXPECT_NEAR(Canvas.Pixel(7, 5) >> 24, 128, 1);
+  Canvas.IntersectClipRect({0, 0, 15, 10});
+  Canvas.BeginLayer(1, TBlendMode::Multiply);
+  Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1);
+  Canvas.EndLayer();
+  EXPECT_EQ(Canvas.Pixel(12, 5), 0xFF000000u);
+  EXPECT_EQ(Canvas.Pixel(17, 5), 0xFF0000FFu);
+}
+
 // A thickness that is not finite or is negative; each shape at the largest scale that
 // strokes it and one that refuses it: a million dashes (dots 2 long on a square's 40
 // scaled by 50000, on a circle of length 10 pi starting at the origin, dashed by its
@@ -265,7 +285,8 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirAreaAndJoinsAreMitred,
-                            BitmapsAndGradients, ClipsKeepTheirRegion, StrokesNoHostCanPaintAreRefused,
-                            PixelsSizesAndPngFiles, TextMetricsScaleAndBadSizesAreRefused, GlyphOutlinesPaintAsTheText);
+                            BitmapsAndGradients, ClipsKeepTheirRegion, LayersCompositeAsOnePicture,
+                            StrokesNoHostCanPaintAreRefused, PixelsSizesAndPngFiles,
+                            TextMetricsScaleAndBadSizesAreRefused, GlyphOutlinesPaintAsTheText);
 
 }  // namespace fsvg::test

@@ -81,6 +81,7 @@ inline const std::vector<TParam>& Arguments() {
       {"width", TKind::Whole},
       {"height", TKind::Whole},
       {"text", TKind::Choice, "false", "false true"},
+      {"blend", TKind::Choice, "Normal", "Normal Multiply Screen Overlay Darken Lighten Difference"},
       {"max"},
       {"min"},
   };
@@ -646,6 +647,9 @@ inline const std::vector<TVerb>& Verbs() {
       {"EndGroup", "", "", "ends the group begun last", [](S S, T) { S.C.EndGroup(); }},
       {"BeginLink", "", "", "a link to TEXT", [](S S, T T) { S.C.BeginLink(T.Text); }, true},
       {"EndLink", "", "", "ends the link begun last", [](S S, T) { S.C.EndLink(); }},
+      {"BeginLayer", "", "opacity blend", "a layer, composited as one picture at the opacity by the blend mode",
+       [](S S, T T) { S.C.BeginLayer(T.Number("opacity"), static_cast<TBlendMode>(T.Get("blend"))); }},
+      {"EndLayer", "", "", "ends the layer begun last", [](S S, T) { S.C.EndLayer(); }},
       {"Dashboard", "", "", "the demo dashboard (the fidelity program)"},
       {"Write", "number", "color repeat",
        "the recorder's raw writers (the tests): TEXT three ways, or else the number and the colour", nullptr, true},

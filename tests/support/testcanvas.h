@@ -58,7 +58,7 @@ inline std::string Arg(const TPathData& Path) {  // the verbs by number, the poi
 
 /// Records each call it gets as "Name(args...)": the drawing and measuring calls, the
 /// scene hooks (BeginScene with the number of clipping rectangles and the handle; refused
-/// with RefuseScene), Flush and SetMatrix (with the y translation). Its FailAt-th call
+/// with RefuseScene), Flush, SetMatrix (with the y translation) and the layers. Its FailAt-th call
 /// (1-based; 0 never) throws std::runtime_error "host failed" after being recorded.
 /// Measuring, it answers [1,2,3,4], a width of 7.5 and a height of 11.25, and lays every
 /// wrapped text out as two lines.
@@ -85,6 +85,8 @@ class TRecordingCanvas : public TNullCanvas {
   }
   void DoEndScene() override { Record("EndScene"); }
   void DoSetMatrix() override { Record("SetMatrix", GetMatrix().m32); }
+  void DoBeginLayer(float O, TBlendMode Blend) override { Record("BeginLayer", O, Blend); }
+  void DoEndLayer(float O, TBlendMode Blend) override { Record("EndLayer", O, Blend); }
   using S = std::u16string_view;
   using A = TTextAlign;
   using R = const TRectF&;

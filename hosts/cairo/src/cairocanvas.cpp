@@ -5,6 +5,8 @@
 // by TCanvas before a hook runs, and the stroke's thickness and limits by the outline.
 #include "fsvg/cairocanvas.h"
 
+#include <iterator>
+
 #include "checks.h"
 #include "paths.h"
 #include "textshaping.h"
@@ -13,8 +15,18 @@ namespace fsvg {
 
 using namespace detail;
 
+namespace {
+
+// Cairo's operator for each blend mode, in TBlendMode's order.
+constexpr cairo_operator_t BlendOperators[] = {
+    CAIRO_OPERATOR_OVER,   CAIRO_OPERATOR_MULTIPLY, CAIRO_OPERATOR_SCREEN,    CAIRO_OPERATOR_OVERLAY,
+    CAIRO_OPERATOR_DARKEN, CAIRO_OPERATOR_LIGHTEN,  CAIRO_OPERATOR_DIFFERENCE};
+static_assert(std::size(BlendOperators) == static_cast<std::size_t>(TBlendMode::Difference) + 1);
+
+}  // namespace
+
 TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint() const {
-  TContextPtr Context(cairo_create(FSurface.get()));
+  TContextPtr Context(cairo_create(Target()));
   CheckStatus(cairo_status(Context.get()));
   // The clip first, each step through the offset and matrix it was set under.
   if (GetClip() && !ApplyClip(Context.get(), GetClip(), GetScale())) return nullptr;
@@ -50,7 +62,7 @@ TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint() const {
 
 // Clear replaces every pixel the clip leaves.
 void TCairoCanvas::DoClear(TAlphaColor Color) {
-  TContextPtr Context(cairo_create(FSurface.get()));
+  TContextPtr Context(cairo_create(Target()));
   if (GetClip() && !ApplyClip(Context.get(), GetClip(), GetScale())) return;
   cairo_set_operator(Context.get(), CAIRO_OPERATOR_SOURCE);
   SetSourceColor(Context.get(), Color, 1);
@@ -138,6 +150,21 @@ void TCairoCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, co
   cairo_pattern_set_extend(Pattern, CAIRO_EXTEND_PAD);
   cairo_pattern_set_filter(Pattern, HighSpeed ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_paint_with_alpha(Context.get(), ClampedOpacity(AOpacity));
+  CheckStatus(cairo_status(Context.get()));
+}
+
+// A layer paints into a surface of the canvas's own size, so that every position maps
+// to the same device pixel as on the canvas; it is laid down unclipped and untransformed,
+// since each call inside was clipped and transformed when it painted.
+void TCairoCanvas::DoBeginLayer(float, TBlendMode) { FLayers.push_back(CreateSurface()); }
+
+void TCairoCanvas::DoEndLayer(float Opacity, TBlendMode Blend) {
+  const TSurfacePtr Layer = std::move(FLayers.back());
+  FLayers.pop_back();
+  TContextPtr Context(cairo_create(Target()));
+  cairo_set_source_surface(Context.get(), Layer.get(), 0, 0);
+  cairo_set_operator(Context.get(), BlendOperators[static_cast<std::size_t>(Blend)]);
+  cairo_paint_with_alpha(Context.get(), Opacity);
   CheckStatus(cairo_status(Context.get()));
 }
 

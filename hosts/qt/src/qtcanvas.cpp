@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "fsvg/qtcanvas.h"
 #include "paths.h"
@@ -15,6 +16,17 @@
 namespace fsvg {
 
 using namespace qthost;
+
+namespace {
+
+// QPainter's composition mode for each blend mode, in TBlendMode's order.
+constexpr QPainter::CompositionMode BlendModes[] = {
+    QPainter::CompositionMode_SourceOver, QPainter::CompositionMode_Multiply, QPainter::CompositionMode_Screen,
+    QPainter::CompositionMode_Overlay,    QPainter::CompositionMode_Darken,   QPainter::CompositionMode_Lighten,
+    QPainter::CompositionMode_Difference};
+static_assert(std::size(BlendModes) == static_cast<std::size_t>(TBlendMode::Difference) + 1);
+
+}  // namespace
 
 std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool Transformed) {
   const TMatrix& M = GetMatrix();
@@ -112,6 +124,37 @@ void TQtCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const
   Painter->drawImage(QRectF(Dest.Left, Dest.Top, static_cast<double>(Dest.Right) - Dest.Left,
                             static_cast<double>(Dest.Bottom) - Dest.Top),
                      Image);
+}
+
+// A layer paints into an image of the device's own pixels and pixel ratio, so that every
+// position maps to the same device pixel; it is laid down unclipped and untransformed,
+// since each call inside was clipped and transformed when it painted.
+void TQtCanvas::DoBeginLayer(float, TBlendMode) {
+  const qreal Ratio = FDevice->devicePixelRatioF();
+  // A widget gives its size in device-independent pixels, an image or a pixmap in its own.
+  const qreal Scale = FDevice->devType() == QInternal::Widget ? Ratio : 1;
+  const auto Width = static_cast<int>(std::ceil(FDevice->width() * Scale));
+  const auto Height = static_cast<int>(std::ceil(FDevice->height() * Scale));
+  auto Layer =
+      std::make_unique<TLayerImage>(TLayerImage{QImage(Width, Height, QImage::Format_ARGB32_Premultiplied), FDevice});
+  if (Width > 0 && Height > 0 && Layer->Image.isNull())
+    throw EHostError("TQtCanvas: Qt cannot allocate a layer's image");
+  Layer->Image.setDevicePixelRatio(Ratio);
+  Layer->Image.fill(Qt::transparent);
+  FLayers.push_back(std::move(Layer));
+  FDevice = &FLayers.back()->Image;
+}
+
+void TQtCanvas::DoEndLayer(float Opacity, TBlendMode Blend) {
+  const std::unique_ptr<TLayerImage> Layer = std::move(FLayers.back());
+  FLayers.pop_back();
+  FDevice = Layer->Under;
+  if (Layer->Image.isNull()) return;
+  QPainter Painter;
+  if (!Painter.begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  Painter.setCompositionMode(BlendModes[static_cast<std::size_t>(Blend)]);
+  Painter.setOpacity(Opacity);
+  Painter.drawImage(QPointF(0, 0), Layer->Image);
 }
 
 }  // namespace fsvg

@@ -86,7 +86,8 @@ bool TQtCanvas::DoBeginScene(PClipRects, std::uintptr_t) { return FOwnsImage ? !
 void TQtCanvas::DoSetSize() {
   if (!FOwnsImage) return;
   FImage = CreateImage();
-  FDevice = &FImage;
+  // Inside a layer, painting goes on into the layer's image.
+  if (FLayers.empty()) FDevice = &FImage;
 }
 
 }  // namespace fsvg

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fsvg/outlinecanvas.h"
 
@@ -78,6 +79,12 @@ class TCairoCanvas : public TOutlineCanvas {
   void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
                     bool HighSpeed) override;
   /// @}
+  /// Begins painting into a transparent surface of the canvas's size. Throws EHostError
+  /// when Cairo cannot make it.
+  void DoBeginLayer(float Opacity, TBlendMode Blend) override;
+  /// Paints the layer's surface over the one under it, with the opacity as alpha and the
+  /// blend mode's Cairo operator.
+  void DoEndLayer(float Opacity, TBlendMode Blend) override;
   /// The metrics of the current Font. Throws EArgumentError for a bad font size.
   TFontMetrics DoGetFontMetrics() const override;
   /// Measures runs in the current Font, kerned, as they are painted; word wrap extends
@@ -99,6 +106,8 @@ class TCairoCanvas : public TOutlineCanvas {
   using TContextPtr = std::unique_ptr<cairo_t, TContextDeleter>;
 
   TSurfacePtr CreateSurface() const;
+  /// The surface painting goes to: the innermost layer's, else the canvas's.
+  cairo_surface_t* Target() const { return FLayers.empty() ? FSurface.get() : FLayers.back().get(); }
   /// A fresh context for one drawing operation with the offset, matrix and scale set,
   /// or null when the matrix is singular and so nothing drawn would cover any area.
   TContextPtr BeginPaint() const;
@@ -108,6 +117,8 @@ class TCairoCanvas : public TOutlineCanvas {
   void SelectFont(cairo_t* Context) const;
 
   TSurfacePtr FSurface;
+  // The open layers' surfaces, outermost first.
+  std::vector<TSurfacePtr> FLayers;
   // Text is measured on a context of its own with the identity transform, so the
   // layout is the same in logical units whatever the scale and matrix.
   TSurfacePtr FMeasureSurface;

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "fsvg/outlinecanvas.h"
 
@@ -83,6 +84,12 @@ class TQtCanvas : public TOutlineCanvas {
   void DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
                     bool HighSpeed) override;
   /// @}
+  /// Begins painting into a transparent image of the device's size. Throws EHostError
+  /// when Qt cannot allocate it.
+  void DoBeginLayer(float Opacity, TBlendMode Blend) override;
+  /// Paints the layer's image over the device under it, at the opacity, by the blend
+  /// mode's composition mode.
+  void DoEndLayer(float Opacity, TBlendMode Blend) override;
   /// The metrics of the current Font. Throws EArgumentError for a bad font size.
   TFontMetrics DoGetFontMetrics() const override;
   /// Measures runs in the current Font, kerned, as they are painted. Throws
@@ -102,7 +109,14 @@ class TQtCanvas : public TOutlineCanvas {
   QImage CreateImage() const;
 
   QImage FImage;
-  QPaintDevice* FDevice;  // FImage, or the caller's device
+  QPaintDevice* FDevice;  // FImage, the caller's device, or the innermost layer's image
+  // The open layers' images, outermost first, each with the device it covers; held by
+  // pointer, so that FDevice stays valid as the list grows.
+  struct TLayerImage {
+    QImage Image;
+    QPaintDevice* Under;
+  };
+  std::vector<std::unique_ptr<TLayerImage>> FLayers;
   bool FOwnsImage;
 };
 
