@@ -154,6 +154,7 @@ bool TCanvasPaintEngine::begin(QPaintDevice*) {
   FBrushOrigin = QPointF();
   FOpacity = 1;
   FSmoothPixmaps = false;
+  FAntialiased = false;
   FClipEnabled = false;
   Guarded([&] { ApplyMatrix(FTransform); });
   return !FError;
@@ -187,7 +188,10 @@ void TCanvasPaintEngine::updateState(const QPaintEngineState& State) {
     if (Flags & DirtyBrush) FBrush = State.brush();
     if (Flags & DirtyBrushOrigin) FBrushOrigin = State.brushOrigin();
     if (Flags & DirtyOpacity) FOpacity = static_cast<float>(State.opacity());
-    if (Flags & DirtyHints) FSmoothPixmaps = State.renderHints().testFlag(QPainter::SmoothPixmapTransform);
+    if (Flags & DirtyHints) {
+      FSmoothPixmaps = State.renderHints().testFlag(QPainter::SmoothPixmapTransform);
+      FAntialiased = State.renderHints().testFlag(QPainter::Antialiasing);
+    }
     if (Flags & (DirtyClipPath | DirtyClipRegion | DirtyClipEnabled)) ApplyClip(State);
   });
 }
@@ -283,8 +287,9 @@ bool TCanvasPaintEngine::MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) 
   Stroke.Join = FPen.joinStyle() == Qt::RoundJoin   ? TStrokeJoin::Round
                 : FPen.joinStyle() == Qt::BevelJoin ? TStrokeJoin::Bevel
                                                     : TStrokeJoin::Miter;
-  // Qt measures its limit from the join point in widths, SVG the whole miter.
-  Stroke.MiterLimit = static_cast<float>(std::max(1.0, 2 * FPen.miterLimit()));
+  // Qt's limit is SVG's ratio of the miter's length to the width (as the Qt host paints
+  // it); a plain miter join beyond it is cut by Qt and bevelled by SVG.
+  Stroke.MiterLimit = static_cast<float>(std::max(1.0, FPen.miterLimit()));
   if (FPen.style() != Qt::SolidLine) {
     Stroke.Dash = TStrokeDash::Custom;
     for (const qreal Length : FPen.dashPattern()) Stroke.DashArray.push_back(static_cast<float>(Length));
@@ -306,12 +311,36 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
   if (FPen.style() != Qt::NoPen && FPen.brush().style() != Qt::NoBrush) {
     TStrokeBrush Pen;
     if (MakeStroke(Bounds, Pen)) {
+      const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
       Stroke(Pen);
+      if (Shifted) ApplyMatrix(FTransform);
     } else {
       QPainterPathStroker Stroker(FPen);
       PaintRaster(Stroker.createStroke(Shape), FPen.brush());
     }
   }
+}
+
+// Qt's aliased strokes cover whole pixels: a line one pixel wide, the pixel row or column
+// its centre rounds into (halves up and left). The stroke is moved so that its anchor
+// (the shape's corner) lies where the antialiased stroke covers those pixels exactly: an
+// odd width centred in a pixel, an even one on a pixel edge. Only without rotation or
+// shear, where the edges run along the pixel grid. True when the matrix was moved.
+bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor) {
+  const QTransform Device = FTransform * FBase;
+  if (FAntialiased || Device.m12() != 0 || Device.m21() != 0) return false;
+  const double Width = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(Device.determinant()));
+  const double Centre = std::lround(Width) % 2 == 0 ? 0 : 0.5;
+  const QPointF At = FTransform.map(Anchor);
+  auto Shift = [&](double V) { return std::floor(V + 0.5 - 1.0 / 64) + Centre - V; };
+  const QPointF By(Shift(At.x()), Shift(At.y()));
+  if (By.isNull()) return false;
+  const QTransform Kept = FTransform;
+  const QTransform Base = FBase;
+  FBase = QTransform::fromTranslate(By.x(), By.y()) * FBase;
+  ApplyMatrix(Kept);
+  FBase = Base;
+  return true;
 }
 
 // Qt paints Shape with Brush into a picture of the device pixels it covers, which the

@@ -51,6 +51,7 @@ class TCanvasPaintEngine final : public QPaintEngine {
   // through a picture of the shape painted by Qt itself.
   void PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
                   const std::function<void(const TStrokeBrush&)>& Stroke);
+  bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
   void PaintRaster(const QPainterPath& Shape, const QBrush& Brush);
   void PaintImage(const QRectF& Rect, const QImage& Image, const QRectF& Source);
   void ApplyMatrix(const QTransform& Transform);
@@ -69,6 +70,7 @@ class TCanvasPaintEngine final : public QPaintEngine {
   QPointF FBrushOrigin;
   float FOpacity = 1;
   bool FSmoothPixmaps = false;
+  bool FAntialiased = false;
   TClip FBaseClip;     // the canvas's clip when the session began
   TClip FPainterClip;  // the painter's clip, kept while clipping is off
   bool FClipEnabled = false;
