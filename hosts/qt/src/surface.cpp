@@ -9,6 +9,8 @@
 #include <cmath>
 #include <string>
 
+#include <QPainter>
+
 #include "fsvg/qtcanvas.h"
 #include "fsvg/streams.h"
 
@@ -81,12 +83,30 @@ void TQtCanvas::SaveToPNG(const std::filesystem::path& FileName) const {
   File.Close();
 }
 
-bool TQtCanvas::DoBeginScene(PClipRects, std::uintptr_t) { return FOwnsImage ? !FImage.isNull() : true; }
+// One painter for a scene: beginning one for every operation cost more than painting
+// most of them.
+bool TQtCanvas::DoBeginScene(PClipRects, std::uintptr_t) {
+  if (FOwnsImage && FImage.isNull()) return false;
+  auto Painter = std::make_unique<QPainter>();
+  if (!Painter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  FScenePainter = std::move(Painter);
+  return true;
+}
+
+void TQtCanvas::DoEndScene() { FScenePainter.reset(); }
 
 void TQtCanvas::DoSetSize() {
   if (!FOwnsImage) return;
+  // The scene's painter paints on the image being replaced: it ends, and begins on the
+  // new one (or stays ended when the new one has no pixels).
+  const bool Painting = FScenePainter != nullptr;
+  FScenePainter.reset();
   FImage = CreateImage();
   FDevice = &FImage;
+  if (Painting && !FImage.isNull()) {
+    FScenePainter = std::make_unique<QPainter>();
+    if (!FScenePainter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  }
 }
 
 }  // namespace fsvg
