@@ -30,4 +30,7 @@ struct TScene {
 //   PROGRAM OUTPUT_DIRECTORY chromium CHROMIUM FONTS_CONF
 int Run(int argc, char** argv, const std::string& Program, const std::function<std::vector<TScene>()>& Scenes);
 
+// The standard widgets, sized, checked and filled in.
+std::vector<TScene> WidgetScenes();
+
 }  // namespace fsvg::corpus

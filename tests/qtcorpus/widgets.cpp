@@ -1,4 +1,5 @@
-// The corpus of standard widgets, each painted by the Fusion style through QWidget::render.
+// The corpus of standard widgets, each painted by the Fusion style through QWidget::render
+// (the benchmarks record them too).
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,11 +20,12 @@
 
 #include "corpus.h"
 
+namespace fsvg::corpus {
 namespace {
 
 // A W of the given size, set up by Setup.
 template <typename W>
-fsvg::corpus::TScene Of(const char* Name, bool Text, QSize Size, void (*Setup)(W&)) {
+TScene Of(const char* Name, bool Text, QSize Size, void (*Setup)(W&)) {
   return {Name, Text,
           [=] {
             auto Widget = std::make_unique<W>();
@@ -34,7 +36,9 @@ fsvg::corpus::TScene Of(const char* Name, bool Text, QSize Size, void (*Setup)(W
           nullptr};
 }
 
-std::vector<fsvg::corpus::TScene> Scenes() {
+}  // namespace
+
+std::vector<TScene> WidgetScenes() {
   return {
       Of<QPushButton>("push_button", true, {120, 32}, [](auto& W) { W.setText("Sign in"); }),
       Of<QCheckBox>("check_box", true, {140, 24},
@@ -91,6 +95,4 @@ std::vector<fsvg::corpus::TScene> Scenes() {
   };
 }
 
-}  // namespace
-
-int main(int argc, char** argv) { return fsvg::corpus::Run(argc, argv, "widgets", Scenes); }
+}  // namespace fsvg::corpus
