@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when missing,
 # and generates the comma-decimal locale the locale tests switch to. With --demo, only
-# what the demo needs (a compiler, CMake, Cairo and its font). With --bench, also what
-# the benchmarks compare against: Qt 6's SVG module (QSvgGenerator), and strace.
+# what the demo needs (a compiler, CMake, Cairo and its font). With --bench, also strace.
+# Qt 6's SVG module (QSvgGenerator) is the Qt corpus's peer, and the benchmarks'. The
+# corpus's Qt example programs (qtbase5-examples) are not installed: its CMake setup
+# fetches them into the build tree with apt-get download.
 set -euo pipefail
 
 demo_packages=(build-essential cmake ninja-build pkg-config zlib1g-dev libcairo2-dev fonts-dejavu-core)
 packages=(
   "${demo_packages[@]}" clang libclang-rt-14-dev
-  qt6-base-dev
+  qt6-base-dev qt6-svg-dev
   libgtest-dev libbenchmark-dev
   librsvg2-bin
   libxml2-utils libxml2-dev w3c-sgml-lib doxygen
@@ -19,7 +21,7 @@ packages=(
 command -v npm >/dev/null || packages+=(nodejs npm)
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(qt6-svg-dev strace)
+  packages+=(strace)
 fi
 
 missing=()

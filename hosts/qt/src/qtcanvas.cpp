@@ -1,6 +1,7 @@
-// TQtCanvas's drawing hooks. Every operation paints through a QPainter of its own, set up
-// by BeginPaint from the canvas's offset, matrix and scale, so that no painter state
-// outlives the call that set it. Values the canvas takes are checked by TCanvas before a
+// TQtCanvas's drawing hooks. Every operation paints through the scene's QPainter (or, out
+// of a scene, one of its own), set up by BeginPaint from the canvas's offset, matrix and
+// scale and restored when the operation ends, so that no painter state outlives the call
+// that set it. Values the canvas takes are checked by TCanvas before a
 // hook runs. Every shape comes as the one TOutline every host paints (TOutlineCanvas),
 // filled or stroked here, and the stroke's thickness and limits are the outline's.
 #include <QPainter>
@@ -28,7 +29,14 @@ static_assert(std::size(BlendModes) == static_cast<std::size_t>(TBlendMode::Diff
 
 }  // namespace
 
-std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool Transformed) {
+void TQtCanvas::TPainterEnd::operator()(QPainter* Painter) const {
+  if (Restore)
+    Painter->restore();
+  else
+    delete Painter;
+}
+
+TQtCanvas::TPainter TQtCanvas::BeginPaint(bool Transformed) {
   const TMatrix& M = GetMatrix();
   // Row vectors, as QTransform takes them: x' = x*m11 + y*m21 + m31, y' = x*m12 + y*m22 + m32.
   // The projective column has no meaning for a 2D affine painter and is ignored. A
@@ -42,8 +50,14 @@ std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool Transformed) {
   // A singular matrix flattens every shape to no area: there is nothing to paint; nor is
   // there on an image without pixels.
   if (!Transform.isInvertible() || (FOwnsImage && FImage.isNull())) return nullptr;
-  auto Painter = std::make_unique<QPainter>();
-  if (!Painter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  TPainter Painter;
+  if (FScenePainter && FScenePainter->isActive()) {
+    FScenePainter->save();
+    Painter = TPainter(FScenePainter.get(), TPainterEnd{true});
+  } else {
+    Painter = TPainter(new QPainter, TPainterEnd{false});
+    if (!Painter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  }
   Painter->setRenderHint(QPainter::Antialiasing);
   Painter->setTransform(Transform);
   if (GetClip() &&
@@ -55,14 +69,14 @@ std::unique_ptr<QPainter> TQtCanvas::BeginPaint(bool Transformed) {
 // Clear replaces every device pixel the clip leaves, whatever the matrix: a singular one
 // flattens shapes, not the surface.
 void TQtCanvas::DoClear(TAlphaColor Color) {
-  std::unique_ptr<QPainter> Painter = BeginPaint(false);
+  TPainter Painter = BeginPaint(false);
   if (!Painter) return;
   Painter->setCompositionMode(QPainter::CompositionMode_Source);
   Painter->fillRect(QRect(0, 0, FDevice->width(), FDevice->height()), ToQColor(Color, 1));
 }
 
 void TQtCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
+  TPainter Painter = BeginPaint();
   if (!Painter) return;
   const TRectF Edges = Normalized(ARect);
   QPainterPath Path;
@@ -73,13 +87,13 @@ void TQtCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
 }
 
 void TQtCanvas::DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
+  TPainter Painter = BeginPaint();
   if (!Painter) return;
   qthost::FillPath(*Painter, ToPainterPath(Outline), ABrush, AOpacity);
 }
 
 void TQtCanvas::DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
+  TPainter Painter = BeginPaint();
   if (!Painter) return;
   StrokePath(*Painter, ToPainterPath(Outline), ABrush, AOpacity, Outline);
 }
@@ -89,7 +103,7 @@ void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool 
   TLineMetricInfo Lines;
   MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const float Ascent = GetFontMetrics().Ascent;
-  std::unique_ptr<QPainter> Painter = BeginPaint();
+  TPainter Painter = BeginPaint();
   if (!Painter) return;
   const QTransform& Device = Painter->combinedTransform();
   const QFont Font =
@@ -113,7 +127,7 @@ std::unique_ptr<TTextMeasurer> TQtCanvas::DoCreateTextMeasurer() const {
 // premultiplied, as TAlphaColor is), scaled onto the destination.
 void TQtCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
                              bool HighSpeed) {
-  std::unique_ptr<QPainter> Painter = BeginPaint();
+  TPainter Painter = BeginPaint();
   if (!Painter) return;
   const auto Left = static_cast<std::int32_t>(Source.Left), Top = static_cast<std::int32_t>(Source.Top);
   const QImage Image(reinterpret_cast<const uchar*>(ABitmap.Row(Top) + Left), static_cast<int>(Source.Right) - Left,
@@ -143,18 +157,25 @@ void TQtCanvas::DoBeginLayer(float, TBlendMode) {
   Layer->Image.fill(Qt::transparent);
   FLayers.push_back(std::move(Layer));
   FDevice = &FLayers.back()->Image;
+  RebeginScenePainter();
 }
 
 void TQtCanvas::DoEndLayer(float Opacity, TBlendMode Blend) {
   const std::unique_ptr<TLayerImage> Layer = std::move(FLayers.back());
   FLayers.pop_back();
   FDevice = Layer->Under;
+  RebeginScenePainter();
   if (Layer->Image.isNull()) return;
-  QPainter Painter;
-  if (!Painter.begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
-  Painter.setCompositionMode(BlendModes[static_cast<std::size_t>(Blend)]);
-  Painter.setOpacity(Opacity);
-  Painter.drawImage(QPointF(0, 0), Layer->Image);
+  QPainter Own;
+  QPainter* Painter = FScenePainter && FScenePainter->isActive() ? FScenePainter.get() : &Own;
+  if (Painter == &Own && !Own.begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  Painter->save();
+  Painter->resetTransform();
+  Painter->setClipping(false);
+  Painter->setCompositionMode(BlendModes[static_cast<std::size_t>(Blend)]);
+  Painter->setOpacity(Opacity);
+  Painter->drawImage(QPointF(0, 0), Layer->Image);
+  Painter->restore();
 }
 
 }  // namespace fsvg

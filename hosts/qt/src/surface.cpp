@@ -9,6 +9,8 @@
 #include <cmath>
 #include <string>
 
+#include <QPainter>
+
 #include "fsvg/qtcanvas.h"
 #include "fsvg/streams.h"
 
@@ -81,13 +83,35 @@ void TQtCanvas::SaveToPNG(const std::filesystem::path& FileName) const {
   File.Close();
 }
 
-bool TQtCanvas::DoBeginScene(PClipRects, std::uintptr_t) { return FOwnsImage ? !FImage.isNull() : true; }
+// One painter for a scene: beginning one for every operation cost more than painting
+// most of them.
+bool TQtCanvas::DoBeginScene(PClipRects, std::uintptr_t) {
+  if (FOwnsImage && FImage.isNull()) return false;
+  auto Painter = std::make_unique<QPainter>();
+  if (!Painter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  FScenePainter = std::move(Painter);
+  return true;
+}
+
+void TQtCanvas::DoEndScene() { FScenePainter.reset(); }
 
 void TQtCanvas::DoSetSize() {
   if (!FOwnsImage) return;
+  // Inside a layer, painting goes on into the layer's image; else the scene's painter
+  // ends on the image being replaced and begins on the new one.
+  const bool OnImage = FLayers.empty();
+  if (OnImage && FScenePainter && FScenePainter->isActive()) FScenePainter->end();
   FImage = CreateImage();
-  // Inside a layer, painting goes on into the layer's image.
-  if (FLayers.empty()) FDevice = &FImage;
+  if (OnImage) RebeginScenePainter();
+}
+
+// The scene's painter, when a scene is open, ends where it painted and begins on FDevice
+// (a layer's image, or the image again), unless that has no pixels.
+void TQtCanvas::RebeginScenePainter() {
+  if (!FScenePainter) return;
+  if (FScenePainter->isActive()) FScenePainter->end();
+  if (FDevice->width() > 0 && FDevice->height() > 0 && !FScenePainter->begin(FDevice))
+    throw EHostError("TQtCanvas: QPainter cannot paint on the device");
 }
 
 }  // namespace fsvg

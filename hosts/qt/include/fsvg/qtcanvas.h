@@ -64,8 +64,11 @@ class TQtCanvas : public TOutlineCanvas {
   void SaveToPNG(const std::filesystem::path& FileName) const;
 
  protected:
-  /// Refuses a scene when there is nothing to paint on.
+  /// Refuses a scene when there is nothing to paint on; else begins the one painter the
+  /// scene's operations share (EHostError when QPainter cannot begin).
   bool DoBeginScene(PClipRects AClipRects, std::uintptr_t AContextHandle) override;
+  /// Ends the scene's painter.
+  void DoEndScene() override;
   /// Re-creates an owned image, transparent, at the new size; throws as the constructor.
   /// A caller's device keeps its size: only the logical size changes.
   void DoSetSize() override;
@@ -101,12 +104,22 @@ class TQtCanvas : public TOutlineCanvas {
                        TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) override;
 
  private:
+  /// Ends a painter of one call, or restores the scene's painter to the state it had.
+  struct TPainterEnd {
+    bool Restore = false;  ///< the scene's painter, saved: restored, not ended
+    void operator()(QPainter* Painter) const;
+  };
+  /// A painter for one drawing operation.
+  using TPainter = std::unique_ptr<QPainter, TPainterEnd>;
   /// A painter for one drawing operation, antialiased, with the offset, the matrix and the
   /// scale set when Transformed (else the device's own pixels), or null when the matrix is
-  /// singular and so nothing drawn would cover any area. Throws EHostError when QPainter
-  /// cannot begin.
-  std::unique_ptr<QPainter> BeginPaint(bool Transformed = true);
+  /// singular and so nothing drawn would cover any area: within a scene the scene's own,
+  /// saved and restored when the operation ends; outside one, a painter of its own. Throws
+  /// EHostError when QPainter cannot begin.
+  TPainter BeginPaint(bool Transformed = true);
   QImage CreateImage() const;
+  /// Within a scene, moves the scene's painter onto FDevice after it changed.
+  void RebeginScenePainter();
 
   QImage FImage;
   QPaintDevice* FDevice;  // FImage, the caller's device, or the innermost layer's image
@@ -118,6 +131,7 @@ class TQtCanvas : public TOutlineCanvas {
   };
   std::vector<std::unique_ptr<TLayerImage>> FLayers;
   bool FOwnsImage;
+  std::unique_ptr<QPainter> FScenePainter;  // open from the outermost BeginScene to its EndScene
 };
 
 /// @}

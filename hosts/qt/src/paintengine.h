@@ -1,0 +1,79 @@
+// The paint engine behind the QPainter devices: it keeps the painter's state as canvas
+// paint, matrix and clip, and turns each drawing operation into TCanvas calls. Qt sees
+// no exception: the first error is kept, stops the session and is thrown to the caller
+// by the device.
+#pragma once
+
+#include <QPaintEngine>
+#include <QTransform>
+#include <exception>
+#include <functional>
+
+#include "fsvg/hostcanvas.h"
+
+namespace fsvg::detail {
+
+class TCanvasPaintEngine final : public QPaintEngine {
+ public:
+  // Open gives the canvas of a session (null or a throw refuses it); Finish ends it.
+  TCanvasPaintEngine(std::function<TCanvas*()> Open, std::function<void()> Finish);
+
+  // Every painter coordinate goes through Base before the canvas sees it.
+  void SetBase(const QTransform& Base) { FBase = Base; }
+  // The first error since the last call, or null; forgotten once taken.
+  std::exception_ptr TakeError();
+
+  bool begin(QPaintDevice* Device) override;
+  bool end() override;
+  void updateState(const QPaintEngineState& State) override;
+  void drawRects(const QRectF* Rects, int Count) override;
+  void drawLines(const QLineF* Lines, int Count) override;
+  void drawEllipse(const QRectF& Rect) override;
+  void drawPath(const QPainterPath& Path) override;
+  void drawPoints(const QPointF* Points, int Count) override;
+  void drawPolygon(const QPointF* Points, int Count, PolygonDrawMode Mode) override;
+  void drawPixmap(const QRectF& Rect, const QPixmap& Pixmap, const QRectF& Source) override;
+  void drawImage(const QRectF& Rect, const QImage& Image, const QRectF& Source,
+                 Qt::ImageConversionFlags Flags) override;
+  void drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixmap, const QPointF& Offset) override;
+  void drawTextItem(const QPointF& Point, const QTextItem& Item) override;
+  Type type() const override { return QPaintEngine::User; }
+
+ private:
+  // Runs Step unless the session has failed; keeps its error and fails the session.
+  template <typename F>
+  void Guarded(F&& Step);
+  // The canvas paint for the painter's pen and brush, for a shape whose bounds in the
+  // painter's coordinates are Bounds (object-bounding gradients need them).
+  bool MakeFill(const QBrush& Brush, const QRectF& Bounds, TBrush& Fill) const;
+  bool MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) const;
+  // Fills and strokes Shape, through Fill and Stroke for what they can paint, else
+  // through a picture of the shape painted by Qt itself.
+  void PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
+                  const std::function<void(const TStrokeBrush&)>& Stroke);
+  bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
+  void PaintRaster(const QPainterPath& Shape, const QBrush& Brush);
+  void PaintImage(const QRectF& Rect, const QImage& Image, const QRectF& Source);
+  void ApplyMatrix(const QTransform& Transform);
+  void ApplyClip(const QPaintEngineState& State);
+  void ClipTo(const QPainterPath& Path, Qt::ClipOperation Operation);
+
+  std::function<TCanvas*()> FOpen;
+  std::function<void()> FFinish;
+  TCanvas* FCanvas = nullptr;
+  TCanvasSaveState* FSaved = nullptr;
+  std::exception_ptr FError;
+  QTransform FBase;
+  QTransform FTransform;
+  QPen FPen;
+  QBrush FBrush;
+  QPointF FBrushOrigin;
+  float FOpacity = 1;
+  bool FSmoothPixmaps = false;
+  bool FAntialiased = false;
+  TClip FBaseClip;     // the canvas's clip when the session began
+  TClip FPainterClip;  // the painter's clip, kept while clipping is off
+  bool FClipEnabled = false;
+};
+
+}  // namespace fsvg::detail

@@ -1,0 +1,179 @@
+// Unit tests of the QPainter devices: the same painter calls on Qt's raster image and,
+// through the device, on the Qt host canvas give the same pixels; the SVG device writes
+// its outputs and reports what it cannot do.
+#include "fsvg/qtpaintdevice.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdlib>
+#include <functional>
+
+#include "fsvg/qtcanvas.h"
+
+namespace fsvg::test {
+namespace {
+
+// The share of pixels whose grey levels differ by more than a quarter of their range.
+double Differing(const QImage& A, const QImage& B) {
+  int Count = 0;
+  for (int I = 0; I < A.width() * A.height(); ++I)
+    Count += std::abs(qGray(A.pixel(I % A.width(), I / A.width())) - qGray(B.pixel(I % A.width(), I / A.width()))) > 64;
+  return static_cast<double>(Count) / (A.width() * A.height());
+}
+
+QImage Pattern() {
+  QImage Tile(4, 4, QImage::Format_ARGB32);
+  Tile.fill(Qt::yellow);
+  Tile.setPixel(1, 2, 0xFF0000FF);
+  return Tile;
+}
+
+struct TScene {
+  const char* Name;
+  std::function<void(QPainter&)> Draw;
+};
+
+const TScene Scenes[] = {
+    {"rects_and_pens",
+     [](QPainter& P) {
+       P.setPen(QPen(Qt::red, 5, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
+       P.setBrush(Qt::blue);
+       P.drawRect(10, 10, 40, 30);
+     }},
+    {"gradients",
+     [](QPainter& P) {
+       QLinearGradient Ramp(0, 0, 1, 1);
+       Ramp.setCoordinateMode(QGradient::ObjectBoundingMode);
+       Ramp.setColorAt(0, Qt::red);
+       Ramp.setColorAt(1, Qt::green);
+       P.setBrush(Ramp);
+       P.setPen(Qt::NoPen);
+       P.rotate(10);
+       P.drawEllipse(10, 5, 50, 40);
+       QRadialGradient Glow(50, 50, 12, 45, 45);
+       Glow.setColorAt(0, Qt::white);
+       Glow.setColorAt(1, Qt::black);
+       P.setBrush(Glow);
+       P.drawRect(35, 35, 30, 30);
+     }},
+    {"paths_polygons_points",
+     [](QPainter& P) {
+       QPainterPath Star;
+       Star.setFillRule(Qt::OddEvenFill);
+       Star.addEllipse(5, 5, 40, 40);
+       Star.addRect(15, 15, 20, 20);
+       P.setBrush(Qt::darkGreen);
+       P.drawPath(Star);
+       const QPointF Corners[] = {{40, 40}, {60, 45}, {45, 60}};
+       P.drawPolygon(Corners, 3, Qt::WindingFill);
+       P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::RoundCap));
+       P.drawPolyline(Corners, 3);
+       P.drawPoint(5, 60);
+     }},
+    {"clips_and_opacity",
+     [](QPainter& P) {
+       P.setClipRect(10, 10, 40, 40);
+       P.setClipRect(20, 0, 40, 30, Qt::IntersectClip);
+       P.fillRect(0, 0, 64, 64, Qt::red);
+       P.setClipRegion(QRegion(0, 40, 30, 20, QRegion::Ellipse));
+       P.setOpacity(0.5);
+       P.fillRect(0, 0, 64, 64, Qt::blue);
+       P.setClipping(false);
+       P.drawLine(0, 63, 63, 0);
+     }},
+    {"images_and_textures",
+     [](QPainter& P) {
+       P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1, 3, 3));
+       P.drawTiledPixmap(20, 0, 30, 20, QPixmap::fromImage(Pattern()), 1, 1);
+       P.setPen(Qt::NoPen);
+       P.setBrush(QBrush(Qt::darkBlue, Qt::DiagCrossPattern));
+       P.drawEllipse(10, 30, 30, 30);
+       P.setBrush(QConicalGradient(50, 50, 0));
+       P.drawRect(40, 40, 20, 20);
+     }},
+};
+
+class PaintDevicePixels : public testing::TestWithParam<TScene> {};
+
+TEST_P(PaintDevicePixels, MatchQtsRasterImage) {
+  QImage Reference(64, 64, QImage::Format_ARGB32_Premultiplied);
+  Reference.fill(Qt::transparent);
+  {
+    QPainter Painter(&Reference);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    GetParam().Draw(Painter);
+  }
+  TQtCanvas Host(64, 64);
+  TCanvasPaintDevice Device(Host);
+  {
+    QPainter Painter(&Device);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    GetParam().Draw(Painter);
+  }
+  Device.RethrowError();
+  EXPECT_LT(Differing(Reference, Host.Image()), 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, PaintDevicePixels, testing::ValuesIn(Scenes),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
+
+QByteArray Record(TSvgPaintDevice& Device, const std::function<void(QPainter&)>& Draw) {
+  QBuffer Buffer;
+  Buffer.open(QIODevice::WriteOnly);
+  Device.SetOutputDevice(&Buffer);
+  QPainter Painter(&Device);
+  Draw(Painter);
+  Painter.end();
+  return Buffer.data();
+}
+
+TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
+  TSvgPaintDevice Device;
+  Device.SetSize({80, 40});
+  Device.SetTitle("Chart");
+  const QByteArray Svg = Record(Device, [](QPainter& P) { P.drawRect(1, 2, 3, 4); });
+  EXPECT_TRUE(Svg.contains("width=\"80\" height=\"40\""));
+  EXPECT_TRUE(Svg.contains("<title>Chart</title>"));
+  EXPECT_TRUE(Svg.contains("<rect x=\"1\" y=\"2\" width=\"3\" height=\"4\""));
+  EXPECT_TRUE(Svg.endsWith("</svg>"));
+}
+
+TEST(SvgPaintDevice, ViewBoxScalesThePainter) {
+  TSvgPaintDevice Device;
+  Device.SetSize({200, 100});
+  Device.SetViewBox({10, 0, 20, 10});
+  const QByteArray Svg = Record(Device, [](QPainter& P) { P.drawLine(10, 0, 30, 10); });
+  EXPECT_TRUE(Svg.contains("matrix(10 0 0 10 -100 0)"));
+  EXPECT_EQ(Device.width(), 20);
+}
+
+TEST(SvgPaintDevice, WritesCompressedFiles) {
+  TSvgPaintDevice Device;
+  Device.SetFileName(QString::fromStdString(testing::TempDir() + "device.svgz"));
+  QPainter(&Device).drawRect(1, 1, 5, 5);
+  Device.Close();
+  QFile File(Device.FileName());
+  ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(File.read(2) == "\x1f\x8b");
+}
+
+TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
+  TSvgPaintDevice Device;
+  EXPECT_FALSE(QPainter().begin(&Device));
+  EXPECT_THROW(Device.Close(), EMisuseError);
+  Record(Device, [](QPainter& P) {
+    P.setTransform(QTransform(1, 0, 0.01, 0, 1, 0, 0, 0, 1));
+    P.drawRect(1, 1, 5, 5);
+  });
+  EXPECT_THROW(Device.Close(), EArgumentError);
+  Device.SetFileName("/nonexistent/device.svg");
+  EXPECT_FALSE(QPainter().begin(&Device));
+  EXPECT_THROW(Device.Close(), EFCreateError);
+}
+
+}  // namespace
+}  // namespace fsvg::test

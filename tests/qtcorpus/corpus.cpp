@@ -1,0 +1,166 @@
+// The corpus driver: each scene's widget rendered into a QImage, through QSvgGenerator and
+// through TSvgPaintDevice; both documents rendered by one renderer (the fidelity tests'
+// tools, with their arguments) over white and compared with the image pixel by pixel.
+// Our documents must also refer only to ids defined before the reference.
+#include "corpus.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QSvgGenerator>
+#include <cstdio>
+#include <cstdlib>
+
+#include "fsvg/qtpaintdevice.h"
+
+namespace fsvg::corpus {
+namespace {
+
+// Renderers get the fidelity tests' arguments; Chromium renders at four device pixels a
+// unit, averaged back, as there.
+constexpr int ChromiumScale = 4;
+
+QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
+  const QString Png = Svg + "." + Tool[0] + ".png";
+  const QString W = QString::number(Size.width());
+  const QString H = QString::number(Size.height());
+  QFile::remove(Png);
+  QProcess Process;
+  Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  if (Tool[0] == "rsvg") Process.start(Tool[1], {"--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg});
+  if (Tool[0] == "resvg") Process.start(Tool[1], {Tool[2], Svg, Png, W, H});
+  if (Tool[0] == "chromium") {
+    qputenv("FONTCONFIG_FILE", Tool[2].toLocal8Bit());
+    Process.start(Tool[1], {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+                            "--force-device-scale-factor=" + QString::number(ChromiumScale),
+                            "--user-data-dir=" + Svg + ".profile", "--window-size=" + W + "," + H,
+                            "--screenshot=" + Png, "file://" + QFileInfo(Svg).absoluteFilePath()});
+  }
+  Process.waitForFinished(120000);
+  QImage Image(Png);
+  if (Image.isNull()) return Image;
+  if (Image.size() != Size) Image = Image.scaled(Size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  QImage OverWhite(Size, QImage::Format_RGB32);
+  OverWhite.fill(Qt::white);
+  QPainter(&OverWhite).drawImage(0, 0, Image);
+  return OverWhite;
+}
+
+// The percentage of pixels differing by more than 10% of a channel's range; they are
+// painted red over the reference in the image saved as Diff.
+double Differing(const QImage& Reference, const QImage& Rendered, const QString& Diff) {
+  if (Rendered.isNull()) return 100;
+  QImage Marked = Reference;
+  int Count = 0;
+  for (int Y = 0; Y < Reference.height(); ++Y) {
+    for (int X = 0; X < Reference.width(); ++X) {
+      const QRgb A = Reference.pixel(X, Y);
+      const QRgb B = Rendered.pixel(X, Y);
+      const bool Differs = std::abs(qRed(A) - qRed(B)) > 25 || std::abs(qGreen(A) - qGreen(B)) > 25 ||
+                           std::abs(qBlue(A) - qBlue(B)) > 25;
+      if (Differs) Marked.setPixel(X, Y, 0xFFFF0000);
+      Count += Differs;
+    }
+  }
+  Marked.save(Diff);
+  return 100.0 * Count / (Reference.width() * Reference.height());
+}
+
+// True when every url(#id) and xlink:href="#id" names an id defined on an earlier line.
+bool ReferencesBackwards(const QString& Svg) {
+  QFile File(Svg);
+  if (!File.open(QIODevice::ReadOnly)) return false;
+  const QRegularExpression Id(R"re(\bid="([^"]+)")re");
+  const QRegularExpression Use(R"re((?:url\(#|href="#)([^)"]+))re");
+  QSet<QString> Defined;
+  while (!File.atEnd()) {
+    const QString Line = QString::fromUtf8(File.readLine());
+    for (const auto& Match : Use.globalMatch(Line))
+      if (!Defined.contains(Match.captured(1))) return false;
+    for (const auto& Match : Id.globalMatch(Line)) Defined.insert(Match.captured(1));
+  }
+  return true;
+}
+
+}  // namespace
+
+int Run(int argc, char** argv, const std::string& Program, const std::function<std::vector<TScene>()>& Scenes) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY RENDERER TOOL...\n", argv[0]);
+    return 2;
+  }
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication Application(argc, argv);
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QApplication::setPalette(QApplication::style()->standardPalette());
+  // Unhinted text, as the renderers draw theirs (the tests give fontconfig the fidelity
+  // tests' unhinted configuration too).
+  QFont Font = QApplication::font();
+  Font.setHintingPreference(QFont::PreferNoHinting);
+  QApplication::setFont(Font);
+  const QString Output = QString::fromLocal8Bit(argv[1]);
+  QStringList Tool;
+  for (int I = 2; I < argc; ++I) Tool << QString::fromLocal8Bit(argv[I]);
+  QDir().mkpath(Output);
+  QFile Table(Output + "/" + QString::fromStdString(Program) + "." + Tool[0] + ".tsv");
+  if (!Table.open(QIODevice::WriteOnly)) return 1;
+  int Failed = 0;
+  for (const TScene& Scene : Scenes()) {
+    const std::unique_ptr<QWidget> Window = Scene.Make();
+    Window->show();
+    QApplication::processEvents();
+    QWidget* Widget = Scene.Part ? Scene.Part(*Window) : Window.get();
+    const QSize Size = Widget->size();
+    const QString Base =
+        Output + "/" + QString::fromStdString(Program + "." + Scene.Name + "." + Tool[0].toStdString());
+    QImage Reference(Size, QImage::Format_RGB32);
+    Reference.fill(Qt::white);
+    Widget->render(&Reference);
+    Reference.save(Base + ".reference.png");
+    {
+      QSvgGenerator Generator;
+      Generator.setFileName(Base + ".qsvg.svg");
+      Generator.setSize(Size);
+      Generator.setViewBox(QRect(QPoint(), Size));
+      Generator.setResolution(Reference.logicalDpiX());
+      Widget->render(&Generator);
+    }
+    TSvgPaintDevice Device;
+    Device.SetFileName(Base + ".fsvg.svg");
+    Device.SetSize(Size);
+    Device.SetResolution(Reference.logicalDpiX());
+    Widget->render(&Device);
+    QString Error;
+    try {
+      Device.Close();
+    } catch (const std::exception& E) {
+      Error = E.what();
+    }
+    const double Ours = Differing(Reference, Render(Tool, Base + ".fsvg.svg", Size), Base + ".fsvg.diff.png");
+    const double Theirs = Differing(Reference, Render(Tool, Base + ".qsvg.svg", Size), Base + ".qsvg.diff.png");
+    const double Limit = Scene.Text ? 2.0 : 0.5;
+    const bool Backwards = ReferencesBackwards(Base + ".fsvg.svg");
+    const bool Passed = Error.isEmpty() && Backwards && Ours <= Limit && Ours <= Theirs;
+    Failed += !Passed;
+    const QStringList Cells = {QString::fromStdString(Program + "/" + Scene.Name),
+                               Tool[0],
+                               Scene.Text ? "text" : "shapes",
+                               QString::number(Ours, 'f', 3),
+                               QString::number(Theirs, 'f', 3),
+                               QString::number(Limit, 'f', 1),
+                               Passed ? "ok" : "FAILED " + Error};
+    const QString Row = Cells.join('\t') + (Backwards ? "\n" : " (a forward reference)\n");
+    Table.write(Row.toUtf8());
+    std::fputs(Row.toLocal8Bit().constData(), stdout);
+  }
+  return Failed == 0 ? 0 : 1;
+}
+
+}  // namespace fsvg::corpus
