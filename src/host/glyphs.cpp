@@ -13,6 +13,7 @@ void TCanvas::MeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::u16s
                             TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
   detail::RequireFinite(ARect, "MeasureGlyphs: the rectangle must be finite");
   detail::RequireFinite({GetFont().Size}, "MeasureGlyphs: the font size must be finite");
+  detail::RequireWeight(GetFont(), "MeasureGlyphs");
   TGlyphLines Glyphs;
   DoMeasureGlyphs(Glyphs, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   AGlyphs = std::move(Glyphs);

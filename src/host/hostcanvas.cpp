@@ -385,15 +385,23 @@ void TCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool Word
 
 void TCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
                           TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  RequireWeight(FFont, "MeasureText");
   DoMeasureText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
 }
 
 void TCanvas::MeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                            TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
+  RequireWeight(FFont, "MeasureLines");
   DoMeasureLines(ALines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
 }
 
-float TCanvas::TextWidth(std::u16string_view AText) { return DoTextWidth(AText); }
-float TCanvas::TextHeight(std::u16string_view AText) { return DoTextHeight(AText); }
+float TCanvas::TextWidth(std::u16string_view AText) {
+  RequireWeight(FFont, "TextWidth");
+  return DoTextWidth(AText);
+}
+float TCanvas::TextHeight(std::u16string_view AText) {
+  RequireWeight(FFont, "TextHeight");
+  return DoTextHeight(AText);
+}
 
 }  // namespace fsvg

@@ -235,9 +235,13 @@ int main(int argc, char** argv) {
 #endif
   try {
     using namespace fsvg::fidelity;
-    const std::string File = FSVG_FIDELITY_SCENES "/" + std::string(argv[2]) + ".txt";
-    if (std::string(argv[3]) == "same-bytes") return SameBytes(fsvg::test::Load(File, argv[2]));
-    return Check(fsvg::test::Load(File, argv[2]), argv[1], argv[3], std::vector<std::string>(argv + 4, argv + argc));
+    // A scene of scenes/ by name, or any scene file by its path (a generated one).
+    const std::filesystem::path Given = argv[2];
+    const bool IsPath = Given.extension() == ".txt";
+    const std::string Name = IsPath ? Given.stem().string() : Given.string();
+    const std::string File = IsPath ? Given.string() : FSVG_FIDELITY_SCENES "/" + Name + ".txt";
+    if (std::string(argv[3]) == "same-bytes") return SameBytes(fsvg::test::Load(File, Name));
+    return Check(fsvg::test::Load(File, Name), argv[1], argv[3], std::vector<std::string>(argv + 4, argv + argc));
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "%s: %s\n", argv[2], Error.what());
     return 1;
