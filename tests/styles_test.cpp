@@ -36,8 +36,6 @@ TEST(Styles, TeesAndSavedStatesCarryStrokeAndFont) {
   EXPECT_TRUE(Host.GetFont() == Tee.GetFont());
   Tee.GetFont().Weight = 901;  // refused by measuring as by painting
   EXPECT_EQ(ErrorOf<EArgumentError>([&] { Tee.TextWidth(u"a"); }), "TextWidth: the font weight must be 100 to 900");
-  TLineMetricInfo Lines;
-  EXPECT_THROW(Tee.MeasureLines(Lines, {}, u"a", false, {}, {}, {}), EArgumentError);
   Tee.RestoreState(Saved);
   EXPECT_TRUE(Tee.GetStroke() == TStrokeBrush());
   EXPECT_TRUE(Tee.GetFont() == TFont());
