@@ -470,7 +470,8 @@ inline void SetStroke(TScript& S, const TStep& Step) {
 // The canvas's font, its family kept, at the step's size, weight and slant.
 inline void SetFont(TScript& S, const TStep& Step) {
   S.C.GetFont().Size = Step.Number("size");
-  S.C.GetFont().Weight = static_cast<int>(Step.Get("weight"));
+  const double Weight = Step.Get("weight");  // one an int cannot hold stays one the call refuses
+  S.C.GetFont().Weight = Weight > 0 && Weight < 1e4 ? static_cast<int>(Weight) : 0;
   S.C.GetFont().Slant = static_cast<TFontSlant>(Step.Get("slant"));
 }
 // A 64-pixel square: a colour ramp fading downwards, or a checkerboard of 4-pixel cells.
