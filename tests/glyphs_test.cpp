@@ -10,12 +10,6 @@
 namespace fsvg::test {
 namespace {
 
-std::size_t CountOf(const std::string& Text, std::string_view Part) {
-  std::size_t Count = 0;
-  for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1)) ++Count;
-  return Count;
-}
-
 TSvgOptions Outlines(bool Selectable) {
   TSvgOptions Options;
   Options.GlyphOutlines = true;

@@ -174,6 +174,16 @@ TEST(Host, NestedStatesRestoredInnermostFirst) {
   EXPECT_EQ(Canvas.GetOffset(), TPointF{});
 }
 
+// A curve's bounds reach its extremes, not its control points; a straight line's hold
+// its ends alone.
+TEST(Host, OutlineBoundsHoldEachCurvesExtremes) {
+  TPathData Path;
+  Path.MoveTo({0, 0}).CurveTo({0, -10}, {10, -10}, {10, 0}).CurveTo({30, 0}, {30, 10}, {10, 10});
+  EXPECT_EQ(TOutline::Path(Path).Bounds(), (TRectF{0, -7.5f, 25, 10}));
+  EXPECT_EQ(TOutline::Line({4, 3}, {1, 2}).Bounds(), (TRectF{1, 2, 4, 3}));
+  EXPECT_EQ(TOutline().Bounds(), TRectF{});
+}
+
 TEST(Host, AlignmentToThePixelGrid) {
   const float Huge = 1e30f, Beyond = 3.39e38f;  // Beyond: snapped past the float range at a tiny scale
   // Each row: a value, the scale, the matrix's meaning (Unknown, Identity, Translate), the

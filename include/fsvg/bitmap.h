@@ -5,6 +5,7 @@
 /// TBitmap, the image value DrawBitmap takes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -52,6 +53,11 @@ class FSVG_API TBitmap {
   std::span<const TAlphaColor> Pixels() const { return FPixels; }
   /// The first pixel of row Y (0 <= Y < GetHeight(), unchecked).
   const TAlphaColor* Row(std::int32_t Y) const { return FPixels.data() + static_cast<std::size_t>(Y) * FWidth; }
+
+  /// Equal when the sizes and every pixel are, whoever owns them.
+  friend bool operator==(const TBitmap& A, const TBitmap& B) {
+    return A.FWidth == B.FWidth && A.FHeight == B.FHeight && std::ranges::equal(A.FPixels, B.FPixels);
+  }
 
  private:
   std::int32_t FWidth = 0;

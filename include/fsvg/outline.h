@@ -116,6 +116,13 @@ class FSVG_API TOutline {
 
   /// The steps in order.
   const std::vector<TStep>& Steps() const { return FSteps; }
+  /// The smallest rectangle holding every point of the outline, each curve's extremes
+  /// included (not its control points); all zero for no step.
+  TRectF Bounds() const;
+  /// The bounds a fill or stroke of the outline lays ABrush's bitmap over: Bounds() for a
+  /// brush that paints pixels (TBrush::GetBitmap), the only one that needs them; else all
+  /// zero.
+  TRectF BrushBounds(const TBrush& ABrush) const { return ABrush.GetBitmap() != nullptr ? Bounds() : TRectF{}; }
   /// The length of every line and of every curve's control polygon: at least the true
   /// length, which bounds the dashes a stroke of the outline is cut into.
   double Length() const { return FLength; }

@@ -1,6 +1,7 @@
 // Paint objects: the fill brush, the stroke brush with its dash, cap and join, and the
-// font. A host reads them when it paints; DashPattern gives the one dash pattern every
-// host and every recording of it shares.
+// font. A host reads them when it paints; DashPattern gives the one dash pattern and
+// BitmapPlacement the one place of a bitmap brush's pixels that every host and every
+// recording of them share.
 /// @file
 /// Paint: brushes, the stroke brush with its dash, cap and join, and fonts.
 #pragma once
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "fsvg/bitmap.h"
 #include "fsvg/export.h"
 #include "fsvg/gradient.h"
 #include "fsvg/types.h"
@@ -20,14 +22,23 @@ namespace fsvg {
 /// @{
 
 /// What a brush paints with. Only None leaves no mark; every other kind is recorded
-/// with the brush's one Color, but a Gradient brush that holds a gradient under
-/// TSvgOptions::Gradients.
+/// with the brush's one Color, but a Gradient brush that holds a gradient and a Bitmap
+/// brush that holds pixels under TSvgOptions::Gradients.
 enum class TBrushKind {
   None,      ///< paints nothing
   Solid,     ///< one colour
   Gradient,  ///< the brush's Gradient, represented by Color; Color alone when it holds none
-  Bitmap,    ///< a bitmap, represented by Color
+  Bitmap,    ///< the brush's Bitmap laid as its Wrap says, represented by Color; Color alone when it holds none
   Resource   ///< a shared resource, represented by Color
+};
+
+/// How a bitmap brush lays its pixels over a shape, one pixel a logical unit unless
+/// stretched. A shape's bounds are those of its outline (TOutline::Bounds); a text's,
+/// its layout rectangle.
+enum class TBitmapWrap {
+  Tile,            ///< repeated, a copy's top-left corner at the top-left of the shape's bounds
+  TileFromOrigin,  ///< repeated, a copy's top-left corner at the origin, whatever the shape
+  Stretch          ///< stretched over the shape's bounds (and repeated beyond them)
 };
 
 /// How a layer's picture is combined with what lies under it (TCanvas::BeginLayer): the
@@ -80,11 +91,12 @@ class TStrokeBrush;
 FSVG_API std::vector<float> DashPattern(const TStrokeBrush& ABrush);
 
 /// A fill paint. Gradient, bitmap and resource brushes carry a representative Color; a
-/// gradient brush paints with its Gradient when it holds one.
+/// gradient brush paints with its Gradient when it holds one, a bitmap brush with its
+/// Bitmap when that has pixels.
 ///
 ///     TBrush Fill(TBrushKind::Solid, 0xFF2266AA);
 ///     Canvas.FillRect({10, 10, 90, 60}, 0, 0, AllCorners, 1, Fill);
-///     Canvas.SetFill(Fill);  // for the calls without a brush
+///     Canvas.SetFill(TBrush(std::make_shared<const TBitmap>(Tile), TBitmapWrap::Tile, 0xFF808080));
 class TBrush {
  public:
   /// A solid opaque black brush.
@@ -94,20 +106,47 @@ class TBrush {
   /// A gradient brush painting with AGradient, represented by AColor.
   TBrush(std::shared_ptr<const TGradient> AGradient, TAlphaColor AColor)
       : Kind(TBrushKind::Gradient), Color(AColor), Gradient(std::move(AGradient)) {}
+  /// A bitmap brush painting with ABitmap laid as AWrap says, represented by AColor.
+  TBrush(std::shared_ptr<const TBitmap> ABitmap, TBitmapWrap AWrap, TAlphaColor AColor)
+      : Kind(TBrushKind::Bitmap), Color(AColor), Bitmap(std::move(ABitmap)), Wrap(AWrap) {}
 
   TBrushKind Kind = TBrushKind::Solid;        ///< what it paints with; None paints nothing
   TAlphaColor Color = 0xFF000000;             ///< its colour, or the colour that represents it
   std::shared_ptr<const TGradient> Gradient;  ///< what a Gradient brush paints with; shared, never changed
+  std::shared_ptr<const TBitmap> Bitmap;      ///< what a Bitmap brush paints with; shared, never changed
+  TBitmapWrap Wrap = TBitmapWrap::Tile;       ///< how a Bitmap brush lays its Bitmap
 
   /// The gradient the brush paints with: its Gradient when its Kind is Gradient, else null.
   const TGradient* GetGradient() const { return Kind == TBrushKind::Gradient ? Gradient.get() : nullptr; }
+  /// The pixels the brush paints with: its Bitmap when its Kind is Bitmap and the bitmap
+  /// has pixels, else null.
+  const TBitmap* GetBitmap() const {
+    return Kind == TBrushKind::Bitmap && Bitmap && !Bitmap->Pixels().empty() ? Bitmap.get() : nullptr;
+  }
 
-  /// Equal when kind and colour are, and the gradients are the same or equal.
+  /// Equal when kind, colour and wrap are, and the gradients and the bitmaps are each the
+  /// same or equal.
   friend bool operator==(const TBrush& A, const TBrush& B) {
-    return A.Kind == B.Kind && A.Color == B.Color &&
-           (A.Gradient == B.Gradient || (A.Gradient && B.Gradient && *A.Gradient == *B.Gradient));
+    return A.Kind == B.Kind && A.Color == B.Color && A.Wrap == B.Wrap &&
+           (A.Gradient == B.Gradient || (A.Gradient && B.Gradient && *A.Gradient == *B.Gradient)) &&
+           (A.Bitmap == B.Bitmap || (A.Bitmap && B.Bitmap && *A.Bitmap == *B.Bitmap));
   }
 };
+
+/// Where a bitmap brush's pixels lie: pixel (u, v) of its bitmap covers the logical point
+/// (X + u * ScaleX, Y + v * ScaleY) onwards, and copies repeat every width and height.
+struct TBitmapPlacement {
+  double X = 0;       ///< the left of the first copy
+  double Y = 0;       ///< the top of the first copy
+  double ScaleX = 1;  ///< the width of one pixel
+  double ScaleY = 1;  ///< the height of one pixel
+};
+
+/// Where ABrush's bitmap lies over a shape whose bounds are Bounds, as its Wrap says; a
+/// stretch over bounds of no width or no height scales to nothing, and paints nothing.
+/// ABrush holds pixels (GetBitmap).
+/// @ingroup writinghost
+FSVG_API TBitmapPlacement BitmapPlacement(const TBrush& ABrush, const TRectF& Bounds);
 
 /// An outline paint: a brush with a thickness, dash, cap, join and miter limit; or a
 /// hairline, one device pixel wide under any matrix.
@@ -125,6 +164,10 @@ class TStrokeBrush : public TBrush {
   /// A stroke painting with AGradient, represented by AColor, of the given thickness.
   TStrokeBrush(std::shared_ptr<const TGradient> AGradient, TAlphaColor AColor, float AThickness = 1)
       : TBrush(std::move(AGradient), AColor), Thickness(AThickness) {}
+  /// A stroke painting with ABitmap laid as AWrap says, represented by AColor, of the given
+  /// thickness.
+  TStrokeBrush(std::shared_ptr<const TBitmap> ABitmap, TBitmapWrap AWrap, TAlphaColor AColor, float AThickness = 1)
+      : TBrush(std::move(ABitmap), AWrap, AColor), Thickness(AThickness) {}
 
   float Thickness = 1;                    ///< width in logical units; 0, negative or NaN paints nothing
   TStrokeDash Dash = TStrokeDash::Solid;  ///< dash pattern

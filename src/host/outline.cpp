@@ -206,6 +206,46 @@ void TOutline::Close() {
   FY = FStartY;
 }
 
+TRectF TOutline::Bounds() const {
+  if (FSteps.empty()) return {};
+  double Low[2] = {FSteps[0].X, FSteps[0].Y}, High[2] = {Low[0], Low[1]};
+  const auto Include = [&](int Axis, double Value) {
+    Low[Axis] = std::min(Low[Axis], Value);
+    High[Axis] = std::max(High[Axis], Value);
+  };
+  double From[2] = {Low[0], Low[1]};
+  for (const TStep& S : FSteps) {
+    const double Ends[2] = {S.X, S.Y};
+    if (S.Verb == TVerb::CurveTo) {
+      // Where the curve's derivative along an axis, a quadratic in t, is zero inside (0, 1).
+      const double C1[2] = {S.X1, S.Y1}, C2[2] = {S.X2, S.Y2};
+      for (int Axis = 0; Axis < 2; ++Axis) {
+        const double P0 = From[Axis], P1 = C1[Axis], P2 = C2[Axis], P3 = Ends[Axis];
+        const double A = -P0 + 3 * P1 - 3 * P2 + P3, B = 2 * (P0 - 2 * P1 + P2), C = P1 - P0;
+        const auto At = [&](double T) {
+          if (!(T > 0 && T < 1)) return;
+          const double U = 1 - T;
+          Include(Axis, U * U * U * P0 + 3 * U * U * T * P1 + 3 * U * T * T * P2 + T * T * T * P3);
+        };
+        if (std::abs(A) < 1e-12) {
+          if (B != 0) At(-C / B);
+          continue;
+        }
+        const double Discriminant = B * B - 4 * A * C;
+        if (Discriminant < 0) continue;
+        At((-B + std::sqrt(Discriminant)) / (2 * A));
+        At((-B - std::sqrt(Discriminant)) / (2 * A));
+      }
+    }
+    Include(0, Ends[0]);
+    Include(1, Ends[1]);
+    From[0] = Ends[0];
+    From[1] = Ends[1];
+  }
+  return {static_cast<float>(Low[0]), static_cast<float>(Low[1]), static_cast<float>(High[0]),
+          static_cast<float>(High[1])};
+}
+
 void TOutline::CheckStroke(const TStrokeBrush& ABrush, double Stretch) const {
   // A hairline is one device pixel wide, and its dashes are multiples of that pixel.
   if (!ABrush.Hairline && !(ABrush.Thickness * Stretch <= MaxStrokeWidth))

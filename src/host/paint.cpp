@@ -1,10 +1,12 @@
 // The dash patterns every host paints and a faithful recording writes (the presets, and
-// a stroke brush's own), and the families of a font's list.
+// a stroke brush's own), where a bitmap brush's pixels lie, and the families of a font's
+// list.
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <string_view>
 
+#include "fsvg/outline.h"
 #include "fsvg/paint.h"
 
 namespace fsvg {
@@ -29,6 +31,21 @@ std::vector<float> DashPattern(const TStrokeBrush& ABrush) {
   // An odd list, on and off in turn, swaps its roles on each repeat: twice over it is whole.
   if (Pattern.size() % 2 != 0) Pattern.insert(Pattern.end(), ABrush.DashArray.begin(), ABrush.DashArray.end());
   return Pattern;
+}
+
+TBitmapPlacement BitmapPlacement(const TBrush& ABrush, const TRectF& Bounds) {
+  const TRectF Edges = Normalized(Bounds);
+  switch (ABrush.Wrap) {
+    case TBitmapWrap::Tile:
+      return {Edges.Left, Edges.Top, 1, 1};
+    case TBitmapWrap::TileFromOrigin:
+      return {};
+    case TBitmapWrap::Stretch:
+      break;
+  }
+  const TBitmap& Bitmap = *ABrush.Bitmap;
+  return {Edges.Left, Edges.Top, (static_cast<double>(Edges.Right) - Edges.Left) / Bitmap.GetWidth(),
+          (static_cast<double>(Edges.Bottom) - Edges.Top) / Bitmap.GetHeight()};
 }
 
 std::vector<std::u16string> FontFamilies(const TFont& AFont) {

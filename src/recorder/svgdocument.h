@@ -30,9 +30,9 @@ bool IsNameOrEmpty(std::u16string_view Text);
 enum class TFrameKind { Group, Link, Layer };
 
 // What the store defines, each kind numbered on its own after the id prefix, by the
-// letter of its entry in DefinitionLetters: clip paths c1, c2, ..., gradients g1, g2, ...,
-// glyph outlines o1, o2, ...
-enum class TDefinitionKind { ClipPath, Gradient, Glyph };
+// letter of its entry in DefinitionLetters: clip paths c1, c2, ..., paint servers
+// (gradients and patterns) g1, g2, ..., glyph outlines o1, o2, ...
+enum class TDefinitionKind { ClipPath, Paint, Glyph };
 inline constexpr char DefinitionLetters[] = {'c', 'g', 'o'};
 static_assert(std::size(DefinitionLetters) == static_cast<std::size_t>(TDefinitionKind::Glyph) + 1);
 
@@ -58,17 +58,21 @@ class TSvgDocument {
   const TSvgOptions& Options() const { return FOptions; }
   TStream* Stream() const { return FStream; }
 
-  // A line written in pieces (an image's, which has no bound): marked torn from its head
-  // until its end, so that when a write fails in between, whatever is written next closes
-  // it first and stays outside it.
-  void BeginPieces() { FTornLine = true; }
-  void EndPieces(std::string_view End) {
-    Write(End);
+  // A line written in pieces (an image's, a pattern's, which have no bound): marked torn
+  // from its head until its end, so that when a write fails in between, whatever is
+  // written next closes it first with End and stays outside it. End lives as long as the
+  // program.
+  void BeginPieces(std::string_view End) {
+    FTornEnd = End;
+    FTornLine = true;
+  }
+  void EndPieces() {
+    Write(FTornEnd);
     FTornLine = false;
   }
   void CloseTornLine() {
     if (FTornLine) [[unlikely]]
-      EndPieces("\"/>\n");
+      EndPieces();
   }
 
   // Bytes unchanged, in one stream call; nothing for none.
@@ -134,6 +138,23 @@ class TSvgDocument {
     WriteLine(Room + Id.size(), [&](TLine& Line) { Build(Line, std::string_view(Id)); });
     return Keep(Kind, Content.Text(), Id);
   }
+  // The id of the definition whose content is Key, as for Define, for a line with no
+  // bound: a new one is written by Write(Id), which puts the whole line on the stream
+  // itself, in pieces if it must, before the id is kept. A write that fails defines
+  // nothing, but its id is not given again: a torn line may hold it.
+  template <typename TWrite>
+  std::string_view DefineWritten(TDefinitionKind Kind, std::string_view Key, TWrite&& Write) {
+    const auto Found = FDefinitions.find(Key);
+    if (Found != FDefinitions.end()) return Found->second;
+    const std::string Id = NextId(Kind);
+    try {
+      Write(std::string_view(Id));
+    } catch (...) {
+      ++FLastIds[static_cast<std::size_t>(Kind)];
+      throw;
+    }
+    return Keep(Kind, Key, Id);
+  }
 
  private:
   std::string NextId(TDefinitionKind Kind) const;
@@ -150,10 +171,11 @@ class TSvgDocument {
   std::unique_ptr<TFileStream> FOwnedStream;  // set exactly when the document opened the stream
   std::unique_ptr<TGzipStream> FOwnedGzip;    // a .svgz name: compresses into FOwnedStream
   TStream* FStream = nullptr;
-  TSvgOptions FOptions;    // what the document adds to the plain recording
-  bool FPlain;             // every switch is off, four places: elements are built by the plain code
-  bool FClosed = false;    // Finish has ended the document
-  bool FTornLine = false;  // a line written in pieces lost its end to a failed write
+  TSvgOptions FOptions;       // what the document adds to the plain recording
+  bool FPlain;                // every switch is off, four places: elements are built by the plain code
+  bool FClosed = false;       // Finish has ended the document
+  bool FTornLine = false;     // a line written in pieces lost its end to a failed write
+  std::string_view FTornEnd;  // what ends it
   // Groups, links and layers: each open one, outermost first, and every group id given so
   // far, without the prefix.
   std::vector<TFrameKind> FFrames;

@@ -151,22 +151,23 @@ bool TSvgCanvas::TRecording::RecordGlyphs(const TRectF& ARect, std::u16string_vi
         }
       }
     };
-    // A gradient is defined in the group's units. A use moves its glyph's own user
-    // space, where a paint server is resolved, so the glyphs of a gradient-painted line
-    // become a clip path, and one rectangle over them takes the gradient once.
-    const bool Gradient = Document.Options().Gradients && Fill.GetGradient() != nullptr;
-    const std::string_view Paint =
-        Gradient ? DefineGradient(*Fill.GetGradient(), {-Origin.X, -Origin.Y}, 1 / Scale) : std::string_view();
+    // A gradient or a pattern is defined in the group's units. A use moves its glyph's
+    // own user space, where a paint server is resolved, so the glyphs of a line painted
+    // by one become a clip path, and one rectangle over them takes the paint once.
+    std::string_view Paint;
+    if (!PaintRef(
+            Fill, {-Origin.X, -Origin.Y}, [&] { return ARect; }, Paint, 1 / Scale))
+      continue;
     const std::string_view Clip =
-        Gradient ? Document.Define(detail::TDefinitionKind::ClipPath, detail::FixedLineRoom + UsesRoom,
-                                   [&](TLine& Out, std::string_view Id) {
-                                     Out.Put("<clipPath id=\"");
-                                     Out.Put(Id);
-                                     Out.Put("\">");
-                                     PutUses(Out);
-                                     Out.Put("</clipPath>\n");
-                                   })
-                 : std::string_view();
+        !Paint.empty() ? Document.Define(detail::TDefinitionKind::ClipPath, detail::FixedLineRoom + UsesRoom,
+                                         [&](TLine& Out, std::string_view Id) {
+                                           Out.Put("<clipPath id=\"");
+                                           Out.Put(Id);
+                                           Out.Put("\">");
+                                           PutUses(Out);
+                                           Out.Put("</clipPath>\n");
+                                         })
+                       : std::string_view();
     Document.WriteElement(Paint.size() + Clip.size() + UsesRoom, [&](TLine& Out, const auto& Options) {
       Out.Open("g");
       Out.Attr("transform", [&] {

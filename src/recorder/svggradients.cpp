@@ -67,9 +67,9 @@ void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G,
 }  // namespace
 
 std::string_view TSvgCanvas::TRecording::DefineGradient(const TGradient& Gradient, TPointF Offset, double Scale) {
-  return Document.Define(
-      detail::TDefinitionKind::Gradient, GradientRoom(Gradient),
-      [&](TLine& Line, std::string_view Id) { PutGradientDefinition(Line, Id, Gradient, Offset, Scale); });
+  return Document.Define(detail::TDefinitionKind::Paint, GradientRoom(Gradient), [&](TLine& Line, std::string_view Id) {
+    PutGradientDefinition(Line, Id, Gradient, Offset, Scale);
+  });
 }
 
 }  // namespace fsvg

@@ -44,12 +44,12 @@ void TSvgCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const 
     Line.Put(" xlink:href=\"data:image/png;base64,");
   });
   R.Document.Write(Line.Text());
-  R.Document.BeginPieces();
+  R.Document.BeginPieces("\"/>\n");
   const auto Whole = [](float Edge) { return static_cast<std::int32_t>(Edge); };
   detail::WritePngBase64(*Stream, ABitmap,
                          {Whole(Source.Left), Whole(Source.Top), Whole(Source.Right) - Whole(Source.Left),
                           Whole(Source.Bottom) - Whole(Source.Top)});
-  R.Document.EndPieces("\"/>\n");
+  R.Document.EndPieces();
 }
 
 }  // namespace fsvg

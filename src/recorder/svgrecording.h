@@ -5,12 +5,16 @@
 // its geometry; the rest of its line (transform, paint, end) is theirs.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "fsvg/fsvgcanvas.h"
+#include "fsvg/outline.h"
 #include "svgdocument.h"
 #include "svgelements.h"
 #include "svgline.h"
@@ -50,24 +54,35 @@ class TSvgCanvas::TRecording {
   // The offset an arc is recorded at: the host's under the options, else none.
   TPointF ArcOffset() const { return Document.Options().ArcOffset ? Canvas->GetOffset() : TPointF{}; }
 
-  // The id of the gradient ABrush paints with, defined before it is first used, placed
-  // at Offset (the element's own); empty when the brush is recorded as its colour.
-  std::string_view GradientRef(const TBrush& ABrush, TPointF Offset) {
-    if (!Document.Options().Gradients || ABrush.GetGradient() == nullptr) [[likely]]
-      return {};
-    return DefineGradient(*ABrush.GetGradient(), Offset);
+  // The id of the paint server ABrush paints with under the options, defined before it is
+  // first used: its gradient, placed at Offset (the element's own), or its bitmap laid
+  // over the shape's Bounds() (in the caller's coordinates) as a pattern; empty when the
+  // brush is recorded as its colour. Scale multiplies every coordinate. False, with
+  // nothing defined, for a bitmap stretched to nothing, which paints nothing.
+  template <typename TBounds>
+  bool PaintRef(const TBrush& ABrush, TPointF Offset, TBounds&& Bounds, std::string_view& Paint, double Scale = 1) {
+    Paint = {};
+    if (!Document.Options().Gradients) [[likely]]
+      return true;
+    if (const TGradient* Gradient = ABrush.GetGradient()) Paint = DefineGradient(*Gradient, Offset, Scale);
+    if (ABrush.GetBitmap() == nullptr) return true;
+    const TBitmapPlacement At = BitmapPlacement(ABrush, Bounds());
+    if (!(At.ScaleX > 0 && At.ScaleY > 0)) return false;
+    Paint = DefinePattern(ABrush.Bitmap, At, Offset, Scale);
+    return true;
   }
 
   // An element painted with ABrush: brings the clip groups to the host's clip, defines
-  // the brush's gradient at Offset, then writes one line in room for a fixed-shape line
-  // and Extra bytes: Open(Line, Switches, Offset) puts the element's name and geometry,
-  // the host's transform follows, and Close(Line, Switches, Paint) puts the paint (Paint:
-  // the gradient's id, or empty) and ends the element.
-  template <typename TOpen, typename TClose>
-  [[gnu::always_inline]] void Record(const TBrush& ABrush, TPointF Offset, std::size_t Extra, TOpen&& Open,
-                                     TClose&& Close) {
+  // the brush's paint server at Offset over Bounds(), then writes one line in room for a
+  // fixed-shape line and Extra bytes: Open(Line, Switches, Offset) puts the element's
+  // name and geometry, the host's transform follows, and Close(Line, Switches, Paint)
+  // puts the paint (Paint: the paint server's id, or empty) and ends the element.
+  template <typename TBounds, typename TOpen, typename TClose>
+  [[gnu::always_inline]] void Record(const TBrush& ABrush, TPointF Offset, TBounds&& Bounds, std::size_t Extra,
+                                     TOpen&& Open, TClose&& Close) {
     SyncClip();
-    const std::string_view Paint = GradientRef(ABrush, Offset);
+    std::string_view Paint;
+    if (!PaintRef(ABrush, Offset, Bounds, Paint)) return;
     Document.WriteElement(Extra + Paint.size(), [&](detail::TLine& Line, const auto& Options) {
       Open(Line, Options, Offset);
       detail::PutTransform(Line, *Canvas, Options);
@@ -75,36 +90,40 @@ class TSvgCanvas::TRecording {
     });
   }
 
-  // A filled shape, when ABrush leaves a mark: Geometry opens it as Record's Open does;
-  // the opacity and the fill follow.
-  template <typename TGeometry>
-  [[gnu::always_inline]] void RecordFilled(const TBrush& ABrush, float AOpacity, TPointF Offset, std::size_t Extra,
-                                           TGeometry&& Geometry) {
+  // A filled shape of the outline Shape() gives, when ABrush leaves a mark: Geometry
+  // opens it as Record's Open does; the opacity and the fill follow.
+  template <typename TShape, typename TGeometry>
+  [[gnu::always_inline]] void RecordFilled(const TBrush& ABrush, float AOpacity, TPointF Offset, TShape&& Shape,
+                                           std::size_t Extra, TGeometry&& Geometry) {
     if (!detail::IsBrushVisible(ABrush)) return;
-    Record(ABrush, Offset, Extra, Geometry, [&](detail::TLine& Line, const auto& Options, std::string_view Paint) {
-      detail::PutFillTail(Line, AOpacity, ABrush, Options, Paint);
-      Line.CloseEmpty();
-    });
+    Record(
+        ABrush, Offset, [&] { return Shape().Bounds(); }, Extra, Geometry,
+        [&](detail::TLine& Line, const auto& Options, std::string_view Paint) {
+          detail::PutFillTail(Line, AOpacity, ABrush, Options, Paint);
+          Line.CloseEmpty();
+        });
   }
 
   // What a stroked element is: a line has no inside to leave unfilled; a path records its
   // stroke style whatever the options, as it is part of its shape.
-  enum class TOutline { Line, Shape, Path };
+  enum class TStroked { Line, Shape, Path };
 
   // A stroked element, when ABrush leaves a mark, as RecordFilled: the stroke's tail
   // follows and, but for a line, no fill.
-  template <typename TGeometry>
-  [[gnu::always_inline]] void RecordStroked(const TStrokeBrush& ABrush, float AOpacity, TPointF Offset,
-                                            std::size_t Extra, TGeometry&& Geometry, TOutline Kind = TOutline::Shape) {
+  template <typename TShape, typename TGeometry>
+  [[gnu::always_inline]] void RecordStroked(const TStrokeBrush& ABrush, float AOpacity, TPointF Offset, TShape&& Shape,
+                                            std::size_t Extra, TGeometry&& Geometry, TStroked Kind = TStroked::Shape) {
     if (!detail::IsStrokeVisible(ABrush)) return;
     Extra += detail::StrokeStyleRoom(ABrush);
-    Record(ABrush, Offset, Extra, Geometry, [&](detail::TLine& Line, const auto& Options, std::string_view Paint) {
-      const double Width = detail::StrokeWidth(ABrush, *Canvas, Options);
-      detail::PutStrokeTail(Line, AOpacity, ABrush, Width, Options, Paint);
-      if (Kind == TOutline::Path && !Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush, Width);
-      if (Kind != TOutline::Line) Line.Attr("fill", "none");
-      Line.CloseEmpty();
-    });
+    Record(
+        ABrush, Offset, [&] { return Shape().Bounds(); }, Extra, Geometry,
+        [&](detail::TLine& Line, const auto& Options, std::string_view Paint) {
+          const double Width = detail::StrokeWidth(ABrush, *Canvas, Options);
+          detail::PutStrokeTail(Line, AOpacity, ABrush, Width, Options, Paint);
+          if (Kind == TStroked::Path && !Options.StrokeStyle) detail::PutStrokeStyle(Line, ABrush, Width);
+          if (Kind != TStroked::Line) Line.Attr("fill", "none");
+          Line.CloseEmpty();
+        });
   }
 
   // Text as the outlines of the glyphs the host paints it with (GlyphOutlines): each new
@@ -125,6 +144,24 @@ class TSvgCanvas::TRecording {
   std::string_view DefineClipPath(const TClipStep& S);
   TClipRef DefineClipRun(std::span<const TClip> Steps);
   std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset, double Scale = 1);
+  std::string_view DefinePattern(const std::shared_ptr<const TBitmap>& Bitmap, const TBitmapPlacement& At,
+                                 TPointF Offset, double Scale);
+  // Where the pixels of the patterns defined so far are written: for each distinct
+  // bitmap, by content, the id of the first pattern that holds it as an image, which the
+  // later ones refer to (empty until it is written); looked up by the address of each
+  // bitmap object met first, while that object lives, then by a hash of the pixels.
+  struct TPatternPixels {
+    std::shared_ptr<const TBitmap> Bitmap;
+    std::string FirstId;
+  };
+  std::size_t PatternPixels(const std::shared_ptr<const TBitmap>& Bitmap);
+  std::vector<TPatternPixels> FPatternPixels;
+  struct TPixelsAt {
+    std::weak_ptr<const TBitmap> Bitmap;
+    std::size_t Index;
+  };
+  std::unordered_map<const TBitmap*, TPixelsAt> FPatternPixelsAt;
+  std::unordered_multimap<std::uint64_t, std::size_t> FPatternPixelsByHash;
 
   // The canvas size the open clip groups were written for: the outer rectangle of an
   // exclusion and the box of a mask are drawn around it.

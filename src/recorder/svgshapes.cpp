@@ -43,9 +43,11 @@ void TSvgCanvas::FillRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TBrush& ABrush, TCornerType ACornerType) {
   TRecording& R = *FRecording;
   R.Canvas->FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
-  R.RecordFilled(ABrush, AOpacity, R.Canvas->GetOffset(), 0, [&](TLine& Line, const auto& Options, TPointF Offset) {
-    detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset, Options);
-  });
+  const auto Shape = [&] { return TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType); };
+  R.RecordFilled(ABrush, AOpacity, R.Canvas->GetOffset(), Shape, 0,
+                 [&](TLine& Line, const auto& Options, TPointF Offset) {
+                   detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset, Options);
+                 });
 }
 
 void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -57,9 +59,11 @@ void TSvgCanvas::DrawRect(const TRectF& ARect, float XRadius, float YRadius, TCo
                           const TStrokeBrush& ABrush, TCornerType ACornerType) {
   TRecording& R = *FRecording;
   R.Canvas->DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
-  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), 0, [&](TLine& Line, const auto& Options, TPointF Offset) {
-    detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset, Options);
-  });
+  const auto Shape = [&] { return TOutline::Rect(ARect, XRadius, YRadius, ACorners, ACornerType); };
+  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), Shape, 0,
+                  [&](TLine& Line, const auto& Options, TPointF Offset) {
+                    detail::PutRectShape(Line, ARect, XRadius, YRadius, ACorners, ACornerType, Offset, Options);
+                  });
 }
 
 void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity) {
@@ -76,7 +80,8 @@ void TSvgCanvas::DrawLine(const TPointF& APt1, const TPointF& APt2, float AOpaci
     Line.Attr("x2", static_cast<double>(APt2.X) + Offset.X);
     Line.Attr("y2", static_cast<double>(APt2.Y) + Offset.Y);
   };
-  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), 0, Geometry, TRecording::TOutline::Line);
+  const auto Shape = [&] { return TOutline::Line(APt1, APt2); };
+  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), Shape, 0, Geometry, TRecording::TStroked::Line);
 }
 
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(ARect, AOpacity, GetFill()); }
@@ -84,9 +89,11 @@ void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity) { FillEllipse(
 void TSvgCanvas::FillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
   TRecording& R = *FRecording;
   R.Canvas->FillEllipse(ARect, AOpacity, ABrush);
-  R.RecordFilled(ABrush, AOpacity, R.Canvas->GetOffset(), 0, [&](TLine& Line, const auto& Options, TPointF Offset) {
-    detail::PutEllipseGeometry(Line, ARect, Offset, Options);
-  });
+  const auto Shape = [&] { return TOutline::Ellipse(ARect); };
+  R.RecordFilled(ABrush, AOpacity, R.Canvas->GetOffset(), Shape, 0,
+                 [&](TLine& Line, const auto& Options, TPointF Offset) {
+                   detail::PutEllipseGeometry(Line, ARect, Offset, Options);
+                 });
 }
 
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(ARect, AOpacity, GetStroke()); }
@@ -94,9 +101,11 @@ void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity) { DrawEllipse(
 void TSvgCanvas::DrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
   TRecording& R = *FRecording;
   R.Canvas->DrawEllipse(ARect, AOpacity, ABrush);
-  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), 0, [&](TLine& Line, const auto& Options, TPointF Offset) {
-    detail::PutEllipseGeometry(Line, ARect, Offset, Options);
-  });
+  const auto Shape = [&] { return TOutline::Ellipse(ARect); };
+  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), Shape, 0,
+                  [&](TLine& Line, const auto& Options, TPointF Offset) {
+                    detail::PutEllipseGeometry(Line, ARect, Offset, Options);
+                  });
 }
 
 void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
@@ -108,7 +117,8 @@ void TSvgCanvas::FillArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TBrush& ABrush) {
   TRecording& R = *FRecording;
   R.Canvas->FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
-  R.RecordFilled(ABrush, AOpacity, R.ArcOffset(), 0, [&](TLine& Line, const auto&, TPointF Offset) {
+  const auto Shape = [&] { return TOutline::Arc(Center, Radius, StartAngle, SweepAngle); };
+  R.RecordFilled(ABrush, AOpacity, R.ArcOffset(), Shape, 0, [&](TLine& Line, const auto&, TPointF Offset) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, Offset);
   });
 }
@@ -122,7 +132,8 @@ void TSvgCanvas::DrawArc(const TPointF& Center, const TPointF& Radius, float Sta
                          float AOpacity, const TStrokeBrush& ABrush) {
   TRecording& R = *FRecording;
   R.Canvas->DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
-  R.RecordStroked(ABrush, AOpacity, R.ArcOffset(), 0, [&](TLine& Line, const auto&, TPointF Offset) {
+  const auto Shape = [&] { return TOutline::Arc(Center, Radius, StartAngle, SweepAngle); };
+  R.RecordStroked(ABrush, AOpacity, R.ArcOffset(), Shape, 0, [&](TLine& Line, const auto&, TPointF Offset) {
     detail::PutArcPath(Line, Center, Radius, StartAngle, SweepAngle, Offset);
   });
 }
@@ -132,7 +143,8 @@ void TSvgCanvas::FillPolygon(const TPolygon& Points, float AOpacity) {
   R.Canvas->FillPolygon(Points, AOpacity);
   if (Points.size() < 2) return;
   const std::size_t Room = detail::PointListRoom(Points, 0);
-  R.RecordFilled(R.Canvas->GetFill(), AOpacity, R.Canvas->GetOffset(), Room,
+  const auto Shape = [&] { return TOutline::Polygon(Points); };
+  R.RecordFilled(R.Canvas->GetFill(), AOpacity, R.Canvas->GetOffset(), Shape, Room,
                  [&](TLine& Line, const auto&, TPointF Offset) {
                    Line.Open("polygon");
                    Line.Attr("points", [&] { detail::PutPointList(Line, Points, Offset, false); });
@@ -144,7 +156,8 @@ void TSvgCanvas::DrawPolygon(const TPolygon& Points, float AOpacity) {
   R.Canvas->DrawPolygon(Points, AOpacity);
   if (Points.size() < 2) return;
   const std::size_t Room = detail::PointListRoom(Points, 1);
-  R.RecordStroked(R.Canvas->GetStroke(), AOpacity, R.Canvas->GetOffset(), Room,
+  const auto Shape = [&] { return TOutline::Polygon(Points); };
+  R.RecordStroked(R.Canvas->GetStroke(), AOpacity, R.Canvas->GetOffset(), Shape, Room,
                   [&](TLine& Line, const auto& Options, TPointF Offset) {
                     // The plain outline is a polyline that ends where it began, with no
                     // join there; with the stroke's style recorded it is a closed
@@ -164,7 +177,8 @@ void TSvgCanvas::FillPath(const TPathData& APath, float AOpacity, const TBrush& 
   R.Canvas->FillPath(APath, AOpacity, ABrush);
   if (APath.IsEmpty()) return;
   const std::size_t Room = detail::PathRoom(APath);
-  R.RecordFilled(ABrush, AOpacity, R.Canvas->GetOffset(), Room, [&](TLine& Line, const auto&, TPointF Offset) {
+  const auto Shape = [&] { return TOutline::Path(APath); };
+  R.RecordFilled(ABrush, AOpacity, R.Canvas->GetOffset(), Shape, Room, [&](TLine& Line, const auto&, TPointF Offset) {
     Line.Open("path");
     Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
     if (APath.FillRule == TFillRule::EvenOdd) Line.Attr("fill-rule", "evenodd");
@@ -182,7 +196,8 @@ void TSvgCanvas::DrawPath(const TPathData& APath, float AOpacity, const TStrokeB
     Line.Open("path");
     Line.Attr("d", [&] { detail::PutPathData(Line, APath, Offset); });
   };
-  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), Room, Geometry, TRecording::TOutline::Path);
+  const auto Shape = [&] { return TOutline::Path(APath); };
+  R.RecordStroked(ABrush, AOpacity, R.Canvas->GetOffset(), Shape, Room, Geometry, TRecording::TStroked::Path);
 }
 
 }  // namespace fsvg

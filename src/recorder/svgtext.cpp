@@ -175,28 +175,29 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
     if (Font.Weight != 400) Line.Attr("font-weight", static_cast<double>(Font.Weight));
     if (Font.Slant != TFontSlant::Normal) Line.Attr("font-style", detail::SlantName(Font.Slant));
   };
-  R.Record(Outlined ? Invisible : Host.GetFill(), Offset, Extra, Open,
-           [&](TLine& Line, const auto& Options, std::string_view Paint) {
-             if (Outlined)
-               Line.Attr("fill-opacity", "0");
-             else
-               detail::PutFillTail(Line, AOpacity, Host.GetFill(), Options, Paint);
-             if (!IsLaid(Options)) {
-               Line.Put('>');
-               Line.PutText(AText, detail::TTextEncoding::Xml);
-               Line.Put("</text>\n");
-               return;
-             }
-             const bool RightToLeft = Flags.Contains(TFillTextFlag::RightToLeft);
-             if (RightToLeft) {
-               Line.Attr("direction", "rtl");
-               Line.Attr("text-anchor", "middle");
-             }
-             Line.Attr("xml:space", "preserve");
-             Line.Put('>');
-             PutRuns(Line, Lines, AText, Ascent, Offset, RightToLeft);
-             Line.Put("</text>\n");
-           });
+  R.Record(
+      Outlined ? Invisible : Host.GetFill(), Offset, [&] { return ARect; }, Extra, Open,
+      [&](TLine& Line, const auto& Options, std::string_view Paint) {
+        if (Outlined)
+          Line.Attr("fill-opacity", "0");
+        else
+          detail::PutFillTail(Line, AOpacity, Host.GetFill(), Options, Paint);
+        if (!IsLaid(Options)) {
+          Line.Put('>');
+          Line.PutText(AText, detail::TTextEncoding::Xml);
+          Line.Put("</text>\n");
+          return;
+        }
+        const bool RightToLeft = Flags.Contains(TFillTextFlag::RightToLeft);
+        if (RightToLeft) {
+          Line.Attr("direction", "rtl");
+          Line.Attr("text-anchor", "middle");
+        }
+        Line.Attr("xml:space", "preserve");
+        Line.Put('>');
+        PutRuns(Line, Lines, AText, Ascent, Offset, RightToLeft);
+        Line.Put("</text>\n");
+      });
 }
 
 void TSvgCanvas::MeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,

@@ -78,6 +78,7 @@ inline const std::vector<TParam>& Arguments() {
       {"stops", TKind::Stops, ""},
       {"highspeed", TKind::Choice, "false", "false true"},
       {"image", TKind::Choice, "Ramp", "Ramp Checkerboard"},
+      {"wrap", TKind::Choice, "Tile", "Tile TileFromOrigin Stretch"},
       {"width", TKind::Whole},
       {"height", TKind::Whole},
       {"text", TKind::Choice, "false", "false true"},
@@ -399,10 +400,12 @@ class TScript {
       FOther(Step);
   }
 
-  /// The fill the step paints with: the gradient set last, else its colour and kind.
+  /// The fill the step paints with: the gradient or bitmap set last, else its colour and kind.
   TBrush Fill(const TStep& Step, std::string_view Param = "fill") const {
     const TAlphaColor Color = Step.Color(Param);
-    return FGradient ? TBrush(FGradient, Color) : TBrush(static_cast<TBrushKind>(Step.Get("kind")), Color);
+    if (FGradient) return TBrush(FGradient, Color);
+    if (FBitmap) return TBrush(FBitmap, FWrap, Color);
+    return TBrush(static_cast<TBrushKind>(Step.Get("kind")), Color);
   }
 
   /// The outline the step paints with: its stroke as a fill, thickness, dash, cap, join
@@ -423,6 +426,8 @@ class TScript {
 
   TSvgCanvas& C;
   std::shared_ptr<const TGradient> FGradient;  // what the fills and outlines that follow paint with
+  std::shared_ptr<const TBitmap> FBitmap;      // or this, laid as FWrap says
+  TBitmapWrap FWrap = TBitmapWrap::Tile;
   std::vector<TCanvasSaveState*> FSaved;
 
  private:
@@ -624,15 +629,27 @@ inline const std::vector<TVerb>& Verbs() {
        [](S S, T T) {
          const auto Spread = static_cast<TGradientSpread>(T.Get("spread"));
          S.FGradient = TGradient::Linear(Point(T, 0), Point(T, 2), T.Stops, Spread);
+         S.FBitmap = nullptr;
        }},
       {"RadialGradient", "cx cy r fx fy", "spread stops",
        "the gradient the fills and outlines that follow paint with, its focal point (fx, fy)",
        [](S S, T T) {
          const auto Spread = static_cast<TGradientSpread>(T.Get("spread"));
          S.FGradient = TGradient::Radial(Point(T, 0), T.N[2], Point(T, 3), T.Stops, Spread);
+         S.FBitmap = nullptr;
        }},
-      {"NoGradient", "", "", "the fills and outlines that follow paint with their colours again",
-       [](S S, T) { S.FGradient = nullptr; }},
+      {"BitmapBrush", "", "image wrap",
+       "the test image the fills and outlines that follow paint with, laid as wrap says",
+       [](S S, T T) {
+         S.FBitmap = std::make_shared<const TBitmap>(Image(T.Get("image") == 1));
+         S.FWrap = static_cast<TBitmapWrap>(T.Get("wrap"));
+         S.FGradient = nullptr;
+       }},
+      {"PlainPaint", "", "", "the fills and outlines that follow paint with their colours again",
+       [](S S, T) {
+         S.FGradient = nullptr;
+         S.FBitmap = nullptr;
+       }},
       {"DrawBitmap", "sleft stop sright sbottom left top right bottom", "highspeed image opacity",
        "a 64-pixel square test image, from the source rectangle to the destination",
        [](S S, T T) {

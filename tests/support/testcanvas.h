@@ -260,6 +260,13 @@ std::string ErrorOf(const std::function<void()>& Call) try {
   return Error.what();
 }
 
+/// How many times Part occurs in Text.
+inline std::size_t CountOf(const std::string& Text, std::string_view Part) {
+  std::size_t Count = 0;
+  for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1)) ++Count;
+  return Count;
+}
+
 /// Empty when every url(#id) in Document names an id defined on an earlier line of its
 /// document, no id is defined twice, no group nests 256 deep (readers refuse it), and
 /// every group is closed before </svg>; else what is wrong. Documents may follow each other.

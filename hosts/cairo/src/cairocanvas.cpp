@@ -86,7 +86,7 @@ void TCairoCanvas::DoFillOutline(const TOutline& Outline, const TBrush& ABrush, 
   TContextPtr Context = BeginPaint();
   if (!Context) return;
   AddOutline(Context.get(), Outline);
-  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity));
+  detail::FillPath(Context.get(), ABrush, ClampedOpacity(AOpacity), Outline.BrushBounds(ABrush));
   CheckStatus(cairo_status(Context.get()));
 }
 
@@ -104,7 +104,7 @@ void TCairoCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bo
   MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const float Ascent = GetFontMetrics().Ascent;  // selects the font into the measuring context
   TContextPtr Context = BeginPaint();
-  if (!Context || !SetSourceBrush(Context.get(), GetFill(), ClampedOpacity(AOpacity))) return;
+  if (!Context || !SetSourceBrush(Context.get(), GetFill(), ClampedOpacity(AOpacity), ARect)) return;
   SelectFont(Context.get());
   // Glyph outlines filled as one path: exact sub-pixel positions under any transform
   // (shown glyphs would snap each to a whole device pixel), and one coverage for the
@@ -124,21 +124,7 @@ void TCairoCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, co
   const auto Left = static_cast<std::int32_t>(Source.Left), Top = static_cast<std::int32_t>(Source.Top);
   const auto Width = static_cast<std::int32_t>(Source.Right) - Left;
   const auto Height = static_cast<std::int32_t>(Source.Bottom) - Top;
-  TSurfacePtr Image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Width, Height));
-  CheckStatus(cairo_surface_status(Image.get()));
-  unsigned char* const Data = cairo_image_surface_get_data(Image.get());
-  const int Stride = cairo_image_surface_get_stride(Image.get());
-  for (std::int32_t Y = 0; Y < Height; ++Y) {
-    const TAlphaColor* const In = ABitmap.Row(Top + Y) + Left;
-    auto* const Out = reinterpret_cast<std::uint32_t*>(Data + static_cast<std::ptrdiff_t>(Y) * Stride);
-    for (std::int32_t X = 0; X < Width; ++X) {
-      const TAlphaColor C = In[X];
-      const std::uint32_t A = C >> 24;
-      const auto Scaled = [A](std::uint32_t Channel) { return (Channel * A + 127) / 255; };
-      Out[X] = A << 24 | Scaled(C >> 16 & 0xFF) << 16 | Scaled(C >> 8 & 0xFF) << 8 | Scaled(C & 0xFF);
-    }
-  }
-  cairo_surface_mark_dirty(Image.get());
+  const TImagePtr Image = PremultipliedImage(ABitmap, Left, Top, Width, Height, 1);
   const double DestWidth = static_cast<double>(Dest.Right) - Dest.Left;
   const double DestHeight = static_cast<double>(Dest.Bottom) - Dest.Top;
   cairo_rectangle(Context.get(), Dest.Left, Dest.Top, DestWidth, DestHeight);

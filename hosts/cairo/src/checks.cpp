@@ -20,14 +20,48 @@ void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity) {
                         ((Color >> 24) & 0xFF) / 255.0 * Opacity);
 }
 
+TImagePtr PremultipliedImage(const TBitmap& ABitmap, std::int32_t Left, std::int32_t Top, std::int32_t Width,
+                             std::int32_t Height, double Opacity) {
+  TImagePtr Image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Width, Height), cairo_surface_destroy);
+  CheckStatus(cairo_surface_status(Image.get()));
+  unsigned char* const Data = cairo_image_surface_get_data(Image.get());
+  const int Stride = cairo_image_surface_get_stride(Image.get());
+  for (std::int32_t Y = 0; Y < Height; ++Y) {
+    const TAlphaColor* const In = ABitmap.Row(Top + Y) + Left;
+    auto* const Out = reinterpret_cast<std::uint32_t*>(Data + static_cast<std::ptrdiff_t>(Y) * Stride);
+    for (std::int32_t X = 0; X < Width; ++X) {
+      const TAlphaColor C = In[X];
+      const auto A = Opacity == 1 ? C >> 24 : static_cast<std::uint32_t>(std::lround((C >> 24) * Opacity));
+      const auto Scaled = [A](std::uint32_t Channel) { return (Channel * A + 127) / 255; };
+      Out[X] = A << 24 | Scaled(C >> 16 & 0xFF) << 16 | Scaled(C >> 8 & 0xFF) << 8 | Scaled(C & 0xFF);
+    }
+  }
+  cairo_surface_mark_dirty(Image.get());
+  return Image;
+}
+
 // Every kind of brush but None paints: a gradient brush with its gradient when it holds
-// one, every other with its colour.
-bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity) {
+// one, a bitmap brush with its pixels when it holds some, every other with its colour.
+bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity, const TRectF& Bounds) {
   if (ABrush.Kind == TBrushKind::None) return false;
-  if (const TGradient* Gradient = ABrush.GetGradient())
+  if (const TGradient* Gradient = ABrush.GetGradient()) {
     SetSourceGradient(Context, *Gradient, Opacity);
-  else
+  } else if (const TBitmap* Bitmap = ABrush.GetBitmap()) {
+    // The pattern maps user space to the bitmap's pixels, repeated every copy over.
+    const TBitmapPlacement At = BitmapPlacement(ABrush, Bounds);
+    if (!(At.ScaleX > 0 && At.ScaleY > 0)) return false;
+    const TImagePtr Image = PremultipliedImage(*Bitmap, 0, 0, Bitmap->GetWidth(), Bitmap->GetHeight(), Opacity);
+    const std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)> Pattern(
+        cairo_pattern_create_for_surface(Image.get()), cairo_pattern_destroy);
+    cairo_matrix_t ToPixels;
+    cairo_matrix_init(&ToPixels, 1 / At.ScaleX, 0, 0, 1 / At.ScaleY, -At.X / At.ScaleX, -At.Y / At.ScaleY);
+    cairo_pattern_set_matrix(Pattern.get(), &ToPixels);
+    cairo_pattern_set_extend(Pattern.get(), CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(Pattern.get(), CAIRO_FILTER_GOOD);
+    cairo_set_source(Context, Pattern.get());
+  } else {
     SetSourceColor(Context, ABrush.Color, Opacity);
+  }
   return true;
 }
 

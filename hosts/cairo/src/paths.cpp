@@ -83,8 +83,8 @@ bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale) {
   return true;
 }
 
-void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity) {
-  if (SetSourceBrush(Context, ABrush, Opacity))
+void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity, const TRectF& Bounds) {
+  if (SetSourceBrush(Context, ABrush, Opacity, Bounds))
     cairo_fill(Context);
   else
     cairo_new_path(Context);
@@ -92,7 +92,8 @@ void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity) {
 
 void StrokePath(cairo_t* Context, const TStrokeBrush& ABrush, double Opacity, const TOutline& Outline) {
   // A zero thickness leaves no mark, and Cairo refuses a dash pattern of zero length.
-  if ((ABrush.Thickness == 0 && !ABrush.Hairline) || !SetSourceBrush(Context, ABrush, Opacity)) {
+  if ((ABrush.Thickness == 0 && !ABrush.Hairline) ||
+      !SetSourceBrush(Context, ABrush, Opacity, Outline.BrushBounds(ABrush))) {
     cairo_new_path(Context);
     return;
   }

@@ -15,8 +15,9 @@ void AddOutline(cairo_t* Context, const TOutline& Outline);
 /// matrix that flattens its rectangle or path). Context's matrix is left changed.
 bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale);
 
-/// Fills the current path with ABrush, or clears it for a None brush.
-void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity);
+/// Fills the current path with ABrush (a bitmap laid over Bounds), or clears it when the
+/// brush leaves no mark.
+void FillPath(cairo_t* Context, const TBrush& ABrush, double Opacity, const TRectF& Bounds);
 /// Strokes Outline, the current path, with ABrush's thickness (one device pixel for a
 /// hairline), dash and offset, cap, join and miter limit, or clears it when the stroke
 /// leaves no mark. Throws EArgumentError, painting nothing,

@@ -4,7 +4,11 @@
 #include <QPainter>
 #include <QPen>
 
+#include <QImage>
+
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace fsvg::qthost {
@@ -91,8 +95,28 @@ bool ApplyClip(QPainter& Painter, const TClip& Clip, double Scale, const QSizeF&
 
 // The gradient is in the painter's logical coordinates, the shape's own. Qt keeps one
 // stop an offset, so a stop at the offset of the one before it (a sharp step) goes just
-// after it.
-QBrush ToQBrush(const TBrush& ABrush, float AOpacity) {
+// after it. A bitmap is a texture under a brush transform that maps its pixels to where
+// they lie, its alpha multiplied by the opacity as the Cairo host does it.
+QBrush ToQBrush(const TBrush& ABrush, float AOpacity, const TRectF& Bounds) {
+  if (const TBitmap* Bitmap = ABrush.GetBitmap()) {
+    const TBitmapPlacement At = BitmapPlacement(ABrush, Bounds);
+    if (!(At.ScaleX > 0 && At.ScaleY > 0)) return Qt::NoBrush;
+    QImage Image(Bitmap->GetWidth(), Bitmap->GetHeight(), QImage::Format_ARGB32_Premultiplied);
+    const double Opacity = std::clamp(static_cast<double>(AOpacity), 0.0, 1.0);
+    for (std::int32_t Y = 0; Y < Bitmap->GetHeight(); ++Y) {
+      const TAlphaColor* const In = Bitmap->Row(Y);
+      auto* const Out = reinterpret_cast<std::uint32_t*>(Image.scanLine(Y));
+      for (std::int32_t X = 0; X < Bitmap->GetWidth(); ++X) {
+        const TAlphaColor C = In[X];
+        const auto A = Opacity == 1 ? C >> 24 : static_cast<std::uint32_t>(std::lround((C >> 24) * Opacity));
+        const auto Scaled = [A](std::uint32_t Channel) { return (Channel * A + 127) / 255; };
+        Out[X] = A << 24 | Scaled(C >> 16 & 0xFF) << 16 | Scaled(C >> 8 & 0xFF) << 8 | Scaled(C & 0xFF);
+      }
+    }
+    QBrush Texture(Image);
+    Texture.setTransform(QTransform(At.ScaleX, 0, 0, At.ScaleY, At.X, At.Y));
+    return Texture;
+  }
   const TGradient* const G = ABrush.GetGradient();
   if (G == nullptr) return ToQColor(ABrush.Color, AOpacity);
   if (G->IsDegenerate()) return ToQColor(G->Stops.back().Color, AOpacity);
@@ -118,10 +142,11 @@ QBrush ToQBrush(const TBrush& ABrush, float AOpacity) {
   return Ramp;
 }
 
-void FillPath(QPainter& Painter, const QPainterPath& Path, const TBrush& ABrush, float AOpacity) {
-  // Every kind of brush but None paints.
+void FillPath(QPainter& Painter, const QPainterPath& Path, const TBrush& ABrush, float AOpacity, const TRectF& Bounds) {
+  // Every kind of brush but None paints; a bitmap smoothly, as renderers draw patterns.
   if (ABrush.Kind == TBrushKind::None) return;
-  Painter.fillPath(Path, ToQBrush(ABrush, AOpacity));
+  Painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  Painter.fillPath(Path, ToQBrush(ABrush, AOpacity, Bounds));
 }
 
 void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush& ABrush, float AOpacity,
@@ -131,7 +156,8 @@ void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush&
   const QTransform& M = Painter.combinedTransform();
   Outline.CheckStroke(ABrush, LargestStretch(M.m11(), M.m12(), M.m21(), M.m22()));
   // A hairline is Qt's cosmetic pen: one device pixel wide, its dashes in device pixels.
-  QPen Pen(ToQBrush(ABrush, AOpacity), ABrush.Hairline ? 1 : ABrush.Thickness);
+  Painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  QPen Pen(ToQBrush(ABrush, AOpacity, Outline.BrushBounds(ABrush)), ABrush.Hairline ? 1 : ABrush.Thickness);
   Pen.setCosmetic(ABrush.Hairline);
   Pen.setCapStyle(LineCaps[static_cast<std::size_t>(ABrush.Cap)]);
   Pen.setJoinStyle(LineJoins[static_cast<std::size_t>(ABrush.Join)]);

@@ -25,10 +25,13 @@ bool ApplyClip(QPainter& Painter, const TClip& Clip, double Scale, const QSizeF&
 /// Color with its alpha multiplied by AOpacity, clamped to [0, 1].
 QColor ToQColor(TAlphaColor Color, float AOpacity);
 /// ABrush as Qt paints it, its alpha multiplied by AOpacity: its gradient when it holds
-/// one (a degenerate one as its last stop's colour), else its colour.
-QBrush ToQBrush(const TBrush& ABrush, float AOpacity);
-/// Fills Path with ABrush by its own fill rule (nothing for a None brush).
-void FillPath(QPainter& Painter, const QPainterPath& Path, const TBrush& ABrush, float AOpacity);
+/// one (a degenerate one as its last stop's colour), its pixels laid over a shape of
+/// bounds Bounds when it holds some (no brush for pixels stretched to nothing), else its
+/// colour.
+QBrush ToQBrush(const TBrush& ABrush, float AOpacity, const TRectF& Bounds);
+/// Fills Path with ABrush by its own fill rule (nothing for a None brush), a bitmap laid
+/// over Bounds.
+void FillPath(QPainter& Painter, const QPainterPath& Path, const TBrush& ABrush, float AOpacity, const TRectF& Bounds);
 /// Strokes Path, which is Outline, with ABrush's thickness (a cosmetic pen for a
 /// hairline), dash and offset, cap, join and miter limit (nothing when the stroke leaves
 /// no mark). Throws EArgumentError, painting nothing, for a stroke

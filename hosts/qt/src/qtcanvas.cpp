@@ -89,7 +89,7 @@ void TQtCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
 void TQtCanvas::DoFillOutline(const TOutline& Outline, const TBrush& ABrush, float AOpacity) {
   TPainter Painter = BeginPaint();
   if (!Painter) return;
-  qthost::FillPath(*Painter, ToPainterPath(Outline), ABrush, AOpacity);
+  qthost::FillPath(*Painter, ToPainterPath(Outline), ABrush, AOpacity, Outline.BrushBounds(ABrush));
 }
 
 void TQtCanvas::DoStrokeOutline(const TOutline& Outline, const TStrokeBrush& ABrush, float AOpacity) {
@@ -114,7 +114,7 @@ void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool 
   QPainterPath Path;
   Path.setFillRule(Qt::WindingFill);  // a glyph's overlapping contours all fill
   AddTextPath(Path, Font, GetFont().Size, AText, Lines, Ascent);
-  qthost::FillPath(*Painter, Path, GetFill(), AOpacity);
+  qthost::FillPath(*Painter, Path, GetFill(), AOpacity, ARect);
 }
 
 TFontMetrics TQtCanvas::DoGetFontMetrics() const { return FontMetrics(RefFont(GetFont(), 0), GetFont().Size); }
