@@ -79,6 +79,10 @@ struct TInput {
       case test::TKind::Dashes:
         for (std::size_t Count = UpTo(5); Count > 0; --Count) Step.Dashes.push_back(Real());
         return static_cast<double>(UpTo(test::Words(Param.Choices).size() - 1));
+      case test::TKind::Names:
+        Step.Names.resize(UpTo(20));
+        for (char16_t& Unit : Step.Names) Unit = In.ConsumeIntegral<char16_t>();
+        return 0;
     }
     return 0;
   }

@@ -15,7 +15,8 @@ std::shared_ptr<const TBitmap> Pixels(TAlphaColor Second = 0xFF0000FF) {
 }
 
 // Each wrap over each kind of shape, under an offset and a matrix; a second bitmap of
-// the same pixels; one stretched over no height, which paints nothing. Unless Held, the
+// the same pixels; one stretched over no height and one placed beyond every float,
+// which paint nothing. Unless Held, the
 // bitmap brushes hold no bitmap.
 std::string Record(const TSvgOptions& Options, bool Held = true) {
   TNullCanvas Host(100, 100);
@@ -30,6 +31,7 @@ std::string Record(const TSvgOptions& Options, bool Held = true) {
     Host.SetMatrix({2, 0, 0, 0, 2, 0, 0, 0, 1});
     C.FillEllipse({0, 0, 30, 10}, 1, TBrush(Pixels(0xFF00FF00), TBitmapWrap::TileFromOrigin, 0xFF808080));
     C.DrawLine({0, 0}, {10, 0}, 1, TStrokeBrush(Pixels(), TBitmapWrap::Stretch, 0xFF808080));
+    C.FillArc({3e38f, 0}, {3e38f, 3e38f}, 0, 90, 1, TBrush(Pixels(), TBitmapWrap::Stretch, 0xFF808080));
     C.SetFill(TBrush(Pixels(), TBitmapWrap::Stretch, 0xFF808080));
     C.FillText({0, 0, 40, 20}, u"a", false, 1, {}, TTextAlign::Leading);
   }
@@ -45,12 +47,20 @@ TEST(Patterns, AreDefinedOnceAPlaceWithTheirPixelsOnce) {
   EXPECT_EQ(ScanDocument(Recorded), "");
 }
 
-TEST(Patterns, TenThousandFillsWriteOnePattern) {
-  TNullCanvas Host(100, 100);
+// A canvas that records gradients and patterns.
+struct TPatterning {
+  TNullCanvas Host{100, 100};
   TCountingStream Stream;
-  TSvgOptions Options;
-  Options.Gradients = true;
-  TSvgCanvas C(&Stream, &Host, Options);
+  TSvgCanvas C{&Stream, &Host, [] {
+                 TSvgOptions Options;
+                 Options.Gradients = true;
+                 return Options;
+               }()};
+};
+
+TEST(Patterns, TenThousandFillsWriteOnePattern) {
+  TPatterning P;
+  auto& [Host, Stream, C] = P;
   for (int I = 0; I < 10000; ++I) {
     const auto Left = static_cast<float>(I % 90);
     C.FillRect({Left, 10, Left + 10, 20}, 0, 0, {}, 1, TBrush(Pixels(), TBitmapWrap::TileFromOrigin, 0));
@@ -68,11 +78,8 @@ TEST(Patterns, ChangeNothingWhenNotRecorded) {
 // A write failing inside the pixels leaves the pattern undefined, closed by what comes
 // next; the next fill defines it again.
 TEST(Patterns, TornByAFailedWriteAreDefinedAgain) {
-  TNullCanvas Host(100, 100);
-  TCountingStream Stream;
-  TSvgOptions Options;
-  Options.Gradients = true;
-  TSvgCanvas C(&Stream, &Host, Options);
+  TPatterning P;
+  auto& [Host, Stream, C] = P;
   const TBrush Brush(Pixels(), TBitmapWrap::Tile, 0);
   Stream.FailAt = Stream.Calls + 2;
   EXPECT_THROW(C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Brush), EWriteError);

@@ -66,5 +66,14 @@ class FSVG_API TBitmap {
   std::span<const TAlphaColor> FPixels;
 };
 
+/// Color premultiplied by its alpha, that alpha first multiplied by Opacity (from 0 to 1)
+/// and rounded: a pixel as the premultiplied images of Cairo and Qt hold it.
+/// @ingroup writinghost
+constexpr TAlphaColor Premultiplied(TAlphaColor Color, double Opacity = 1) {
+  const std::uint32_t A = Opacity == 1 ? Color >> 24 : static_cast<std::uint32_t>((Color >> 24) * Opacity + 0.5);
+  const auto Scaled = [A](std::uint32_t Channel) { return (Channel * A + 127) / 255; };
+  return A << 24 | Scaled(Color >> 16 & 0xFF) << 16 | Scaled(Color >> 8 & 0xFF) << 8 | Scaled(Color & 0xFF);
+}
+
 /// @}
 }  // namespace fsvg

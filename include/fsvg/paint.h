@@ -6,6 +6,7 @@
 /// Paint: brushes, the stroke brush with its dash, cap and join, and fonts.
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <span>
 #include <string>
@@ -140,11 +141,14 @@ struct TBitmapPlacement {
   double Y = 0;       ///< the top of the first copy
   double ScaleX = 1;  ///< the width of one pixel
   double ScaleY = 1;  ///< the height of one pixel
+
+  /// Whether the pixels can be painted so: every member finite and both scales above 0.
+  bool IsPaintable() const { return std::isfinite(X + Y + ScaleX + ScaleY) && ScaleX > 0 && ScaleY > 0; }
 };
 
-/// Where ABrush's bitmap lies over a shape whose bounds are Bounds, as its Wrap says; a
-/// stretch over bounds of no width or no height scales to nothing, and paints nothing.
-/// ABrush holds pixels (GetBitmap).
+/// Where ABrush's bitmap lies over a shape whose bounds are Bounds, as its Wrap says. A
+/// placement that is not paintable (a stretch over bounds of no width or no height, or
+/// beyond every finite number) paints nothing. ABrush holds pixels (GetBitmap).
 /// @ingroup writinghost
 FSVG_API TBitmapPlacement BitmapPlacement(const TBrush& ABrush, const TRectF& Bounds);
 

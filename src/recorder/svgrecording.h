@@ -58,7 +58,7 @@ class TSvgCanvas::TRecording {
   // first used: its gradient, placed at Offset (the element's own), or its bitmap laid
   // over the shape's Bounds() (in the caller's coordinates) as a pattern; empty when the
   // brush is recorded as its colour. Scale multiplies every coordinate. False, with
-  // nothing defined, for a bitmap stretched to nothing, which paints nothing.
+  // nothing defined, for a bitmap placed where it cannot be painted, which paints nothing.
   template <typename TBounds>
   bool PaintRef(const TBrush& ABrush, TPointF Offset, TBounds&& Bounds, std::string_view& Paint, double Scale = 1) {
     Paint = {};
@@ -67,7 +67,7 @@ class TSvgCanvas::TRecording {
     if (const TGradient* Gradient = ABrush.GetGradient()) Paint = DefineGradient(*Gradient, Offset, Scale);
     if (ABrush.GetBitmap() == nullptr) return true;
     const TBitmapPlacement At = BitmapPlacement(ABrush, Bounds());
-    if (!(At.ScaleX > 0 && At.ScaleY > 0)) return false;
+    if (!At.IsPaintable()) return false;
     Paint = DefinePattern(ABrush.Bitmap, At, Offset, Scale);
     return true;
   }

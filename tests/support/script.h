@@ -33,7 +33,8 @@ enum class TKind {
   Choice,   ///< one of Choices, kept as its index
   Corners,  ///< corner names of Choices joined by "+", "all" or "none", kept as bits (the first 1)
   Stops,    ///< a gradient's stops, OFFSET:#AARRGGBB joined by ","
-  Dashes    ///< one of Choices, or the lengths of a custom dash joined by "," (kept as the last choice)
+  Dashes,   ///< one of Choices, or the lengths of a custom dash joined by "," (kept as the last choice)
+  Names     ///< names joined by "+", kept in the step's Names separated by spaces
 };
 
 /// A named argument: NAME=VALUE on a line, Default when not given. A name means the
@@ -79,6 +80,7 @@ inline const std::vector<TParam>& Arguments() {
       {"highspeed", TKind::Choice, "false", "false true"},
       {"image", TKind::Choice, "Ramp", "Ramp Checkerboard"},
       {"wrap", TKind::Choice, "Tile", "Tile TileFromOrigin Stretch"},
+      {"classes", TKind::Names, ""},
       {"width", TKind::Whole},
       {"height", TKind::Whole},
       {"text", TKind::Choice, "false", "false true"},
@@ -149,6 +151,7 @@ struct TStep {
   bool Current = false;              // "canvas" given for its paint
   std::vector<TGradientStop> Stops;  // a gradient's
   std::vector<float> Dashes;         // a custom dash's lengths
+  std::u16string Names;              // a group's classes
   std::u16string Text;
 
   std::string_view Name() const { return Verb->Name; }
@@ -249,6 +252,9 @@ inline double ParseValue(const TParam& Param, const std::string& Word, float See
         Step.Stops.push_back({ParseNumber(std::string(Parts[0]), Seed), Hex(std::string(Parts[1]))});
       }
       return static_cast<double>(Step.Stops.size());
+    case TKind::Names:
+      for (const char Letter : Word) Step.Names += Letter == '+' ? u' ' : static_cast<char16_t>(Letter);
+      return 0;
   }
   return 0;
 }
@@ -656,10 +662,10 @@ inline const std::vector<TVerb>& Verbs() {
          const TBitmap Bitmap = Image(T.Get("image") == 1);
          S.C.DrawBitmap(Bitmap, Rect(T), Rect(T, 4), T.Number("opacity"), T.Is("highspeed"));
        }},
-      {"BeginGroup", "", "", "a group: TEXT its id, a space and its title (the title alone without a space)",
+      {"BeginGroup", "", "classes", "a group: TEXT its id, a space and its title (the title alone without a space)",
        [](S S, T T) {
          const std::size_t Space = T.Text.find(u' ');
-         S.C.BeginGroup(T.Text.substr(0, Space), T.Text.substr(Space + 1));
+         S.C.BeginGroup(T.Text.substr(0, Space), T.Text.substr(Space + 1), T.Names);
        },
        true},
       {"EndGroup", "", "", "ends the group begun last", [](S S, T) { S.C.EndGroup(); }},
@@ -697,8 +703,9 @@ inline std::string Help() {
                                         "one of: ",
                                         "all, none, or joined by +: ",
                                         "OFFSET:#AARRGGBB joined by ,",
-                                        "lengths joined by , or one of: "};
-  static_assert(std::size(Takes) == static_cast<std::size_t>(TKind::Dashes) + 1);
+                                        "lengths joined by , or one of: ",
+                                        "names joined by +"};
+  static_assert(std::size(Takes) == static_cast<std::size_t>(TKind::Names) + 1);
   Text += "\nThe named arguments take:\n";
   for (const TParam& Param : Arguments())
     Text += "  " + std::string(Param.Name) + ": " + std::string(Takes[static_cast<int>(Param.Kind)]) +

@@ -29,12 +29,7 @@ TImagePtr PremultipliedImage(const TBitmap& ABitmap, std::int32_t Left, std::int
   for (std::int32_t Y = 0; Y < Height; ++Y) {
     const TAlphaColor* const In = ABitmap.Row(Top + Y) + Left;
     auto* const Out = reinterpret_cast<std::uint32_t*>(Data + static_cast<std::ptrdiff_t>(Y) * Stride);
-    for (std::int32_t X = 0; X < Width; ++X) {
-      const TAlphaColor C = In[X];
-      const auto A = Opacity == 1 ? C >> 24 : static_cast<std::uint32_t>(std::lround((C >> 24) * Opacity));
-      const auto Scaled = [A](std::uint32_t Channel) { return (Channel * A + 127) / 255; };
-      Out[X] = A << 24 | Scaled(C >> 16 & 0xFF) << 16 | Scaled(C >> 8 & 0xFF) << 8 | Scaled(C & 0xFF);
-    }
+    for (std::int32_t X = 0; X < Width; ++X) Out[X] = Premultiplied(In[X], Opacity);
   }
   cairo_surface_mark_dirty(Image.get());
   return Image;
@@ -49,7 +44,7 @@ bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity, cons
   } else if (const TBitmap* Bitmap = ABrush.GetBitmap()) {
     // The pattern maps user space to the bitmap's pixels, repeated every copy over.
     const TBitmapPlacement At = BitmapPlacement(ABrush, Bounds);
-    if (!(At.ScaleX > 0 && At.ScaleY > 0)) return false;
+    if (!At.IsPaintable()) return false;
     const TImagePtr Image = PremultipliedImage(*Bitmap, 0, 0, Bitmap->GetWidth(), Bitmap->GetHeight(), Opacity);
     const std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)> Pattern(
         cairo_pattern_create_for_surface(Image.get()), cairo_pattern_destroy);

@@ -100,18 +100,13 @@ bool ApplyClip(QPainter& Painter, const TClip& Clip, double Scale, const QSizeF&
 QBrush ToQBrush(const TBrush& ABrush, float AOpacity, const TRectF& Bounds) {
   if (const TBitmap* Bitmap = ABrush.GetBitmap()) {
     const TBitmapPlacement At = BitmapPlacement(ABrush, Bounds);
-    if (!(At.ScaleX > 0 && At.ScaleY > 0)) return Qt::NoBrush;
+    if (!At.IsPaintable()) return Qt::NoBrush;
     QImage Image(Bitmap->GetWidth(), Bitmap->GetHeight(), QImage::Format_ARGB32_Premultiplied);
     const double Opacity = std::clamp(static_cast<double>(AOpacity), 0.0, 1.0);
     for (std::int32_t Y = 0; Y < Bitmap->GetHeight(); ++Y) {
       const TAlphaColor* const In = Bitmap->Row(Y);
       auto* const Out = reinterpret_cast<std::uint32_t*>(Image.scanLine(Y));
-      for (std::int32_t X = 0; X < Bitmap->GetWidth(); ++X) {
-        const TAlphaColor C = In[X];
-        const auto A = Opacity == 1 ? C >> 24 : static_cast<std::uint32_t>(std::lround((C >> 24) * Opacity));
-        const auto Scaled = [A](std::uint32_t Channel) { return (Channel * A + 127) / 255; };
-        Out[X] = A << 24 | Scaled(C >> 16 & 0xFF) << 16 | Scaled(C >> 8 & 0xFF) << 8 | Scaled(C & 0xFF);
-      }
+      for (std::int32_t X = 0; X < Bitmap->GetWidth(); ++X) Out[X] = Premultiplied(In[X], Opacity);
     }
     QBrush Texture(Image);
     Texture.setTransform(QTransform(At.ScaleX, 0, 0, At.ScaleY, At.X, At.Y));

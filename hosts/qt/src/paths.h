@@ -26,7 +26,7 @@ bool ApplyClip(QPainter& Painter, const TClip& Clip, double Scale, const QSizeF&
 QColor ToQColor(TAlphaColor Color, float AOpacity);
 /// ABrush as Qt paints it, its alpha multiplied by AOpacity: its gradient when it holds
 /// one (a degenerate one as its last stop's colour), its pixels laid over a shape of
-/// bounds Bounds when it holds some (no brush for pixels stretched to nothing), else its
+/// bounds Bounds when it holds some (no brush for pixels that cannot be painted), else its
 /// colour.
 QBrush ToQBrush(const TBrush& ABrush, float AOpacity, const TRectF& Bounds);
 /// Fills Path with ABrush by its own fill rule (nothing for a None brush), a bitmap laid
