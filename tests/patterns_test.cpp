@@ -47,25 +47,27 @@ TEST(Patterns, AreDefinedOnceAPlaceWithTheirPixelsOnce) {
   EXPECT_EQ(ScanDocument(Recorded), "");
 }
 
-// A canvas that records gradients and patterns.
-struct TPatterning {
-  TNullCanvas Host{100, 100};
+// 10,000 fills with one brush, tiled from the origin wherever they are, write one
+// pattern. A write failing inside a pattern's pixels leaves it undefined, closed by
+// what comes next, and the next fill defines it again.
+TEST(Patterns, AreWrittenOnceForManyFillsAndAgainAfterATornWrite) {
+  TNullCanvas Host(100, 100);
   TCountingStream Stream;
-  TSvgCanvas C{&Stream, &Host, [] {
-                 TSvgOptions Options;
-                 Options.Gradients = true;
-                 return Options;
-               }()};
-};
-
-TEST(Patterns, TenThousandFillsWriteOnePattern) {
-  TPatterning P;
-  auto& [Host, Stream, C] = P;
+  TSvgOptions Options;
+  Options.Gradients = true;
+  TSvgCanvas C(&Stream, &Host, Options);
   for (int I = 0; I < 10000; ++I) {
     const auto Left = static_cast<float>(I % 90);
     C.FillRect({Left, 10, Left + 10, 20}, 0, 0, {}, 1, TBrush(Pixels(), TBitmapWrap::TileFromOrigin, 0));
   }
   EXPECT_EQ(CountOf(Stream.Text, "<pattern"), 1u);
+  const TBrush Brush(Pixels(0), TBitmapWrap::Tile, 0);
+  Stream.FailAt = Stream.Calls + 2;
+  EXPECT_THROW(C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Brush), EWriteError);
+  C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Brush);
+  C.Close();
+  EXPECT_EQ(CountOf(Stream.Text, "<image"), 3u);
+  EXPECT_EQ(ScanDocument(Stream.Text), "");
 }
 
 TEST(Patterns, ChangeNothingWhenNotRecorded) {
@@ -73,20 +75,6 @@ TEST(Patterns, ChangeNothingWhenNotRecorded) {
   TSvgOptions Unused;
   Unused.Gradients = true;
   EXPECT_EQ(Record(Unused, false).find("<pattern"), std::string::npos);
-}
-
-// A write failing inside the pixels leaves the pattern undefined, closed by what comes
-// next; the next fill defines it again.
-TEST(Patterns, TornByAFailedWriteAreDefinedAgain) {
-  TPatterning P;
-  auto& [Host, Stream, C] = P;
-  const TBrush Brush(Pixels(), TBitmapWrap::Tile, 0);
-  Stream.FailAt = Stream.Calls + 2;
-  EXPECT_THROW(C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Brush), EWriteError);
-  C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Brush);
-  C.Close();
-  EXPECT_EQ(CountOf(Stream.Text, "<image"), 2u);
-  EXPECT_EQ(ScanDocument(Stream.Text), "");
 }
 
 }  // namespace
