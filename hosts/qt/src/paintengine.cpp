@@ -1,8 +1,9 @@
 // The paint engine: QPainter's state becomes canvas state (the transform the matrix, the
-// clip the clip chain, the opacity a factor on every call) and each operation the canvas
-// call that paints the same shape. Pens and brushes the canvas can paint become its
-// paint; the rest (textures, patterns, conical gradients) is painted by Qt into a
-// picture of the shape, which the canvas then draws.
+// clip the clip chain, the opacity a factor on every call, a blending composition mode a
+// layer around each operation) and each operation the canvas call that paints the same
+// shape. Pens and brushes the canvas can paint become its paint (textures from the origin
+// its bitmap brushes); the rest (textures placed otherwise, patterns, conical gradients)
+// is painted by Qt into a picture of the shape, which the canvas then draws.
 #include "paintengine.h"
 
 #include <QFontMetricsF>
@@ -27,6 +28,26 @@ TRectF ToRect(const QRectF& R) {
 }
 
 TAlphaColor ToColor(const QColor& C) { return C.rgba(); }
+
+// The blend mode of a composition mode the canvas blends by; source-over for the rest.
+TBlendMode ToBlend(QPainter::CompositionMode Mode) {
+  switch (Mode) {
+    case QPainter::CompositionMode_Multiply:
+      return TBlendMode::Multiply;
+    case QPainter::CompositionMode_Screen:
+      return TBlendMode::Screen;
+    case QPainter::CompositionMode_Overlay:
+      return TBlendMode::Overlay;
+    case QPainter::CompositionMode_Darken:
+      return TBlendMode::Darken;
+    case QPainter::CompositionMode_Lighten:
+      return TBlendMode::Lighten;
+    case QPainter::CompositionMode_Difference:
+      return TBlendMode::Difference;
+    default:
+      return TBlendMode::Normal;
+  }
+}
 
 // Qt closes a subpath by a line back to its start; the canvas gets an explicit close,
 // so that the stroke joins there instead of capping both ends.
@@ -133,6 +154,17 @@ void TCanvasPaintEngine::Guarded(F&& Step) {
   }
 }
 
+// A layer of one operation laid down by a blend mode is that operation painted by it.
+template <typename F>
+void TCanvasPaintEngine::Drawing(F&& Step) {
+  Guarded([&] {
+    if (FBlend == TBlendMode::Normal) return Step();
+    FCanvas->BeginLayer(1, FBlend);
+    Step();
+    FCanvas->EndLayer();
+  });
+}
+
 bool TCanvasPaintEngine::begin(QPaintDevice*) {
   FError = nullptr;
   try {
@@ -153,6 +185,7 @@ bool TCanvasPaintEngine::begin(QPaintDevice*) {
   FBrush = QBrush();
   FBrushOrigin = QPointF();
   FOpacity = 1;
+  FBlend = TBlendMode::Normal;
   FSmoothPixmaps = false;
   FAntialiased = false;
   FClipEnabled = false;
@@ -188,6 +221,7 @@ void TCanvasPaintEngine::updateState(const QPaintEngineState& State) {
     if (Flags & DirtyBrush) FBrush = State.brush();
     if (Flags & DirtyBrushOrigin) FBrushOrigin = State.brushOrigin();
     if (Flags & DirtyOpacity) FOpacity = static_cast<float>(State.opacity());
+    if (Flags & DirtyCompositionMode) FBlend = ToBlend(State.compositionMode());
     if (Flags & DirtyHints) {
       FSmoothPixmaps = State.renderHints().testFlag(QPainter::SmoothPixmapTransform);
       FAntialiased = State.renderHints().testFlag(QPainter::Antialiasing);
@@ -253,6 +287,18 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
     case Qt::LinearGradientPattern:
     case Qt::RadialGradientPattern:
       break;
+    case Qt::TexturePattern: {
+      // One texel a unit from the origin, as Qt tiles a texture the brush does not move;
+      // the same texture, by its key, is the same bitmap, found again at once.
+      const QImage Texture = Brush.textureImage();
+      if (!Brush.transform().isIdentity() || !FBrushOrigin.isNull() || Texture.devicePixelRatio() != 1) return false;
+      if (!FTexture || Texture.cacheKey() != FTextureKey) {
+        FTexture = std::make_shared<const TBitmap>(ToBitmap(Texture));
+        FTextureKey = Texture.cacheKey();
+      }
+      Fill = TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()));
+      return true;
+    }
     default:
       return false;
   }
@@ -369,7 +415,7 @@ void TCanvasPaintEngine::PaintRaster(const QPainterPath& Shape, const QBrush& Br
 }
 
 void TCanvasPaintEngine::drawRects(const QRectF* Rects, int Count) {
-  Guarded([&] {
+  Drawing([&] {
     for (int I = 0; I < Count; ++I) {
       const QRectF Rect = Rects[I];
       QPainterPath Shape;
@@ -382,7 +428,7 @@ void TCanvasPaintEngine::drawRects(const QRectF* Rects, int Count) {
 }
 
 void TCanvasPaintEngine::drawLines(const QLineF* Lines, int Count) {
-  Guarded([&] {
+  Drawing([&] {
     for (int I = 0; I < Count; ++I) {
       QPainterPath Shape(Lines[I].p1());
       Shape.lineTo(Lines[I].p2());
@@ -394,7 +440,7 @@ void TCanvasPaintEngine::drawLines(const QLineF* Lines, int Count) {
 }
 
 void TCanvasPaintEngine::drawEllipse(const QRectF& Rect) {
-  Guarded([&] {
+  Drawing([&] {
     QPainterPath Shape;
     Shape.addEllipse(Rect);
     PaintShape(
@@ -404,7 +450,7 @@ void TCanvasPaintEngine::drawEllipse(const QRectF& Rect) {
 }
 
 void TCanvasPaintEngine::drawPath(const QPainterPath& Path) {
-  Guarded([&] {
+  Drawing([&] {
     const TPathData Outline = ToPath(Path);
     if (Outline.IsEmpty()) return;
     PaintShape(
@@ -431,7 +477,7 @@ void TCanvasPaintEngine::drawPolygon(const QPointF* Points, int Count, PolygonDr
 
 // A point is a dot of the pen's width: round for a round cap, square otherwise.
 void TCanvasPaintEngine::drawPoints(const QPointF* Points, int Count) {
-  Guarded([&] {
+  Drawing([&] {
     TStrokeBrush Pen;
     if (FPen.style() == Qt::NoPen || !MakeStroke({}, Pen) || Pen.Kind == TBrushKind::None) return;
     const float Half = Pen.Hairline ? 0.5f : Pen.Thickness / 2;
@@ -464,17 +510,17 @@ void TCanvasPaintEngine::PaintImage(const QRectF& Rect, const QImage& Image, con
 }
 
 void TCanvasPaintEngine::drawPixmap(const QRectF& Rect, const QPixmap& Pixmap, const QRectF& Source) {
-  Guarded([&] { PaintImage(Rect, ToImage(Pixmap, FPen.color()), Source); });
+  Drawing([&] { PaintImage(Rect, ToImage(Pixmap, FPen.color()), Source); });
 }
 
 void TCanvasPaintEngine::drawImage(const QRectF& Rect, const QImage& Image, const QRectF& Source,
                                    Qt::ImageConversionFlags) {
-  Guarded([&] { PaintImage(Rect, Image, Source); });
+  Drawing([&] { PaintImage(Rect, Image, Source); });
 }
 
 // Repeated images inside Rect, the first tile at Rect's corner less Offset.
 void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixmap, const QPointF& Offset) {
-  Guarded([&] {
+  Drawing([&] {
     const double W = Pixmap.width();
     const double H = Pixmap.height();
     if (W <= 0 || H <= 0 || Rect.isEmpty()) return;
@@ -497,7 +543,7 @@ void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixm
 // that a recording that writes text at the rectangle's bottom and one that writes it
 // where the host lays out its first line agree.
 void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Item) {
-  Guarded([&] {
+  Drawing([&] {
     const QFont Font = Item.font();
     TFont& Target = FCanvas->GetFont();
     Target.Family = Font.family().toStdU16String();

@@ -8,6 +8,7 @@
 #include <QTransform>
 #include <exception>
 #include <functional>
+#include <memory>
 
 #include "fsvg/hostcanvas.h"
 
@@ -43,6 +44,9 @@ class TCanvasPaintEngine final : public QPaintEngine {
   // Runs Step unless the session has failed; keeps its error and fails the session.
   template <typename F>
   void Guarded(F&& Step);
+  // Runs a drawing operation as Guarded does, in a layer of the blend mode when there is one.
+  template <typename F>
+  void Drawing(F&& Step);
   // The canvas paint for the painter's pen and brush, for a shape whose bounds in the
   // painter's coordinates are Bounds (object-bounding gradients need them).
   bool MakeFill(const QBrush& Brush, const QRectF& Bounds, TBrush& Fill) const;
@@ -69,11 +73,15 @@ class TCanvasPaintEngine final : public QPaintEngine {
   QBrush FBrush;
   QPointF FBrushOrigin;
   float FOpacity = 1;
+  TBlendMode FBlend = TBlendMode::Normal;  // the composition mode, when the canvas blends by it
   bool FSmoothPixmaps = false;
   bool FAntialiased = false;
   TClip FBaseClip;     // the canvas's clip when the session began
   TClip FPainterClip;  // the painter's clip, kept while clipping is off
   bool FClipEnabled = false;
+  // The bitmap of the texture brush met last, and the texture's key.
+  mutable std::shared_ptr<const TBitmap> FTexture;
+  mutable qint64 FTextureKey = 0;
 };
 
 }  // namespace fsvg::detail

@@ -94,6 +94,16 @@ const TScene Scenes[] = {
        P.drawEllipse(10, 30, 30, 30);
        P.setBrush(QConicalGradient(50, 50, 0));
        P.drawRect(40, 40, 20, 20);
+       P.setBrush(QPixmap::fromImage(Pattern()));
+       P.drawRect(50, 2, 13, 30);
+     }},
+    {"blends",
+     [](QPainter& P) {
+       P.fillRect(0, 0, 40, 64, Qt::yellow);
+       P.setCompositionMode(QPainter::CompositionMode_Multiply);
+       P.fillRect(20, 10, 40, 40, Qt::cyan);
+       P.setCompositionMode(QPainter::CompositionMode_Difference);
+       P.fillRect(10, 30, 40, 30, Qt::white);
      }},
 };
 
@@ -140,6 +150,16 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
   EXPECT_TRUE(Svg.contains("<title>Chart</title>"));
   EXPECT_TRUE(Svg.contains("<rect x=\"1\" y=\"2\" width=\"3\" height=\"4\""));
   EXPECT_TRUE(Svg.endsWith("</svg>"));
+}
+
+TEST(SvgPaintDevice, RecordsTexturesAsPatternsAndBlendsAsLayers) {
+  TSvgPaintDevice Device;
+  const QByteArray Svg = Record(Device, [](QPainter& P) {
+    P.setCompositionMode(QPainter::CompositionMode_Screen);
+    P.fillRect(0, 0, 8, 8, QPixmap::fromImage(Pattern()));
+  });
+  EXPECT_TRUE(Svg.contains("<g opacity=\"1\" style=\"mix-blend-mode:screen;isolation:isolate\">\n<defs><pattern"));
+  EXPECT_TRUE(Svg.contains("fill=\"url(#g1)\"/>\n</g>"));
 }
 
 TEST(SvgPaintDevice, ViewBoxScalesThePainter) {
