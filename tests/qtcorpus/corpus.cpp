@@ -44,6 +44,8 @@ QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
                             "--screenshot=" + Png, "file://" + QFileInfo(Svg).absoluteFilePath()});
   }
   Process.waitForFinished(120000);
+  // Chromium's profile is tens of megabytes a render.
+  if (Tool[0] == "chromium") QDir(Svg + ".profile").removeRecursively();
   QImage Image(Png);
   if (Image.isNull()) return Image;
   if (Image.size() != Size) Image = Image.scaled(Size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
