@@ -5,12 +5,15 @@
 // picture of the shape, which the canvas then draws.
 #include "paintengine.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QPixmap>
 #include <QTextItem>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -114,6 +117,13 @@ QImage ToImage(const QPixmap& Pixmap, const QColor& PenColor) {
     for (int X = 0; X < Image.width(); ++X) Row[X] = qGray(Row[X]) < 128 ? PenColor.rgba() : 0;
   }
   return Image;
+}
+
+// The outline of a rectangle or ellipse with an area is closed: its stroke has no ends,
+// so no cap (resvg draws a thin closed rectangle's last side askew under a square cap).
+TStrokeBrush Closed(TStrokeBrush Pen, const QRectF& Rect) {
+  if (Rect.width() != 0 && Rect.height() != 0) Pen.Cap = TStrokeCap::Flat;
+  return Pen;
 }
 
 }  // namespace
@@ -312,7 +322,11 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
     TStrokeBrush Pen;
     if (MakeStroke(Bounds, Pen)) {
       const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
-      Stroke(Pen);
+      const QPainterPath Flat = ThinStroke(Shape, Pen);
+      if (Flat.isEmpty())
+        Stroke(Pen);
+      else
+        FCanvas->DrawPath(ToPath(Flat), FOpacity, Pen);
       if (Shifted) ApplyMatrix(FTransform);
     } else {
       QPainterPathStroker Stroker(FPen);
@@ -341,6 +355,50 @@ bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& An
   ApplyMatrix(Kept);
   FBase = Base;
   return true;
+}
+
+// Qt strokes an antialiased pen one device pixel wide or thinner with a line algorithm
+// of its own: curves flattened into segments, each inking one pixel a column (a row, for
+// a steep one), which is cos(angle to the nearest axis) of a pixel per unit of length
+// where an exact stroke inks its width. Pen gets the width that inks as much along the
+// whole shape (its dashes kept as long); the flattened outline is returned for a shape
+// with curves, else nothing (the shape is stroked as it is).
+QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen) const {
+  const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
+  if (!FAntialiased || !(Pen.Hairline || Pen.Thickness * Scale <= 1) || !(Scale > 0)) return {};
+  bool Curved = false;
+  for (int I = 0; I < Shape.elementCount() && !Curved; ++I) Curved = Shape.elementAt(I).isCurveTo();
+  // Qt flattens in its device pixels, under the painter's transform.
+  const QList<QPolygonF> Polygons = FTransform.map(Shape).toSubpathPolygons();
+  double Length = 0;
+  double Ink = 0;
+  for (const QPolygonF& Polygon : Polygons) {
+    for (qsizetype I = 1; I < Polygon.size(); ++I) {
+      const QPointF Step = Polygon[I] - Polygon[I - 1];
+      Length += std::hypot(Step.x(), Step.y());
+      Ink += std::max(std::abs(Step.x()), std::abs(Step.y()));
+    }
+  }
+  const double Share = Length > 0 ? Ink / Length : 1;
+  if (Share < 1) {
+    Pen.Thickness = static_cast<float>((Pen.Hairline ? 1 / Scale : Pen.Thickness) * Share);
+    Pen.Hairline = false;
+    for (float& Dash : Pen.DashArray) Dash = static_cast<float>(Dash / Share);
+    Pen.DashOffset = static_cast<float>(Pen.DashOffset / Share);
+  }
+  if (!Curved) return {};
+  // A closed subpath stays closed (joined, not capped) back in the painter's coordinates.
+  const QTransform Back = FTransform.inverted();
+  QPainterPath Flat;
+  Flat.setFillRule(Shape.fillRule());
+  for (const QPolygonF& Polygon : Polygons) {
+    if (Polygon.isEmpty()) continue;
+    const bool Closed = Polygon.size() > 2 && Polygon.isClosed();
+    Flat.moveTo(Back.map(Polygon.front()));
+    for (qsizetype I = 1; I < Polygon.size() - (Closed ? 1 : 0); ++I) Flat.lineTo(Back.map(Polygon[I]));
+    if (Closed) Flat.closeSubpath();
+  }
+  return Flat;
 }
 
 // Qt paints Shape with Brush into a picture of the device pixels it covers, which the
@@ -376,7 +434,7 @@ void TCanvasPaintEngine::drawRects(const QRectF* Rects, int Count) {
       Shape.addRect(Rect);
       PaintShape(
           Shape, [&](const TBrush& B) { FCanvas->FillRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, B); },
-          [&](const TStrokeBrush& S) { FCanvas->DrawRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, S); });
+          [&](const TStrokeBrush& S) { FCanvas->DrawRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, Closed(S, Rect)); });
     }
   });
 }
@@ -399,7 +457,7 @@ void TCanvasPaintEngine::drawEllipse(const QRectF& Rect) {
     Shape.addEllipse(Rect);
     PaintShape(
         Shape, [&](const TBrush& B) { FCanvas->FillEllipse(ToRect(Rect), FOpacity, B); },
-        [&](const TStrokeBrush& S) { FCanvas->DrawEllipse(ToRect(Rect), FOpacity, S); });
+        [&](const TStrokeBrush& S) { FCanvas->DrawEllipse(ToRect(Rect), FOpacity, Closed(S, Rect)); });
   });
 }
 
@@ -458,8 +516,14 @@ void TCanvasPaintEngine::PaintImage(const QRectF& Rect, const QImage& Image, con
   // A source between pixel edges shows part of its edge pixels: the wider image is cut.
   TCanvasSaveState* Saved = Whole == Source ? nullptr : FCanvas->SaveState();
   if (Saved) FCanvas->IntersectClipRect(ToRect(Rect));
+  // Drawn pixel for pixel, an image looks the same smoothed or not; nearest pixels keep
+  // it so where a renderer paints at a finer scale (Chromium) or the document is zoomed.
+  const QTransform Device = FTransform * FBase;
+  const QPointF At = Device.map(Target.topLeft());
+  const bool PixelForPixel = Device.type() <= QTransform::TxTranslate && Target.size() == QSizeF(Whole.size()) &&
+                             At.x() == std::round(At.x()) && At.y() == std::round(At.y());
   FCanvas->DrawBitmap(ToBitmap(Part), {0, 0, static_cast<float>(Whole.width()), static_cast<float>(Whole.height())},
-                      ToRect(Target), FOpacity, !FSmoothPixmaps);
+                      ToRect(Target), FOpacity, !FSmoothPixmaps || PixelForPixel);
   if (Saved) FCanvas->RestoreState(Saved);
 }
 
@@ -493,6 +557,37 @@ void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixm
   });
 }
 
+// Where Qt's raster engine puts a run of glyphs when the painter neither rotates nor
+// shears nor mirrors: each baseline on a whole device pixel (halves down), each glyph's
+// left edge a quarter of a pixel to the left of its place at most (Qt's glyph cache has
+// four horizontal positions). The run moves by the median of those shifts, so that most
+// glyphs land where Qt painted them.
+QPointF TCanvasPaintEngine::RasterOrigin(const QPointF& Point, const QTextItem& Item) const {
+  const QTransform Device = FTransform * FBase;
+  if (Device.type() > QTransform::TxScale || Device.m11() <= 0 || Device.m22() <= 0) return Point;
+  const QPointF At = Device.map(Point);
+  const double Baseline = std::floor(At.y() + 0.5);
+  std::vector<double> Shifts;
+  if (!Item.renderFlags().testFlag(QTextItem::RightToLeft)) {
+    QTextLayout Layout(Item.text(), Item.font(), paintDevice());
+    Layout.beginLayout();
+    Layout.createLine();
+    Layout.endLayout();
+    for (const QGlyphRun& Run : Layout.glyphRuns()) {
+      for (const QPointF& Glyph : Run.positions()) {
+        const double Left = At.x() + Glyph.x() * Device.m11();
+        Shifts.push_back(std::floor(Left * 4) / 4 - Left);
+      }
+    }
+  }
+  double Shift = 0;
+  if (!Shifts.empty()) {
+    std::nth_element(Shifts.begin(), Shifts.begin() + Shifts.size() / 2, Shifts.end());
+    Shift = Shifts[Shifts.size() / 2];
+  }
+  return Device.inverted().map(QPointF(At.x() + Shift, Baseline));
+}
+
 // One run of text at its baseline: the rectangle is as high as the font's ascent, so
 // that a recording that writes text at the rectangle's bottom and one that writes it
 // where the host lays out its first line agree.
@@ -500,7 +595,11 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
   Guarded([&] {
     const QFont Font = Item.font();
     TFont& Target = FCanvas->GetFont();
-    Target.Family = Font.family().toStdU16String();
+    // The family Qt painted with first (fontconfig resolves an alias such as "Sans Serif",
+    // which renderers do not know), then the one asked for.
+    const QString Painted = QFontInfo(Font).family();
+    Target.Family = (Painted.isEmpty() || Painted == Font.family() ? Font.family() : Painted + ", " + Font.family())
+                        .toStdU16String();
     const double Dpi = paintDevice()->logicalDpiY();
     Target.Size = static_cast<float>(Font.pixelSize() > 0 ? Font.pixelSize() : Font.pointSizeF() * Dpi / 72);
     Target.Weight = std::clamp(static_cast<int>(Font.weight()), 100, 900);
@@ -512,8 +611,9 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
     if (!MakeFill(FPen.brush(), Bounds, Fill)) Fill = TBrush(TBrushKind::Solid, ToColor(FPen.color()));
     FCanvas->SetFill(Fill);
     const float Ascent = FCanvas->GetFontMetrics().Ascent;
-    const float X = static_cast<float>(Point.x());
-    const float Y = static_cast<float>(Point.y());
+    const QPointF Origin = RasterOrigin(Point, Item);
+    const float X = static_cast<float>(Origin.x());
+    const float Y = static_cast<float>(Origin.y());
     TFillTextFlags Flags;
     if (Item.renderFlags().testFlag(QTextItem::RightToLeft)) Flags.Include(TFillTextFlag::RightToLeft);
     FCanvas->FillText({X, Y - Ascent, X + std::max(1.0f, static_cast<float>(Item.width())), Y},

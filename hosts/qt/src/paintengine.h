@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QPaintEngine>
+#include <QPainterPath>
 #include <QTransform>
 #include <exception>
 #include <functional>
@@ -52,6 +53,8 @@ class TCanvasPaintEngine final : public QPaintEngine {
   void PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
                   const std::function<void(const TStrokeBrush&)>& Stroke);
   bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
+  QPainterPath ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen) const;
+  QPointF RasterOrigin(const QPointF& Point, const QTextItem& Item) const;
   void PaintRaster(const QPainterPath& Shape, const QBrush& Brush);
   void PaintImage(const QRectF& Rect, const QImage& Image, const QRectF& Source);
   void ApplyMatrix(const QTransform& Transform);

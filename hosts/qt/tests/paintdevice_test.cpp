@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFontInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdlib>
@@ -140,6 +141,31 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
   EXPECT_TRUE(Svg.contains("<title>Chart</title>"));
   EXPECT_TRUE(Svg.contains("<rect x=\"1\" y=\"2\" width=\"3\" height=\"4\""));
   EXPECT_TRUE(Svg.endsWith("</svg>"));
+}
+
+// What Qt's raster engine does its own way, recorded as it looks there: a thin pen's
+// curves flattened and inking as Qt's line algorithm does, a closed outline without
+// caps, text on the pixel rows Qt puts it on in the family Qt found, an image drawn
+// pixel for pixel kept sharp.
+TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
+  TSvgPaintDevice Device;
+  QFont Font("Sans Serif");
+  Font.setPixelSize(12);
+  const QByteArray Svg = Record(Device, [&](QPainter& P) {
+    P.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    P.drawEllipse(QRectF(10, 10, 40, 40));
+    P.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap));
+    P.drawRect(1, 1, 5, 5);
+    P.setFont(Font);
+    P.drawText(QPointF(2, 20.3), "Hi");
+    P.drawImage(3, 4, Pattern());
+  });
+  EXPECT_FALSE(Svg.contains("<ellipse"));
+  EXPECT_TRUE(Svg.contains("stroke-width=\"0.9"));
+  EXPECT_TRUE(Svg.contains("height=\"5\" stroke-width=\"2\" stroke=\"#000000\" stroke-linejoin"));
+  EXPECT_TRUE(Svg.contains("y=\"20\""));
+  EXPECT_TRUE(Svg.contains(QFontInfo(Font).family().toUtf8() + ", Sans Serif\""));
+  EXPECT_TRUE(Svg.contains("image-rendering"));
 }
 
 TEST(SvgPaintDevice, ViewBoxScalesThePainter) {
