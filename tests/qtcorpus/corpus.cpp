@@ -26,6 +26,7 @@ namespace {
 // Renderers get the fidelity tests' arguments; Chromium renders at four device pixels a
 // unit, averaged back, as there.
 constexpr int ChromiumScale = 4;
+constexpr int ChromiumChrome = 200;
 
 QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   const QString Png = Svg + "." + Tool[0] + ".png";
@@ -36,11 +37,14 @@ QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   if (Tool[0] == "rsvg") Process.start(Tool[1], {"--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg});
   if (Tool[0] == "resvg") Process.start(Tool[1], {Tool[2], Svg, Png, W, H});
+  // Headless Chromium paints a viewport some 90 pixels shorter than its window, and
+  // white below: the window is taller, the picture cut to the document's size.
+  const QString Tall = QString::number(Size.height() + ChromiumChrome);
   if (Tool[0] == "chromium") {
     qputenv("FONTCONFIG_FILE", Tool[2].toLocal8Bit());
     Process.start(Tool[1], {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
                             "--force-device-scale-factor=" + QString::number(ChromiumScale),
-                            "--user-data-dir=" + Svg + ".profile", "--window-size=" + W + "," + H,
+                            "--user-data-dir=" + Svg + ".profile", "--window-size=" + W + "," + Tall,
                             "--screenshot=" + Png, "file://" + QFileInfo(Svg).absoluteFilePath()});
   }
   Process.waitForFinished(120000);
@@ -48,6 +52,7 @@ QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   if (Tool[0] == "chromium") QDir(Svg + ".profile").removeRecursively();
   QImage Image(Png);
   if (Image.isNull()) return Image;
+  if (Tool[0] == "chromium") Image = Image.copy(0, 0, Size.width() * ChromiumScale, Size.height() * ChromiumScale);
   if (Image.size() != Size) Image = Image.scaled(Size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   QImage OverWhite(Size, QImage::Format_RGB32);
   OverWhite.fill(Qt::white);
