@@ -557,35 +557,53 @@ void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixm
   });
 }
 
-// Where Qt's raster engine puts a run of glyphs when the painter neither rotates nor
+// Where Qt's raster engine puts a text's glyphs when the painter neither rotates nor
 // shears nor mirrors: each baseline on a whole device pixel (halves down), each glyph's
-// left edge a quarter of a pixel to the left of its place at most (Qt's glyph cache has
-// four horizontal positions). The run moves by the median of those shifts, so that most
-// glyphs land where Qt painted them.
-QPointF TCanvasPaintEngine::RasterOrigin(const QPointF& Point, const QTextItem& Item) const {
+// left edge at most a quarter of a pixel left of its place (Qt's glyph cache has four
+// horizontal positions, rounding down). One SVG text element moves all its glyphs
+// alike: the text is cut where a glyph's move would differ from its run's by more than
+// ShiftTolerance, and each run moved by the middle of its glyphs' moves. Most labels
+// stay whole; a run is a text element of its own.
+std::vector<TCanvasPaintEngine::TTextRun> TCanvasPaintEngine::RasterRuns(const QPointF& Point,
+                                                                         const QTextItem& Item) const {
+  constexpr double ShiftTolerance = 1.0 / 16;
+  const QString Text = Item.text();
   const QTransform Device = FTransform * FBase;
-  if (Device.type() > QTransform::TxScale || Device.m11() <= 0 || Device.m22() <= 0) return Point;
+  if (Device.type() > QTransform::TxScale || Device.m11() <= 0 || Device.m22() <= 0)
+    return {{0, Text.size(), Point, Item.width()}};
   const QPointF At = Device.map(Point);
+  const QTransform Back = Device.inverted();
   const double Baseline = std::floor(At.y() + 0.5);
-  std::vector<double> Shifts;
-  if (!Item.renderFlags().testFlag(QTextItem::RightToLeft)) {
-    QTextLayout Layout(Item.text(), Item.font(), paintDevice());
-    Layout.beginLayout();
-    Layout.createLine();
-    Layout.endLayout();
-    for (const QGlyphRun& Run : Layout.glyphRuns()) {
-      for (const QPointF& Glyph : Run.positions()) {
-        const double Left = At.x() + Glyph.x() * Device.m11();
-        Shifts.push_back(std::floor(Left * 4) / 4 - Left);
-      }
+  if (Item.renderFlags().testFlag(QTextItem::RightToLeft))
+    return {{0, Text.size(), Back.map(QPointF(At.x(), Baseline)), Item.width()}};
+  QTextLayout Layout(Text, Item.font(), paintDevice());
+  Layout.beginLayout();
+  const QTextLine Line = Layout.createLine();
+  Layout.endLayout();
+  std::vector<TTextRun> Runs;
+  qsizetype Start = 0;
+  double Low = 0;
+  double High = -1;  // no glyph yet
+  auto Close = [&](qsizetype End) {
+    const double Left = Line.cursorToX(static_cast<int>(Start));
+    const double Shift = High < Low ? 0 : (Low + High) / 2;
+    const QPointF Origin = Back.map(QPointF(At.x() + Left * Device.m11() - Shift, Baseline));
+    Runs.push_back({Start, End - Start, Origin, Line.cursorToX(static_cast<int>(End)) - Left});
+  };
+  for (qsizetype I = 0; I < Text.size(); ++I) {
+    if (Text[I].isSpace() || !Layout.isValidCursorPosition(static_cast<int>(I))) continue;
+    const double Left = At.x() + Line.cursorToX(static_cast<int>(I)) * Device.m11();
+    const double Shift = Left - std::floor(Left * 4) / 4;
+    if (High >= Low && (std::max(High, Shift) - std::min(Low, Shift) > 2 * ShiftTolerance)) {
+      Close(I);
+      Start = I;
+      High = -1;
     }
+    Low = High < Low ? Shift : std::min(Low, Shift);
+    High = High < Shift ? Shift : High;
   }
-  double Shift = 0;
-  if (!Shifts.empty()) {
-    std::nth_element(Shifts.begin(), Shifts.begin() + Shifts.size() / 2, Shifts.end());
-    Shift = Shifts[Shifts.size() / 2];
-  }
-  return Device.inverted().map(QPointF(At.x() + Shift, Baseline));
+  Close(Text.size());
+  return Runs;
 }
 
 // One run of text at its baseline: the rectangle is as high as the font's ascent, so
@@ -611,13 +629,16 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
     if (!MakeFill(FPen.brush(), Bounds, Fill)) Fill = TBrush(TBrushKind::Solid, ToColor(FPen.color()));
     FCanvas->SetFill(Fill);
     const float Ascent = FCanvas->GetFontMetrics().Ascent;
-    const QPointF Origin = RasterOrigin(Point, Item);
-    const float X = static_cast<float>(Origin.x());
-    const float Y = static_cast<float>(Origin.y());
     TFillTextFlags Flags;
     if (Item.renderFlags().testFlag(QTextItem::RightToLeft)) Flags.Include(TFillTextFlag::RightToLeft);
-    FCanvas->FillText({X, Y - Ascent, X + std::max(1.0f, static_cast<float>(Item.width())), Y},
-                      Item.text().toStdU16String(), false, FOpacity, Flags, TTextAlign::Leading, TTextAlign::Leading);
+    const QString Text = Item.text();
+    for (const TTextRun& Run : RasterRuns(Point, Item)) {
+      const float X = static_cast<float>(Run.Origin.x());
+      const float Y = static_cast<float>(Run.Origin.y());
+      FCanvas->FillText({X, Y - Ascent, X + std::max(1.0f, static_cast<float>(Run.Width)), Y},
+                        Text.mid(Run.Start, Run.Length).toStdU16String(), false, FOpacity, Flags, TTextAlign::Leading,
+                        TTextAlign::Leading);
+    }
     // Lines across the run, where Qt's metrics of the font put them.
     const QFontMetricsF Metrics(Font, paintDevice());
     const double Thickness = Metrics.lineWidth();

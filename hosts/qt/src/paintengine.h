@@ -9,6 +9,7 @@
 #include <QTransform>
 #include <exception>
 #include <functional>
+#include <vector>
 
 #include "fsvg/hostcanvas.h"
 
@@ -54,7 +55,14 @@ class TCanvasPaintEngine final : public QPaintEngine {
                   const std::function<void(const TStrokeBrush&)>& Stroke);
   bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
   QPainterPath ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen) const;
-  QPointF RasterOrigin(const QPointF& Point, const QTextItem& Item) const;
+  // A piece of a text item and where it starts, in the painter's coordinates.
+  struct TTextRun {
+    qsizetype Start;
+    qsizetype Length;
+    QPointF Origin;
+    double Width;
+  };
+  std::vector<TTextRun> RasterRuns(const QPointF& Point, const QTextItem& Item) const;
   void PaintRaster(const QPainterPath& Shape, const QBrush& Brush);
   void PaintImage(const QRectF& Rect, const QImage& Image, const QRectF& Source);
   void ApplyMatrix(const QTransform& Transform);
