@@ -15,7 +15,8 @@ def main():
     for name in sorted(glob.glob(os.path.join(sys.argv[1], "*.tsv"))):
         with open(name, encoding="utf-8") as table:
             rows += [line.rstrip("\n").split("\t") for line in table if line.strip()]
-    renderers = sorted({row[1] for row in rows})
+    order = ["rsvg", "resvg", "chromium"]
+    renderers = sorted({row[1] for row in rows}, key=lambda r: order.index(r) if r in order else len(order))
     cells = {(row[0], row[1]): row for row in rows}
     renders = sorted({row[0] for row in rows})
     print("| render | kind | limit | " + " | ".join(f"{r}: ours | {r}: QSvgGenerator" for r in renderers) + " |")
@@ -29,7 +30,7 @@ def main():
             if cell is None:
                 line += " - | - |"
                 continue
-            mark = "" if cell[6] == "ok" else " **" + cell[6] + "**"
+            mark = "" if cell[6] == "ok" else " **" + cell[6].strip() + "**"
             failed += cell[6] != "ok"
             line += f" {cell[3]}{mark} | {cell[4]} |"
         print(line)

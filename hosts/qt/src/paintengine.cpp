@@ -401,6 +401,24 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
   return Flat;
 }
 
+// Qt's line algorithm gives a thin line with square caps half a pixel more at each end
+// along its major axis (the axis it steps along), and places it half a pixel back along
+// that axis: the line it paints runs from the start less half a step to the end plus
+// half a step, in the painter's device pixels. Drawn so with flat caps, an exact stroke
+// covers the same pixels.
+QLineF TCanvasPaintEngine::ThinSquareLine(const QLineF& Line) const {
+  const QPointF A = FTransform.map(Line.p1());
+  const QPointF B = FTransform.map(Line.p2());
+  const QPointF D = B - A;
+  const bool AlongX = std::abs(D.x()) >= std::abs(D.y());
+  const double Major = AlongX ? D.x() : D.y();
+  if (Major == 0 || !FTransform.isInvertible()) return Line;
+  const QPointF Step = D / std::abs(Major);
+  const QPointF Axis = AlongX ? QPointF(Major > 0 ? 1 : -1, 0) : QPointF(0, Major > 0 ? 1 : -1);
+  const QTransform Back = FTransform.inverted();
+  return {Back.map(A - Axis / 2), Back.map(B - Axis / 2 + Step)};
+}
+
 // Qt paints Shape with Brush into a picture of the device pixels it covers, which the
 // canvas draws without the painter's transform (the picture has it already).
 void TCanvasPaintEngine::PaintRaster(const QPainterPath& Shape, const QBrush& Brush) {
@@ -445,6 +463,15 @@ void TCanvasPaintEngine::drawLines(const QLineF* Lines, int Count) {
       QPainterPath Shape(Lines[I].p1());
       Shape.lineTo(Lines[I].p2());
       PaintShape(Shape, nullptr, [&](const TStrokeBrush& S) {
+        const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
+        if (FAntialiased && S.Cap == TStrokeCap::Square && S.Dash == TStrokeDash::Solid && Scale > 0 &&
+            (S.Hairline || S.Thickness * Scale <= 1)) {
+          TStrokeBrush Flat = S;
+          Flat.Cap = TStrokeCap::Flat;
+          const QLineF Line = ThinSquareLine(Lines[I]);
+          FCanvas->DrawLine(ToPoint(Line.p1()), ToPoint(Line.p2()), FOpacity, Flat);
+          return;
+        }
         FCanvas->DrawLine(ToPoint(Lines[I].p1()), ToPoint(Lines[I].p2()), FOpacity, S);
       });
     }

@@ -144,7 +144,8 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
 }
 
 // What Qt's raster engine does its own way, recorded as it looks there: a thin pen's
-// curves flattened and inking as Qt's line algorithm does, a closed outline without
+// curves flattened and inking as Qt's line algorithm does, its square-capped line where
+// that algorithm puts it, a closed outline without
 // caps, text on the pixel rows Qt puts it on in the family Qt found, an image drawn
 // pixel for pixel kept sharp.
 TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
@@ -154,6 +155,7 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
   const QByteArray Svg = Record(Device, [&](QPainter& P) {
     P.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     P.drawEllipse(QRectF(10, 10, 40, 40));
+    P.drawLine(QPointF(2, 2), QPointF(12, 7));
     P.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap));
     P.drawRect(1, 1, 5, 5);
     P.setFont(Font);
@@ -162,6 +164,7 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
   });
   EXPECT_FALSE(Svg.contains("<ellipse"));
   EXPECT_TRUE(Svg.contains("stroke-width=\"0.9"));
+  EXPECT_TRUE(Svg.contains("<line x1=\"1.5\" y1=\"2\" x2=\"12.5\" y2=\"7.5\""));
   EXPECT_TRUE(Svg.contains("height=\"5\" stroke-width=\"2\" stroke=\"#000000\" stroke-linejoin"));
   EXPECT_TRUE(Svg.contains("y=\"20\""));
   EXPECT_TRUE(Svg.contains(QFontInfo(Font).family().toUtf8() + ", Sans Serif\""));
