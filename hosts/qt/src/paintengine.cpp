@@ -387,17 +387,23 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
     Pen.DashOffset = static_cast<float>(Pen.DashOffset / Share);
   }
   if (!Curved) return {};
-  // A closed subpath stays closed (joined, not capped) back in the painter's coordinates.
+  // Qt draws each segment on its own, and the pixel where two meet gets less ink than
+  // under an exact stroke's join: an outline of closed subpaths becomes one subpath a
+  // segment, with flat ends, which meet as Qt's do. An open one keeps its caps and joins.
   const QTransform Back = FTransform.inverted();
+  bool AllClosed = true;
+  for (const QPolygonF& Polygon : Polygons) AllClosed = AllClosed && Polygon.size() > 2 && Polygon.isClosed();
   QPainterPath Flat;
   Flat.setFillRule(Shape.fillRule());
   for (const QPolygonF& Polygon : Polygons) {
     if (Polygon.isEmpty()) continue;
-    const bool Closed = Polygon.size() > 2 && Polygon.isClosed();
     Flat.moveTo(Back.map(Polygon.front()));
-    for (qsizetype I = 1; I < Polygon.size() - (Closed ? 1 : 0); ++I) Flat.lineTo(Back.map(Polygon[I]));
-    if (Closed) Flat.closeSubpath();
+    for (qsizetype I = 1; I < Polygon.size(); ++I) {
+      if (AllClosed && I > 1) Flat.moveTo(Back.map(Polygon[I - 1]));
+      Flat.lineTo(Back.map(Polygon[I]));
+    }
   }
+  if (AllClosed) Pen.Cap = TStrokeCap::Flat;
   return Flat;
 }
 

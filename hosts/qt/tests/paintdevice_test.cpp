@@ -144,10 +144,10 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
 }
 
 // What Qt's raster engine does its own way, recorded as it looks there: a thin pen's
-// curves flattened and inking as Qt's line algorithm does, its square-capped line where
-// that algorithm puts it, a closed outline without
-// caps, text on the pixel rows Qt puts it on in the family Qt found, an image drawn
-// pixel for pixel kept sharp.
+// curves flattened (a wider pen's kept) and inking as Qt's line algorithm does, its
+// square-capped line where that algorithm puts it, a closed outline without caps, text
+// on the pixel rows Qt puts it on in the family Qt found, an image drawn pixel for
+// pixel kept sharp.
 TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
   TSvgPaintDevice Device;
   QFont Font("Sans Serif");
@@ -158,11 +158,12 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
     P.drawLine(QPointF(2, 2), QPointF(12, 7));
     P.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap));
     P.drawRect(1, 1, 5, 5);
+    P.drawEllipse(QRectF(60, 10, 20, 20));
     P.setFont(Font);
     P.drawText(QPointF(2, 20.3), "Hi");
     P.drawImage(3, 4, Pattern());
   });
-  EXPECT_FALSE(Svg.contains("<ellipse"));
+  EXPECT_EQ(Svg.count("<ellipse"), 1);
   EXPECT_TRUE(Svg.contains("stroke-width=\"0.9"));
   EXPECT_TRUE(Svg.contains("<line x1=\"1.5\" y1=\"2\" x2=\"12.5\" y2=\"7.5\""));
   EXPECT_TRUE(Svg.contains("height=\"5\" stroke-width=\"2\" stroke=\"#000000\" stroke-linejoin"));
