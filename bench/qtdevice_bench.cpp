@@ -1,6 +1,7 @@
-// The Qt corpus's standard widgets recorded into memory, each through TSvgPaintDevice and
-// through Qt's QSvgGenerator, in one run (Google Benchmark): the time a render, and its
-// bytes as the "bytes" counter. Not a timed test: run it on a quiet machine.
+// The Qt corpus (the standard widgets and Qt's example programs) recorded into memory,
+// each render through TSvgPaintDevice and through Qt's QSvgGenerator, in one run (Google
+// Benchmark): the time a render, and its bytes as the "bytes" counter. Not a timed test:
+// run it on a quiet machine.
 //
 //   fsvg_bench_qtdevice [--benchmark_filter=calendar]
 #include <benchmark/benchmark.h>
@@ -10,9 +11,18 @@
 #include <QStyleFactory>
 #include <QSvgGenerator>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "corpus.h"
 #include "fsvg/qtpaintdevice.h"
+
+namespace fsvg::corpus {
+#define PROGRAM(Name, Scenes) std::vector<TScene> Scenes();
+FSVG_CORPUS_PROGRAMS
+#undef PROGRAM
+}  // namespace fsvg::corpus
 
 namespace {
 
@@ -53,11 +63,18 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication Application(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
-  static const std::vector<fsvg::corpus::TScene> Scenes = fsvg::corpus::WidgetScenes();
-  for (const auto& Scene : Scenes) {
-    benchmark::RegisterBenchmark(("device/" + Scene.Name).c_str(), Render, Scene, true)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("QSvgGenerator/" + Scene.Name).c_str(), Render, Scene, false)
-        ->Unit(benchmark::kMicrosecond);
+  // Each render by the device, then by QSvgGenerator, named PROGRAM/SCENE.
+  std::vector<std::pair<std::string, std::vector<fsvg::corpus::TScene>>> Programs;
+#define PROGRAM(Name, Scenes) Programs.emplace_back(#Name, fsvg::corpus::Scenes());
+  FSVG_CORPUS_PROGRAMS
+#undef PROGRAM
+  for (const auto& [Program, Scenes] : Programs) {
+    for (const auto& Scene : Scenes) {
+      const std::string Name = Program + "/" + Scene.Name;
+      benchmark::RegisterBenchmark(("device/" + Name).c_str(), Render, Scene, true)->Unit(benchmark::kMicrosecond);
+      benchmark::RegisterBenchmark(("QSvgGenerator/" + Name).c_str(), Render, Scene, false)
+          ->Unit(benchmark::kMicrosecond);
+    }
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -40,7 +40,11 @@ fsvg::corpus::TScene Scene(const QString& Name, std::vector<TSetting> Settings, 
           [](QWidget& Drawing) -> QWidget* { return Drawing.findChild<RenderArea*>(); }};
 }
 
-std::vector<fsvg::corpus::TScene> Scenes() {
+}  // namespace
+
+namespace fsvg::corpus {
+
+std::vector<TScene> basicdrawingScenes() {
   std::vector<fsvg::corpus::TScene> Result;
   const Window Controls;
   const QList<QComboBox*> Boxes = Controls.findChildren<QComboBox*>();
@@ -60,6 +64,4 @@ std::vector<fsvg::corpus::TScene> Scenes() {
   return Result;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) { return fsvg::corpus::Run(argc, argv, "basicdrawing", Scenes); }
+}  // namespace fsvg::corpus

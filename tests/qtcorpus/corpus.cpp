@@ -26,6 +26,7 @@ namespace {
 // Renderers get the fidelity tests' arguments; Chromium renders at four device pixels a
 // unit, averaged back, as there.
 constexpr int ChromiumScale = 4;
+constexpr int ChromiumChrome = 200;
 
 QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   const QString Png = Svg + "." + Tool[0] + ".png";
@@ -36,16 +37,22 @@ QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   if (Tool[0] == "rsvg") Process.start(Tool[1], {"--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg});
   if (Tool[0] == "resvg") Process.start(Tool[1], {Tool[2], Svg, Png, W, H});
+  // Headless Chromium paints a viewport some 90 pixels shorter than its window, and
+  // white below: the window is taller, the picture cut to the document's size.
+  const QString Tall = QString::number(Size.height() + ChromiumChrome);
   if (Tool[0] == "chromium") {
     qputenv("FONTCONFIG_FILE", Tool[2].toLocal8Bit());
     Process.start(Tool[1], {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
                             "--force-device-scale-factor=" + QString::number(ChromiumScale),
-                            "--user-data-dir=" + Svg + ".profile", "--window-size=" + W + "," + H,
+                            "--user-data-dir=" + Svg + ".profile", "--window-size=" + W + "," + Tall,
                             "--screenshot=" + Png, "file://" + QFileInfo(Svg).absoluteFilePath()});
   }
   Process.waitForFinished(120000);
+  // Chromium's profile is tens of megabytes a render.
+  if (Tool[0] == "chromium") QDir(Svg + ".profile").removeRecursively();
   QImage Image(Png);
   if (Image.isNull()) return Image;
+  if (Tool[0] == "chromium") Image = Image.copy(0, 0, Size.width() * ChromiumScale, Size.height() * ChromiumScale);
   if (Image.size() != Size) Image = Image.scaled(Size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   QImage OverWhite(Size, QImage::Format_RGB32);
   OverWhite.fill(Qt::white);
@@ -147,15 +154,21 @@ int Run(int argc, char** argv, const std::string& Program, const std::function<s
     const double Theirs = Differing(Reference, Render(Tool, Base + ".qsvg.svg", Size), Base + ".qsvg.diff.png");
     const double Limit = Scene.Text ? 2.0 : 0.5;
     const bool Backwards = ReferencesBackwards(Base + ".fsvg.svg");
-    const bool Passed = Error.isEmpty() && Backwards && Ours <= Limit && Ours <= Theirs;
-    Failed += !Passed;
+    // A render that is read wrongly, refers forward or does worse than QSvgGenerator
+    // always fails; one over its limit alone fails unless FSVG_QTCORPUS_LIMITS is
+    // "report", which prints the limits without holding them.
+    const bool Sound = Error.isEmpty() && Backwards && Ours <= Theirs;
+    const bool Passed = Sound && Ours <= Limit;
+    Failed += !Sound || (!Passed && qgetenv("FSVG_QTCORPUS_LIMITS") != "report");
     const QStringList Cells = {QString::fromStdString(Program + "/" + Scene.Name),
                                Tool[0],
                                Scene.Text ? "text" : "shapes",
                                QString::number(Ours, 'f', 3),
                                QString::number(Theirs, 'f', 3),
                                QString::number(Limit, 'f', 1),
-                               Passed ? "ok" : "FAILED " + Error};
+                               Passed  ? "ok"
+                               : Sound ? "FAILED over the limit"
+                                       : "FAILED " + Error};
     const QString Row = Cells.join('\t') + (Backwards ? "\n" : " (a forward reference)\n");
     Table.write(Row.toUtf8());
     std::fputs(Row.toLocal8Bit().constData(), stdout);

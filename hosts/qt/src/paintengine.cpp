@@ -6,12 +6,15 @@
 // is painted by Qt into a picture of the shape, which the canvas then draws.
 #include "paintengine.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QPixmap>
 #include <QTextItem>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -135,6 +138,13 @@ QImage ToImage(const QPixmap& Pixmap, const QColor& PenColor) {
     for (int X = 0; X < Image.width(); ++X) Row[X] = qGray(Row[X]) < 128 ? PenColor.rgba() : 0;
   }
   return Image;
+}
+
+// The outline of a rectangle or ellipse with an area is closed: its stroke has no ends,
+// so no cap (resvg draws a thin closed rectangle's last side askew under a square cap).
+TStrokeBrush Closed(TStrokeBrush Pen, const QRectF& Rect) {
+  if (Rect.width() != 0 && Rect.height() != 0) Pen.Cap = TStrokeCap::Flat;
+  return Pen;
 }
 
 }  // namespace
@@ -358,7 +368,11 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
     TStrokeBrush Pen;
     if (MakeStroke(Bounds, Pen)) {
       const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
-      Stroke(Pen);
+      const QPainterPath Flat = ThinStroke(Shape, Pen);
+      if (Flat.isEmpty())
+        Stroke(Pen);
+      else
+        FCanvas->DrawPath(ToPath(Flat), FOpacity, Pen);
       if (Shifted) ApplyMatrix(FTransform);
     } else {
       QPainterPathStroker Stroker(FPen);
@@ -387,6 +401,74 @@ bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& An
   ApplyMatrix(Kept);
   FBase = Base;
   return true;
+}
+
+// Qt strokes an antialiased pen one device pixel wide or thinner with a line algorithm
+// of its own: curves flattened into segments, each inking one pixel a column (a row, for
+// a steep one), which is cos(angle to the nearest axis) of a pixel per unit of length
+// where an exact stroke inks its width. Pen gets the width that inks as much along the
+// whole shape (its dashes kept as long); the flattened outline is returned for a shape
+// with curves, else nothing (the shape is stroked as it is).
+QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen) const {
+  const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
+  if (!FAntialiased || !(Pen.Hairline || Pen.Thickness * Scale <= 1) || !(Scale > 0)) return {};
+  bool Curved = false;
+  for (int I = 0; I < Shape.elementCount() && !Curved; ++I) Curved = Shape.elementAt(I).isCurveTo();
+  // Qt flattens in its device pixels, under the painter's transform.
+  const QList<QPolygonF> Polygons = FTransform.map(Shape).toSubpathPolygons();
+  double Length = 0;
+  double Ink = 0;
+  for (const QPolygonF& Polygon : Polygons) {
+    for (qsizetype I = 1; I < Polygon.size(); ++I) {
+      const QPointF Step = Polygon[I] - Polygon[I - 1];
+      Length += std::hypot(Step.x(), Step.y());
+      Ink += std::max(std::abs(Step.x()), std::abs(Step.y()));
+    }
+  }
+  const double Share = Length > 0 ? Ink / Length : 1;
+  if (Share < 1) {
+    Pen.Thickness = static_cast<float>((Pen.Hairline ? 1 / Scale : Pen.Thickness) * Share);
+    Pen.Hairline = false;
+    for (float& Dash : Pen.DashArray) Dash = static_cast<float>(Dash / Share);
+    Pen.DashOffset = static_cast<float>(Pen.DashOffset / Share);
+  }
+  if (!Curved) return {};
+  // Qt draws each segment on its own, and the pixel where two meet gets less ink than
+  // under an exact stroke's join: an outline of closed subpaths becomes one subpath a
+  // segment, with flat ends, which meet as Qt's do. An open one keeps its caps and joins.
+  const QTransform Back = FTransform.inverted();
+  bool AllClosed = true;
+  for (const QPolygonF& Polygon : Polygons) AllClosed = AllClosed && Polygon.size() > 2 && Polygon.isClosed();
+  QPainterPath Flat;
+  Flat.setFillRule(Shape.fillRule());
+  for (const QPolygonF& Polygon : Polygons) {
+    if (Polygon.isEmpty()) continue;
+    Flat.moveTo(Back.map(Polygon.front()));
+    for (qsizetype I = 1; I < Polygon.size(); ++I) {
+      if (AllClosed && I > 1) Flat.moveTo(Back.map(Polygon[I - 1]));
+      Flat.lineTo(Back.map(Polygon[I]));
+    }
+  }
+  if (AllClosed) Pen.Cap = TStrokeCap::Flat;
+  return Flat;
+}
+
+// Qt's line algorithm gives a thin line with square caps half a pixel more at each end
+// along its major axis (the axis it steps along), and places it half a pixel back along
+// that axis: the line it paints runs from the start less half a step to the end plus
+// half a step, in the painter's device pixels. Drawn so with flat caps, an exact stroke
+// covers the same pixels.
+QLineF TCanvasPaintEngine::ThinSquareLine(const QLineF& Line) const {
+  const QPointF A = FTransform.map(Line.p1());
+  const QPointF B = FTransform.map(Line.p2());
+  const QPointF D = B - A;
+  const bool AlongX = std::abs(D.x()) >= std::abs(D.y());
+  const double Major = AlongX ? D.x() : D.y();
+  if (Major == 0 || !FTransform.isInvertible()) return Line;
+  const QPointF Step = D / std::abs(Major);
+  const QPointF Axis = AlongX ? QPointF(Major > 0 ? 1 : -1, 0) : QPointF(0, Major > 0 ? 1 : -1);
+  const QTransform Back = FTransform.inverted();
+  return {Back.map(A - Axis / 2), Back.map(B - Axis / 2 + Step)};
 }
 
 // Qt paints Shape with Brush into a picture of the device pixels it covers, which the
@@ -422,7 +504,7 @@ void TCanvasPaintEngine::drawRects(const QRectF* Rects, int Count) {
       Shape.addRect(Rect);
       PaintShape(
           Shape, [&](const TBrush& B) { FCanvas->FillRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, B); },
-          [&](const TStrokeBrush& S) { FCanvas->DrawRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, S); });
+          [&](const TStrokeBrush& S) { FCanvas->DrawRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, Closed(S, Rect)); });
     }
   });
 }
@@ -433,6 +515,15 @@ void TCanvasPaintEngine::drawLines(const QLineF* Lines, int Count) {
       QPainterPath Shape(Lines[I].p1());
       Shape.lineTo(Lines[I].p2());
       PaintShape(Shape, nullptr, [&](const TStrokeBrush& S) {
+        const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
+        if (FAntialiased && S.Cap == TStrokeCap::Square && S.Dash == TStrokeDash::Solid && Scale > 0 &&
+            (S.Hairline || S.Thickness * Scale <= 1)) {
+          TStrokeBrush Flat = S;
+          Flat.Cap = TStrokeCap::Flat;
+          const QLineF Line = ThinSquareLine(Lines[I]);
+          FCanvas->DrawLine(ToPoint(Line.p1()), ToPoint(Line.p2()), FOpacity, Flat);
+          return;
+        }
         FCanvas->DrawLine(ToPoint(Lines[I].p1()), ToPoint(Lines[I].p2()), FOpacity, S);
       });
     }
@@ -445,7 +536,7 @@ void TCanvasPaintEngine::drawEllipse(const QRectF& Rect) {
     Shape.addEllipse(Rect);
     PaintShape(
         Shape, [&](const TBrush& B) { FCanvas->FillEllipse(ToRect(Rect), FOpacity, B); },
-        [&](const TStrokeBrush& S) { FCanvas->DrawEllipse(ToRect(Rect), FOpacity, S); });
+        [&](const TStrokeBrush& S) { FCanvas->DrawEllipse(ToRect(Rect), FOpacity, Closed(S, Rect)); });
   });
 }
 
@@ -504,8 +595,14 @@ void TCanvasPaintEngine::PaintImage(const QRectF& Rect, const QImage& Image, con
   // A source between pixel edges shows part of its edge pixels: the wider image is cut.
   TCanvasSaveState* Saved = Whole == Source ? nullptr : FCanvas->SaveState();
   if (Saved) FCanvas->IntersectClipRect(ToRect(Rect));
+  // Drawn pixel for pixel, an image looks the same smoothed or not; nearest pixels keep
+  // it so where a renderer paints at a finer scale (Chromium) or the document is zoomed.
+  const QTransform Device = FTransform * FBase;
+  const QPointF At = Device.map(Target.topLeft());
+  const bool PixelForPixel = Device.type() <= QTransform::TxTranslate && Target.size() == QSizeF(Whole.size()) &&
+                             At.x() == std::round(At.x()) && At.y() == std::round(At.y());
   FCanvas->DrawBitmap(ToBitmap(Part), {0, 0, static_cast<float>(Whole.width()), static_cast<float>(Whole.height())},
-                      ToRect(Target), FOpacity, !FSmoothPixmaps);
+                      ToRect(Target), FOpacity, !FSmoothPixmaps || PixelForPixel);
   if (Saved) FCanvas->RestoreState(Saved);
 }
 
@@ -539,6 +636,55 @@ void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixm
   });
 }
 
+// Where Qt's raster engine puts a text's glyphs when the painter neither rotates nor
+// shears nor mirrors: each baseline on a whole device pixel (halves down), each glyph's
+// left edge at most a quarter of a pixel left of its place (Qt's glyph cache has four
+// horizontal positions, rounding down). One SVG text element moves all its glyphs
+// alike: the text is cut where a glyph's move would differ from its run's by more than
+// ShiftTolerance, and each run moved by the middle of its glyphs' moves. Most labels
+// stay whole; a run is a text element of its own.
+std::vector<TCanvasPaintEngine::TTextRun> TCanvasPaintEngine::RasterRuns(const QPointF& Point,
+                                                                         const QTextItem& Item) const {
+  constexpr double ShiftTolerance = 1.0 / 16;
+  const QString Text = Item.text();
+  const QTransform Device = FTransform * FBase;
+  if (Device.type() > QTransform::TxScale || Device.m11() <= 0 || Device.m22() <= 0)
+    return {{0, Text.size(), Point, Item.width()}};
+  const QPointF At = Device.map(Point);
+  const QTransform Back = Device.inverted();
+  const double Baseline = std::floor(At.y() + 0.5);
+  if (Item.renderFlags().testFlag(QTextItem::RightToLeft))
+    return {{0, Text.size(), Back.map(QPointF(At.x(), Baseline)), Item.width()}};
+  QTextLayout Layout(Text, Item.font(), paintDevice());
+  Layout.beginLayout();
+  const QTextLine Line = Layout.createLine();
+  Layout.endLayout();
+  std::vector<TTextRun> Runs;
+  qsizetype Start = 0;
+  double Low = 0;
+  double High = -1;  // no glyph yet
+  auto Close = [&](qsizetype End) {
+    const double Left = Line.cursorToX(static_cast<int>(Start));
+    const double Shift = High < Low ? 0 : (Low + High) / 2;
+    const QPointF Origin = Back.map(QPointF(At.x() + Left * Device.m11() - Shift, Baseline));
+    Runs.push_back({Start, End - Start, Origin, Line.cursorToX(static_cast<int>(End)) - Left});
+  };
+  for (qsizetype I = 0; I < Text.size(); ++I) {
+    if (Text[I].isSpace() || !Layout.isValidCursorPosition(static_cast<int>(I))) continue;
+    const double Left = At.x() + Line.cursorToX(static_cast<int>(I)) * Device.m11();
+    const double Shift = Left - std::floor(Left * 4) / 4;
+    if (High >= Low && (std::max(High, Shift) - std::min(Low, Shift) > 2 * ShiftTolerance)) {
+      Close(I);
+      Start = I;
+      High = -1;
+    }
+    Low = High < Low ? Shift : std::min(Low, Shift);
+    High = High < Shift ? Shift : High;
+  }
+  Close(Text.size());
+  return Runs;
+}
+
 // One run of text at its baseline: the rectangle is as high as the font's ascent, so
 // that a recording that writes text at the rectangle's bottom and one that writes it
 // where the host lays out its first line agree.
@@ -546,7 +692,11 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
   Drawing([&] {
     const QFont Font = Item.font();
     TFont& Target = FCanvas->GetFont();
-    Target.Family = Font.family().toStdU16String();
+    // The family Qt painted with first (fontconfig resolves an alias such as "Sans Serif",
+    // which renderers do not know), then the one asked for.
+    const QString Painted = QFontInfo(Font).family();
+    Target.Family = (Painted.isEmpty() || Painted == Font.family() ? Font.family() : Painted + ", " + Font.family())
+                        .toStdU16String();
     const double Dpi = paintDevice()->logicalDpiY();
     Target.Size = static_cast<float>(Font.pixelSize() > 0 ? Font.pixelSize() : Font.pointSizeF() * Dpi / 72);
     Target.Weight = std::clamp(static_cast<int>(Font.weight()), 100, 900);
@@ -558,12 +708,16 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
     if (!MakeFill(FPen.brush(), Bounds, Fill)) Fill = TBrush(TBrushKind::Solid, ToColor(FPen.color()));
     FCanvas->SetFill(Fill);
     const float Ascent = FCanvas->GetFontMetrics().Ascent;
-    const float X = static_cast<float>(Point.x());
-    const float Y = static_cast<float>(Point.y());
     TFillTextFlags Flags;
     if (Item.renderFlags().testFlag(QTextItem::RightToLeft)) Flags.Include(TFillTextFlag::RightToLeft);
-    FCanvas->FillText({X, Y - Ascent, X + std::max(1.0f, static_cast<float>(Item.width())), Y},
-                      Item.text().toStdU16String(), false, FOpacity, Flags, TTextAlign::Leading, TTextAlign::Leading);
+    const QString Text = Item.text();
+    for (const TTextRun& Run : RasterRuns(Point, Item)) {
+      const float X = static_cast<float>(Run.Origin.x());
+      const float Y = static_cast<float>(Run.Origin.y());
+      FCanvas->FillText({X, Y - Ascent, X + std::max(1.0f, static_cast<float>(Run.Width)), Y},
+                        Text.mid(Run.Start, Run.Length).toStdU16String(), false, FOpacity, Flags, TTextAlign::Leading,
+                        TTextAlign::Leading);
+    }
     // Lines across the run, where Qt's metrics of the font put them.
     const QFontMetricsF Metrics(Font, paintDevice());
     const double Thickness = Metrics.lineWidth();

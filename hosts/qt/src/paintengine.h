@@ -5,10 +5,12 @@
 #pragma once
 
 #include <QPaintEngine>
+#include <QPainterPath>
 #include <QTransform>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "fsvg/hostcanvas.h"
 
@@ -56,6 +58,16 @@ class TCanvasPaintEngine final : public QPaintEngine {
   void PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
                   const std::function<void(const TStrokeBrush&)>& Stroke);
   bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
+  QPainterPath ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen) const;
+  QLineF ThinSquareLine(const QLineF& Line) const;
+  // A piece of a text item and where it starts, in the painter's coordinates.
+  struct TTextRun {
+    qsizetype Start;
+    qsizetype Length;
+    QPointF Origin;
+    double Width;
+  };
+  std::vector<TTextRun> RasterRuns(const QPointF& Point, const QTextItem& Item) const;
   void PaintRaster(const QPainterPath& Shape, const QBrush& Brush);
   void PaintImage(const QRectF& Rect, const QImage& Image, const QRectF& Source);
   void ApplyMatrix(const QTransform& Transform);

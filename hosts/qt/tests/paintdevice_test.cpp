@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFontInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdlib>
@@ -155,6 +156,35 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
   EXPECT_TRUE(Svg.contains("<g opacity=\"1\" style=\"mix-blend-mode:screen;isolation:isolate\">\n<defs><pattern"));
   EXPECT_TRUE(Svg.contains("fill=\"url(#g1)\"/>\n</g>"));
   EXPECT_TRUE(Svg.endsWith("</svg>"));
+}
+
+// What Qt's raster engine does its own way, recorded as it looks there: a thin pen's
+// curves flattened (a wider pen's kept) and inking as Qt's line algorithm does, its
+// square-capped line where that algorithm puts it, a closed outline without caps, text
+// on the pixel rows Qt puts it on in the family Qt found, an image drawn pixel for
+// pixel kept sharp.
+TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
+  TSvgPaintDevice Device;
+  QFont Font("Sans Serif");
+  Font.setPixelSize(12);
+  const QByteArray Svg = Record(Device, [&](QPainter& P) {
+    P.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    P.drawEllipse(QRectF(10, 10, 40, 40));
+    P.drawLine(QPointF(2, 2), QPointF(12, 7));
+    P.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap));
+    P.drawRect(1, 1, 5, 5);
+    P.drawEllipse(QRectF(60, 10, 20, 20));
+    P.setFont(Font);
+    P.drawText(QPointF(2, 20.3), "Hi");
+    P.drawImage(3, 4, Pattern());
+  });
+  EXPECT_EQ(Svg.count("<ellipse"), 1);
+  EXPECT_TRUE(Svg.contains("stroke-width=\"0.9"));
+  EXPECT_TRUE(Svg.contains("<line x1=\"1.5\" y1=\"2\" x2=\"12.5\" y2=\"7.5\""));
+  EXPECT_TRUE(Svg.contains("height=\"5\" stroke-width=\"2\" stroke=\"#000000\" stroke-linejoin"));
+  EXPECT_TRUE(Svg.contains("y=\"20\""));
+  EXPECT_TRUE(Svg.contains(QFontInfo(Font).family().toUtf8() + ", Sans Serif\""));
+  EXPECT_TRUE(Svg.contains("image-rendering"));
 }
 
 TEST(SvgPaintDevice, ViewBoxScalesThePainter) {
