@@ -4,7 +4,7 @@
 # through the paint device, each document by rsvg, resvg and Chromium. Fails when a
 # render does worse than QSvgGenerator, refers forward, or is not valid SVG 1.1. The
 # limits (0.5% of the pixels differing without text, 2% with) are printed in the table
-# but not held: 19 rows of basic drawing still miss them (docs/qt-device.md says why);
+# but not held: rows of basic drawing still miss them (docs/qt-device.md says why);
 # `--limits` holds them too. Adds the corpus to the tree scripts/test.sh builds (nothing
 # else is rebuilt).
 set -euo pipefail
