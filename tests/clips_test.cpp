@@ -110,7 +110,8 @@ TEST(Clips, GroupsFollowTheCanvasSize) {
   EXPECT_EQ(Count(Stream.Text, "\n<g clip-path="), 32u);
   EXPECT_EQ(Count(Stream.Text, "\n<g mask="), 2u);
   EXPECT_NE(Stream.Text.find("M -1 -1 L 101 -1 L 101 101 L -1 101 Z"), std::string::npos);
-  EXPECT_NE(Stream.Text.find("<rect x=\"-1\" y=\"-1\" width=\"102\" height=\"102\""), std::string::npos);
+  EXPECT_NE(Stream.Text.find("<rect x=\"-1\" y=\"-1\" width=\"102\" height=\"102\" fill=\"#FFFFFF\"/>"),
+            std::string::npos);
 }
 
 TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
@@ -163,7 +164,8 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   Options.IdPrefix = u"\u00E9t\u00E9-2.\U00010000\U000EFFFF_";
   {
     TSvgCanvas Svg(&Stream, &Host, Options);
-    Svg.BeginGroup(u"a", {}, u" --a  -b_\u00E9 ");  // a group's id takes it too; refused ids and ends write nothing
+    Svg.BeginGroup(u"a", {},
+                   u" --a  -b_\u00E9 \U00010000 ");  // a group's id takes it too; refused ids and ends write nothing
     const std::pair<const char16_t*, const char*> Refused[] = {
         {u"a", "BeginGroup: the id \"a\" is used already"},
         {u"a:b", "BeginGroup: the id must be empty or an XML name without a colon"},
@@ -171,18 +173,18 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
         {u"g9", "BeginGroup: an id of c or g and digits is the document's own"}};
     for (const auto& Case : Refused) EXPECT_EQ(ErrorOf<ESvgError>([&] { Svg.BeginGroup(Case.first); }), Case.second);
     EXPECT_THROW(Svg.EndLink(), EMisuseError);
-    for (const char16_t* Class : {u"-2", u"a.b"}) EXPECT_THROW(Svg.BeginGroup({}, {}, Class), EArgumentError);
+    for (const char16_t* Class : {u"-2", u"a.b", u"a\xD800\xE000"})
+      EXPECT_THROW(Svg.BeginGroup({}, {}, Class), EArgumentError);
     TTeeCanvas Tee(Svg);  // the tee's own clip reaches the host it records
     Tee.IntersectClipRect({1, 2, 3, 4});
     Tee.DrawLine({0, 0}, {1, 1}, 1);
     Svg.EndGroup();
     EXPECT_THROW(Svg.EndGroup(), EMisuseError);
   }
-  EXPECT_NE(
-      Stream.Text.find(
-          "<g id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_a\" class=\"--a -b_\xC3\xA9\">\n<clipPath "
-          "id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_c1\">"),
-      std::string::npos);
+  EXPECT_NE(Stream.Text.find("<g id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_a\" class=\"--a -b_\xC3\xA9 "
+                             "\xF0\x90\x80\x80\">\n<clipPath "
+                             "id=\"\xC3\xA9t\xC3\xA9-2.\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_c1\">"),
+            std::string::npos);
 }
 
 // Each end point exact, the radii scaled up when too small, a zero radius a line, equal

@@ -176,9 +176,13 @@ TEST(Host, NestedStatesRestoredInnermostFirst) {
 
 // A curve's bounds reach its extremes, not its control points.
 TEST(Host, OutlineBoundsHoldEachCurvesExtremes) {
-  TPathData Path;
-  Path.MoveTo({0, 0}).CurveTo({0, -10}, {10, -10}, {10, 0}).CurveTo({30, 0}, {30, 10}, {10, 10});
-  EXPECT_EQ(TOutline::Path(Path).Bounds(), (TRectF{0, -7.5f, 25, 10}));
+  EXPECT_EQ(TOutline::Path(TPathData()
+                               .MoveTo({0, 0})
+                               .CurveTo({0, -10}, {10, -10}, {10, 0})
+                               .CurveTo({30, 0}, {30, 10}, {10, 10})
+                               .QuadCurveTo({0, 20}, {0, 10}))
+                .Bounds(),
+            (TRectF{0, -7.5f, 25, 15}));
   EXPECT_EQ(TOutline().Bounds(), TRectF{});
 }
 
