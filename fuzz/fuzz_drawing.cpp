@@ -65,11 +65,9 @@ struct TInput {
         return In.ConsumeIntegralInRange<std::int32_t>(-1, 1 << 30);  // -1: all
       case test::TKind::Paint:
         Step.Current = In.ConsumeBool();
-        return In.ConsumeIntegral<TAlphaColor>();
+        [[fallthrough]];
       case test::TKind::Color:
         return In.ConsumeIntegral<TAlphaColor>();
-      case test::TKind::Choice:
-        return static_cast<double>(UpTo(test::Words(Param.Choices).size() - 1));
       case test::TKind::Corners:
         return static_cast<double>(UpTo(15));
       case test::TKind::Stops:
@@ -78,6 +76,8 @@ struct TInput {
         return static_cast<double>(Step.Stops.size());
       case test::TKind::Dashes:
         for (std::size_t Count = UpTo(5); Count > 0; --Count) Step.Dashes.push_back(Real());
+        [[fallthrough]];
+      case test::TKind::Choice:
         return static_cast<double>(UpTo(test::Words(Param.Choices).size() - 1));
       case test::TKind::Names:
         Step.Names.resize(UpTo(20));

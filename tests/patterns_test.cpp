@@ -15,9 +15,8 @@ std::shared_ptr<const TBitmap> Pixels(TAlphaColor Second = 0xFF0000FF) {
 }
 
 // Each wrap over each kind of shape, under an offset and a matrix; a second bitmap of
-// the same pixels; one stretched over no height and one placed beyond every float,
-// which paint nothing. Unless Held, the
-// bitmap brushes hold no bitmap.
+// the same pixels; its nearest pixels in an image of their own; one stretched over no height and one placed
+// beyond every float, which paint nothing. Unless Held, the bitmap brushes hold no bitmap.
 std::string Record(const TSvgOptions& Options, bool Held = true) {
   TNullCanvas Host(100, 100);
   TCountingStream Stream;
@@ -26,6 +25,7 @@ std::string Record(const TSvgOptions& Options, bool Held = true) {
     const auto Pixels = [Held](TAlphaColor Second = 0xFF0000FF) { return Held ? test::Pixels(Second) : nullptr; };
     C.FillRect({10, 10, 20, 20}, 0, 0, {}, 1, TBrush(Pixels(), TBitmapWrap::Tile, 0xFF808080));
     C.DrawEllipse({10, 10, 20, 20}, 1, TStrokeBrush(Pixels(), TBitmapWrap::Tile, 0xFF808080));
+    C.FillRect({30, 10, 40, 20}, 0, 0, {}, 1, TBrush(Pixels(), TBitmapWrap::Tile, 0xFF808080, true));
     Host.SetOffset({5, 5});
     C.FillArc({50, 50}, {10, 20}, 0, 90, 0.5f, TBrush(Pixels(), TBitmapWrap::Stretch, 0xFF808080));
     Host.SetMatrix({2, 0, 0, 0, 2, 0, 0, 0, 1});

@@ -107,15 +107,19 @@ class TBrush {
   /// A gradient brush painting with AGradient, represented by AColor.
   TBrush(std::shared_ptr<const TGradient> AGradient, TAlphaColor AColor)
       : Kind(TBrushKind::Gradient), Color(AColor), Gradient(std::move(AGradient)) {}
-  /// A bitmap brush painting with ABitmap laid as AWrap says, represented by AColor.
-  TBrush(std::shared_ptr<const TBitmap> ABitmap, TBitmapWrap AWrap, TAlphaColor AColor)
-      : Kind(TBrushKind::Bitmap), Color(AColor), Bitmap(std::move(ABitmap)), Wrap(AWrap) {}
+  /// A bitmap brush painting with ABitmap laid as AWrap says, represented by AColor; its
+  /// nearest pixels under AHighSpeed.
+  TBrush(std::shared_ptr<const TBitmap> ABitmap, TBitmapWrap AWrap, TAlphaColor AColor, bool AHighSpeed = false)
+      : Kind(TBrushKind::Bitmap), Color(AColor), Bitmap(std::move(ABitmap)), Wrap(AWrap), HighSpeed(AHighSpeed) {}
 
   TBrushKind Kind = TBrushKind::Solid;        ///< what it paints with; None paints nothing
   TAlphaColor Color = 0xFF000000;             ///< its colour, or the colour that represents it
   std::shared_ptr<const TGradient> Gradient;  ///< what a Gradient brush paints with; shared, never changed
   std::shared_ptr<const TBitmap> Bitmap;      ///< what a Bitmap brush paints with; shared, never changed
   TBitmapWrap Wrap = TBitmapWrap::Tile;       ///< how a Bitmap brush lays its Bitmap
+  /// A Bitmap brush takes the nearest of its pixels, as DrawBitmap's HighSpeed does,
+  /// rather than a smooth filter: sharp texels when it is scaled up.
+  bool HighSpeed = false;
 
   /// The gradient the brush paints with: its Gradient when its Kind is Gradient, else null.
   const TGradient* GetGradient() const { return Kind == TBrushKind::Gradient ? Gradient.get() : nullptr; }
@@ -125,10 +129,10 @@ class TBrush {
     return Kind == TBrushKind::Bitmap && Bitmap && !Bitmap->Pixels().empty() ? Bitmap.get() : nullptr;
   }
 
-  /// Equal when kind, colour and wrap are, and the gradients and the bitmaps are each the
+  /// Equal when kind, colour, wrap and sampling are, and the gradients and the bitmaps are each the
   /// same or equal.
   friend bool operator==(const TBrush& A, const TBrush& B) {
-    return A.Kind == B.Kind && A.Color == B.Color && A.Wrap == B.Wrap &&
+    return A.Kind == B.Kind && A.Color == B.Color && A.Wrap == B.Wrap && A.HighSpeed == B.HighSpeed &&
            (A.Gradient == B.Gradient || (A.Gradient && B.Gradient && *A.Gradient == *B.Gradient)) &&
            (A.Bitmap == B.Bitmap || (A.Bitmap && B.Bitmap && *A.Bitmap == *B.Bitmap));
   }

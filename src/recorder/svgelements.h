@@ -290,6 +290,16 @@ template <typename TSwitches>
 
 // Room for a polygon's or polyline's points beyond a fixed-shape line: Extra points
 // besides the polygon's own.
+// An image's pixels as the nearest ones, said so that each renderer finds its own word:
+// Chromium reads optimizeSpeed as smooth but takes pixelated, and drops the later
+// optimizeSpeed declaration it does not know; resvg takes a style's last declaration
+// whatever it says, and knows only optimizeSpeed; the attribute serves renderers without
+// style.
+inline void PutNearestPixels(TLine& Line) {
+  Line.Attr("image-rendering", "optimizeSpeed");
+  Line.Attr("style", "image-rendering:pixelated;image-rendering:optimizeSpeed");
+}
+
 inline std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
   return (Points.size() + Extra) * (2 * MaxRealLength + 2);
 }

@@ -32,14 +32,7 @@ void TSvgCanvas::DrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const 
     const double Opacity = std::clamp(static_cast<double>(AOpacity), 0.0, 1.0);
     if (Opacity < 1) Line.Attr("opacity", Opacity);
     detail::PutTransform(Line, *R.Canvas, Options);
-    // Nearest pixels, said so that each renderer finds its own word: Chromium reads
-    // optimizeSpeed as smooth but takes pixelated, and drops the later optimizeSpeed
-    // declaration it does not know; resvg takes a style's last declaration whatever it
-    // says, and knows only optimizeSpeed; the attribute serves renderers without style.
-    if (HighSpeed) {
-      Line.Attr("image-rendering", "optimizeSpeed");
-      Line.Attr("style", "image-rendering:pixelated;image-rendering:optimizeSpeed");
-    }
+    if (HighSpeed) detail::PutNearestPixels(Line);
     Line.Attr("xmlns:xlink", "http://www.w3.org/1999/xlink");
     Line.Put(" xlink:href=\"data:image/png;base64,");
   });

@@ -47,11 +47,11 @@ std::size_t TSvgCanvas::TRecording::PatternPixels(const std::shared_ptr<const TB
   return Index;
 }
 
-std::string_view TSvgCanvas::TRecording::DefinePattern(const std::shared_ptr<const TBitmap>& Bitmap,
+std::string_view TSvgCanvas::TRecording::DefinePattern(const std::shared_ptr<const TBitmap>& Bitmap, bool HighSpeed,
                                                        const TBitmapPlacement& At, TPointF Offset, double Scale) {
   const std::size_t Pixels = PatternPixels(Bitmap);
   // The head, up to its transform; with an empty id and no reference it is the key, with
-  // the number of the bitmap it holds.
+  // the number of the bitmap it holds and how it is sampled.
   const auto PutHead = [&](TLine& Line, std::string_view Id, std::string_view Reference) {
     Line.Put("<defs>");
     Line.Open("pattern");
@@ -84,8 +84,9 @@ std::string_view TSvgCanvas::TRecording::DefinePattern(const std::shared_ptr<con
   TLine Key(KeyRoom, Document.Options().DecimalPlaces);
   PutHead(Key, "", "");
   Key.Put(std::string_view(std::to_string(Pixels)));
+  if (HighSpeed) Key.Put('n');
   return Document.DefineWritten(detail::TDefinitionKind::Paint, Key.Text(), [&](std::string_view Id) {
-    std::string& FirstId = FPatternPixels[Pixels].FirstId;
+    std::string& FirstId = FPatternPixels[Pixels].FirstId[HighSpeed];
     if (!FirstId.empty()) {
       return Document.WriteLine(Room + Id.size() + FirstId.size(), [&](TLine& Line) {
         PutHead(Line, Id, FirstId);
@@ -101,6 +102,7 @@ std::string_view TSvgCanvas::TRecording::DefinePattern(const std::shared_ptr<con
     Head.Open("image");
     Head.Attr("width", Bitmap->GetWidth());
     Head.Attr("height", Bitmap->GetHeight());
+    if (HighSpeed) detail::PutNearestPixels(Head);
     Head.Attr("xmlns:xlink", "http://www.w3.org/1999/xlink");
     Head.Put(" xlink:href=\"data:image/png;base64,");
     Document.Write(Head.Text());

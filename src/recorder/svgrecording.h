@@ -68,7 +68,7 @@ class TSvgCanvas::TRecording {
     if (ABrush.GetBitmap() == nullptr) return true;
     const TBitmapPlacement At = BitmapPlacement(ABrush, Bounds());
     if (!At.IsPaintable()) return false;
-    Paint = DefinePattern(ABrush.Bitmap, At, Offset, Scale);
+    Paint = DefinePattern(ABrush.Bitmap, ABrush.HighSpeed, At, Offset, Scale);
     return true;
   }
 
@@ -144,15 +144,16 @@ class TSvgCanvas::TRecording {
   std::string_view DefineClipPath(const TClipStep& S);
   TClipRef DefineClipRun(std::span<const TClip> Steps);
   std::string_view DefineGradient(const TGradient& Gradient, TPointF Offset, double Scale = 1);
-  std::string_view DefinePattern(const std::shared_ptr<const TBitmap>& Bitmap, const TBitmapPlacement& At,
-                                 TPointF Offset, double Scale);
+  std::string_view DefinePattern(const std::shared_ptr<const TBitmap>& Bitmap, bool HighSpeed,
+                                 const TBitmapPlacement& At, TPointF Offset, double Scale);
   // Where the pixels of the patterns defined so far are written: for each distinct
-  // bitmap, by content, the id of the first pattern that holds it as an image, which the
-  // later ones refer to (empty until it is written); looked up by the address of each
+  // bitmap, by content, the id of the first pattern that holds it as an image smoothed
+  // and of the first that holds it as its nearest pixels (HighSpeed), which the later
+  // ones sampled alike refer to (empty until it is written); looked up by the address of each
   // bitmap object met first, while that object lives, then by a hash of the pixels.
   struct TPatternPixels {
     std::shared_ptr<const TBitmap> Bitmap;
-    std::string FirstId;
+    std::string FirstId[2];
   };
   std::size_t PatternPixels(const std::shared_ptr<const TBitmap>& Bitmap);
   std::vector<TPatternPixels> FPatternPixels;

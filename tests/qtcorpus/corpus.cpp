@@ -32,6 +32,7 @@ QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   const QString Png = Svg + "." + Tool[0] + ".png";
   const QString W = QString::number(Size.width());
   const QString H = QString::number(Size.height());
+  const bool Chromium = Tool[0] == "chromium";
   QFile::remove(Png);
   QProcess Process;
   Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -40,7 +41,7 @@ QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   // Headless Chromium paints a viewport some 90 pixels shorter than its window, and
   // white below: the window is taller, the picture cut to the document's size.
   const QString Tall = QString::number(Size.height() + ChromiumChrome);
-  if (Tool[0] == "chromium") {
+  if (Chromium) {
     qputenv("FONTCONFIG_FILE", Tool[2].toLocal8Bit());
     Process.start(Tool[1], {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
                             "--force-device-scale-factor=" + QString::number(ChromiumScale),
@@ -49,10 +50,10 @@ QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
   }
   Process.waitForFinished(120000);
   // Chromium's profile is tens of megabytes a render.
-  if (Tool[0] == "chromium") QDir(Svg + ".profile").removeRecursively();
+  if (Chromium) QDir(Svg + ".profile").removeRecursively();
   QImage Image(Png);
   if (Image.isNull()) return Image;
-  if (Tool[0] == "chromium") Image = Image.copy(0, 0, Size.width() * ChromiumScale, Size.height() * ChromiumScale);
+  if (Chromium) Image = Image.copy(0, 0, Size.width() * ChromiumScale, Size.height() * ChromiumScale);
   if (Image.size() != Size) Image = Image.scaled(Size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   QImage OverWhite(Size, QImage::Format_RGB32);
   OverWhite.fill(Qt::white);

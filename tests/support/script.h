@@ -410,7 +410,7 @@ class TScript {
   TBrush Fill(const TStep& Step, std::string_view Param = "fill") const {
     const TAlphaColor Color = Step.Color(Param);
     if (FGradient) return TBrush(FGradient, Color);
-    if (FBitmap) return TBrush(FBitmap, FWrap, Color);
+    if (FBitmap) return TBrush(FBitmap, FWrap, Color, FHighSpeed);
     return TBrush(static_cast<TBrushKind>(Step.Get("kind")), Color);
   }
 
@@ -434,6 +434,7 @@ class TScript {
   std::shared_ptr<const TGradient> FGradient;  // what the fills and outlines that follow paint with
   std::shared_ptr<const TBitmap> FBitmap;      // or this, laid as FWrap says
   TBitmapWrap FWrap = TBitmapWrap::Tile;
+  bool FHighSpeed = false;
   std::vector<TCanvasSaveState*> FSaved;
 
  private:
@@ -644,11 +645,13 @@ inline const std::vector<TVerb>& Verbs() {
          S.FGradient = TGradient::Radial(Point(T, 0), T.N[2], Point(T, 3), T.Stops, Spread);
          S.FBitmap = nullptr;
        }},
-      {"BitmapBrush", "", "image wrap",
-       "the test image the fills and outlines that follow paint with, laid as wrap says",
+      {"BitmapBrush", "", "image wrap highspeed",
+       "the test image the fills and outlines that follow paint with, laid as wrap says, its nearest pixels under "
+       "highspeed",
        [](S S, T T) {
          S.FBitmap = std::make_shared<const TBitmap>(Image(T.Get("image") == 1));
          S.FWrap = static_cast<TBitmapWrap>(T.Get("wrap"));
+         S.FHighSpeed = T.Is("highspeed");
          S.FGradient = nullptr;
        }},
       {"PlainPaint", "", "", "the fills and outlines that follow paint with their colours again",

@@ -52,7 +52,7 @@ bool SetSourceBrush(cairo_t* Context, const TBrush& ABrush, double Opacity, cons
     cairo_matrix_init(&ToPixels, 1 / At.ScaleX, 0, 0, 1 / At.ScaleY, -At.X / At.ScaleX, -At.Y / At.ScaleY);
     cairo_pattern_set_matrix(Pattern.get(), &ToPixels);
     cairo_pattern_set_extend(Pattern.get(), CAIRO_EXTEND_REPEAT);
-    cairo_pattern_set_filter(Pattern.get(), CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(Pattern.get(), ABrush.HighSpeed ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_set_source(Context, Pattern.get());
   } else {
     SetSourceColor(Context, ABrush.Color, Opacity);

@@ -298,15 +298,16 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
     case Qt::RadialGradientPattern:
       break;
     case Qt::TexturePattern: {
-      // One texel a unit from the origin, as Qt tiles a texture the brush does not move;
-      // the same texture, by its key, is the same bitmap, found again at once.
+      // One texel a unit from the origin, as Qt tiles a texture the brush does not move,
+      // its nearest texel unless the painter smooths pixmaps; the same texture, by its
+      // key, is the same bitmap, found again at once.
       const QImage Texture = Brush.textureImage();
       if (!Brush.transform().isIdentity() || !FBrushOrigin.isNull() || Texture.devicePixelRatio() != 1) return false;
       if (!FTexture || Texture.cacheKey() != FTextureKey) {
         FTexture = std::make_shared<const TBitmap>(ToBitmap(Texture));
         FTextureKey = Texture.cacheKey();
       }
-      Fill = TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()));
+      Fill = TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()), !FSmoothPixmaps);
       return true;
     }
     default:

@@ -138,9 +138,10 @@ QBrush ToQBrush(const TBrush& ABrush, float AOpacity, const TRectF& Bounds) {
 }
 
 void FillPath(QPainter& Painter, const QPainterPath& Path, const TBrush& ABrush, float AOpacity, const TRectF& Bounds) {
-  // Every kind of brush but None paints; a bitmap smoothly, as renderers draw patterns.
+  // Every kind of brush but None paints; a bitmap smoothly, as renderers draw patterns,
+  // unless it asks for its nearest pixels.
   if (ABrush.Kind == TBrushKind::None) return;
-  Painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  Painter.setRenderHint(QPainter::SmoothPixmapTransform, !ABrush.HighSpeed);
   Painter.fillPath(Path, ToQBrush(ABrush, AOpacity, Bounds));
 }
 
@@ -151,7 +152,7 @@ void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush&
   const QTransform& M = Painter.combinedTransform();
   Outline.CheckStroke(ABrush, LargestStretch(M.m11(), M.m12(), M.m21(), M.m22()));
   // A hairline is Qt's cosmetic pen: one device pixel wide, its dashes in device pixels.
-  Painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  Painter.setRenderHint(QPainter::SmoothPixmapTransform, !ABrush.HighSpeed);
   QPen Pen(ToQBrush(ABrush, AOpacity, Outline.BrushBounds(ABrush)), ABrush.Hairline ? 1 : ABrush.Thickness);
   Pen.setCosmetic(ABrush.Hairline);
   Pen.setCapStyle(LineCaps[static_cast<std::size_t>(ABrush.Cap)]);
