@@ -70,9 +70,9 @@ void WriteAll(int Handle, const void* Data, std::size_t Count) {
 // system maps the page cache's neighbours of a page on a fault too (up to 64 KiB), so a
 // neighbour the parent never mapped may be mapped here: at most that much code first run
 // by the run escapes the count. Code only the run uses is still counted.
-void MapParentsFilePages() {
+void MapParentsFilePages(pid_t Parent) {
   char Path[64];
-  std::snprintf(Path, sizeof Path, "/proc/%d/pagemap", static_cast<int>(::getppid()));
+  std::snprintf(Path, sizeof Path, "/proc/%d/pagemap", static_cast<int>(Parent));
   const int Pagemap = ::open(Path, O_RDONLY | O_CLOEXEC);
   if (Pagemap < 0) return;
   const int Maps = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
@@ -181,6 +181,7 @@ TSample RunInChild(const std::function<void(TProbe&)>& Body) {
   // Memory the parent has freed but still holds would be resident in the child before
   // its baseline, and a run that reuses it would seem to grow less: give it back first.
   ::malloc_trim(0);
+  const pid_t Parent = ::getpid();
   const pid_t Child = ::fork();
   if (Child < 0) {
     std::snprintf(Result.Message, sizeof Result.Message, "fork: %s", std::strerror(errno));
@@ -190,7 +191,7 @@ TSample RunInChild(const std::function<void(TProbe&)>& Body) {
   }
   if (Child == 0) {
     ::close(Pipe[0]);
-    MapParentsFilePages();
+    MapParentsFilePages(Parent);
     TProbe Probe;
     try {
       Body(Probe);
