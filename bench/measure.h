@@ -1,7 +1,8 @@
 // Measuring one run of one configuration: each run happens in a forked child, so that
-// its peak memory is its own. Within the child the peak resident set is reset just
-// before the run (Linux /proc/self/clear_refs), and the growth is the peak during the
-// run less the resident set at its start. Write system calls come from /proc/self/io.
+// its peak memory is its own. The child first maps back the file pages (code, constant
+// data) its parent has mapped, which a fork leaves out of its page tables; then the peak
+// resident set is reset just before the run (Linux /proc/self/clear_refs), and the
+// growth is the peak during the run less the resident set at its start. Write system calls come from /proc/self/io.
 // Time is taken twice: wall clock, and the child's processor time, which other
 // programs on a shared machine disturb far less.
 #pragma once
