@@ -40,6 +40,7 @@
 #include "dashboard.h"
 #include "fsvg/cairocanvas.h"
 #include "fsvg/fsvgcanvas.h"
+#include "support/pixels.h"
 #include "support/script.h"
 #ifdef FSVG_FIDELITY_QT
 #include <QGuiApplication>
@@ -151,10 +152,7 @@ double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
   const auto* Reference = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(Rendered));
   int Differing = 0;
   for (int I = 0; I < Count; ++I) {
-    bool Differs = false;
-    for (const int Shift : {0, 8, 16})
-      Differs |= std::abs(int(Pixels[I] >> Shift & 0xFF) - int(Reference[I] >> Shift & 0xFF)) > 25;
-    if (Differs) {
+    if (test::Differ(Pixels[I], Reference[I])) {
       Pixels[I] = 0xFFFF0000;
       ++Differing;
     }

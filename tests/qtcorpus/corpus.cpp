@@ -19,6 +19,7 @@
 #include <cstdlib>
 
 #include "fsvg/qtpaintdevice.h"
+#include "support/pixels.h"
 
 namespace fsvg::corpus {
 namespace {
@@ -69,10 +70,7 @@ double Differing(const QImage& Reference, const QImage& Rendered, const QString&
   int Count = 0;
   for (int Y = 0; Y < Reference.height(); ++Y) {
     for (int X = 0; X < Reference.width(); ++X) {
-      const QRgb A = Reference.pixel(X, Y);
-      const QRgb B = Rendered.pixel(X, Y);
-      const bool Differs = std::abs(qRed(A) - qRed(B)) > 25 || std::abs(qGreen(A) - qGreen(B)) > 25 ||
-                           std::abs(qBlue(A) - qBlue(B)) > 25;
+      const bool Differs = test::Differ(Reference.pixel(X, Y), Rendered.pixel(X, Y));
       if (Differs) Marked.setPixel(X, Y, 0xFFFF0000);
       Count += Differs;
     }

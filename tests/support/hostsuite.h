@@ -241,12 +241,13 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
 #endif
   // Sizes that are not finite or positive, and sizes FreeType cannot render: 40000 at
-  // scale 2, and 925 under a matrix that stretches the y axis alone.
+  // scale 2, and 925 under a matrix that stretches the y axis alone, then turns it by 45
+  // degrees.
   for (const float Size : {NAN, INFINITY, 0.0f, 4e4f}) {
     Canvas.GetFont().Size = Size;
     EXPECT_THROW(PaintText(Canvas), EArgumentError);
   }
-  Canvas.SetMatrix({1, 0, 0, 0, 100, 0, 0, 0, 1});
+  Canvas.SetMatrix({0.7071f, 0.7071f, 0, -70.71f, 70.71f, 0, 0, 0, 1});
   Canvas.GetFont().Size = 925;
   EXPECT_THROW(PaintText(Canvas), EArgumentError);
   EXPECT_EQ(Coverage(Canvas), 0);

@@ -166,6 +166,7 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
   TSvgPaintDevice Device;
   QFont Font("Sans Serif");
   Font.setPixelSize(12);
+  Font.setWeight(QFont::Thin);
   const QByteArray Svg = Record(Device, [&](QPainter& P) {
     P.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     P.drawEllipse(QRectF(10, 10, 40, 40));
@@ -176,6 +177,7 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
     P.setFont(Font);
     P.drawText(QPointF(2, 20.3), "Hi");
     P.drawImage(3, 4, Pattern());
+    P.drawImage(3, 40, Pattern(), 0, 0, 8, 1);
   });
   EXPECT_EQ(Svg.count("<ellipse"), 1);
   EXPECT_TRUE(Svg.contains("stroke-width=\"0.9"));
@@ -183,7 +185,8 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
   EXPECT_TRUE(Svg.contains("height=\"5\" stroke-width=\"2\" stroke=\"#000000\" stroke-linejoin"));
   EXPECT_TRUE(Svg.contains("y=\"20\""));
   EXPECT_TRUE(Svg.contains(QFontInfo(Font).family().toUtf8() + ", Sans Serif\""));
-  EXPECT_TRUE(Svg.contains("image-rendering"));
+  EXPECT_TRUE(Svg.contains("font-weight=\"100\""));
+  EXPECT_EQ(Svg.count("image-rendering="), 2);
 }
 
 TEST(SvgPaintDevice, ViewBoxScalesThePainter) {
@@ -206,6 +209,8 @@ TEST(SvgPaintDevice, WritesCompressedFiles) {
 }
 
 TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
+  TNullCanvas Host;
+  EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
   TSvgPaintDevice Device;
   EXPECT_FALSE(QPainter().begin(&Device));
   EXPECT_THROW(Device.Close(), EMisuseError);
