@@ -369,9 +369,12 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
     TStrokeBrush Pen;
     if (MakeStroke(Bounds, Pen)) {
       const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
-      const QPainterPath Flat = ThinStroke(Shape, Pen);
+      bool Band = false;
+      const QPainterPath Flat = ThinStroke(Shape, Pen, Band);
       if (Flat.isEmpty())
         Stroke(Pen);
+      else if (Band)
+        FCanvas->FillPath(ToPath(Flat), FOpacity, Pen);
       else
         FCanvas->DrawPath(ToPath(Flat), FOpacity, Pen);
       if (Shifted) ApplyMatrix(FTransform);
@@ -409,10 +412,12 @@ bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& An
 // a steep one), which is cos(angle to the nearest axis) of a pixel per unit of length
 // where an exact stroke inks its width. Pen gets the width that inks as much along the
 // whole shape (its dashes kept as long); the flattened outline is returned for a shape
-// with curves, else nothing (the shape is stroked as it is).
-QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen) const {
+// with curves, else nothing (the shape is stroked as it is). A solid closed one is
+// returned as the very region Qt inks, to be filled (Band set).
+QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen, bool& Band) const {
   const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
   if (!FAntialiased || !(Pen.Hairline || Pen.Thickness * Scale <= 1) || !(Scale > 0)) return {};
+  const double Span = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(FTransform.determinant()));
   bool Curved = false;
   for (int I = 0; I < Shape.elementCount() && !Curved; ++I) Curved = Shape.elementAt(I).isCurveTo();
   // Qt flattens in its device pixels, under the painter's transform.
@@ -440,6 +445,7 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
   const QTransform Back = FTransform.inverted();
   bool AllClosed = true;
   for (const QPolygonF& Polygon : Polygons) AllClosed = AllClosed && Polygon.size() > 2 && Polygon.isClosed();
+  if (AllClosed && Pen.Dash == TStrokeDash::Solid) return InkedBand(Polygons, Span, Band);
   QPainterPath Flat;
   Flat.setFillRule(Shape.fillRule());
   for (const QPolygonF& Polygon : Polygons) {
@@ -452,6 +458,37 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
   }
   if (AllClosed) Pen.Cap = TStrokeCap::Flat;
   return Flat;
+}
+
+// Qt's line algorithm inks, in each column a segment steps along (each row, for a steep
+// one), a span as tall as the pen is wide, centred on the segment: a parallelogram a
+// segment, whose upright ends meet the next one's without overlap or gap, where an exact
+// stroke's ends would overlap on one side and leave a wedge on the other. Every
+// parallelogram turns the same way, so that they join under the winding rule. In the
+// painter's device pixels, mapped back.
+QPainterPath TCanvasPaintEngine::InkedBand(const QList<QPolygonF>& Polygons, double Span, bool& Band) const {
+  const QTransform Back = FTransform.inverted();
+  QPainterPath Region;
+  Region.setFillRule(Qt::WindingFill);
+  for (const QPolygonF& Polygon : Polygons) {
+    for (qsizetype I = 1; I < Polygon.size(); ++I) {
+      const QPointF From = Polygon[I - 1];
+      const QPointF D = Polygon[I] - From;
+      const bool AlongX = std::abs(D.x()) >= std::abs(D.y());
+      const QPointF Half = AlongX ? QPointF(0, Span / 2) : QPointF(Span / 2, 0);
+      const bool Turned = (AlongX ? D.x() : -D.y()) < 0;
+      const QPointF First = Turned ? From + Half : From - Half;
+      const QPointF Other = Turned ? From - Half : From + Half;
+      if (D.isNull()) continue;
+      Region.moveTo(Back.map(First));
+      Region.lineTo(Back.map(First + D));
+      Region.lineTo(Back.map(Other + D));
+      Region.lineTo(Back.map(Other));
+      Region.closeSubpath();
+    }
+  }
+  Band = true;
+  return Region;
 }
 
 // Qt's line algorithm gives a thin line with square caps half a pixel more at each end

@@ -58,7 +58,8 @@ class TCanvasPaintEngine final : public QPaintEngine {
   void PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
                   const std::function<void(const TStrokeBrush&)>& Stroke);
   bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
-  QPainterPath ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen) const;
+  QPainterPath ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen, bool& Band) const;
+  QPainterPath InkedBand(const QList<QPolygonF>& Polygons, double Span, bool& Band) const;
   QLineF ThinSquareLine(const QLineF& Line) const;
   // A piece of a text item and where it starts, in the painter's coordinates.
   struct TTextRun {
