@@ -52,6 +52,12 @@ TBlendMode ToBlend(QPainter::CompositionMode Mode) {
   }
 }
 
+bool HasCurves(const QPainterPath& Shape) {
+  for (int I = 0; I < Shape.elementCount(); ++I)
+    if (Shape.elementAt(I).isCurveTo()) return true;
+  return false;
+}
+
 // Qt closes a subpath by a line back to its start; the canvas gets an explicit close,
 // so that the stroke joins there instead of capping both ends.
 TPathData ToPath(const QPainterPath& Path) {
@@ -370,7 +376,8 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
     if (MakeStroke(Bounds, Pen)) {
       const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
       bool Band = false;
-      const QPainterPath Flat = ThinStroke(Shape, Pen, Band);
+      QPainterPath Flat = ThinStroke(Shape, Pen, Band);
+      if (Flat.isEmpty() && Pen.Dash != TStrokeDash::Solid) Flat = Flattened(Shape);
       if (Flat.isEmpty())
         Stroke(Pen);
       else if (Band)
@@ -418,8 +425,6 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
   const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
   if (!FAntialiased || !(Pen.Hairline || Pen.Thickness * Scale <= 1) || !(Scale > 0)) return {};
   const double Span = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(FTransform.determinant()));
-  bool Curved = false;
-  for (int I = 0; I < Shape.elementCount() && !Curved; ++I) Curved = Shape.elementAt(I).isCurveTo();
   // Qt flattens in its device pixels, under the painter's transform.
   const QList<QPolygonF> Polygons = FTransform.map(Shape).toSubpathPolygons();
   double Length = 0;
@@ -438,7 +443,7 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
     for (float& Dash : Pen.DashArray) Dash = static_cast<float>(Dash / Share);
     Pen.DashOffset = static_cast<float>(Pen.DashOffset / Share);
   }
-  if (!Curved) return {};
+  if (!HasCurves(Shape)) return {};
   // Qt draws each segment on its own, and the pixel where two meet gets less ink than
   // under an exact stroke's join: an outline of closed subpaths becomes one subpath a
   // segment, with flat ends, which meet as Qt's do. An open one keeps its caps and joins.
@@ -457,6 +462,23 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
     }
   }
   if (AllClosed) Pen.Cap = TStrokeCap::Flat;
+  return Flat;
+}
+
+// Qt dashes a curve along the segments it flattens it into (as
+// QPainterPath::toSubpathPolygons does under the painter's transform), which fall short
+// of the curve's length: a dashed pen strokes that polyline, so that its dashes fall
+// where Qt's do. Nothing for a shape without curves, or under a matrix with no inverse.
+QPainterPath TCanvasPaintEngine::Flattened(const QPainterPath& Shape) const {
+  if (!HasCurves(Shape) || !FTransform.isInvertible()) return {};
+  const QTransform Back = FTransform.inverted();
+  QPainterPath Flat;
+  Flat.setFillRule(Shape.fillRule());
+  for (const QPolygonF& Polygon : FTransform.map(Shape).toSubpathPolygons()) {
+    if (Polygon.isEmpty()) continue;
+    Flat.moveTo(Back.map(Polygon.front()));
+    for (qsizetype I = 1; I < Polygon.size(); ++I) Flat.lineTo(Back.map(Polygon[I]));
+  }
   return Flat;
 }
 
