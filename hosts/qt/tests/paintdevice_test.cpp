@@ -158,7 +158,7 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
 }
 
 // What Qt's raster engine does its own way, recorded as it looks there: a thin pen's
-// curves flattened (a wider pen's kept) into the band Qt's line algorithm inks, its
+// curves flattened (a wider pen's kept, unless dashed) into the band Qt's line algorithm inks, its
 // square-capped line where that algorithm puts it, a closed outline without caps, text
 // on the pixel rows Qt puts it on in the family Qt found, an image drawn pixel for
 // pixel kept sharp.
@@ -174,6 +174,8 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
     P.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap));
     P.drawRect(1, 1, 5, 5);
     P.drawEllipse(QRectF(60, 10, 20, 20));
+    P.setPen(QPen(Qt::black, 2, Qt::DashLine));
+    P.drawEllipse(QRectF(60, 40, 20, 20));
     P.setFont(Font);
     P.drawText(QPointF(2, 20.3), "Hi");
     P.drawImage(3, 4, Pattern());
