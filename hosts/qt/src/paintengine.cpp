@@ -377,7 +377,7 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
       const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
       bool Band = false;
       QPainterPath Flat = ThinStroke(Shape, Pen, Band);
-      if (Flat.isEmpty() && Pen.Dash != TStrokeDash::Solid) Flat = Flattened(Shape);
+      if (Flat.isEmpty()) Flat = Flattened(Shape);
       if (Flat.isEmpty())
         Stroke(Pen);
       else if (Band)
@@ -465,10 +465,11 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
   return Flat;
 }
 
-// Qt dashes a curve along the segments it flattens it into (as
-// QPainterPath::toSubpathPolygons does under the painter's transform), which fall short
-// of the curve's length: a dashed pen strokes that polyline, so that its dashes fall
-// where Qt's do. Nothing for a shape without curves, or under a matrix with no inverse.
+// Qt strokes a curve as the segments it flattens it into (as
+// QPainterPath::toSubpathPolygons does under the painter's transform), and dashes along
+// them, whose length falls short of the curve's: a pen strokes that polyline, so that
+// its edges and dashes fall where Qt's do. Nothing for a shape without curves, or under a
+// matrix with no inverse.
 QPainterPath TCanvasPaintEngine::Flattened(const QPainterPath& Shape) const {
   if (!HasCurves(Shape) || !FTransform.isInvertible()) return {};
   const QTransform Back = FTransform.inverted();
