@@ -377,7 +377,7 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
       const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
       bool Band = false;
       QPainterPath Flat = ThinStroke(Shape, Pen, Band);
-      if (Flat.isEmpty()) Flat = Flattened(Shape);
+      if (Flat.isEmpty()) Flat = Flattened(Shape, Pen.Dash == TStrokeDash::Solid ? 2 : 1);
       if (Flat.isEmpty())
         Stroke(Pen);
       else if (Band)
@@ -465,17 +465,21 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
   return Flat;
 }
 
-// Qt strokes a curve as the segments it flattens it into (as
-// QPainterPath::toSubpathPolygons does under the painter's transform), and dashes along
-// them, whose length falls short of the curve's: a pen strokes that polyline, so that
-// its edges and dashes fall where Qt's do. Nothing for a shape without curves, or under a
-// matrix with no inverse.
-QPainterPath TCanvasPaintEngine::Flattened(const QPainterPath& Shape) const {
-  if (!HasCurves(Shape) || !FTransform.isInvertible()) return {};
-  const QTransform Back = FTransform.inverted();
+// Qt strokes a curve as the segments it flattens it into, and dashes along them, whose
+// length falls short of the curve's: a pen strokes that polyline, so that its edges and
+// dashes fall where Qt's do. The segments are QPainterPath::toSubpathPolygons' under the
+// painter's transform scaled by Fineness: 1 for a dashed pen, 2 for a solid one, as
+// measured (Qt's stroker flattens a solid pen's curves about twice as finely as its
+// dasher; so the corpus' ellipses, arcs and pies agree with Qt's picture within 0.3% on
+// every renderer, against up to 1% as exact curves). Nothing for a shape without curves,
+// or under a matrix with no inverse.
+QPainterPath TCanvasPaintEngine::Flattened(const QPainterPath& Shape, double Fineness) const {
+  const QTransform Device = FTransform * QTransform::fromScale(Fineness, Fineness);
+  if (!HasCurves(Shape) || !Device.isInvertible()) return {};
+  const QTransform Back = Device.inverted();
   QPainterPath Flat;
   Flat.setFillRule(Shape.fillRule());
-  for (const QPolygonF& Polygon : FTransform.map(Shape).toSubpathPolygons()) {
+  for (const QPolygonF& Polygon : Device.map(Shape).toSubpathPolygons()) {
     if (Polygon.isEmpty()) continue;
     Flat.moveTo(Back.map(Polygon.front()));
     for (qsizetype I = 1; I < Polygon.size(); ++I) Flat.lineTo(Back.map(Polygon[I]));

@@ -59,7 +59,7 @@ class TCanvasPaintEngine final : public QPaintEngine {
                   const std::function<void(const TStrokeBrush&)>& Stroke);
   bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
   QPainterPath ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen, bool& Band) const;
-  QPainterPath Flattened(const QPainterPath& Shape) const;
+  QPainterPath Flattened(const QPainterPath& Shape, double Fineness) const;
   QPainterPath InkedBand(const QList<QPolygonF>& Polygons, double Span, bool& Band) const;
   QLineF ThinSquareLine(const QLineF& Line) const;
   // A piece of a text item and where it starts, in the painter's coordinates.
