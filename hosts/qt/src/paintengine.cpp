@@ -58,8 +58,9 @@ bool HasCurves(const QPainterPath& Shape) {
   return false;
 }
 
-// Qt closes a subpath by a line back to its start; the canvas gets an explicit close,
-// so that the stroke joins there instead of capping both ends.
+// Qt closes a subpath by a line back to its start; the canvas gets an explicit close
+// instead of that line (after two steps or more), so that the stroke joins there instead
+// of capping both ends.
 TPathData ToPath(const QPainterPath& Path) {
   TPathData Result;
   Result.FillRule = Path.fillRule() == Qt::OddEvenFill ? TFillRule::EvenOdd : TFillRule::NonZero;
@@ -73,8 +74,9 @@ TPathData ToPath(const QPainterPath& Path) {
       Steps = 0;
       continue;
     }
+    const bool Last = I + 1 == Path.elementCount() || Path.elementAt(I + 1).isMoveTo();
     if (E.isLineTo()) {
-      Result.LineTo(ToPoint(E));
+      if (!(Last && Steps > 1 && QPointF(E) == Start)) Result.LineTo(ToPoint(E));
     } else if (I + 2 < Path.elementCount()) {
       Result.CurveTo(ToPoint(E), ToPoint(Path.elementAt(I + 1)), ToPoint(Path.elementAt(I + 2)));
       I += 2;
@@ -490,29 +492,45 @@ QPainterPath TCanvasPaintEngine::Flattened(const QPainterPath& Shape, double Fin
 // Qt's line algorithm inks, in each column a segment steps along (each row, for a steep
 // one), a span as tall as the pen is wide, centred on the segment: a parallelogram a
 // segment, whose upright ends meet the next one's without overlap or gap, where an exact
-// stroke's ends would overlap on one side and leave a wedge on the other. Every
-// parallelogram turns the same way, so that they join under the winding rule. In the
-// painter's device pixels, mapped back.
+// stroke's ends would overlap on one side and leave a wedge on the other. The segments
+// of a run that steps the same way along the same axis make one ribbon, its two edges
+// the run's points moved by half the span either way; every ribbon turns the same way,
+// so that they join under the winding rule. In the painter's device pixels, mapped back.
 QPainterPath TCanvasPaintEngine::InkedBand(const QList<QPolygonF>& Polygons, double Span, bool& Band) const {
   const QTransform Back = FTransform.inverted();
   QPainterPath Region;
   Region.setFillRule(Qt::WindingFill);
+  QPolygonF Near;
+  QPolygonF Far;
+  const auto Flush = [&] {
+    if (Near.size() > 1) {
+      Region.moveTo(Back.map(Near.front()));
+      for (qsizetype I = 1; I < Near.size(); ++I) Region.lineTo(Back.map(Near[I]));
+      for (qsizetype I = Far.size() - 1; I >= 0; --I) Region.lineTo(Back.map(Far[I]));
+      Region.closeSubpath();
+    }
+    Near.clear();
+    Far.clear();
+  };
   for (const QPolygonF& Polygon : Polygons) {
+    int Run = -1;
     for (qsizetype I = 1; I < Polygon.size(); ++I) {
       const QPointF From = Polygon[I - 1];
       const QPointF D = Polygon[I] - From;
-      const bool AlongX = std::abs(D.x()) >= std::abs(D.y());
-      const QPointF Half = AlongX ? QPointF(0, Span / 2) : QPointF(Span / 2, 0);
-      const bool Turned = (AlongX ? D.x() : -D.y()) < 0;
-      const QPointF First = Turned ? From + Half : From - Half;
-      const QPointF Other = Turned ? From - Half : From + Half;
       if (D.isNull()) continue;
-      Region.moveTo(Back.map(First));
-      Region.lineTo(Back.map(First + D));
-      Region.lineTo(Back.map(Other + D));
-      Region.lineTo(Back.map(Other));
-      Region.closeSubpath();
+      const bool AlongX = std::abs(D.x()) >= std::abs(D.y());
+      const bool Turned = (AlongX ? D.x() : -D.y()) < 0;
+      const QPointF Half = (AlongX ? QPointF(0, Span / 2) : QPointF(Span / 2, 0)) * (Turned ? -1 : 1);
+      if (AlongX * 2 + Turned != Run) {
+        Flush();
+        Run = AlongX * 2 + Turned;
+        Near << From - Half;
+        Far << From + Half;
+      }
+      Near << Polygon[I] - Half;
+      Far << Polygon[I] + Half;
     }
+    Flush();
   }
   Band = true;
   return Region;

@@ -180,7 +180,9 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
     P.drawImage(3, 40, Pattern(), 0, 0, 8, 1);
   });
   EXPECT_EQ(Svg.count("<ellipse"), 0);
-  EXPECT_TRUE(Svg.contains("<path d=\"M 50.5 30 L 50.0937 34.0307 L 49.0937 34.0307 L 49.5 30 "));
+  EXPECT_TRUE(
+      Svg.contains("<path d=\"M 50.5 30 L 50.0937 34.0307 L 48.9283 37.7849 L 47.0843 41.1822 L 44.6421 44.1421 L "
+                   "43.6421 44.1421 L 46.0843 41.1822 "));
   EXPECT_TRUE(Svg.contains("<line x1=\"1.5\" y1=\"2\" x2=\"12.5\" y2=\"7.5\""));
   EXPECT_TRUE(Svg.contains("height=\"5\" stroke-width=\"2\" stroke=\"#000000\" stroke-linejoin"));
   EXPECT_TRUE(Svg.contains("y=\"20\""));
