@@ -449,21 +449,20 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
   // Qt draws each segment on its own, and the pixel where two meet gets less ink than
   // under an exact stroke's join: an outline of closed subpaths becomes one subpath a
   // segment, with flat ends, which meet as Qt's do. An open one keeps its caps and joins.
-  const QTransform Back = FTransform.inverted();
   bool AllClosed = true;
   for (const QPolygonF& Polygon : Polygons) AllClosed = AllClosed && Polygon.size() > 2 && Polygon.isClosed();
-  if (AllClosed && Pen.Dash == TStrokeDash::Solid) return InkedBand(Polygons, Span, Band);
+  if (!AllClosed) return Flattened(Shape, 1);
+  if (Pen.Dash == TStrokeDash::Solid) return InkedBand(Polygons, Span, Band);
+  const QTransform Back = FTransform.inverted();
   QPainterPath Flat;
   Flat.setFillRule(Shape.fillRule());
   for (const QPolygonF& Polygon : Polygons) {
-    if (Polygon.isEmpty()) continue;
-    Flat.moveTo(Back.map(Polygon.front()));
     for (qsizetype I = 1; I < Polygon.size(); ++I) {
-      if (AllClosed && I > 1) Flat.moveTo(Back.map(Polygon[I - 1]));
+      Flat.moveTo(Back.map(Polygon[I - 1]));
       Flat.lineTo(Back.map(Polygon[I]));
     }
   }
-  if (AllClosed) Pen.Cap = TStrokeCap::Flat;
+  Pen.Cap = TStrokeCap::Flat;
   return Flat;
 }
 
