@@ -170,7 +170,8 @@ TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   EXPECT_NEAR(Canvas.Pixel(7, 5) >> 24, 128, 1);
   Canvas.IntersectClipRect({0, 0, 15, 10});
   Canvas.BeginLayer(1, TBlendMode::Multiply);
-  Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1);
+  Canvas.SetMatrix({2, 0, 0, 0, 2, 0, 0, 0, 1});  // the layer's picture is laid down untransformed
+  Canvas.FillRect({5, 0, 10, 5}, 0, 0, AllCorners, 1);
   Canvas.EndLayer();
   EXPECT_EQ(Canvas.Pixel(12, 5), 0xFF000000u);
   EXPECT_EQ(Canvas.Pixel(17, 5), 0xFF0000FFu);
@@ -283,6 +284,12 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   TypeParam Filled(120, 60);
   Filled.FillPath(Outlines, 1);
   EXPECT_NEAR(Coverage(Filled), Coverage(Text), Coverage(Text) * 0.005);
+  // The italic of the same family and weight is another face.
+  Text.GetFont().Slant = TFontSlant::Italic;
+  TGlyphLines Slanted;
+  Text.MeasureGlyphs(Slanted, Box, u"A", false, {}, TTextAlign::Leading, TTextAlign::Leading);
+  const TGlyphRun& Italic = Slanted.Lines.at(0).Runs.at(0);
+  EXPECT_FALSE(Italic.Face->Outline(Italic.Glyphs.at(0).Id) == Run.Face->Outline(Run.Glyphs[0].Id));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirAreaAndJoinsAreMitred,
