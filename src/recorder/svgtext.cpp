@@ -153,12 +153,16 @@ void TSvgCanvas::FillText(const TRectF& ARect, std::u16string_view AText, bool W
   const std::size_t TextRoom = Lines.Metrics.empty() ? detail::EncodedRoom(AText) : LaidTextRoom(Lines, AText, Ascent);
   const TPointF Offset = Host.GetOffset();
   const TFont& Font = Host.GetFont();
-  const std::u16string FamilyList = R.Document.Options().FontStyle ? CssFamilyList(Font) : std::u16string();
-  const std::size_t Extra = detail::EncodedRoom(Font.Family) + detail::EncodedRoom(FamilyList) + TextRoom +
-                            Lines.Metrics.size() * (2 * detail::MaxRealLength + 128) + 64;
+  const bool FontStyle = R.Document.Options().FontStyle;
+  const std::u16string FamilyList = FontStyle ? CssFamilyList(Font) : std::u16string();
+  // Room for the one family attribute written.
+  const std::u16string_view Family = FontStyle ? std::u16string_view(FamilyList) : std::u16string_view(Font.Family);
+  const std::size_t Extra =
+      detail::EncodedRoom(Family) + TextRoom + Lines.Metrics.size() * (2 * detail::MaxRealLength + 128) + 64;
   const auto IsLaid = [&](const auto& Options) { return (Options.TextLayout || Outlined) && !Lines.Metrics.empty(); };
   // The overlay is painted with nothing: no gradient of the fill's is defined for it.
-  const TBrush Invisible;
+  // One brush for every call, so that plain text builds and releases none.
+  static const TBrush Invisible;
   const auto Open = [&](TLine& Line, const auto& Options, TPointF) {
     Line.Open("text");
     if (!IsLaid(Options)) {
