@@ -124,8 +124,14 @@ TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
     EXPECT_NEAR(Coverage(Canvas), Areas[Kind], Areas[Kind] / 25) << Kind;  // Qt's coverage is coarse on thin edges
   }
   TypeParam Canvas(100, 100);
-  Canvas.DrawPath(TPathData().MoveTo({29.48f, 76.38f}).LineTo({50, 20}).LineTo({70.52f, 76.38f}), 1, RedStroke(6));
+  const TPathData Peak = TPathData().MoveTo({29.48f, 76.38f}).LineTo({50, 20}).LineTo({70.52f, 76.38f});
+  Canvas.DrawPath(Peak, 1, RedStroke(6));
   EXPECT_GT(Canvas.Pixel(49, 14) >> 24, 200u);
+  TStrokeBrush Bevelled = RedStroke(6);
+  Bevelled.Join = TStrokeJoin::Bevel;
+  TypeParam Cut(100, 100);
+  Cut.DrawPath(Peak, 1, Bevelled);
+  EXPECT_EQ(Cut.Pixel(49, 14), 0u);
 }
 
 // The right column's lower two pixels of a red bitmap, a translucent green and a blue,
@@ -241,10 +247,10 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   // DejaVu Sans kerns "AV", at every size.
   EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
 #endif
-  // Sizes that are not finite or positive, and sizes FreeType cannot render: 40000 at
-  // scale 2, and 925 under a matrix that stretches the y axis alone, then turns it by 45
-  // degrees.
-  for (const float Size : {NAN, INFINITY, 0.0f, 4e4f}) {
+  // Sizes that are not finite or positive, and sizes FreeType cannot render: 32768 at
+  // scale 2 (one device pixel beyond its largest), and 925 under a matrix that stretches
+  // the y axis alone, then turns it by 45 degrees.
+  for (const float Size : {NAN, INFINITY, 0.0f, 32768.0f}) {
     Canvas.GetFont().Size = Size;
     EXPECT_THROW(PaintText(Canvas), EArgumentError);
   }
@@ -284,12 +290,18 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   TypeParam Filled(120, 60);
   Filled.FillPath(Outlines, 1);
   EXPECT_NEAR(Coverage(Filled), Coverage(Text), Coverage(Text) * 0.005);
-  // The italic of the same family and weight is another face.
-  Text.GetFont().Slant = TFontSlant::Italic;
-  TGlyphLines Slanted;
-  Text.MeasureGlyphs(Slanted, Box, u"A", false, {}, TTextAlign::Leading, TTextAlign::Leading);
-  const TGlyphRun& Italic = Slanted.Lines.at(0).Runs.at(0);
-  EXPECT_FALSE(Italic.Face->Outline(Italic.Glyphs.at(0).Id) == Run.Face->Outline(Run.Glyphs[0].Id));
+  // The bold of the same family and slant, and its italic, are other faces.
+  TPathData Before = Run.Face->Outline(Run.Glyphs[0].Id);
+  for (const TFontSlant Slant : {TFontSlant::Normal, TFontSlant::Italic}) {
+    Text.GetFont().Weight = 700;
+    Text.GetFont().Slant = Slant;
+    TGlyphLines Other;
+    Text.MeasureGlyphs(Other, Box, u"A", false, {}, TTextAlign::Leading, TTextAlign::Leading);
+    const TGlyphRun& A = Other.Lines.at(0).Runs.at(0);
+    TPathData Outline = A.Face->Outline(A.Glyphs.at(0).Id);
+    EXPECT_FALSE(Outline == Before);
+    Before = std::move(Outline);
+  }
 }
 
 REGISTER_TYPED_TEST_SUITE_P(HostSuite, ScaleMatrixOffsetClearingAndSize, ShapesCoverTheirAreaAndJoinsAreMitred,

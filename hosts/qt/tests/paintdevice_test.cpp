@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "fsvg/qtcanvas.h"
+#include "support/testcanvas.h"
 
 namespace fsvg::test {
 namespace {
@@ -265,7 +266,20 @@ TEST(SvgPaintDevice, WritesCompressedFiles) {
   EXPECT_TRUE(File.read(2) == "\x1f\x8b");
 }
 
+// An output device that takes no byte.
+class TFullDevice final : public QIODevice {
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char*, qint64) override { return 0; }
+};
+
 TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
+  TFullDevice Full;
+  Full.open(QIODevice::WriteOnly);
+  TSvgPaintDevice Taken;
+  Taken.SetOutputDevice(&Full);
+  QPainter(&Taken).drawRect(1, 1, 5, 5);
+  EXPECT_NE(ErrorOf<EWriteError>([&] { Taken.Close(); }).find("cannot write to the output device: "),
+            std::string::npos);
   TNullCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
   TSvgPaintDevice Device;
