@@ -214,6 +214,7 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
   TSvgPaintDevice Device;
   Device.SetSize({80, 40});
   Device.SetTitle("Chart");
+  Device.SetDescription("Sales");
   const QByteArray Svg = Record(Device, [](QPainter& P) {
     P.drawRect(1, 2, 3, 4);
     P.setCompositionMode(QPainter::CompositionMode_Screen);
@@ -221,6 +222,7 @@ TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
   });
   EXPECT_TRUE(Svg.contains("width=\"80\" height=\"40\""));
   EXPECT_TRUE(Svg.contains("<title>Chart</title>"));
+  EXPECT_TRUE(Svg.contains("<desc>Sales</desc>"));
   EXPECT_TRUE(Svg.contains("<rect x=\"1\" y=\"2\" width=\"3\" height=\"4\""));
   EXPECT_TRUE(Svg.contains("<g opacity=\"1\" style=\"mix-blend-mode:screen;isolation:isolate\">\n<defs><pattern"));
   EXPECT_TRUE(Svg.endsWith("fill=\"url(#g1)\"/>\n</g>\n</svg>"));
@@ -280,6 +282,17 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
   QPainter(&Taken).drawRect(1, 1, 5, 5);
   EXPECT_NE(ErrorOf<EWriteError>([&] { Taken.Close(); }).find("cannot write to the output device: "),
             std::string::npos);
+  // An error nobody took is told as the device goes.
+  static QString Told;
+  const QtMessageHandler Kept =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& Text) { Told = Text; });
+  {
+    TSvgPaintDevice Untaken;
+    Untaken.SetOutputDevice(&Full);
+    QPainter(&Untaken).drawRect(1, 1, 5, 5);
+  }
+  qInstallMessageHandler(Kept);
+  EXPECT_TRUE(Told.startsWith("TSvgPaintDevice: fsvg: cannot write")) << Told.toStdString();
   TNullCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
   TSvgPaintDevice Device;
