@@ -14,7 +14,6 @@
 #include <functional>
 
 #include "fsvg/qtcanvas.h"
-#include "support/testcanvas.h"
 
 namespace fsvg::test {
 namespace {
@@ -98,12 +97,17 @@ const TScene Scenes[] = {
        P.drawRect(40, 40, 20, 20);
        P.setBrush(QPixmap::fromImage(Pattern()));
        P.drawRect(50, 2, 13, 30);
+       P.setRenderHint(QPainter::SmoothPixmapTransform);  // drawn pixel for pixel, kept sharp
+       P.drawImage(3, 20, Pattern());
+       P.drawImage(3, 26, Pattern(), 0, 0, 8, 1);
      }},
     {"blends",
      [](QPainter& P) {
        P.fillRect(0, 0, 40, 64, Qt::yellow);
        P.setCompositionMode(QPainter::CompositionMode_Multiply);
        P.fillRect(20, 10, 40, 40, Qt::cyan);
+       P.setCompositionMode(QPainter::CompositionMode_Screen);
+       P.fillRect(0, 50, 64, 8, QPixmap::fromImage(Pattern()));
      }},
     {"thin_pens",
      [](QPainter& P) {
@@ -195,6 +199,8 @@ TEST(SvgPaintDevice, RecordsTheScenesAsReviewed) {
   for (const TScene& Scene : Scenes) {
     TSvgPaintDevice Device;
     Device.SetSize({64, 64});
+    Device.SetTitle(Scene.Name);
+    Device.SetDescription("As Qt paints it");
     Recorded += "== " + QByteArray(Scene.Name) + "\n" +
                 Record(Device,
                        [&](QPainter& P) {
@@ -209,28 +215,8 @@ TEST(SvgPaintDevice, RecordsTheScenesAsReviewed) {
                                                                     << Recorded.toStdString();
 }
 
-// Textures become patterns, and blending composition modes layers.
-TEST(SvgPaintDevice, RecordsSizeTitleAndShapes) {
-  TSvgPaintDevice Device;
-  Device.SetSize({80, 40});
-  Device.SetTitle("Chart");
-  Device.SetDescription("Sales");
-  const QByteArray Svg = Record(Device, [](QPainter& P) {
-    P.drawRect(1, 2, 3, 4);
-    P.setCompositionMode(QPainter::CompositionMode_Screen);
-    P.fillRect(0, 0, 8, 8, QPixmap::fromImage(Pattern()));
-  });
-  EXPECT_TRUE(Svg.contains("width=\"80\" height=\"40\""));
-  EXPECT_TRUE(Svg.contains("<title>Chart</title>"));
-  EXPECT_TRUE(Svg.contains("<desc>Sales</desc>"));
-  EXPECT_TRUE(Svg.contains("<rect x=\"1\" y=\"2\" width=\"3\" height=\"4\""));
-  EXPECT_TRUE(Svg.contains("<g opacity=\"1\" style=\"mix-blend-mode:screen;isolation:isolate\">\n<defs><pattern"));
-  EXPECT_TRUE(Svg.endsWith("fill=\"url(#g1)\"/>\n</g>\n</svg>"));
-}
-
-// What Qt's raster engine does its own way, beyond the scenes above: text on the pixel
-// rows Qt puts it on in the family Qt found, at Qt's thinnest weight, and an image drawn
-// pixel for pixel kept sharp.
+// What Qt's raster engine does its own way with text, beyond the scenes above: text on
+// the pixel rows Qt puts it on in the family Qt found, at Qt's thinnest weight.
 TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
   TSvgPaintDevice Device;
   QFont Font("Sans Serif");
@@ -240,13 +226,10 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
     P.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     P.setFont(Font);
     P.drawText(QPointF(2, 20.3), "Hi");
-    P.drawImage(3, 4, Pattern());
-    P.drawImage(3, 40, Pattern(), 0, 0, 8, 1);
   });
   EXPECT_TRUE(Svg.contains("y=\"20\""));
   EXPECT_TRUE(Svg.contains(QFontInfo(Font).family().toUtf8() + ", Sans Serif\""));
   EXPECT_TRUE(Svg.contains("font-weight=\"100\""));
-  EXPECT_EQ(Svg.count("image-rendering="), 2);
 }
 
 TEST(SvgPaintDevice, ViewBoxScalesThePainter) {
@@ -277,11 +260,6 @@ class TFullDevice final : public QIODevice {
 TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
   TFullDevice Full;
   Full.open(QIODevice::WriteOnly);
-  TSvgPaintDevice Taken;
-  Taken.SetOutputDevice(&Full);
-  QPainter(&Taken).drawRect(1, 1, 5, 5);
-  EXPECT_NE(ErrorOf<EWriteError>([&] { Taken.Close(); }).find("cannot write to the output device: "),
-            std::string::npos);
   // An error nobody took is told as the device goes.
   static QString Told;
   const QtMessageHandler Kept =
@@ -292,7 +270,7 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
     QPainter(&Untaken).drawRect(1, 1, 5, 5);
   }
   qInstallMessageHandler(Kept);
-  EXPECT_TRUE(Told.startsWith("TSvgPaintDevice: fsvg: cannot write")) << Told.toStdString();
+  EXPECT_EQ(Told.toStdString(), "TSvgPaintDevice: fsvg: cannot write to the output device: Unknown error");
   TNullCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
   TSvgPaintDevice Device;
