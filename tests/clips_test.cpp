@@ -10,12 +10,6 @@
 namespace fsvg::test {
 namespace {
 
-std::size_t Count(const std::string& Text, const std::string& Part) {
-  std::size_t Found = 0;
-  for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1)) ++Found;
-  return Found;
-}
-
 TEST(Clips, EachClipIsDefinedOnceAndWrittenOnlyBeforeAnElement) {
   TNullCanvas Host(100, 100);
   TCountingStream Stream;
@@ -38,9 +32,9 @@ TEST(Clips, EachClipIsDefinedOnceAndWrittenOnlyBeforeAnElement) {
     C.RestoreState(C.SaveState());
     EXPECT_EQ(Stream.Text.size(), Written);
   }
-  EXPECT_EQ(Count(Stream.Text, "<clipPath"), 4u);  // the rectangle, then three exclusions
-  EXPECT_EQ(Count(Stream.Text, "<g clip-path=\"url(#c1)\">"), 1u);
-  EXPECT_EQ(Count(Stream.Text, "<g "), 31u);
+  EXPECT_EQ(CountOf(Stream.Text, "<clipPath"), 4u);  // the rectangle, then three exclusions
+  EXPECT_EQ(CountOf(Stream.Text, "<g clip-path=\"url(#c1)\">"), 1u);
+  EXPECT_EQ(CountOf(Stream.Text, "<g "), 31u);
   EXPECT_TRUE(Stream.Text.ends_with("</g>\n</svg>"));
   EXPECT_EQ(ScanDocument(Stream.Text), "");
 }
@@ -88,9 +82,9 @@ TEST(Clips, ManyStepsInForceNestFewGroups) {
       Host.RestoreState(Saved);
       Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
     }
-    EXPECT_EQ(Count(Stream.Text, "\n<g mask="), Masked);
-    EXPECT_EQ(Count(Stream.Text, "\n<g clip-path="), Clipped);
-    EXPECT_EQ(Count(Stream.Text, "<mask "), Masks);
+    EXPECT_EQ(CountOf(Stream.Text, "\n<g mask="), Masked);
+    EXPECT_EQ(CountOf(Stream.Text, "\n<g clip-path="), Clipped);
+    EXPECT_EQ(CountOf(Stream.Text, "<mask "), Masks);
     EXPECT_EQ(ScanDocument(Stream.Text), "");
   }
 }
@@ -107,8 +101,8 @@ TEST(Clips, GroupsFollowTheCanvasSize) {
   Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
   Canvas.SetSize(100, 100);
   Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
-  EXPECT_EQ(Count(Stream.Text, "\n<g clip-path="), 32u);
-  EXPECT_EQ(Count(Stream.Text, "\n<g mask="), 2u);
+  EXPECT_EQ(CountOf(Stream.Text, "\n<g clip-path="), 32u);
+  EXPECT_EQ(CountOf(Stream.Text, "\n<g mask="), 2u);
   EXPECT_NE(Stream.Text.find("M -1 -1 L 101 -1 L 101 101 L -1 101 Z"), std::string::npos);
   EXPECT_NE(Stream.Text.find("<rect x=\"-1\" y=\"-1\" width=\"102\" height=\"102\" fill=\"#FFFFFF\"/>"),
             std::string::npos);

@@ -158,6 +158,9 @@ TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
   Canvas.IntersectClipRect({0, 0, 30, 40});  // device x from 20 to 80, y to 80
   Canvas.ExcludeClipRect({10, 0, 20, 20});   // less x from 40 to 60, y to 40
   Canvas.IntersectClipPath(TPathData().MoveTo({-10, 0}).LineTo({50, 0}).LineTo({-10, 60}).ClosePath());  // x + y to 120
+  Canvas.SetMatrix({0, 0, 0, 0, 0, 0, 0, 0, 1});  // flattened: excluding takes nothing away
+  Canvas.ExcludeClipRect({0, 0, 50, 50});
+  Canvas.SetMatrix({});
   Canvas.FillRect({-10, 0, 50, 50}, 0, 0, AllCorners, 1);
   EXPECT_NEAR(Coverage(Canvas), 3200, 2);
 }

@@ -100,6 +100,7 @@ const TScene Scenes[] = {
        P.setRenderHint(QPainter::SmoothPixmapTransform);  // drawn pixel for pixel, kept sharp
        P.drawImage(3, 20, Pattern());
        P.drawImage(3, 26, Pattern(), 0, 0, 8, 1);
+       P.drawImage(QRectF(10, 18, 8, 8), Pattern(), QRectF(-2, -2, 4, 4));  // scaled and smoothed, half outside
      }},
     {"blends",
      [](QPainter& P) {
@@ -125,6 +126,7 @@ const TScene Scenes[] = {
        P.drawLine(QPointF(36, 48), QPointF(60, 46));
        P.setPen(QPen(Qt::darkGreen, 0));
        P.drawLine(QPointF(4, 62), QPointF(30, 50));
+       P.drawEllipse(QRectF(50, 30, 10, 8));
        P.setPen(QPen(Qt::darkRed, 3, Qt::DotLine));
        P.drawArc(QRectF(10, 36, 40, 24), 0, 180 * 16);
      }},
