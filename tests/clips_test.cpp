@@ -108,21 +108,6 @@ TEST(Clips, GroupsFollowTheCanvasSize) {
             std::string::npos);
 }
 
-TEST(Clips, RestoreStateBringsBackTheClipSavedWithIt) {
-  TNullCanvas Host(10, 10);
-  Host.IntersectClipRect({1, 2, 3, 4});
-  const TClip Outer = Host.GetClip();
-  TCanvasSaveState* const Saved = Host.SaveState();
-  Host.SetOffset({5, 6});
-  Host.ExcludeClipRect({0, 0, 1, 1});
-  EXPECT_EQ(Host.GetClip()->Parent, Outer);
-  EXPECT_EQ(Host.GetClip()->Offset, (TPointF{5, 6}));
-  EXPECT_EQ(Host.GetClip()->Depth, 2u);
-  Host.RestoreState(Saved);
-  EXPECT_EQ(Host.GetClip(), Outer);
-  EXPECT_EQ(Host.GetClippingChangeCount(), 3);
-}
-
 // A chain made by hand must be one a canvas could have made: indexed by depth, a step
 // of depth 0 read before the recorder's array; a path without MoveTo reached the document.
 TEST(Clips, SetClipRefusesStepsNoCanvasMakes) {
