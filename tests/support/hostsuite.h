@@ -148,6 +148,11 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   Canvas.FillRect({0, 0, 10, 20}, 0, 0, AllCorners, 0.5f, Ramp);
   EXPECT_EQ(Canvas.Pixel(0, 0), 0x80FF0000u);
   EXPECT_EQ(Canvas.Pixel(9, 0), 0x800000FFu);
+  // A bitmap brush's texels, nearest, one a unit from the shape's corner on every row.
+  const auto Texels = std::make_shared<const TBitmap>(2, 1, std::vector<TAlphaColor>{Red, 0xFF0000FF});
+  Canvas.FillRect({0.25f, 0, 10, 20}, 0, 0, AllCorners, 1, TBrush(Texels, TBitmapWrap::Tile, 0, true));
+  EXPECT_EQ(Canvas.Pixel(2, 11), Red);
+  EXPECT_EQ(Canvas.Pixel(3, 11), 0xFF0000FFu);
 }
 
 // Clips through the offset and scale they were set under: inside a rectangle, outside
@@ -169,7 +174,7 @@ TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
 // over a blue backdrop, each call inside it clipped.
 TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   TypeParam Canvas(20, 10);
-  Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF0000FF));
+  Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF2F6BD8));
   Canvas.SetFill(TBrush(TBrushKind::Solid, 0xFFFFFF00));
   Canvas.BeginLayer(0.5f);
   Canvas.FillRect({0, 0, 6, 10}, 0, 0, AllCorners, 1);
@@ -182,8 +187,8 @@ TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   Canvas.SetMatrix({2, 0, 0, 0, 2, 0, 0, 0, 1});  // the layer's picture is laid down untransformed
   Canvas.FillRect({5, 0, 10, 5}, 0, 0, AllCorners, 1);
   Canvas.EndLayer();
-  EXPECT_EQ(Canvas.Pixel(12, 5), 0xFF000000u);
-  EXPECT_EQ(Canvas.Pixel(17, 5), 0xFF0000FFu);
+  EXPECT_EQ(Canvas.Pixel(12, 5), 0xFF2F6B00u);  // yellow times the backdrop
+  EXPECT_EQ(Canvas.Pixel(17, 5), 0xFF2F6BD8u);
 }
 
 // A thickness that is not finite or is negative; each shape at the largest scale that
@@ -241,6 +246,7 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_NEAR(Metrics.Ascent, 20 * 1901 / 2048.f, 0.01);
   EXPECT_NEAR(Metrics.Descent, 20 * 483 / 2048.f, 0.01);
   EXPECT_NEAR(Metrics.LineHeight, 20 * 2384 / 2048.f, 0.01);
+  EXPECT_EQ(Canvas.TextWidth(u""), 0);
   const float Short = Canvas.TextWidth(u"abc");
   EXPECT_NEAR(Short, 35.947, 0.01);  // a, b and c: 1255, 1300 and 1126 of 2048 units an em
   Canvas.GetFont().Size = 40;        // unhinted metrics scale linearly with the size
