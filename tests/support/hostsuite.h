@@ -257,12 +257,16 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
 #endif
   // Sizes that are not finite or positive, and sizes FreeType cannot render: 32768 at
-  // scale 2 (one device pixel beyond its largest), and 925 under a matrix that stretches
-  // the y axis alone, then turns it by 45 degrees.
+  // scale 2 (one device pixel beyond its largest), 400 under a matrix that shrinks x and
+  // stretches y, and 925 under one that stretches the y axis alone, then turns it by 45
+  // degrees.
   for (const float Size : {NAN, INFINITY, 0.0f, 32768.0f}) {
     Canvas.GetFont().Size = Size;
     EXPECT_THROW(PaintText(Canvas), EArgumentError);
   }
+  Canvas.SetMatrix({0.25f, 0, 0, 0, 100, 0, 0, 0, 1});  // y stretched 200 times in device pixels
+  Canvas.GetFont().Size = 400;
+  EXPECT_THROW(PaintText(Canvas), EArgumentError);
   Canvas.SetMatrix({0.7071f, 0.7071f, 0, -70.71f, 70.71f, 0, 0, 0, 1});
   Canvas.GetFont().Size = 925;
   EXPECT_THROW(PaintText(Canvas), EArgumentError);

@@ -243,6 +243,10 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
   TNullCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
   TSvgPaintDevice Device;
+  EXPECT_THROW(Device.SetSize({-1, 1}), EArgumentError);
+  Device.SetSize({1, 0});
+  Device.SetResolution(192);
+  EXPECT_EQ(Device.logicalDpiY(), 192);
   EXPECT_FALSE(QPainter().begin(&Device));
   EXPECT_THROW(Device.Close(), EMisuseError);
   Record(Device, [](QPainter& P) {
