@@ -47,7 +47,7 @@ const TScene Scenes[] = {
      }},
     {"gradients",
      [](QPainter& P) {
-       QLinearGradient Ramp(0, 0, 1, 1);
+       QLinearGradient Ramp(0.2, 0, 1, 1);
        Ramp.setCoordinateMode(QGradient::ObjectBoundingMode);
        Ramp.setColorAt(0, Qt::red);
        Ramp.setColorAt(1, Qt::green);
@@ -155,6 +155,7 @@ const TScene Scenes[] = {
        P.drawRect(30, 3, 20, 10);
        P.setPen(QPen(Qt::red, 3, Qt::SolidLine, Qt::SquareCap));
        P.drawLine(5, 30, 50, 40);
+       P.drawRect(QRectF(60, 30, 0, 10));  // no area: a line, with its caps
        const QPointF Dots[] = {{10, 50}, {20, 55}, {30, 60}};
        P.drawPoints(Dots, 3);
      }},
