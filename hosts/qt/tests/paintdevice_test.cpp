@@ -85,11 +85,13 @@ const TScene Scenes[] = {
        P.fillRect(0, 0, 64, 64, Qt::blue);
        P.setClipping(false);
        P.drawLine(0, 63, 63, 0);
+       P.setClipping(true);  // the painter's clip again
+       P.fillRect(0, 40, 10, 10, Qt::green);
      }},
     {"images_and_textures",
      [](QPainter& P) {
        P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1, 3, 3));
-       P.drawTiledPixmap(20, 0, 30, 20, QPixmap::fromImage(Pattern()), 1, 1);
+       P.drawTiledPixmap(QRectF(20, 0, 30, 19), QPixmap::fromImage(Pattern()), QPointF(1.5, 1));
        P.setPen(Qt::NoPen);
        P.setBrush(QBrush(Qt::darkBlue, Qt::DiagCrossPattern));
        P.drawEllipse(10, 30, 30, 30);
@@ -158,6 +160,9 @@ const TScene Scenes[] = {
        P.drawRect(QRectF(60, 30, 0, 10));  // no area: a line, with its caps
        const QPointF Dots[] = {{10, 50}, {20, 55}, {30, 60}};
        P.drawPoints(Dots, 3);
+       P.scale(2, 2);
+       P.setPen(QPen(Qt::darkGreen, 0));
+       P.drawLine(2, 22, 30, 22);
      }},
 };
 
@@ -217,7 +222,11 @@ TEST(SvgPaintDevice, RecordsWhatQtsRasterPaints) {
     P.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     P.setFont(Font);
     P.drawText(QPointF(2, 20.3), "Hi");
+    Font.setPointSize(9);  // 12 pixels at 96 dots an inch
+    P.setFont(Font);
+    P.drawText(QPointF(2, 40), "Hi");
   });
+  EXPECT_EQ(Svg.count("font-size=\"12\""), 2);
   EXPECT_TRUE(Svg.contains("y=\"20\""));
   EXPECT_TRUE(Svg.contains(QFontInfo(Font).family().toUtf8() + ", Sans Serif\""));
   EXPECT_TRUE(Svg.contains("font-weight=\"100\""));
