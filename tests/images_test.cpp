@@ -87,6 +87,7 @@ TEST(Images, RefusedBeforeTheHostPaints) {
   TBitmap Target(std::move(Source));
   EXPECT_TRUE(Source.Pixels().empty());
   Source = std::move(Target);
+  EXPECT_EQ(Target.GetHeight(), 0);
   EXPECT_EQ(ErrorOf<EArgumentError>([&] { Canvas.DrawBitmap(Target, Whole, Whole, 1, false); }), Inside);
   EXPECT_TRUE(Host.Calls.empty());
   EXPECT_EQ(Stream.Text, Header);
