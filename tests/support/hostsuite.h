@@ -112,13 +112,15 @@ inline void PaintShape(TCanvas& C, int Kind) {
     Path.FillRule = TFillRule::EvenOdd;
     C.FillPath(Path, 1);
   }
+  if (Kind == 10) C.FillRect({10, 10, 90, 90}, 100, 100, AllCorners, 1);  // radii beyond the sides: a circle
+  if (Kind == 11) C.FillPath(Path.MoveTo({10, 90}).QuadCurveTo({10, 10}, {90, 10}).ClosePath(), 1);
 }
-inline const double Areas[] = {228.32, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 4800, 80};
+inline const double Areas[] = {228.32, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 4800, 80, 5026.55, 2133.33};
 
 // A join of 40 degrees is mitred under SVG's default limit of 4 (from 29 degrees on), so
 // its tip, 8.8 above the join, is painted where a bevel would end 1 above it.
 TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
-  for (int Kind = 0; Kind < 10; ++Kind) {
+  for (int Kind = 0; Kind < 12; ++Kind) {
     TypeParam Canvas(100, 100);
     PaintShape(Canvas, Kind);
     EXPECT_NEAR(Coverage(Canvas), Areas[Kind], Areas[Kind] / 25) << Kind;  // Qt's coverage is coarse on thin edges
