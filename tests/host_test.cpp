@@ -153,13 +153,6 @@ TEST(Host, DeepClipChainsAreReleasedWithoutRecursion) {
   Canvas.RestoreState(Saved);
 }
 
-TEST(Host, SceneCountStopsAtItsLimit) {
-  TNullCanvas Canvas;
-  for (std::int32_t I = 0; I < INT32_MAX; ++I) Canvas.BeginScene();
-  EXPECT_THROW(Canvas.BeginScene(), EOverflowError);
-  EXPECT_EQ(Canvas.GetBeginSceneCount(), INT32_MAX);
-}
-
 // Nested states restored innermost first take time linear in their number: 300,000 of
 // them, over which a search from the oldest state spends seconds, restore at once.
 TEST(Host, NestedStatesRestoredInnermostFirst) {

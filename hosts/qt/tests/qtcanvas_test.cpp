@@ -1,5 +1,5 @@
 // Unit tests of TQtCanvas: the conformance suite every host passes, and what is the Qt
-// host's own: a caller's device, and a recorded image read back by Qt's PNG reader.
+// host's own: a recorded image read back by Qt's PNG reader.
 #include "fsvg/qtcanvas.h"
 
 #include <gtest/gtest.h>
@@ -14,18 +14,6 @@ namespace fsvg::test {
 namespace {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, HostSuite, TQtCanvas);
-
-TEST(QtCanvas, PaintsOnACallersDevice) {
-  QImage Image(20, 10, QImage::Format_ARGB32_Premultiplied);
-  Image.fill(Qt::transparent);
-  Image.setDevicePixelRatio(2);  // the canvas's scale; its size in logical pixels
-  {
-    TQtCanvas Canvas(Image);
-    EXPECT_EQ(Canvas.GetWidth(), 10);
-    Canvas.FillEllipse({0, 0, 10, 10}, 1);
-  }
-  EXPECT_EQ(Image.pixel(5, 5), 0xFF000000);
-}
 
 // A recorded image decodes (Qt's PNG reader checks every chunk's CRC) to the source
 // rectangle's pixels exactly. Rows of noise make the PNG several chunks long; rows of
