@@ -96,7 +96,6 @@ const TScene Scenes[] = {
        P.setBrush(QPixmap::fromImage(Pattern()));
        P.drawRect(50, 2, 13, 30);
        P.setRenderHint(QPainter::SmoothPixmapTransform);  // drawn pixel for pixel, kept sharp
-       P.drawImage(3, 20, Pattern());
        P.drawImage(3, 26, Pattern(), 0, 0, 8, 1);
      }},
     {"blends",
