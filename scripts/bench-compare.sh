@@ -35,13 +35,17 @@ echo "# $before against $after, $rounds runs each in turn; load: $(cut -d' ' -f1
 python3 - "$out" "$rounds" <<'EOF'
 import re, statistics, sys
 out, rounds = sys.argv[1], int(sys.argv[2])
-runs = {}
+runs = {}  # (scene, N) -> per side, per run: (recording, floor) medians, ns an element
 for side in (0, 1):
     for r in range(1, rounds + 1):
+        medians = {}
         for line in open(f"{out}/{side}-{r}.txt"):
-            m = re.match(r"(\w+) N=(\d+) round \d+/\d+: memory ([\d.]+) floor ([\d.]+)", line)
-            if m:
-                runs.setdefault((m[1], int(m[2])), ([], []))[side].append((float(m[3]), float(m[4])))
+            cells = [cell.strip() for cell in line.split("|")[1:-1]]
+            if len(cells) > 3 and cells[2][:2] in ("1 ", "6 "):
+                medians[(cells[0], int(cells[1].replace(",", "")), cells[2][0])] = float(cells[3])
+        for (scene, n, config), value in medians.items():
+            if config == "1":
+                runs.setdefault((scene, n), ([], []))[side].append((value, medians[(scene, n, "6")]))
 print("| scene | N | ns/element before | after | /floor before | after |")
 print("|---|---:|---:|---:|---:|---:|")
 for (scene, n), sides in runs.items():
