@@ -33,7 +33,7 @@ done
 
 echo "# $before against $after, $rounds runs each in turn; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 python3 - "$out" "$rounds" <<'EOF'
-import re, statistics, sys
+import statistics, sys
 out, rounds = sys.argv[1], int(sys.argv[2])
 runs = {}  # (scene, N) -> per side, per run: (recording, floor) medians, ns an element
 for side in (0, 1):
