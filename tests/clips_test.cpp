@@ -39,31 +39,6 @@ TEST(Clips, EachClipIsDefinedOnceAndWrittenOnlyBeforeAnElement) {
   EXPECT_EQ(ScanDocument(Stream.Text), "");
 }
 
-// A clip is written as the host clips it: its matrix with the exact digits an element's
-// transform gets, whatever the places (rounded to none, a 30° rotation became a
-// translation), its sizes in double and an exclusion's corners mapped in double (in
-// float they reached the document as Infinity).
-TEST(Clips, WrittenAsTheHostClips) {
-  const std::tuple<TMatrix, TRectF, std::string> Cases[] = {
-      {{0.8660254f, 0.5f, 0, -0.5f, 0.8660254f, 0, 2.5f, 0, 1},
-       {0, 0, 8, 8},
-       "matrix(0.8660254 0.5 -0.5 0.8660254 2.5 0)"},
-      {{}, {3e38f, 0, -3e38f, 8}, " width=\"6.000000011E38\" height=\"8\"/>"},
-      {{1e30f, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, -3e38f, 1}, "M 0 0 L -3.00000005064E68 0 L"}};
-  for (const auto& [Matrix, Rect, Written] : Cases) {
-    TNullCanvas Host(10, 10);
-    TCountingStream Stream;
-    TSvgOptions Options;
-    Options.DecimalPlaces = 0;
-    TSvgCanvas Canvas(&Stream, &Host, Options);
-    Host.SetMatrix(Matrix);
-    Host.IntersectClipRect(Rect);
-    Host.ExcludeClipRect(Rect);
-    Canvas.Clear(0);
-    EXPECT_NE(Stream.Text.find(Written), std::string::npos);
-  }
-}
-
 // Readers refuse groups nested 256 deep, and some ignore a clipPath's own clip-path.
 // Beyond the first 32 steps in force a group holds a run of them, a mask of up to 16
 // steps or of two halves: 302 steps are 32 groups of a step and masks of 256 (31 masks),

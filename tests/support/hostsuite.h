@@ -155,18 +155,35 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   Canvas.FillRect({0.25f, 0, 10, 20}, 0, 0, AllCorners, 1, TBrush(Texels, TBitmapWrap::Tile, 0, true));
   EXPECT_EQ(Canvas.Pixel(2, 11), Red);
   EXPECT_EQ(Canvas.Pixel(3, 11), 0xFF0000FFu);
+  // Stretched over a shape 5 high, from its top: each of two rows 2.5 pixels high.
+  const auto Rows = std::make_shared<const TBitmap>(1, 2, std::vector<TAlphaColor>{Red, 0xFF0000FF});
+  Canvas.FillRect({0, 5, 10, 10}, 0, 0, AllCorners, 1, TBrush(Rows, TBitmapWrap::Stretch, 0, true));
+  EXPECT_EQ(Canvas.Pixel(0, 5), Red);
+  EXPECT_EQ(Canvas.Pixel(0, 9), 0xFF0000FFu);
 }
 
 // Clips through the offset and scale they were set under: inside a rectangle, outside
-// one, inside a triangle.
+// one, inside a triangle. A flattened rectangle covers nothing: excluding it takes nothing
+// away, intersecting it leaves nothing.
 TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
   TypeParam Canvas(50, 50, 2);
   Canvas.SetOffset({10, 0});
-  Canvas.IntersectClipRect({0, 0, 30, 40});  // device x from 20 to 80, y to 80
+  Canvas.IntersectClipRect({0, 5, 30, 40});  // device x from 20 to 80, y from 10 to 80
   Canvas.ExcludeClipRect({10, 0, 20, 20});   // less x from 40 to 60, y to 40
   Canvas.IntersectClipPath(TPathData().MoveTo({-10, 0}).LineTo({50, 0}).LineTo({-10, 60}).ClosePath());  // x + y to 120
   Canvas.FillRect({-10, 0, 50, 50}, 0, 0, AllCorners, 1);
-  EXPECT_NEAR(Coverage(Canvas), 3200, 2);
+  EXPECT_NEAR(Coverage(Canvas), 2800, 2);
+  for (const bool Exclude : {false, true}) {
+    TypeParam Flat(10, 10);
+    Flat.SetMatrix({1, 0, 0, 0, 0, 0, 0, 0, 1});
+    if (Exclude)
+      Flat.ExcludeClipRect({0, 0, 5, 5});
+    else
+      Flat.IntersectClipRect({0, 0, 5, 5});
+    Flat.SetMatrix({});
+    Flat.FillRect({0, 0, 10, 10}, 0, 0, AllCorners, 1);
+    EXPECT_EQ(Coverage(Flat), Exclude ? 100 : 0);
+  }
 }
 
 // A layer at half opacity, no darker where the squares in it overlap; a multiplying layer

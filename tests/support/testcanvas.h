@@ -230,7 +230,8 @@ inline TScript ScriptOn(TOpenCanvas& C, bool Writers = true) {
   });
 }
 
-/// The steps of the scene of tests/scenes.txt at Seed; those from ClipStep() on clip.
+/// The steps of the scene of tests/scenes.txt at Seed; those from ClipStep(), the first
+/// SaveState, on clip.
 inline std::vector<TStep> SceneSteps(float Seed) { return Load(FSVG_TEST_SCENES, "scene", Seed).Steps; }
 inline const std::vector<TStep>& SceneSteps() {
   static const std::vector<TStep> Steps = SceneSteps(0);
@@ -239,7 +240,7 @@ inline const std::vector<TStep>& SceneSteps() {
 inline std::size_t ClipStep() {
   const auto& Steps = SceneSteps();
   return static_cast<std::size_t>(
-      std::find_if(Steps.begin(), Steps.end(), [](const TStep& Step) { return Step.Name() == "IntersectClipRect"; }) -
+      std::find_if(Steps.begin(), Steps.end(), [](const TStep& Step) { return Step.Name() == "SaveState"; }) -
       Steps.begin());
 }
 

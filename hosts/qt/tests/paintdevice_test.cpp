@@ -74,6 +74,9 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::RoundCap));
        P.drawPolyline(Corners, 3);
        P.drawPoint(5, 60);
+       QPainterPath Loop(QPointF(12, 58));  // one curve back to its start: two ends, not closed
+       Loop.cubicTo(24, 44, 0, 44, 12, 58);
+       P.drawPath(Loop);
      }},
     {"clips_and_opacity",
      [](QPainter& P) {
@@ -118,6 +121,8 @@ const TScene Scenes[] = {
        P.drawEllipse(36, 4, 24, 24);
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap));
        P.drawLine(40, 60, 60, 52);
+       P.drawLine(62, 40, 62, 20);
+       P.drawLine(QLineF(4, 2, 4.5, 2));
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
        P.drawLine(36, 48, 60, 46);
        P.setPen(QPen(Qt::darkGreen, 0));
@@ -153,6 +158,10 @@ const TScene Scenes[] = {
        Font.setPointSize(9);  // 12 pixels at 96 dots an inch
        P.setFont(Font);
        P.drawText(2, 40, "Hi");
+       Font.setFamily("DejaVu Sans");  // found as asked: named once
+       P.setFont(Font);
+       P.scale(1.25, 1.25);
+       P.drawText(QPointF(1.3, 50), "Illiterate");
      }},
 };
 
