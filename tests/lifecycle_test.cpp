@@ -50,9 +50,11 @@ void Draw(TCanvas& C) {
   C.SetOffset({1, 2});
   C.SetFill(TBrush(TBrushKind::Solid, 0xFF102030));
   C.FillPolygon({{0, 0}, {4, 0}, {0, 4}}, 1);
+  C.FillEllipse({0, 0, 4, 4}, 1);
   C.SetMatrix({2, 0, 0, 0, 2, 0, 5, 6, 1});
   C.GetStroke().Thickness = 3;
   C.DrawEllipse({0, 0, 8, 4}, 0.5f);
+  C.DrawRect({0, 0, 8, 4}, 0, 0, AllCorners, 0.5f);
   C.GetFont().Size = 20;
   C.FillText({0, 0, 50, 30}, u"tee", true, 1, {}, TTextAlign::Center);
   C.IntersectClipRect({0, 0, 8, 8});
@@ -77,7 +79,10 @@ TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
   EXPECT_EQ(Host.GetHeight(), 40);
   EXPECT_EQ(Stream.Text, Header +
                              "<polygon points=\"1,2 5,2 1,6\" opacity=\"1\" fill=\"#102030\"/>\n"
+                             "<ellipse cx=\"3\" cy=\"4\" rx=\"2\" ry=\"2\" opacity=\"1\" fill=\"#102030\"/>\n"
                              "<ellipse cx=\"5\" cy=\"4\" rx=\"4\" ry=\"2\" transform=\"matrix(2 0 0 2 5 6)\" "
+                             "stroke-width=\"3\" stroke=\"#000000\" opacity=\"0.5\" fill=\"none\"/>\n"
+                             "<rect x=\"1\" y=\"2\" width=\"8\" height=\"4\" transform=\"matrix(2 0 0 2 5 6)\" "
                              "stroke-width=\"3\" stroke=\"#000000\" opacity=\"0.5\" fill=\"none\"/>\n"
                              "<text x=\"1\" y=\"32\" font-family=\"sans-serif\" font-size=\"20\" "
                              "transform=\"matrix(2 0 0 2 5 6)\" opacity=\"1\" fill=\"#102030\">tee</text>\n"

@@ -160,6 +160,8 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   Canvas.FillRect({0, 5, 10, 10}, 0, 0, AllCorners, 1, TBrush(Rows, TBitmapWrap::Stretch, 0, true));
   EXPECT_EQ(Canvas.Pixel(0, 5), Red);
   EXPECT_EQ(Canvas.Pixel(0, 9), 0xFF0000FFu);
+  Canvas.DrawBitmap(TBitmap(1, 1, {Red}), {0, 0, 1, 1}, {0, 0, 10, 20}, 1, false);  // smooth, its edges padded
+  EXPECT_EQ(Canvas.Pixel(0, 0), Red);
 }
 
 // Clips through the offset and scale they were set under: inside a rectangle, outside
@@ -306,6 +308,7 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   EXPECT_NEAR(Run.Glyphs[0].Pen.Y, 5 + 20 * 1901 / 2048.f, 0.01);
   EXPECT_NEAR(Run.Glyphs[1].Pen.X, 10 + 20 * 1401 / 2048.f, 0.01);
   EXPECT_TRUE(Run.Face->Outline(Run.Glyphs[2].Id).IsEmpty());
+  EXPECT_LE(Glyphs.Lines[1].Runs.at(0).Glyphs.at(1).Pen.X, 10 + Text.TextWidth(u"V"));  // kerned, if at all, closer
   TPathData Outlines;
   for (const TGlyphLines::TGlyphLine& Line : Glyphs.Lines)
     for (const TGlyphRun& Each : Line.Runs)
