@@ -51,8 +51,8 @@ TEST(Images, ATornLineIsClosedBeforeTheNextElement) {
     Tear();
     Canvas.FillEllipse({0, 0, 1, 1}, 1);
   }
-  EXPECT_NE(Stream.Text.find("base64,\"/>\n</g>\n"), std::string::npos);
-  EXPECT_NE(Stream.Text.find("base64,\"/>\n<ellipse "), std::string::npos);
+  EXPECT_TRUE(Holds(Stream.Text, "base64,\"/>\n</g>\n"));
+  EXPECT_TRUE(Holds(Stream.Text, "base64,\"/>\n<ellipse "));
 }
 
 // A bitmap whose size does not match its pixels or that was moved from is refused before

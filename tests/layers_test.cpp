@@ -44,7 +44,7 @@ TEST(Layers, WrittenAsGroupsThatClipGroupsAndFramesNestWith) {
   const std::string Layers =
       "</g>\n<g opacity=\"0.25\" style=\"mix-blend-mode:difference;isolation:isolate\">\n"
       "<g opacity=\"1\" style=\"mix-blend-mode:screen;isolation:isolate\">\n<g clip-path=\"url(#c1)\">\n";
-  EXPECT_NE(Stream.Text.find(Layers), std::string::npos);
+  EXPECT_TRUE(Holds(Stream.Text, Layers));
   EXPECT_TRUE(Stream.Text.ends_with("</g>\n</g>\n<g id=\"a\">\n<g opacity=\"0.5\">\n</g>\n</g>\n</g>\n</svg>"));
   EXPECT_EQ(ScanDocument(Stream.Text), "");
 }

@@ -89,7 +89,7 @@ TEST(RecorderFaults, LinesHoldingRightToLeftKeepTheirOrder) {
     TCountingStream Stream;
     TSvgCanvas Canvas(&Stream, &Host, TSvgOptions::Faithful());
     Canvas.FillText({0, 0, 100, 40}, Text, false, 1, {}, TTextAlign::Leading);
-    EXPECT_EQ(Stream.Text.find("bidi-override") != std::string::npos, Overridden);
+    EXPECT_EQ(Holds(Stream.Text, "bidi-override"), Overridden);
   }
 }
 

@@ -280,7 +280,7 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   TSvgCanvas Canvas(&Piped, &Host);
   ::close(Reader);
   DrawElement(Canvas, 0);
-  EXPECT_NE(ErrorOf<EWriteError>([&] { Piped.Flush(); }).find("Broken pipe"), std::string::npos);
+  EXPECT_TRUE(Holds(ErrorOf<EWriteError>([&] { Piped.Flush(); }), "Broken pipe"));
   sigset_t Pending, Blocked;
   ::sigpending(&Pending);
   ::pthread_sigmask(SIG_BLOCK, nullptr, &Blocked);
@@ -309,7 +309,7 @@ std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reaso
   const std::string Cut = ReadFile(File);
   Restore();
   if (Failed != Expected) return "the error came from element " + std::to_string(Failed);
-  if (Message.find(std::strerror(Reason)) == std::string::npos) return "the error says \"" + Message + "\"";
+  if (!Holds(Message, std::strerror(Reason))) return "the error says \"" + Message + "\"";
   if (Cut != Prefix(Failed)) return "the file is not exactly the earlier elements";
   for (int Index = Failed; Index < Failed + 2; ++Index) DrawElement(*Canvas, Index);
   Canvas.reset();
@@ -365,7 +365,7 @@ TEST(Files, AFullDiskOrAFileSizeLimitCutsAtTheElementThatDoesNotFit) {
       while (Drawn < 320 && (Message = ErrorOf<EWriteError>([&] { DrawElement(Canvas, Drawn); })) == "no error")
         ++Drawn;
       EXPECT_EQ(Drawn, 310);
-      EXPECT_NE(Message.find(std::strerror(EFBIG)), std::string::npos);
+      EXPECT_TRUE(Holds(Message, std::strerror(EFBIG)));
       EXPECT_TRUE(ReadFile(Stream.FileName()) == Prefix(Fits)) << Fits;
       LimitFileSize(RLIM_INFINITY);
       DrawElement(Canvas, Drawn);

@@ -262,6 +262,9 @@ std::string ErrorOf(const std::function<void()>& Call) try {
   return Error.what();
 }
 
+/// Whether Part occurs in Text.
+inline bool Holds(std::string_view Text, std::string_view Part) { return Text.find(Part) != Text.npos; }
+
 /// How many times Part occurs in Text.
 inline std::size_t CountOf(const std::string& Text, std::string_view Part) {
   std::size_t Count = 0;

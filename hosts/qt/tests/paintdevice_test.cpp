@@ -44,6 +44,7 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::red, 5, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
        P.setBrush(Qt::blue);
        P.drawRect(10, 10, 40, 30);
+       P.drawRect(QRectF(56, 10, 0, 30));  // a line, with the pen's caps
      }},
     {"gradients",
      [](QPainter& P) {
@@ -122,7 +123,7 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap));
        P.drawLine(40, 60, 60, 52);
        P.drawLine(62, 40, 62, 20);
-       P.drawLine(QLineF(4, 2, 4.5, 2));
+       P.drawLine(QLineF(4, 2, 5, 2));
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
        P.drawLine(36, 48, 60, 46);
        P.setPen(QPen(Qt::darkGreen, 0));
@@ -222,6 +223,7 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
   TNullCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
   TSvgPaintDevice Device;
+  EXPECT_THROW(Device.SetSize({-1, 5}), EArgumentError);
   EXPECT_FALSE(QPainter().begin(&Device));
   EXPECT_THROW(Device.Close(), EMisuseError);
   Record(Device, [](QPainter& P) {
