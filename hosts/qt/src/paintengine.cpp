@@ -800,16 +800,6 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
                         Text.mid(Run.Start, Run.Length).toStdU16String(), false, FOpacity, Flags, TTextAlign::Leading,
                         TTextAlign::Leading);
     }
-    // Lines across the run, where Qt's metrics of the font put them.
-    const QFontMetricsF Metrics(Font, paintDevice());
-    const double Thickness = Metrics.lineWidth();
-    auto Line = [&](double Offset) {
-      const QRectF Bar(Point.x(), Point.y() + Offset - Thickness / 2, Item.width(), Thickness);
-      FCanvas->FillRect(ToRect(Bar), 0, 0, AllCorners, FOpacity, Fill);
-    };
-    if (Font.underline()) Line(Metrics.underlinePos());
-    if (Font.overline()) Line(-Metrics.overlinePos());
-    if (Font.strikeOut()) Line(-Metrics.strikeOutPos());
   });
 }
 

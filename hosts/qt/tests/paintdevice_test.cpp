@@ -160,6 +160,9 @@ const TScene Scenes[] = {
        P.setFont(Font);
        P.drawText(2, 40, "Hi");
        Font.setFamily("DejaVu Sans");  // found as asked: named once
+       Font.setUnderline(true);        // Qt draws the lines across, as lines
+       Font.setStrikeOut(true);
+       P.setPen(QColor(0, 0, 0, 128));
        P.setFont(Font);
        P.scale(1.25, 1.25);
        P.drawText(QPointF(1.3, 50), "Illiterate");
@@ -188,9 +191,10 @@ TEST(SvgPaintDevice, ScenesPaintAsQtsRasterAndRecordAsReviewed) {
       Scene.Draw(Painter);
     };
     QImage Reference(64, 64, QImage::Format_ARGB32_Premultiplied);
-    Reference.fill(Qt::transparent);
+    Reference.fill(Qt::white);  // where black ink shows: over transparency its grey is the same
     Paint(Reference);
     TQtCanvas Host(64, 64);
+    Host.Clear(0xFFFFFFFF);
     TCanvasPaintDevice Through(Host);
     Paint(Through);
     Through.RethrowError();
