@@ -315,7 +315,7 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   EXPECT_NEAR(Run.Glyphs[0].Pen.Y, 5 + 20 * 1901 / 2048.f, 0.01);
   EXPECT_NEAR(Run.Glyphs[1].Pen.X, 10 + 20 * 1401 / 2048.f, 0.01);
   EXPECT_TRUE(Run.Face->Outline(Run.Glyphs[2].Id).IsEmpty());
-  EXPECT_LE(Glyphs.Lines[1].Runs.at(0).Glyphs.at(1).Pen.X, 10 + Text.TextWidth(u"V"));  // kerned, if at all, closer
+  EXPECT_LE(Glyphs.Lines[1].Runs[0].Glyphs[1].Pen.X, 10 + Text.TextWidth(u"V"));  // kerned, if at all, closer
   TPathData Outlines;
   for (const TGlyphLines::TGlyphLine& Line : Glyphs.Lines)
     for (const TGlyphRun& Each : Line.Runs)

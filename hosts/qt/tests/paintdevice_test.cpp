@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "fsvg/qtcanvas.h"
+#include "support/testcanvas.h"
 
 namespace fsvg::test {
 namespace {
@@ -59,7 +60,9 @@ const TScene Scenes[] = {
        QRadialGradient Glow(50, 50, 12, 45, 45);
        Glow.setColorAt(0, Qt::white);
        Glow.setColorAt(1, Qt::black);
-       P.setBrush(Glow);
+       QBrush Shrunk(Glow);  // its radius scaled with the brush
+       Shrunk.setTransform(QTransform::fromScale(0.9, 0.9));
+       P.setBrush(Shrunk);
        P.drawRect(35, 35, 30, 30);
      }},
     {"paths_polygons_points",
@@ -75,9 +78,6 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::RoundCap));
        P.drawPolyline(Corners, 3);
        P.drawPoint(5, 60);
-       QPainterPath Loop(QPointF(12, 58));  // one curve back to its start: two ends, not closed
-       Loop.cubicTo(24, 44, 0, 44, 12, 58);
-       P.drawPath(Loop);
      }},
     {"clips_and_opacity",
      [](QPainter& P) {
@@ -240,7 +240,19 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
   EXPECT_THROW(Device.Close(), EFCreateError);
   Device.SetOutputDevice(&Full);
   QPainter(&Device).drawRect(1, 1, 5, 5);
-  EXPECT_THROW(Device.Close(), EWriteError);
+  EXPECT_EQ(ErrorOf<EWriteError>([&] { Device.Close(); }), "fsvg: cannot write to the output device: Unknown error");
+}
+
+// Millimetres at the resolution, which must be positive; the view box maps the painter's
+// coordinates onto the size.
+TEST(SvgPaintDevice, MeasuresAtItsResolutionAndMapsItsViewBox) {
+  TSvgPaintDevice Device;
+  Device.SetSize({254, 127});
+  Device.SetResolution(254);
+  EXPECT_EQ(Device.widthMM(), 25);
+  EXPECT_THROW(Device.SetResolution(0), EArgumentError);
+  Device.SetViewBox({10, 0, 127, 63.5});
+  EXPECT_TRUE(Record(Device, [](QPainter& P) { P.drawRect(10, 0, 1, 1); }).contains("matrix(2 0 0 2 -20 0)"));
 }
 
 }  // namespace
