@@ -45,7 +45,11 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::red, 5, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
        P.setBrush(Qt::blue);
        P.drawRect(10, 10, 40, 30);
-       P.drawRect(QRectF(56, 10, 0, 30));  // a line, with the pen's caps
+       P.drawRect(QRectF(56, 10, 0, 30));               // a line, with the pen's caps
+       P.setRenderHint(QPainter::Antialiasing, false);  // whole pixels
+       P.setPen(QPen(Qt::black, 2));
+       P.drawRect(QRectF(4.3, 46.6, 40, 12));
+       P.drawLine(4, 62, 40, 62);
      }},
     {"gradients",
      [](QPainter& P) {
@@ -160,8 +164,7 @@ const TScene Scenes[] = {
        P.setFont(Font);
        P.drawText(2, 40, "Hi");
        Font.setFamily("DejaVu Sans");  // found as asked: named once
-       Font.setUnderline(true);        // Qt draws the lines across, as lines
-       Font.setStrikeOut(true);
+       Font.setUnderline(true);        // Qt draws the line across, as a line
        P.setPen(QColor(0, 0, 0, 128));
        P.setFont(Font);
        P.scale(1.25, 1.25);
