@@ -163,7 +163,7 @@ TEST(Paths, ArcsBecomeQuarterTurnsOfCubicsOrLines) {
     EXPECT_EQ(Curves[Expected - 1].X, End.X);
     EXPECT_EQ(Curves[Expected - 1].Y, End.Y);
   }
-  EXPECT_EQ(Read, 6);
+  EXPECT_EQ(Read, 8);
   TPathData Path;
   Path.MoveTo({0, 0}).ArcTo({1, 1}, 0, false, false, {1, 1});
   Path.Clear();
