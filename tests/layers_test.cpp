@@ -15,13 +15,13 @@ TEST(Layers, RefusedValuesBeginNoneAndAnUnmatchedEndWritesNothing) {
   EXPECT_THROW(C.BeginLayer(1, static_cast<TBlendMode>(7)), EArgumentError);
   EXPECT_EQ(ErrorOf<EMisuseError>([&] { C.EndLayer(); }), "EndLayer without a matching BeginLayer");
   C.BeginLayer(0);
-  C.BeginLink(u"#a");
+  C.BeginLink(u"\u00E9:a");
   EXPECT_THROW(C.EndLayer(), EMisuseError);
   Stream.FailAt = Stream.Calls + 1;
   EXPECT_THROW(C.BeginLayer(1), EWriteError);
   EXPECT_EQ(Host.GetLayerCount(), 1);
   EXPECT_EQ(Stream.Text,
-            Header + "<g opacity=\"0\">\n<a xlink:href=\"#a\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">\n");
+            Header + "<g opacity=\"0\">\n<a xlink:href=\"\xC3\xA9:a\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">\n");
 }
 
 TEST(Layers, WrittenAsGroupsThatClipGroupsAndFramesNestWith) {
