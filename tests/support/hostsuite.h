@@ -145,11 +145,11 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   EXPECT_EQ(Canvas.Pixel(5, 9), 0x8000FF00u);
   EXPECT_EQ(Canvas.Pixel(5, 10), 0xFF0000FFu);
   const TBrush Ramp(
-      TGradient::Linear({2, 0}, {8, 0}, {{0, Red}, {0.5f, Red}, {0.5f, 0xFF0000FF}, {1, 0xFF0000FF}, {1, Red}}), Red);
+      TGradient::Linear({2, 0}, {8, 0}, {{0, Red}, {0.5f, Red}, {0.5f, 0xFF00FFFF}, {1, 0xFF00FFFF}, {1, Red}}), Red);
   Canvas.Clear(0);
   Canvas.FillRect({0, 0, 10, 20}, 0, 0, AllCorners, 0.5f, Ramp);
   EXPECT_EQ(Canvas.Pixel(0, 0), 0x80FF0000u);
-  EXPECT_EQ(Canvas.Pixel(6, 0), 0x800000FFu);
+  EXPECT_EQ(Canvas.Pixel(6, 0), 0x8000FFFFu);
   EXPECT_EQ(Canvas.Pixel(9, 0), 0x80FF0000u);
   // A bitmap brush's texels, nearest, one a unit from the shape's corner on every row.
   const auto Texels = std::make_shared<const TBitmap>(2, 1, std::vector<TAlphaColor>{Red, 0xFF0000FF});
@@ -169,12 +169,12 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
 // one, inside a triangle.
 TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
   TypeParam Canvas(50, 50, 2);
-  Canvas.SetOffset({10, 0});
-  Canvas.IntersectClipRect({0, 5, 30, 40});  // device x from 20 to 80, y from 10 to 80
-  Canvas.ExcludeClipRect({10, 0, 20, 20});   // less x from 40 to 60, y to 40
-  Canvas.IntersectClipPath(TPathData().MoveTo({-10, 0}).LineTo({50, 0}).LineTo({-10, 60}).ClosePath());  // x + y to 120
-  Canvas.FillRect({-10, 0, 50, 50}, 0, 0, AllCorners, 1);
-  EXPECT_NEAR(Coverage(Canvas), 2800, 2);
+  Canvas.SetOffset({10, 5});
+  Canvas.IntersectClipRect({0, 5, 30, 40});  // device x from 20 to 80, y from 20 to 90
+  Canvas.ExcludeClipRect({10, 0, 20, 20});   // less x from 40 to 60, y from 10 to 50
+  Canvas.IntersectClipPath(TPathData().MoveTo({-10, 0}).LineTo({50, 0}).LineTo({-10, 60}).ClosePath());  // x + y to 130
+  Canvas.FillRect({-10, 0, 50, 30}, 0, 0, AllCorners, 1);  // y from 10 to 70
+  EXPECT_NEAR(Coverage(Canvas), 2200, 2);
   // An exclusion at the corner leaves the rest painted to the edges, and text, whose
   // overlay overlaps its letter, the winding rule; a flattened rectangle covers nothing:
   // intersecting it leaves nothing, excluding it takes nothing away.
