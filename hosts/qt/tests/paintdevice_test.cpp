@@ -187,6 +187,8 @@ QByteArray Record(TSvgPaintDevice& Device, const std::function<void(QPainter&)>&
 // change to what the device writes shows there.
 TEST(SvgPaintDevice, ScenesPaintAsQtsRasterAndRecordAsReviewed) {
   QByteArray Recorded;
+  TQtCanvas Host(64, 64);
+  TCanvasPaintDevice Through(Host);  // each scene's painter begins with none of the last one's state
   for (const TScene& Scene : Scenes) {
     const auto Paint = [&](QPaintDevice& Device) {
       QPainter Painter(&Device);
@@ -196,9 +198,7 @@ TEST(SvgPaintDevice, ScenesPaintAsQtsRasterAndRecordAsReviewed) {
     QImage Reference(64, 64, QImage::Format_ARGB32_Premultiplied);
     Reference.fill(Qt::white);  // where black ink shows: over transparency its grey is the same
     Paint(Reference);
-    TQtCanvas Host(64, 64);
     Host.Clear(0xFFFFFFFF);
-    TCanvasPaintDevice Through(Host);
     Paint(Through);
     Through.RethrowError();
     EXPECT_LT(Differing(Reference, Host.Image()), 0.01) << Scene.Name;
