@@ -217,20 +217,22 @@ TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   EXPECT_EQ(Canvas.Pixel(17, 5), 0xFF2F6BD8u);
 }
 
-// A thickness that is not finite or is negative; each shape at the largest scale that
+// A thickness that is not finite or is negative; each shape at the largest stretch that
 // strokes it and one that refuses it: a million dashes (dots 2 long on a square's 40
-// scaled by 50000, on a circle of length 10 pi starting at the origin, dashed by its
+// stretched by 50000, on a circle of length 10 pi starting at the origin, dashed by its
 // curves' control polygons: at least its own length, and within 11% of it), a stroke
-// 8388608 device pixels wide.
+// 8388608 device pixels wide. Turned an eighth, a matrix stretches every length by
+// sqrt(2) times its entries: the stretch of a turn is read from all four.
 TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefused) {
   TypeParam Canvas(10, 10);
   EXPECT_THROW(Canvas.DrawEllipse({0, 0, 9, 9}, 1, RedStroke(NAN)), EArgumentError);
   EXPECT_THROW(Canvas.DrawPath(TPathData().MoveTo({0, 0}).LineTo({9, 9}), 1, RedStroke(-1)), EArgumentError);
-  const float Scales[][2] = {{50000, 50001}, {57300, 63670}, {2, 2.0000003f}};
+  const float Scales[][2] = {{35355, 35356}, {40517, 45022}, {1.4142135f, 1.4142137f}};
   for (int Shape = 0; Shape < 3; ++Shape)
     for (const int Refused : {0, 1}) {
       const float Scale = Scales[Shape][Refused];
-      Canvas.SetMatrix({0, Scale, 0, -Scale, 0, 0, 0, 0, 1});  // turned a quarter: the same lengths
+      Canvas.SetMatrix(
+          {Scale, Scale, 0, -Scale, Scale, 0, 0, 0, 1});  // turned an eighth: lengths times Scale * sqrt(2)
       const TStrokeBrush Brush = Shape < 2 ? RedStroke(1, TStrokeDash::Dot) : RedStroke(4194304);
       const std::string Error = ErrorOf<EArgumentError>([&] {
         if (Shape == 0) Canvas.DrawRect({0, 0, 10, 10}, 0, 0, AllCorners, 1, Brush);
