@@ -44,12 +44,9 @@ TEST(CairoText, FamilyAndWrapping) {
   Canvas.GetFont() = TFont(u"DejaVu Sans", 20);
   const float Wide = Canvas.TextWidth(u"Hello Hello");
   // An empty family is DejaVu Sans, spelt exactly: the tests' fonts.conf gives a family
-  // fontconfig does not know another face.
-  for (const char16_t* Family : {u"", u"No Such Family"}) {
-    Canvas.GetFont().Family = Family;
-    EXPECT_EQ(Canvas.TextWidth(u"Hello Hello") == Wide, *Family == 0);
-  }
-  Canvas.GetFont().Family = u"DejaVu Sans";
+  // fontconfig does not know another face (that a family is found is every host's test).
+  Canvas.GetFont().Family = u"";
+  EXPECT_EQ(Canvas.TextWidth(u"Hello Hello"), Wide);
   // Word wrap breaks at the last space that keeps a line within the rectangle, as the
   // Cairo host measures it (a double space stays inside a line); a long word overflows.
   TLineMetricInfo Lines;

@@ -86,7 +86,7 @@ const TScene Scenes[] = {
     {"clips_and_opacity",
      [](QPainter& P) {
        P.setClipRect(10, 10, 40, 40);
-       P.setClipRect(20, 0, 40, 30, Qt::IntersectClip);
+       P.setClipRect(QRectF(20, 0, 40, 30.5), Qt::IntersectClip);  // not on whole pixels: a path
        P.fillRect(0, 0, 64, 64, Qt::red);
        P.setClipRegion(QRegion(0, 40, 30, 20, QRegion::Ellipse));
        P.setOpacity(0.5);
@@ -98,7 +98,7 @@ const TScene Scenes[] = {
      [](QPainter& P) {
        P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1, 3, 3));
        P.drawTiledPixmap(QRectF(20, 0, 30, 19), QPixmap::fromImage(Pattern()), QPointF(1.5, 1));
-       P.setPen(Qt::NoPen);
+       P.setPen(QPen(QConicalGradient(50, 50, 0), 3));  // painted by Qt, as no canvas can
        P.setBrush(QConicalGradient(50, 50, 0));
        P.drawRect(40, 40, 20, 20);
        P.setBrush(QPixmap::fromImage(Pattern()));
