@@ -105,6 +105,7 @@ void TGzipStream::WriteBuffer(const void* Buffer, std::size_t Count) {
 
 std::uint8_t* TGzipStream::AcquireBuffer(std::size_t Count) {
   if (FState != TState::Open) Refuse();
+  FAcquired = 0;  // a loan refused takes back the one before, as a write does
   if (Count > InputSize) return nullptr;
   if (Count > InputSize - FBuffered) Compress(FInput.get(), FBuffered, Z_SYNC_FLUSH);
   FAcquired = Count;
