@@ -157,15 +157,16 @@ TEST(Host, NestedStatesRestoredInnermostFirst) {
   EXPECT_EQ(Canvas.GetOffset(), TPointF{});
 }
 
-// A curve's bounds reach its extremes, not its control points.
+// A curve's bounds reach its extremes, not its control points: where its derivative, a
+// quadratic, has either root inside the curve, or its one root when it is linear.
 TEST(Host, OutlineBoundsHoldEachCurvesExtremes) {
   EXPECT_EQ(TOutline::Path(TPathData()
                                .MoveTo({0, 0})
-                               .CurveTo({0, -10}, {10, -10}, {10, 0})
-                               .CurveTo({30, 0}, {30, 10}, {10, 10})
+                               .CurveTo({0, -10}, {10, -20}, {10, 0})
+                               .CurveTo({30, 0}, {40, 10}, {10, 10})
                                .QuadCurveTo({0, 20}, {0, 10}))
                 .Bounds(),
-            (TRectF{0, -7.5f, 25, 15}));
+            (TRectF{0, -11.547006f, 28.933908f, 15}));
   EXPECT_EQ(TOutline().Bounds(), TRectF{});
 }
 
