@@ -52,8 +52,8 @@ class FSVG_API TGzipStream final : public TStream {
   /// after the target failed, or when zlib fails to compress.
   void WriteBuffer(const void* Buffer, std::size_t Count) override;
   /// Lends room in the input buffer, compressing and handing on what it holds first
-  /// when the room is not there; nullptr when Count is more than InputSize. Throws as
-  /// WriteBuffer does.
+  /// when the room is not there; nullptr, taking back the room lent before, when Count
+  /// is more than InputSize. Throws as WriteBuffer does.
   std::uint8_t* AcquireBuffer(std::size_t Count) override;
   /// Takes the bytes into the input buffer. Throws EMisuseError for more than was
   /// acquired.
