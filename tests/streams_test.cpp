@@ -210,14 +210,14 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   EXPECT_EQ(ReadFile(Path), "abc\n");
   Line.Close();
   TFileStream Full(Path, TFileBuffering::Full, 8);
-  Full.WriteBuffer("line\n", 5);
-  EXPECT_EQ(ReadFile(Path), "");                  // truncated, and nothing handed over yet
+  Full.WriteBuffer("8 bytes\n", 8);
+  EXPECT_EQ(ReadFile(Path), "");                  // truncated, and nothing handed over yet: it fits
   std::memcpy(Full.AcquireBuffer(6), "ab\n", 3);  // no room for 6 more: flushed first
   Full.CommitBuffer(3);
-  EXPECT_EQ(ReadFile(Path), "line\n");
+  EXPECT_EQ(ReadFile(Path), "8 bytes\n");
   KeepsTheTermsOfItsLoans(Full, 8);    // the whole buffer, flushed first
   Full.WriteBuffer("0123456789", 10);  // more than the buffer: written through
-  EXPECT_EQ(ReadFile(Path), "line\nab\nabc0123456789");
+  EXPECT_EQ(ReadFile(Path), "8 bytes\nab\nabc0123456789");
   Full.Close();                                          // flushing on close is the first test's
   EXPECT_THROW(Full.AcquireBuffer(1), EWriteError);      // closed, as a write (the refusals)
   TFileStream Reserved(Path, TFileBuffering::Reserved);  // notes the ends of 16,384 elements at most

@@ -106,16 +106,16 @@ inline void PaintShape(TCanvas& C, int Kind) {
     C.DrawArc({50, 50}, {10, 10}, 0, 0, 1, Round);
   }
   if (Kind == 7) C.DrawArc({50, 50}, {10, 10}, 0, 1, 1, Round);  // one degree and its caps
-  if (Kind == 8) {  // a square with a round hole of two arcs, filled even-odd
+  if (Kind == 8) {  // a square with a hole of half a disc above its chord (clockwise), filled even-odd
     Path.MoveTo({10, 10}).LineTo({90, 10}).LineTo({90, 90}).LineTo({10, 90}).ClosePath();
-    Path.MoveTo({20, 50}).ArcTo({30, 30}, 0, false, true, {80, 50}).ArcTo({30, 30}, 0, false, true, {20, 50});
+    Path.MoveTo({20, 80}).ArcTo({30, 30}, 0, false, true, {80, 80}).ClosePath();
     Path.FillRule = TFillRule::EvenOdd;
     C.FillPath(Path, 1);
   }
   if (Kind == 10) C.FillRect({10, 10, 90, 90}, 100, 100, AllCorners, 1);  // radii beyond the sides: a circle
   if (Kind == 11) C.FillPath(Path.MoveTo({10, 90}).QuadCurveTo({10, 10}, {90, 10}).ClosePath(), 1);
 }
-inline const double Areas[] = {228.32, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 3572.57, 80, 5026.55, 2133.33};
+inline const double Areas[] = {228.32, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 4986.28, 80, 5026.55, 2133.33};
 
 // A join of 40 degrees is mitred under SVG's default limit of 4 (from 29 degrees on), so
 // its tip, 8.8 above the join, is painted where a bevel would end 1 above it.
