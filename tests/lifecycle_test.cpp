@@ -44,7 +44,8 @@ TEST(Lifecycle, TheDestructorReportsAFailedClose) {
             "fsvgcanvas: the document could not be closed: injected write failure\n");
 }
 
-// State set on the tee reaches the host before each call: size, paint, font, offset, matrix, clip.
+// State set on the tee reaches the host before each call: size, paint, font, offset, matrix, clip;
+// and measuring goes to the host's own MeasureText.
 void Draw(TCanvas& C) {
   C.SetSize(100, 40);
   C.SetOffset({1, 2});
@@ -56,7 +57,9 @@ void Draw(TCanvas& C) {
   C.DrawEllipse({0, 0, 8, 4}, 0.5f);
   C.DrawRect({0, 0, 8, 4}, 0, 0, AllCorners, 0.5f);
   C.GetFont().Size = 20;
-  C.FillText({0, 0, 50, 30}, u"tee", true, 1, {}, TTextAlign::Center);
+  TRectF Box{0, 0, 50, 30};
+  C.FillText(Box, u"tee", true, 1, {}, TTextAlign::Center);
+  C.MeasureText(Box, u"tee", true, {}, TTextAlign::Center, TTextAlign::Center);
   C.IntersectClipRect({0, 0, 8, 8});
   C.Clear(0xFF405060);
   C.IntersectClipRect({0, 0, 4, 4});

@@ -41,20 +41,6 @@ inline void PaintText(TCanvas& C, std::u16string_view Text = u"x") {
   C.FillText({0, 0, 10, 10}, Text, false, 1, {}, TTextAlign::Leading);
 }
 
-// Appends Glyph's steps to Path, scaled by Scale and moved to Pen.
-inline void AppendPlaced(TPathData& Path, const TPathData& Glyph, float Scale, TPointF Pen) {
-  const TPointF* Point = Glyph.Points().data();
-  const auto At = [&](std::size_t I) { return TPointF{Point[I].X * Scale + Pen.X, Point[I].Y * Scale + Pen.Y}; };
-  for (const TPathVerb Verb : Glyph.Verbs()) {
-    if (Verb == TPathVerb::MoveTo) Path.MoveTo(At(0));
-    if (Verb == TPathVerb::LineTo) Path.LineTo(At(0));
-    if (Verb == TPathVerb::QuadCurveTo) Path.QuadCurveTo(At(0), At(1));
-    if (Verb == TPathVerb::CurveTo) Path.CurveTo(At(0), At(1), At(2));
-    if (Verb == TPathVerb::ClosePath) Path.ClosePath();
-    Point += PathVerbPoints[static_cast<std::size_t>(Verb)];
-  }
-}
-
 template <typename THost>
 class HostSuite : public testing::Test {};
 TYPED_TEST_SUITE_P(HostSuite);
@@ -318,13 +304,14 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   EXPECT_NEAR(Run.Glyphs[1].Pen.X, 10 + 20 * 1401 / 2048.f, 0.01);
   EXPECT_TRUE(Run.Face->Outline(Run.Glyphs[2].Id).IsEmpty());
   EXPECT_LE(Glyphs.Lines[1].Runs[0].Glyphs[1].Pen.X, 10 + Text.TextWidth(u"V"));  // kerned, if at all, closer
-  TPathData Outlines;
+  TypeParam Filled(120, 60);
   for (const TGlyphLines::TGlyphLine& Line : Glyphs.Lines)
     for (const TGlyphRun& Each : Line.Runs)
-      for (const TPlacedGlyph& Glyph : Each.Glyphs)
-        AppendPlaced(Outlines, Each.Face->Outline(Glyph.Id), Each.Size / Each.Face->GetUnitsPerEm(), Glyph.Pen);
-  TypeParam Filled(120, 60);
-  Filled.FillPath(Outlines, 1);
+      for (const TPlacedGlyph& Glyph : Each.Glyphs) {
+        const float Scale = Each.Size / Each.Face->GetUnitsPerEm();
+        Filled.SetMatrix({Scale, 0, 0, 0, Scale, 0, Glyph.Pen.X, Glyph.Pen.Y, 1});
+        Filled.FillPath(Each.Face->Outline(Glyph.Id), 1);
+      }
   EXPECT_NEAR(Coverage(Filled), Coverage(Text), Coverage(Text) * 0.005);
   // The bold of the same family and slant, and its italic, are faces of their own.
   std::string Key = Run.Face->GetKey();

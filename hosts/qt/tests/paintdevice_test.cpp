@@ -93,6 +93,7 @@ const TScene Scenes[] = {
        P.fillRect(0, 0, 64, 64, Qt::blue);
        P.setClipping(false);
        P.drawLine(0, 63, 63, 0);
+       P.setClipping(true);  // in force at the end, which takes it back
      }},
     {"images_and_textures",
      [](QPainter& P) {
