@@ -93,7 +93,7 @@ std::string Record(const test::TScene& Scene, const std::string& Name) {
     TSvgCanvas Canvas(&Stream, Host.Canvas.get());
     Draw(Canvas, Scene);
   }
-  return std::string(reinterpret_cast<const char*>(Stream.Data()), Stream.Size());
+  return std::string(Stream.View());
 }
 
 // Whether the scene records the same bytes over every host built.
