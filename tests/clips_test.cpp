@@ -119,7 +119,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   {
     TSvgCanvas Svg(&Stream, &Host, Options);
     Svg.BeginGroup(u"a", {},
-                   u" --a  -b_\u00E9 \U00010000 AZ");  // a group's id takes it too; refused ids and ends write nothing
+                   u" --a  -b_\u00E9 \U00010000 AZz");  // a group's id takes it too; refused ids and ends write nothing
     const std::pair<const char16_t*, const char*> Refused[] = {
         {u"a", "BeginGroup: the id \"a\" is used already"},
         {u"a:b", "BeginGroup: the id must be empty or an XML name without a colon"},
@@ -138,7 +138,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   EXPECT_TRUE(
       Holds(Stream.Text,
             "<g id=\"\xC3\xA9t\xC3\xA9-2.\xC2\xB7\xCC\x80\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_a\" class=\"--a -b_\xC3\xA9 "
-            "\xF0\x90\x80\x80 AZ\">\n<clipPath "
+            "\xF0\x90\x80\x80 AZz\">\n<clipPath "
             "id=\"\xC3\xA9t\xC3\xA9-2.\xC2\xB7\xCC\x80\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_c1\">"));
 }
 
