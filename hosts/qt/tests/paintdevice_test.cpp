@@ -231,7 +231,11 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
   TNullCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
   TSvgPaintDevice Device;
-  EXPECT_THROW(Device.SetSize({-1, 5}), EArgumentError);
+  Device.SetSize({5, 0});
+  EXPECT_EQ(ErrorOf<EArgumentError>([&] {
+              Device.SetSize({-1, 5});
+            }),
+            "fsvg: a paint device's size cannot be negative");
   EXPECT_FALSE(QPainter().begin(&Device));
   EXPECT_THROW(Device.Close(), EMisuseError);
   Record(Device, [](QPainter& P) {
