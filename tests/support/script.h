@@ -461,15 +461,15 @@ inline TPolygon Points(const TStep& Step) {
 inline TFillTextFlags Flags(const TStep& Step) {
   return Step.Get("flags") == 1 ? TFillTextFlags{TFillTextFlag::RightToLeft} : TFillTextFlags{};
 }
-// Calls Call with the step's fill, or pen, as its last brush argument; with none when
+// Calls Call with the step's opacity and its fill, or pen; with the opacity alone when
 // the step paints with the canvas's own (the overload without a brush).
 template <typename F>
 void Filling(TScript& S, const TStep& Step, F Call) {
-  Step.Current ? Call() : Call(S.Fill(Step));
+  Step.Current ? Call(Step.Number("opacity")) : Call(Step.Number("opacity"), S.Fill(Step));
 }
 template <typename F>
 void Stroking(TScript& S, const TStep& Step, F Call) {
-  Step.Current ? Call() : Call(S.Pen(Step));
+  Step.Current ? Call(Step.Number("opacity")) : Call(Step.Number("opacity"), S.Pen(Step));
 }
 // The canvas's own Fill or Stroke, which polygons and text paint with, set to the
 // step's paint unless it says "canvas".
@@ -513,59 +513,41 @@ inline const std::vector<TVerb>& Verbs() {
       {"FillRect", "left top right bottom", "xradius yradius corners type fill kind opacity",
        "a filled rectangle, its corners rounded by the radii",
        [](S S, T T) {
-         Filling(S, T, [&](const auto&... Brush) {
+         Filling(S, T, [&](auto... Paint) {
            const auto Type = static_cast<TCornerType>(T.Get("type"));
-           S.C.FillRect(Rect(T), T.Number("xradius"), T.Number("yradius"), Corners(T), T.Number("opacity"), Brush...,
-                        Type);
+           S.C.FillRect(Rect(T), T.Number("xradius"), T.Number("yradius"), Corners(T), Paint..., Type);
          });
        }},
       {"DrawRect", "left top right bottom",
        "xradius yradius corners type stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "an outlined rectangle, its corners rounded by the radii",
        [](S S, T T) {
-         Stroking(S, T, [&](const auto&... Brush) {
+         Stroking(S, T, [&](auto... Paint) {
            const auto Type = static_cast<TCornerType>(T.Get("type"));
-           S.C.DrawRect(Rect(T), T.Number("xradius"), T.Number("yradius"), Corners(T), T.Number("opacity"), Brush...,
-                        Type);
+           S.C.DrawRect(Rect(T), T.Number("xradius"), T.Number("yradius"), Corners(T), Paint..., Type);
          });
        }},
       {"FillEllipse", "left top right bottom", "fill kind opacity", "a filled ellipse in the rectangle",
-       [](S S, T T) {
-         Filling(S, T, [&](const auto&... Brush) { S.C.FillEllipse(Rect(T), T.Number("opacity"), Brush...); });
-       }},
+       [](S S, T T) { Filling(S, T, [&](auto... Paint) { S.C.FillEllipse(Rect(T), Paint...); }); }},
       {"DrawEllipse", "left top right bottom", "stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "an outlined ellipse in the rectangle",
-       [](S S, T T) {
-         Stroking(S, T, [&](const auto&... Brush) { S.C.DrawEllipse(Rect(T), T.Number("opacity"), Brush...); });
-       }},
+       [](S S, T T) { Stroking(S, T, [&](auto... Paint) { S.C.DrawEllipse(Rect(T), Paint...); }); }},
       {"FillArc", "cx cy rx ry start sweep", "fill kind opacity",
        "a filled arc: centre, radii, start and sweep in degrees",
        [](S S, T T) {
-         Filling(S, T, [&](const auto&... Brush) {
-           S.C.FillArc(Point(T, 0), Point(T, 2), T.N[4], T.N[5], T.Number("opacity"), Brush...);
-         });
+         Filling(S, T, [&](auto... Paint) { S.C.FillArc(Point(T, 0), Point(T, 2), T.N[4], T.N[5], Paint...); });
        }},
       {"DrawArc", "cx cy rx ry start sweep", "stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "an outlined arc: centre, radii, start and sweep in degrees",
        [](S S, T T) {
-         Stroking(S, T, [&](const auto&... Brush) {
-           S.C.DrawArc(Point(T, 0), Point(T, 2), T.N[4], T.N[5], T.Number("opacity"), Brush...);
-         });
+         Stroking(S, T, [&](auto... Paint) { S.C.DrawArc(Point(T, 0), Point(T, 2), T.N[4], T.N[5], Paint...); });
        }},
       {"DrawLine", "x1 y1 x2 y2", "stroke kind thickness dash dashoffset miter hairline cap join opacity", "a line",
-       [](S S, T T) {
-         Stroking(S, T,
-                  [&](const auto&... Brush) { S.C.DrawLine(Point(T, 0), Point(T, 2), T.Number("opacity"), Brush...); });
-       }},
+       [](S S, T T) { Stroking(S, T, [&](auto... Paint) { S.C.DrawLine(Point(T, 0), Point(T, 2), Paint...); }); }},
       {"FillPath", "path", "rule fill kind opacity", "a filled path",
-       [](S S, T T) {
-         Filling(S, T, [&](const auto&... Brush) { S.C.FillPath(PathOf(T), T.Number("opacity"), Brush...); });
-       }},
+       [](S S, T T) { Filling(S, T, [&](auto... Paint) { S.C.FillPath(PathOf(T), Paint...); }); }},
       {"DrawPath", "path", "rule stroke kind thickness dash dashoffset miter hairline cap join opacity",
-       "an outlined path",
-       [](S S, T T) {
-         Stroking(S, T, [&](const auto&... Brush) { S.C.DrawPath(PathOf(T), T.Number("opacity"), Brush...); });
-       }},
+       "an outlined path", [](S S, T T) { Stroking(S, T, [&](auto... Paint) { S.C.DrawPath(PathOf(T), Paint...); }); }},
       {"FillPolygon", "x y ...", "repeat fill kind opacity",
        "a polygon filled with the canvas's Fill, set to its paint",
        [](S S, T T) {
