@@ -20,22 +20,16 @@ auto Ramp(TGradientSpread Spread = Repeat) {
   return G::Linear({0, 0}, {10.126f, 0}, {{0, 0xFFFF0000}, {1.f / 3, 0x80000000}, {1, 0xFF0000FF}}, Spread);
 }
 
-// Fills and outlines with gradients, or, unless Held, with gradient brushes that hold none.
+// The gradients scene; unless Held, without its gradient steps, so that its brushes hold none.
 std::string Record(const TSvgOptions& Options, bool Held) {
   TNullCanvas Host(100, 100);
   TCountingStream Stream;
   Stream.Lend = true;
   {
     TSvgCanvas C(&Stream, &Host, Options);
-    const auto Paint = [Held](auto Gradient) { return TStrokeBrush(Held ? Gradient : nullptr, 0x80123456, 2); };
-    C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Paint(Ramp()));  // equal gradients: one definition
-    C.DrawLine({0, 0}, {5, 5}, 1, Paint(Ramp()));
-    Host.SetOffset({20, 30});  // placed elsewhere: a definition of its own
-    C.DrawRect({0, 0, 10, 10}, 0, 0, {}, 1, Paint(Ramp()));
-    C.DrawArc({5, 5}, {5, 5}, 0, 90, 1, Paint(Ramp(Pad)));  // arcs take no offset by default
-    C.FillEllipse({0, 0, 10, 10}, 0.5f, Paint(G::Radial({5, 5}, 5, {4, 3}, {{0.5f, 0xFFFFFFFF}, {0.5f, 0}}, Reflect)));
-    C.SetFill(Paint(G::Linear({0, 0}, {0, 0}, {{0, 0xFF00FF00}, {1, 0x800000FF}}, Reflect)));  // its last colour
-    C.FillText({0, 0, 10, 10}, u"a", false, 1, {}, TTextAlign::Leading);
+    TScript Script(C);
+    for (const TStep& Step : Load(FSVG_TEST_SCENES, "gradients").Steps)
+      if (Held || !Step.Name().ends_with("Gradient")) Script.Draw(Step);
   }
   return Stream.Text;
 }
