@@ -269,14 +269,16 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   // The first family there is, at any size: unhinted metrics scale linearly.
   Canvas.GetFont() = TFont(u"No Such Family, DejaVu Serif", 0.5f);
   EXPECT_NEAR(Canvas.TextWidth(u"iii"), 0.4797, 0.001);  // 655 units an em each
-  // Sizes that are not finite or positive, and sizes FreeType cannot render: 32768 at
-  // scale 2 (one device pixel beyond its largest), and 925 under a matrix that stretches
-  // the y axis alone, then turns it by 45 degrees.
-  for (const float Size : {NAN, INFINITY, 0.0f, 32768.0f}) {
+  // Sizes that are not finite or positive, refused when measuring too, and sizes FreeType
+  // cannot render: 32768 at scale 2 (one device pixel beyond its largest, which 32767.5
+  // is), and 925 under a matrix that stretches the y axis alone, then turns it by 45 degrees.
+  for (const auto& [Size, Refusal] : {std::pair{NAN, "be finite"}, {INFINITY, "be finite"}, {0.0f, "be positive"}}) {
     Canvas.GetFont().Size = Size;
-    EXPECT_THROW(PaintText(Canvas), EArgumentError);
+    EXPECT_EQ(ErrorOf<EArgumentError>([&] { Canvas.TextWidth(u"x"); }), "Font size must " + std::string(Refusal));
   }
-  Canvas.GetFont().Size = 32767.5f;  // its largest
+  Canvas.GetFont().Size = 32768;
+  EXPECT_EQ(ErrorOf<EArgumentError>([&] { PaintText(Canvas); }), "Font size must not exceed 65535 device pixels");
+  Canvas.GetFont().Size = 32767.5f;
   PaintText(Canvas, u" ");
   Canvas.SetMatrix({0.7071f, 0.7071f, 0, -70.71f, 70.71f, 0, 0, 0, 1});
   Canvas.GetFont().Size = 925;

@@ -1,14 +1,24 @@
 // Unit tests of TCairoCanvas: the conformance suite every host passes, and what is the
-// Cairo host's own: the quality's smoothing, the surface's limit in its words, and text
-// (conversion to UTF-8, the default family, layout, measuring, characters Cairo refuses).
+// Cairo host's own: the quality's smoothing, the surface's limit in its words, the errors
+// Cairo reports, and text (conversion to UTF-8, the default family, layout, measuring,
+// characters Cairo refuses).
 #include "fsvg/cairocanvas.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <vector>
 
 #include "support/hostsuite.h"
+
+// cairo_status(3) answers "out of memory" when Countdown, less one at each call, reaches
+// 0; the program's own definition takes precedence for the host too.
+static int Countdown = 0;
+extern "C" cairo_status_t cairo_status(cairo_t* Context) {
+  static const auto Real = reinterpret_cast<decltype(&cairo_status)>(dlsym(RTLD_NEXT, "cairo_status"));
+  return --Countdown == 0 ? CAIRO_STATUS_NO_MEMORY : Real(Context);
+}
 
 namespace fsvg::test {
 namespace {
@@ -36,6 +46,24 @@ TEST(CairoCanvas, QualitySmoothingAndTheSurfaceLimitInItsWords) {
   }
   EXPECT_EQ(ErrorOf<EArgumentError>([] { TCairoCanvas(32768, 1); }),
             "TCairoCanvas: a surface of 32768 x 1 device pixels is larger than Cairo allows (32767 per side)");
+}
+
+// The tests' scene raises the error Cairo reports at each status the host reads ("E"),
+// but for those that decide whether to paint, or to replace the measuring context (".");
+// the last run reads fewer statuses than it is given.
+TEST(CairoCanvas, RaisesTheErrorsCairoReports) {
+  std::string Raised;
+  for (int At = 1; Countdown <= 0; ++At) {  // until a run reads fewer statuses
+    TCairoCanvas Canvas(10, 10);
+    Countdown = At;
+    Raised += ErrorOf<EHostError>([&] { DrawScene(TOpenCanvas(std::filesystem::path(), &Canvas)); }) == "no error"
+                  ? '.'
+                  : 'E';
+  }
+  Countdown = 0;
+  EXPECT_EQ(Raised,
+            "EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.E.E.E.EE.E.E.E.EE."
+            "E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.EE.EEEE.EE.EE.E.");
 }
 
 // Text: DejaVu Sans is what CI installs; the expectations hold for any scalable font.

@@ -243,6 +243,8 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
     P.drawRect(1, 1, 5, 5);
   });
   EXPECT_THROW(Device.Close(), EArgumentError);
+  Record(Device, [](QPainter& P) { P.drawTiledPixmap(0, 0, 1000, 1000, QPixmap(1, 1)); });
+  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Device.Close(); }), "fsvg: a tiled pixmap needs more than a million tiles");
   Device.SetFileName("/nonexistent/device.svg");
   EXPECT_FALSE(QPainter().begin(&Device));
   EXPECT_THROW(Device.Close(), EFCreateError);
