@@ -93,7 +93,8 @@ const TScene Scenes[] = {
        P.fillRect(0, 0, 64, 64, Qt::blue);
        P.setClipping(false);
        P.drawLine(0, 63, 63, 0);
-       P.setClipping(true);  // in force at the end, which takes it back
+       P.setClipping(true);  // again, and in force at the end, which takes it back
+       P.fillRect(0, 0, 64, 64, Qt::blue);
      }},
     {"images_and_textures",
      [](QPainter& P) {
@@ -128,7 +129,7 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap));
        P.drawLine(40, 60, 60, 52);
        P.drawLine(62, 40, 62, 20);
-       P.drawLine(QLineF(4, 2, 5, 2));
+       P.drawLine(QLineF(5, 2, 4, 2));
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
        P.drawLine(36, 48, 60, 46);
        P.setPen(QPen(Qt::darkGreen, 0));
