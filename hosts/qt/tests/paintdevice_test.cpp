@@ -99,7 +99,7 @@ const TScene Scenes[] = {
     {"images_and_textures",
      [](QPainter& P) {
        P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1, 3, 3));
-       P.drawTiledPixmap(QRectF(20, 0, 30, 19), QPixmap::fromImage(Pattern()), QPointF(1.5, 1));
+       P.drawTiledPixmap(QRectF(20, 0, 30, 19), QPixmap::fromImage(Pattern()), QPointF(1.5, 0));
        P.setPen(QPen(QConicalGradient(50, 50, 0), 3));  // painted by Qt, as no canvas can
        P.setBrush(QConicalGradient(50, 50, 0));
        P.drawRect(40, 40, 20, 20);
@@ -244,7 +244,7 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
     P.drawRect(1, 1, 5, 5);
   });
   EXPECT_THROW(Device.Close(), EArgumentError);
-  Record(Device, [](QPainter& P) { P.drawTiledPixmap(0, 0, 1000, 1000, QPixmap(1, 1)); });
+  Record(Device, [](QPainter& P) { P.drawTiledPixmap(0, 0, 999, 1000, QPixmap(1, 1)); });
   EXPECT_EQ(ErrorOf<EArgumentError>([&] { Device.Close(); }), "fsvg: a tiled pixmap needs more than a million tiles");
   Device.SetFileName("/nonexistent/device.svg");
   EXPECT_FALSE(QPainter().begin(&Device));
