@@ -30,6 +30,7 @@ TEST(Images, RecordedAsOneImageLine) {
     EXPECT_EQ(Host.Calls.back(),
               "DrawBitmap(3,[1,0,3,2],[10,20,60.5,40]," + Arg(HighSpeed ? 0.25 : 1) + "," + Arg(HighSpeed) + ")");
     EXPECT_EQ(Stream.Text, Header + Line + Png);
+    EXPECT_EQ(Stream.Calls, 4u);  // the header, and the line in three: its data in one
   }
 }
 
