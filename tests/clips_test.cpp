@@ -79,7 +79,10 @@ TEST(Clips, GroupsFollowTheCanvasSize) {
   EXPECT_EQ(CountOf(Stream.Text, "\n<g clip-path="), 32u);
   EXPECT_EQ(CountOf(Stream.Text, "\n<g mask="), 2u);
   EXPECT_TRUE(Holds(Stream.Text, "M -1 -1 L 101 -1 L 101 101 L -1 101 Z"));
-  EXPECT_TRUE(Holds(Stream.Text, "<rect x=\"-1\" y=\"-1\" width=\"102\" height=\"102\" fill=\"#FFFFFF\"/>"));
+  EXPECT_TRUE(Holds(Stream.Text,
+                    "maskUnits=\"userSpaceOnUse\" x=\"-1\" y=\"-1\" width=\"102\" height=\"102\"><g "
+                    "clip-path=\"url(#c33)\"><g clip-path=\"url(#c36)\"><rect x=\"-1\" y=\"-1\" "
+                    "width=\"102\" height=\"102\" fill=\"#FFFFFF\"/>"));
 }
 
 // A chain made by hand must be one a canvas could have made: indexed by depth, a step
@@ -165,7 +168,7 @@ TEST(Paths, ArcsBecomeQuarterTurnsOfCubicsOrLines) {
     EXPECT_EQ(Curves[Expected - 1].X, End.X);
     EXPECT_EQ(Curves[Expected - 1].Y, End.Y);
   }
-  EXPECT_EQ(Read, 8);
+  EXPECT_EQ(Read, 9);
   TPathData Path;
   Path.MoveTo({0, 0}).ArcTo({1, 1}, 0, false, false, {1, 1});
   Path.Clear();
