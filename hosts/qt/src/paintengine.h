@@ -98,4 +98,25 @@ class TCanvasPaintEngine final : public QPaintEngine {
   mutable qint64 FTextureKey = 0;
 };
 
+template <typename F>
+void TCanvasPaintEngine::Guarded(F&& Step) {
+  if (FError || !FCanvas) return;
+  try {
+    Step();
+  } catch (...) {
+    FError = std::current_exception();
+  }
+}
+
+// A layer of one operation laid down by a blend mode is that operation painted by it.
+template <typename F>
+void TCanvasPaintEngine::Drawing(F&& Step) {
+  Guarded([&] {
+    if (FBlend == TBlendMode::Normal) return Step();
+    FCanvas->BeginLayer(1, FBlend);
+    Step();
+    FCanvas->EndLayer();
+  });
+}
+
 }  // namespace fsvg::detail
