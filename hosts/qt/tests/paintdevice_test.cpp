@@ -99,7 +99,7 @@ const TScene Scenes[] = {
     {"images_and_textures",
      [](QPainter& P) {
        P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1, 3, 3));
-       P.drawTiledPixmap(QRectF(20, 0, 30, 19), QPixmap::fromImage(Pattern()), QPointF(1.5, 0));
+       P.drawTiledPixmap(QRectF(20, 0, 30, 19), QPixmap::fromImage(Pattern()), QPointF(1.5, 1));
        P.setPen(QPen(QConicalGradient(50, 50, 0), 3));  // painted by Qt, as no canvas can
        P.setBrush(QConicalGradient(50, 50, 0));
        P.drawRect(40, 40, 20, 20);
@@ -124,7 +124,9 @@ const TScene Scenes[] = {
        Leaf.quadTo(60, 34, 40, 34);
        P.drawPath(Leaf);
        P.drawArc(4, 30, 30, 30, 0, 90 * 16);
-       P.setPen(QPen(Qt::blue, 1, Qt::DashLine));
+       QPen Dashed(Qt::blue, 1, Qt::DashLine);
+       Dashed.setDashOffset(1);
+       P.setPen(Dashed);
        P.drawEllipse(36, 4, 24, 24);
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap));
        P.drawLine(40, 60, 60, 52);
