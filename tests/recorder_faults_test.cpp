@@ -52,7 +52,7 @@ TEST(RecorderFaults, HostileLayoutAnswersAreRefusedAndWriteNothing) {
     Stream.Lend = true;
     TSvgCanvas Canvas(&Stream, &Host, TSvgOptions::Faithful());
     const std::u16string Text = Overlapping != 0 ? u"\"" : u"two\nlines";
-    EXPECT_EQ(ErrorOf([&] { Canvas.FillText({0, 0, 100, 40}, Text, true, 1, {}, TTextAlign::Center); }), Error);
+    EXPECT_EQ(ErrorOf([&] { Canvas.FillText({0, 0, 100, 40}, Text, true, 1, {}, TTextAlign::Leading); }), Error);
     EXPECT_EQ(Stream.Calls, 1u);  // the header alone
   }
 }
