@@ -47,8 +47,8 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_EQ(Host.Calls, (std::vector<std::string>{"BeginScene(1,42)", "EndScene()", "BeginScene(0,0)", "Flush()",
                                                   "MeasureText([5,6,7,8],ab)", "MeasureLines([1,1,2,2],cd)",
                                                   "TextWidth(e)", "TextHeight(f)"}));
-  // The shared layout measures the bounds of the lines (12 units high at size 10), of no
-  // line the box's corner; a text is as wide as its widest line.
+  // The shared layout measures the bounds of the lines (12 units high at size 10, 2 below
+  // the baseline), of no line the box's corner; a text is as wide as its widest line.
   TLayingCanvas Laying;
   Laying.GetFont().Size = 10;
   TRectF Box{10, 20, 110, 120};
@@ -57,6 +57,7 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   Laying.MeasureText(Box, u"", false, {}, TTextAlign::Center, TTextAlign::Center);
   EXPECT_EQ(Box, (TRectF{35, 96, 35, 96}));
   EXPECT_EQ(Laying.TextWidth(u"abc\nabcabc\na"), 60);
+  EXPECT_EQ(Laying.GetFontMetrics().Descent, 2);
   TCorners Corners = AllCorners;
   const TCorners Top{TCorner::TopLeft, TCorner::TopRight};
   EXPECT_TRUE((Corners.Exclude(TCorner::TopLeft) & Top) == TCorners{TCorner::TopRight});

@@ -12,7 +12,8 @@ TEST(Layers, RefusedValuesBeginNoneAndAnUnmatchedEndWritesNothing) {
   TRecordingCanvas Host(10, 10);
   TCountingStream Stream;
   TSvgCanvas C(&Stream, &Host);
-  EXPECT_THROW(C.BeginLayer(1, static_cast<TBlendMode>(7)), EArgumentError);
+  EXPECT_EQ(ErrorOf<EArgumentError>([&] { C.BeginLayer(1, static_cast<TBlendMode>(7)); }),
+            "BeginLayer: the blend mode is not one of TBlendMode's");
   EXPECT_EQ(ErrorOf<EMisuseError>([&] { C.EndLayer(); }), "EndLayer without a matching BeginLayer");
   C.BeginLayer(0);
   C.BeginLink(u"\u00E9:a");
