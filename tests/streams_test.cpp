@@ -55,6 +55,13 @@ namespace {
 
 using enum TFileBuffering;
 
+// Whether the file holds more disk blocks than its bytes need: space reserved past its end.
+bool KeepsRoomPastItsEnd(const fs::path& File) {
+  struct stat Status {};
+  ::stat(File.c_str(), &Status);
+  return Status.st_blocks * 512 >= Status.st_size + 64 * 1024;
+}
+
 // Every way a line reaches a stream gives the same bytes. A missing canvas is refused
 // after the teardown, which leaves the footer alone in the stream or the file (truncated,
 // and closed). An empty file name, as no stream: nothing is written, but the host paints.
@@ -81,6 +88,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
     DrawScene(TOpenCanvas(&File, &Host));
     File.Close();
     EXPECT_TRUE(ReadFile(Path) == Plain.Text) << Size;
+    EXPECT_FALSE(KeepsRoomPastItsEnd(Path)) << Size;  // only a reserving stream reserves
   }
   EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(Path, nullptr); }), "Canvas parameter is required");
   EXPECT_EQ(ReadFile(Path), "</svg>");
@@ -323,9 +331,7 @@ std::string CutAndResume(const fs::path& File, int Mode, int Expected, int Reaso
   Canvas.reset();
   if (Stream) Stream->Close();
   if (ReadFile(File) != Prefix(Failed + 2) + "</svg>") return "drawing on did not give the whole document";
-  struct stat Status {};
-  ::stat(File.c_str(), &Status);
-  return Status.st_blocks * 512 < Status.st_size + 64 * 1024 ? "" : "the space reserved beyond the end was kept";
+  return KeepsRoomPastItsEnd(File) ? "the space reserved beyond the end was kept" : "";
 }
 
 void LimitFileSize(rlim_t Size) {
