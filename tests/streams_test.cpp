@@ -88,7 +88,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
     DrawScene(TOpenCanvas(&File, &Host));
     File.Close();
     EXPECT_TRUE(ReadFile(Path) == Plain.Text) << Size;
-    EXPECT_FALSE(KeepsRoomPastItsEnd(Path)) << Size;  // only a reserving stream reserves
+    EXPECT_FALSE(KeepsRoomPastItsEnd(Path));  // only a reserving stream reserves
   }
   EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(Path, nullptr); }), "Canvas parameter is required");
   EXPECT_EQ(ReadFile(Path), "</svg>");

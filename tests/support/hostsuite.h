@@ -142,11 +142,11 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   Canvas.FillRect({0.25f, 0, 10, 20}, 0, 0, AllCorners, 1, TBrush(Texels, TBitmapWrap::Tile, 0, true));
   EXPECT_EQ(Canvas.Pixel(2, 11), Red);
   EXPECT_EQ(Canvas.Pixel(3, 11), 0xFF0000FFu);
-  // Stretched over a shape 5 high, from its top: each of two rows 2.5 pixels high.
-  const auto Rows = std::make_shared<const TBitmap>(1, 2, std::vector<TAlphaColor>{Red, 0xFF0000FF});
-  Canvas.FillRect({0, 5, 10, 10}, 0, 0, AllCorners, 1, TBrush(Rows, TBitmapWrap::Stretch, 0, true));
-  EXPECT_EQ(Canvas.Pixel(0, 5), Red);
-  EXPECT_EQ(Canvas.Pixel(0, 9), 0xFF0000FFu);
+  // Stretched over a shape 8 wide and 5 high, from its corner: texels 4 by 2.5 pixels.
+  const auto Rows = std::make_shared<const TBitmap>(2, 2, std::vector<TAlphaColor>{Red, 0xFF0000FF, 0xFF0000FF, Red});
+  Canvas.FillRect({2, 5, 10, 10}, 0, 0, AllCorners, 1, TBrush(Rows, TBitmapWrap::Stretch, 0, true));
+  EXPECT_EQ(Canvas.Pixel(5, 5), Red);
+  EXPECT_EQ(Canvas.Pixel(2, 9), 0xFF0000FFu);
   Canvas.DrawBitmap(TBitmap(1, 1, {Red}), {0, 0, 1, 1}, {0, 0, 10, 20}, 1, false);  // smooth, its edges padded
   EXPECT_EQ(Canvas.Pixel(0, 0), Red);
 }
@@ -320,6 +320,7 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   EXPECT_NEAR(Coverage(Filled), Coverage(Text), Coverage(Text) * 0.005);
   // The bold of the same family and slant, and its italic, are faces of their own.
   std::string Key = Run.Face->GetKey();
+  EXPECT_TRUE(Key.starts_with("DejaVu Sans/Book/"));  // the face's own names
   Text.GetFont().Weight = 700;
   for (const TFontSlant Slant : {TFontSlant::Normal, TFontSlant::Italic}) {
     Text.GetFont().Slant = Slant;

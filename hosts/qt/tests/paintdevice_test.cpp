@@ -68,6 +68,7 @@ const TScene Scenes[] = {
        Shrunk.setTransform(QTransform::fromScale(0.9, 0.9));
        P.setBrush(Shrunk);
        P.drawRect(35, 35, 30, 30);
+       P.fillRect(0, 50, 9, 9, QRadialGradient(4, 54, 0));  // of no radius: painted by Qt
      }},
     {"paths_polygons_points",
      [](QPainter& P) {
@@ -82,6 +83,8 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::RoundCap));
        P.drawPolyline(Corners, 3);
        P.drawPoint(5, 60);
+       P.setPen(QPen(QBrush(), 3));  // a pen of no paint: no dot
+       P.drawPoint(10, 60);
      }},
     {"clips_and_opacity",
      [](QPainter& P) {
@@ -181,6 +184,7 @@ QByteArray Record(TSvgPaintDevice& Device, const std::function<void(QPainter&)>&
   Buffer.open(QIODevice::WriteOnly);
   Device.SetOutputDevice(&Buffer);
   QPainter Painter(&Device);
+  Painter.setRenderHint(QPainter::Antialiasing);
   Draw(Painter);
   Painter.end();
   return Buffer.data();
@@ -205,16 +209,13 @@ TEST(SvgPaintDevice, ScenesPaintAsQtsRasterAndRecordAsReviewed) {
     Host.Clear(0xFFFFFFFF);
     Paint(Through);
     Through.RethrowError();
+    EXPECT_THROW(Host.EndScene(), EMisuseError);  // each painter's scene ended
     EXPECT_LT(Differing(Reference, Host.Image()), 0.01) << Scene.Name;
-    QBuffer Buffer;
-    Buffer.open(QIODevice::WriteOnly);
     TSvgPaintDevice Device;
-    Device.SetOutputDevice(&Buffer);
     Device.SetSize({64, 64});
     Device.SetTitle(Scene.Name);
     Device.SetDescription("As Qt paints it");
-    Paint(Device);
-    Recorded += "== " + QByteArray(Scene.Name) + "\n" + Buffer.data() + "\n";
+    Recorded += "== " + QByteArray(Scene.Name) + "\n" + Record(Device, Scene.Draw) + "\n";
   }
   QFile Golden(FSVG_QT_GOLDEN);
   ASSERT_TRUE(Golden.open(QIODevice::ReadOnly));
@@ -240,7 +241,8 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDo) {
             }),
             "fsvg: a paint device's size cannot be negative");
   EXPECT_FALSE(QPainter().begin(&Device));
-  EXPECT_THROW(Device.Close(), EMisuseError);
+  EXPECT_EQ(ErrorOf<EMisuseError>([&] { Device.Close(); }),
+            "fsvg: TSvgPaintDevice has neither a file name nor an output device to record into");
   Record(Device, [](QPainter& P) {
     P.setTransform(QTransform(1, 0, 0.01, 0, 1, 0, 0, 0, 1));
     P.drawRect(1, 1, 5, 5);
