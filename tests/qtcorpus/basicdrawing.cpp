@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
+#include <tuple>
 
 #include "corpus.h"
 #include "renderarea.h"
@@ -50,15 +51,15 @@ std::vector<TScene> basicdrawingScenes() {
   const QList<QComboBox*> Boxes = Controls.findChildren<QComboBox*>();
   auto Label = [&](TControl Control, int Index) { return Boxes[Control]->itemText(Index).toLower().replace(' ', '_'); };
   for (int I = 0; I < Boxes[Shape]->count(); ++I) Result.push_back(Scene("shape_" + Label(Shape, I), {{Shape, I}}, 2));
-  // Pens on the path, which has a join and two ends; brushes in the ellipse.
+  // Pens on the path, which has a join and two ends; caps and joins on the polyline, 8
+  // wide; brushes in the ellipse.
   for (int I = 1; I < Boxes[PenStyle]->count() - 1; ++I)
     Result.push_back(Scene("pen_" + Label(PenStyle, I), {{Shape, 6}, {PenStyle, I}}, 3));
-  for (int I = 0; I < Boxes[PenCap]->count(); ++I)
-    Result.push_back(Scene("cap_" + Label(PenCap, I), {{Shape, 8}, {PenCap, I}}, 8));
-  for (int I = 0; I < Boxes[PenJoin]->count(); ++I)
-    Result.push_back(Scene("join_" + Label(PenJoin, I), {{Shape, 8}, {PenJoin, I}}, 8));
-  for (int I = 0; I < Boxes[BrushStyle]->count(); ++I)
-    Result.push_back(Scene("brush_" + Label(BrushStyle, I), {{Shape, 3}, {BrushStyle, I}}, 1));
+  const std::tuple<const char*, TControl, int, int> Sweeps[] = {
+      {"cap_", PenCap, 8, 8}, {"join_", PenJoin, 8, 8}, {"brush_", BrushStyle, 3, 1}};
+  for (const auto& [Prefix, Control, Over, Width] : Sweeps)
+    for (int I = 0; I < Boxes[Control]->count(); ++I)
+      Result.push_back(Scene(Prefix + Label(Control, I), {{Shape, Over}, {Control, I}}, Width));
   Result.push_back(Scene("cosmetic_pen", {{Shape, 4}}, 0));
   Result.push_back(Scene("transformed", {{Shape, 3}, {BrushStyle, 0}}, 2, true));
   return Result;
