@@ -6,6 +6,8 @@
 // is painted by Qt into a picture of the shape, which the canvas then draws. Images are
 // drawn in paintimages.cpp, text in painttext.cpp, and Qt's own thin and aliased strokes
 // are matched in thinstrokes.cpp.
+#include "paintengine.h"
+
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include <utility>
 
 #include "paintconvert.h"
-#include "paintengine.h"
 
 namespace fsvg::detail {
 namespace {
