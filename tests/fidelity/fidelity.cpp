@@ -14,7 +14,8 @@
 //   fsvg_fidelity --help       (the verbs a scene is written in)
 //
 // HOST is cairo or qt. The same-bytes form records the scene with the default options
-// over every host and fails unless the documents are byte for byte the same.
+// over every host, writes the Cairo host's document as SCENE.same-bytes.svg, and fails
+// unless the documents are byte for byte the same.
 //
 // Each scene is drawn over a host canvas cleared to white, in the demo's font. Its
 // "Scene" line gives its size, whether it has text (renderers shape and smooth text each
@@ -97,8 +98,11 @@ std::string Record(const test::TScene& Scene, const std::string& Name) {
 }
 
 // Whether the scene records the same bytes over every host built.
-int SameBytes(const test::TScene& Scene) {
+int SameBytes(const test::TScene& Scene, const std::filesystem::path& Directory) {
   const std::string Cairo = Record(Scene, "cairo");
+  // Buffered whole, the file is written out by the stream's destructor.
+  TFileStream(Directory / (Scene.Name + ".same-bytes.svg"), TFileBuffering::Full)
+      .WriteBuffer(Cairo.data(), Cairo.size());
 #ifdef FSVG_FIDELITY_QT
   const std::string Qt = Record(Scene, "qt");
   const bool Same = Cairo == Qt;
@@ -238,7 +242,7 @@ int main(int argc, char** argv) {
     const bool IsPath = Given.extension() == ".txt";
     const std::string Name = IsPath ? Given.stem().string() : Given.string();
     const std::string File = IsPath ? Given.string() : FSVG_FIDELITY_SCENES "/" + Name + ".txt";
-    if (std::string(argv[3]) == "same-bytes") return SameBytes(fsvg::test::Load(File, Name));
+    if (std::string(argv[3]) == "same-bytes") return SameBytes(fsvg::test::Load(File, Name), argv[1]);
     return Check(fsvg::test::Load(File, Name), argv[1], argv[3], std::vector<std::string>(argv + 4, argv + argc));
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "%s: %s\n", argv[2], Error.what());
