@@ -109,8 +109,6 @@ const TScene Scenes[] = {
        P.setPen(QPen(QConicalGradient(50, 50, 0), 3));  // painted by Qt, as no canvas can
        P.setBrush(QConicalGradient(50, 50, 0));
        P.drawRect(40, 40, 20, 20);
-       P.setBrush(QPixmap::fromImage(Pattern()));
-       P.drawRect(50, 2, 13, 30);
        P.setRenderHint(QPainter::SmoothPixmapTransform);  // drawn pixel for pixel, kept sharp
        P.drawImage(3, 26, Pattern(), 0, 0, 8, 1);
      }},
@@ -169,6 +167,7 @@ const TScene Scenes[] = {
        Font.setPixelSize(12);
        Font.setWeight(QFont::Thin);
        P.setFont(Font);
+       P.setPen(QPen(QLinearGradient(0, 0, 20, 0), 1));  // text takes the pen's gradient
        P.drawText(QPointF(2, 20.3), "Hi");
        Font.setPointSize(9);  // 12 pixels at 96 dots an inch
        P.setFont(Font);
