@@ -11,7 +11,7 @@ namespace {
 TEST(Styles, StrokeAndFontStylesRecordedPlainlyAndFaithfully) {
   std::string Recorded;
   for (const bool Faithful : {false, true}) {
-    TNullCanvas Host(100, 100);
+    TNullCanvas Host(100, 100, 2);  // hairlines half a unit wide
     TCountingStream Stream;
     TSvgCanvas Canvas(&Stream, &Host, Faithful ? TSvgOptions::Faithful() : TSvgOptions());
     TScript(Canvas).Run(Load(FSVG_TEST_SCENES, "styles").Steps);
