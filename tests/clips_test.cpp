@@ -75,7 +75,7 @@ TEST(Clips, GroupsFollowTheCanvasSize) {
   Host.ExcludeClipRect({1, 1, 2, 2});
   Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
   Canvas.SetSize(100, 100);
-  Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);
+  for (int Fill = 0; Fill < 2; ++Fill) Canvas.FillRect({0, 0, 1, 1}, 0, 0, {}, 1);  // the second in the same groups
   EXPECT_EQ(CountOf(Stream.Text, "\n<g clip-path="), 32u);
   EXPECT_EQ(CountOf(Stream.Text, "\n<g mask="), 2u);
   EXPECT_TRUE(Holds(Stream.Text, "M -1 -1 L 101 -1 L 101 101 L -1 101 Z"));

@@ -63,6 +63,7 @@ void Draw(TCanvas& C) {
   C.IntersectClipRect({0, 0, 8, 8});
   C.Clear(0xFF405060);
   C.IntersectClipRect({0, 0, 4, 4});
+  C.ClearRect({0, 0, 2, 2}, 0xFF405060);
   C.DrawArc({0, 0}, {4, 2}, 0, 90, 1);
 }
 
@@ -94,6 +95,8 @@ TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
                              "<rect x=\"0\" y=\"0\" width=\"100\" height=\"40\" fill=\"#405060\"/>\n"
                              "<clipPath id=\"c2\"><rect x=\"1\" y=\"2\" width=\"4\" height=\"4\" "
                              "transform=\"matrix(2 0 0 2 5 6)\"/></clipPath>\n<g clip-path=\"url(#c2)\">\n"
+                             "<rect x=\"1\" y=\"2\" width=\"2\" height=\"2\" transform=\"matrix(2 0 0 2 5 6)\" "
+                             "fill=\"#405060\"/>\n"
                              "<path d=\"M 4 0 A 4 2 0 0 1 0 2\" transform=\"matrix(2 0 0 2 5 6)\" stroke-width=\"3\" "
                              "stroke=\"#000000\" opacity=\"1\" fill=\"none\"/>\n</g>\n</g>\n</svg>");
 }

@@ -216,6 +216,8 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   *Line.AcquireBuffer(4) = '\n';  // lent: ends a line, flushed
   Line.CommitBuffer(1);
   EXPECT_EQ(ReadFile(Path), "abc\n");
+  Line.WriteBuffer("d\n", 2);  // written: ends a line, flushed
+  EXPECT_EQ(ReadFile(Path), "abc\nd\n");
   Line.Close();
   TFileStream Full(Path, TFileBuffering::Full, 8);
   Full.WriteBuffer("8 bytes\n", 8);
