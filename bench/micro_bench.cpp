@@ -1,8 +1,9 @@
 // Microbenchmarks in one process, for quick comparisons while tuning: the number
 // formatter alone (FormatReal against std::to_chars, fixed with four places, and the
 // floor's formatter) on drawing-like singles and on doubles of many magnitudes, and
-// each scene recorded into a reserved memory stream against the floor writing it; with
-// the Cairo host, the word wrap of one long paragraph by its number of words.
+// each scene recorded into a reserved memory stream against the floor writing it; nested
+// states restored, by their depth; with the Cairo host, the word wrap of one long
+// paragraph by its number of words.
 #include <benchmark/benchmark.h>
 
 #include <charconv>
@@ -93,6 +94,20 @@ void FloorScene(benchmark::State& State, fsvg::bench::TSceneKind Kind) {
   }
   State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * SceneSize));
 }
+
+// States nested N deep, restored innermost first: linear in N (a search from the oldest
+// state for each restore took seconds for 300,000).
+void RestoreNestedStates(benchmark::State& State) {
+  fsvg::TNullCanvas Canvas;
+  std::vector<fsvg::TCanvasSaveState*> States;
+  for (auto _ : State) {
+    for (std::int64_t Level = 0; Level < State.range(0); ++Level) States.push_back(Canvas.SaveState());
+    for (auto Saved = States.rbegin(); Saved != States.rend(); ++Saved) Canvas.RestoreState(*Saved);
+    States.clear();
+  }
+  State.SetComplexityN(State.range(0));
+}
+BENCHMARK(RestoreNestedStates)->Arg(100000)->Arg(200000)->Arg(400000)->Unit(benchmark::kMillisecond)->Complexity();
 
 #ifdef FSVG_MICRO_CAIRO
 // One paragraph of Words words, wrapped in a rectangle wide enough for all of them, so

@@ -144,20 +144,6 @@ TEST(Host, DeepClipChainsAreReleasedWithoutRecursion) {
   Canvas.RestoreState(Saved);
 }
 
-// Nested states restored innermost first take time linear in their number: 300,000 of
-// them, over which a search from the oldest state spends seconds, restore at once.
-TEST(Host, NestedStatesRestoredInnermostFirst) {
-  TNullCanvas Canvas;
-  std::vector<TCanvasSaveState*> States;
-  for (int Level = 0; Level < 300000; ++Level) {
-    Canvas.SetOffset({static_cast<float>(Level), 0});
-    States.push_back(Canvas.SaveState());
-  }
-  for (auto State = States.rbegin(); State != States.rend(); ++State) Canvas.RestoreState(*State);
-  EXPECT_EQ(Canvas.GetSavingStateCount(), 0);
-  EXPECT_EQ(Canvas.GetOffset(), TPointF{});
-}
-
 // A curve's bounds reach its extremes, not its control points: where its derivative, a
 // quadratic, has either root inside the curve, or its one root when it is linear.
 TEST(Host, OutlineBoundsHoldEachCurvesExtremes) {
