@@ -42,9 +42,8 @@ class TQtGlyphFace final : public TGlyphFace {
           break;
         case QPainterPath::CurveToElement:
           Result.CurveTo(At(I), At(I + 1), At(I + 2));
-          I += 2;
           break;
-        case QPainterPath::CurveToDataElement:
+        case QPainterPath::CurveToDataElement:  // taken with the curve
           break;
       }
     }

@@ -143,6 +143,9 @@ const TScene Scenes[] = {
        P.drawEllipse(50, 30, 10, 8);
        P.setPen(QPen(Qt::darkRed, 3, Qt::DotLine));
        P.drawArc(10, 36, 40, 24, 0, 180 * 16);
+       P.setPen(QPen(Qt::black, 0.75));  // 1.5 pixels wide under the scale: not a thin line
+       P.scale(2, 2);
+       P.drawLine(2, 31, 14, 31);
      }},
     {"textures_and_origins",
      [](QPainter& P) {
