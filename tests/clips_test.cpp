@@ -121,9 +121,8 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   Options.IdPrefix = u"\u00E9t\u00E9-2.\u00B7\u0300\u3001\U00010000\U000EFFFF_";
   {
     TSvgCanvas Svg(&Stream, &Host, Options);
-    Svg.BeginGroup(
-        u"a", {},
-        u" --a  -b_\u00E9 \U00010000 AZz09");  // a group's id takes it too; refused ids and ends write nothing
+    Svg.BeginGroup(u"a", {},
+                   u" --a  -b_\u00E9 \U00010000 AZz09");  // a group's id takes it too; refused ids write nothing
     const std::pair<const char16_t*, const char*> Refused[] = {
         {u"a", "BeginGroup: the id \"a\" is used already"},
         {u"a:b", "BeginGroup: the id must be empty or an XML name without a colon"},
