@@ -114,7 +114,7 @@ struct TDeflater {
 
 TPngRows::TPngRows(const TBitmap& Bitmap, TPixelArea Area)
     : FBitmap(Bitmap), FArea(Area), FRow(BytesPerPixel * Area.Width), FPrior(FRow.size()) {
-  for (std::uint8_t Type = 0; Type < 4; ++Type) {
+  for (std::uint8_t Type = 0; Type < Predictors; ++Type) {
     FFiltered[Type].resize(FRow.size() + 1);
     FFiltered[Type][0] = Type == 3 ? 4 : Type;  // None 0, Sub 1, Up 2, Paeth 4
   }
@@ -146,11 +146,11 @@ std::span<const std::uint8_t> TPngRows::Next() {
   std::copy(Up, Up + Lead, Predicted);
   for (std::size_t I = Lead; I < Size; ++I)
     Predicted[I] = static_cast<std::uint8_t>(X[I] - Paeth(X[I - BytesPerPixel], B[I], B[I - BytesPerPixel]));
-  std::uint64_t Cost[4] = {};
-  for (int Type = 0; Type < 4; ++Type)
+  std::uint64_t Cost[Predictors] = {};
+  for (int Type = 0; Type < Predictors; ++Type)
     for (std::size_t I = 1; I <= Size; ++I)
       Cost[Type] += static_cast<std::uint64_t>(std::abs(static_cast<std::int8_t>(FFiltered[Type][I])));
-  return FFiltered[std::min_element(Cost, Cost + 4) - Cost];
+  return FFiltered[std::min_element(Cost, Cost + Predictors) - Cost];
 }
 
 void WritePngBase64(TStream& Stream, const TBitmap& Bitmap, TPixelArea Area) {

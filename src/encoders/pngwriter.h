@@ -33,8 +33,9 @@ class TPngRows {
   const TBitmap& FBitmap;
   TPixelArea FArea;
   std::int32_t FY = 0;
-  std::vector<std::uint8_t> FRow, FPrior;  // this row's bytes and the one above (zeros at first)
-  std::vector<std::uint8_t> FFiltered[4];  // each predictor's output, type byte first
+  std::vector<std::uint8_t> FRow, FPrior;           // this row's bytes and the one above (zeros at first)
+  static constexpr int Predictors = 4;              // None, Sub, Up and Paeth
+  std::vector<std::uint8_t> FFiltered[Predictors];  // each predictor's output, type byte first
 };
 
 // Writes Area of Bitmap as a PNG (signature, IHDR, IDAT chunks of at most 32 KiB, IEND),
