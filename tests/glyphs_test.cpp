@@ -63,7 +63,8 @@ TEST(Glyphs, TheOverlayHoldsTheTextAndAHostWithoutOutlinesKeepsTheElement) {
 // A gradient is resolved where each use moves its glyph, so a gradient-painted line is
 // a clip path of its glyphs and one rectangle over them, in font units (a glyph N units
 // wide and 700 high, ten units apart at 12 units an em of 1000): linear, radial, and a
-// pattern stretched over the text's rectangle. The lines are golden/glyph-paints.txt.
+// pattern stretched over the text's rectangle, once more with the last glyph again in a
+// run twice the size. The lines are golden/glyph-paints.txt.
 TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
   TLayingCanvas Host(640, 480);
   Host.SetFill(TBrush(TGradient::Linear({0, 0}, {12, 0}, {{0, 0xFF000000}, {1, 0xFFFFFFFF}}), 0xFF000000));
@@ -72,12 +73,15 @@ TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
   Options.Gradients = true;
   {
     TSvgCanvas Canvas(&Stream, &Host, Options);
-    Canvas.FillText({0, 0, 100, 20}, u"ab", false, 1, {}, TTextAlign::Leading);
+    const auto Ab = [&Canvas] { Canvas.FillText({0, 0, 100, 20}, u"ab", false, 1, {}, TTextAlign::Leading); };
+    Ab();
     Canvas.SetFill(TBrush(TGradient::Radial({0, 0}, 12, {6, 0}, {{0, 0xFF000000}, {1, 0xFFFFFFFF}}), 0));
-    Canvas.FillText({0, 0, 100, 20}, u"ab", false, 1, {}, TTextAlign::Leading);
+    Ab();
     const auto Pixels = std::make_shared<const TBitmap>(2, 1, std::vector<TAlphaColor>{0, 0});
     Canvas.SetFill(TBrush(Pixels, TBitmapWrap::Stretch, 0));
-    Canvas.FillText({0, 0, 100, 20}, u"ab", false, 1, {}, TTextAlign::Leading);
+    Ab();
+    Host.LaterSize = 24;  // "b" again, twice as large: the rectangle reaches its top right
+    Ab();
   }
   EXPECT_EQ(Stream.Text, ReadFile(FSVG_GOLDEN_DIR "/glyph-paints.txt")) << "recorded, to review:\n" << Stream.Text;
 }

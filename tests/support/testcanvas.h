@@ -177,11 +177,12 @@ struct TBoxFace : TGlyphFace {
 
 /// A null host whose runs are ten units a character wide while Lays is set, so that the
 /// shared layout places its text; without it, it lays out no line. Its glyphs are a
-/// TBoxFace's, one a character, each pen Pen.Y below the baseline.
+/// TBoxFace's, one a character, each pen Pen.Y below the baseline; with LaterSize, a
+/// line's last glyph again, as a run of that size.
 struct TLayingCanvas : TNullCanvas, TTextMeasurer {
   using TNullCanvas::TNullCanvas;
   bool Lays = true;
-  float PenY = 0;
+  float PenY = 0, LaterSize = 0;
   double RunWidth(std::u16string_view Run) override { return 10.0 * Run.size(); }
   std::unique_ptr<TTextMeasurer> DoCreateTextMeasurer() const override {
     return Lays ? std::make_unique<TLayingCanvas>() : nullptr;
@@ -198,6 +199,7 @@ struct TLayingCanvas : TNullCanvas, TTextMeasurer {
         Run.Glyphs.push_back({AText[Line.Index + I], {Line.Rect.Left + 10.0f * I, Baseline}});
       }
       AGlyphs.Lines.push_back({{Run}});
+      if (LaterSize > 0) AGlyphs.Lines.back().Runs.push_back({Face, LaterSize, {Run.Glyphs.back()}});
     }
   }
 };

@@ -46,6 +46,7 @@ const TScene Scenes[] = {
        P.setBrush(Qt::blue);
        P.drawRect(10, 10, 40, 30);
        P.drawRect(QRectF(56, 10, 0, 30));               // a line, with the pen's caps
+       P.drawRect(QRectF(50, 46, 6, 1));                // an area, so no caps
        P.setRenderHint(QPainter::Antialiasing, false);  // whole pixels
        P.setPen(QPen(Qt::black, 2));
        P.drawRect(QRectF(4.3, 46.6, 40, 12));
@@ -246,6 +247,8 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
               Device.SetSize({-1, 5});
             }),
             "fsvg: a paint device's size cannot be negative");
+  Device.SetOutputDevice(&Full);
+  Device.SetFileName({});  // the last one set counts: neither now
   EXPECT_FALSE(QPainter().begin(&Device));
   EXPECT_EQ(ErrorOf<EMisuseError>([&] { Device.Close(); }),
             "fsvg: TSvgPaintDevice has neither a file name nor an output device to record into");
