@@ -53,16 +53,15 @@ bool IsPlainFamily(std::u16string_view Name) {
   return true;
 }
 
-// AFont's families as a CSS family list: generic families bare, plain names as they
-// are, every other name in single quotes with quotes, backslashes and line breaks
-// escaped for CSS (the XML escaping follows when the list is written).
+// AFont's families as a CSS family list: plain names as they are (the generic families,
+// "sans-serif" and the rest, among them), every other name in single quotes with quotes,
+// backslashes and line breaks escaped for CSS (the XML escaping follows when the list is
+// written).
 std::u16string CssFamilyList(const TFont& AFont) {
-  constexpr std::u16string_view Generic[] = {u"serif",   u"sans-serif", u"monospace",
-                                             u"cursive", u"fantasy",    u"system-ui"};
   std::u16string List;
   for (const std::u16string& Name : FontFamilies(AFont)) {
     if (!List.empty()) List += u", ";
-    if (IsPlainFamily(Name) || std::find(std::begin(Generic), std::end(Generic), Name) != std::end(Generic)) {
+    if (IsPlainFamily(Name)) {
       List += Name;
       continue;
     }
