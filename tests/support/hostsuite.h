@@ -151,6 +151,9 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   EXPECT_EQ(Canvas.Pixel(2, 9), 0xFF0000FFu);
   Canvas.DrawBitmap(TBitmap(1, 1, {Red}), {0, 0, 1, 1}, {0, 0, 10, 20}, 1, false);  // smooth, its edges padded
   EXPECT_EQ(Canvas.Pixel(0, 0), Red);
+  // An outline's texels smoothly, the red and blue stretched 5 units wide blended between.
+  Canvas.DrawRect({0, 12, 10, 18}, 0, 0, AllCorners, 1, TStrokeBrush(Texels, TBitmapWrap::Stretch, 0, 4));
+  EXPECT_NEAR(Canvas.Pixel(5, 12) >> 16 & 0xFF, 0x66, 2);
 }
 
 // Clips through the offset and scale they were set under: inside a rectangle, outside

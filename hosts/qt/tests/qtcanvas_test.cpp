@@ -1,5 +1,5 @@
 // Unit tests of TQtCanvas: the conformance suite every host passes, and what is the Qt
-// host's own: a recorded image read back by Qt's PNG reader.
+// host's own: a recorded image read back by Qt's PNG reader, a device it cannot paint on.
 #include "fsvg/qtcanvas.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +34,16 @@ TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
   const QByteArray Png = QByteArray::fromBase64(QByteArray(Svg.data() + Start, Svg.find('"', Start) - Start));
   const QImage Source(reinterpret_cast<const uchar*>(Pixels.data()), 4096, 48, QImage::Format_ARGB32);
   EXPECT_TRUE(QImage::fromData(Png).convertToFormat(QImage::Format_ARGB32) == Source.copy(7, 2, 4083, 45));
+}
+
+// A device QPainter cannot paint on is reported, not passed over.
+TEST(QtCanvas, ADeviceQPainterRefusesIsReported) {
+  QImage Indexed(4, 4, QImage::Format_Indexed8);
+  TQtCanvas Host(Indexed);
+  EXPECT_EQ(ErrorOf<EHostError>([&] {
+              Host.FillRect({0, 0, 1, 1}, 0, 0, AllCorners, 1);
+            }),
+            "TQtCanvas: QPainter cannot paint on the device");
 }
 
 }  // namespace
