@@ -124,19 +124,22 @@ TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
   EXPECT_EQ(Cut.Pixel(49, 14), 0u);
 }
 
-// The right column's lower two pixels of a red bitmap, a translucent green and a blue,
-
+// The lower two rows of a red bitmap whose right column holds a translucent green and a
+// blue, its left column drawn left of the canvas: the right one's nearest pixels fill it.
+// A gradient's hard stops; a bitmap brush's texels, tiled and stretched; images smoothed.
 TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   TypeParam Canvas(10, 20);
-  Canvas.DrawBitmap(TBitmap(2, 3, {Red, Red, Red, 0x8000FF00, Red, 0xFF0000FF}), {1, 1, 2, 3}, {-10, 0, 10, 20}, 1,
+  Canvas.DrawBitmap(TBitmap(2, 3, {Red, Red, Red, 0x8000FF00, Red, 0xFF0000FF}), {0, 1, 2, 3}, {-10, 0, 10, 20}, 1,
                     true);
   EXPECT_EQ(Canvas.Pixel(5, 9), 0x8000FF00u);
   EXPECT_EQ(Canvas.Pixel(5, 10), 0xFF0000FFu);
   const TBrush Ramp(
-      TGradient::Linear({2, 0}, {8, 0}, {{0, Red}, {0.5f, Red}, {0.5f, 0xFF00FFFF}, {1, 0xFF00FFFF}, {1, Red}}), Red);
+      TGradient::Linear({2, 0}, {8, 0}, {{0, Red}, {0.5f, Red}, {0.5f, 0xFF00FFFF}, {1, 0xFF00FFFF}, {1, Red}},
+                        TGradientSpread::Repeat),
+      Red);
   Canvas.Clear(0);
   Canvas.FillRect({0, 0, 10, 20}, 0, 0, AllCorners, 0.5f, Ramp);
-  EXPECT_EQ(Canvas.Pixel(0, 0), 0x80FF0000u);
+  EXPECT_EQ(Canvas.Pixel(0, 0), 0x8000FFFFu);  // repeated: a quarter of the ramp before its start
   EXPECT_EQ(Canvas.Pixel(6, 0), 0x8000FFFFu);
   EXPECT_EQ(Canvas.Pixel(9, 0), 0x80FF0000u);
   // A bitmap brush's texels, nearest, one a unit from the shape's corner on every row.
@@ -190,22 +193,22 @@ TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
 // A layer at half opacity, no darker where the squares in it overlap; a multiplying layer
 // over a blue backdrop, each call inside it clipped.
 TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
-  TypeParam Canvas(20, 10);
+  TypeParam Canvas(20, 10, 2);  // the pixels below are device pixels, two a unit
   Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF2F6BD8));
   Canvas.SetFill(TBrush(TBrushKind::Solid, 0xFFFFFF00));
   Canvas.BeginLayer(0.5f);
   Canvas.FillRect({0, 0, 6, 10}, 0, 0, AllCorners, 1);
   Canvas.FillRect({4, 0, 8, 10}, 0, 0, AllCorners, 1);
   Canvas.EndLayer();
-  EXPECT_EQ(Canvas.Pixel(5, 5), Canvas.Pixel(1, 5));
-  EXPECT_NEAR(Canvas.Pixel(7, 0) >> 24, 128, 1);
+  EXPECT_EQ(Canvas.Pixel(10, 10), Canvas.Pixel(2, 10));
+  EXPECT_NEAR(Canvas.Pixel(14, 0) >> 24, 128, 1);
   Canvas.IntersectClipRect({0, 0, 15, 10});
   Canvas.BeginLayer(1, TBlendMode::Multiply);
   Canvas.SetMatrix({2, 0, 0, 0, 2, 0, 0, 0, 1});  // the layer's picture is laid down untransformed
   Canvas.FillRect({5, 0, 10, 5}, 0, 0, AllCorners, 1);
   Canvas.EndLayer();
-  EXPECT_EQ(Canvas.Pixel(12, 5), 0xFF2F6B00u);  // yellow times the backdrop
-  EXPECT_EQ(Canvas.Pixel(17, 5), 0xFF2F6BD8u);
+  EXPECT_EQ(Canvas.Pixel(24, 10), 0xFF2F6B00u);  // yellow times the backdrop
+  EXPECT_EQ(Canvas.Pixel(34, 10), 0xFF2F6BD8u);
 }
 
 // A thickness that is not finite or is negative; each shape at the largest stretch that
