@@ -199,7 +199,8 @@ struct TLayingCanvas : TNullCanvas, TTextMeasurer {
         Run.Glyphs.push_back({AText[Line.Index + I], {Line.Rect.Left + 10.0f * I, Baseline}});
       }
       AGlyphs.Lines.push_back({{Run}});
-      if (LaterSize > 0) AGlyphs.Lines.back().Runs.push_back({Face, LaterSize, {Run.Glyphs.back()}});
+      if (LaterSize > 0 && !Run.Glyphs.empty())
+        AGlyphs.Lines.back().Runs.push_back({Face, LaterSize, {Run.Glyphs.back()}});
     }
   }
 };
