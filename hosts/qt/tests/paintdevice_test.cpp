@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBitmap>
 #include <QBuffer>
 #include <QFile>
 #include <QPainter>
@@ -73,6 +74,7 @@ const TScene Scenes[] = {
        QLinearGradient Across(0, 0, 1, 0);                  // black to white across the device, whatever the transform
        Across.setCoordinateMode(QGradient::StretchToDeviceMode);
        P.fillRect(10, 0, 50, 4, Across);
+       P.fillRect(0, 23, 9, 9, QRadialGradient(4, 27, 0.5));  // under a pixel: still a gradient
      }},
     {"paths_polygons_points",
      [](QPainter& P) {
@@ -89,6 +91,8 @@ const TScene Scenes[] = {
        P.drawPoint(5, 60);
        P.setPen(QPen(QBrush(), 3));  // a pen of no paint: no dot
        P.drawPoint(10, 60);
+       P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::SquareCap));
+       P.drawPoint(15, 60);
      }},
     {"clips_and_opacity",
      [](QPainter& P) {
@@ -113,6 +117,8 @@ const TScene Scenes[] = {
        P.setRenderHint(QPainter::SmoothPixmapTransform);  // drawn pixel for pixel, kept sharp
        P.drawImage(3, 26, Pattern(), 0, 0, 8, 1);
        P.drawImage(QPointF(3.5, 28), Pattern());  // half a pixel across: smoothed
+       P.setPen(Qt::red);                         // a bitmap's set pixels in the pen's colour, the rest not painted
+       P.drawPixmap(3, 40, QBitmap::fromImage(Pattern().convertToFormat(QImage::Format_Mono)));
      }},
     {"blends",
      [](QPainter& P) {
@@ -148,6 +154,10 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::black, 0.75));  // 1.5 pixels wide under the scale: not a thin line
        P.scale(2, 2);
        P.drawLine(2, 31, 14, 31);
+       QPen Cosmetic(Qt::blue, 2);  // 2 pixels wide whatever the scale
+       Cosmetic.setCosmetic(true);
+       P.setPen(Cosmetic);
+       P.drawLine(2, 28, 14, 28);
      }},
     {"textures_and_origins",
      [](QPainter& P) {
@@ -183,6 +193,9 @@ const TScene Scenes[] = {
        P.setFont(Font);
        P.scale(1.25, 1.25);
        P.drawText(QPointF(1.3, 50), "Illiterate");
+       P.drawText(QPointF(30, 10), QString::fromUtf8("\u05E9\u05DC\u05D5\u05DD"));  // right to left
+       P.rotate(3);
+       P.drawText(QPointF(2, 30), "Tilt");
      }},
 };
 
@@ -274,6 +287,10 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   Device.SetSize({254, 127});
   Device.SetResolution(254);
   EXPECT_EQ(Device.widthMM(), 25);
+  EXPECT_EQ(Device.heightMM(), 13);
+  EXPECT_EQ(Device.depth(), 32);  // as many colours as an int counts, at one pixel a pixel
+  EXPECT_EQ(Device.colorCount(), INT_MAX);
+  EXPECT_EQ(Device.devicePixelRatio(), 1);
   EXPECT_THROW(Device.SetResolution(0), EArgumentError);
   Device.SetViewBox({10, 0, 127, 63.5});
   EXPECT_TRUE(Record(Device, [](QPainter& P) { P.drawRect(10, 0, 1, 1); }).contains("matrix(2 0 0 2 -20 0)"));
