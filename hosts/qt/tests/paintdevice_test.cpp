@@ -288,9 +288,9 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   Device.SetResolution(254);
   EXPECT_EQ(Device.widthMM(), 25);
   EXPECT_EQ(Device.heightMM(), 13);
-  EXPECT_EQ(Device.depth(), 32);  // as many colours as an int counts, at one pixel a pixel
-  EXPECT_EQ(Device.colorCount(), INT_MAX);
-  EXPECT_EQ(Device.devicePixelRatio(), 1);
+  EXPECT_EQ(Device.depth(), 32);            // bits a pixel
+  EXPECT_EQ(Device.colorCount(), INT_MAX);  // as many colours as an int counts
+  EXPECT_EQ(Device.devicePixelRatio(), 1);  // one device pixel a pixel
   EXPECT_THROW(Device.SetResolution(0), EArgumentError);
   Device.SetViewBox({10, 0, 127, 63.5});
   EXPECT_TRUE(Record(Device, [](QPainter& P) { P.drawRect(10, 0, 1, 1); }).contains("matrix(2 0 0 2 -20 0)"));
