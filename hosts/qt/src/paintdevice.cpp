@@ -87,6 +87,9 @@ class TSvgPaintDevice::TSession {
   std::unique_ptr<TNullCanvas> Null;
   std::unique_ptr<TSvgCanvas> Svg;
   std::unique_ptr<TTeeCanvas> Tee;
+  // The host as the session found it: the tee brings the host to each call's paint,
+  // matrix and clip and leaves it so, and a caller's host is the caller's again after.
+  TCanvasSaveState* HostState = nullptr;
 };
 
 TSvgPaintDevice::TSvgPaintDevice()
@@ -164,6 +167,7 @@ TCanvas* TSvgPaintDevice::Open() {
   }
   Session->Svg = std::make_unique<TSvgCanvas>(Output, Host, FOptions);
   Session->Tee = std::make_unique<TTeeCanvas>(*Session->Svg);
+  Session->HostState = Host->SaveState();
   QTransform Base;
   if (!FViewBox.isEmpty())
     Base = QTransform::fromTranslate(-FViewBox.x(), -FViewBox.y()) *
@@ -177,6 +181,7 @@ void TSvgPaintDevice::Finish() {
   const std::unique_ptr<TSession> Session = std::move(FSession);
   if (!Session) return;
   Session->Tee.reset();
+  Session->Svg->GetCanvas().RestoreState(Session->HostState);
   Session->Svg->Close();
   if (Session->Gzip) Session->Gzip->Close();
   if (Session->File) Session->File->Close();

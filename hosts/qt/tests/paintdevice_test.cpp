@@ -71,7 +71,7 @@ const TScene Scenes[] = {
        P.setBrush(Shrunk);
        P.drawRect(35, 35, 30, 30);
        P.fillRect(0, 50, 9, 9, QRadialGradient(4, 54, 0));  // of no radius: painted by Qt
-       QLinearGradient Across(0, 0, 1, 0);                  // black to white across the device, whatever the transform
+       QLinearGradient Across(0, 0, 1, 0.2);                // black to white across the device, whatever the transform
        Across.setCoordinateMode(QGradient::StretchToDeviceMode);
        P.fillRect(10, 0, 50, 4, Across);
        P.fillRect(0, 23, 9, 9, QRadialGradient(4, 27, 0.5));  // under a pixel: still a gradient
@@ -151,13 +151,13 @@ const TScene Scenes[] = {
        P.drawEllipse(50, 30, 10, 8);
        P.setPen(QPen(Qt::darkRed, 3, Qt::DotLine));
        P.drawArc(10, 36, 40, 24, 0, 180 * 16);
-       P.setPen(QPen(Qt::black, 0.75));  // 1.5 pixels wide under the scale: not a thin line
-       P.scale(2, 2);
-       P.drawLine(2, 31, 14, 31);
+       P.setPen(QPen(Qt::black, 3));  // 1.5 pixels wide under the scale: not a thin line
+       P.scale(0.5, 0.5);
+       P.drawLine(8, 124, 56, 124);
        QPen Cosmetic(Qt::blue, 2);  // 2 pixels wide whatever the scale
        Cosmetic.setCosmetic(true);
        P.setPen(Cosmetic);
-       P.drawLine(2, 28, 14, 28);
+       P.drawLine(8, 112, 56, 112);
      }},
     {"textures_and_origins",
      [](QPainter& P) {
@@ -236,6 +236,7 @@ TEST(SvgPaintDevice, ScenesPaintAsQtsRasterAndRecordAsReviewed) {
     Device.SetSize({64, 64});
     Device.SetTitle(Scene.Name);
     Device.SetDescription("As Qt paints it");
+    Device.SetHost(&Host);  // whose lines the text is written on
     Recorded += "== " + QByteArray(Scene.Name) + "\n" + Record(Device, Scene.Draw) + "\n";
   }
   QFile Golden(FSVG_QT_GOLDEN);
