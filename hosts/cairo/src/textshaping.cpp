@@ -134,8 +134,8 @@ class TLineAdvance {
       FHasGlyph = true;
     }
   }
-  /// The pen position after the last glyph, kerned, summed as ShapeText sums it.
-  double Advance() const { return FHasGlyph ? FLastX + ((FLastX + FLastAdvance) - FLastX) + FShift : 0; }
+  /// The pen position after the last glyph (0 before any), kerned, summed as ShapeText sums it.
+  double Advance() const { return FLastX + ((FLastX + FLastAdvance) - FLastX) + FShift; }
 
  private:
   double FPen = 0, FLastX = 0, FLastAdvance = 0, FShift = 0;

@@ -69,7 +69,7 @@ void TQtCanvas::DoMeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::
   TLineMetricInfo Lines;
   MeasureLines(Lines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
   const float Ascent = GetFontMetrics().Ascent;
-  const QFont Font = qthost::RefFont(GetFont(), 0);
+  const QFont Font = qthost::RefFont(GetFont());
   const double Scale = GetFont().Size / qthost::RefSize;
   // One face object a key, so that the runs of a text share it.
   std::vector<std::shared_ptr<const TGlyphFace>> Faces;

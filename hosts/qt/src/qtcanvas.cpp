@@ -117,10 +117,10 @@ void TQtCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool 
   qthost::FillPath(*Painter, Path, GetFill(), AOpacity, ARect);
 }
 
-TFontMetrics TQtCanvas::DoGetFontMetrics() const { return FontMetrics(RefFont(GetFont(), 0), GetFont().Size); }
+TFontMetrics TQtCanvas::DoGetFontMetrics() const { return FontMetrics(RefFont(GetFont()), GetFont().Size); }
 
 std::unique_ptr<TTextMeasurer> TQtCanvas::DoCreateTextMeasurer() const {
-  return CreateMeasurer(RefFont(GetFont(), 0), GetFont().Size);
+  return CreateMeasurer(RefFont(GetFont()), GetFont().Size);
 }
 
 // The source's pixels, viewed where they lie (Qt's ARGB32 is 0xAARRGGBB, not

@@ -89,10 +89,11 @@ void AddTextPath(QPainterPath& Path, const QFont& AFont, double Size, std::u16st
   const double Scale = Size / RefSize;
   QPainterPath Glyphs;
   // Each line's characters keep their stored order, as every host paints them: a
-  // left-to-right override around the line keeps Qt from reordering right-to-left runs.
+  // left-to-right override before the line, which holds to its end, keeps Qt from
+  // reordering right-to-left runs.
   for (const TLineMetricInfo::TLineMetric& Line : Lines.Metrics)
     Glyphs.addText(Line.Rect.Left / Scale, (Line.Rect.Top + Ascent) / Scale, AFont,
-                   QChar(0x202D) + ToQString(Text.substr(Line.Index, Line.Length)) + QChar(0x202C));
+                   QChar(0x202D) + ToQString(Text.substr(Line.Index, Line.Length)));
   Path.addPath(QTransform::fromScale(Scale, Scale).map(Glyphs));
 }
 

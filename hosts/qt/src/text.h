@@ -20,8 +20,9 @@ inline constexpr double RefSize = 2048;
 
 /// AFont's family (DejaVu Sans when empty) at RefSize, unhinted and kerned. Throws
 /// EMisuseError without a QGuiApplication, EArgumentError for a size that is not finite,
-/// not positive or, stretched by DeviceStretch, beyond 65535 device pixels.
-QFont RefFont(const TFont& AFont, double DeviceStretch);
+/// not positive or, stretched by DeviceStretch (a font to paint with), beyond 65535
+/// device pixels; one only measured has no device size.
+QFont RefFont(const TFont& AFont, double DeviceStretch = 0);
 
 /// The metrics of AFont (made by RefFont) at Size.
 TFontMetrics FontMetrics(const QFont& AFont, double Size);
