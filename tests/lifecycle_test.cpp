@@ -45,7 +45,7 @@ TEST(Lifecycle, TheDestructorReportsAFailedClose) {
 }
 
 // State set on the tee reaches the host before each call: size, paint, font, offset, matrix, clip;
-// and measuring goes to the host's own MeasureText.
+// measuring goes to the host's own MeasureText, and a flush to the host.
 void Draw(TCanvas& C) {
   C.SetSize(100, 40);
   C.SetOffset({1, 2});
@@ -65,6 +65,7 @@ void Draw(TCanvas& C) {
   C.IntersectClipRect({0, 0, 4, 4});
   C.ClearRect({0, 0, 2, 2}, 0xFF405060);
   C.DrawArc({0, 0}, {4, 2}, 0, 90, 1);
+  C.Flush();
 }
 
 TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
