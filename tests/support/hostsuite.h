@@ -124,13 +124,14 @@ TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
   EXPECT_EQ(Cut.Pixel(49, 14), 0u);
 }
 
-// The lower two rows of a red bitmap whose right column holds a translucent green and a
-// blue, its left column drawn left of the canvas: the right one's nearest pixels fill it.
+// The lower two rows and right two columns of a red bitmap whose right column holds a
+// translucent green and a blue, the red column drawn left of the canvas: the other's
+// nearest pixels fill it.
 // A gradient's hard stops; a bitmap brush's texels, tiled and stretched; images smoothed.
 TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   TypeParam Canvas(10, 20);
-  Canvas.DrawBitmap(TBitmap(2, 3, {Red, Red, Red, 0x8000FF00, Red, 0xFF0000FF}), {0, 1, 2, 3}, {-10, 0, 10, 20}, 1,
-                    true);
+  Canvas.DrawBitmap(TBitmap(3, 3, {Red, Red, Red, Red, Red, 0x8000FF00, Red, Red, 0xFF0000FF}), {1, 1, 3, 3},
+                    {-10, 0, 10, 20}, 1, true);
   EXPECT_EQ(Canvas.Pixel(5, 9), 0x8000FF00u);
   EXPECT_EQ(Canvas.Pixel(5, 10), 0xFF0000FFu);
   const TBrush Ramp(
