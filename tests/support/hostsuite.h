@@ -195,12 +195,14 @@ TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
 // over a blue backdrop, each call inside it clipped.
 TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   TypeParam Canvas(20, 10, 2);  // the pixels below are device pixels, two a unit
-  Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF2F6BD8));
+  Canvas.BeginScene();          // whose painter lays the layer down, then paints on as before
   Canvas.SetFill(TBrush(TBrushKind::Solid, 0xFFFFFF00));
   Canvas.BeginLayer(0.5f);
   Canvas.FillRect({0, 0, 6, 10}, 0, 0, AllCorners, 1);
   Canvas.FillRect({4, 0, 8, 10}, 0, 0, AllCorners, 1);
   Canvas.EndLayer();
+  Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF2F6BD8));
+  Canvas.EndScene();
   EXPECT_EQ(Canvas.Pixel(10, 10), Canvas.Pixel(2, 10));
   EXPECT_NEAR(Canvas.Pixel(14, 0) >> 24, 128, 1);
   Canvas.IntersectClipRect({0, 0, 15, 10});
