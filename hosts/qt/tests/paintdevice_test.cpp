@@ -146,14 +146,14 @@ const TScene Scenes[] = {
        P.drawLine(QLineF(5, 2, 4, 2));
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
        P.drawLine(36, 48, 60, 46);
-       P.setPen(QPen(Qt::darkGreen, 0));
-       P.drawLine(4, 62, 30, 50);
-       P.drawEllipse(50, 30, 10, 8);
        P.setPen(QPen(Qt::darkRed, 3, Qt::DotLine));
        P.drawArc(10, 36, 40, 24, 0, 180 * 16);
        P.setPen(QPen(Qt::black, 3));  // 1.5 pixels wide under the scale: not a thin line
        P.scale(0.5, 0.5);
        P.drawLine(8, 124, 56, 124);
+       P.setPen(QPen(Qt::darkGreen, 0));  // a hairline: one pixel wide whatever the scale
+       P.drawLine(8, 124, 60, 100);
+       P.drawEllipse(100, 60, 20, 16);
        QPen Cosmetic(Qt::blue, 2);  // 2 pixels wide whatever the scale
        Cosmetic.setCosmetic(true);
        P.setPen(Cosmetic);
