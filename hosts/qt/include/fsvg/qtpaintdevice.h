@@ -106,7 +106,8 @@ class TSvgPaintDevice : public QPaintDevice {
   void SetOptions(const TSvgOptions& Options) { FOptions = Options; }
   /// The recording options.
   const TSvgOptions& Options() const { return FOptions; }
-  /// Paints on Host too while recording (owned by the caller); null for none.
+  /// Paints on Host too while recording (owned by the caller), and leaves its state
+  /// (paint, font, matrix, clip) as each painter found it; null for none.
   void SetHost(TCanvas* Host) { FHost = Host; }
   /// Throws the first error of the last painter session (a file that cannot be created,
   /// a failed write, a perspective transform), and forgets it.
