@@ -18,6 +18,11 @@ TSvgOptions Outlines(bool Selectable) {
   return Options;
 }
 
+// Fills Text from the top left of a rectangle 100 by 20.
+void Label(TSvgCanvas& Canvas, std::u16string_view Text) {
+  Canvas.FillText({0, 0, 100, 20}, Text, false, 1, {}, TTextAlign::Leading);
+}
+
 // "Item 0" to "Item 9999": I, t, e, m and ten digits, the space inking nothing; a use
 // for each of the 78,890 glyphs that ink.
 TEST(Glyphs, TenThousandLabelsDefineEachGlyphOnce) {
@@ -27,8 +32,7 @@ TEST(Glyphs, TenThousandLabelsDefineEachGlyphOnce) {
     TSvgCanvas Canvas(&Stream, &Host, Outlines(false));
     for (int I = 0; I < 10000; ++I) {
       const std::string Digits = std::to_string(I);
-      Canvas.FillText({0, 0, 100, 20}, u"Item " + std::u16string(Digits.begin(), Digits.end()), false, 1, {},
-                      TTextAlign::Leading);
+      Label(Canvas, u"Item " + std::u16string(Digits.begin(), Digits.end()));
     }
   }
   EXPECT_EQ(CountOf(Stream.Text, "<defs><path id="), 14u);
@@ -47,7 +51,7 @@ TEST(Glyphs, TheOverlayHoldsTheTextAndAHostWithoutOutlinesKeepsTheElement) {
   TCountingStream Stream;
   {
     TSvgCanvas Canvas(&Stream, &Host, Outlines(true));
-    Canvas.FillText({0, 0, 100, 20}, u"a<b", false, 1, {}, TTextAlign::Leading);
+    Label(Canvas, u"a<b");
   }
   EXPECT_TRUE(Holds(Stream.Text, "fill-opacity=\"0\" xml:space=\"preserve\"><tspan x=\"0\" y=\"12.4\">a&lt;b</tspan>"));
   TNullCanvas Plain(640, 480);
@@ -55,7 +59,7 @@ TEST(Glyphs, TheOverlayHoldsTheTextAndAHostWithoutOutlinesKeepsTheElement) {
   TCountingStream With;
   for (TCountingStream* Each : {&Without, &With}) {
     TSvgCanvas Canvas(Each, &Plain, Outlines(Each == &With));
-    Canvas.FillText({0, 0, 100, 20}, u"a", false, 1, {}, TTextAlign::Leading);
+    Label(Canvas, u"a");
   }
   EXPECT_EQ(With.Text.substr(With.Text.find('\n', 40)), Without.Text.substr(Without.Text.find('\n', 40)));
 }
@@ -73,7 +77,7 @@ TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
   Options.Gradients = true;
   {
     TSvgCanvas Canvas(&Stream, &Host, Options);
-    const auto Ab = [&Canvas] { Canvas.FillText({0, 0, 100, 20}, u"ab", false, 1, {}, TTextAlign::Leading); };
+    const auto Ab = [&Canvas] { Label(Canvas, u"ab"); };
     Ab();
     Canvas.SetFill(TBrush(TGradient::Radial({0, 0}, 12, {6, 0}, {{0, 0xFF000000}, {1, 0xFFFFFFFF}}), 0));
     Ab();
@@ -93,7 +97,7 @@ TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   TCountingStream Stream;
   TSvgCanvas Canvas(&Stream, &Host, Outlines(true));
   const std::size_t Written = Stream.Text.size();
-  EXPECT_THROW(Canvas.FillText({0, 0, 100, 20}, u"a", false, 1, {}, TTextAlign::Leading), EHostError);
+  EXPECT_THROW(Label(Canvas, u"a"), EHostError);
   EXPECT_EQ(Stream.Text.size(), Written);
 }
 
