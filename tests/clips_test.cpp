@@ -129,7 +129,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
         {u"c10", "BeginGroup: an id of c or g and digits is the document's own"},
         {u"g9", "BeginGroup: an id of c or g and digits is the document's own"}};
     for (const auto& Case : Refused) EXPECT_EQ(ErrorOf<ESvgError>([&] { Svg.BeginGroup(Case.first); }), Case.second);
-    for (const char16_t* Class : {u"-2", u"a.b", u"a\xD800\xE000"})
+    for (const char16_t* Class : {u"-2", u"a.b", u"\xD800\xE000"})
       EXPECT_THROW(Svg.BeginGroup({}, {}, Class), EArgumentError);
     TTeeCanvas Tee(Svg);  // the tee's own clip reaches the host it records
     Tee.IntersectClipRect({1, 2, 3, 4});
