@@ -72,6 +72,21 @@ std::uint64_t ScaleAndRound(std::uint64_t Mantissa, int Exponent, int Places) {
   return Quotient;
 }
 
+// The mantissa [Text, MantissaEnd), then std::to_chars's exponent [Exponent, End) restyled:
+// "e+15" becomes "E15", "e-07" "E-7". No caller's exponent is zero: its leading zeros go.
+std::size_t RestyleExponent(const char* Text, const char* MantissaEnd, const char* Exponent, const char* End,
+                            char* Out) {
+  std::size_t Length = static_cast<std::size_t>(MantissaEnd - Text);
+  std::memcpy(Out, Text, Length);
+  Out[Length++] = 'E';
+  ++Exponent;  // past 'e'
+  if (*Exponent == '+') ++Exponent;
+  if (*Exponent == '-') Out[Length++] = *Exponent++;
+  while (*Exponent == '0') ++Exponent;
+  while (Exponent < End) Out[Length++] = *Exponent++;
+  return Length;
+}
+
 // "1.23450000000e+15" from std::to_chars becomes "1.2345E15".
 std::size_t FormatScientific(double Value, int Significant, char* Out) {
   char Text[64];
@@ -83,15 +98,7 @@ std::size_t FormatScientific(double Value, int Significant, char* Out) {
     while (MantissaEnd[-1] == '0') --MantissaEnd;
     if (MantissaEnd[-1] == '.') --MantissaEnd;
   }
-  std::size_t Length = static_cast<std::size_t>(MantissaEnd - Text);
-  std::memcpy(Out, Text, Length);
-  Out[Length++] = 'E';
-  ++Exponent;  // past 'e'
-  if (*Exponent == '+') ++Exponent;
-  if (*Exponent == '-') Out[Length++] = *Exponent++;
-  while (*Exponent == '0' && Exponent + 1 < End) ++Exponent;
-  while (Exponent < End) Out[Length++] = *Exponent++;
-  return Length;
+  return RestyleExponent(Text, MantissaEnd, Exponent, End, Out);
 }
 
 // Two decimal digits for every value below 100.
@@ -321,20 +328,6 @@ constexpr TFormatSmall FormatSmallFor[] = {nullptr,        FormatSmall<1>, Forma
   return FormatGeneral(Value, Decimals, Out);
 }
 
-// "1.5e-07" from std::to_chars becomes "1.5E-7".
-std::size_t RestyleExponent(const char* Text, const char* End, char* Out) {
-  const char* Exponent = static_cast<const char*>(std::memchr(Text, 'e', static_cast<std::size_t>(End - Text)));
-  std::size_t Length = static_cast<std::size_t>(Exponent - Text);
-  std::memcpy(Out, Text, Length);
-  Out[Length++] = 'E';
-  ++Exponent;  // past 'e'
-  if (*Exponent == '+') ++Exponent;
-  if (*Exponent == '-') Out[Length++] = *Exponent++;
-  while (*Exponent == '0' && Exponent + 1 < End) ++Exponent;
-  while (Exponent < End) Out[Length++] = *Exponent++;
-  return Length;
-}
-
 }  // namespace
 
 std::size_t FormatFloatExact(float Value, char* Out) {
@@ -352,7 +345,9 @@ std::size_t FormatFloatExact(float Value, char* Out) {
     return Length;
   }
   const auto Result = std::to_chars(Text, Text + sizeof Text, Value, std::chars_format::scientific);
-  return RestyleExponent(Text, Result.ptr, Out);
+  const char* const Exponent =
+      static_cast<const char*>(std::memchr(Text, 'e', static_cast<std::size_t>(Result.ptr - Text)));
+  return RestyleExponent(Text, Exponent, Exponent, Result.ptr, Out);
 }
 
 // The usual case of all, four places and |Value| * 10^4 exact in a double, is the one
