@@ -16,24 +16,26 @@ namespace {
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, HostSuite, TQtCanvas);
 
 // A recorded image decodes (Qt's PNG reader checks every chunk's CRC) to the source
-// rectangle's pixels exactly. Rows of noise make the PNG several chunks long; rows of
-// translucent ramps between them take the row filters that predict.
+// rectangle's pixels exactly. Rows of noise, 48 KiB each, fill more than a chunk of output
+// every row and again at the end; rows of translucent ramps between them take the row
+// filters that predict.
 TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
-  std::vector<TAlphaColor> Pixels(4096 * 48);
+  constexpr std::uint32_t Width = 12288;
+  std::vector<TAlphaColor> Pixels(Width * 48);
   std::uint32_t Noise = 1;
   for (std::uint32_t I = 0; I < Pixels.size(); ++I) {
     Noise = Noise * 1664525 + 1013904223;
-    const std::uint32_t X = I % 4096, Y = I / 4096;
+    const std::uint32_t X = I % Width, Y = I / Width;
     Pixels[I] = Y % 4 == 0 ? Noise : X << 24 | (X * Y / 8 & 0xFF) << 16 | Y << 8 | 0x40;
   }
   TQtCanvas Host(10, 10);
   TMemoryStream Stream;
-  TSvgCanvas(&Stream, &Host).DrawBitmap(TBitmap(4096, 48, Pixels), {7, 2, 4090, 47}, {0, 0, 5, 5}, 1, false);
+  TSvgCanvas(&Stream, &Host).DrawBitmap(TBitmap(Width, 48, Pixels), {7, 2, Width - 6, 47}, {0, 0, 5, 5}, 1, false);
   const std::string_view Svg = Stream.View();
   const std::size_t Start = Svg.find("base64,") + 7;
   const QByteArray Png = QByteArray::fromBase64(QByteArray(Svg.data() + Start, Svg.find('"', Start) - Start));
-  const QImage Source(reinterpret_cast<const uchar*>(Pixels.data()), 4096, 48, QImage::Format_ARGB32);
-  EXPECT_TRUE(QImage::fromData(Png).convertToFormat(QImage::Format_ARGB32) == Source.copy(7, 2, 4083, 45));
+  const QImage Source(reinterpret_cast<const uchar*>(Pixels.data()), Width, 48, QImage::Format_ARGB32);
+  EXPECT_TRUE(QImage::fromData(Png).convertToFormat(QImage::Format_ARGB32) == Source.copy(7, 2, Width - 13, 45));
 }
 
 // A device QPainter cannot paint on is reported, not passed over.
