@@ -44,11 +44,11 @@ std::vector<cairo_glyph_t> TextToGlyphs(cairo_scaled_font_t* Font, std::u16strin
   const std::string Utf8 = CairoText(Text);
   cairo_glyph_t* Glyphs = nullptr;
   int Count = 0;
-  CheckStatus(cairo_scaled_font_text_to_glyphs(Font, 0, 0, Utf8.data(), static_cast<int>(Utf8.size()), &Glyphs, &Count,
-                                               nullptr, nullptr, nullptr));
-  std::vector<cairo_glyph_t> Result(Glyphs, Glyphs + Count);
-  cairo_glyph_free(Glyphs);
-  return Result;
+  const cairo_status_t Status = cairo_scaled_font_text_to_glyphs(Font, 0, 0, Utf8.data(), static_cast<int>(Utf8.size()),
+                                                                 &Glyphs, &Count, nullptr, nullptr, nullptr);
+  const std::unique_ptr<cairo_glyph_t, decltype(&cairo_glyph_free)> Owned(Glyphs, &cairo_glyph_free);
+  CheckStatus(Status);
+  return {Glyphs, Glyphs + Count};
 }
 
 /// The kerning between two glyphs of one scaled font, from the font's kerning table, as
