@@ -110,7 +110,7 @@ const TScene Scenes[] = {
     {"images_and_textures",
      [](QPainter& P) {
        P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1, 1, 3));
-       P.drawTiledPixmap(QRectF(20, 0, 30, 19), QPixmap::fromImage(Pattern()), QPointF(1.5, 0));
+       P.drawTiledPixmap(QRectF(20, 0, 30, 20), QPixmap::fromImage(Pattern()), QPointF(1.5, 0));
        P.setPen(QPen(QConicalGradient(50, 50, 0), 3));  // painted by Qt, as no canvas can
        P.setBrush(QConicalGradient(50, 50, 0));
        P.drawRect(40, 40, 20, 20);
