@@ -77,15 +77,14 @@ TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
   Options.Gradients = true;
   {
     TSvgCanvas Canvas(&Stream, &Host, Options);
-    const auto Ab = [&Canvas] { Label(Canvas, u"ab"); };
-    Ab();
+    Label(Canvas, u"ab");
     Canvas.SetFill(TBrush(TGradient::Radial({0, 0}, 12, {6, 0}, {{0, 0xFF000000}, {1, 0xFFFFFFFF}}), 0));
-    Ab();
+    Label(Canvas, u"ab");
     const auto Pixels = std::make_shared<const TBitmap>(2, 1, std::vector<TAlphaColor>{0, 0});
     Canvas.SetFill(TBrush(Pixels, TBitmapWrap::Stretch, 0));
-    Ab();
+    Label(Canvas, u"ab");
     Host.LaterSize = 24;  // "b" again, twice as large: the rectangle reaches its top right
-    Ab();
+    Label(Canvas, u"ab");
   }
   EXPECT_EQ(Stream.Text, ReadFile(FSVG_GOLDEN_DIR "/glyph-paints.txt")) << "recorded, to review:\n" << Stream.Text;
 }

@@ -245,10 +245,12 @@ TEST(SvgPaintDevice, ScenesPaintAsQtsRasterAndRecordAsReviewed) {
                                                                     << Recorded.toStdString();
 }
 
-// An output device that takes no byte, which the device refuses rather than wait on.
-class TFullDevice final : public QIODevice {
+// An output device that takes a byte a write until it holds five, then none, which the
+// device refuses rather than wait on.
+struct TFullDevice final : QIODevice {
+  QByteArray Taken;
   qint64 readData(char*, qint64) override { return -1; }
-  qint64 writeData(const char*, qint64) override { return 0; }
+  qint64 writeData(const char* Data, qint64) override { return Taken.size() < 5 ? (Taken += *Data, 1) : 0; }
 };
 
 TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
@@ -284,6 +286,7 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   Device.SetOutputDevice(&Full);
   QPainter(&Device).drawRect(1, 1, 5, 5);
   EXPECT_EQ(ErrorOf<EWriteError>([&] { Device.Close(); }), "fsvg: cannot write to the output device: Unknown error");
+  EXPECT_EQ(Full.Taken, "<?xml");
   // Millimetres at the resolution, which must be positive; the view box maps the
   // painter's coordinates onto the size.
   Device.SetSize({254, 127});
