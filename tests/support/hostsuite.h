@@ -49,8 +49,8 @@ TYPED_TEST_P(HostSuite, ScaleMatrixOffsetClearingAndSize) {
   TypeParam Scaled(50, 40, 2);
   EXPECT_EQ(Scaled.GetPixelHeight(), 80);
   EXPECT_EQ(TypeParam(100, 10, 1.1f).GetPixelWidth(), 110);
-  Scaled.FillRect({10, 10, 20, 20}, 0, 0, AllCorners, 1);  // scale multiplies logical units
-  EXPECT_EQ(Coverage(Scaled), 400);
+  Scaled.DrawRect({10, 10, 20, 20}, 0, 0, AllCorners, 1, RedStroke(10));  // scale multiplies logical units
+  EXPECT_EQ(Coverage(Scaled), 1600);
   // A quarter turn, x' = -y + 100, y' = x, applied after the offset; Clear ignores both.
   TypeParam Turned(100, 100);
   Turned.SetMatrix({0, 1, 0, -1, 0, 0, 100, 0, 1});
@@ -137,13 +137,13 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   EXPECT_EQ(Canvas.Pixel(5, 9), 0x8000FF00u);
   EXPECT_EQ(Canvas.Pixel(5, 10), 0xFF0000FFu);
   const TBrush Ramp(
-      TGradient::Linear({2, 0}, {8, 0}, {{0, Red}, {0.5f, Red}, {0.5f, 0xFF00FFFF}, {1, 0xFF00FFFF}, {1, Red}},
+      TGradient::Linear({2, 0}, {8, 0}, {{0, Red}, {0.5f, Red}, {0.5f, 0xFF00FF00}, {1, 0xFF00FF00}, {1, Red}},
                         TGradientSpread::Repeat),
       Red);
   Canvas.Clear(0);
   Canvas.FillRect({0, 0, 10, 20}, 0, 0, AllCorners, 0.5f, Ramp);
-  EXPECT_EQ(Canvas.Pixel(0, 0), 0x8000FFFFu);  // repeated: a quarter of the ramp before its start
-  EXPECT_EQ(Canvas.Pixel(6, 0), 0x8000FFFFu);
+  EXPECT_EQ(Canvas.Pixel(0, 0), 0x8000FF00u);  // repeated: a quarter of the ramp before its start
+  EXPECT_EQ(Canvas.Pixel(6, 0), 0x8000FF00u);
   EXPECT_EQ(Canvas.Pixel(9, 0), 0x80FF0000u);
   // A bitmap brush's texels, nearest, one a unit from the shape's corner on every row.
   const auto Texels = std::make_shared<const TBitmap>(2, 1, std::vector<TAlphaColor>{Red, 0xFF0000FF});
