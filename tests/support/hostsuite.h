@@ -49,7 +49,8 @@ TYPED_TEST_P(HostSuite, ScaleMatrixOffsetClearingAndSize) {
   TypeParam Scaled(50, 40, 2);
   EXPECT_EQ(Scaled.GetPixelHeight(), 80);
   EXPECT_EQ(TypeParam(100, 10, 1.1f).GetPixelWidth(), 110);
-  Scaled.DrawRect({10, 10, 20, 20}, 0, 0, AllCorners, 1, RedStroke(10));  // scale multiplies logical units
+  // Scale multiplies logical units, a pen's width too: a band 20 units square, 40 pixels.
+  Scaled.DrawRect({10, 10, 20, 20}, 0, 0, AllCorners, 1, RedStroke(10));
   EXPECT_EQ(Coverage(Scaled), 1600);
   // A quarter turn, x' = -y + 100, y' = x, applied after the offset; Clear ignores both.
   TypeParam Turned(100, 100);
@@ -129,7 +130,9 @@ TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
 // The lower two rows and right two columns of a red bitmap whose right column holds a
 // translucent green and a blue, the red column drawn left of the canvas: the other's
 // nearest pixels fill it.
-// A gradient's hard stops; a bitmap brush's texels, tiled and stretched; images smoothed.
+// A gradient's hard stops (green, whose blue is 0 beside a green of odd value: each
+// channel read from its own bits); a bitmap brush's texels, tiled and stretched; images
+// smoothed.
 TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   TypeParam Canvas(10, 20);
   Canvas.DrawBitmap(TBitmap(3, 3, {Red, Red, Red, Red, Red, 0x8000FF00, Red, Red, 0xFF0000FF}), {1, 1, 3, 3},
