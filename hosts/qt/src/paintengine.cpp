@@ -48,16 +48,8 @@ bool TCanvasPaintEngine::begin(QPaintDevice*) {
     FCanvas = nullptr;
     return false;
   }
-  FTransform = QTransform();
-  FPen = QPen();
-  FBrush = QBrush();
-  FBrushOrigin = QPointF();
-  FOpacity = 1;
-  FBlend = TBlendMode::Normal;
-  FSmoothPixmaps = false;
-  FAntialiased = false;
   FClipEnabled = false;
-  Guarded([&] { ApplyMatrix(FTransform); });
+  Guarded([&] { ApplyMatrix(QTransform()); });
   return !FError;
 }
 
@@ -85,15 +77,6 @@ void TCanvasPaintEngine::updateState(const QPaintEngineState& State) {
     const DirtyFlags Flags = State.state();
     // The transform first: a clip set with it is in its coordinates.
     if (Flags & DirtyTransform) ApplyMatrix(State.transform());
-    if (Flags & DirtyPen) FPen = State.pen();
-    if (Flags & DirtyBrush) FBrush = State.brush();
-    if (Flags & DirtyBrushOrigin) FBrushOrigin = State.brushOrigin();
-    if (Flags & DirtyOpacity) FOpacity = static_cast<float>(State.opacity());
-    if (Flags & DirtyCompositionMode) FBlend = ToBlend(State.compositionMode());
-    if (Flags & DirtyHints) {
-      FSmoothPixmaps = State.renderHints().testFlag(QPainter::SmoothPixmapTransform);
-      FAntialiased = State.renderHints().testFlag(QPainter::Antialiasing);
-    }
     if (Flags & (DirtyClipPath | DirtyClipRegion | DirtyClipEnabled)) ApplyClip(State);
   });
 }
@@ -160,12 +143,14 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
       // its nearest texel unless the painter smooths pixmaps; the same texture, by its
       // key, is the same bitmap, found again at once.
       const QImage Texture = Brush.textureImage();
-      if (!Brush.transform().isIdentity() || !FBrushOrigin.isNull() || Texture.devicePixelRatio() != 1) return false;
+      if (!Brush.transform().isIdentity() || !painter()->brushOrigin().isNull() || Texture.devicePixelRatio() != 1)
+        return false;
       if (!FTexture || Texture.cacheKey() != FTextureKey) {
         FTexture = std::make_shared<const TBitmap>(ToBitmap(Texture));
         FTextureKey = Texture.cacheKey();
       }
-      Fill = TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()), !FSmoothPixmaps);
+      Fill = TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()),
+                    !Hinted(QPainter::SmoothPixmapTransform));
       return true;
     }
     default:
@@ -186,29 +171,32 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
   return true;
 }
 
+TBlendMode TCanvasPaintEngine::Blend() const { return ToBlend(painter()->compositionMode()); }
+
 bool TCanvasPaintEngine::MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) const {
-  if (!MakeFill(FPen.brush(), Bounds, Stroke)) return false;
-  const double Width = FPen.widthF();
+  const QPen& Pen = painter()->pen();
+  if (!MakeFill(Pen.brush(), Bounds, Stroke)) return false;
+  const double Width = Pen.widthF();
   Stroke.Hairline = Width == 0;
   Stroke.Thickness = static_cast<float>(Width == 0 ? 1 : Width);
   // A cosmetic pen is as wide in device pixels as it says, whatever the transform.
-  if (Width > 0 && FPen.isCosmetic()) {
+  if (Width > 0 && Pen.isCosmetic()) {
     const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
     if (Scale > 0) Stroke.Thickness = static_cast<float>(Width / Scale);
   }
-  Stroke.Cap = FPen.capStyle() == Qt::RoundCap    ? TStrokeCap::Round
-               : FPen.capStyle() == Qt::SquareCap ? TStrokeCap::Square
-                                                  : TStrokeCap::Flat;
-  Stroke.Join = FPen.joinStyle() == Qt::RoundJoin   ? TStrokeJoin::Round
-                : FPen.joinStyle() == Qt::BevelJoin ? TStrokeJoin::Bevel
-                                                    : TStrokeJoin::Miter;
+  Stroke.Cap = Pen.capStyle() == Qt::RoundCap    ? TStrokeCap::Round
+               : Pen.capStyle() == Qt::SquareCap ? TStrokeCap::Square
+                                                 : TStrokeCap::Flat;
+  Stroke.Join = Pen.joinStyle() == Qt::RoundJoin   ? TStrokeJoin::Round
+                : Pen.joinStyle() == Qt::BevelJoin ? TStrokeJoin::Bevel
+                                                   : TStrokeJoin::Miter;
   // Qt's limit is SVG's ratio of the miter's length to the width (as the Qt host paints
   // it); a plain miter join beyond it is cut by Qt and bevelled by SVG.
-  Stroke.MiterLimit = static_cast<float>(std::max(1.0, FPen.miterLimit()));
-  if (FPen.style() != Qt::SolidLine) {
+  Stroke.MiterLimit = static_cast<float>(std::max(1.0, Pen.miterLimit()));
+  if (Pen.style() != Qt::SolidLine) {
     Stroke.Dash = TStrokeDash::Custom;
-    for (const qreal Length : FPen.dashPattern()) Stroke.DashArray.push_back(static_cast<float>(Length));
-    Stroke.DashOffset = static_cast<float>(FPen.dashOffset());
+    for (const qreal Length : Pen.dashPattern()) Stroke.DashArray.push_back(static_cast<float>(Length));
+    Stroke.DashOffset = static_cast<float>(Pen.dashOffset());
   }
   return true;
 }
@@ -216,14 +204,16 @@ bool TCanvasPaintEngine::MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) 
 void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
                                     const std::function<void(const TStrokeBrush&)>& Stroke) {
   const QRectF Bounds = Shape.boundingRect();
-  if (Fill && FBrush.style() != Qt::NoBrush) {
+  const QBrush& Painted = painter()->brush();
+  if (Fill && Painted.style() != Qt::NoBrush) {
     TBrush Brush;
-    if (MakeFill(FBrush, Bounds, Brush))
+    if (MakeFill(Painted, Bounds, Brush))
       Fill(Brush);
     else
-      PaintRaster(Shape, FBrush);
+      PaintRaster(Shape, Painted);
   }
-  if (FPen.style() != Qt::NoPen && FPen.brush().style() != Qt::NoBrush) {
+  const QPen& QtPen = painter()->pen();
+  if (QtPen.style() != Qt::NoPen && QtPen.brush().style() != Qt::NoBrush) {
     TStrokeBrush Pen;
     if (MakeStroke(Bounds, Pen)) {
       const bool Shifted = AlignAliased(Pen, Bounds.topLeft());
@@ -233,13 +223,13 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
       if (Flat.isEmpty())
         Stroke(Pen);
       else if (Band)
-        FCanvas->FillPath(ToPath(Flat), FOpacity, Pen);
+        FCanvas->FillPath(ToPath(Flat), Opacity(), Pen);
       else
-        FCanvas->DrawPath(ToPath(Flat), FOpacity, Pen);
+        FCanvas->DrawPath(ToPath(Flat), Opacity(), Pen);
       if (Shifted) ApplyMatrix(FTransform);
     } else {
-      QPainterPathStroker Stroker(FPen);
-      PaintRaster(Stroker.createStroke(Shape), FPen.brush());
+      QPainterPathStroker Stroker(QtPen);
+      PaintRaster(Stroker.createStroke(Shape), QtPen.brush());
     }
   }
 }
@@ -257,7 +247,7 @@ void TCanvasPaintEngine::PaintRaster(const QPainterPath& Shape, const QBrush& Br
     QPainter Painter(&Picture);
     Painter.setRenderHint(QPainter::Antialiasing);
     Painter.setTransform(FTransform * QTransform::fromTranslate(-Area.x(), -Area.y()));
-    Painter.setBrushOrigin(FBrushOrigin);
+    Painter.setBrushOrigin(painter()->brushOrigin());
     Painter.setPen(Qt::NoPen);
     Painter.setBrush(Brush);
     Painter.drawPath(Shape);
@@ -265,7 +255,7 @@ void TCanvasPaintEngine::PaintRaster(const QPainterPath& Shape, const QBrush& Br
   const QTransform Kept = FTransform;
   ApplyMatrix(QTransform());
   FCanvas->DrawBitmap(ToBitmap(Picture), {0, 0, static_cast<float>(Area.width()), static_cast<float>(Area.height())},
-                      ToRect(QRectF(Area)), FOpacity, true);
+                      ToRect(QRectF(Area)), Opacity(), true);
   ApplyMatrix(Kept);
 }
 
@@ -276,8 +266,10 @@ void TCanvasPaintEngine::drawRects(const QRectF* Rects, int Count) {
       QPainterPath Shape;
       Shape.addRect(Rect);
       PaintShape(
-          Shape, [&](const TBrush& B) { FCanvas->FillRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, B); },
-          [&](const TStrokeBrush& S) { FCanvas->DrawRect(ToRect(Rect), 0, 0, AllCorners, FOpacity, Closed(S, Rect)); });
+          Shape, [&](const TBrush& B) { FCanvas->FillRect(ToRect(Rect), 0, 0, AllCorners, Opacity(), B); },
+          [&](const TStrokeBrush& S) {
+            FCanvas->DrawRect(ToRect(Rect), 0, 0, AllCorners, Opacity(), Closed(S, Rect));
+          });
     }
   });
 }
@@ -289,15 +281,15 @@ void TCanvasPaintEngine::drawLines(const QLineF* Lines, int Count) {
       Shape.lineTo(Lines[I].p2());
       PaintShape(Shape, nullptr, [&](const TStrokeBrush& S) {
         const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
-        if (FAntialiased && S.Cap == TStrokeCap::Square && S.Dash == TStrokeDash::Solid && Scale > 0 &&
-            (S.Hairline || S.Thickness * Scale <= 1)) {
+        if (Hinted(QPainter::Antialiasing) && S.Cap == TStrokeCap::Square && S.Dash == TStrokeDash::Solid &&
+            Scale > 0 && (S.Hairline || S.Thickness * Scale <= 1)) {
           TStrokeBrush Flat = S;
           Flat.Cap = TStrokeCap::Flat;
           const QLineF Line = ThinSquareLine(Lines[I]);
-          FCanvas->DrawLine(ToPoint(Line.p1()), ToPoint(Line.p2()), FOpacity, Flat);
+          FCanvas->DrawLine(ToPoint(Line.p1()), ToPoint(Line.p2()), Opacity(), Flat);
           return;
         }
-        FCanvas->DrawLine(ToPoint(Lines[I].p1()), ToPoint(Lines[I].p2()), FOpacity, S);
+        FCanvas->DrawLine(ToPoint(Lines[I].p1()), ToPoint(Lines[I].p2()), Opacity(), S);
       });
     }
   });
@@ -308,18 +300,19 @@ void TCanvasPaintEngine::drawEllipse(const QRectF& Rect) {
     QPainterPath Shape;
     Shape.addEllipse(Rect);
     PaintShape(
-        Shape, [&](const TBrush& B) { FCanvas->FillEllipse(ToRect(Rect), FOpacity, B); },
-        [&](const TStrokeBrush& S) { FCanvas->DrawEllipse(ToRect(Rect), FOpacity, Closed(S, Rect)); });
+        Shape, [&](const TBrush& B) { FCanvas->FillEllipse(ToRect(Rect), Opacity(), B); },
+        [&](const TStrokeBrush& S) { FCanvas->DrawEllipse(ToRect(Rect), Opacity(), Closed(S, Rect)); });
   });
 }
 
-void TCanvasPaintEngine::drawPath(const QPainterPath& Path) {
+void TCanvasPaintEngine::drawPath(const QPainterPath& Path) { PaintPath(Path, true); }
+
+void TCanvasPaintEngine::PaintPath(const QPainterPath& Path, bool Filled) {
   Drawing([&] {
     const TPathData Outline = ToPath(Path);
     if (Outline.IsEmpty()) return;
-    PaintShape(
-        Path, [&](const TBrush& B) { FCanvas->FillPath(Outline, FOpacity, B); },
-        [&](const TStrokeBrush& S) { FCanvas->DrawPath(Outline, FOpacity, S); });
+    const std::function<void(const TBrush&)> Fill = [&](const TBrush& B) { FCanvas->FillPath(Outline, Opacity(), B); };
+    PaintShape(Path, Filled ? Fill : nullptr, [&](const TStrokeBrush& S) { FCanvas->DrawPath(Outline, Opacity(), S); });
   });
 }
 
@@ -329,29 +322,23 @@ void TCanvasPaintEngine::drawPolygon(const QPointF* Points, int Count, PolygonDr
   Path.setFillRule(Mode == OddEvenMode ? Qt::OddEvenFill : Qt::WindingFill);
   Path.moveTo(Points[0]);
   for (int I = 1; I < Count; ++I) Path.lineTo(Points[I]);
-  if (Mode == PolylineMode) {
-    const QBrush Kept = std::exchange(FBrush, QBrush());
-    drawPath(Path);
-    FBrush = Kept;
-    return;
-  }
-  Path.closeSubpath();
-  drawPath(Path);
+  if (Mode != PolylineMode) Path.closeSubpath();
+  PaintPath(Path, Mode != PolylineMode);
 }
 
 // A point is a dot of the pen's width: round for a round cap, square otherwise.
 void TCanvasPaintEngine::drawPoints(const QPointF* Points, int Count) {
   Drawing([&] {
     TStrokeBrush Pen;
-    if (FPen.style() == Qt::NoPen || !MakeStroke({}, Pen) || Pen.Kind == TBrushKind::None) return;
+    if (painter()->pen().style() == Qt::NoPen || !MakeStroke({}, Pen) || Pen.Kind == TBrushKind::None) return;
     const float Half = Pen.Hairline ? 0.5f : Pen.Thickness / 2;
     for (int I = 0; I < Count; ++I) {
       const TPointF P = ToPoint(Points[I]);
       const TRectF Dot{P.X - Half, P.Y - Half, P.X + Half, P.Y + Half};
       if (Pen.Cap == TStrokeCap::Round)
-        FCanvas->FillEllipse(Dot, FOpacity, Pen);
+        FCanvas->FillEllipse(Dot, Opacity(), Pen);
       else
-        FCanvas->FillRect(Dot, 0, 0, AllCorners, FOpacity, Pen);
+        FCanvas->FillRect(Dot, 0, 0, AllCorners, Opacity(), Pen);
     }
   });
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QPaintEngine>
+#include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
 #include <exception>
@@ -53,10 +54,17 @@ class TCanvasPaintEngine final : public QPaintEngine {
   // painter's coordinates are Bounds (object-bounding gradients need them).
   bool MakeFill(const QBrush& Brush, const QRectF& Bounds, TBrush& Fill) const;
   bool MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) const;
+  // The painter's state is read where it is used, never kept: a session cannot see the last one's.
+  float Opacity() const { return static_cast<float>(painter()->opacity()); }
+  bool Hinted(QPainter::RenderHint Hint) const { return painter()->testRenderHint(Hint); }
+  // The canvas blend of the painter's composition mode; Normal where the canvas has none.
+  TBlendMode Blend() const;
   // Fills and strokes Shape, through Fill and Stroke for what they can paint, else
   // through a picture of the shape painted by Qt itself.
   void PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
                   const std::function<void(const TStrokeBrush&)>& Stroke);
+  // Path filled (unless a polyline: Qt only strokes one) and stroked.
+  void PaintPath(const QPainterPath& Path, bool Filled);
   bool AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor);
   QPainterPath ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen, bool& Band) const;
   QPainterPath Flattened(const QPainterPath& Shape, double Fineness) const;
@@ -83,13 +91,6 @@ class TCanvasPaintEngine final : public QPaintEngine {
   std::exception_ptr FError;
   QTransform FBase;
   QTransform FTransform;
-  QPen FPen;
-  QBrush FBrush;
-  QPointF FBrushOrigin;
-  float FOpacity = 1;
-  TBlendMode FBlend = TBlendMode::Normal;  // the composition mode, when the canvas blends by it
-  bool FSmoothPixmaps = false;
-  bool FAntialiased = false;
   TClip FBaseClip;     // the canvas's clip when the session began
   TClip FPainterClip;  // the painter's clip, kept while clipping is off
   bool FClipEnabled = false;
@@ -112,8 +113,9 @@ void TCanvasPaintEngine::Guarded(F&& Step) {
 template <typename F>
 void TCanvasPaintEngine::Drawing(F&& Step) {
   Guarded([&] {
-    if (FBlend == TBlendMode::Normal) return Step();
-    FCanvas->BeginLayer(1, FBlend);
+    const TBlendMode Mode = Blend();
+    if (Mode == TBlendMode::Normal) return Step();
+    FCanvas->BeginLayer(1, Mode);
     Step();
     FCanvas->EndLayer();
   });

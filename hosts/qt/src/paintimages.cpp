@@ -27,12 +27,12 @@ void TCanvasPaintEngine::PaintImage(const QRectF& Rect, const QImage& Image, con
   const bool PixelForPixel = Device.type() <= QTransform::TxTranslate && Target.size() == QSizeF(Whole.size()) &&
                              At.x() == std::round(At.x()) && At.y() == std::round(At.y());
   FCanvas->DrawBitmap(ToBitmap(Part), {0, 0, static_cast<float>(Whole.width()), static_cast<float>(Whole.height())},
-                      ToRect(Target), FOpacity, !FSmoothPixmaps || PixelForPixel);
+                      ToRect(Target), Opacity(), !Hinted(QPainter::SmoothPixmapTransform) || PixelForPixel);
   if (Saved) FCanvas->RestoreState(Saved);
 }
 
 void TCanvasPaintEngine::drawPixmap(const QRectF& Rect, const QPixmap& Pixmap, const QRectF& Source) {
-  Drawing([&] { PaintImage(Rect, ToImage(Pixmap, FPen.color()), Source); });
+  Drawing([&] { PaintImage(Rect, ToImage(Pixmap, painter()->pen().color()), Source); });
 }
 
 void TCanvasPaintEngine::drawImage(const QRectF& Rect, const QImage& Image, const QRectF& Source,
@@ -48,7 +48,7 @@ void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixm
     if (W <= 0 || H <= 0 || Rect.isEmpty()) return;
     const double Tiles = std::ceil(Rect.width() / W + 1) * std::ceil(Rect.height() / H + 1);
     if (Tiles > 1e6) throw EArgumentError("fsvg: a tiled pixmap needs more than a million tiles");
-    const TBitmap Tile = ToBitmap(ToImage(Pixmap, FPen.color()));
+    const TBitmap Tile = ToBitmap(ToImage(Pixmap, painter()->pen().color()));
     TCanvasSaveState* Saved = FCanvas->SaveState();
     FCanvas->IntersectClipRect(ToRect(Rect));
     const double Left = Rect.x() - std::fmod(Offset.x(), W) - (std::fmod(Offset.x(), W) < 0 ? W : 0);
@@ -56,7 +56,7 @@ void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixm
     for (double Y = Top; Y < Rect.bottom(); Y += H)
       for (double X = Left; X < Rect.right(); X += W)
         FCanvas->DrawBitmap(Tile, {0, 0, static_cast<float>(W), static_cast<float>(H)}, ToRect(QRectF(X, Y, W, H)),
-                            FOpacity, !FSmoothPixmaps);
+                            Opacity(), !Hinted(QPainter::SmoothPixmapTransform));
     FCanvas->RestoreState(Saved);
   });
 }

@@ -81,7 +81,8 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
                                                          : TFontSlant::Normal;
     const QRectF Bounds(Point.x(), Point.y() - Item.ascent(), Item.width(), Item.ascent() + Item.descent());
     TBrush Fill;
-    if (!MakeFill(FPen.brush(), Bounds, Fill)) Fill = TBrush(TBrushKind::Solid, ToColor(FPen.color()));
+    const QPen& Pen = painter()->pen();
+    if (!MakeFill(Pen.brush(), Bounds, Fill)) Fill = TBrush(TBrushKind::Solid, ToColor(Pen.color()));
     FCanvas->SetFill(Fill);
     const float Ascent = FCanvas->GetFontMetrics().Ascent;
     TFillTextFlags Flags;
@@ -91,7 +92,7 @@ void TCanvasPaintEngine::drawTextItem(const QPointF& Point, const QTextItem& Ite
       const float X = static_cast<float>(Run.Origin.x());
       const float Y = static_cast<float>(Run.Origin.y());
       FCanvas->FillText({X, Y - Ascent, X + std::max(1.0f, static_cast<float>(Run.Width)), Y},
-                        Text.mid(Run.Start, Run.Length).toStdU16String(), false, FOpacity, Flags, TTextAlign::Leading,
+                        Text.mid(Run.Start, Run.Length).toStdU16String(), false, Opacity(), Flags, TTextAlign::Leading,
                         TTextAlign::Leading);
     }
   });

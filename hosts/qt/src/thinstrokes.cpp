@@ -16,7 +16,7 @@ namespace fsvg::detail {
 // shear, where the edges run along the pixel grid. True when the matrix was moved.
 bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor) {
   const QTransform Device = FTransform * FBase;
-  if (FAntialiased || Device.m12() != 0 || Device.m21() != 0) return false;
+  if (Hinted(QPainter::Antialiasing) || Device.m12() != 0 || Device.m21() != 0) return false;
   const double Width = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(Device.determinant()));
   const double Centre = std::lround(Width) % 2 == 0 ? 0 : 0.5;
   const QPointF At = FTransform.map(Anchor);
@@ -40,7 +40,7 @@ bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& An
 // returned as the very region Qt inks, to be filled (Band set).
 QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen, bool& Band) const {
   const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
-  if (!FAntialiased || !(Pen.Hairline || Pen.Thickness * Scale <= 1) || !(Scale > 0)) return {};
+  if (!Hinted(QPainter::Antialiasing) || !(Pen.Hairline || Pen.Thickness * Scale <= 1) || !(Scale > 0)) return {};
   const double Span = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(FTransform.determinant()));
   // Qt flattens in its device pixels, under the painter's transform.
   const QList<QPolygonF> Polygons = FTransform.map(Shape).toSubpathPolygons();
