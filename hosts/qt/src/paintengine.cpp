@@ -178,7 +178,7 @@ bool TCanvasPaintEngine::MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) 
   if (!MakeFill(Pen.brush(), Bounds, Stroke)) return false;
   const double Width = Pen.widthF();
   Stroke.Hairline = Width == 0;
-  Stroke.Thickness = static_cast<float>(Width == 0 ? 1 : Width);
+  Stroke.Thickness = static_cast<float>(Width);
   // A cosmetic pen is as wide in device pixels as it says, whatever the transform.
   if (Width > 0 && Pen.isCosmetic()) {
     const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));

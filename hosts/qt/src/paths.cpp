@@ -151,10 +151,9 @@ void StrokePath(QPainter& Painter, const QPainterPath& Path, const TStrokeBrush&
   if ((ABrush.Thickness == 0 && !ABrush.Hairline) || ABrush.Kind == TBrushKind::None) return;
   const QTransform& M = Painter.combinedTransform();
   Outline.CheckStroke(ABrush, LargestStretch(M.m11(), M.m12(), M.m21(), M.m22()));
-  // A hairline is Qt's cosmetic pen: one device pixel wide, its dashes in device pixels.
   Painter.setRenderHint(QPainter::SmoothPixmapTransform, !ABrush.HighSpeed);
-  QPen Pen(ToQBrush(ABrush, AOpacity, Outline.BrushBounds(ABrush)), ABrush.Hairline ? 1 : ABrush.Thickness);
-  Pen.setCosmetic(ABrush.Hairline);
+  // A hairline is Qt's pen of width 0: one device pixel wide, its dashes in device pixels.
+  QPen Pen(ToQBrush(ABrush, AOpacity, Outline.BrushBounds(ABrush)), ABrush.Hairline ? 0 : ABrush.Thickness);
   Pen.setCapStyle(LineCaps[static_cast<std::size_t>(ABrush.Cap)]);
   Pen.setJoinStyle(LineJoins[static_cast<std::size_t>(ABrush.Join)]);
   // Qt's limit is SVG's ratio of miter length to width, measured: under 4 a join is
