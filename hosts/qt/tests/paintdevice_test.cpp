@@ -182,7 +182,9 @@ const TScene Scenes[] = {
        Font.setPixelSize(12);
        Font.setWeight(QFont::Thin);
        P.setFont(Font);
-       P.setPen(QPen(QLinearGradient(0, 0, 20, 0), 1));  // text takes the pen's gradient
+       QLinearGradient Down(0, 0, 0, 1);  // text takes the pen's gradient, over its box
+       Down.setCoordinateMode(QGradient::ObjectBoundingMode);
+       P.setPen(QPen(Down, 1));
        P.drawText(QPointF(2, 20.3), "Hi");
        Font.setPointSize(9);  // 12 pixels at 96 dots an inch
        P.setFont(Font);
