@@ -61,7 +61,7 @@ TPathData ToPath(const QPainterPath& Path) {
     const bool Last = I + 1 == Path.elementCount() || Path.elementAt(I + 1).isMoveTo();
     if (E.isLineTo()) {
       if (!(Last && Steps > 1 && QPointF(E) == Start)) Result.LineTo(ToPoint(E));
-    } else if (I + 2 < Path.elementCount()) {
+    } else {  // a curve's two further points follow it
       Result.CurveTo(ToPoint(E), ToPoint(Path.elementAt(I + 1)), ToPoint(Path.elementAt(I + 2)));
       I += 2;
     }

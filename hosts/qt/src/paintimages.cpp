@@ -45,7 +45,7 @@ void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixm
   Drawing([&] {
     const double W = Pixmap.width();
     const double H = Pixmap.height();
-    if (W <= 0 || H <= 0 || Rect.isEmpty()) return;
+    if (Pixmap.isNull() || Rect.isEmpty()) return;
     const double Tiles = std::ceil(Rect.width() / W + 1) * std::ceil(Rect.height() / H + 1);
     if (Tiles > 1e6) throw EArgumentError("fsvg: a tiled pixmap needs more than a million tiles");
     const TBitmap Tile = ToBitmap(ToImage(Pixmap, painter()->pen().color()));

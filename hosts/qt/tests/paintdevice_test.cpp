@@ -109,7 +109,7 @@ const TScene Scenes[] = {
      }},
     {"images_and_textures",
      [](QPainter& P) {
-       P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1, 1, 3));
+       P.drawImage(QRectF(0, 0, 16, 16), Pattern(), QRectF(0.5, 1.5, 1, 3));
        P.drawTiledPixmap(QRectF(20, 0, 30, 20), QPixmap::fromImage(Pattern()), QPointF(1.5, 0));
        P.setPen(QPen(QConicalGradient(50, 50, 0), 3));  // painted by Qt, as no canvas can
        P.setBrush(QConicalGradient(50, 50, 0));
@@ -292,9 +292,9 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   // Millimetres at the resolution, which must be positive; the view box maps the
   // painter's coordinates onto the size.
   Device.SetSize({254, 127});
-  Device.SetResolution(254);
-  EXPECT_EQ(Device.widthMM(), 25);
-  EXPECT_EQ(Device.heightMM(), 13);
+  Device.SetResolution(1);
+  EXPECT_EQ(Device.widthMM(), 6452);
+  EXPECT_EQ(Device.heightMM(), 3226);
   EXPECT_EQ(Device.depth(), 32);            // bits a pixel
   EXPECT_EQ(Device.colorCount(), INT_MAX);  // as many colours as an int counts
   EXPECT_EQ(Device.devicePixelRatio(), 1);  // one device pixel a pixel
