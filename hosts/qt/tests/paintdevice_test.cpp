@@ -60,7 +60,7 @@ const TScene Scenes[] = {
        Ramp.setColorAt(0, Qt::red);
        Ramp.setColorAt(1, Qt::green);
        P.setBrush(Ramp);
-       P.setPen(Qt::NoPen);
+       P.setPen(QPen(Qt::black, 2));  // a curve flattened as Qt's stroker does it
        P.rotate(10);
        P.drawEllipse(10, 5, 50, 40);
        QRadialGradient Glow(50, 50, 12, 45, 45);
