@@ -1,5 +1,6 @@
-// The paint engine behind the QPainter devices: it keeps the painter's state as canvas
-// paint, matrix and clip, and turns each drawing operation into TCanvas calls. Qt sees
+// The paint engine behind the QPainter devices: it keeps the painter's matrix and clip as
+// the canvas's, and turns each drawing operation, in the painter's pen and brush, into
+// TCanvas calls. Qt sees
 // no exception: the first error is kept, stops the session and is thrown to the caller
 // by the device.
 #pragma once
