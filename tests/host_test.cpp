@@ -62,7 +62,6 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   const TCorners Top{TCorner::TopLeft, TCorner::TopRight};
   EXPECT_TRUE((Corners.Exclude(TCorner::TopLeft) & Top) == TCorners{TCorner::TopRight});
   EXPECT_TRUE((Corners.Include(TCorner::TopLeft) | TCorners{}) == AllCorners);
-  EXPECT_TRUE(TCorners{}.IsEmpty());
   // The restored state is the one saved, and the later ones are released. A host may
   // refuse a matrix, set or restored: the whole state in force before stays. A state
   // restored once is refused, even when a later one reuses its memory.

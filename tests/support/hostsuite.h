@@ -267,7 +267,7 @@ TYPED_TEST_P(HostSuite, PixelsSizesAndPngFiles) {
   // run leaves nothing in the next one's way).
   const std::string Png = "fsvghost-" + std::to_string(getpid()) + ".png";
   EXPECT_THROW(Canvas.SaveToPNG("/dev/full"), EWriteError);
-  EXPECT_EQ(ErrorOf<EWriteError>([&] { TypeParam(0, 1).SaveToPNG(Png); }),
+  EXPECT_EQ(ErrorOf<EWriteError>([&] { TypeParam(1, 0).SaveToPNG(Png); }),
             Png + ": an image without pixels cannot be saved as PNG");
   EXPECT_FALSE(std::filesystem::exists(Png));
 }

@@ -17,7 +17,7 @@ double ClampedOpacity(float AOpacity) { return std::clamp(static_cast<double>(AO
 
 void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity) {
   cairo_set_source_rgba(Context, ((Color >> 16) & 0xFF) / 255.0, ((Color >> 8) & 0xFF) / 255.0, (Color & 0xFF) / 255.0,
-                        ((Color >> 24) & 0xFF) / 255.0 * Opacity);
+                        (Color >> 24) / 255.0 * Opacity);
 }
 
 TImagePtr PremultipliedImage(const TBitmap& ABitmap, std::int32_t Left, std::int32_t Top, std::int32_t Width,
@@ -76,7 +76,7 @@ void SetSourceGradient(cairo_t* Context, const TGradient& Gradient, double Opaci
   for (const TGradientStop& Stop : G.Stops) {
     const TAlphaColor C = Stop.Color;
     cairo_pattern_add_color_stop_rgba(Pattern.get(), Stop.Offset, ((C >> 16) & 0xFF) / 255.0, ((C >> 8) & 0xFF) / 255.0,
-                                      (C & 0xFF) / 255.0, ((C >> 24) & 0xFF) / 255.0 * Opacity);
+                                      (C & 0xFF) / 255.0, (C >> 24) / 255.0 * Opacity);
   }
   cairo_set_source(Context, Pattern.get());
 }

@@ -88,7 +88,7 @@ TAlphaColor TCairoCanvas::Pixel(std::int32_t X, std::int32_t Y) const {
 }
 
 void TCairoCanvas::SaveToPNG(const std::filesystem::path& FileName) const {
-  if (GetPixelWidth() == 0 || GetPixelHeight() == 0)
+  if (GetPixelWidth() * GetPixelHeight() == 0)
     throw EWriteError(FileName.string() + ": an image without pixels cannot be saved as PNG");
   cairo_surface_flush(FSurface.get());
   TFileStream File(FileName, TFileBuffering::Full);

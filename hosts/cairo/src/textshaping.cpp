@@ -35,7 +35,7 @@ constexpr double MaxFontPixels = 65535;
 std::size_t NoncharacterAt(std::u16string_view Text, std::size_t I) {
   const char16_t Unit = Text[I];
   if ((Unit >= 0xFDD0 && Unit <= 0xFDEF) || Unit >= 0xFFFE) return 1;
-  const bool High = Unit >= 0xD800 && Unit <= 0xDBFF && (Unit & 0x3F) == 0x3F;
+  const bool High = (Unit & 0xFC3F) == 0xD83F;  // D800 to DBFF, ending in 3F
   return High && I + 1 < Text.size() && (Text[I + 1] == 0xDFFE || Text[I + 1] == 0xDFFF) ? 2 : 0;
 }
 
