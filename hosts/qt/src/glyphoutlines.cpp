@@ -96,7 +96,7 @@ void TQtCanvas::DoMeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::
         TGlyphRun Glyphs{FaceFor(Run.rawFont()), GetFont().Size, {}};
         const QList<quint32> Ids = Run.glyphIndexes();
         const QList<QPointF> Positions = Run.positions();
-        for (qsizetype I = 0; I < Ids.size() && I < Positions.size(); ++I)
+        for (qsizetype I = 0; I < Ids.size(); ++I)  // a position for each glyph
           Glyphs.Glyphs.push_back({Ids[I],
                                    {static_cast<float>(Line.Rect.Left + Positions[I].x() * Scale),
                                     static_cast<float>(Baseline + (Positions[I].y() - Laid.ascent()) * Scale)}});
