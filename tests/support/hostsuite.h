@@ -130,7 +130,7 @@ TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
 // nearest pixels fill it.
 // A gradient's hard stops (green, whose blue is 0 beside a green of odd value: each
 // channel read from its own bits); a bitmap brush's texels, tiled and stretched; images
-// smoothed.
+// smoothed, blended between their pixels.
 TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   TypeParam Canvas(10, 20);
   Canvas.DrawBitmap(TBitmap(3, 3, {Red, Red, Red, Red, Red, 0x8000FF00, Red, Red, 0xFF0000FF}), {1, 1, 3, 3},
@@ -156,8 +156,9 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   Canvas.FillRect({2, 5, 10, 10}, 0, 0, AllCorners, 1, TBrush(Rows, TBitmapWrap::Stretch, 0, true));
   EXPECT_EQ(Canvas.Pixel(5, 5), Red);
   EXPECT_EQ(Canvas.Pixel(2, 9), 0xFF0000FFu);
-  Canvas.DrawBitmap(TBitmap(1, 1, {Red}), {0, 0, 1, 1}, {0, 0, 10, 20}, 1, false);  // smooth, its edges padded
+  Canvas.DrawBitmap(TBitmap(2, 1, {Red, 0xFF0000FF}), {0, 0, 2, 1}, {0, 0, 10, 20}, 1, false);  // smooth, edges padded
   EXPECT_EQ(Canvas.Pixel(0, 0), Red);
+  EXPECT_NE(Canvas.Pixel(5, 0), 0xFF0000FFu);
   // An outline's texels smoothly, the red and blue stretched 5 units wide blended between.
   Canvas.DrawRect({0, 12, 10, 18}, 0, 0, AllCorners, 1, TStrokeBrush(Texels, TBitmapWrap::Stretch, 0, 4));
   EXPECT_NEAR(Canvas.Pixel(5, 12) >> 16 & 0xFF, 0x66, 2);
