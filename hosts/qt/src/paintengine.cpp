@@ -121,7 +121,7 @@ void TCanvasPaintEngine::ClipTo(const QPainterPath& Path, Qt::ClipOperation Oper
   const QRectF Bounds = Path.boundingRect();
   QPainterPath Box;
   Box.addRect(Bounds);
-  if (Path.elementCount() == Box.elementCount() && Path == Box)
+  if (Path == Box)
     FCanvas->IntersectClipRect(ToRect(Bounds));
   else
     FCanvas->IntersectClipPath(ToPath(Path));
