@@ -69,8 +69,7 @@ bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale) {
         // The excluded rectangle inside one around the whole surface, filled even-odd.
         cairo_identity_matrix(Context);
         cairo_surface_t* Target = cairo_get_target(Context);
-        cairo_rectangle(Context, -1, -1, cairo_image_surface_get_width(Target) + 2.0,
-                        cairo_image_surface_get_height(Target) + 2.0);
+        cairo_rectangle(Context, 0, 0, cairo_image_surface_get_width(Target), cairo_image_surface_get_height(Target));
       }
       cairo_set_matrix(Context, &Transform);
       const TRectF R = Normalized(S.Rect);

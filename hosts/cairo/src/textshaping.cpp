@@ -268,12 +268,14 @@ void TCairoCanvas::SelectFont(cairo_t* Context) const {
   if (!(Font.Size > 0)) throw EArgumentError("Font size must be positive");
   // FreeType renders no glyph larger than 65535 device pixels, and Cairo leaks memory on
   // its way to that error, so such a size is refused first. The two scales are those
-  // Cairo takes from the transform: the length of the x axis, and the area over it.
+  // Cairo takes from the transform: the length X of the x axis, and the area over it
+  // divided by X. Both are compared multiplied by X: a singular transform (X 0, no area)
+  // then passes without a division.
   cairo_matrix_t Device;
   cairo_get_matrix(Context, &Device);
   const double XScale = std::hypot(Device.xx, Device.yx);
-  const double YScale = XScale == 0 ? 0 : std::abs(Device.xx * Device.yy - Device.xy * Device.yx) / XScale;
-  if (std::max(XScale, YScale) * Font.Size > MaxFontPixels)
+  const double Area = std::abs(Device.xx * Device.yy - Device.xy * Device.yx);
+  if (std::max(XScale * XScale, Area) * Font.Size > MaxFontPixels * XScale)
     throw EArgumentError("Font size must not exceed 65535 device pixels");
   SelectFace(Context, Font);
   cairo_set_font_size(Context, Font.Size);

@@ -317,11 +317,9 @@ void TCanvasPaintEngine::PaintPath(const QPainterPath& Path, bool Filled) {
 }
 
 void TCanvasPaintEngine::drawPolygon(const QPointF* Points, int Count, PolygonDrawMode Mode) {
-  if (Count < 1) return;
   QPainterPath Path;
   Path.setFillRule(Mode == OddEvenMode ? Qt::OddEvenFill : Qt::WindingFill);
-  Path.moveTo(Points[0]);
-  for (int I = 1; I < Count; ++I) Path.lineTo(Points[I]);
+  Path.addPolygon(QPolygonF(QList<QPointF>(Points, Points + Count)));
   if (Mode != PolylineMode) Path.closeSubpath();
   PaintPath(Path, Mode != PolylineMode);
 }

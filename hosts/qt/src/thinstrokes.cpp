@@ -53,8 +53,8 @@ QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBr
       Ink += std::max(std::abs(Step.x()), std::abs(Step.y()));
     }
   }
-  const double Share = Length > 0 ? Ink / Length : 1;
-  if (Share < 1) {
+  if (Ink < Length) {
+    const double Share = Ink / Length;
     Pen.Thickness = static_cast<float>((Pen.Hairline ? 1 / Scale : Pen.Thickness) * Share);
     Pen.Hairline = false;
     for (float& Dash : Pen.DashArray) Dash = static_cast<float>(Dash / Share);
