@@ -99,10 +99,9 @@ TEST(Clips, SetClipRefusesStepsNoCanvasMakes) {
                            Step(TClipKind::IntersectRect, {0, 0, NAN, 1}, {}, nullptr, 1),
                            Step(static_cast<TClipKind>(3), {}, {}, nullptr, 1)};
   for (const TClip& Clip : Refused)
-    EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(Clip); }),
-              "SetClip: the clip holds a step no canvas could have made");
+    EXPECT_ERROR(EArgumentError, Host.SetClip(Clip), "SetClip: the clip holds a step no canvas could have made");
   const TClip NoMove = Step(TClipKind::IntersectPath, {}, TPathData().LineTo({1, 1}), Made, 2);
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Host.SetClip(NoMove); }), "SetClip: the path must begin with MoveTo");
+  EXPECT_ERROR(EArgumentError, Host.SetClip(NoMove), "SetClip: the path must begin with MoveTo");
   const TClip Valid = Step(TClipKind::ExcludeRect, {1, 1, 2, 2}, {}, Made, 2);
   Host.SetClip(Valid);
   EXPECT_EQ(Host.GetClip(), Valid);
@@ -115,8 +114,8 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   for (const std::u16string Bad :
        {u"1a", u"a:b", u"a b", u"-", u"\u00D7", u"\u00F7", u"a\U000F0000", u"a\xD800\xE000"}) {
     Options.IdPrefix = Bad;
-    EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(&Stream, &Host, Options); }),
-              "IdPrefix must be empty or an XML name without a colon");
+    EXPECT_ERROR(ESvgError, TSvgCanvas(&Stream, &Host, Options),
+                 "IdPrefix must be empty or an XML name without a colon");
   }
   Options.IdPrefix = u"\u00E9t\u00E9-2.\u00B7\u0300\u3001\U00010000\U000EFFFF_";
   {
@@ -128,7 +127,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
         {u"a:b", "BeginGroup: the id must be empty or an XML name without a colon"},
         {u"c10", "BeginGroup: an id of c or g and digits is the document's own"},
         {u"g9", "BeginGroup: an id of c or g and digits is the document's own"}};
-    for (const auto& Case : Refused) EXPECT_EQ(ErrorOf<ESvgError>([&] { Svg.BeginGroup(Case.first); }), Case.second);
+    for (const auto& Case : Refused) EXPECT_ERROR(ESvgError, Svg.BeginGroup(Case.first), Case.second);
     for (const char16_t* Class : {u"-2", u"a.b", u"\xD800\xE000"})
       EXPECT_THROW(Svg.BeginGroup({}, {}, Class), EArgumentError);
     TTeeCanvas Tee(Svg);  // the tee's own clip reaches the host it records

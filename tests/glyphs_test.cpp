@@ -40,8 +40,7 @@ TEST(Glyphs, TenThousandLabelsDefineEachGlyphOnce) {
   EXPECT_EQ(CountOf(Stream.Text, "<text"), 0u);
   EXPECT_EQ(ScanDocument(Stream.Text), "");
   TSvgCanvas Other(&Stream, &Host, Outlines(false));  // a group may not take a glyph's id
-  EXPECT_EQ(ErrorOf<ESvgError>([&] { Other.BeginGroup(u"o1"); }),
-            "BeginGroup: an id of c, g or o and digits is the document's own");
+  EXPECT_ERROR(ESvgError, Other.BeginGroup(u"o1"), "BeginGroup: an id of c, g or o and digits is the document's own");
 }
 
 // The overlay holds the text drawn, escaped; a host without outlines keeps the text

@@ -76,8 +76,8 @@ TEST(Images, RefusedBeforeTheHostPaints) {
   EXPECT_TRUE(Source.Pixels().empty());
   Source = std::move(Target);
   EXPECT_EQ(Target.GetHeight(), 0);
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Canvas.DrawBitmap(Target, Whole, Whole, 1, false); }),
-            "DrawBitmap: the source rectangle must lie inside the bitmap and not be empty");
+  EXPECT_ERROR(EArgumentError, Canvas.DrawBitmap(Target, Whole, Whole, 1, false),
+               "DrawBitmap: the source rectangle must lie inside the bitmap and not be empty");
   EXPECT_TRUE(Host.Calls.empty());
   EXPECT_EQ(Stream.Text, Header);
 }

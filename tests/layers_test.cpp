@@ -12,12 +12,12 @@ TEST(Layers, RefusedValuesBeginNoneAndAnUnmatchedEndWritesNothing) {
   TRecordingCanvas Host(10, 10);
   TCountingStream Stream;
   TSvgCanvas C(&Stream, &Host);
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] { C.BeginLayer(1, static_cast<TBlendMode>(7)); }),
-            "BeginLayer: the blend mode is not one of TBlendMode's");
-  EXPECT_EQ(ErrorOf<EMisuseError>([&] { C.EndLayer(); }), "EndLayer without a matching BeginLayer");
+  EXPECT_ERROR(EArgumentError, C.BeginLayer(1, static_cast<TBlendMode>(7)),
+               "BeginLayer: the blend mode is not one of TBlendMode's");
+  EXPECT_ERROR(EMisuseError, C.EndLayer(), "EndLayer without a matching BeginLayer");
   C.BeginLayer(0);
   C.BeginLink(u"\u00E9:a");
-  EXPECT_EQ(ErrorOf<EMisuseError>([&] { C.EndGroup(); }), "EndGroup without a matching BeginGroup");
+  EXPECT_ERROR(EMisuseError, C.EndGroup(), "EndGroup without a matching BeginGroup");
   Stream.FailAt = Stream.Calls + 1;
   EXPECT_THROW(C.BeginLayer(1), EWriteError);
   EXPECT_EQ(Host.GetLayerCount(), 1);

@@ -15,8 +15,8 @@ TEST(Lifecycle, CloseRaisesWhatTheFooterMeetsAndLaterDrawingIsRefusedAfterPainti
   Stream.FailAt = 2;
   EXPECT_EQ(ErrorOf([&] { Canvas.Close(); }), "injected write failure");
   EXPECT_EQ(ErrorOf([&] { Canvas.Close(); }), "no error");
-  EXPECT_EQ(ErrorOf<EMisuseError>([&] { Canvas.Clear(0xFF000000); }),
-            "TSvgCanvas: the document is closed; nothing more can be recorded");
+  EXPECT_ERROR(EMisuseError, Canvas.Clear(0xFF000000),
+               "TSvgCanvas: the document is closed; nothing more can be recorded");
   EXPECT_EQ(Host.Calls.back(), "Clear(4278190080)");
   EXPECT_EQ(Stream.Text, Header);
 }

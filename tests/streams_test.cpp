@@ -90,9 +90,9 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
     EXPECT_TRUE(ReadFile(Path) == Plain.Text) << Size;
     EXPECT_FALSE(KeepsRoomPastItsEnd(Path));  // only a reserving stream reserves
   }
-  EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(Path, nullptr); }), "Canvas parameter is required");
+  EXPECT_ERROR(ESvgError, TSvgCanvas(Path, nullptr), "Canvas parameter is required");
   EXPECT_EQ(ReadFile(Path), "</svg>");
-  EXPECT_EQ(ErrorOf<ESvgError>([&] { TSvgCanvas(&Growing, nullptr); }), "Canvas parameter is required");
+  EXPECT_ERROR(ESvgError, TSvgCanvas(&Growing, nullptr), "Canvas parameter is required");
   EXPECT_EQ(Growing.View(), "</svg>");
   EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
   TRecordingCanvas Painted;
@@ -168,7 +168,7 @@ void KeepsTheTermsOfItsLoans(TStream& Stream, std::size_t Most) {
   EXPECT_THROW(Stream.CommitBuffer(1), EMisuseError);
   ASSERT_NE(Stream.AcquireBuffer(Most), nullptr);
   EXPECT_EQ(Stream.AcquireBuffer(Most + 1), nullptr);
-  EXPECT_EQ(ErrorOf<EMisuseError>([&] { Stream.CommitBuffer(1); }), "CommitBuffer for more than was acquired");
+  EXPECT_ERROR(EMisuseError, Stream.CommitBuffer(1), "CommitBuffer for more than was acquired");
   ASSERT_NE(Stream.AcquireBuffer(1), nullptr);
   Stream.WriteBuffer("cd", 2);
   EXPECT_THROW(Stream.CommitBuffer(1), EMisuseError);
@@ -252,8 +252,8 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   for (const auto& Case : Cases) {
     std::string Named = Case.first.string();
     if (const auto At = Named.find('\0'); At != std::string::npos) Named.replace(At, 1, "\\0");
-    EXPECT_EQ(ErrorOf<EFCreateError>([&] { TSvgCanvas(Case.first, &Host); }),
-              "Cannot create file \"" + Named + "\". " + std::strerror(Case.second));
+    EXPECT_ERROR(EFCreateError, TSvgCanvas(Case.first, &Host),
+                 "Cannot create file \"" + Named + "\". " + std::strerror(Case.second));
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(Scratch.Path), {}), 1);  // plain.txt alone
   // Each failed attempt closes its file: more attempts than a process may hold files.
@@ -273,8 +273,7 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   TFileStream Stream(Path, Full);
   Faults = {.Chunk = 0};
   Stream.WriteBuffer("x\n", 2);
-  EXPECT_EQ(ErrorOf<EWriteError>([&] { Stream.Flush(); }),
-            "Cannot write to \"" + Path.string() + "\": " + std::strerror(EIO));
+  EXPECT_ERROR(EWriteError, Stream.Flush(), "Cannot write to \"" + Path.string() + "\": " + std::strerror(EIO));
   Stream.WriteBuffer("y", 1);  // buffered: Close cannot flush it, and closes all the same
   EXPECT_THROW(Stream.Close(), EWriteError);
   Faults = {};

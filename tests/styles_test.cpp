@@ -29,7 +29,7 @@ TEST(Styles, ATeeRefusesAFontByMeasuringAndASavedStateBringsItBack) {
   TTeeCanvas Tee(Canvas);
   TCanvasSaveState* const Saved = Tee.SaveState();
   Tee.GetFont().Weight = 901;
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Tee.TextWidth(u"a"); }), "TextWidth: the font weight must be 100 to 900");
+  EXPECT_ERROR(EArgumentError, Tee.TextWidth(u"a"), "TextWidth: the font weight must be 100 to 900");
   Tee.RestoreState(Saved);
   EXPECT_TRUE(Tee.GetFont() == TFont());
 }

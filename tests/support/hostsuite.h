@@ -227,10 +227,8 @@ TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
 TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefused) {
   TypeParam Canvas(10, 10);
   EXPECT_THROW(Canvas.DrawEllipse({0, 0, 9, 9}, 1, RedStroke(NAN)), EArgumentError);
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] {
-              Canvas.DrawPath(TPathData().MoveTo({0, 0}).LineTo({9, 9}), 1, RedStroke(-1));
-            }),
-            "Stroke thickness must not be negative");
+  EXPECT_ERROR(EArgumentError, Canvas.DrawPath(TPathData().MoveTo({0, 0}).LineTo({9, 9}), 1, RedStroke(-1)),
+               "Stroke thickness must not be negative");
   const float Scales[][2] = {{35355, 35356}, {40517, 45022}, {1.4142135f, 1.4142137f}};
   for (int Shape = 0; Shape < 3; ++Shape)
     for (const int Refused : {0, 1}) {
@@ -263,10 +261,10 @@ TYPED_TEST_P(HostSuite, PixelsSizesAndPngFiles) {
   EXPECT_THROW(Canvas.SetSize(40000, 10), EArgumentError);  // the old surface stays
   EXPECT_EQ(Canvas.Pixel(0, 3), 0xFF000000u);
   // A full device, an image without pixels.
-  EXPECT_EQ(ErrorOf<EWriteError>([&] { Canvas.SaveToPNG("/dev/full"); }),
-            "Cannot write to \"/dev/full\": No space left on device");  // the image encoded, the file full
-  EXPECT_EQ(ErrorOf<EWriteError>([&] { TypeParam(1, 0).SaveToPNG("none.png"); }),
-            "none.png: an image without pixels cannot be saved as PNG");
+  EXPECT_ERROR(EWriteError, Canvas.SaveToPNG("/dev/full"),
+               "Cannot write to \"/dev/full\": No space left on device");  // the image encoded, the file full
+  EXPECT_ERROR(EWriteError, TypeParam(1, 0).SaveToPNG("none.png"),
+               "none.png: an image without pixels cannot be saved as PNG");
 }
 
 // DejaVu Sans and Serif are what CI installs; the expectations hold for any scalable fonts.
@@ -293,10 +291,10 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   // (with the scale, the x axis keeps its length: the y axis alone refuses it).
   for (const auto& [Size, Refusal] : {std::pair{NAN, "be finite"}, {INFINITY, "be finite"}, {0.0f, "be positive"}}) {
     Canvas.GetFont().Size = Size;
-    EXPECT_EQ(ErrorOf<EArgumentError>([&] { Canvas.TextWidth(u"x"); }), "Font size must " + std::string(Refusal));
+    EXPECT_ERROR(EArgumentError, Canvas.TextWidth(u"x"), "Font size must " + std::string(Refusal));
   }
   Canvas.GetFont().Size = 32768;
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] { PaintText(Canvas); }), "Font size must not exceed 65535 device pixels");
+  EXPECT_ERROR(EArgumentError, PaintText(Canvas), "Font size must not exceed 65535 device pixels");
   Canvas.GetFont().Size = 32767.5f;
   PaintText(Canvas, u" ");
   Canvas.SetMatrix({0, 0.5f, 0, -100, 0, 0, 0, 0, 1});

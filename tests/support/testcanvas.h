@@ -265,6 +265,9 @@ std::string ErrorOf(const std::function<void()>& Call) try {
   return Error.what();
 }
 
+/// Expects Statement to throw an E whose message is Message.
+#define EXPECT_ERROR(E, Statement, Message) EXPECT_EQ(fsvg::test::ErrorOf<E>([&] { Statement; }), Message)
+
 /// Whether Part occurs in Text.
 inline bool Holds(std::string_view Text, std::string_view Part) { return Text.find(Part) != Text.npos; }
 

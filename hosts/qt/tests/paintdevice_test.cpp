@@ -52,6 +52,8 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::black, 2));
        P.drawRect(QRectF(4.3, 46.6, 40, 12));
        P.drawLine(4, 62, 40, 62);
+       P.setPen(Qt::black);  // one pixel wide: the pixel row its centre rounds into
+       P.drawLine(QLineF(20.3, 2.4, 60.3, 2.4));
      }},
     {"gradients",
      [](QPainter& P) {
@@ -143,6 +145,7 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap));
        P.drawLine(40, 60, 60, 52);
        P.drawLine(62, 40, 62, 20);
+       P.drawLine(2, 40, 2, 60);
        P.drawLine(QLineF(5, 2, 4, 2));
        P.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
        P.drawLine(36, 48, 60, 46);
@@ -258,27 +261,32 @@ struct TFullDevice final : QIODevice {
 TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   TFullDevice Full;
   Full.open(QIODevice::WriteOnly);
-  TNullCanvas Host;
+  TRecordingCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
+  Host.RefuseScene = true;
+  TCanvasPaintDevice Refused(Host);
+  EXPECT_FALSE(QPainter().begin(&Refused));
+  EXPECT_ERROR(EHostError, Refused.RethrowError(), "fsvg: the canvas under the paint device refused to begin a scene");
+  Host.RefuseScene = false;
+  Host.FailAt = 20;                                                     // a few tiles in
+  QPainter(&Refused).drawTiledPixmap(0, 0, 1998, 1996, QPixmap(2, 2));  // 999,000 tiles: not refused
+  EXPECT_ERROR(std::exception, Refused.RethrowError(), "host failed");
   TSvgPaintDevice Device;
   Device.SetSize({5, 0});
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] {
-              Device.SetSize({-1, 5});
-            }),
-            "fsvg: a paint device's size cannot be negative");
+  EXPECT_ERROR(EArgumentError, Device.SetSize({-1, 5}), "fsvg: a paint device's size cannot be negative");
   Device.SetOutputDevice(&Full);
   Device.SetFileName({});  // the last one set counts: neither now
   EXPECT_FALSE(QPainter().begin(&Device));
-  EXPECT_EQ(ErrorOf<EMisuseError>([&] { Device.Close(); }),
-            "fsvg: TSvgPaintDevice has neither a file name nor an output device to record into");
+  EXPECT_ERROR(EMisuseError, Device.Close(),
+               "fsvg: TSvgPaintDevice has neither a file name nor an output device to record into");
   Record(Device, [](QPainter& P) {
     P.setTransform(QTransform(1, 0, 0.01, 0, 1, 0, 0, 0, 1));
     P.drawRect(1, 1, 5, 5);
   });
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Device.Close(); }),
-            "fsvg: a perspective transform cannot be painted on a canvas, whose matrix is affine");
+  EXPECT_ERROR(EArgumentError, Device.Close(),
+               "fsvg: a perspective transform cannot be painted on a canvas, whose matrix is affine");
   Record(Device, [](QPainter& P) { P.drawTiledPixmap(0, 0, 999, 1000, QPixmap(1, 1)); });
-  EXPECT_EQ(ErrorOf<EArgumentError>([&] { Device.Close(); }), "fsvg: a tiled pixmap needs more than a million tiles");
+  EXPECT_ERROR(EArgumentError, Device.Close(), "fsvg: a tiled pixmap needs more than a million tiles");
   Device.SetFileName("/nonexistent/device.svg");
   EXPECT_FALSE(QPainter().begin(&Device));
   EXPECT_THROW(Device.Close(), EFCreateError);
@@ -287,14 +295,15 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   EXPECT_FALSE(Painter.end());
   Device.SetOutputDevice(&Full);
   QPainter(&Device).drawRect(1, 1, 5, 5);
-  EXPECT_EQ(ErrorOf<EWriteError>([&] { Device.Close(); }), "fsvg: cannot write to the output device: Unknown error");
+  EXPECT_ERROR(EWriteError, Device.Close(), "fsvg: cannot write to the output device: Unknown error");
   EXPECT_EQ(Full.Taken, "<?xml");
   // Millimetres at the resolution, which must be positive; the view box maps the
   // painter's coordinates onto the size.
   Device.SetSize({254, 127});
   Device.SetResolution(1);
-  EXPECT_EQ(Device.widthMM(), 6452);
-  EXPECT_EQ(Device.heightMM(), 3226);
+  Device.SetResolution(2);
+  EXPECT_EQ(Device.widthMM(), 3226);
+  EXPECT_EQ(Device.heightMM(), 1613);
   EXPECT_EQ(Device.depth(), 32);            // bits a pixel
   EXPECT_EQ(Device.colorCount(), INT_MAX);  // as many colours as an int counts
   EXPECT_EQ(Device.devicePixelRatio(), 1);  // one device pixel a pixel

@@ -42,7 +42,7 @@ TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
 TEST(QtCanvas, ADeviceQPainterRefusesIsReported) {
   QImage Indexed(4, 4, QImage::Format_Indexed8);
   TQtCanvas Host(Indexed);
-  EXPECT_EQ(ErrorOf<EHostError>([&] { Host.Clear(0); }), "TQtCanvas: QPainter cannot paint on the device");
+  EXPECT_ERROR(EHostError, Host.Clear(0), "TQtCanvas: QPainter cannot paint on the device");
 }
 
 }  // namespace
