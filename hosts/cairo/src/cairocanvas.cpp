@@ -53,8 +53,7 @@ TCairoCanvas::TContextPtr TCairoCanvas::BeginPaint() const {
     case TCanvasQuality::HighQuality:
       cairo_set_antialias(Context.get(), CAIRO_ANTIALIAS_BEST);
       break;
-    case TCanvasQuality::SystemDefault:
-      cairo_set_antialias(Context.get(), CAIRO_ANTIALIAS_DEFAULT);
+    case TCanvasQuality::SystemDefault:  // as a new context antialiases
       break;
   }
   return Context;

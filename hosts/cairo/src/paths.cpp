@@ -18,7 +18,6 @@ static_assert(std::size(LineJoins) == static_cast<std::size_t>(TStrokeJoin::Beve
 }  // namespace
 
 void AddOutline(cairo_t* Context, const TOutline& Outline) {
-  cairo_new_path(Context);
   cairo_set_fill_rule(Context,
                       Outline.FillRule == TFillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
   for (const TOutline::TStep& S : Outline.Steps()) {
@@ -59,14 +58,13 @@ bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale) {
       if (S.Kind == TClipKind::ExcludeRect) continue;
       return false;
     }
-    cairo_new_path(Context);
     if (S.Kind == TClipKind::IntersectPath) {
       cairo_set_matrix(Context, &Transform);
       AddOutline(Context, TOutline::Path(S.Path));
     } else {
       cairo_set_fill_rule(Context, CAIRO_FILL_RULE_EVEN_ODD);
       if (S.Kind == TClipKind::ExcludeRect) {
-        // The excluded rectangle inside one around the whole surface, filled even-odd.
+        // The excluded rectangle inside one over the whole surface, filled even-odd.
         cairo_identity_matrix(Context);
         cairo_surface_t* Target = cairo_get_target(Context);
         cairo_rectangle(Context, 0, 0, cairo_image_surface_get_width(Target), cairo_image_surface_get_height(Target));

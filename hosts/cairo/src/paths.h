@@ -8,11 +8,12 @@
 
 namespace fsvg::detail {
 
-/// Starts a new path on Context with the steps of Outline, and sets its fill rule.
+/// Adds the steps of Outline to Context's path, which has none yet, and sets its fill rule.
 void AddOutline(cairo_t* Context, const TOutline& Outline);
-/// Intersects Context's clip with every step of Clip, oldest first, each through the
-/// scale, then its own matrix and offset. Returns false when a step leaves nothing (a
-/// matrix that flattens its rectangle or path). Context's matrix is left changed.
+/// Intersects the clip of Context, which has no path, with every step of Clip, oldest
+/// first, each through the scale, then its own matrix and offset. Returns false when a
+/// step leaves nothing (a matrix that flattens its rectangle or path). Context's matrix
+/// is left changed.
 bool ApplyClip(cairo_t* Context, const TClip& Clip, double Scale);
 
 /// Fills the current path with ABrush (a bitmap laid over Bounds), or clears it when the

@@ -207,14 +207,13 @@ void SelectFace(cairo_t* Context, const TFont& Font) {
   if (!Face || Last.Family != Font.Family || Last.Weight != Font.Weight || Last.Slant != Font.Slant) {
     constexpr int Slants[] = {FC_SLANT_ROMAN, FC_SLANT_ITALIC, FC_SLANT_OBLIQUE};
     static_assert(std::size(Slants) == static_cast<std::size_t>(TFontSlant::Oblique) + 1);
-    FcPattern* Pattern = FcPatternCreate();
+    const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> Pattern(FcPatternCreate(), &FcPatternDestroy);
     for (const std::u16string& Family : Families)
-      FcPatternAddString(Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(CairoText(Family).c_str()));
-    FcPatternAddInteger(Pattern, FC_WEIGHT, FcWeightFromOpenType(Font.Weight));
-    FcPatternAddInteger(Pattern, FC_SLANT, Slants[static_cast<std::size_t>(Font.Slant)]);
-    FcConfigSubstitute(nullptr, Pattern, FcMatchPattern);
-    Face.reset(cairo_ft_font_face_create_for_pattern(Pattern));
-    FcPatternDestroy(Pattern);
+      FcPatternAddString(Pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(CairoText(Family).c_str()));
+    FcPatternAddInteger(Pattern.get(), FC_WEIGHT, FcWeightFromOpenType(Font.Weight));
+    FcPatternAddInteger(Pattern.get(), FC_SLANT, Slants[static_cast<std::size_t>(Font.Slant)]);
+    FcConfigSubstitute(nullptr, Pattern.get(), FcMatchPattern);
+    Face.reset(cairo_ft_font_face_create_for_pattern(Pattern.get()));
     Last = Font;
   }
   cairo_set_font_face(Context, Face.get());

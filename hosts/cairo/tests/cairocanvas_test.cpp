@@ -44,11 +44,11 @@ TEST(CairoCanvas, QualitySmoothingAndTheSurfaceLimitInItsWords) {
     Slanted.FillPolygon({{1, 1}, {19, 7}, {5, 19}}, 1);
     EXPECT_EQ(CountFine(Slanted) > 0, Quality == TCanvasQuality::HighQuality);
   }
-  EXPECT_EQ(ErrorOf<EArgumentError>([] { TCairoCanvas(32768, 1); }),
-            "TCairoCanvas: a surface of 32768 x 1 device pixels is larger than Cairo allows (32767 per side)");
+  EXPECT_ERROR(EArgumentError, TCairoCanvas(32768, 1),
+               "TCairoCanvas: a surface of 32768 x 1 device pixels is larger than Cairo allows (32767 per side)");
 }
 
-// The tests' scene raises the error Cairo reports at each status the host reads ("E"),
+// The tests' scene and a layer raise the error Cairo reports at each status the host reads ("E"),
 // but for those that decide whether to paint, or to replace the measuring context (".");
 // the last run reads fewer statuses than it is given.
 TEST(CairoCanvas, RaisesTheErrorsCairoReports) {
@@ -56,14 +56,18 @@ TEST(CairoCanvas, RaisesTheErrorsCairoReports) {
   for (int At = 1; Countdown <= 0; ++At) {  // until a run reads fewer statuses
     TCairoCanvas Canvas(10, 10);
     Countdown = At;
-    Raised += ErrorOf<EHostError>([&] { DrawScene(TOpenCanvas(std::filesystem::path(), &Canvas)); }) == "no error"
+    Raised += ErrorOf<EHostError>([&] {
+                DrawScene(TOpenCanvas(std::filesystem::path(), &Canvas));
+                Canvas.BeginLayer(1);
+                Canvas.EndLayer();
+              }) == "no error"
                   ? '.'
                   : 'E';
   }
   Countdown = 0;
   EXPECT_EQ(Raised,
             "EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.E.E.E.EE.E.E.E.EE."
-            "E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.EE.EEEE.EE.EE.E.");
+            "E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.EE.EEEE.EE.EE.EE.");
 }
 
 // Text: DejaVu Sans is what CI installs; the expectations hold for any scalable font.

@@ -85,11 +85,10 @@ void TQtCanvas::DoMeasureGlyphs(TGlyphLines& AGlyphs, const TRectF& ARect, std::
         QChar(0x202D) + QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size())) + QChar(0x202C), Font);
     Layout.setCacheEnabled(true);
     Layout.beginLayout();
-    QTextLine Laid = Layout.createLine();
+    const QTextLine Laid = Layout.createLine();
     Layout.endLayout();
     TGlyphLines::TGlyphLine Result;
     if (Laid.isValid()) {
-      Laid.setPosition({0, 0});
       const double Baseline = static_cast<double>(Line.Rect.Top) + Ascent;
       // The text's own glyphs, without the override's marks.
       for (const QGlyphRun& Run : Laid.glyphRuns(1, static_cast<int>(Text.size()))) {
