@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cstdlib>
 #include <cmath>
 #include <string>
 
@@ -38,6 +39,9 @@ double Coverage(const THost& Canvas) {
 inline void PaintText(TCanvas& C, std::u16string_view Text = u"x") {
   C.FillText({0, 0, 10, 10}, Text, false, 1, {}, TTextAlign::Leading);
 }
+
+// The tests' fonts (fonts.conf), chosen before fontconfig first reads its configuration.
+[[maybe_unused]] inline const int FontConfig = setenv("FONTCONFIG_FILE", FSVG_TEST_FONTS_CONF, 1);
 
 template <typename THost>
 class HostSuite : public testing::Test {};
@@ -285,6 +289,10 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   // The first family there is, at any size: unhinted metrics scale linearly.
   Canvas.GetFont() = TFont(u"No Such Family, DejaVu Serif", 0.5f);
   EXPECT_NEAR(Canvas.TextWidth(u"iii"), 0.4797, 0.001);  // 655 units an em each
+  // No family is DejaVu Sans, spelt exactly: the tests' fonts give a family they do not
+  // know another face.
+  Canvas.GetFont().Family = u"";
+  EXPECT_NEAR(Canvas.TextWidth(u"iii"), 0.4167, 0.001);  // 569 units an em each
   // Sizes that are not finite or positive, refused when measuring too, and sizes FreeType
   // cannot render: 32768 at scale 2 (one device pixel beyond its largest, which 32767.5
   // is), and 925 under a matrix that stretches the y axis alone, then turns it a quarter

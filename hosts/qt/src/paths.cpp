@@ -82,7 +82,7 @@ bool ApplyClip(QPainter& Painter, const TClip& Clip, double Scale, const QSizeF&
     if (S.Kind == TClipKind::ExcludeRect) {
       QPainterPath Outside;
       Outside.setFillRule(Qt::OddEvenFill);
-      Outside.addRect(QRectF(-1, -1, Device.width() + 2, Device.height() + 2));
+      Outside.addRect(QRectF(0, 0, Device.width(), Device.height()));
       Outside.addPath(Region);
       Region = Outside;
     }

@@ -56,7 +56,7 @@ TQtCanvas::TPainter TQtCanvas::BeginPaint(bool Transformed) {
     Painter = TPainter(FScenePainter.get(), TPainterEnd{true});
   } else {
     Painter = TPainter(new QPainter, TPainterEnd{false});
-    if (!Painter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+    BeginOnDevice(*Painter);
   }
   Painter->setRenderHint(QPainter::Antialiasing);
   Painter->setTransform(Transform);
@@ -168,7 +168,7 @@ void TQtCanvas::DoEndLayer(float Opacity, TBlendMode Blend) {
   if (Layer->Image.isNull()) return;
   QPainter Own;
   QPainter* Painter = FScenePainter && FScenePainter->isActive() ? FScenePainter.get() : &Own;
-  if (Painter == &Own && !Own.begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  if (Painter == &Own) BeginOnDevice(Own);
   Painter->save();
   Painter->resetTransform();
   Painter->setClipping(false);

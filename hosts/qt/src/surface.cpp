@@ -88,12 +88,16 @@ void TQtCanvas::SaveToPNG(const std::filesystem::path& FileName) const {
 bool TQtCanvas::DoBeginScene(PClipRects, std::uintptr_t) {
   if (FOwnsImage && FImage.isNull()) return false;
   auto Painter = std::make_unique<QPainter>();
-  if (!Painter->begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  BeginOnDevice(*Painter);
   FScenePainter = std::move(Painter);
   return true;
 }
 
 void TQtCanvas::DoEndScene() { FScenePainter.reset(); }
+
+void TQtCanvas::BeginOnDevice(QPainter& Painter) const {
+  if (!Painter.begin(FDevice)) throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+}
 
 void TQtCanvas::DoSetSize() {
   if (!FOwnsImage) return;
@@ -110,8 +114,7 @@ void TQtCanvas::DoSetSize() {
 void TQtCanvas::RebeginScenePainter() {
   if (!FScenePainter) return;
   if (FScenePainter->isActive()) FScenePainter->end();
-  if (FDevice->width() > 0 && FDevice->height() > 0 && !FScenePainter->begin(FDevice))
-    throw EHostError("TQtCanvas: QPainter cannot paint on the device");
+  if (FDevice->width() > 0 && FDevice->height() > 0) BeginOnDevice(*FScenePainter);
 }
 
 }  // namespace fsvg

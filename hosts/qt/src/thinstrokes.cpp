@@ -117,7 +117,7 @@ QPainterPath TCanvasPaintEngine::InkedBand(const QList<QPolygonF>& Polygons, dou
   QPolygonF Near;
   QPolygonF Far;
   const auto Flush = [&] {
-    if (Near.size() > 1) {
+    if (!Near.isEmpty()) {
       Region.moveTo(Back.map(Near.front()));
       for (qsizetype I = 1; I < Near.size(); ++I) Region.lineTo(Back.map(Near[I]));
       for (qsizetype I = Far.size() - 1; I >= 0; --I) Region.lineTo(Back.map(Far[I]));

@@ -38,8 +38,10 @@ TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
   EXPECT_TRUE(QImage::fromData(Png).convertToFormat(QImage::Format_ARGB32) == Source.copy(7, 2, Width - 13, 45));
 }
 
-// A device QPainter cannot paint on is reported, not passed over.
+// A device QPainter cannot paint on is reported, not passed over; an image of no pixels
+// refuses its scene.
 TEST(QtCanvas, ADeviceQPainterRefusesIsReported) {
+  EXPECT_FALSE(TQtCanvas(0, 3).BeginScene());
   QImage Indexed(4, 4, QImage::Format_Indexed8);
   TQtCanvas Host(Indexed);
   EXPECT_ERROR(EHostError, Host.Clear(0), "TQtCanvas: QPainter cannot paint on the device");

@@ -120,6 +120,8 @@ class TQtCanvas : public TOutlineCanvas {
   QImage CreateImage() const;
   /// Within a scene, moves the scene's painter onto FDevice after it changed.
   void RebeginScenePainter();
+  /// Begins Painter on FDevice; EHostError when QPainter cannot.
+  void BeginOnDevice(QPainter& Painter) const;
 
   QImage FImage;
   QPaintDevice* FDevice;  // FImage, the caller's device, or the innermost layer's image
