@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "fsvg/fsvgcanvas.h"
