@@ -15,9 +15,22 @@ void CheckStatus(cairo_status_t Status) {
 
 double ClampedOpacity(float AOpacity) { return std::clamp(static_cast<double>(AOpacity), 0.0, 1.0); }
 
+namespace {
+
+// Color's channels as Cairo takes them, from 0 to 1, its alpha times Opacity.
+struct TChannels {
+  double Red, Green, Blue, Alpha;
+};
+TChannels Channels(TAlphaColor Color, double Opacity) {
+  return {((Color >> 16) & 0xFF) / 255.0, ((Color >> 8) & 0xFF) / 255.0, (Color & 0xFF) / 255.0,
+          (Color >> 24) / 255.0 * Opacity};
+}
+
+}  // namespace
+
 void SetSourceColor(cairo_t* Context, TAlphaColor Color, double Opacity) {
-  cairo_set_source_rgba(Context, ((Color >> 16) & 0xFF) / 255.0, ((Color >> 8) & 0xFF) / 255.0, (Color & 0xFF) / 255.0,
-                        (Color >> 24) / 255.0 * Opacity);
+  const auto [Red, Green, Blue, Alpha] = Channels(Color, Opacity);
+  cairo_set_source_rgba(Context, Red, Green, Blue, Alpha);
 }
 
 TImagePtr PremultipliedImage(const TBitmap& ABitmap, std::int32_t Left, std::int32_t Top, std::int32_t Width,
@@ -74,9 +87,8 @@ void SetSourceGradient(cairo_t* Context, const TGradient& Gradient, double Opaci
       cairo_pattern_destroy);
   cairo_pattern_set_extend(Pattern.get(), Extends[static_cast<std::size_t>(G.Spread)]);
   for (const TGradientStop& Stop : G.Stops) {
-    const TAlphaColor C = Stop.Color;
-    cairo_pattern_add_color_stop_rgba(Pattern.get(), Stop.Offset, ((C >> 16) & 0xFF) / 255.0, ((C >> 8) & 0xFF) / 255.0,
-                                      (C & 0xFF) / 255.0, (C >> 24) / 255.0 * Opacity);
+    const auto [Red, Green, Blue, Alpha] = Channels(Stop.Color, Opacity);
+    cairo_pattern_add_color_stop_rgba(Pattern.get(), Stop.Offset, Red, Green, Blue, Alpha);
   }
   cairo_set_source(Context, Pattern.get());
 }
