@@ -197,7 +197,7 @@ const TScene Scenes[] = {
        P.setPen(QColor(0, 0, 0, 128));
        P.setFont(Font);
        P.scale(1.25, 1.25);
-       P.drawText(QPointF(1.3, 50), "Illiterate");
+       P.drawText(QPointF(1.3, 50), "Illit rate");
        P.drawText(QPointF(30, 10), QString::fromUtf8("\u05E9\u05DC\u05D5\u05DD"));  // right to left
        P.rotate(3);
        P.drawText(QPointF(2, 30), "Tilt");
