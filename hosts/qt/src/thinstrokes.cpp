@@ -95,11 +95,7 @@ QPainterPath TCanvasPaintEngine::Flattened(const QPainterPath& Shape, double Fin
   const QTransform Back = Device.inverted();
   QPainterPath Flat;
   Flat.setFillRule(Shape.fillRule());
-  for (const QPolygonF& Polygon : Device.map(Shape).toSubpathPolygons()) {
-    if (Polygon.isEmpty()) continue;
-    Flat.moveTo(Back.map(Polygon.front()));
-    for (qsizetype I = 1; I < Polygon.size(); ++I) Flat.lineTo(Back.map(Polygon[I]));
-  }
+  for (const QPolygonF& Polygon : Device.map(Shape).toSubpathPolygons()) Flat.addPolygon(Back.map(Polygon));
   return Flat;
 }
 
