@@ -295,8 +295,8 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_NEAR(Canvas.TextWidth(u"iii"), 0.4167, 0.001);  // 569 units an em each
   // Sizes that are not finite or positive, refused when measuring too, and sizes FreeType
   // cannot render: 32768 at scale 2 (one device pixel beyond its largest, which 32767.5
-  // is), and 925 under a matrix that stretches the y axis alone, then turns it a quarter
-  // (with the scale, the x axis keeps its length: the y axis alone refuses it).
+  // is), and 1400 under a matrix that turns a quarter and, with the scale, stretches the
+  // x axis by 4 and the y axis by 50: the y axis alone refuses it.
   for (const auto& [Size, Refusal] : {std::pair{NAN, "be finite"}, {INFINITY, "be finite"}, {0.0f, "be positive"}}) {
     Canvas.GetFont().Size = Size;
     EXPECT_ERROR(EArgumentError, Canvas.TextWidth(u"x"), "Font size must " + std::string(Refusal));
@@ -305,8 +305,8 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_ERROR(EArgumentError, PaintText(Canvas), "Font size must not exceed 65535 device pixels");
   Canvas.GetFont().Size = 32767.5f;
   PaintText(Canvas, u" ");
-  Canvas.SetMatrix({0, 0.5f, 0, -100, 0, 0, 0, 0, 1});
-  Canvas.GetFont().Size = 925;
+  Canvas.SetMatrix({0, 2, 0, -25, 0, 0, 0, 0, 1});
+  Canvas.GetFont().Size = 1400;
   EXPECT_THROW(PaintText(Canvas), EArgumentError);
   EXPECT_EQ(Coverage(Canvas), 0);
   Canvas.SetMatrix({});
