@@ -41,7 +41,7 @@ std::size_t RectOutline(const TRectF& ARect, float XRadius, float YRadius, TCorn
       {TCorner::BottomLeft, Left, Bottom, Rx, 0, 0, -Ry},
   };
   std::size_t Count = 0;
-  const auto LineTo = [&](double X, double Y) { Steps[Count++] = {{0, 0, 0, 0, X, Y}, false}; };
+  const auto LineTo = [&](double X, double Y) { Steps[Count++] = {{.X = X, .Y = Y}, false}; };
   for (const TCornerShape& S : Shapes) {
     if (!ACorners.Contains(S.Corner)) {
       LineTo(S.X, S.Y);
@@ -178,13 +178,13 @@ TOutline TOutline::Path(const TPathData& APath) {
 }
 
 void TOutline::MoveTo(double X, double Y) {
-  FSteps.push_back({{0, 0, 0, 0, X, Y}, TVerb::MoveTo});
+  FSteps.push_back({{.X = X, .Y = Y}, TVerb::MoveTo});
   FX = FStartX = X;
   FY = FStartY = Y;
 }
 
 void TOutline::LineTo(double X, double Y) {
-  FSteps.push_back({{0, 0, 0, 0, X, Y}, TVerb::LineTo});
+  FSteps.push_back({{.X = X, .Y = Y}, TVerb::LineTo});
   FLength += std::hypot(X - FX, Y - FY);
   FX = X;
   FY = Y;
@@ -200,7 +200,7 @@ void TOutline::CurveTo(double X1, double Y1, double X2, double Y2, double X, dou
 void TOutline::CurveTo(const TArcCurve& C) { CurveTo(C.X1, C.Y1, C.X2, C.Y2, C.X, C.Y); }
 
 void TOutline::Close() {
-  FSteps.push_back({{0, 0, 0, 0, FStartX, FStartY}, TVerb::Close});
+  FSteps.push_back({{.X = FStartX, .Y = FStartY}, TVerb::Close});
   FLength += std::hypot(FStartX - FX, FStartY - FY);
   FX = FStartX;
   FY = FStartY;
@@ -208,12 +208,11 @@ void TOutline::Close() {
 
 TRectF TOutline::Bounds() const {
   if (FSteps.empty()) return {};
-  double Low[2] = {FSteps[0].X, FSteps[0].Y}, High[2] = {Low[0], Low[1]};
+  double Low[2] = {INFINITY, INFINITY}, High[2] = {-INFINITY, -INFINITY}, From[2] = {};
   const auto Include = [&](int Axis, double Value) {
     Low[Axis] = std::min(Low[Axis], Value);
     High[Axis] = std::max(High[Axis], Value);
   };
-  double From[2] = {Low[0], Low[1]};
   for (const TStep& S : FSteps) {
     const double Ends[2] = {S.X, S.Y};
     if (S.Verb == TVerb::CurveTo) {

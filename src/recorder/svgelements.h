@@ -346,7 +346,7 @@ inline std::size_t PointListRoom(const TPolygon& Points, std::size_t Extra) {
     if (Degrees >= 360) {
       const std::string_view Flags = Positive ? " 0 0 1 " : " 0 0 0 ";
       PutRadiiAndFlags(Flags);
-      PutPointAt(static_cast<double>(Start) + (SweepAngle >= 0 ? std::numbers::pi : -std::numbers::pi));
+      PutPointAt(static_cast<double>(Start) + std::copysign(std::numbers::pi, SweepAngle));
       PutRadiiAndFlags(Flags);
       PutPointAt(Start);
       return;

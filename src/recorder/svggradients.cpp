@@ -26,8 +26,6 @@ std::size_t GradientRoom(const TGradient& G) {
 // (an average colour, nothing), is written as a linear ramp of length one of its last stop
 // alone: that stop's colour everywhere.
 void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G, TPointF Offset, double Scale) {
-  static constexpr std::string_view Spreads[] = {"pad", "reflect", "repeat"};
-  static_assert(std::size(Spreads) == static_cast<std::size_t>(TGradientSpread::Repeat) + 1);
   const bool Degenerate = G.IsDegenerate();
   const bool Linear = G.Kind == TGradientKind::Linear || Degenerate;
   Line.Put("<defs>");
@@ -52,7 +50,7 @@ void PutGradientDefinition(TLine& Line, std::string_view Id, const TGradient& G,
     Line.Attr("fy", (static_cast<double>(G.Focal.Y) + Offset.Y) * Scale);
   }
   if (G.Spread != TGradientSpread::Pad && !Degenerate)
-    Line.Attr("spreadMethod", Spreads[static_cast<std::size_t>(G.Spread)]);
+    Line.Attr("spreadMethod", G.Spread == TGradientSpread::Reflect ? "reflect" : "repeat");
   Line.Put('>');
   for (const TGradientStop& Stop : Degenerate ? std::span(G.Stops).last(1) : std::span(G.Stops)) {
     Line.Open("stop");
