@@ -130,7 +130,8 @@ QPainterPath TCanvasPaintEngine::InkedBand(const QList<QPolygonF>& Polygons, dou
       if (D.isNull()) continue;
       const bool AlongX = std::abs(D.x()) >= std::abs(D.y());
       const bool Turned = (AlongX ? D.x() : -D.y()) < 0;
-      const QPointF Half = (AlongX ? QPointF(0, Span / 2) : QPointF(Span / 2, 0)) * (Turned ? -1 : 1);
+      const double Side = Turned ? -Span / 2 : Span / 2;
+      const QPointF Half = AlongX ? QPointF(0, Side) : QPointF(Side, 0);
       if (AlongX * 2 + Turned != Run) {
         Flush();
         Run = AlongX * 2 + Turned;
