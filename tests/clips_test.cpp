@@ -112,23 +112,31 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   TSvgOptions Options;
   TCountingStream Stream;
   for (const std::u16string Bad :
-       {u"1a", u"a:b", u"a b", u"-", u"\u00D7", u"\u00F7", u"a\U000F0000", u"a\xD800\xE000"}) {
+       {u"1a",      u"a:b",     u"a b",     u"-",       u"\u00D7",  u"\u00F7",  u"a\U000F0000", u"a\xD800\xE000",
+        u"\u0300",  u"\u036F",  u"a\u00BF", u"a\u00B6", u"a\u00B8", u"a\u037E", u"a\u2000",     u"a\u200B",
+        u"a\u200E", u"a\u203E", u"a\u2041", u"a\u206F", u"a\u2190", u"a\u2BFF", u"a\u2FF0",     u"a\u3000",
+        u"a\xD800", u"a\uF8FF", u"a\uFDD0", u"a\uFDEF", u"a\uFFFE"}) {
     Options.IdPrefix = Bad;
     EXPECT_ERROR(ESvgError, TSvgCanvas(&Stream, &Host, Options),
                  "IdPrefix must be empty or an XML name without a colon");
   }
+  Options.IdPrefix =
+      u"a\u00C0\u00D6\u00D8\u00F6\u00F8\u02FF\u0370\u037D\u037F\u1FFF\u200C\u200D\u2070\u218F\u2C00\u2FEF\u3001\uD7FF"
+      u"\uF900\uFDCF\uFDF0\uFFFD\u036F\u203F\u2040";  // the ends of the ranges of name characters
+  EXPECT_NO_THROW(TSvgCanvas(&Stream, &Host, Options));
   Options.IdPrefix = u"\u00E9t\u00E9-2.\u00B7\u0300\u3001\U00010000\U000EFFFF_";
   {
     TSvgCanvas Svg(&Stream, &Host, Options);
-    Svg.BeginGroup(u"a", {},
-                   u" --a  -\u0080_\u00E9 \U00010000 AZz09");  // a group's id takes it too; refused ids write nothing
+    // A group's id takes the prefix too; refused ids write nothing.
+    Svg.BeginGroup(u"a", {}, u" --a  -\u0080_\u00E9 \U00010000 \uD7FF\xD800\xDC00\xDBFF\xDFFF\uE000 AZz09");
     const std::pair<const char16_t*, const char*> Refused[] = {
         {u"a", "BeginGroup: the id \"a\" is used already"},
         {u"a:b", "BeginGroup: the id must be empty or an XML name without a colon"},
         {u"c10", "BeginGroup: an id of c or g and digits is the document's own"},
         {u"g9", "BeginGroup: an id of c or g and digits is the document's own"}};
     for (const auto& Case : Refused) EXPECT_ERROR(ESvgError, Svg.BeginGroup(Case.first), Case.second);
-    for (const char16_t* Class : {u"-2", u"a.b", u"\xD800\xE000"})
+    for (const char16_t* Class : {u"-2", u"a.b", u"\xD800\xE000", u"\xDBFF", u"\xDC00", u"\xDFFF",
+                                  u"\xD800\xDBFF\xDC00", u"\xD7FF\xDC00", u"\xDBFF\xDC00\xDC00"})
       EXPECT_THROW(Svg.BeginGroup({}, {}, Class), EArgumentError);
     TTeeCanvas Tee(Svg);  // the tee's own clip reaches the host it records
     Tee.IntersectClipRect({1, 2, 3, 4});
@@ -138,7 +146,7 @@ TEST(Clips, IdsTakeThePrefixThatMustBeAName) {
   EXPECT_TRUE(Holds(Stream.Text,
                     "<g id=\"\xC3\xA9t\xC3\xA9-2.\xC2\xB7\xCC\x80\xE3\x80\x81\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_a\" "
                     "class=\"--a -\xC2\x80_\xC3\xA9 "
-                    "\xF0\x90\x80\x80 AZz09\">\n<clipPath "
+                    "\xF0\x90\x80\x80 \xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEE\x80\x80 AZz09\">\n<clipPath "
                     "id=\"\xC3\xA9t\xC3\xA9-2.\xC2\xB7\xCC\x80\xE3\x80\x81\xF0\x90\x80\x80\xF3\xAF\xBF\xBF_c1\">"));
 }
 

@@ -154,6 +154,7 @@ TEST(Host, OutlineBoundsHoldEachCurvesExtremes) {
                 .Bounds(),
             (TRectF{0, -11.547006f, 28.933908f, 15}));
   EXPECT_EQ(TOutline().Bounds(), TRectF{});
+  EXPECT_EQ(TOutline::Arc({}, {1, 1}, 0, 400).Length(), TOutline::Arc({}, {1, 1}, 0, -400).Length());  // a turn each
 }
 
 TEST(Host, AlignmentToThePixelGrid) {

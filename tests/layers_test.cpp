@@ -16,6 +16,7 @@ TEST(Layers, RefusedValuesBeginNoneAndAnUnmatchedEndWritesNothing) {
                "BeginLayer: the blend mode is not one of TBlendMode's");
   EXPECT_ERROR(EMisuseError, C.EndLayer(), "EndLayer without a matching BeginLayer");
   C.BeginLayer(0);
+  EXPECT_ERROR(EMisuseError, C.EndLink(), "EndLink without a matching BeginLink");
   C.BeginLink(u"\u00E9:a");
   EXPECT_ERROR(EMisuseError, C.EndGroup(), "EndGroup without a matching BeginGroup");
   Stream.FailAt = Stream.Calls + 1;

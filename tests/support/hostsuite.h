@@ -104,7 +104,10 @@ inline void PaintShape(TCanvas& C, int Kind) {
     C.FillPath(Path, 1);
   }
   if (Kind == 10) C.FillRect({10, 10, 90, 90}, 100, 100, AllCorners, 1);  // radii beyond the sides: a circle
-  if (Kind == 11) C.FillPath(Path.MoveTo({10, 90}).QuadCurveTo({10, 10}, {90, 10}).ClosePath(), 1);
+  if (Kind == 11) {  // after a line there and back, from where it began
+    Path.MoveTo({10, 90}).LineTo({90, 90}).ClosePath();
+    C.FillPath(Path.QuadCurveTo({10, 10}, {90, 10}).ClosePath(), 1);
+  }
 }
 inline const double Areas[] = {228.32, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 4986.28, 80, 5026.55, 2133.33};
 
