@@ -73,53 +73,22 @@ TYPED_TEST_P(HostSuite, ScaleMatrixOffsetClearingAndSize) {
   EXPECT_EQ(Coverage(Turned), 0);
 }
 
-// Paints shape Kind, of the area Areas[Kind] in pixels, on a canvas 100 by 100.
-inline void PaintShape(TCanvas& C, int Kind) {
-  const TStrokeBrush Pen = RedStroke(2);
-  TStrokeBrush Round = RedStroke(4);
-  Round.Cap = TStrokeCap::Round;
-  TStrokeBrush Dots = RedStroke(2, TStrokeDash::Dot);
-  Dots.DashOffset = 1;  // a dot's length: the line begins with a gap
-  TPathData Path;
-  if (Kind == 0) C.FillArc({50, 50}, {40, 20}, -90, -90, 1);  // arc to chord
-  if (Kind == 1) C.FillRect({10, 10, 90, 90}, 20, 20, AllCorners, 1);
-  if (Kind == 2) C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, Pen);
-  if (Kind == 3) C.DrawLine({10, 50}, {90, 50}, 1, Pen);
-  if (Kind == 9) C.DrawLine({10, 50}, {90, 50}, 1, Dots);  // 20 dots
-  if (Kind == 4) C.FillPolygon({{10, 10}, {90, 10}, {10, 90}}, 1);
-  // Right to left, a radius zero on one axis (square corners), an opacity above 1 taken
-  // as 1: a colour of alpha 0x80 stays at 0x80.
-  if (Kind == 5) C.FillRect({50, 40, 10, 10}, 0, 20, AllCorners, 2, TBrush(TBrushKind::Solid, 0x80FF0000));
-  if (Kind == 6) {  // paint that leaves no mark, an arc without sweep even with round caps
-    C.FillRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, TBrush(TBrushKind::None, Red));
-    C.DrawRect({10, 10, 90, 90}, 0, 0, AllCorners, 1, TStrokeBrush(TBrushKind::None, Red, 4));
-    C.DrawLine({10, 50}, {90, 50}, 1, RedStroke(0));
-    C.DrawArc({50, 50}, {10, 10}, 0, 0, 1, Round);
-  }
-  if (Kind == 7) C.DrawArc({50, 50}, {10, 10}, 0, 1, 1, Round);  // one degree and its caps
-  if (Kind == 8) {  // a square with a hole of half a disc above its chord (clockwise), filled even-odd
-    Path.MoveTo({10, 10}).LineTo({90, 10}).LineTo({90, 90}).LineTo({10, 90}).ClosePath();
-    Path.MoveTo({20, 80}).ArcTo({30, 30}, 0, false, true, {80, 80}).ClosePath();
-    Path.FillRule = TFillRule::EvenOdd;
-    C.FillPath(Path, 1);
-  }
-  if (Kind == 10) C.FillRect({10, 10, 90, 90}, 100, 100, AllCorners, 1);  // radii beyond the sides: a circle
-  if (Kind == 11) {  // after a line there and back, from where it began
-    Path.MoveTo({10, 90}).LineTo({90, 90}).ClosePath();
-    C.FillPath(Path.QuadCurveTo({10, 10}, {90, 10}).ClosePath(), 1);
-  }
-}
-inline const double Areas[] = {228.32, 6056.64, 640, 160, 3200, 602.35, 0, 13.26, 4986.28, 80, 5026.55, 2133.33};
+// The areas the steps of the shapes scene (tests/scenes.txt) cover, each alone.
+inline const double Areas[] = {228.32, 6056.64, 640,   160,     3200, 602.35,  0,      0,
+                               0,      0,       13.26, 4986.28, 80,   5026.55, 2133.33};
 
 // A join of 40 degrees is mitred under SVG's default limit of 4 (from 29 degrees on), so
 // its tip, 8.8 above the join, is painted where a bevel would end 1 above it.
 TYPED_TEST_P(HostSuite, ShapesCoverTheirAreaAndJoinsAreMitred) {
-  for (int Kind = 0; Kind < 12; ++Kind) {
+  const std::vector<TStep> Steps = Load(FSVG_TEST_SCENES, "shapes").Steps;
+  ASSERT_EQ(Steps.size(), std::size(Areas));
+  for (std::size_t Step = 0; Step < Steps.size(); ++Step) {
     TypeParam Canvas(100, 100);
-    PaintShape(Canvas, Kind);
-    EXPECT_NEAR(Coverage(Canvas), Areas[Kind], Areas[Kind] / 25) << Kind;  // Qt's coverage is coarse on thin edges
-    EXPECT_TRUE(Kind != 9 || Canvas.Pixel(10, 50) == 0);                   // dots 2 long, 2 apart
-    EXPECT_TRUE(Kind != 0 || Canvas.Pixel(20, 40) >> 24 == 255);           // the arc's segment lies up and left
+    TSvgCanvas Svg(std::filesystem::path(), &Canvas);  // which passes each call to the host
+    TScript(Svg).Draw(Steps[Step]);
+    EXPECT_NEAR(Coverage(Canvas), Areas[Step], Areas[Step] / 25) << Step;  // Qt's coverage is coarse on thin edges
+    EXPECT_TRUE(Step != 12 || Canvas.Pixel(10, 50) == 0);                  // dots 2 long, 2 apart
+    EXPECT_TRUE(Step != 0 || Canvas.Pixel(20, 40) >> 24 == 255);           // the arc's segment lies up and left
   }
   TypeParam Canvas(100, 100);
   const TPathData Peak = TPathData().MoveTo({29.48f, 76.38f}).LineTo({50, 20}).LineTo({70.52f, 76.38f});
