@@ -53,7 +53,10 @@ TYPED_TEST_P(HostSuite, ScaleMatrixOffsetClearingAndSize) {
   EXPECT_EQ(TypeParam(100, 10, 1.1f).GetPixelWidth(), 110);
   // Scale multiplies logical units, a pen's width too: a band 20 units square, 40 pixels.
   Scaled.DrawRect({10, 10, 20, 20}, 0, 0, AllCorners, 1, RedStroke(10));
-  EXPECT_EQ(Coverage(Scaled), 1600);
+  TStrokeBrush Hairline = RedStroke(1);  // a device pixel wide whatever the scale
+  Hairline.Hairline = true;
+  Scaled.DrawLine({10, 35.25f}, {30, 35.25f}, 1, Hairline);
+  EXPECT_EQ(Coverage(Scaled), 1640);
   // A quarter turn, x' = -y + 100, y' = x, applied after the offset; Clear ignores both.
   TypeParam Turned(100, 100);
   Turned.SetMatrix({0, 1, 0, -1, 0, 0, 100, 0, 1});

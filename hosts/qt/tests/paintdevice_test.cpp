@@ -160,6 +160,8 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::darkGreen, 0));  // a hairline: one pixel wide whatever the scale
        P.drawLine(8, 124, 60, 100);
        P.drawEllipse(100, 60, 20, 16);
+       P.setPen(QPen(Qt::darkGreen, 2));  // one pixel wide under the scale
+       P.drawEllipse(8, 96, 24, 12);
        QPen Cosmetic(Qt::blue, 2);  // 2 pixels wide whatever the scale
        Cosmetic.setCosmetic(true);
        P.setPen(Cosmetic);
