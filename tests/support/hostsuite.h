@@ -308,7 +308,8 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   EXPECT_NEAR(Run.Glyphs[0].Pen.Y, 5 + 20 * 1901 / 2048.f, 0.01);
   EXPECT_NEAR(Run.Glyphs[1].Pen.X, 10 + 20 * 1401 / 2048.f, 0.01);
   EXPECT_TRUE(Run.Face->Outline(Run.Glyphs[2].Id).IsEmpty());
-  EXPECT_LE(Glyphs.Lines[1].Runs[0].Glyphs[1].Pen.X, 10 + Text.TextWidth(u"V"));  // kerned, if at all, closer
+  EXPECT_EQ(Run.Face->Outline(Run.Glyphs[0].Id).Points()[1], (TPointF{426, -551}));  // font units, y down
+  EXPECT_LE(Glyphs.Lines[1].Runs[0].Glyphs[1].Pen.X, 10 + Text.TextWidth(u"V"));     // kerned, if at all, closer
   TypeParam Filled(120, 60);
   for (const TGlyphLines::TGlyphLine& Line : Glyphs.Lines)
     for (const TGlyphRun& Each : Line.Runs)
