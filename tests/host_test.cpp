@@ -150,9 +150,9 @@ TEST(Host, OutlineBoundsHoldEachCurvesExtremes) {
                                .MoveTo({0, 0})
                                .CurveTo({0, -10}, {10, -20}, {10, 0})
                                .CurveTo({30, 0}, {40, 10}, {10, 10})
-                               .QuadCurveTo({0, 20}, {0, 10}))
+                               .QuadCurveTo({-10, 20}, {0, 10}))
                 .Bounds(),
-            (TRectF{0, -11.547006f, 28.933908f, 15}));
+            (TRectF{-3.3333333f, -11.547006f, 28.933908f, 15}));
   EXPECT_EQ(TOutline().Bounds(), TRectF{});
   EXPECT_EQ(TOutline::Arc({}, {1, 1}, 0, 400).Length(), TOutline::Arc({}, {1, 1}, 0, -400).Length());  // a turn each
 }

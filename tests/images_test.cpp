@@ -35,7 +35,7 @@ TEST(Images, RecordedAsOneImageLine) {
 }
 
 // A stream that fails partway through an image leaves its line torn: the next element,
-// or the end of a group, closes it first, so that it and the footer stay outside (they
+// the end of a group, or the footer closes it first, so that it and the footer stay outside (they
 // went into its data).
 TEST(Images, ATornLineIsClosedBeforeTheNextElement) {
   TNullCanvas Host;
@@ -51,9 +51,11 @@ TEST(Images, ATornLineIsClosedBeforeTheNextElement) {
     Canvas.EndGroup();
     Tear();
     Canvas.FillEllipse({0, 0, 1, 1}, 1);
+    Tear();
   }
   EXPECT_TRUE(Holds(Stream.Text, "base64,\"/>\n</g>\n"));
   EXPECT_TRUE(Holds(Stream.Text, "base64,\"/>\n<ellipse "));
+  EXPECT_TRUE(Stream.Text.ends_with("base64,\"/>\n</svg>"));
 }
 
 // A bitmap whose size does not match its pixels or that was moved from is refused before

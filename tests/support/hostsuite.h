@@ -262,7 +262,7 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_LT(Canvas.TextWidth(u"AV"), Canvas.TextWidth(u"A") + Canvas.TextWidth(u"V") - 1);
 #endif
   // The first family there is, at any size: unhinted metrics scale linearly.
-  Canvas.GetFont() = TFont(u"No Such Family, DejaVu Serif", 0.5f);
+  Canvas.GetFont() = TFont(u"No Such Family , DejaVu Serif", 0.5f);
   EXPECT_NEAR(Canvas.TextWidth(u"iii"), 0.4797, 0.001);  // 655 units an em each
   // No family is DejaVu Sans, spelt exactly: the tests' fonts give a family they do not
   // know another face.
