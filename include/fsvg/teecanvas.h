@@ -75,6 +75,8 @@ class FSVG_API TTeeCanvas : public TCanvas {
  private:
   // The host with this canvas's paint, font, offset and matrix; only what differs is set.
   TCanvas& Synced() const;
+  // The recorder, its host brought to this canvas's state first.
+  TSvgCanvas& Recorder() const;
 
   TSvgCanvas& FRecorder;
 };

@@ -30,6 +30,11 @@ TCanvas& TTeeCanvas::Synced() const {
   return Host;
 }
 
+TSvgCanvas& TTeeCanvas::Recorder() const {
+  Synced();
+  return FRecorder;
+}
+
 void TTeeCanvas::Flush() { FRecorder.Flush(); }
 
 float TTeeCanvas::AlignToPixelHorizontally(float Value) const { return Synced().AlignToPixelHorizontally(Value); }
@@ -53,93 +58,69 @@ void TTeeCanvas::DoSetMatrix() {
 void TTeeCanvas::DoBeginLayer(float Opacity, TBlendMode Blend) { FRecorder.BeginLayer(Opacity, Blend); }
 void TTeeCanvas::DoEndLayer(float, TBlendMode) { FRecorder.EndLayer(); }
 
-void TTeeCanvas::DoClear(TAlphaColor Color) {
-  Synced();
-  FRecorder.Clear(Color);
-}
+void TTeeCanvas::DoClear(TAlphaColor Color) { Recorder().Clear(Color); }
 
-void TTeeCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) {
-  Synced();
-  FRecorder.ClearRect(ARect, AColor);
-}
+void TTeeCanvas::DoClearRect(const TRectF& ARect, TAlphaColor AColor) { Recorder().ClearRect(ARect, AColor); }
 
 void TTeeCanvas::DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                             const TBrush& ABrush, TCornerType ACornerType) {
-  Synced();
-  FRecorder.FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
+  Recorder().FillRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
 }
 
 void TTeeCanvas::DoDrawRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
                             const TStrokeBrush& ABrush, TCornerType ACornerType) {
-  Synced();
-  FRecorder.DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
+  Recorder().DrawRect(ARect, XRadius, YRadius, ACorners, AOpacity, ABrush, ACornerType);
 }
 
 void TTeeCanvas::DoDrawLine(const TPointF& APt1, const TPointF& APt2, float AOpacity, const TStrokeBrush& ABrush) {
-  Synced();
-  FRecorder.DrawLine(APt1, APt2, AOpacity, ABrush);
+  Recorder().DrawLine(APt1, APt2, AOpacity, ABrush);
 }
 
 void TTeeCanvas::DoFillEllipse(const TRectF& ARect, float AOpacity, const TBrush& ABrush) {
-  Synced();
-  FRecorder.FillEllipse(ARect, AOpacity, ABrush);
+  Recorder().FillEllipse(ARect, AOpacity, ABrush);
 }
 
 void TTeeCanvas::DoDrawEllipse(const TRectF& ARect, float AOpacity, const TStrokeBrush& ABrush) {
-  Synced();
-  FRecorder.DrawEllipse(ARect, AOpacity, ABrush);
+  Recorder().DrawEllipse(ARect, AOpacity, ABrush);
 }
 
 void TTeeCanvas::DoFillArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                            float AOpacity, const TBrush& ABrush) {
-  Synced();
-  FRecorder.FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
+  Recorder().FillArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
 }
 
 void TTeeCanvas::DoDrawArc(const TPointF& Center, const TPointF& Radius, float StartAngle, float SweepAngle,
                            float AOpacity, const TStrokeBrush& ABrush) {
-  Synced();
-  FRecorder.DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
+  Recorder().DrawArc(Center, Radius, StartAngle, SweepAngle, AOpacity, ABrush);
 }
 
-void TTeeCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) {
-  Synced();
-  FRecorder.FillPolygon(Points, AOpacity);
-}
+void TTeeCanvas::DoFillPolygon(const TPolygon& Points, float AOpacity) { Recorder().FillPolygon(Points, AOpacity); }
 
-void TTeeCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) {
-  Synced();
-  FRecorder.DrawPolygon(Points, AOpacity);
-}
+void TTeeCanvas::DoDrawPolygon(const TPolygon& Points, float AOpacity) { Recorder().DrawPolygon(Points, AOpacity); }
 
 void TTeeCanvas::DoFillPath(const TPathData& APath, float AOpacity, const TBrush& ABrush) {
-  Synced();
-  FRecorder.FillPath(APath, AOpacity, ABrush);
+  Recorder().FillPath(APath, AOpacity, ABrush);
 }
 
 void TTeeCanvas::DoDrawPath(const TPathData& APath, float AOpacity, const TStrokeBrush& ABrush) {
-  Synced();
-  FRecorder.DrawPath(APath, AOpacity, ABrush);
+  Recorder().DrawPath(APath, AOpacity, ABrush);
 }
 
 void TTeeCanvas::DoFillText(const TRectF& ARect, std::u16string_view AText, bool WordWrap, float AOpacity,
                             TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
-  Synced();
-  FRecorder.FillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
+  Recorder().FillText(ARect, AText, WordWrap, AOpacity, Flags, ATextAlign, AVTextAlign);
 }
 
 TFontMetrics TTeeCanvas::DoGetFontMetrics() const { return Synced().GetFontMetrics(); }
 
 void TTeeCanvas::DoMeasureLines(TLineMetricInfo& ALines, const TRectF& ARect, std::u16string_view AText, bool WordWrap,
                                 TFillTextFlags Flags, TTextAlign ATextAlign, TTextAlign AVTextAlign) {
-  Synced();
-  FRecorder.MeasureLines(ALines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  Recorder().MeasureLines(ALines, ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
 }
 
 void TTeeCanvas::DoMeasureText(TRectF& ARect, std::u16string_view AText, bool WordWrap, TFillTextFlags Flags,
                                TTextAlign ATextAlign, TTextAlign AVTextAlign) {
-  Synced();
-  FRecorder.MeasureText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
+  Recorder().MeasureText(ARect, AText, WordWrap, Flags, ATextAlign, AVTextAlign);
 }
 
 float TTeeCanvas::DoTextWidth(std::u16string_view AText) { return Synced().TextWidth(AText); }
@@ -148,8 +129,7 @@ float TTeeCanvas::DoTextHeight(std::u16string_view AText) { return Synced().Text
 
 void TTeeCanvas::DoDrawBitmap(const TBitmap& ABitmap, const TRectF& Source, const TRectF& Dest, float AOpacity,
                               bool HighSpeed) {
-  Synced();
-  FRecorder.DrawBitmap(ABitmap, Source, Dest, AOpacity, HighSpeed);
+  Recorder().DrawBitmap(ABitmap, Source, Dest, AOpacity, HighSpeed);
 }
 
 }  // namespace fsvg
