@@ -54,8 +54,8 @@ bool IsActiveScheme(std::u16string_view Url) {
   std::size_t At = 0;
   while (At < Url.size() && Url[At] <= u' ') ++At;
   std::string Scheme;
-  for (; At < Url.size() && Scheme.size() <= 10; ++At) {
-    const char16_t Unit = Url[At];
+  for (const char16_t Unit : Url.substr(At)) {
+    if (Scheme.size() > 10) return false;
     if (Unit == u'\t' || Unit == u'\n' || Unit == u'\r') continue;
     if (Unit == u':') return Scheme == "javascript" || Scheme == "vbscript" || Scheme == "data";
     if (Unit >= 0x80) return false;
