@@ -137,6 +137,8 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { Gzip.WriteBuffer("x", 1); }, "Cannot write to the gzip stream: it is closed"},
       {[&] { TGzipStream(nullptr); }, "Cannot set up the gzip stream: the target stream is null"},
       {[&] { TGzipStream(&Memory, 10); }, "Cannot set up the gzip stream: the level must be -1 to 9, not 10"},
+      {[&] { TGzipStream(&Memory, -2); }, "Cannot set up the gzip stream: the level must be -1 to 9, not -2"},
+      {[&] { TGzipStream(&Memory, -1); }, "no error"},
       {[&] { TNullCanvas(-1, 0); }, "Canvas size must not be negative"},
       {[&] { Host.SetSize(0, -1); }, "Canvas size must not be negative"},
       {[&] { Host.EndScene(); }, "EndScene without a matching BeginScene"},
