@@ -26,7 +26,9 @@ TEST(Styles, StrokeAndFontStylesRecordedPlainlyAndFaithfully) {
 TEST(Styles, ATeeRefusesAFontByMeasuringAndASavedStateBringsItBack) {
   TRecordingCanvas Host{100, 50};
   TSvgCanvas Canvas(nullptr, &Host);
+  Host.IntersectClipRect({0, 0, 5, 5});
   TTeeCanvas Tee(Canvas);
+  EXPECT_EQ(Tee.GetClip(), Host.GetClip());  // the tee starts in the host's state, its clip too
   TCanvasSaveState* const Saved = Tee.SaveState();
   Tee.GetFont().Weight = 901;
   EXPECT_ERROR(EArgumentError, Tee.TextWidth(u"a"), "TextWidth: the font weight must be 100 to 900");

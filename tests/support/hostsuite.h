@@ -141,6 +141,10 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   // An outline's texels smoothly, the red and blue stretched 5 units wide blended between.
   Canvas.DrawRect({0, 12, 10, 18}, 0, 0, AllCorners, 1, TStrokeBrush(Texels, TBitmapWrap::Stretch, 0, 4));
   EXPECT_NEAR(Canvas.Pixel(5, 12) >> 16 & 0xFF, 0x66, 2);
+  // Stretched along a line, no width to stretch over: the texels have no place, nothing is painted.
+  Canvas.Clear(0);
+  Canvas.DrawLine({5, 0}, {5, 20}, 1, TStrokeBrush(Texels, TBitmapWrap::Stretch, 0, 4));
+  EXPECT_EQ(Canvas.Pixel(5, 5), 0u);
 }
 
 // Clips through the offset and scale they were set under: inside a rectangle, outside
@@ -255,6 +259,7 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_NEAR(Metrics.Descent, 20 * 483 / 2048.f, 0.01);
   EXPECT_NEAR(Metrics.LineHeight, 20 * 2384 / 2048.f, 0.01);
   EXPECT_EQ(Canvas.TextHeight(u"a b"), Metrics.LineHeight);  // one line, unwrapped
+  EXPECT_EQ(Canvas.TextHeight(u""), Metrics.LineHeight);     // no text, still a line
   EXPECT_NEAR(Canvas.TextWidth(u"abc"), 35.947, 0.01);       // a, b and c: 1255, 1300 and 1126 of 2048 units an em
   Canvas.GetFont().Size = 2048;                              // a pixel a font unit
 #ifndef FSVG_TEST_UNKERNED
@@ -309,6 +314,7 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   EXPECT_NEAR(Run.Glyphs[1].Pen.X, 10 + 20 * 1401 / 2048.f, 0.01);
   EXPECT_TRUE(Run.Face->Outline(Run.Glyphs[2].Id).IsEmpty());
   EXPECT_EQ(Run.Face->Outline(Run.Glyphs[0].Id).Points()[1], (TPointF{426, -551}));  // font units, y down
+  EXPECT_NEAR(Run.Face->Outline(Run.Glyphs[1].Id).Points()[1].Y, -694.333, 0.01);    // "b"'s first curve's control
   EXPECT_LE(Glyphs.Lines[1].Runs[0].Glyphs[1].Pen.X, 10 + Text.TextWidth(u"V"));     // kerned, if at all, closer
   TypeParam Filled(120, 60);
   for (const TGlyphLines::TGlyphLine& Line : Glyphs.Lines)

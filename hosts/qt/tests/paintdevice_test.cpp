@@ -268,6 +268,7 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   Full.open(QIODevice::WriteOnly);
   TRecordingCanvas Host;
   EXPECT_THROW(TCanvasPaintDevice(Host, 0), EArgumentError);
+  EXPECT_EQ(TCanvasPaintDevice(Host, 1).logicalDpiY(), 1);
   Host.RefuseScene = true;
   TCanvasPaintDevice Refused(Host);
   QPainter().begin(&Refused);
@@ -301,6 +302,15 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   QPainter(&Device).drawRect(1, 1, 5, 5);
   EXPECT_ERROR(EWriteError, Device.Close(), "fsvg: cannot write to the output device: Unknown error");
   EXPECT_EQ(Full.Taken, "<?xml");
+  static QString Warned;  // an error nobody took is a warning when the device goes
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& Text) { Warned = Text; });
+  {
+    TSvgPaintDevice Lost;
+    Lost.SetOutputDevice(&Full);
+    QPainter(&Lost).drawRect(1, 1, 5, 5);
+  }
+  qInstallMessageHandler(nullptr);
+  EXPECT_EQ(Warned, "TSvgPaintDevice: fsvg: cannot write to the output device: Unknown error");
   // Millimetres at the resolution, which must be positive; the view box maps the
   // painter's coordinates onto the size.
   Device.SetSize({254, 127});
