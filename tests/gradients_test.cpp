@@ -18,25 +18,14 @@ auto Ramp(TGradientSpread Spread = Repeat) {
   return G::Linear({0, 0}, {10.126f, 0}, {{0, 0xFFFF0000}, {1.f / 3, 0x80000000}, {1, 0xFF0000FF}}, Spread);
 }
 
-// The gradients scene.
-std::string Record(const TSvgOptions& Options) {
-  TNullCanvas Host(100, 100);
-  TCountingStream Stream;
-  Stream.Lend = true;
-  {
-    TSvgCanvas C(&Stream, &Host, Options);
-    TScript(C).Run(Load(FSVG_TEST_SCENES, "gradients").Steps);
-  }
-  return Stream.Text;
-}
-
 TEST(Gradients, AreDefinedOnceBeforeTheirFirstUse) {
   TSvgOptions Options;
   Options.Gradients = true;
   Options.ColorAlpha = true;  // no alpha of the representing colour beside a gradient
   Options.IdPrefix = u"doc-";
   Options.DecimalPlaces = 2;
-  const std::string Recorded = Record(Options);
+  TNullCanvas Host(100, 100);
+  const std::string Recorded = RecordScene("gradients", Host, Options);
   EXPECT_EQ(Recorded, ReadFile(FSVG_GOLDEN_DIR "/gradients.txt")) << "recorded, to review:\n" << Recorded;
 }
 

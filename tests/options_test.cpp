@@ -39,15 +39,9 @@ TEST(Options, EachSwitchChangesOnlyItsOwnLines) {
     if (Name == std::string("ThemeColor")) Options.ThemeColor = 0x800000FF;
     if (Name == std::string("faithful")) Options = TSvgOptions::Faithful();
     test::TLayingCanvas Host(640, 480);
-    test::TCountingStream Stream;
-    Stream.Lend = true;
-    {
-      TSvgCanvas C(&Stream, &Host, Options);
-      test::TScript(C, [&Host](const test::TStep&) {
-        Host.Lays = false;
-      }).Run(test::Load(FSVG_TEST_SCENES, "options").Steps);
-    }
-    Recorded += std::string("== ") + Name + "\n" + Stream.Text + "\n";
+    const std::string Text =
+        test::RecordScene("options", Host, Options, [&Host](const test::TStep&) { Host.Lays = false; });
+    Recorded += std::string("== ") + Name + "\n" + Text + "\n";
   }
   EXPECT_EQ(Recorded, test::ReadFile(FSVG_GOLDEN_DIR "/options.txt")) << "recorded, to review:\n" << Recorded;
 }

@@ -78,7 +78,7 @@ inline const std::vector<TParam>& Arguments() {
       {"spread", TKind::Choice, "Pad", "Pad Reflect Repeat"},
       {"stops", TKind::Stops, ""},
       {"highspeed", TKind::Choice, "false", "false true"},
-      {"image", TKind::Choice, "Ramp", "Ramp Checkerboard"},
+      {"image", TKind::Choice, "Ramp", "Ramp Checkerboard RedBlue RedGreen"},
       {"wrap", TKind::Choice, "Tile", "Tile TileFromOrigin Stretch"},
       {"classes", TKind::Names, ""},
       {"width", TKind::Whole},
@@ -486,8 +486,11 @@ inline void SetFont(TScript& S, const TStep& Step) {
   S.C.GetFont().Weight = Weight > 0 && Weight < 1e4 ? static_cast<int>(Weight) : 0;
   S.C.GetFont().Slant = static_cast<TFontSlant>(Step.Get("slant"));
 }
-// A 64-pixel square: a colour ramp fading downwards, or a checkerboard of 4-pixel cells.
-inline TBitmap Image(bool Checkerboard) {
+// A 64-pixel square: a colour ramp fading downwards (0), or a checkerboard of 4-pixel
+// cells (1); or two pixels, red and blue (2) or red and green (3).
+inline TBitmap Image(double Which) {
+  if (Which > 1) return TBitmap(2, 1, {0xFFFF0000, Which == 2 ? 0xFF0000FF : 0xFF00FF00});
+  const bool Checkerboard = Which == 1;
   std::vector<TAlphaColor> Pixels;
   for (std::uint32_t Y = 0; Y < 64; ++Y)
     for (std::uint32_t X = 0; X < 64; ++X)
@@ -631,7 +634,7 @@ inline const std::vector<TVerb>& Verbs() {
        "the test image the fills and outlines that follow paint with, laid as wrap says, its nearest pixels under "
        "highspeed",
        [](S S, T T) {
-         S.FBitmap = std::make_shared<const TBitmap>(Image(T.Get("image") == 1));
+         S.FBitmap = std::make_shared<const TBitmap>(Image(T.Get("image")));
          S.FWrap = static_cast<TBitmapWrap>(T.Get("wrap"));
          S.FHighSpeed = T.Is("highspeed");
          S.FGradient = nullptr;
@@ -644,7 +647,7 @@ inline const std::vector<TVerb>& Verbs() {
       {"DrawBitmap", "sleft stop sright sbottom left top right bottom", "highspeed image opacity",
        "a 64-pixel square test image, from the source rectangle to the destination",
        [](S S, T T) {
-         const TBitmap Bitmap = Image(T.Get("image") == 1);
+         const TBitmap Bitmap = Image(T.Get("image"));
          S.C.DrawBitmap(Bitmap, Rect(T), Rect(T, 4), T.Number("opacity"), T.Is("highspeed"));
        }},
       {"BeginGroup", "", "classes", "a group: TEXT its id, a space and its title (the title alone without a space)",

@@ -247,6 +247,19 @@ inline std::size_t ClipStep() {
       Steps.begin());
 }
 
+/// What the scene Name of tests/scenes.txt records over Host under Options, every line
+/// built in room lent exactly to size; a step the script does not draw goes to Other.
+inline std::string RecordScene(const std::string& Name, TCanvas& Host, const TSvgOptions& Options,
+                               std::function<void(const TStep&)> Other = {}) {
+  TCountingStream Stream;
+  Stream.Lend = true;
+  {
+    TSvgCanvas Canvas(&Stream, &Host, Options);
+    TScript(Canvas, std::move(Other)).Run(Load(FSVG_TEST_SCENES, Name).Steps);
+  }
+  return Stream.Text;
+}
+
 /// Draws the scene at Seed on Canvas, its host's clip reset first (the scene leaves one).
 inline void DrawScene(TOpenCanvas& Canvas, float Seed = 0, bool Writers = true) {
   Canvas.GetCanvas().SetClip(nullptr);
