@@ -145,6 +145,8 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
   Canvas.Clear(0);
   Canvas.DrawLine({5, 0}, {5, 20}, 1, TStrokeBrush(Texels, TBitmapWrap::Stretch, 0, 4));
   EXPECT_EQ(Canvas.Pixel(5, 5), 0u);
+  Canvas.DrawBitmap(TBitmap(1, 1, {Red}), {0, 0, 1, 1}, {0, 0, 10, 20}, 0.5f, true);  // at half opacity
+  EXPECT_NEAR(Canvas.Pixel(5, 5) >> 24, 128, 1);
 }
 
 // Clips through the offset and scale they were set under: inside a rectangle, outside

@@ -206,6 +206,9 @@ const TScene Scenes[] = {
        P.drawText(QPointF(30, 10), QString::fromUtf8("\u05E9\u05DC\u05D5\u05DD"));  // right to left
        P.rotate(3);
        P.drawText(QPointF(2, 30), "Tilt");
+       P.resetTransform();
+       P.scale(1, -1);  // mirrored: where the text is, no pixel row for its baseline
+       P.drawText(QPointF(40, -40.3), "Up");
      }},
 };
 
