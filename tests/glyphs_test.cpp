@@ -88,7 +88,7 @@ TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
   EXPECT_EQ(Stream.Text, ReadFile(FSVG_GOLDEN_DIR "/glyph-paints.txt")) << "recorded, to review:\n" << Stream.Text;
 }
 
-// A pen that is not finite is refused before anything is written.
+// A pen or an outline point that is not finite is refused before anything is written.
 TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   TLayingCanvas Host(640, 480);
   Host.PenY = NAN;
@@ -96,6 +96,8 @@ TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   TSvgCanvas Canvas(&Stream, &Host, Outlines(true));
   const std::size_t Written = Stream.Text.size();
   EXPECT_THROW(Label(Canvas, u"a"), EHostError);
+  Host.PenY = 0;
+  EXPECT_ERROR(EHostError, Label(Canvas, u"\uFFFF"), "TSvgCanvas: the host gave a glyph outline that is not finite");
   EXPECT_EQ(Stream.Text.size(), Written);
 }
 

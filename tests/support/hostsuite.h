@@ -150,14 +150,11 @@ TYPED_TEST_P(HostSuite, BitmapsAndGradients) {
 }
 
 // Clips through the offset and scale they were set under: inside a rectangle, outside
-// one, inside a triangle.
+// one, inside a triangle (the clips scene of tests/scenes.txt).
 TYPED_TEST_P(HostSuite, ClipsKeepTheirRegion) {
   TypeParam Canvas(50, 50, 2);
-  Canvas.SetOffset({10, 10});
-  Canvas.IntersectClipRect({0, 5, 30, 25});  // device x from 20 to 80, y from 30 to 70
-  Canvas.ExcludeClipRect({10, 0, 20, 20});   // less x from 40 to 60, y from 20 to 60
-  Canvas.IntersectClipPath(TPathData().MoveTo({-10, 0}).LineTo({50, 0}).LineTo({-10, 60}).ClosePath());  // x + y to 140
-  Canvas.FillRect({-10, 0, 50, 30}, 0, 0, AllCorners, 1);  // y from 20 to 80
+  TSvgCanvas Svg(std::filesystem::path(), &Canvas);
+  TScript(Svg).Run(Load(FSVG_TEST_SCENES, "clips").Steps);
   EXPECT_NEAR(Coverage(Canvas), 1750, 2);
   // An exclusion at the corner leaves the rest painted to the edges, and text, whose
   // overlay overlaps its letter, the winding rule; a flattened rectangle covers nothing:

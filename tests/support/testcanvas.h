@@ -165,12 +165,13 @@ class TCountingStream : public TStream {
 };
 
 /// A face of 1000 units an em whose glyph N is the character N: a triangle N units wide
-/// on the baseline, from 700 above it to 100 below, nothing for a space.
+/// on the baseline, from 700 above it (U+FFFF: not a number) to 100 below, nothing for a space.
 struct TBoxFace : TGlyphFace {
   TBoxFace() : TGlyphFace("box", 1000) {}
   TPathData Outline(std::uint32_t AGlyph) const override {
     TPathData Box;
-    if (AGlyph != ' ') Box.MoveTo({0, 100}).LineTo({static_cast<float>(AGlyph), 0}).LineTo({0, -700}).ClosePath();
+    const float Top = AGlyph == 0xFFFF ? NAN : -700;
+    if (AGlyph != ' ') Box.MoveTo({0, 100}).LineTo({static_cast<float>(AGlyph), 0}).LineTo({0, Top}).ClosePath();
     return Box;
   }
 };
