@@ -60,6 +60,7 @@ TEST(Clips, ManyStepsInForceNestFewGroups) {
     EXPECT_EQ(CountOf(Stream.Text, "\n<g mask="), Masked);
     EXPECT_EQ(CountOf(Stream.Text, "\n<g clip-path="), Clipped);
     EXPECT_EQ(CountOf(Stream.Text, "<mask "), Masks);
+    EXPECT_EQ(CountOf(Stream.Text, "<g "), CountOf(Stream.Text, "</g>"));  // inside the masks too
     EXPECT_EQ(ScanDocument(Stream.Text), "");
   }
 }
