@@ -88,7 +88,8 @@ TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
   EXPECT_EQ(Stream.Text, ReadFile(FSVG_GOLDEN_DIR "/glyph-paints.txt")) << "recorded, to review:\n" << Stream.Text;
 }
 
-// A pen or an outline point that is not finite is refused before anything is written.
+// A pen or an outline point that is not finite, or a run without a face, is refused before
+// anything is written.
 TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   TLayingCanvas Host(640, 480);
   Host.PenY = NAN;
@@ -98,6 +99,8 @@ TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   EXPECT_THROW(Label(Canvas, u"a"), EHostError);
   Host.PenY = 0;
   EXPECT_ERROR(EHostError, Label(Canvas, u"\uFFFF"), "TSvgCanvas: the host gave a glyph outline that is not finite");
+  Host.LaterSize = -1;
+  EXPECT_ERROR(EHostError, Label(Canvas, u"a"), "TSvgCanvas: the host gave a glyph run without a face");
   EXPECT_EQ(Stream.Text.size(), Written);
 }
 

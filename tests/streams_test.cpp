@@ -139,6 +139,7 @@ TEST(Streams, RefusalsSayWhatWentWrong) {
       {[&] { TGzipStream(&Memory, 10); }, "Cannot set up the gzip stream: the level must be -1 to 9, not 10"},
       {[&] { TGzipStream(&Memory, -2); }, "Cannot set up the gzip stream: the level must be -1 to 9, not -2"},
       {[&] { TGzipStream(&Memory, -1); }, "no error"},
+      {[&] { Memory.WriteBuffer("x", SIZE_MAX); }, "TMemoryStream: 18446744073709551615 more bytes cannot be held"},
       {[&] { TNullCanvas(-1, 0); }, "Canvas size must not be negative"},
       {[&] { Host.SetSize(0, -1); }, "Canvas size must not be negative"},
       {[&] { Host.EndScene(); }, "EndScene without a matching BeginScene"},

@@ -122,7 +122,6 @@ struct TVerb {
     for (const std::string_view Wanted : Words(ANamed))
       for (const TParam& Param : Arguments())
         if (Param.Name == Wanted) Named.push_back(&Param);
-    if (Named.size() != Words(ANamed).size()) throw std::logic_error("an unknown argument in " + std::string(ANamed));
   }
 
   /// The place of the named argument Param among Named; Named.size() when it has none.

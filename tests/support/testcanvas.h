@@ -179,7 +179,7 @@ struct TBoxFace : TGlyphFace {
 /// A null host whose runs are ten units a character wide while Lays is set, so that the
 /// shared layout places its text; without it, it lays out no line. Its glyphs are a
 /// TBoxFace's, one a character, each pen Pen.Y below the baseline; with LaterSize, a
-/// line's last glyph again, as a run of that size.
+/// line's last glyph again, as a run of that size (below 0: a run without a face).
 struct TLayingCanvas : TNullCanvas, TTextMeasurer {
   using TNullCanvas::TNullCanvas;
   bool Lays = true;
@@ -200,8 +200,8 @@ struct TLayingCanvas : TNullCanvas, TTextMeasurer {
         Run.Glyphs.push_back({AText[Line.Index + I], {Line.Rect.Left + 10.0f * I, Baseline}});
       }
       AGlyphs.Lines.push_back({{Run}});
-      if (LaterSize > 0 && !Run.Glyphs.empty())
-        AGlyphs.Lines.back().Runs.push_back({Face, LaterSize, {Run.Glyphs.back()}});
+      if (LaterSize != 0 && !Run.Glyphs.empty())
+        AGlyphs.Lines.back().Runs.push_back({LaterSize > 0 ? Face : nullptr, LaterSize, {Run.Glyphs.back()}});
     }
   }
 };

@@ -315,7 +315,6 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   // Millimetres at the resolution, which must be positive; the view box maps the
   // painter's coordinates onto the size.
   Device.SetSize({254, 127});
-  Device.SetResolution(1);
   Device.SetResolution(2);
   EXPECT_EQ(Device.widthMM(), 3226);
   EXPECT_EQ(Device.heightMM(), 1613);
