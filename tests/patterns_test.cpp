@@ -9,10 +9,6 @@
 namespace fsvg::test {
 namespace {
 
-std::shared_ptr<const TBitmap> Pixels(TAlphaColor Second = 0xFF0000FF) {
-  return std::make_shared<const TBitmap>(2, 1, std::vector<TAlphaColor>{0xFFFF0000, Second});
-}
-
 TEST(Patterns, AreDefinedOnceAPlaceWithTheirPixelsOnce) {
   TSvgOptions Options;
   Options.Gradients = true;
@@ -34,10 +30,11 @@ TEST(Patterns, AreWrittenOnceForManyFillsAndAgainAfterATornWrite) {
   TSvgCanvas C(&Stream, &Host, Options);
   for (int I = 0; I < 10000; ++I) {
     const auto Left = static_cast<float>(I % 90);
-    C.FillRect({Left, 10, Left + 10, 20}, 0, 0, {}, 1, TBrush(Pixels(), TBitmapWrap::TileFromOrigin, 0));
+    C.FillRect({Left, 10, Left + 10, 20}, 0, 0, {}, 1,
+               TBrush(std::make_shared<const TBitmap>(verbs::Image(2)), TBitmapWrap::TileFromOrigin, 0));
   }
   EXPECT_EQ(CountOf(Stream.Text, "<pattern"), 1u);
-  const TBrush Brush(Pixels(0), TBitmapWrap::Tile, 0);
+  const TBrush Brush(std::make_shared<const TBitmap>(verbs::Image(3)), TBitmapWrap::Tile, 0);
   Stream.FailAt = Stream.Calls + 2;
   EXPECT_THROW(C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Brush), EWriteError);
   C.FillRect({0, 0, 10, 10}, 0, 0, {}, 1, Brush);
