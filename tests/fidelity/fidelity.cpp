@@ -115,18 +115,6 @@ int SameBytes(const test::TScene& Scene, const std::filesystem::path& Directory)
 
 using TSurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
-// Runs Arguments (quoted for the shell) with its output to Log; throws unless it exits with 0.
-void Run(const std::vector<std::string>& Arguments, const std::string& Log) {
-  std::string Command;
-  for (const std::string& Argument : Arguments) {
-    Command += '\'';
-    for (const char Char : Argument) Command += Char == '\'' ? std::string("'\\''") : std::string(1, Char);
-    Command += "' ";
-  }
-  if (std::system((Command + ">'" + Log + "' 2>&1").c_str()) != 0)
-    throw std::runtime_error(Arguments[0] + " failed, see " + Log);
-}
-
 // The PNG file Name, at least Width x Height pixels, over white, with every Scale x Scale
 // pixels of the file averaged into one.
 TSurfacePtr OverWhite(const std::string& Name, int Width, int Height, int Scale = 1) {
@@ -174,14 +162,8 @@ int Check(const test::TScene& Scene, const std::filesystem::path& Directory, con
   if (HostName != "cairo") Base.append(".").append(HostName);
   Base.append(".").append(Renderer);
   const std::string Log = Base + ".log";
-  const std::string W = std::to_string(Scene.Width), H = std::to_string(Scene.Height),
-                    Modes[] = {"default", "faithful", "outlines"};
-  // Chromium renders at Scale device pixels a unit, averaged back to one: at one, it puts
-  // every text baseline on a whole pixel (its glyphs take sub-pixel positions only along
-  // the line), which moves wrapped lines by up to half a pixel from the host's. Its fonts
-  // are unhinted as the host's: hinting moves every stem by a fraction of a pixel.
-  const int Scale = Renderer == "chromium" ? 4 : 1;
-  if (Renderer == "chromium") setenv("FONTCONFIG_FILE", Tool.at(2).c_str(), 1);
+  const std::string Modes[] = {"default", "faithful", "outlines"};
+  const int Scale = Renderer == "chromium" ? test::ChromiumScale : 1;
   int Failed = 0;
   for (int M = 0; M < (Scene.Text ? 3 : 2); ++M) {
     const std::string Out = Base + "." + Modes[M], Svg = Out + ".svg", Png = Out + ".png";
@@ -192,14 +174,8 @@ int Check(const test::TScene& Scene, const std::filesystem::path& Directory, con
       TSvgCanvas Canvas(Svg, Painter.Canvas.get(), Options);
       Draw(Canvas, Scene);
     }
-    if (Renderer == "rsvg")
-      Run({Tool.at(1), "--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg}, Log);
-    if (Renderer == "resvg") Run({Tool.at(1), Tool.at(2), Svg, Png, W, H}, Log);
-    if (Renderer == "chromium")
-      Run({Tool.at(1), "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-           "--force-device-scale-factor=" + std::to_string(Scale), "--user-data-dir=" + Base + ".profile",
-           "--window-size=" + W + "," + H, "--screenshot=" + Png, "file://" + std::filesystem::absolute(Svg).string()},
-          Log);
+    if (!test::Render(Tool, Svg, Png, Scene.Width, Scene.Height, Log))
+      throw std::runtime_error(Tool[1] + " failed, see " + Log);
     // The host's picture is compared as read back from its PNG file, which must hold it all.
     const std::string Host = Out + ".host.png";
     Painter.SaveToPNG(Host);

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QSvgGenerator>
@@ -24,37 +23,14 @@
 namespace fsvg::corpus {
 namespace {
 
-// Renderers get the fidelity tests' arguments; Chromium renders at four device pixels a
-// unit, averaged back, as there.
-constexpr int ChromiumScale = 4;
-constexpr int ChromiumChrome = 200;
-
-QImage Render(const QStringList& Tool, const QString& Svg, const QSize& Size) {
-  const QString Png = Svg + "." + Tool[0] + ".png";
-  const QString W = QString::number(Size.width());
-  const QString H = QString::number(Size.height());
-  const bool Chromium = Tool[0] == "chromium";
-  QFile::remove(Png);
-  QProcess Process;
-  Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  if (Tool[0] == "rsvg") Process.start(Tool[1], {"--page-width", W, "--page-height", H, "-b", "white", "-o", Png, Svg});
-  if (Tool[0] == "resvg") Process.start(Tool[1], {Tool[2], Svg, Png, W, H});
-  // Headless Chromium paints a viewport some 90 pixels shorter than its window, and
-  // white below: the window is taller, the picture cut to the document's size.
-  const QString Tall = QString::number(Size.height() + ChromiumChrome);
-  if (Chromium) {
-    qputenv("FONTCONFIG_FILE", Tool[2].toLocal8Bit());
-    Process.start(Tool[1], {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-                            "--force-device-scale-factor=" + QString::number(ChromiumScale),
-                            "--user-data-dir=" + Svg + ".profile", "--window-size=" + W + "," + Tall,
-                            "--screenshot=" + Png, "file://" + QFileInfo(Svg).absoluteFilePath()});
-  }
-  Process.waitForFinished(120000);
-  // Chromium's profile is tens of megabytes a render.
-  if (Chromium) QDir(Svg + ".profile").removeRecursively();
-  QImage Image(Png);
+// The document Svg rendered by Tool, a picture of Size over white; none when the renderer fails.
+QImage Render(const std::vector<std::string>& Tool, const QString& Svg, const QSize& Size) {
+  const std::string Png = Svg.toStdString() + "." + Tool[0] + ".png";
+  test::Render(Tool, Svg.toStdString(), Png, Size.width(), Size.height(), Png + ".log");
+  QImage Image(QString::fromStdString(Png));
   if (Image.isNull()) return Image;
-  if (Chromium) Image = Image.copy(0, 0, Size.width() * ChromiumScale, Size.height() * ChromiumScale);
+  if (Tool[0] == "chromium")
+    Image = Image.copy(0, 0, Size.width() * test::ChromiumScale, Size.height() * test::ChromiumScale);
   if (Image.size() != Size) Image = Image.scaled(Size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   QImage OverWhite(Size, QImage::Format_RGB32);
   OverWhite.fill(Qt::white);
@@ -96,10 +72,9 @@ int Run(int argc, char** argv, const std::string& Program, const std::function<s
   Font.setHintingPreference(QFont::PreferNoHinting);
   QApplication::setFont(Font);
   const QString Output = QString::fromLocal8Bit(argv[1]);
-  QStringList Tool;
-  for (int I = 2; I < argc; ++I) Tool << QString::fromLocal8Bit(argv[I]);
+  const std::vector<std::string> Tool(argv + 2, argv + argc);
   QDir().mkpath(Output);
-  QFile Table(Output + "/" + QString::fromStdString(Program) + "." + Tool[0] + ".tsv");
+  QFile Table(Output + "/" + QString::fromStdString(Program + "." + Tool[0] + ".tsv"));
   if (!Table.open(QIODevice::WriteOnly)) return 1;
   int Failed = 0;
   for (const TScene& Scene : Scenes()) {
@@ -108,8 +83,7 @@ int Run(int argc, char** argv, const std::string& Program, const std::function<s
     QApplication::processEvents();
     QWidget* Widget = Scene.Part ? Scene.Part(*Window) : Window.get();
     const QSize Size = Widget->size();
-    const QString Base =
-        Output + "/" + QString::fromStdString(Program + "." + Scene.Name + "." + Tool[0].toStdString());
+    const QString Base = Output + "/" + QString::fromStdString(Program + "." + Scene.Name + "." + Tool[0]);
     QImage Reference(Size, QImage::Format_RGB32);
     Reference.fill(Qt::white);
     Widget->render(&Reference);
@@ -145,7 +119,7 @@ int Run(int argc, char** argv, const std::string& Program, const std::function<s
     const bool Passed = Sound && Ours <= Limit;
     Failed += !Sound || (!Passed && qgetenv("FSVG_QTCORPUS_LIMITS") != "report");
     const QStringList Cells = {QString::fromStdString(Program + "/" + Scene.Name),
-                               Tool[0],
+                               QString::fromStdString(Tool[0]),
                                Scene.Text ? "text" : "shapes",
                                QString::number(Ours, 'f', 3),
                                QString::number(Theirs, 'f', 3),
