@@ -189,7 +189,7 @@ TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
   Canvas.EndLayer();
   Canvas.FillRect({10, 0, 20, 10}, 0, 0, AllCorners, 1, TBrush(TBrushKind::Solid, 0xFF2F6BD8));
   Canvas.EndScene();
-  EXPECT_EQ(Canvas.Pixel(10, 10), Canvas.Pixel(2, 10));
+  EXPECT_EQ(Canvas.Pixel(10, 10), Canvas.Pixel(0, 10));
   EXPECT_NEAR(Canvas.Pixel(14, 0) >> 24, 128, 1);
   Canvas.IntersectClipRect({0, 0, 15, 10});
   Canvas.BeginLayer(1, TBlendMode::Multiply);

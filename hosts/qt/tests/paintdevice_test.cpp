@@ -254,6 +254,13 @@ TEST(SvgPaintDevice, ScenesPaintAsQtsRasterAndRecordAsReviewed) {
     Device.SetHost(&Host);  // whose lines the text is written on
     Recorded += "== " + QByteArray(Scene.Name) + "\n" + Record(Device, Scene.Draw) + "\n";
   }
+  Host.Clear(0xFFFFFFFF);
+  Host.IntersectClipRect({0, 0, 8, 64});  // a painter's clip is cut from the canvas's own
+  QPainter Clipped(&Through);
+  Clipped.setClipRect(0, 0, 64, 64);
+  Clipped.fillRect(0, 0, 64, 64, Qt::red);
+  Clipped.end();
+  EXPECT_EQ(Painted.pixel(9, 0), 0xFFFFFFFFu);
   QFile Golden(FSVG_QT_GOLDEN);
   ASSERT_TRUE(Golden.open(QIODevice::ReadOnly));
   EXPECT_EQ(Recorded.toStdString(), Golden.readAll().toStdString()) << "recorded, to review:\n"
