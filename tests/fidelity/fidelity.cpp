@@ -135,21 +135,14 @@ TSurfacePtr OverWhite(const std::string& Name, int Width, int Height, int Scale 
 }
 
 // The percentage of pixels where Painted and Rendered, RGB24 surfaces of one size (whose
-// rows hold no padding), differ by more than 10% of a channel's range; those pixels turn
-// red in Painted.
+// rows hold no padding), differ (MarkDiffering); those pixels turn red in Painted.
 double Compare(cairo_surface_t* Painted, cairo_surface_t* Rendered) {
-  const int Count = cairo_image_surface_get_width(Painted) * cairo_image_surface_get_height(Painted);
-  auto* Pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(Painted));
-  const auto* Reference = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(Rendered));
-  int Differing = 0;
-  for (int I = 0; I < Count; ++I) {
-    if (test::Differ(Pixels[I], Reference[I])) {
-      Pixels[I] = 0xFFFF0000;
-      ++Differing;
-    }
-  }
+  const double Percent = test::MarkDiffering(
+      reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(Painted)),
+      reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(Rendered)),
+      static_cast<std::size_t>(cairo_image_surface_get_width(Painted)) * cairo_image_surface_get_height(Painted));
   cairo_surface_mark_dirty(Painted);
-  return 100.0 * Differing / Count;
+  return Percent;
 }
 
 int Check(const test::TScene& Scene, const std::filesystem::path& Directory, const std::string& HostName,

@@ -38,21 +38,16 @@ QImage Render(const std::vector<std::string>& Tool, const QString& Svg, const QS
   return OverWhite;
 }
 
-// The percentage of pixels differing by more than 10% of a channel's range; they are
-// painted red over the reference in the image saved as Diff.
+// The percentage of pixels differing (MarkDiffering); they are painted red over the
+// reference in the image saved as Diff.
 double Differing(const QImage& Reference, const QImage& Rendered, const QString& Diff) {
   if (Rendered.isNull()) return 100;
   QImage Marked = Reference;
-  int Count = 0;
-  for (int Y = 0; Y < Reference.height(); ++Y) {
-    for (int X = 0; X < Reference.width(); ++X) {
-      const bool Differs = test::Differ(Reference.pixel(X, Y), Rendered.pixel(X, Y));
-      if (Differs) Marked.setPixel(X, Y, 0xFFFF0000);
-      Count += Differs;
-    }
-  }
+  const double Percent =
+      test::MarkDiffering(reinterpret_cast<std::uint32_t*>(Marked.bits()),
+                          reinterpret_cast<const std::uint32_t*>(Rendered.constBits()), Marked.sizeInBytes() / 4);
   Marked.save(Diff);
-  return 100.0 * Count / (Reference.width() * Reference.height());
+  return Percent;
 }
 
 }  // namespace

@@ -50,12 +50,19 @@ inline bool Render(const std::vector<std::string>& Tool, const std::string& Svg,
   return Ran;
 }
 
-/// Whether two 0xAARRGGBB pixels (both opaque, over white) differ by more than 10% of a
-/// channel's range in red, green or blue.
-inline bool Differ(std::uint32_t A, std::uint32_t B) {
-  for (const int Shift : {0, 8, 16})
-    if (std::abs(int(A >> Shift & 0xFF) - int(B >> Shift & 0xFF)) > 25) return true;
-  return false;
+/// The percentage of the Count pixels of Painted that differ from Rendered's (0xAARRGGBB,
+/// both opaque, over white) by more than 10% of a channel's range in red, green or blue;
+/// those pixels of Painted turn red.
+inline double MarkDiffering(std::uint32_t* Painted, const std::uint32_t* Rendered, std::size_t Count) {
+  std::size_t Differing = 0;
+  for (std::size_t I = 0; I < Count; ++I) {
+    bool Differs = false;
+    for (const int Shift : {0, 8, 16})
+      Differs |= std::abs(int(Painted[I] >> Shift & 0xFF) - int(Rendered[I] >> Shift & 0xFF)) > 25;
+    Differing += Differs;
+    if (Differs) Painted[I] = 0xFFFF0000;
+  }
+  return 100.0 * Differing / Count;
 }
 
 }  // namespace fsvg::test
