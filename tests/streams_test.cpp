@@ -97,7 +97,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
   TRecordingCanvas Painted;
   DrawScene(TOpenCanvas(fs::path(), &Painted));
-  EXPECT_EQ(Painted.Calls.size(), 46u);  // none for the writers or the state
+  EXPECT_EQ(Painted.Calls.size(), 47u);  // none for the writers or the state
 }
 
 // Every refusal of the streams and the host in its own words.

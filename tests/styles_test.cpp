@@ -32,6 +32,7 @@ TEST(Styles, ATeeRefusesAFontByMeasuringAndASavedStateBringsItBack) {
   TCanvasSaveState* const Saved = Tee.SaveState();
   Tee.GetFont().Weight = 901;
   EXPECT_ERROR(EArgumentError, Tee.TextWidth(u"a"), "TextWidth: the font weight must be 100 to 900");
+  EXPECT_ERROR(EArgumentError, Tee.TextHeight(u"a"), "TextHeight: the font weight must be 100 to 900");
   Tee.RestoreState(Saved);
   EXPECT_TRUE(Tee.GetFont() == TFont());
 }

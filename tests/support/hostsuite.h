@@ -241,6 +241,7 @@ TYPED_TEST_P(HostSuite, PixelsSizesAndPngFiles) {
   EXPECT_TRUE(Holds(ErrorOf<EArgumentError>([] { TypeParam(10, 10, FLT_MAX); }), " 3.4"));
   Canvas.FillRect({0, 0, 1, 4}, 0, 0, AllCorners, 1);
   EXPECT_THROW(Canvas.SetSize(40000, 10), EArgumentError);  // the old surface stays
+  EXPECT_EQ(Canvas.GetWidth(), 1);
   EXPECT_EQ(Canvas.Pixel(0, 3), 0xFF000000u);
   // A full device, an image without pixels.
   EXPECT_ERROR(EWriteError, Canvas.SaveToPNG("/dev/full"),

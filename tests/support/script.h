@@ -298,7 +298,7 @@ inline const TVerb& VerbNamed(std::string_view Name) {
 
 /// The scene Name of the script file File at Seed. A line "Scene NAME WIDTH HEIGHT ..."
 /// opens a scene; each other line that is not blank or a comment ("#") is a step. A
-/// "repeat=K" argument repeats the text, or else the numbers, K times over.
+/// "repeat=K" argument repeats the text, or else the numbers (and a path's letters), K times over.
 inline TScene Load(const std::string& File, const std::string& Name, float Seed = 0) {
   std::ifstream In(File);
   TScene Scene;
@@ -332,8 +332,10 @@ inline TScene Load(const std::string& File, const std::string& Name, float Seed 
       const bool Repeats = Step.Verb->Index("repeat") < Step.Verb->Named.size();
       const std::u16string Text = Step.Text;
       const std::vector<float> Numbers = Step.N;
+      const std::string Commands = Step.Commands;
       for (double Repeat = Repeats ? Step.Get("repeat") : 1; Repeat > 1; --Repeat) {
         Step.Text += Text;
+        Step.Commands += Commands;
         if (Text.empty()) Step.N.insert(Step.N.end(), Numbers.begin(), Numbers.end());
       }
       Scene.Steps.push_back(std::move(Step));
@@ -546,7 +548,7 @@ inline const std::vector<TVerb>& Verbs() {
        }},
       {"DrawLine", "x1 y1 x2 y2", "stroke kind thickness dash dashoffset miter hairline cap join opacity", "a line",
        [](S S, T T) { Stroking(S, T, [&](auto... Paint) { S.C.DrawLine(Point(T, 0), Point(T, 2), Paint...); }); }},
-      {"FillPath", "path", "rule fill kind opacity", "a filled path",
+      {"FillPath", "path", "repeat rule fill kind opacity", "a filled path",
        [](S S, T T) { Filling(S, T, [&](auto... Paint) { S.C.FillPath(PathOf(T), Paint...); }); }},
       {"DrawPath", "path", "rule stroke kind thickness dash dashoffset miter hairline cap join opacity",
        "an outlined path", [](S S, T T) { Stroking(S, T, [&](auto... Paint) { S.C.DrawPath(PathOf(T), Paint...); }); }},

@@ -62,8 +62,8 @@ TEST(CairoCanvas, RaisesTheErrorsCairoReports) {
   }
   Countdown = 0;
   EXPECT_EQ(Raised,
-            "EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.E.E.E.EE.E.E.E.EE."
-            "E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.EE.EEEE.EE.EE.EE.");
+            "EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.EE.E.E.E.EE.E.E.E."
+            "EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.E.E.E.EE.EE.EE.EE.EEEE.EE.EE.EE.");
 }
 
 // Text: DejaVu Sans is what CI installs; the expectations hold for any scalable font.
