@@ -83,13 +83,14 @@ TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
     Canvas.SetFill(TBrush(Pixels, TBitmapWrap::Stretch, 0));
     Label(Canvas, u"ab");
     Host.LaterSize = 24;  // "b" again, twice as large: the rectangle reaches its top right
+    Host.PenY = 1;        // and each glyph a unit lower than the one before it
     Label(Canvas, u"ab");
   }
   EXPECT_EQ(Stream.Text, ReadFile(FSVG_GOLDEN_DIR "/glyph-paints.txt")) << "recorded, to review:\n" << Stream.Text;
 }
 
-// A pen or an outline point that is not finite, or a run without a face, is refused before
-// anything is written.
+// A pen or an outline point that is not finite, a run whose size places nothing, or a run
+// without a face, is refused before anything is written.
 TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   TLayingCanvas Host(640, 480);
   Host.PenY = NAN;
@@ -99,6 +100,9 @@ TEST(Glyphs, GlyphsThatCannotBePlacedAreRefused) {
   EXPECT_THROW(Label(Canvas, u"a"), EHostError);
   Host.PenY = 0;
   EXPECT_ERROR(EHostError, Label(Canvas, u"\uFFFF"), "TSvgCanvas: the host gave a glyph outline that is not finite");
+  Host.LaterSize = INFINITY;
+  EXPECT_ERROR(EHostError, Label(Canvas, u"a"),
+               "TSvgCanvas: the host gave a glyph run whose size or units per em place nothing");
   Host.LaterSize = -1;
   EXPECT_ERROR(EHostError, Label(Canvas, u"a"), "TSvgCanvas: the host gave a glyph run without a face");
   EXPECT_EQ(Stream.Text.size(), Written);

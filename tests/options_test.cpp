@@ -72,6 +72,9 @@ TEST(Styles, ATeeRefusesAFontByMeasuringAndASavedStateBringsItBack) {
   Tee.GetFont().Weight = 901;
   EXPECT_ERROR(EArgumentError, Tee.TextWidth(u"a"), "TextWidth: the font weight must be 100 to 900");
   EXPECT_ERROR(EArgumentError, Tee.TextHeight(u"a"), "TextHeight: the font weight must be 100 to 900");
+  TGlyphLines Glyphs;
+  EXPECT_ERROR(EArgumentError, Tee.MeasureGlyphs(Glyphs, {}, u"a", false, {}, TTextAlign::Leading),
+               "MeasureGlyphs: the font weight must be 100 to 900");
   Tee.RestoreState(Saved);
   EXPECT_TRUE(Tee.GetFont() == TFont());
 }

@@ -267,7 +267,8 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
   for (const std::size_t Chunk : {1u, 7u, 100u}) {  // each write cut short, after three interruptions
     Faults = {Chunk, 3};
     {
-      TSvgCanvas Canvas(Path, &Host);
+      TFileStream File(Path, Chunk == 7 ? Line : Reserved);  // a line a write, or blocks
+      TSvgCanvas Canvas(&File, &Host);
       for (int Index = 0; Index < 3; ++Index) DrawElement(Canvas, Index);
     }
     Faults = {};
@@ -291,6 +292,10 @@ TEST(Files, FailedCreatesWritesAndClosesNameThePathAndTheReason) {
     File.Close();  // closing again does nothing
     EXPECT_EQ(ReadFile(Path), "abc");
   }
+  TSvgCanvas Owner(Path, &Host);
+  Faults = {.CloseError = EIO};
+  EXPECT_THROW(Owner.Close(), EWriteError);  // the close of the file it owns fails its own Close
+  Faults = {};
   // A pipe whose reader is gone raises when the bytes are handed over; the process lives,
   // and its SIGPIPE disposition, pending signals and mask are as they were.
   const fs::path Pipe = Scratch.Path / "pipe";

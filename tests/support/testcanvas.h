@@ -178,7 +178,7 @@ struct TBoxFace : TGlyphFace {
 
 /// A null host whose runs are ten units a character wide while Lays is set, so that the
 /// shared layout places its text; without it, it lays out no line. Its glyphs are a
-/// TBoxFace's, one a character, each pen Pen.Y below the baseline; with LaterSize, a
+/// TBoxFace's, one a character, the pen of glyph I of a line I * PenY below the baseline; with LaterSize, a
 /// line's last glyph again, as a run of that size (below 0: a run without a face).
 struct TLayingCanvas : TNullCanvas, TTextMeasurer {
   using TNullCanvas::TNullCanvas;
@@ -196,7 +196,7 @@ struct TLayingCanvas : TNullCanvas, TTextMeasurer {
     for (const TLineMetricInfo::TLineMetric& Line : Lines.Metrics) {
       TGlyphRun Run{Face, GetFont().Size, {}};
       for (std::size_t I = 0; I < Line.Length; ++I) {
-        const float Baseline = Line.Rect.Top + GetFontMetrics().Ascent + PenY;
+        const float Baseline = Line.Rect.Top + GetFontMetrics().Ascent + PenY * static_cast<float>(I);
         Run.Glyphs.push_back({AText[Line.Index + I], {Line.Rect.Left + 10.0f * I, Baseline}});
       }
       AGlyphs.Lines.push_back({{Run}});
