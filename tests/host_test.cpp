@@ -58,6 +58,9 @@ TEST(Host, ScenesStatesSizeMeasuringAndPropertiesReachTheHostAndWriteNothing) {
   EXPECT_EQ(Box, (TRectF{35, 96, 35, 96}));
   EXPECT_EQ(Laying.TextWidth(u"abc\nabcabc\na"), 60);
   EXPECT_EQ(Laying.GetFontMetrics().Descent, 2);
+  TNullCanvas Unmeasured;  // no measurer: no lines, whatever the metrics held before
+  Unmeasured.MeasureLines(Lines, {}, u"g", false, {}, TTextAlign::Center);
+  EXPECT_TRUE(Lines.Metrics.empty());
   TCorners Corners = AllCorners;
   const TCorners Top{TCorner::TopLeft, TCorner::TopRight};
   EXPECT_TRUE((Corners.Exclude(TCorner::TopLeft) & Top) == TCorners{TCorner::TopRight});
