@@ -1,11 +1,11 @@
 // The paint engine: QPainter's state becomes canvas state (the transform the matrix, the
 // clip the clip chain, the opacity a factor on every call, a blending composition mode a
 // layer around each operation) and each operation the canvas call that paints the same
-// shape. Pens and brushes the canvas can paint become its paint (textures from the origin
-// its bitmap brushes); the rest (textures placed otherwise, patterns, conical gradients)
-// is painted by Qt into a picture of the shape, which the canvas then draws. Images are
-// drawn in paintimages.cpp, text in painttext.cpp, and Qt's own thin and aliased strokes
-// are matched in thinstrokes.cpp.
+// shape. Pens and brushes the canvas can paint become its paint (textures its bitmap
+// brushes, a fill in the texture's own space where the brush moves it); the rest (pens of
+// moved textures, patterns, conical gradients) is painted by Qt into a picture of the
+// shape, which the canvas then draws. Images are drawn in paintimages.cpp, text in
+// painttext.cpp, and Qt's own thin and aliased strokes are matched in thinstrokes.cpp.
 #include "paintengine.h"
 
 #include <QPainter>
@@ -138,21 +138,9 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
     case Qt::LinearGradientPattern:
     case Qt::RadialGradientPattern:
       break;
-    case Qt::TexturePattern: {
-      // One texel a unit from the origin, as Qt tiles a texture the brush does not move,
-      // its nearest texel unless the painter smooths pixmaps; the same texture, by its
-      // key, is the same bitmap, found again at once.
-      const QImage Texture = Brush.textureImage();
-      if (!Brush.transform().isIdentity() || !painter()->brushOrigin().isNull() || Texture.devicePixelRatio() != 1)
-        return false;
-      if (!FTexture || Texture.cacheKey() != FTextureKey) {
-        FTexture = std::make_shared<const TBitmap>(ToBitmap(Texture));
-        FTextureKey = Texture.cacheKey();
-      }
-      Fill = TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()),
-                    !Hinted(QPainter::SmoothPixmapTransform));
-      return true;
-    }
+    case Qt::TexturePattern:
+      // A texture the brush moves is filled in its own space (PaintShape).
+      return TextureSpace(Brush).isIdentity() && MakeTexture(Brush, Fill);
     default:
       return false;
   }
@@ -169,6 +157,37 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
   if (!Gradient) return false;
   Fill = TBrush(std::move(Gradient), ToColor(G.stops().front().second));
   return true;
+}
+
+// One texel a unit from the origin of the texture's space, as Qt tiles a texture, its
+// nearest texel unless the painter smooths pixmaps; the same texture, by its key, is the
+// same bitmap, found again at once.
+bool TCanvasPaintEngine::MakeTexture(const QBrush& Brush, TBrush& Fill) const {
+  const QImage Texture = Brush.textureImage();
+  if (Texture.devicePixelRatio() != 1) return false;
+  if (!FTexture || Texture.cacheKey() != FTextureKey) {
+    FTexture = std::make_shared<const TBitmap>(ToBitmap(Texture));
+    FTextureKey = Texture.cacheKey();
+  }
+  Fill =
+      TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()), !Hinted(QPainter::SmoothPixmapTransform));
+  return true;
+}
+
+// Texels go through the brush's transform, then the painter's brush origin, then the
+// painter's transform (Qt's raster engine maps them so).
+QTransform TCanvasPaintEngine::TextureSpace(const QBrush& Brush) const {
+  const QPointF Origin = painter()->brushOrigin();
+  return Brush.transform() * QTransform::fromTranslate(Origin.x(), Origin.y());
+}
+
+// Shape, in the painter's coordinates, filled with Fill laid in Space: the canvas draws
+// in Space, where a pattern tiles from the origin, the shape taken back into it.
+void TCanvasPaintEngine::FillIn(const QTransform& Space, const QPainterPath& Shape, const TBrush& Fill) {
+  const QTransform Kept = FTransform;
+  ApplyMatrix(Space * Kept);
+  FCanvas->FillPath(ToPath(Space.inverted().map(Shape)), Opacity(), Fill);
+  ApplyMatrix(Kept);
 }
 
 TBlendMode TCanvasPaintEngine::Blend() const { return ToBlend(painter()->compositionMode()); }
@@ -207,8 +226,12 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
   const QBrush& Painted = painter()->brush();
   if (Fill && Painted.style() != Qt::NoBrush) {
     TBrush Brush;
+    const QTransform Space = TextureSpace(Painted);
     if (MakeFill(Painted, Bounds, Brush))
       Fill(Brush);
+    else if (Painted.style() == Qt::TexturePattern && Space.isAffine() && Space.isInvertible() &&
+             MakeTexture(Painted, Brush))
+      FillIn(Space, Shape, Brush);
     else
       PaintRaster(Shape, Painted);
   }

@@ -55,6 +55,11 @@ class TCanvasPaintEngine final : public QPaintEngine {
   // painter's coordinates are Bounds (object-bounding gradients need them).
   bool MakeFill(const QBrush& Brush, const QRectF& Bounds, TBrush& Fill) const;
   bool MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) const;
+  // A texture brush as a canvas bitmap brush tiling from the origin of the texture's space,
+  // which maps texels to the painter's coordinates.
+  bool MakeTexture(const QBrush& Brush, TBrush& Fill) const;
+  QTransform TextureSpace(const QBrush& Brush) const;
+  void FillIn(const QTransform& Space, const QPainterPath& Shape, const TBrush& Fill);
   // The painter's state is read where it is used, never kept: a session cannot see the last one's.
   float Opacity() const { return static_cast<float>(painter()->opacity()); }
   bool Hinted(QPainter::RenderHint Hint) const { return painter()->testRenderHint(Hint); }

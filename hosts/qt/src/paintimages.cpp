@@ -1,7 +1,9 @@
-// The paint engine's images and tiled pixmaps: each a canvas bitmap drawn into its target.
+// The paint engine's images, each a canvas bitmap drawn into its target, and tiled
+// pixmaps, each one fill with the pixmap as a bitmap brush.
 #include <QImage>
 #include <QPixmap>
 #include <cmath>
+#include <memory>
 
 #include "paintconvert.h"
 #include "paintengine.h"
@@ -40,24 +42,20 @@ void TCanvasPaintEngine::drawImage(const QRectF& Rect, const QImage& Image, cons
   Drawing([&] { PaintImage(Rect, Image, Source); });
 }
 
-// Repeated images inside Rect, the first tile at Rect's corner less Offset.
+// Repeated images inside Rect, the first tile at Rect's corner less Offset: one fill of
+// Rect with the pixmap as a pattern tiling from that corner, whatever the number of tiles.
 void TCanvasPaintEngine::drawTiledPixmap(const QRectF& Rect, const QPixmap& Pixmap, const QPointF& Offset) {
   Drawing([&] {
-    const double W = Pixmap.width();
-    const double H = Pixmap.height();
     if (Pixmap.isNull() || Rect.isEmpty()) return;
-    const double Tiles = std::ceil(Rect.width() / W + 1) * std::ceil(Rect.height() / H + 1);
-    if (Tiles > 1e6) throw EArgumentError("fsvg: a tiled pixmap needs more than a million tiles");
-    const TBitmap Tile = ToBitmap(ToImage(Pixmap, painter()->pen().color()));
-    TCanvasSaveState* Saved = FCanvas->SaveState();
-    FCanvas->IntersectClipRect(ToRect(Rect));
-    const double Left = Rect.x() - std::fmod(Offset.x(), W) - (std::fmod(Offset.x(), W) < 0 ? W : 0);
-    const double Top = Rect.y() - std::fmod(Offset.y(), H) - (std::fmod(Offset.y(), H) < 0 ? H : 0);
-    for (double Y = Top; Y < Rect.bottom(); Y += H)
-      for (double X = Left; X < Rect.right(); X += W)
-        FCanvas->DrawBitmap(Tile, {0, 0, static_cast<float>(W), static_cast<float>(H)}, ToRect(QRectF(X, Y, W, H)),
-                            Opacity(), !Hinted(QPainter::SmoothPixmapTransform));
-    FCanvas->RestoreState(Saved);
+    // Recorded without its pixels, the pattern is the pixmap's mean colour.
+    const QImage Tile = ToImage(Pixmap, painter()->pen().color());
+    const QColor Mean = Tile.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
+    const TBrush Tiles(std::make_shared<const TBitmap>(ToBitmap(Tile)), TBitmapWrap::TileFromOrigin, ToColor(Mean),
+                       !Hinted(QPainter::SmoothPixmapTransform));
+    const QPointF Corner = Rect.topLeft() - Offset;
+    QPainterPath Shape;
+    Shape.addRect(Rect);
+    FillIn(QTransform::fromTranslate(Corner.x(), Corner.y()), Shape, Tiles);
   });
 }
 
