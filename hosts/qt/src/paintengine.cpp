@@ -139,8 +139,10 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
     case Qt::RadialGradientPattern:
       break;
     case Qt::TexturePattern:
-      // A texture the brush moves is filled in its own space (PaintShape).
-      return TextureSpace(Brush).isIdentity() && MakeTexture(Brush, Fill);
+      // A texture the brush moves is filled in its own space (FillMovedTexture).
+      if (!TextureSpace(Brush).isIdentity()) return false;
+      Fill = TextureBrush(Brush);
+      return true;
     default:
       return false;
   }
@@ -162,23 +164,32 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
 // One texel a unit from the origin of the texture's space, as Qt tiles a texture, its
 // nearest texel unless the painter smooths pixmaps; the same texture, by its key, is the
 // same bitmap, found again at once.
-bool TCanvasPaintEngine::MakeTexture(const QBrush& Brush, TBrush& Fill) const {
+TBrush TCanvasPaintEngine::TextureBrush(const QBrush& Brush) const {
   const QImage Texture = Brush.textureImage();
-  if (Texture.devicePixelRatio() != 1) return false;
   if (!FTexture || Texture.cacheKey() != FTextureKey) {
     FTexture = std::make_shared<const TBitmap>(ToBitmap(Texture));
     FTextureKey = Texture.cacheKey();
   }
-  Fill =
-      TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()), !Hinted(QPainter::SmoothPixmapTransform));
-  return true;
+  return TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()),
+                !Hinted(QPainter::SmoothPixmapTransform));
 }
 
-// Texels go through the brush's transform, then the painter's brush origin, then the
-// painter's transform (Qt's raster engine maps them so).
+// Texels are scaled down by the texture's device pixel ratio, then go through the brush's
+// transform, the painter's brush origin and the painter's transform, as Qt's raster
+// engine maps them.
 QTransform TCanvasPaintEngine::TextureSpace(const QBrush& Brush) const {
+  const double Scale = 1 / Brush.textureImage().devicePixelRatio();
   const QPointF Origin = painter()->brushOrigin();
-  return Brush.transform() * QTransform::fromTranslate(Origin.x(), Origin.y());
+  return QTransform::fromScale(Scale, Scale) * Brush.transform() * QTransform::fromTranslate(Origin.x(), Origin.y());
+}
+
+// A texture the brush moves, filled in its own space; false for any other brush.
+bool TCanvasPaintEngine::FillMovedTexture(const QPainterPath& Shape, const QBrush& Brush) {
+  if (Brush.style() != Qt::TexturePattern) return false;
+  const QTransform Space = TextureSpace(Brush);
+  if (!Space.isAffine() || !Space.isInvertible()) return false;
+  FillIn(Space, Shape, TextureBrush(Brush));
+  return true;
 }
 
 // Shape, in the painter's coordinates, filled with Fill laid in Space: the canvas draws
@@ -226,13 +237,9 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
   const QBrush& Painted = painter()->brush();
   if (Fill && Painted.style() != Qt::NoBrush) {
     TBrush Brush;
-    const QTransform Space = TextureSpace(Painted);
     if (MakeFill(Painted, Bounds, Brush))
       Fill(Brush);
-    else if (Painted.style() == Qt::TexturePattern && Space.isAffine() && Space.isInvertible() &&
-             MakeTexture(Painted, Brush))
-      FillIn(Space, Shape, Brush);
-    else
+    else if (!FillMovedTexture(Shape, Painted))
       PaintRaster(Shape, Painted);
   }
   const QPen& QtPen = painter()->pen();

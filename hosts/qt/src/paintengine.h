@@ -57,8 +57,9 @@ class TCanvasPaintEngine final : public QPaintEngine {
   bool MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) const;
   // A texture brush as a canvas bitmap brush tiling from the origin of the texture's space,
   // which maps texels to the painter's coordinates.
-  bool MakeTexture(const QBrush& Brush, TBrush& Fill) const;
+  TBrush TextureBrush(const QBrush& Brush) const;
   QTransform TextureSpace(const QBrush& Brush) const;
+  bool FillMovedTexture(const QPainterPath& Shape, const QBrush& Brush);
   void FillIn(const QTransform& Space, const QPainterPath& Shape, const TBrush& Fill);
   // The painter's state is read where it is used, never kept: a session cannot see the last one's.
   float Opacity() const { return static_cast<float>(painter()->opacity()); }

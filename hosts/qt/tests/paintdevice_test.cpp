@@ -183,10 +183,15 @@ const TScene Scenes[] = {
        P.drawRect(0, 22, 20, 20);
        P.setRenderHint(QPainter::SmoothPixmapTransform);
        P.drawRect(22, 22, 20, 20);
-       QBrush Turned(QPixmap::fromImage(Pattern()));  // texels through the brush's own transform
+       QBrush Turned(QPixmap::fromImage(Pattern()));  // texels through the brush's transform, then the origin
        Turned.setTransform(QTransform().rotate(30).scale(2, 1));
        P.setBrush(Turned);
+       P.setBrushOrigin(2, 1);
        P.drawRect(44, 22, 20, 20);
+       QImage Coarse = Pattern();  // two units a texel
+       Coarse.setDevicePixelRatio(0.5);
+       P.setBrush(Coarse);
+       P.drawRect(0, 44, 20, 20);
        P.setBrush(Qt::NoBrush);
        P.setPen(Qt::black);
        P.drawRect(44, 44, 16, 16);
