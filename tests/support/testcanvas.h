@@ -165,12 +165,14 @@ class TCountingStream : public TStream {
 };
 
 /// A face of 1000 units an em whose glyph N is the character N: a triangle N units wide
-/// on the baseline, from 700 above it (U+FFFF: not a number) to 100 below, nothing for a space.
+/// on the baseline, from 700 above it (U+FFFF: not a number) to 100 below, nothing for a
+/// space; "o" is the upper half of an ellipse 600 wide and 700 high, as one arc.
 struct TBoxFace : TGlyphFace {
   TBoxFace() : TGlyphFace("box", 1000) {}
   TPathData Outline(std::uint32_t AGlyph) const override {
     TPathData Box;
     const float Top = AGlyph == 0xFFFF ? NAN : -700;
+    if (AGlyph == 'o') return Box.MoveTo({0, 0}).ArcTo({300, 700}, 0, false, true, {600, 0}).ClosePath();
     if (AGlyph != ' ') Box.MoveTo({0, 100}).LineTo({static_cast<float>(AGlyph), 0}).LineTo({0, Top}).ClosePath();
     return Box;
   }
