@@ -78,7 +78,7 @@ TEST(Glyphs, AGradientOrAPatternPaintsTheLineOnce) {
     TSvgCanvas Canvas(&Stream, &Host, Options);
     Label(Canvas, u"ababab");  // a clip path of more uses than a line's fixed room holds
     Canvas.SetFill(TBrush(TGradient::Radial({0, 0}, 12, {6, 0}, {{0, 0xFF000000}, {1, 0xFFFFFFFF}}), 0));
-    Label(Canvas, u"ao");  // the arc's end widened by its radii
+    Label(Canvas, u"oa");  // the arc's end widened by its radii
     const auto Pixels = std::make_shared<const TBitmap>(2, 1, std::vector<TAlphaColor>{0, 0});
     Canvas.SetFill(TBrush(Pixels, TBitmapWrap::Stretch, 0));
     Label(Canvas, u"ab");
