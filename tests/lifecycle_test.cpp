@@ -82,6 +82,7 @@ TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
   }
   EXPECT_EQ(Host.Calls, Alone.Calls);
   EXPECT_EQ(Host.GetHeight(), 40);
+  EXPECT_TRUE(Host.GetStroke() == Alone.GetStroke());
   EXPECT_EQ(Stream.Text, Header +
                              "<polygon points=\"1,2 5,2 1,6\" opacity=\"1\" fill=\"#102030\"/>\n"
                              "<ellipse cx=\"3\" cy=\"4\" rx=\"2\" ry=\"2\" opacity=\"1\" fill=\"#102030\"/>\n"
