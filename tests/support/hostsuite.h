@@ -314,8 +314,10 @@ TYPED_TEST_P(HostSuite, GlyphOutlinesPaintAsTheText) {
   EXPECT_NEAR(Run.Glyphs[0].Pen.Y, 5 + 20 * 1901 / 2048.f, 0.01);
   EXPECT_NEAR(Run.Glyphs[1].Pen.X, 10 + 20 * 1401 / 2048.f, 0.01);
   EXPECT_TRUE(Run.Face->Outline(Run.Glyphs[2].Id).IsEmpty());
-  EXPECT_EQ(Run.Face->Outline(Run.Glyphs[0].Id).Points()[1], (TPointF{426, -551}));  // font units, y down
-  EXPECT_NEAR(Run.Face->Outline(Run.Glyphs[1].Id).Points()[1].Y, -694.333, 0.01);    // "b"'s first curve's control
+  const TPathData A = Run.Face->Outline(Run.Glyphs[0].Id);
+  EXPECT_EQ(A.Points()[1], (TPointF{426, -551}));                                      // font units, y down
+  EXPECT_EQ(std::count(A.Verbs().begin(), A.Verbs().end(), TPathVerb::ClosePath), 2);  // both contours closed
+  EXPECT_NEAR(Run.Face->Outline(Run.Glyphs[1].Id).Points()[1].Y, -694.333, 0.01);      // "b"'s first curve's control
   EXPECT_NEAR(Glyphs.Lines[1].Runs[0].Glyphs[1].Pen.X, 10 + Text.TextWidth(u"VA") - Text.TextWidth(u"A"),
               0.01);  // kerned as measured
   TypeParam Filled(120, 60);
