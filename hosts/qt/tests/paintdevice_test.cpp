@@ -176,9 +176,6 @@ const TScene Scenes[] = {
        P.setPen(Qt::NoPen);
        P.setBrush(QPixmap::fromImage(Pattern()));
        P.drawRect(0, 0, 20, 20);
-       P.setBrushOrigin(2, 1);
-       P.drawRect(44, 0, 20, 20);
-       P.setBrushOrigin(0, 0);
        P.setBrush(QPixmap::fromImage(Pattern().mirrored()));
        P.drawRect(0, 22, 20, 20);
        P.setRenderHint(QPainter::SmoothPixmapTransform);
