@@ -158,6 +158,7 @@ TEST(Host, OutlineBoundsHoldEachCurvesExtremes) {
             (TRectF{-3.3333333f, -11.547006f, 28.933908f, 15}));
   EXPECT_EQ(TOutline().Bounds(), TRectF{});
   EXPECT_EQ(TOutline::Ellipse({0, 0, 20, 10}).Steps()[0].X, 20);  // from its rightmost point
+  EXPECT_EQ(TOutline::Arc({}, {1, 1}, 90, 90).Steps()[0].Y, 1);   // from its start angle
   EXPECT_EQ(TOutline::Arc({}, {1, 1}, 0, 400).Length(), TOutline::Arc({}, {1, 1}, 0, -400).Length());  // a turn each
 }
 
