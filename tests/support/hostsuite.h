@@ -68,7 +68,7 @@ TYPED_TEST_P(HostSuite, ScaleMatrixOffsetClearingAndSize) {
   EXPECT_NEAR(Coverage(Turned), 95.37, 0.01);
   Turned.SetMatrix({.m22 = 0});  // singular: nothing is painted, a hairline neither, but Clear clears
   Turned.FillRect({0, 0, 100, 100}, 0, 0, AllCorners, 1);
-  Turned.DrawLine({0, 0}, {90, 90}, 1, Hairline);
+  Turned.DrawLine({}, {90, 90}, 1, Hairline);
   EXPECT_NEAR(Coverage(Turned), 95.37, 0.01);
   Turned.Clear(0x806600FF);
   EXPECT_EQ(Turned.Pixel(80, 20), 0x806600FFu);
