@@ -111,6 +111,10 @@ std::shared_ptr<const TGradient> ToGradient(const QGradient& G, const QTransform
                            std::move(Stops), ToSpread(G.spread()));
 }
 
+bool WholePixelMove(const QTransform& Map) {
+  return Map.type() <= QTransform::TxTranslate && Map.dx() == std::round(Map.dx()) && Map.dy() == std::round(Map.dy());
+}
+
 TBitmap ToBitmap(const QImage& Image) {
   const QImage Argb = Image.convertToFormat(QImage::Format_ARGB32);
   std::vector<TAlphaColor> Pixels(static_cast<std::size_t>(Argb.width()) * Argb.height());

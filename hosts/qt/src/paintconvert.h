@@ -31,6 +31,9 @@ TPathData ToPath(const QPainterPath& Path);
 // cannot paint (no stops, a map without inverse, no length or radius).
 std::shared_ptr<const TGradient> ToGradient(const QGradient& G, const QTransform& Map);
 TBitmap ToBitmap(const QImage& Image);
+// Whether Map moves by whole pixels alone: an image or a texture it lays lies a texel a
+// pixel, where smoothing changes nothing.
+bool WholePixelMove(const QTransform& Map);
 // A one-bit pixmap paints its set pixels in the pen's colour and leaves the rest.
 QImage ToImage(const QPixmap& Pixmap, const QColor& PenColor);
 

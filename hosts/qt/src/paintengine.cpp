@@ -127,7 +127,8 @@ void TCanvasPaintEngine::ClipTo(const QPainterPath& Path, Qt::ClipOperation Oper
     FCanvas->IntersectClipPath(ToPath(Path));
 }
 
-bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBrush& Fill) const {
+bool TCanvasPaintEngine::MakeFill(const QBrush& Given, const QRectF& Bounds, TBrush& Fill) const {
+  const QBrush Brush = AsTexture(Given);
   switch (Brush.style()) {
     case Qt::NoBrush:
       Fill = TBrush(TBrushKind::None, 0);
@@ -162,8 +163,10 @@ bool TCanvasPaintEngine::MakeFill(const QBrush& Brush, const QRectF& Bounds, TBr
 }
 
 // One texel a unit from the origin of the texture's space, as Qt tiles a texture, its
-// nearest texel unless the painter smooths pixmaps; the same texture, by its key, is the
-// same bitmap, found again at once.
+// nearest texel unless the painter smooths pixmaps and the texels do not lie a texel a
+// device pixel (where smoothing changes nothing in Qt, and nearest texels keep a renderer
+// painting at a finer scale as sharp); the same texture, by its key, is the same bitmap,
+// found again at once.
 TBrush TCanvasPaintEngine::TextureBrush(const QBrush& Brush) const {
   const QImage Texture = Brush.textureImage();
   if (!FTexture || Texture.cacheKey() != FTextureKey) {
@@ -171,7 +174,36 @@ TBrush TCanvasPaintEngine::TextureBrush(const QBrush& Brush) const {
     FTextureKey = Texture.cacheKey();
   }
   return TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()),
-                !Hinted(QPainter::SmoothPixmapTransform));
+                !Hinted(QPainter::SmoothPixmapTransform) || WholePixelMove(TextureSpace(Brush) * FTransform * FBase));
+}
+
+// Qt's raster engine paints a pattern brush as a texture eight texels square, the brush's
+// colour where the pattern has ink and transparent between. Unless the painter asks for
+// patterns that scale, it is cosmetic: a texel a device pixel, whatever the transform,
+// tiled from the whole device pixel nearest the place its brush matrix's inverse moves
+// the device's origin to (brush transform, brush origin, painter's transform).
+QBrush TCanvasPaintEngine::AsTexture(const QBrush& Brush) const {
+  const Qt::BrushStyle Style = Brush.style();
+  if (Style < Qt::Dense1Pattern || Style > Qt::DiagCrossPattern) return Brush;
+  const std::pair Key{Style, Brush.color().rgba()};
+  if (FPattern.isNull() || Key != FPatternKey) {
+    FPattern = QImage(8, 8, QImage::Format_ARGB32_Premultiplied);
+    FPattern.fill(Qt::transparent);
+    QPainter(&FPattern).fillRect(FPattern.rect(), QBrush(Brush.color(), Style));
+    FPatternKey = Key;
+  }
+  QBrush Texture(FPattern);
+  Texture.setColor(Brush.color());
+  Texture.setTransform(Brush.transform());
+#if QT_VERSION >= QT_VERSION_CHECK(6, 4, 0)
+  if (Hinted(QPainter::NonCosmeticBrushPatterns)) return Texture;
+#endif
+  const QPointF Origin = painter()->brushOrigin();
+  const QTransform Back = (TextureSpace(Texture) * FTransform).inverted();
+  const QTransform Device = QTransform::fromTranslate(qRound(-Back.dx()), qRound(-Back.dy()));
+  // TextureSpace then gives the device's pixels, moved to that place.
+  Texture.setTransform(Device * FTransform.inverted() * QTransform::fromTranslate(-Origin.x(), -Origin.y()));
+  return Texture;
 }
 
 // Texels are scaled down by the texture's device pixel ratio, then go through the brush's
@@ -184,7 +216,8 @@ QTransform TCanvasPaintEngine::TextureSpace(const QBrush& Brush) const {
 }
 
 // A texture the brush moves, filled in its own space; false for any other brush.
-bool TCanvasPaintEngine::FillMovedTexture(const QPainterPath& Shape, const QBrush& Brush) {
+bool TCanvasPaintEngine::FillMovedTexture(const QPainterPath& Shape, const QBrush& Given) {
+  const QBrush Brush = AsTexture(Given);
   if (Brush.style() != Qt::TexturePattern) return false;
   const QTransform Space = TextureSpace(Brush);
   if (!Space.isAffine() || !Space.isInvertible()) return false;

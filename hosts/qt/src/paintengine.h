@@ -5,6 +5,7 @@
 // by the device.
 #pragma once
 
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,6 +13,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "fsvg/hostcanvas.h"
@@ -58,6 +60,8 @@ class TCanvasPaintEngine final : public QPaintEngine {
   // A texture brush as a canvas bitmap brush tiling from the origin of the texture's space,
   // which maps texels to the painter's coordinates.
   TBrush TextureBrush(const QBrush& Brush) const;
+  // A pattern brush (dense, hatched) as the texture Qt paints it with; any other as it is.
+  QBrush AsTexture(const QBrush& Brush) const;
   QTransform TextureSpace(const QBrush& Brush) const;
   bool FillMovedTexture(const QPainterPath& Shape, const QBrush& Brush);
   void FillIn(const QTransform& Space, const QPainterPath& Shape, const TBrush& Fill);
@@ -104,6 +108,9 @@ class TCanvasPaintEngine final : public QPaintEngine {
   // The bitmap of the texture brush met last, and the texture's key.
   mutable std::shared_ptr<const TBitmap> FTexture;
   mutable qint64 FTextureKey = 0;
+  // The texture of the pattern brush met last, and its style and colour.
+  mutable QImage FPattern;
+  mutable std::pair<Qt::BrushStyle, QRgb> FPatternKey;
 };
 
 template <typename F>

@@ -2,7 +2,6 @@
 // pixmaps, each one fill with the pixmap as a bitmap brush.
 #include <QImage>
 #include <QPixmap>
-#include <cmath>
 #include <memory>
 
 #include "paintconvert.h"
@@ -24,10 +23,8 @@ void TCanvasPaintEngine::PaintImage(const QRectF& Rect, const QImage& Image, con
   if (Saved) FCanvas->IntersectClipRect(ToRect(Rect));
   // Drawn pixel for pixel, an image looks the same smoothed or not; nearest pixels keep
   // it so where a renderer paints at a finer scale (Chromium) or the document is zoomed.
-  const QTransform Device = FTransform * FBase;
-  const QPointF At = Device.map(Target.topLeft());
-  const bool PixelForPixel = Device.type() <= QTransform::TxTranslate && Target.size() == QSizeF(Whole.size()) &&
-                             At.x() == std::round(At.x()) && At.y() == std::round(At.y());
+  const bool PixelForPixel = Target.size() == QSizeF(Whole.size()) &&
+                             WholePixelMove(QTransform::fromTranslate(Target.x(), Target.y()) * FTransform * FBase);
   FCanvas->DrawBitmap(ToBitmap(Part), {0, 0, static_cast<float>(Whole.width()), static_cast<float>(Whole.height())},
                       ToRect(Target), Opacity(), !Hinted(QPainter::SmoothPixmapTransform) || PixelForPixel);
   if (Saved) FCanvas->RestoreState(Saved);

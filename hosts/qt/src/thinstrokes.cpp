@@ -9,18 +9,20 @@
 
 namespace fsvg::detail {
 
-// Qt's aliased strokes cover whole pixels: a line one pixel wide, the pixel row or column
-// its centre rounds into (halves up and left). The stroke is moved so that its anchor
-// (the shape's corner) lies where the antialiased stroke covers those pixels exactly: an
-// odd width centred in a pixel, an even one on a pixel edge. Only without rotation or
-// shear, where the edges run along the pixel grid. True when the matrix was moved.
+// Qt's aliased strokes cover whole pixels: those whose centres lie inside the stroke,
+// positions taken down to Qt's 64ths of a pixel (an odd width's middle pixel is the one
+// its centre lies in; an even width's edges are the pixel edges nearest its own, halves
+// rounded down and right). The stroke is moved so that its anchor (the shape's corner)
+// lies where the antialiased stroke covers those pixels exactly: an odd width centred in
+// a pixel, an even one on a pixel edge. Only without rotation or shear, where the edges
+// run along the pixel grid. True when the matrix was moved.
 bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor) {
   const QTransform Device = FTransform * FBase;
   if (Hinted(QPainter::Antialiasing) || Device.m12() != 0 || Device.m21() != 0) return false;
   const double Width = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(Device.determinant()));
   const double Centre = std::lround(Width) % 2 == 0 ? 0 : 0.5;
   const QPointF At = FTransform.map(Anchor);
-  auto Shift = [&](double V) { return std::floor(V + 0.5 - 1.0 / 64) + Centre - V; };
+  auto Shift = [&](double V) { return std::floor(std::floor(V * 64) / 64 + 0.5 - Centre) + Centre - V; };
   const QPointF By(Shift(At.x()), Shift(At.y()));
   if (By.isNull()) return false;
   const QTransform Kept = FTransform;

@@ -40,12 +40,22 @@ TEST(QtCanvas, RecordedImageDecodesToItsPixels) {
 }
 
 // A device QPainter cannot paint on is reported, not passed over; an image of no pixels
-// refuses its scene.
-TEST(QtCanvas, ADeviceQPainterRefusesIsReported) {
+// refuses its scene. On an image of pixel ratio 2 the canvas is half the image's pixels
+// wide, and a layer's picture is as sharp as the image: a half unit is one device pixel.
+TEST(QtCanvas, DevicesItCannotPaintOnAreReportedAndPixelRatiosKept) {
   EXPECT_FALSE(TQtCanvas(0, 3).BeginScene());
   QImage Indexed(4, 4, QImage::Format_Indexed8);
-  TQtCanvas Host(Indexed);
-  EXPECT_ERROR(EHostError, Host.Clear(0), "TQtCanvas: QPainter cannot paint on the device");
+  EXPECT_ERROR(EHostError, TQtCanvas(Indexed).Clear(0), "TQtCanvas: QPainter cannot paint on the device");
+  QImage Image(8, 8, QImage::Format_ARGB32_Premultiplied);
+  Image.setDevicePixelRatio(2);
+  Image.fill(Qt::transparent);
+  TQtCanvas Host(Image);
+  EXPECT_EQ(Host.GetWidth(), 4);
+  Host.BeginLayer(1);
+  Host.FillRect({0, 0, 1.5f, 1.5f}, 0, 0, AllCorners, 1);
+  Host.EndLayer();
+  EXPECT_EQ(Image.pixel(2, 2), 0xFF000000u);
+  EXPECT_EQ(Image.pixel(3, 3), 0u);
 }
 
 }  // namespace
