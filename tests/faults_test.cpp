@@ -61,7 +61,6 @@ TEST(Faults, StreamFailingAtEachWrite) {
   for (const bool Lend : {false, true}) {
     const auto Reference = Record(Lend);
     ASSERT_TRUE(Reference->Failed.empty());
-    ASSERT_TRUE(Reference->Stream.Text.starts_with(Header));
     const std::size_t Steps = SceneSteps().size(), Writes = Reference->Stream.Calls;
     for (std::size_t At = 1; At <= Writes; ++At) {
       SCOPED_TRACE("at write " + std::to_string(At) + (Lend ? ", lent" : ""));
