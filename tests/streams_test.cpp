@@ -228,6 +228,7 @@ TEST(Files, BytesReachTheFileWhenALineEndsOrTheBufferFills) {
   EXPECT_EQ(ReadFile(Path), "");                  // truncated, and nothing handed over yet: it fits
   std::memcpy(Full.AcquireBuffer(6), "ab\n", 3);  // no room for 6 more: flushed first
   Full.CommitBuffer(3);
+  Full.AcquireBuffer(5);  // room for 5 more: nothing handed over
   EXPECT_EQ(ReadFile(Path), "8 bytes\n");
   KeepsTheTermsOfItsLoans(Full, 8);    // the whole buffer, flushed first
   Full.WriteBuffer("0123456789", 10);  // more than the buffer: written through
