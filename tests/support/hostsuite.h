@@ -277,8 +277,8 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_NEAR(Canvas.TextWidth(u"iii"), 0.4167, 0.001);  // 569 units an em each
   // Sizes that are not finite or positive, refused when measuring too, and sizes FreeType
   // cannot render: 32768 at scale 2 (one device pixel beyond its largest, which 32767.5
-  // is), and 1400 under a matrix that turns a quarter and, with the scale, stretches the
-  // x axis by 4 and the y axis by 50: the y axis alone refuses it.
+  // is), and 1400 under a shear that, with the scale, makes the x axis 2.8 long and
+  // the y axis 71 high (the area over the x axis's length): the height alone refuses it.
   for (const auto& [Size, Refusal] : {std::pair{NAN, "be finite"}, {INFINITY, "be finite"}, {0.0f, "be positive"}}) {
     Canvas.GetFont().Size = Size;
     EXPECT_ERROR(EArgumentError, Canvas.TextWidth(u"x"), "Font size must " + std::string(Refusal));
@@ -287,7 +287,7 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_ERROR(EArgumentError, PaintText(Canvas), "Font size must not exceed 65535 device pixels");
   Canvas.GetFont().Size = 32767.5f;
   PaintText(Canvas, u" ");
-  Canvas.SetMatrix({0, 2, 0, -25, 0});
+  Canvas.SetMatrix({1, 1, 0, -25, 25});
   Canvas.GetFont().Size = 1400;
   EXPECT_ERROR(EArgumentError, PaintText(Canvas), "Font size must not exceed 65535 device pixels");
   EXPECT_EQ(Coverage(Canvas), 0);
