@@ -104,7 +104,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
 TEST(Streams, RefusalsSayWhatWentWrong) {
   std::ostringstream Failed;
   Failed.setstate(std::ios::badbit);
-  EXPECT_NO_THROW(TOStreamAdapter(Failed).WriteBuffer("", 0));
+  TOStreamAdapter(Failed).WriteBuffer("", 0);  // nothing to write: no error
   struct TThrowingBuffer : std::streambuf {
     bool Odd = false;  // throws what is not a std::exception
     int overflow(int) override { throw Odd ? throw 42 : std::runtime_error("disk gone"); }

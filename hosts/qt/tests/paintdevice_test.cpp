@@ -195,7 +195,7 @@ const TScene Scenes[] = {
        P.drawRect(44, 44, 16, 16);
        P.scale(1.5, 1.25);  // a pattern: the texture Qt paints it with, a texel a device pixel
        P.translate(1, 0.5);
-       Turned.setStyle(Qt::CrossPattern);  // only the brush's move counts
+       Turned.setStyle(Qt::Dense1Pattern);  // the first pattern; only the brush's move counts
        P.setBrush(Turned);
        P.drawRect(14, 0, 13, 14);
        P.setRenderHint(QPainter::NonCosmeticBrushPatterns);  // laid as a texture is
