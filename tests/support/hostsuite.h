@@ -284,7 +284,7 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
     Canvas.GetFont().Size = Size;
     EXPECT_ERROR(EArgumentError, Canvas.TextWidth(u"x"), "Font size must " + std::string(Refusal));
   }
-  Canvas.SetMatrix({1, 0, 0, 0, 0.5f});
+  Canvas.SetMatrix({.m22 = 0.5f});
   Canvas.GetFont().Size = 32768;
   EXPECT_ERROR(EArgumentError, PaintText(Canvas), "Font size must not exceed 65535 device pixels");
   Canvas.GetFont().Size = 32767.5f;

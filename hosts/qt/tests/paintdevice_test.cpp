@@ -54,12 +54,13 @@ const TScene Scenes[] = {
        P.setPen(QPen(Qt::black, 2));
        P.drawRect(QRectF(4.3, 46.6, 40, 12));
        P.drawLine(4, 62, 40, 62);
-       P.setPen(Qt::black);  // one pixel wide: the pixel row its centre rounds into
-       P.drawLine(QLineF(20.3, 2.4, 60.3, 2.4));
-       P.setPen(QPen(Qt::black, 0));  // a hairline: so too
+       P.setPen(QPen(Qt::black, 0));  // a hairline: in the pixel row its centre lies in
        P.drawLine(QLineF(20.3, 6.6, 60.3, 6.6));
+       P.scale(2, 2);
+       P.setPen(Qt::black);  // a unit, two pixels wide: centred on a pixel edge
+       P.drawLine(10, 1, 30, 1);
        P.shear(0, 0.1);  // no pixel grid to align to
-       P.drawLine(58, 46, 62, 50);
+       P.drawLine(29, 23, 31, 25);
      }},
     {"gradients",
      [](QPainter& P) {
