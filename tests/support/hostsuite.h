@@ -277,9 +277,9 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   EXPECT_NEAR(Canvas.TextWidth(u"iii"), 0.4167, 0.001);  // 569 units an em each
   // Sizes that are not finite or positive, refused when measuring too, and sizes FreeType
   // cannot render: 32768 at scale 2 across and 1 down (one device pixel beyond its
-  // largest, which 32767.5 is): the width alone refuses it; and 1400 under a shear that,
-  // with the scale, makes the x axis 2.8 long and the y axis 71 high (the area over the
-  // x axis's length): the height alone refuses it.
+  // largest, which 32767.5 is): the width alone refuses it; and 1400 under a matrix that
+  // turns an eighth and, with the scale, makes the x axis 2.8 long and the y axis 71 (the
+  // area over the x axis's length): the height alone refuses it.
   for (const auto& [Size, Refusal] : {std::pair{NAN, "be finite"}, {0.0f, "be positive"}}) {
     Canvas.GetFont().Size = Size;
     EXPECT_ERROR(EArgumentError, Canvas.TextWidth(u"x"), "Font size must " + std::string(Refusal));
