@@ -205,9 +205,9 @@ TYPED_TEST_P(HostSuite, LayersCompositeAsOnePicture) {
 // strokes it and one that refuses it: a million dashes (dots 2 long on a square's 40, off
 // the origin, its closing side's 10 counted too, stretched by 50000; on a circle of length
 // 10 pi starting at the origin, dashed by its curves' control polygons: at least its own
-// length, and within 11% of it), a stroke 8388608 device pixels wide. Turned an eighth, a
-// matrix stretches every length by sqrt(2) times its entries: the stretch of a turn is
-// read from all four.
+// length, and within 11% of it), a stroke 8388608 device pixels wide. The matrix turns an
+// eighth and stretches the x axis twice as much as the y axis: the largest stretch, read
+// from all four entries, decides.
 TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefused) {
   TypeParam Canvas(10, 10);
   EXPECT_THROW(Canvas.DrawEllipse({0, 0, 9, 9}, 1, RedStroke(NAN)), EArgumentError);
@@ -217,7 +217,7 @@ TYPED_TEST_P(HostSuite, StrokesNoHostCanPaintAreRefused) {
   for (int Shape = 0; Shape < 3; ++Shape)
     for (const int Refused : {0, 1}) {
       const float Scale = Scales[Shape][Refused];
-      Canvas.SetMatrix({Scale, Scale, 0, -Scale, Scale});  // turned an eighth: lengths times Scale * sqrt(2)
+      Canvas.SetMatrix({Scale, Scale, 0, -Scale / 2, Scale / 2});  // the x axis Scale * sqrt(2) long
       const TStrokeBrush Brush = Shape < 2 ? RedStroke(1, TStrokeDash::Dot) : RedStroke(4194304);
       const std::string Error = ErrorOf<EArgumentError>([&] {
         if (Shape == 0) Canvas.DrawRect({0, 1, 10, 11}, 0, 0, AllCorners, 1, Brush);
