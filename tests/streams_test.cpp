@@ -94,7 +94,7 @@ TEST(Streams, EveryStreamGetsTheSameDocumentAMissingCanvasOnlyTheFooter) {
   EXPECT_EQ(ReadFile(Path), "</svg>");
   EXPECT_ERROR(ESvgError, TSvgCanvas(&Growing, nullptr), "Canvas parameter is required");
   EXPECT_EQ(Growing.View(), "</svg>");
-  EXPECT_THROW(TSvgCanvas(static_cast<TStream*>(nullptr), nullptr), ESvgError);
+  EXPECT_THROW(TSvgCanvas(nullptr, nullptr), ESvgError);
   TRecordingCanvas Painted;
   DrawScene(TOpenCanvas(fs::path(), &Painted));
   EXPECT_EQ(Painted.Calls.size(), 47u);  // none for the writers or the state

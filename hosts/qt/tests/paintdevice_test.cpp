@@ -88,14 +88,13 @@ const TScene Scenes[] = {
      }},
     {"paths_polygons_points",
      [](QPainter& P) {
-       QPainterPath Star;
-       Star.setFillRule(Qt::OddEvenFill);
+       QPainterPath Star;  // even-odd, a path's own rule
        Star.addRect(15, 15, 20, 20);
        Star.addEllipse(5, 5, 40, 40);  // its last curve the path's end
        P.setBrush(Qt::darkGreen);
        P.drawPath(Star);
-       const QPointF Corners[] = {{40, 40}, {60, 45}, {45, 60}};
-       P.drawPolygon(Corners, 3, Qt::WindingFill);
+       const QPointF Corners[] = {{50, 36}, {58, 61}, {37, 46}, {63, 46}, {42, 61}};
+       P.drawPolygon(Corners, 5, Qt::WindingFill);
        P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::RoundCap));
        P.drawPolyline(Corners, 3);
        P.drawPoint(5, 60);
