@@ -88,15 +88,15 @@ const TScene Scenes[] = {
      }},
     {"paths_polygons_points",
      [](QPainter& P) {
-       QPainterPath Star;  // even-odd, a path's own rule
-       Star.addRect(15, 15, 20, 20);
-       Star.addEllipse(5, 5, 40, 40);  // its last curve the path's end
+       QPainterPath Ring;  // a circle with a square hole: even-odd, a path's own rule
+       Ring.addRect(15, 15, 20, 20);
+       Ring.addEllipse(5, 5, 40, 40);  // its last curve the path's end
        P.setBrush(Qt::darkGreen);
-       P.drawPath(Star);
-       const QPointF Corners[] = {{50, 36}, {58, 61}, {37, 46}, {63, 46}, {42, 61}};
-       P.drawPolygon(Corners, 5, Qt::WindingFill);
+       P.drawPath(Ring);
+       const QPointF Star[] = {{50, 36}, {58, 61}, {37, 46}, {63, 46}, {42, 61}};
+       P.drawPolygon(Star, 5, Qt::WindingFill);
        P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::RoundCap));
-       P.drawPolyline(Corners, 3);
+       P.drawPolyline(Star, 3);
        P.drawPoint(5, 60);
        P.setPen(QPen(QBrush(), 3));  // a pen of no paint: no dot
        P.drawPoint(10, 60);
