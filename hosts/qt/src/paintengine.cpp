@@ -179,9 +179,10 @@ TBrush TCanvasPaintEngine::TextureBrush(const QBrush& Brush) const {
 
 // Qt's raster engine paints a pattern brush as a texture eight texels square, the brush's
 // colour where the pattern has ink and transparent between. Unless the painter asks for
-// patterns that scale, it is cosmetic: a texel a device pixel, whatever the transform,
-// tiled from the whole device pixel nearest the place its brush matrix's inverse moves
-// the device's origin to (brush transform, brush origin, painter's transform).
+// patterns that scale, it is cosmetic: a texel a device pixel, whatever the transform
+// (the view box's mapping too), tiled from the whole device pixel nearest the place its
+// brush matrix's inverse moves the device's origin to (brush transform, brush origin,
+// painter's transform, view box).
 QBrush TCanvasPaintEngine::AsTexture(const QBrush& Brush) const {
   const Qt::BrushStyle Style = Brush.style();
   if (Style < Qt::Dense1Pattern || Style > Qt::DiagCrossPattern) return Brush;
@@ -199,10 +200,11 @@ QBrush TCanvasPaintEngine::AsTexture(const QBrush& Brush) const {
   if (Hinted(QPainter::NonCosmeticBrushPatterns)) return Texture;
 #endif
   const QPointF Origin = painter()->brushOrigin();
-  const QTransform Back = (TextureSpace(Texture) * FTransform).inverted();
+  const QTransform ToDevice = FTransform * FBase;
+  const QTransform Back = (TextureSpace(Texture) * ToDevice).inverted();
   const QTransform Device = QTransform::fromTranslate(qRound(-Back.dx()), qRound(-Back.dy()));
   // TextureSpace then gives the device's pixels, moved to that place.
-  Texture.setTransform(Device * FTransform.inverted() * QTransform::fromTranslate(-Origin.x(), -Origin.y()));
+  Texture.setTransform(Device * ToDevice.inverted() * QTransform::fromTranslate(-Origin.x(), -Origin.y()));
   return Texture;
 }
 
