@@ -79,11 +79,11 @@ const TScene Scenes[] = {
        Shrunk.setTransform(QTransform::fromScale(0.9, 0.9));
        P.setBrush(Shrunk);
        P.drawRect(35, 35, 30, 30);
-       P.fillRect(0, 50, 9, 9, QRadialGradient(4, 54, 0));  // of no radius: painted by Qt
-       QLinearGradient Across(0, 0, 1, 0.2);                // black to white across the device, whatever the transform
+       P.fillRect(0, 50, 9, 9, QRadialGradient(4, 54, 0));    // of no radius: painted by Qt
+       P.fillRect(0, 23, 9, 9, QRadialGradient(4, 27, 0.5));  // under a pixel: still a gradient
+       QLinearGradient Across(0, 0, 1, 0.2);  // black to white across the device, whatever the transform
        Across.setCoordinateMode(QGradient::StretchToDeviceMode);
        P.fillRect(10, 0, 50, 4, Across);
-       P.fillRect(0, 23, 9, 9, QRadialGradient(4, 27, 0.5));    // under a pixel: still a gradient
        P.fillRect(0, 36, 9, 9, QLinearGradient(4, 40, 4, 40));  // of no length: painted by Qt
      }},
     {"paths_polygons_points",
