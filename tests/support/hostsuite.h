@@ -280,9 +280,10 @@ TYPED_TEST_P(HostSuite, TextMetricsScaleAndBadSizesAreRefused) {
   // largest, which 32767.5 is): the width alone refuses it; and 1400 under a matrix that
   // turns an eighth and, with the scale, makes the x axis 2.8 long and the y axis 71 (the
   // area over the x axis's length): the height alone refuses it.
-  for (const auto& [Size, Refusal] : {std::pair{NAN, "be finite"}, {0.0f, "be positive"}}) {
+  for (const auto& [Size, Refusal] :
+       {std::pair{NAN, "Font size must be finite"}, {0.0f, "Font size must be positive"}}) {
     Canvas.GetFont().Size = Size;
-    EXPECT_ERROR(EArgumentError, Canvas.TextWidth(u"x"), "Font size must " + std::string(Refusal));
+    EXPECT_ERROR(EArgumentError, Canvas.TextWidth(u"x"), Refusal);
   }
   Canvas.SetMatrix({.m22 = 0.5f});
   Canvas.GetFont().Size = 32768;

@@ -299,26 +299,27 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
   }
 }
 
-// Qt paints Shape with Brush into a picture of the device pixels it covers, which the
-// canvas draws without the painter's transform (the picture has it already).
+// Qt paints Shape with Brush into a picture of the canvas's pixels it covers (through the
+// view box too, which may move and scale them), which the canvas draws under no matrix
+// (the picture has it already).
 void TCanvasPaintEngine::PaintRaster(const QPainterPath& Shape, const QBrush& Brush) {
-  const QPaintDevice* Device = paintDevice();
+  const QTransform ToCanvas = FTransform * FBase;
   const QRect Area =
-      FTransform.map(Shape).boundingRect().toAlignedRect() & QRect(0, 0, Device->width(), Device->height());
+      ToCanvas.map(Shape).boundingRect().toAlignedRect() & QRect(0, 0, FCanvas->GetWidth(), FCanvas->GetHeight());
   if (Area.isEmpty()) return;
   QImage Picture(Area.size(), QImage::Format_ARGB32_Premultiplied);
   Picture.fill(Qt::transparent);
   {
     QPainter Painter(&Picture);
     Painter.setRenderHint(QPainter::Antialiasing);
-    Painter.setTransform(FTransform * QTransform::fromTranslate(-Area.x(), -Area.y()));
+    Painter.setTransform(ToCanvas * QTransform::fromTranslate(-Area.x(), -Area.y()));
     Painter.setBrushOrigin(painter()->brushOrigin());
     Painter.setPen(Qt::NoPen);
     Painter.setBrush(Brush);
     Painter.drawPath(Shape);
   }
   const QTransform Kept = FTransform;
-  ApplyMatrix(QTransform());
+  ApplyMatrix(FBase.inverted());
   FCanvas->DrawBitmap(ToBitmap(Picture), {0, 0, static_cast<float>(Area.width()), static_cast<float>(Area.height())},
                       ToRect(QRectF(Area)), Opacity(), true);
   ApplyMatrix(Kept);
