@@ -67,7 +67,7 @@ TEST(Images, RefusedBeforeTheHostPaints) {
   const TBitmap Bitmap(4, 4, std::vector<TAlphaColor>(16));
   const TRectF Whole{0, 0, 4, 4};
   EXPECT_ERROR(EArgumentError, TBitmap(-1, 0, std::vector<TAlphaColor>()), "TBitmap: the size must not be negative");
-  TBitmap(0, 2, std::vector<TAlphaColor>());  // of no width: allowed
+  TBitmap(0, 0, std::vector<TAlphaColor>());  // of no pixels: allowed
   EXPECT_ERROR(EArgumentError, TBitmap(2, 2, Bitmap.Pixels().first(3)),
                "TBitmap: the pixel count must be the width times the height");
   // A bitmap moved from is empty: it no longer views the pixels it gave away.

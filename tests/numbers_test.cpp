@@ -27,12 +27,12 @@ std::string Formatted(double Value, int Decimals = 4) {
 // most, scientific from 10^12 up once rounded, and carries into it (found by fuzzing).
 TEST(Numbers, DocumentedExamples) {
   const double Max = std::numeric_limits<double>::max(), Carry = std::bit_cast<double>(0x4197d783fffffd61ull);
-  const double Values[] = {12.5,     -0.25,    1.0f / 3.0f, 1234.56789f,    -1.99999f,      0.03125,
-                           0.09375,  -0.00004, -0.0,        99999999.99999, 12345678901.25, 999999999999.5,
-                           -2.5e300, Max,      NAN,         -INFINITY};
+  const double Values[] = {12.5,     -0.25, 1.0f / 3.0f,    1234.56789f,    -1.99999f,       0.03125,        0.09375,
+                           -0.00004, -0.0,  99999999.99999, 12345678901.25, 100000000000.25, 999999999999.5, -2.5e300,
+                           Max,      NAN,   -INFINITY};
   std::istringstream Expected(
-      "12.5 -0.25 0.3333 1234.5679 -2 0.0312 0.0938 0 0 100000000 12345678901.2 1E12 -2.5E300 1.79769313486E308 NaN "
-      "-Infinity");
+      "12.5 -0.25 0.3333 1234.5679 -2 0.0312 0.0938 0 0 100000000 12345678901.2 100000000000 1E12 -2.5E300 "
+      "1.79769313486E308 NaN -Infinity");
   for (const double Value : Values) EXPECT_EQ(Formatted(Value), *std::istream_iterator<std::string>(Expected)) << Value;
   // Other places keep twelve digits (the sweep has the carries), and never "-0".
   EXPECT_EQ(Formatted(12345678.1234567, 6), "12345678.1235");
