@@ -186,7 +186,7 @@ TEST(Host, AlignmentToThePixelGrid) {
   // rectangle keeps its corner's snap and a whole number of device pixels of size.
   TNullCanvas Host(10, 10, 2);
   Host.SetMatrix({.m31 = 0.25f, .m32 = -0.5f});
-  TSvgCanvas Canvas(static_cast<TStream*>(nullptr), &Host);
+  TSvgCanvas Canvas(nullptr, &Host);
   EXPECT_EQ(Canvas.AlignToPixel(TPointF{10.3f, 10.3f}), (TPointF{10.25f, 10.5f}));
   EXPECT_EQ(Canvas.AlignToPixelHorizontally(10.3f), 10.25f);
   EXPECT_EQ(Host.AlignToPixelHorizontally(10.3f), 10.25f);
