@@ -174,7 +174,7 @@ TBrush TCanvasPaintEngine::TextureBrush(const QBrush& Brush) const {
     FTextureKey = Texture.cacheKey();
   }
   return TBrush(FTexture, TBitmapWrap::TileFromOrigin, ToColor(Brush.color()),
-                !Hinted(QPainter::SmoothPixmapTransform) || WholePixelMove(TextureSpace(Brush) * FTransform * FBase));
+                !Hinted(QPainter::SmoothPixmapTransform) || WholePixelMove(TextureSpace(Brush) * ToCanvas()));
 }
 
 // Qt's raster engine paints a pattern brush as a texture eight texels square, the brush's
@@ -200,11 +200,10 @@ QBrush TCanvasPaintEngine::AsTexture(const QBrush& Brush) const {
   if (Hinted(QPainter::NonCosmeticBrushPatterns)) return Texture;
 #endif
   const QPointF Origin = painter()->brushOrigin();
-  const QTransform ToDevice = FTransform * FBase;
-  const QTransform Back = (TextureSpace(Texture) * ToDevice).inverted();
+  const QTransform Back = (TextureSpace(Texture) * ToCanvas()).inverted();
   const QTransform Device = QTransform::fromTranslate(qRound(-Back.dx()), qRound(-Back.dy()));
   // TextureSpace then gives the device's pixels, moved to that place.
-  Texture.setTransform(Device * ToDevice.inverted() * QTransform::fromTranslate(-Origin.x(), -Origin.y()));
+  Texture.setTransform(Device * ToCanvas().inverted() * QTransform::fromTranslate(-Origin.x(), -Origin.y()));
   return Texture;
 }
 
@@ -246,7 +245,7 @@ bool TCanvasPaintEngine::MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) 
   Stroke.Thickness = static_cast<float>(Width);
   // A cosmetic pen is as wide in device pixels as it says, whatever the transform.
   if (Width > 0 && Pen.isCosmetic()) {
-    const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
+    const double Scale = CanvasScale();
     if (Scale > 0) Stroke.Thickness = static_cast<float>(Width / Scale);
   }
   Stroke.Cap = Pen.capStyle() == Qt::RoundCap    ? TStrokeCap::Round
@@ -303,16 +302,15 @@ void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::functi
 // view box too, which may move and scale them), which the canvas draws under no matrix
 // (the picture has it already).
 void TCanvasPaintEngine::PaintRaster(const QPainterPath& Shape, const QBrush& Brush) {
-  const QTransform ToCanvas = FTransform * FBase;
   const QRect Area =
-      ToCanvas.map(Shape).boundingRect().toAlignedRect() & QRect(0, 0, FCanvas->GetWidth(), FCanvas->GetHeight());
+      ToCanvas().map(Shape).boundingRect().toAlignedRect() & QRect(0, 0, FCanvas->GetWidth(), FCanvas->GetHeight());
   if (Area.isEmpty()) return;
   QImage Picture(Area.size(), QImage::Format_ARGB32_Premultiplied);
   Picture.fill(Qt::transparent);
   {
     QPainter Painter(&Picture);
     Painter.setRenderHint(QPainter::Antialiasing);
-    Painter.setTransform(ToCanvas * QTransform::fromTranslate(-Area.x(), -Area.y()));
+    Painter.setTransform(ToCanvas() * QTransform::fromTranslate(-Area.x(), -Area.y()));
     Painter.setBrushOrigin(painter()->brushOrigin());
     Painter.setPen(Qt::NoPen);
     Painter.setBrush(Brush);
@@ -346,7 +344,7 @@ void TCanvasPaintEngine::drawLines(const QLineF* Lines, int Count) {
       QPainterPath Shape(Lines[I].p1());
       Shape.lineTo(Lines[I].p2());
       PaintShape(Shape, nullptr, [&](const TStrokeBrush& S) {
-        const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
+        const double Scale = CanvasScale();
         if (Hinted(QPainter::Antialiasing) && S.Cap == TStrokeCap::Square && S.Dash == TStrokeDash::Solid &&
             Scale > 0 && (S.Hairline || S.Thickness * Scale <= 1)) {
           TStrokeBrush Flat = S;

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -92,6 +93,10 @@ class TCanvasPaintEngine final : public QPaintEngine {
   void PaintRaster(const QPainterPath& Shape, const QBrush& Brush);
   void PaintImage(const QRectF& Rect, const QImage& Image, const QRectF& Source);
   void ApplyMatrix(const QTransform& Transform);
+  // Painter coordinates to the canvas's: the painter's transform, then the base.
+  QTransform ToCanvas() const { return FTransform * FBase; }
+  // How many canvas units a painter unit spans, on average: the square root of the area scale.
+  double CanvasScale() const { return std::sqrt(std::abs(ToCanvas().determinant())); }
   void ApplyClip(const QPaintEngineState& State);
   void ClipTo(const QPainterPath& Path, Qt::ClipOperation Operation);
 

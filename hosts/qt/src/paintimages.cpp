@@ -24,7 +24,7 @@ void TCanvasPaintEngine::PaintImage(const QRectF& Rect, const QImage& Image, con
   // Drawn pixel for pixel, an image looks the same smoothed or not; nearest pixels keep
   // it so where a renderer paints at a finer scale (Chromium) or the document is zoomed.
   const bool PixelForPixel = Target.size() == QSizeF(Whole.size()) &&
-                             WholePixelMove(QTransform::fromTranslate(Target.x(), Target.y()) * FTransform * FBase);
+                             WholePixelMove(QTransform::fromTranslate(Target.x(), Target.y()) * ToCanvas());
   FCanvas->DrawBitmap(ToBitmap(Part), {0, 0, static_cast<float>(Whole.width()), static_cast<float>(Whole.height())},
                       ToRect(Target), Opacity(), !Hinted(QPainter::SmoothPixmapTransform) || PixelForPixel);
   if (Saved) FCanvas->RestoreState(Saved);

@@ -23,7 +23,7 @@ std::vector<TCanvasPaintEngine::TTextRun> TCanvasPaintEngine::RasterRuns(const Q
                                                                          const QTextItem& Item) const {
   constexpr double ShiftTolerance = 1.0 / 16;
   const QString Text = Item.text();
-  const QTransform Device = FTransform * FBase;
+  const QTransform Device = ToCanvas();
   if (Device.type() > QTransform::TxScale || Device.m11() <= 0 || Device.m22() <= 0)
     return {{0, Text.size(), Point, Item.width()}};
   const QPointF At = Device.map(Point);

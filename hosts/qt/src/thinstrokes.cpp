@@ -17,7 +17,7 @@ namespace fsvg::detail {
 // a pixel, an even one on a pixel edge. Only without rotation or shear, where the edges
 // run along the pixel grid. True when the matrix was moved.
 bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& Anchor) {
-  const QTransform Device = FTransform * FBase;
+  const QTransform Device = ToCanvas();
   if (Hinted(QPainter::Antialiasing) || Device.m12() != 0 || Device.m21() != 0) return false;
   const double Width = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(Device.determinant()));
   const double Centre = std::lround(Width) % 2 == 0 ? 0 : 0.5;
@@ -41,7 +41,7 @@ bool TCanvasPaintEngine::AlignAliased(const TStrokeBrush& Pen, const QPointF& An
 // with curves, else nothing (the shape is stroked as it is). A solid closed one is
 // returned as the very region Qt inks, to be filled (Band set).
 QPainterPath TCanvasPaintEngine::ThinStroke(const QPainterPath& Shape, TStrokeBrush& Pen, bool& Band) const {
-  const double Scale = std::sqrt(std::abs((FTransform * FBase).determinant()));
+  const double Scale = CanvasScale();
   if (!Hinted(QPainter::Antialiasing) || !(Pen.Hairline || Pen.Thickness * Scale <= 1) || !(Scale > 0)) return {};
   const double Span = Pen.Hairline ? 1 : Pen.Thickness * std::sqrt(std::abs(FTransform.determinant()));
   // Qt flattens in its device pixels, under the painter's transform.
