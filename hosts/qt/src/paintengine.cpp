@@ -239,7 +239,6 @@ TBlendMode TCanvasPaintEngine::Blend() const { return ToBlend(painter()->composi
 
 bool TCanvasPaintEngine::MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) const {
   const QPen& Pen = painter()->pen();
-  if (!MakeFill(Pen.brush(), Bounds, Stroke)) return false;
   const double Width = Pen.widthF();
   Stroke.Hairline = Width == 0;
   Stroke.Thickness = static_cast<float>(Width);
@@ -262,7 +261,7 @@ bool TCanvasPaintEngine::MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) 
     for (const qreal Length : Pen.dashPattern()) Stroke.DashArray.push_back(static_cast<float>(Length));
     Stroke.DashOffset = static_cast<float>(Pen.dashOffset());
   }
-  return true;
+  return MakeFill(Pen.brush(), Bounds, Stroke);
 }
 
 void TCanvasPaintEngine::PaintShape(const QPainterPath& Shape, const std::function<void(const TBrush&)>& Fill,
@@ -388,16 +387,24 @@ void TCanvasPaintEngine::drawPolygon(const QPointF* Points, int Count, PolygonDr
   PaintPath(Path, Mode != PolylineMode);
 }
 
-// A point is a dot of the pen's width: round for a round cap, square otherwise.
+// A point is a dot of the pen's width: round for a round cap, square otherwise; in a pen
+// the canvas cannot paint with, painted by Qt as a picture.
 void TCanvasPaintEngine::drawPoints(const QPointF* Points, int Count) {
   Drawing([&] {
     TStrokeBrush Pen;
-    if (painter()->pen().style() == Qt::NoPen || !MakeStroke({}, Pen) || Pen.Kind == TBrushKind::None) return;
+    if (painter()->pen().style() == Qt::NoPen) return;
+    const bool Made = MakeStroke({}, Pen);
+    if (Made && Pen.Kind == TBrushKind::None) return;
     const float Half = Pen.Hairline ? 0.5f : Pen.Thickness / 2;
     for (int I = 0; I < Count; ++I) {
       const TPointF P = ToPoint(Points[I]);
       const TRectF Dot{P.X - Half, P.Y - Half, P.X + Half, P.Y + Half};
-      if (Pen.Cap == TStrokeCap::Round)
+      if (!Made) {
+        const QRectF Box(Dot.Left, Dot.Top, 2 * Half, 2 * Half);
+        QPainterPath Shape;
+        Pen.Cap == TStrokeCap::Round ? Shape.addEllipse(Box) : Shape.addRect(Box);
+        PaintRaster(Shape, painter()->pen().brush());
+      } else if (Pen.Cap == TStrokeCap::Round)
         FCanvas->FillEllipse(Dot, Opacity(), Pen);
       else
         FCanvas->FillRect(Dot, 0, 0, AllCorners, Opacity(), Pen);

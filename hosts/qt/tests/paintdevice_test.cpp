@@ -102,6 +102,8 @@ const TScene Scenes[] = {
        P.drawPoint(10, 60);
        P.setPen(QPen(Qt::magenta, 3, Qt::SolidLine, Qt::SquareCap));
        P.drawPoint(15, 60);
+       P.setPen(QPen(QConicalGradient(), 3));  // painted by Qt, as no canvas can
+       P.drawPoint(20, 60);
      }},
     {"clips_and_opacity",
      [](QPainter& P) {
