@@ -55,7 +55,9 @@ class TCanvasPaintEngine final : public QPaintEngine {
   template <typename F>
   void Drawing(F&& Step);
   // The canvas paint for the painter's pen and brush, for a shape whose bounds in the
-  // painter's coordinates are Bounds (object-bounding gradients need them).
+  // painter's coordinates are Bounds (object-bounding gradients need them). False when no
+  // canvas paint shows it; MakeStroke has set the pen's geometry (thickness, dashes, caps,
+  // joins) even then, which points painted as pictures rely on.
   bool MakeFill(const QBrush& Brush, const QRectF& Bounds, TBrush& Fill) const;
   bool MakeStroke(const QRectF& Bounds, TStrokeBrush& Stroke) const;
   // A texture brush as a canvas bitmap brush tiling from the origin of the texture's space,
