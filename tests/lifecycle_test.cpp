@@ -55,7 +55,7 @@ void Draw(TCanvas& C) {
   C.SetMatrix({2, 0, 0, 0, 2, 0, 5, 6, 1});
   C.GetStroke().Thickness = 3;
   C.DrawEllipse({0, 0, 8, 4}, 0.5f);
-  C.DrawRect({0, 0, 8, 4}, 0, 0, AllCorners, 0.5f);
+  C.FillRect({0, 0, 8, 4}, 0, 0, AllCorners, 0.5f);
   C.GetFont().Size = 20;
   TRectF Box{0, 0, 50, 30};
   C.FillText(Box, u"tee", true, 1, {}, TTextAlign::Center);
@@ -64,7 +64,7 @@ void Draw(TCanvas& C) {
   C.Clear(0xFF405060);
   C.IntersectClipRect({0, 0, 4, 4});
   C.ClearRect({0, 0, 2, 2}, 0xFF405060);
-  C.DrawArc({0, 0}, {4, 2}, 0, 90, 1);
+  C.FillArc({0, 0}, {4, 2}, 0, 90, 1);
   C.Flush();
 }
 
@@ -89,7 +89,7 @@ TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
                              "<ellipse cx=\"5\" cy=\"4\" rx=\"4\" ry=\"2\" transform=\"matrix(2 0 0 2 5 6)\" "
                              "stroke-width=\"3\" stroke=\"#000000\" opacity=\"0.5\" fill=\"none\"/>\n"
                              "<rect x=\"1\" y=\"2\" width=\"8\" height=\"4\" transform=\"matrix(2 0 0 2 5 6)\" "
-                             "stroke-width=\"3\" stroke=\"#000000\" opacity=\"0.5\" fill=\"none\"/>\n"
+                             "opacity=\"0.5\" fill=\"#102030\"/>\n"
                              "<text x=\"1\" y=\"32\" font-family=\"sans-serif\" font-size=\"20\" "
                              "transform=\"matrix(2 0 0 2 5 6)\" opacity=\"1\" fill=\"#102030\">tee</text>\n"
                              "<clipPath id=\"c1\"><rect x=\"1\" y=\"2\" width=\"8\" height=\"8\" "
@@ -99,8 +99,8 @@ TEST(Lifecycle, ATeePaintsAsTheHostAloneAndRecordsUnderTheTeesState) {
                              "transform=\"matrix(2 0 0 2 5 6)\"/></clipPath>\n<g clip-path=\"url(#c2)\">\n"
                              "<rect x=\"1\" y=\"2\" width=\"2\" height=\"2\" transform=\"matrix(2 0 0 2 5 6)\" "
                              "fill=\"#405060\"/>\n"
-                             "<path d=\"M 4 0 A 4 2 0 0 1 0 2\" transform=\"matrix(2 0 0 2 5 6)\" stroke-width=\"3\" "
-                             "stroke=\"#000000\" opacity=\"1\" fill=\"none\"/>\n</g>\n</g>\n</svg>");
+                             "<path d=\"M 4 0 A 4 2 0 0 1 0 2\" transform=\"matrix(2 0 0 2 5 6)\" opacity=\"1\" "
+                             "fill=\"#102030\"/>\n</g>\n</g>\n</svg>");
 }
 
 }  // namespace
