@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fsvg::test {
@@ -18,10 +20,11 @@ inline std::string ScanDocument(const std::string& Document) {
   for (std::size_t Start = 0, End; Start < Document.size(); Start = End + 1) {
     End = std::min(Document.find('\n', Start), Document.size());
     const std::string Line = Document.substr(Start, End - Start);
-    for (std::size_t At = Line.find("url(#"); At != std::string::npos; At = Line.find("url(#", At + 1))
-      if (!Defined(Line.substr(At + 5, Line.find(')', At) - At - 5))) return "forward reference: " + Line;
-    for (std::size_t At = Line.find("href=\"#"); At != std::string::npos; At = Line.find("href=\"#", At + 1))
-      if (!Defined(Line.substr(At + 7, Line.find('"', At + 7) - At - 7))) return "forward reference: " + Line;
+    for (const auto& [Mark, Close] : {std::pair{std::string_view("url(#"), ')'}, {"href=\"#", '"'}})
+      for (std::size_t At = Line.find(Mark); At != std::string::npos; At = Line.find(Mark, At + 1)) {
+        const std::size_t Id = At + Mark.size();
+        if (!Defined(Line.substr(Id, Line.find(Close, Id) - Id))) return "forward reference: " + Line;
+      }
     const bool Defines =
         Line.starts_with("<clipPath id=\"") || Line.starts_with("<mask id=\"") || Line.starts_with("<defs><");
     const std::size_t Head = Defines ? Line.find(" id=\"") + 5 : 0;
