@@ -201,7 +201,7 @@ QBrush TCanvasPaintEngine::AsTexture(const QBrush& Brush) const {
 #endif
   const QPointF Origin = painter()->brushOrigin();
   const QTransform Back = (TextureSpace(Texture) * ToCanvas()).inverted();
-  const QTransform Device = QTransform::fromTranslate(qRound(-Back.dx()), qRound(-Back.dy()));
+  const QTransform Device = QTransform::fromTranslate(std::round(-Back.dx()), std::round(-Back.dy()));
   // TextureSpace then gives the device's pixels, moved to that place.
   Texture.setTransform(Device * ToCanvas().inverted() * QTransform::fromTranslate(-Origin.x(), -Origin.y()));
   return Texture;

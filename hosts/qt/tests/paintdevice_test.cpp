@@ -307,6 +307,10 @@ TEST(SvgPaintDevice, ReportsWhatItCannotDoMeasuresAndMapsItsViewBox) {
   QPainter(&Refused).drawTiledPixmap(0, 0, 3996, 4000, QPixmap::fromImage(Pattern()), 0, 1);
   EXPECT_EQ(Host.Calls.end()[-4], "FillPath(01115(0,1)(3996,1)(3996,4001)(0,4001):1,1,brush:3:4293914383)");
   EXPECT_THROW(Refused.RethrowError(), std::runtime_error);
+  QBrush Unmoved(Qt::Dense1Pattern);  // moved by no number: refused, as a texture so moved is
+  Unmoved.setTransform(QTransform::fromScale(NAN, 1));
+  QPainter(&Refused).fillRect(0, 0, 5, 5, Unmoved);
+  EXPECT_ERROR(EArgumentError, Refused.RethrowError(), "SetMatrix: the matrix must be finite");
   TSvgPaintDevice Device;
   Device.SetSize({5, 0});
   EXPECT_ERROR(EArgumentError, Device.SetSize({-1, 5}), "fsvg: a paint device's size cannot be negative");
